@@ -1,0 +1,139 @@
+#include "app/Fennix_Mdif.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <filesystem>
+#include <system_error>
+
+#include "app/Settings.h"
+#include "app/TempImages.h"
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+#include "platform/Prompts.h"
+#include "project/Fennix_Main.h"
+
+namespace fennix {
+
+Fennix_Mdif::Fennix_Mdif() {
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+    resize(1024, 720);
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdiArea_);
+    BuildMenu();
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Fennix_Mdif::ShowMenusOf);
+}
+
+Fennix_Mdif::~Fennix_Mdif() {
+    // The area and the documents go away after this object's own part:
+    // stop their signals from reaching a half-destroyed frame.
+    mdiArea_->disconnect(this);
+    for (Fennix_Main* document : Documents()) document->disconnect(this);
+}
+
+void Fennix_Mdif::BuildMenu() {
+    auto text = [](const char* caption) { return QString::fromUtf8(caption); };
+
+    mnuFile = new QMenu(text(" ファイル"), this);
+    mnuNewMorph = mnuFile->addAction(text("新規(&N)"));
+    mnuNewMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuOpenMorph = mnuFile->addAction(text("開く(&O)"));
+    mnuOpenMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnudmy1 = mnuFile->addSeparator();
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        mnuRecent[n] = mnuFile->addAction(QString());
+        mnuRecent[n]->setVisible(false);
+    }
+    mnudmy2 = mnuFile->addSeparator();
+    mnudmy2->setVisible(false);
+    mnuEnd = mnuFile->addAction(text("Fennixの終了(&E)"));
+    mnuEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(mnuEnd, &QAction::triggered, this, &QWidget::close);
+
+    mnuOption = new QAction(text("オプション"), this);
+
+    mnuView = new QMenu(text("ビューア"), this);
+    mnuMo = mnuView->addAction(text("モーフィングデータ(&M)"));
+    mnuMo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuAVI = mnuView->addAction(text("AVI ファイル(&A)"));
+    mnuAVI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+
+    // Commands that are not available yet stay visible but disabled.
+    for (QAction* action : {mnuNewMorph, mnuOpenMorph, mnuOption, mnuMo, mnuAVI})
+        action->setEnabled(false);
+
+    frameMenuBar_ = {mnuFile->menuAction(), mnuOption, mnuView->menuAction()};
+    ShowMenusOf(nullptr);
+}
+
+void Fennix_Mdif::ShowMenusOf(QMdiSubWindow* active) {
+    // While a modal box is up the area has no active window; keep showing
+    // the menu of the window that was active.
+    if (!active) active = mdiArea_->currentSubWindow();
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    auto* document = active ? qobject_cast<Fennix_Main*>(active->widget()) : nullptr;
+    if (document) {
+        for (QMenu* menu : document->Menus()) bar->addMenu(menu);
+    } else {
+        for (QAction* action : frameMenuBar_) bar->addAction(action);
+    }
+}
+
+Fennix_Main* Fennix_Mdif::CreateDocument() {
+    auto* document = new Fennix_Main;
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(document);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->hide();
+    connect(document, &Fennix_Main::Unloaded, this, [this, sub] {
+        mdiArea_->removeSubWindow(sub);
+        ShowMenusOf(mdiArea_->activeSubWindow());
+    });
+    return document;
+}
+
+QList<Fennix_Main*> Fennix_Mdif::Documents() const {
+    QList<Fennix_Main*> documents;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+        if (auto* document = qobject_cast<Fennix_Main*>(sub->widget())) documents.append(document);
+    return documents;
+}
+
+void Fennix_Mdif::MDIForm_Load() {
+    const std::string& app = ApplicationFolder();
+    Settings.TempFolder = JoinPath(app, kTempFolderName);
+    Settings.ImageFolder = JoinPath(app, kImageFolderName);
+    for (const std::string* folder : {&Settings.TempFolder, &Settings.ImageFolder}) {
+        std::error_code error;
+        if (!DirectoryExists(*folder)) std::filesystem::create_directory(*folder, error);
+    }
+    LoadSettings();
+}
+
+void Fennix_Mdif::MDIForm_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    SaveSettings();
+    DeleteTemporaryImages(Settings.TempFolder);
+}
+
+void Fennix_Mdif::closeEvent(QCloseEvent* event) {
+    // Every document may veto first; only then does any of them close, so a
+    // cancelled close leaves all windows as they were.
+    const QList<Fennix_Main*> documents = Documents();
+    for (Fennix_Main* document : documents) {
+        if (!document->QueryUnload()) {
+            event->ignore();
+            return;
+        }
+    }
+    for (Fennix_Main* document : documents) document->Unload();
+    MDIForm_Unload();
+    event->accept();
+}
+
+}  // namespace fennix

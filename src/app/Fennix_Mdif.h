@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QList>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace fennix {
+
+class Fennix_Main;
+
+// The frame window: holds every document window, owns the working folders,
+// start-up and shut-down, and the frame menu, which is shown while no
+// document is active.
+class Fennix_Mdif : public QMainWindow {
+    Q_OBJECT
+public:
+    Fennix_Mdif();
+    ~Fennix_Mdif() override;
+
+    // Start-up: sets and creates the working folders in the application
+    // folder, loads the settings and rebuilds the recent-file items. Each
+    // step runs even when the one before failed.
+    void MDIForm_Load();
+
+    // Shut-down, after every document has closed: saves the settings and
+    // deletes the temporary images. Each step runs even when the one before
+    // failed.
+    void MDIForm_Unload();
+
+    // A new, hidden document window inside the frame. It removes itself
+    // from the frame when it unloads.
+    Fennix_Main* CreateDocument();
+
+    // The open document windows, in the frame's order.
+    QList<Fennix_Main*> Documents() const;
+
+    QMdiArea* MdiArea() const { return mdiArea_; }
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuNewMorph = nullptr;
+    QAction* mnuOpenMorph = nullptr;
+    QAction* mnudmy1 = nullptr;
+    QAction* mnuRecent[21] = {};  // 1 … 20
+    QAction* mnudmy2 = nullptr;
+    QAction* mnuEnd = nullptr;
+    QAction* mnuOption = nullptr;
+    QMenu* mnuView = nullptr;
+    QAction* mnuMo = nullptr;
+    QAction* mnuAVI = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenu();
+    void ShowMenusOf(QMdiSubWindow* active);
+
+    QMdiArea* mdiArea_ = nullptr;
+    QList<QAction*> frameMenuBar_;
+    bool unloaded_ = false;
+};
+
+}  // namespace fennix

@@ -1,0 +1,106 @@
+#include "app/Settings.h"
+
+#include "core/AppFolder.h"
+#include "core/NumberText.h"
+#include "core/Paths.h"
+#include "platform/Profile.h"
+
+namespace fennix {
+
+SettingsRecord Settings;
+
+namespace {
+
+// The key names of the settings file, in the order they are read and written.
+constexpr const char* kSourceFolderKey = "フォルダ（org）";
+constexpr const char* kProjectFolderKey = "フォルダ（mph）";
+constexpr const char* kAviFolderKey = "フォルダ（avi）";
+constexpr const char* kFrameCountKey = "総フレーム数";
+constexpr const char* kRowsKey = "マトリクス行数";
+constexpr const char* kColumnsKey = "マトリクス列数";
+constexpr const char* kPointerSizeKey = "ポインタの大きさ";
+constexpr const char* kSaveKindKey = "保存ファイルの種類";
+constexpr const char* kMatrixColorKey = "マトリクスの色";
+constexpr const char* kPointerColorKey = "ポインタの色";
+constexpr const char* kPlayIntervalKey = "再生インターバル";
+constexpr const char* kAviRepeatKey = "AVIリピート";
+constexpr const char* kRecentDisplayKey = "最近使ったファイル表示";
+constexpr const char* kRecentFileKey = "最近使ったファイル";
+
+std::string RecentKey(int n) { return kRecentFileKey + std::to_string(n); }
+
+std::string ReadFolder(const std::string& key, const std::string& file) {
+    const std::string value = ReadIniValue(kSettingsSection, key, file);
+    if (value.empty() || !DirectoryExists(value)) return ApplicationFolder();
+    return value;
+}
+
+int32_t Read32(const std::string& key, int32_t fallback, const std::string& file) {
+    return ConvertInt32(ReadIniValue(kSettingsSection, key, file), fallback);
+}
+
+int16_t Read16(const std::string& key, int16_t fallback, const std::string& file) {
+    return ConvertInt16(ReadIniValue(kSettingsSection, key, file), fallback);
+}
+
+}  // namespace
+
+std::string SettingsFilePath() { return JoinPath(ApplicationFolder(), "Fennix.ini"); }
+
+std::string ReadIniValue(const std::string& section, const std::string& key,
+                         const std::string& file) {
+    return Profile::Read(file, section, key);
+}
+
+void WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) {
+    Profile::Write(file, section, key, value);
+}
+
+void LoadSettings() {
+    const std::string file = SettingsFilePath();
+    Settings.SourceFolder() = ReadFolder(kSourceFolderKey, file);
+    Settings.ProjectFolder() = ReadFolder(kProjectFolderKey, file);
+    Settings.AviFolder() = ReadFolder(kAviFolderKey, file);
+    Settings.FrameCount = Read32(kFrameCountKey, 20, file);
+    Settings.Rows = Read32(kRowsKey, 5, file);
+    Settings.Columns = Read32(kColumnsKey, 5, file);
+    Settings.PointerSize = Read32(kPointerSizeKey, 5, file);
+    Settings.SaveKind = Read16(kSaveKindKey, 0, file);
+    Settings.MatrixColor = Read32(kMatrixColorKey, 16777215, file);
+    Settings.PointerColor = Read32(kPointerColorKey, 255, file);
+    Settings.PlayInterval = Read16(kPlayIntervalKey, 100, file);
+    Settings.AviRepeat = Read16(kAviRepeatKey, 3, file);
+    Settings.RecentDisplay = Read16(kRecentDisplayKey, 2, file);
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        std::string entry = ReadIniValue(kSettingsSection, RecentKey(n), file);
+        if (!FileExists(entry)) entry.clear();
+        Settings.RecentFiles[n] = entry;
+    }
+}
+
+void SaveSettings() {
+    const std::string file = SettingsFilePath();
+    auto text = [&](const char* key, const std::string& value) {
+        WriteIniValue(kSettingsSection, key, value, file);
+    };
+    auto number = [&](const char* key, long long value) { text(key, NumberText(value)); };
+
+    text(kSourceFolderKey, Settings.SourceFolder());
+    text(kProjectFolderKey, Settings.ProjectFolder());
+    text(kAviFolderKey, Settings.AviFolder());
+    number(kFrameCountKey, Settings.FrameCount);
+    number(kRowsKey, Settings.Rows);
+    number(kColumnsKey, Settings.Columns);
+    number(kPointerSizeKey, Settings.PointerSize);
+    number(kSaveKindKey, Settings.SaveKind);
+    number(kMatrixColorKey, Settings.MatrixColor);
+    number(kPointerColorKey, Settings.PointerColor);
+    number(kPlayIntervalKey, Settings.PlayInterval);
+    number(kAviRepeatKey, Settings.AviRepeat);
+    number(kRecentDisplayKey, Settings.RecentDisplay);
+    for (int n = 1; n <= kRecentFileCount; ++n)
+        WriteIniValue(kSettingsSection, RecentKey(n), Settings.RecentFiles[n], file);
+}
+
+}  // namespace fennix

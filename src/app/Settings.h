@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace fennix {
+
+// The one settings record of the program, shared by every window: the
+// stored preferences, the folders the dialogs start from, the recent files,
+// the working folders and the flags that windows use to hand results to
+// each other.
+struct SettingsRecord {
+    std::string TempFolder;   // application folder + "/テンポラリデータ"
+    std::string ImageFolder;  // application folder + "/スタート・エンド画像データ"
+
+    // 0 DialogFolder, 1 SourceFolder, 2 ProjectFolder, 3 FrameFolder, 4 AviFolder.
+    std::array<std::string, 5> Folders;
+    std::string& DialogFolder() { return Folders[0]; }
+    std::string& SourceFolder() { return Folders[1]; }
+    std::string& ProjectFolder() { return Folders[2]; }
+    std::string& FrameFolder() { return Folders[3]; }
+    std::string& AviFolder() { return Folders[4]; }
+
+    int32_t FrameCount = 0;
+    int32_t Rows = 0;
+    int32_t Columns = 0;
+    int32_t PointerSize = 0;
+    int16_t SaveKind = 0;
+    int32_t MatrixColor = 0;
+    int32_t PointerColor = 0;
+    int16_t PlayInterval = 0;
+    int16_t AviRepeat = 0;
+    int16_t RecentDisplay = 0;
+    std::array<std::string, 21> RecentFiles;  // entries 1 … 20; [0] unused
+
+    bool IsNewMorph = false;
+    bool DialogConfirmed = false;
+    bool ViewerFromMenu = false;
+    int32_t BackgroundColor = 0;
+};
+
+extern SettingsRecord Settings;
+
+inline constexpr const char* kSettingsSection = "Section";
+inline constexpr int kRecentFileCount = 20;
+
+// The settings file: application folder + "/Fennix.ini".
+std::string SettingsFilePath();
+
+// The value of `key` in `section` of `file`, read whole; empty when the key
+// or the file is missing.
+std::string ReadIniValue(const std::string& section, const std::string& key,
+                         const std::string& file);
+
+// Writes one key; failures are ignored.
+void WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file);
+
+// Fills the stored fields of Settings from the settings file, key by key in
+// the order of the file's table. Empty or unreadable values take their
+// defaults, folders that no longer exist become the application folder, and
+// recent files that can no longer be opened become empty entries.
+void LoadSettings();
+
+// Writes the stored fields of Settings to the settings file in table order,
+// keeping every other section and key of the file. Failures are ignored.
+void SaveSettings();
+
+}  // namespace fennix

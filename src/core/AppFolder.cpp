@@ -1,0 +1,39 @@
+#include "core/AppFolder.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace fennix {
+
+namespace {
+std::string& Folder() {
+    static std::string folder;
+    return folder;
+}
+
+std::string WithoutTrailingSeparator(std::string path) {
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    return path;
+}
+}  // namespace
+
+const std::string& ApplicationFolder() { return Folder(); }
+
+void SetApplicationFolder(const std::string& folder) { Folder() = WithoutTrailingSeparator(folder); }
+
+std::string ResolveApplicationFolder(const std::string& executableFolder,
+                                     const std::string& xdgDataHome, const std::string& home) {
+    const std::string own = WithoutTrailingSeparator(executableFolder);
+    if (!own.empty() && access(own.c_str(), W_OK | X_OK) == 0) return own;
+
+    std::string dataHome = xdgDataHome;
+    if (dataHome.empty()) dataHome = WithoutTrailingSeparator(home) + "/.local/share";
+    const std::string fallback = WithoutTrailingSeparator(dataHome) + "/Fennix";
+    std::error_code error;
+    std::filesystem::create_directories(fallback, error);
+    return fallback;
+}
+
+}  // namespace fennix

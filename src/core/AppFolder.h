@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace fennix {
+
+// The application folder: where the settings file and the working folders
+// live. Written without a trailing separator.
+const std::string& ApplicationFolder();
+
+// Sets the application folder for the rest of the run (start-up, tests).
+void SetApplicationFolder(const std::string& folder);
+
+// The folder the program should use: the folder of the executable when it is
+// writable, otherwise `dataHome`/Fennix, where `dataHome` is $XDG_DATA_HOME
+// or, when that is empty, `home`/.local/share. The fallback folder is created
+// when missing. A trailing separator is removed.
+std::string ResolveApplicationFolder(const std::string& executableFolder,
+                                     const std::string& xdgDataHome, const std::string& home);
+
+}  // namespace fennix

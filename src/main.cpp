@@ -1,0 +1,34 @@
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <cstdlib>
+
+#include "app/Fennix_Mdif.h"
+#include "core/AppFolder.h"
+#include "platform/QtPrompts.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Fennix");
+
+    // The interface is Japanese, half-width katakana included: prefer a
+    // Japanese Gothic face over whatever the desktop's default lacks.
+    if (QFontDatabase::families().contains("IPAGothic")) {
+        QFont font("IPAGothic");
+        font.setPointSize(10);
+        QApplication::setFont(font);
+    }
+
+    auto env = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    fennix::SetApplicationFolder(fennix::ResolveApplicationFolder(
+        QCoreApplication::applicationDirPath().toStdString(), env("XDG_DATA_HOME"), env("HOME")));
+    fennix::InstallPrompts(std::make_unique<fennix::QtPrompts>());
+
+    fennix::Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    return app.exec();
+}

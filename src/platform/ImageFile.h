@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QImage>
+#include <optional>
+#include <string>
+
+namespace fennix {
+
+// Decodes an image file (BMP, DIB, JPEG, GIF, and whatever else the
+// installed image plug-ins read) into a 32-bit RGB image. A .dib file is read
+// as BMP. Nothing when the file is missing or cannot be decoded.
+std::optional<QImage> LoadImageFile(const std::string& path);
+
+// Writes the image as an uncompressed Windows bitmap file. False when the
+// file cannot be written.
+bool SaveBitmapFile(const QImage& image, const std::string& path);
+
+}  // namespace fennix

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+
+#include "platform/PicturePane.h"
+
+namespace fennix {
+
+// Shows a PicturePane's layer at the pane's place and size, and follows
+// the pane's changes. The pane stays owned by the caller.
+class PaneWidget : public QWidget {
+    Q_OBJECT
+public:
+    PaneWidget(PicturePane& pane, QWidget* parent);
+
+    PicturePane& Pane() { return pane_; }
+
+    // Brings the widget's geometry and visibility up to date with the pane.
+    void Sync();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    PicturePane& pane_;
+};
+
+// A plain panel filled with a back colour (packed RGB).
+class PanelWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit PanelWidget(QWidget* parent);
+
+    int32_t BackColor() const { return backColor_; }
+    void SetBackColor(int32_t color);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int32_t backColor_ = 0x8F8F8F;
+};
+
+}  // namespace fennix

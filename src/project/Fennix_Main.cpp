@@ -1,0 +1,205 @@
+#include "project/Fennix_Main.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+
+#include "app/Settings.h"
+#include "controls/GradientProgressBar.h"
+#include "controls/ucScrollbar.h"
+#include "platform/PaneWidget.h"
+#include "platform/Prompts.h"
+#include "project/MatrixDrawing.h"
+#include "project/ViewArrangement.h"
+
+namespace fennix {
+
+namespace {
+// Back colour of a new document's panel: a neutral grey that frames images
+// of any colour.
+constexpr int32_t kDefaultBackColor = 0x808080;
+}  // namespace
+
+Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+
+    Pb = new PanelWidget(this);
+    Pb->SetBackColor(kDefaultBackColor);
+    Panes.MorphT.SetBackColor(kDefaultBackColor);
+    for (int k = 1; k <= 2; ++k) paneWidgets_[k - 1] = new PaneWidget(Panes.P(k), Pb);
+    Panes.MorphT.SetVisible(false);
+    morphWidget_ = new PaneWidget(Panes.MorphT, Pb);
+
+    HScroll1 = new ucScrollbar(Qt::Horizontal, Pb);
+    VScroll1 = new ucScrollbar(Qt::Vertical, Pb);
+    connect(HScroll1, &ucScrollbar::Change, this, &Fennix_Main::HScroll1_Change);
+    connect(VScroll1, &ucScrollbar::Change, this, &Fennix_Main::VScroll1_Change);
+
+    GradientProgressBar1 = new GradientProgressBar(Pb);
+    GradientProgressBar1->hide();
+
+    BuildMenus();
+
+    // Window load.
+    Document.Zoom = 1;
+    ArrangeViews();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    GradientProgressBar1->setGeometry(0, HScroll1->y() - HScroll1->height(),
+                                      screen ? screen->geometry().width() : 1024,
+                                      GradientProgressBar::kHeight);
+}
+
+Fennix_Main::~Fennix_Main() = default;
+
+void Fennix_Main::BuildMenus() {
+    auto menu = [this](const char* caption) {
+        auto* m = new QMenu(QString::fromUtf8(caption), this);
+        menus_.append(m);
+        return m;
+    };
+    auto item = [](QMenu* m, const char* caption) {
+        return m->addAction(QString::fromUtf8(caption));
+    };
+
+    QMenu* file = menu("ファイル");
+    mnuCloseMorph = item(file, "閉じる");
+    mnuSaveMorph = item(file, "上書き保存");
+    mnuSaveName = item(file, "名前を付けて保存");
+    connect(mnuCloseMorph, &QAction::triggered, this, [this] { OuterWindow()->close(); });
+
+    QMenu* tools = menu("ツール");
+    mnuSetting = item(tools, "オプション");
+    QMenu* colors = tools->addMenu(QString::fromUtf8("色"));
+    mnuColor[0] = item(colors, "マトリクスの色");
+    mnuColor[1] = item(colors, "ポインタの色");
+    mnuColor[2] = item(colors, "背景の色");
+    QMenu* zooming = tools->addMenu(QString::fromUtf8("ズーミング"));
+    mnuZoom[1] = item(zooming, "100%");
+    mnuZoom[2] = item(zooming, "200%");
+    mnuZoom[3] = item(zooming, "300%");
+
+    QMenu* go = menu("モーフィング");
+    mnuMorphIt = item(go, "作成スタート");
+    mnuMorph = item(go, "モーフィングビューア");
+
+    QMenu* video = menu("動画 (AVI ファイル) ");
+    mnuAVI = item(video, "AVI ファイルの作成");
+    mnuAVI2 = item(video, "AVI ビューア");
+
+    // Commands that are not available yet stay visible but disabled.
+    for (QAction* action : {mnuSaveMorph, mnuSaveName, mnuSetting, mnuColor[0], mnuColor[1],
+                            mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3], mnuMorphIt,
+                            mnuMorph, mnuAVI, mnuAVI2})
+        action->setEnabled(false);
+}
+
+bool Fennix_Main::NewMorph(const std::string& startPath, const std::string& endPath) {
+    auto fail = [this](const std::string& path) {
+        ShowMessage(path + "が無効です。", MessageIcon::Exclamation);
+        Unload();
+        return false;
+    };
+    if (!Panes.P(1).LoadPicture(startPath)) return fail(startPath);
+    Panes.Poriginal(1).SetPicture(Panes.P(1).Picture());
+    if (!Panes.P(2).LoadPicture(endPath)) return fail(endPath);
+    Panes.Poriginal(2).SetPicture(Panes.P(2).Picture());
+
+    InitDocumentGrids(Document, Panes.P(1), startPath, endPath);
+    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
+    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
+
+    ShowWindow();
+    // A fresh document from the new command can only be saved under a name.
+    mnuSaveMorph->setEnabled(false);
+    ArrangeViews();
+    return true;
+}
+
+void Fennix_Main::ArrangeViews() {
+    if (HScroll1->Value() > 0) HScroll1->SetValue(0);
+    if (VScroll1->Value() > 0) VScroll1->SetValue(0);
+
+    PicturePane& start = Panes.P(1);
+    PicturePane& end = Panes.P(2);
+    start.Move(0, 0);
+    Pb->setGeometry(0, 0, width(), height());
+
+    ViewSizes sizes;
+    sizes.startWidth = start.Width();
+    sizes.startHeight = start.Height();
+    sizes.endWidth = end.Width();
+    sizes.panelWidth = Pb->width();
+    sizes.panelHeight = Pb->height();
+    sizes.vScrollWidth = VScroll1->width();
+    sizes.hScrollHeight = HScroll1->height();
+    const ViewArrangement layout = ArrangeViewSizes(sizes);
+
+    end.Move(layout.endLeft, 0);
+    const auto place = [](ucScrollbar* bar, const ScrollPlacement& p) {
+        bar->setGeometry(p.left, p.top, p.width, p.height);
+        if (p.needed) {
+            bar->SetMax(p.maximum);
+            bar->SetLargeChange(p.largeStep);
+        }
+        bar->setEnabled(p.needed);
+        bar->raise();
+    };
+    place(VScroll1, layout.vertical);
+    place(HScroll1, layout.horizontal);
+}
+
+void Fennix_Main::HScroll1_Change(int value) {
+    PicturePane& start = Panes.P(1);
+    start.Move(-value, start.Top());
+    Panes.P(2).Move(start.Left() + start.Width() + kImageGap, Panes.P(2).Top());
+}
+
+void Fennix_Main::VScroll1_Change(int value) {
+    Panes.P(1).Move(Panes.P(1).Left(), -value);
+    Panes.P(2).Move(Panes.P(2).Left(), -value);
+}
+
+bool Fennix_Main::QueryUnload() { return true; }
+
+void Fennix_Main::Unload() {
+    unloading_ = true;
+    OuterWindow()->close();
+}
+
+void Fennix_Main::ShowWindow() {
+    QWidget* outer = OuterWindow();
+    outer->show();
+    show();
+    if (outer != this) {
+        // Inside the frame: open at the size of both images where it fits.
+        const QSize content(Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + VScroll1->width(),
+                            std::max(Panes.P(1).Height(), Panes.P(2).Height()) +
+                                HScroll1->height());
+        QSize wanted = content + (outer->size() - size());
+        if (outer->parentWidget()) wanted = wanted.boundedTo(outer->parentWidget()->size());
+        outer->resize(wanted);
+    }
+}
+
+QWidget* Fennix_Main::OuterWindow() {
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    return sub ? static_cast<QWidget*>(sub) : this;
+}
+
+void Fennix_Main::closeEvent(QCloseEvent* event) {
+    if (!unloading_ && !QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit Unloaded();
+}
+
+void Fennix_Main::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ArrangeViews();
+}
+
+}  // namespace fennix

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+#include <string>
+
+#include "project/MorphDocument.h"
+
+class QAction;
+class QMenu;
+
+namespace fennix {
+
+class GradientProgressBar;
+class PaneWidget;
+class PanelWidget;
+class ucScrollbar;
+
+// The document window of one morph: the start and end image side by side,
+// each with its grid, inside a panel with two scroll bars, and the
+// document's own menu, which the frame shows while this window is active.
+class Fennix_Main : public QWidget {
+    Q_OBJECT
+public:
+    explicit Fennix_Main(QWidget* parent = nullptr);
+    ~Fennix_Main() override;
+
+    // Creates the document from two prepared image files: loads both, lays
+    // both grids from the settings, draws them and shows the window. When an
+    // image cannot be loaded, shows "<path>が無効です。" and unloads the
+    // window; returns false then.
+    bool NewMorph(const std::string& startPath, const std::string& endPath);
+
+    // Places the panes and the scroll bars for the current sizes.
+    void ArrangeViews();
+
+    // Asked before the window closes; false keeps it open. The frame asks
+    // every document before it closes any, so one refusal stops its close.
+    virtual bool QueryUnload();
+
+    // Closes the window (its frame box inside the frame window) for good.
+    void Unload();
+
+    // The document's menu, in menu-bar order.
+    const QList<QMenu*>& Menus() const { return menus_; }
+
+    MorphDocument Document;
+    DocumentPanes Panes;
+
+    PanelWidget* Pb = nullptr;
+    ucScrollbar* HScroll1 = nullptr;
+    ucScrollbar* VScroll1 = nullptr;
+    GradientProgressBar* GradientProgressBar1 = nullptr;
+
+    QAction* mnuCloseMorph = nullptr;
+    QAction* mnuSaveMorph = nullptr;
+    QAction* mnuSaveName = nullptr;
+    QAction* mnuSetting = nullptr;
+    QAction* mnuColor[3] = {};
+    QAction* mnuZoom[4] = {};  // 1 … 3
+    QAction* mnuMorphIt = nullptr;
+    QAction* mnuMorph = nullptr;
+    QAction* mnuAVI = nullptr;
+    QAction* mnuAVI2 = nullptr;
+
+signals:
+    // Sent when the window has been unloaded.
+    void Unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildMenus();
+    void HScroll1_Change(int value);
+    void VScroll1_Change(int value);
+    void ShowWindow();
+    QWidget* OuterWindow();
+
+    QList<QMenu*> menus_;
+    PaneWidget* paneWidgets_[2] = {};
+    PaneWidget* morphWidget_ = nullptr;
+    bool unloading_ = false;
+};
+
+}  // namespace fennix

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "platform/PicturePane.h"
+#include "project/MatrixRecord.h"
+
+namespace fennix {
+
+// The state of one open morph: the two grids and the fields the editor, the
+// project file and the morph run work on. Index 1 is the start image, 2 the
+// end image.
+struct MorphDocument {
+    MatrixRecord& Matrix(int k) { return matrices[k - 1]; }
+    const MatrixRecord& Matrix(int k) const { return matrices[k - 1]; }
+
+    std::array<MatrixRecord, 2> matrices;
+    int SelectedI = -1;
+    int SelectedJ = -1;
+    Point DragBackup;
+    int LastFrame = 0;      // frame count − 1
+    std::string FileName;   // project file; empty until saved
+    bool Dirty = false;
+    int Zoom = 1;           // 1, 2 or 3
+};
+
+// The picture panes of a document window: P(k) shows image k at the zoom
+// with its grid, Poriginal(k) holds it unzoomed (the pixels the morph reads),
+// MorphT is the render surface of the morph run.
+struct DocumentPanes {
+    PicturePane& P(int k) { return shown[k - 1]; }
+    PicturePane& Poriginal(int k) { return original[k - 1]; }
+
+    std::array<PicturePane, 2> shown;
+    std::array<PicturePane, 2> original;
+    PicturePane MorphT;
+};
+
+// Fills both grids of a new document from the settings record: pointer size,
+// colours and counts, the size of the start image shown in P(1), the image
+// paths, the regular grid; LastFrame from the frame count; no selection.
+// Counts are kept within 1 … the image's width (rows) and height (columns).
+void InitDocumentGrids(MorphDocument& document, const PicturePane& startPane,
+                       const std::string& startPath, const std::string& endPath);
+
+}  // namespace fennix

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <filesystem>
+
+#include "app/Fennix_Mdif.h"
+#include "app/Settings.h"
+#include "app/TempImages.h"
+#include "project/Fennix_Main.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Caption(const QAction* action) { return action->text().remove('&'); }
+
+QStringList BarCaptions(QMainWindow& window) {
+    QStringList captions;
+    for (QAction* action : window.menuBar()->actions()) captions << Caption(action);
+    return captions;
+}
+
+// A document that refuses to close, as one whose user answered Cancel.
+class RefusingDocument : public Fennix_Main {
+public:
+    bool QueryUnload() override { return false; }
+};
+
+class FrameTest : public testing::Test {
+protected:
+    test::AppFolderScope app;
+    test::ScopedPrompts prompts;
+    std::string temp() const { return app.Path() + "/テンポラリデータ"; }
+    std::string images() const { return app.Path() + "/スタート・エンド画像データ"; }
+};
+
+TEST_F(FrameTest, FirstStartCreatesBothFoldersAndLoadsDefaults) {
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    EXPECT_TRUE(fs::is_directory(temp()));
+    EXPECT_TRUE(fs::is_directory(images()));
+    EXPECT_EQ(Settings.TempFolder, temp());
+    EXPECT_EQ(Settings.ImageFolder, images());
+    EXPECT_EQ(Settings.FrameCount, 20);
+    EXPECT_EQ(Settings.ProjectFolder(), app.Path());
+    for (int n = 1; n <= 20; ++n) EXPECT_FALSE(frame.mnuRecent[n]->isVisible());
+    EXPECT_FALSE(frame.mnudmy2->isVisible());
+    EXPECT_EQ(frame.windowTitle(), "Fennix");
+}
+
+TEST_F(FrameTest, StartWithFoldersPresentKeepsTheirFiles) {
+    fs::create_directory(temp());
+    fs::create_directory(images());
+    test::WriteFile(images() + "/face_001.bmp", "kept");
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    EXPECT_EQ(test::ReadFile(images() + "/face_001.bmp"), "kept");
+}
+
+TEST_F(FrameTest, FrameMenuHasItsCaptionsOrderAndShortcuts) {
+    Fennix_Mdif frame;
+    EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア"}));
+
+    const QList<QAction*> file = frame.mnuFile->actions();
+    ASSERT_EQ(file.size(), 2 + 1 + 20 + 1 + 1);
+    EXPECT_EQ(Caption(file[0]), "新規(N)");
+    EXPECT_EQ(file[0]->shortcut(), QKeySequence("Ctrl+N"));
+    EXPECT_EQ(Caption(file[1]), "開く(O)");
+    EXPECT_EQ(file[1]->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_TRUE(file[2]->isSeparator());
+    for (int n = 1; n <= 20; ++n) EXPECT_EQ(file[2 + n], frame.mnuRecent[n]);
+    EXPECT_TRUE(file[23]->isSeparator());
+    EXPECT_EQ(Caption(file[24]), "Fennixの終了(E)");
+    EXPECT_EQ(file[24]->shortcut(), QKeySequence("Ctrl+E"));
+
+    const QList<QAction*> view = frame.mnuView->actions();
+    ASSERT_EQ(view.size(), 2);
+    EXPECT_EQ(Caption(view[0]), "モーフィングデータ(M)");
+    EXPECT_EQ(view[0]->shortcut(), QKeySequence("Ctrl+M"));
+    EXPECT_EQ(Caption(view[1]), "AVI ファイル(A)");
+    EXPECT_EQ(view[1]->shortcut(), QKeySequence("Ctrl+A"));
+}
+
+TEST_F(FrameTest, QuitWritesSettingsAndRemovesTemporaryImagesOnly) {
+    {
+        Fennix_Mdif frame;
+        frame.MDIForm_Load();
+        frame.show();
+        for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "temp_2.bmp", "temp_3.bmp",
+                                 "other.bmp"})
+            test::WriteFile(temp() + "/" + name, "x");
+        test::WriteFile(images() + "/face_001.bmp", "kept");
+        Settings.FrameCount = 33;
+        frame.mnuEnd->trigger();
+        EXPECT_FALSE(frame.isVisible());
+    }
+    for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "temp_2.bmp", "temp_3.bmp"})
+        EXPECT_FALSE(fs::exists(temp() + "/" + name)) << name;
+    EXPECT_TRUE(fs::exists(temp() + "/other.bmp"));
+    EXPECT_TRUE(fs::exists(images() + "/face_001.bmp"));
+    EXPECT_NE(test::ReadFile(app.Path() + "/Fennix.ini").find("総フレーム数= 33\n"),
+              std::string::npos);
+}
+
+TEST_F(FrameTest, ADocumentThatRefusesKeepsTheWholeFrameOpen) {
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    Fennix_Main* willing = frame.CreateDocument();
+    ASSERT_TRUE(willing->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    auto* refusing = new RefusingDocument;
+    frame.MdiArea()->addSubWindow(refusing)->show();
+
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(frame.Documents().size(), 2);
+    EXPECT_TRUE(willing->isVisible());
+    EXPECT_FALSE(fs::exists(app.Path() + "/Fennix.ini"));  // shut-down did not run
+}
+
+TEST_F(FrameTest, MenuBarShowsTheActiveDocumentsMenu) {
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    Fennix_Main* document = frame.CreateDocument();
+    ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
+    EXPECT_EQ(BarCaptions(frame),
+              QStringList({"ファイル", "ツール", "モーフィング", "動画 (AVI ファイル) "}));
+
+    document->mnuCloseMorph->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frame.Documents().isEmpty());
+    EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア"}));
+}
+
+TEST(TempImages, EachUnsavedDocumentGetsItsOwnPair) {
+    test::TestFolder folder;
+    TempImagePair first = NextTempImagePair(folder.Path());
+    EXPECT_EQ(first.start, folder.File("temp_0.bmp"));
+    EXPECT_EQ(first.end, folder.File("temp_1.bmp"));
+    test::WriteFile(first.start, "x");
+    test::WriteFile(first.end, "x");
+    TempImagePair second = NextTempImagePair(folder.Path());
+    EXPECT_EQ(second.start, folder.File("temp_2.bmp"));
+    EXPECT_EQ(second.end, folder.File("temp_3.bmp"));
+    // A pair with either file still present stays taken.
+    fs::remove(first.end);
+    EXPECT_EQ(NextTempImagePair(folder.Path()).start, folder.File("temp_2.bmp"));
+}
+
+TEST(TempImages, DeleteRemovesOnlyScratchImages) {
+    test::TestFolder folder;
+    for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_17.bmp", "temp_.bmp", "temp_x.bmp",
+                             "Dumy.jpg", "mytemp_1.bmp"})
+        test::WriteFile(folder.File(name), "x");
+    DeleteTemporaryImages(folder.Path());
+    EXPECT_FALSE(fs::exists(folder.File("tmp.bmp")));
+    EXPECT_FALSE(fs::exists(folder.File("temp_0.bmp")));
+    EXPECT_FALSE(fs::exists(folder.File("temp_17.bmp")));
+    for (const char* name : {"temp_.bmp", "temp_x.bmp", "Dumy.jpg", "mytemp_1.bmp"})
+        EXPECT_TRUE(fs::exists(folder.File(name))) << name;
+    DeleteTemporaryImages(folder.File("missing"));  // a missing folder is no error
+}
+
+}  // namespace
+}  // namespace fennix

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/NumberText.h"
+#include "core/Paths.h"
+#include "core/Rounding.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+TEST(Paths, FolderAndFileNameSplitOnBothSeparators) {
+    EXPECT_EQ(PathFolder("C:\\work\\face.mph"), "C:\\work\\");
+    EXPECT_EQ(PathFileName("C:\\work\\face.mph"), "face.mph");
+    EXPECT_EQ(PathFolder("/home/u/face.mph"), "/home/u/");
+    EXPECT_EQ(PathFileName("/home/u/face.mph"), "face.mph");
+    EXPECT_EQ(PathFolder("face.mph"), "");
+    EXPECT_EQ(PathFileName("face.mph"), "face.mph");
+    EXPECT_EQ(PathFileName("/home/u\\win\\顔.bmp"), "顔.bmp");
+    EXPECT_EQ(JoinPath("/a", "b.ini"), "/a/b.ini");
+    EXPECT_EQ(JoinPath("/a/", "b.ini"), "/a/b.ini");
+}
+
+TEST(Paths, FileExistsOnlyForReadableFiles) {
+    test::TestFolder folder;
+    const std::string file = folder.File("a.mph");
+    test::WriteFile(file, "x");
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_TRUE(FileExists(file + "/"));  // one trailing separator is removed
+    EXPECT_FALSE(FileExists(folder.Path()));
+    EXPECT_FALSE(FileExists(folder.File("missing.mph")));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_TRUE(DirectoryExists(folder.Path()));
+    EXPECT_FALSE(DirectoryExists(file));
+}
+
+TEST(Rounding, TiesGoToTheEvenNeighbour) {
+    EXPECT_EQ(RoundEven(2.5), 2);
+    EXPECT_EQ(RoundEven(3.5), 4);
+    EXPECT_EQ(RoundEven(-2.5), -2);
+    EXPECT_EQ(RoundEven(22.5), 22);
+    EXPECT_EQ(RoundEven(37.5), 38);
+    EXPECT_EQ(RoundEven(2.4999), 2);
+}
+
+TEST(NumberText, LeadingBlankFromZeroUp) {
+    EXPECT_EQ(NumberText(20), " 20");
+    EXPECT_EQ(NumberText(0), " 0");
+    EXPECT_EQ(NumberText(-5), "-5");
+    EXPECT_EQ(NumberText(16777215), " 16777215");
+}
+
+TEST(NumberText, ThirtyTwoBitConversionRoundsTiesToEven) {
+    EXPECT_EQ(ConvertInt32(" 20", 1), 20);
+    EXPECT_EQ(ConvertInt32("7.5", 1), 8);
+    EXPECT_EQ(ConvertInt32("6.5", 1), 6);
+    EXPECT_EQ(ConvertInt32("20.5", 1), 20);
+    EXPECT_EQ(ConvertInt32("-3", 1), -3);
+    EXPECT_EQ(ConvertInt32("1e3", 1), 1000);
+    EXPECT_EQ(ConvertInt32("abc", 20), 20);
+    EXPECT_EQ(ConvertInt32("", 5), 5);
+    EXPECT_EQ(ConvertInt32("12abc", 5), 5);
+    EXPECT_EQ(ConvertInt32("0x10", 5), 5);
+    EXPECT_EQ(ConvertInt32("inf", 5), 5);
+    EXPECT_EQ(ConvertInt32("nan", 5), 5);
+    EXPECT_EQ(ConvertInt32("2147483647", 5), 2147483647);
+    EXPECT_EQ(ConvertInt32("2147483648", 5), 5);
+    EXPECT_EQ(ConvertInt32("-2147483648", 5), -2147483647 - 1);
+}
+
+TEST(NumberText, SixteenBitConversionRoundsDown) {
+    EXPECT_EQ(ConvertInt16("150.9", 100), 150);
+    EXPECT_EQ(ConvertInt16("2.9", 0), 2);
+    EXPECT_EQ(ConvertInt16("-0.5", 0), -1);
+    EXPECT_EQ(ConvertInt16(" 3 ", 0), 3);
+    EXPECT_EQ(ConvertInt16("32767", 0), 32767);
+    EXPECT_EQ(ConvertInt16("32768", 7), 7);
+    EXPECT_EQ(ConvertInt16("-32769", 7), 7);
+    EXPECT_EQ(ConvertInt16("x", 7), 7);
+}
+
+}  // namespace
+}  // namespace fennix

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <string>
+
+namespace fennix::test {
+
+// A temporary folder that is removed with everything in it afterwards.
+class TestFolder {
+public:
+    TestFolder() = default;
+    std::string Path() const { return dir_.path().toStdString(); }
+    // Path() + "/" + name.
+    std::string File(const std::string& name) const { return Path() + "/" + name; }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Writes `bytes` to the file, replacing it.
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// The whole file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+// The path of a sample picture shipped with the program.
+std::string SamplePath(const std::string& name);
+
+// A fresh application folder for one test: sets it as the application
+// folder and resets the settings record to an empty one.
+class AppFolderScope {
+public:
+    AppFolderScope();
+    ~AppFolderScope();
+    const TestFolder& Folder() const { return folder_; }
+    std::string Path() const { return folder_.Path(); }
+
+private:
+    TestFolder folder_;
+};
+
+}  // namespace fennix::test

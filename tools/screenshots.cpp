@@ -1,0 +1,69 @@
+// Renders every window of Fennix into PNG files, so that a person can look
+// at the interface without a desktop: fennix-screenshots <output folder>.
+// Run it on the offscreen platform (QT_QPA_PLATFORM=offscreen).
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QMdiArea>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "app/Fennix_Mdif.h"
+#include "core/AppFolder.h"
+#include "project/Fennix_Main.h"
+
+namespace {
+
+int failures = 0;
+
+void Save(QWidget* widget, const QDir& folder, const QString& name) {
+    widget->ensurePolished();
+    const QString path = folder.filePath(name + ".png");
+    if (widget->grab().save(path)) {
+        std::printf("%s\n", qPrintable(path));
+    } else {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        ++failures;
+    }
+}
+
+void SaveMenu(QMenu* menu, const QDir& folder, const QString& name) {
+    menu->adjustSize();
+    Save(menu, folder, name);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (QFontDatabase::families().contains("IPAGothic")) {
+        QFont font("IPAGothic");
+        font.setPointSize(10);
+        QApplication::setFont(font);
+    }
+    const QDir out(argc > 1 ? argv[1] : "screenshots");
+    QDir().mkpath(out.path());
+
+    // A fresh application folder, so the windows show their defaults.
+    QTemporaryDir appFolder;
+    fennix::SetApplicationFolder(appFolder.path().toStdString());
+    const std::string samples = FENNIX_SAMPLES_DIR;
+
+    fennix::Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    QApplication::processEvents();
+    Save(&frame, out, "frame");
+    SaveMenu(frame.mnuFile, out, "frame-menu-file");
+    SaveMenu(frame.mnuView, out, "frame-menu-viewer");
+
+    fennix::Fennix_Main* document = frame.CreateDocument();
+    if (!document->NewMorph(samples + "/sun.bmp", samples + "/moon.bmp")) ++failures;
+    QApplication::processEvents();
+    Save(&frame, out, "document");
+    for (int i = 0; i < document->Menus().size(); ++i)
+        SaveMenu(document->Menus()[i], out, QString("document-menu-%1").arg(i + 1));
+
+    return failures == 0 ? 0 : 1;
+}
