@@ -13,6 +13,7 @@ GradientProgressBar::GradientProgressBar(QWidget* parent) : QWidget(parent) {
 void GradientProgressBar::SetValue(int percent) {
     value_ = std::clamp(percent, 0, 100);
     if (isVisible()) repaint();
+    emit ValueChanged(value_);
 }
 
 void GradientProgressBar::paintEvent(QPaintEvent*) {

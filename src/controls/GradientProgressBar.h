@@ -17,6 +17,9 @@ public:
 
     static constexpr int kHeight = 14;
 
+signals:
+    void ValueChanged(int percent);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

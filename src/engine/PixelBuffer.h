@@ -34,13 +34,16 @@ struct PixelBuffer {
     int Height() const { return -Header.biHeight; }
 };
 
-// Re-dimensions `buffer` to the pane's layer and copies the layer's pixels in.
+// Re-dimensions `buffer` to the pane's layer and copies the layer's pixels
+// in, with a fresh header. An empty layer gives a 0 × 0 buffer without bits.
 void CaptureBits(const PicturePane& pane, PixelBuffer& buffer);
 
-// Overwrites the pane's layer with the buffer's pixels (the sizes must match).
-void StoreBits(PicturePane& pane, const PixelBuffer& buffer);
+// Overwrites the pane's layer with the buffer's pixels. Returns false and
+// leaves the layer as it was when the sizes differ or the bits are short.
+bool StoreBits(PicturePane& pane, const PixelBuffer& buffer);
 
-// Shrinks the buffer's bits to a single pixel, releasing the memory.
+// Shrinks the buffer's bits to a single pixel (4 bytes), releasing the
+// memory. The header is left as it was.
 void ReleaseBits(PixelBuffer& buffer);
 
 }  // namespace fennix

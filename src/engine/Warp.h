@@ -18,7 +18,9 @@ struct IndexMap {
 
 // The intermediate mesh of frame k of N: every coordinate is
 // (end − start) · f + start with f = k / N as a 32-bit float, rounded ties
-// to even. k = 0 gives the start list, k = N the end list. N must not be 0.
+// to even. k = 0 gives the start list, k = N the end list. An empty list
+// when k / N is not within 0 … 1 (N = 0 included) or the two lists differ
+// in length.
 TriangleList InterpolateTriangles(const TriangleList& start, const TriangleList& end, int k, int N);
 
 // Re-dimensions the map to width × height, clears it to 0 and fills
@@ -26,14 +28,22 @@ TriangleList InterpolateTriangles(const TriangleList& start, const TriangleList&
 // ones. Pixel (x, y) is sampled at the integer point (x, y); a sample on an
 // edge belongs to the triangle only for a top edge (horizontal, triangle
 // below it) or a left edge (triangle to its right); zero-area triangles
-// cover nothing.
+// cover nothing, and so do triangles with a coordinate beyond ±2^30. Either
+// vertex order works. A fold-free mesh whose border points lie on the image
+// border gives every pixel exactly one index. A width or height below 1
+// gives an empty 0 × 0 map.
 void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& triangles);
 
 // The unsigned area of a triangle, as a 32-bit float, computed as half the
-// length of edge P0–P1 times the distance of P2 from its line.
+// length of edge P0–P1 times the distance of P2 from its line. 0 when P0 =
+// P1; for other triangles whose corners lie on one line 0 or a tiny value,
+// depending on the rounding of the edge's slope.
 float TriangleArea(const Triangle& t);
 
-// The weights w0, w1, w2 of pixel (x, y) in triangle t of area `area`.
+// The weights w0, w1, w2 of pixel (x, y) in triangle t of area `area`:
+// inside the triangle its barycentric coordinates (w0 belongs to P0, w1 to
+// P1, w2 = 1 − w0 − w1 to P2). w0 and w1 are never negative; near a
+// zero-area triangle they can be huge, and w2 absorbs the difference.
 struct Weights {
     float w0, w1, w2;
 };
@@ -42,9 +52,14 @@ Weights PixelWeights(const Triangle& t, float area, int x, int y);
 // Overwrites every covered pixel of `output` with the blend of the start
 // pixel and the end pixel its weights point at: S·(1 − t) + E·t per
 // channel, rounded ties to even. Uncovered pixels (index 0 or above the
-// triangle count) keep their colour. All buffers have the map's size.
+// triangle count) keep their colour, and so does the fourth byte of every
+// pixel. Source positions are clamped to the image. t should lie in 0 … 1.
+// Rows are shared out over `threads` threads (0: one per core, fewer for
+// small images); the result does not depend on the count. `output` must not
+// be the start or end buffer. Nothing is changed when a buffer does not
+// have the map's size or the three lists differ in length.
 void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const PixelBuffer& end,
                const TriangleList& endList, PixelBuffer& output, const IndexMap& map,
-               const TriangleList& intermediate, float t);
+               const TriangleList& intermediate, float t, int threads = 0);
 
 }  // namespace fennix

@@ -1,14 +1,11 @@
 #include "platform/Profile.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "core/NumberText.h"
+#include "core/SafeWrite.h"
 #include "core/TextEncoding.h"
 
 namespace fennix {
@@ -117,23 +114,9 @@ bool Profile::Write(const std::string& file, const std::string& section, const s
         lines.push_back(newLine);
     }
 
-    const std::string temporary = file + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const auto& line : lines) out << line << content.ending;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    std::string bytes;
+    for (const auto& line : lines) bytes += line + content.ending;
+    return ReplaceFileContents(file, bytes);
 }
 
 }  // namespace fennix

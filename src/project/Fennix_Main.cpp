@@ -1,12 +1,19 @@
 #include "project/Fennix_Main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/Settings.h"
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+#include "engine/MorphRun.h"
 #include "controls/GradientProgressBar.h"
 #include "controls/ucScrollbar.h"
 #include "platform/PaneWidget.h"
@@ -15,12 +22,6 @@
 #include "project/ViewArrangement.h"
 
 namespace fennix {
-
-namespace {
-// Back colour of a new document's panel: a neutral grey that frames images
-// of any colour.
-constexpr int32_t kDefaultBackColor = 0x808080;
-}  // namespace
 
 Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -88,10 +89,12 @@ void Fennix_Main::BuildMenus() {
     mnuAVI = item(video, "AVI ファイルの作成");
     mnuAVI2 = item(video, "AVI ビューア");
 
+    connect(mnuMorphIt, &QAction::triggered, this, &Fennix_Main::mnuMorphIt_Click);
+
     // Commands that are not available yet stay visible but disabled.
     for (QAction* action : {mnuSaveMorph, mnuSaveName, mnuSetting, mnuColor[0], mnuColor[1],
-                            mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3], mnuMorphIt,
-                            mnuMorph, mnuAVI, mnuAVI2})
+                            mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3], mnuMorph, mnuAVI,
+                            mnuAVI2})
         action->setEnabled(false);
 }
 
@@ -159,6 +162,86 @@ void Fennix_Main::HScroll1_Change(int value) {
 void Fennix_Main::VScroll1_Change(int value) {
     Panes.P(1).Move(Panes.P(1).Left(), -value);
     Panes.P(2).Move(Panes.P(2).Left(), -value);
+}
+
+void Fennix_Main::mnuMorphIt_Click() {
+    static const char* kFailed = "③処理は失敗しました。";
+
+    // The frame folder comes first; a folder that cannot be made (it exists
+    // already, or the application folder is read-only) fails the run before
+    // anything on the window changes.
+    const std::string folder = JoinPath(ApplicationFolder(), FrameFolderName(Clock()));
+    std::error_code error;
+    if (!std::filesystem::create_directory(folder, error)) {
+        ShowMessage(kFailed, MessageIcon::Exclamation);
+        return;
+    }
+    Settings.FrameFolder() = folder + "/";
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    PicturePane& surface = Panes.MorphT;
+    surface.SetBackColor(Pb->BackColor());
+    Panes.P(1).SetVisible(false);
+    Panes.P(2).SetVisible(false);
+    surface.ClearPicture();
+    surface.Move(0, 0);
+    surface.SetSize(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height());
+    surface.SetVisible(true);
+    Pb->repaint();
+
+    QWidget* outer = OuterWindow();
+    const QString caption = outer->windowTitle();
+    Panes.P(1).Cls();
+    Panes.P(2).Cls();
+    GradientProgressBar1->raise();
+    GradientProgressBar1->show();
+
+    MorphSource source;
+    source.start = &Panes.Poriginal(1).Picture();
+    source.end = &Panes.Poriginal(2).Picture();
+    source.startMatrix = &Document.Matrix(1);
+    source.endMatrix = &Document.Matrix(2);
+    source.lastFrame = Document.LastFrame;
+    FrameOutput output;
+    output.frameFolder = Settings.FrameFolder();
+    output.saveKind = Settings.SaveKind;
+    output.tempFolder = Settings.TempFolder;
+    output.companionFolder = QCoreApplication::applicationDirPath().toStdString();
+    MorphProgress progress;
+    progress.beforeFrame = [&](int k, int last) {
+        outer->setWindowTitle(QString("%1/%2").arg(k + 1).arg(last + 1));
+        GradientProgressBar1->SetValue((k + 1) * 100 / (last + 1));
+        outer->repaint();
+    };
+
+    // The run keeps the event loop waiting until its last frame: the window
+    // repaints what changes but takes no input meanwhile.
+    const std::string failure = RunMorph(source, surface, output, progress);
+    if (!failure.empty()) {
+        ShowMessage(kFailed, MessageIcon::Exclamation);
+        EndMorphRun(caption);
+        return;
+    }
+    GradientProgressBar1->hide();
+    QCoreApplication::processEvents();
+    EndMorphRun(caption);
+
+    if (CurrentPrompts().Message("正常終了しました。確認しますか？", "Fennix(完了)",
+                                 MessageIcon::Question,
+                                 MessageButtons::YesNo) == MessageAnswer::Yes)
+        Settings.ViewerFromMenu = false;
+}
+
+void Fennix_Main::EndMorphRun(const QString& caption) {
+    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
+    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
+    Panes.P(1).SetVisible(true);
+    Panes.P(2).SetVisible(true);
+    Panes.MorphT.SetVisible(false);
+    GradientProgressBar1->hide();
+    ArrangeViews();
+    OuterWindow()->setWindowTitle(caption);
+    QApplication::restoreOverrideCursor();
 }
 
 bool Fennix_Main::QueryUnload() { return true; }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "project/MorphDocument.h"
@@ -33,6 +35,15 @@ public:
 
     // Places the panes and the scroll bars for the current sizes.
     void ArrangeViews();
+
+    // 作成スタート: writes the document's frames into a new folder named
+    // after the date and time, showing each frame as it is made, then asks
+    // whether to look at them. A failure shows "③処理は失敗しました。" and
+    // leaves the window as it was; the frames written so far stay.
+    void mnuMorphIt_Click();
+
+    // The clock that names frame folders (tests set a fixed one).
+    std::function<QDateTime()> Clock = [] { return QDateTime::currentDateTime(); };
 
     // Asked before the window closes; false keeps it open. The frame asks
     // every document before it closes any, so one refusal stops its close.
@@ -76,6 +87,7 @@ private:
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
     void ShowWindow();
+    void EndMorphRun(const QString& caption);
     QWidget* OuterWindow();
 
     QList<QMenu*> menus_;

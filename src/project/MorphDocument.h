@@ -8,6 +8,10 @@
 
 namespace fennix {
 
+// Back colour of a new document's panel and render surface: a neutral grey
+// that frames images of any colour.
+inline constexpr int32_t kDefaultBackColor = 0x808080;
+
 // The state of one open morph: the two grids and the fields the editor, the
 // project file and the morph run work on. Index 1 is the start image, 2 the
 // end image.

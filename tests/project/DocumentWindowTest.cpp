@@ -46,12 +46,7 @@ TEST(ArrangeViewSizes, BarsOnlyWhereTheImagesDoNotFit) {
 class DocumentTest : public testing::Test {
 protected:
     void SetUp() override {
-        Settings.FrameCount = 20;
-        Settings.Rows = 5;
-        Settings.Columns = 5;
-        Settings.PointerSize = 5;
-        Settings.MatrixColor = 16777215;
-        Settings.PointerColor = 255;
+        test::UseDefaultGridSettings();
     }
     test::AppFolderScope app;
     test::ScopedPrompts prompts;

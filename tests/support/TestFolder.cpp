@@ -25,6 +25,15 @@ AppFolderScope::AppFolderScope() {
     Settings = SettingsRecord{};
 }
 
+void UseDefaultGridSettings() {
+    Settings.FrameCount = 20;
+    Settings.Rows = 5;
+    Settings.Columns = 5;
+    Settings.PointerSize = 5;
+    Settings.MatrixColor = 16777215;
+    Settings.PointerColor = 255;
+}
+
 AppFolderScope::~AppFolderScope() {
     Settings = SettingsRecord{};
     SetApplicationFolder("");

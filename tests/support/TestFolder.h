@@ -39,4 +39,8 @@ private:
     TestFolder folder_;
 };
 
+// The grid settings of a fresh installation: 20 frames, 5 × 5 cells, white
+// grid lines, red points of radius 5.
+void UseDefaultGridSettings();
+
 }  // namespace fennix::test

@@ -1,0 +1,154 @@
+// Timings of the per-frame engine work: painting the index map, the warp,
+// and one whole frame including its bitmap file, at 640 × 480 and
+// 1920 × 1080 with a 10 × 10 grid whose end mesh has its points moved.
+
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <string>
+
+#include "engine/PixelBuffer.h"
+#include "engine/Warp.h"
+#include "platform/PicturePane.h"
+#include "project/MatrixRecord.h"
+#include "project/Triangulation.h"
+
+namespace fennix {
+namespace {
+
+constexpr int kGrid = 10;
+constexpr int kLastFrame = 10;
+constexpr int kFrame = 5;  // halfway, where both meshes differ most from the frame's
+
+MatrixRecord Grid(int width, int height) {
+    MatrixRecord m;
+    m.Width = width;
+    m.Height = height;
+    m.Rows = kGrid;
+    m.Columns = kGrid;
+    InitMatrix(m);
+    return m;
+}
+
+// The grid with every point moved by up to a fifth of a cell, border points
+// only along their border: a mesh without folds, the same on every run.
+MatrixRecord MovedGrid(int width, int height) {
+    MatrixRecord m = Grid(width, height);
+    uint32_t state = 12345;
+    auto next = [&](int reach) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<int>((state >> 8) % static_cast<uint32_t>(2 * reach + 1)) - reach;
+    };
+    for (int j = 1; j <= kGrid + 1; ++j)
+        for (int i = 1; i <= kGrid + 1; ++i) {
+            const int dx = next(width / kGrid / 5), dy = next(height / kGrid / 5);
+            if (i != 1 && i != kGrid + 1) m.Points(i, j).X += dx;
+            if (j != 1 && j != kGrid + 1) m.Points(i, j).Y += dy;
+        }
+    return m;
+}
+
+QImage Pattern(int width, int height, int shift) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            row[x] = qRgb((x + shift) & 255, (y * 3 + shift) & 255, (x ^ y) & 255);
+    }
+    return image;
+}
+
+// Everything one frame needs, set up as a morph run sets it up.
+struct Scene {
+    PixelBuffer start, end, output;
+    TriangleList startList, endList, intermediate;
+    IndexMap map;
+    PicturePane surface;
+    float t = static_cast<float>(static_cast<double>(kFrame) / kLastFrame);
+
+    Scene(int width, int height) {
+        PicturePane pane;
+        pane.SetPicture(Pattern(width, height, 0));
+        CaptureBits(pane, start);
+        pane.SetPicture(Pattern(width, height, 90));
+        CaptureBits(pane, end);
+        startList = BuildTriangles(Grid(width, height));
+        endList = BuildTriangles(MovedGrid(width, height));
+        intermediate = InterpolateTriangles(startList, endList, kFrame, kLastFrame);
+        surface.SetSize(width, height);
+        PaintIndexMap(map, width, height, intermediate);
+        CaptureBits(surface, output);
+    }
+};
+
+void SetLabel(benchmark::State& state, const std::string& more = {}) {
+    state.SetLabel(std::to_string(state.range(0)) + "x" + std::to_string(state.range(1)) + more);
+}
+
+void BM_PaintIndexMap(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        PaintIndexMap(scene.map, scene.start.Width(), scene.start.Height(), scene.intermediate);
+        benchmark::DoNotOptimize(scene.map.Index.data());
+    }
+    SetLabel(state);
+}
+
+// range(2): threads, 0 for one per core.
+void BM_WarpFrame(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        WarpFrame(scene.start, scene.startList, scene.end, scene.endList, scene.output, scene.map,
+                  scene.intermediate, scene.t, static_cast<int>(state.range(2)));
+        benchmark::DoNotOptimize(scene.output.Bits.data());
+    }
+    SetLabel(state, state.range(2) == 1 ? ", one thread" : ", all cores");
+}
+
+// Interpolation, index map, capture, warp, store and the bitmap file.
+void BM_WholeFrame(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    QTemporaryDir folder;
+    const std::string path = folder.path().toStdString() + "/005.bmp";
+    for (auto _ : state) {
+        const TriangleList intermediate =
+            InterpolateTriangles(scene.startList, scene.endList, kFrame, kLastFrame);
+        PaintIndexMap(scene.map, scene.start.Width(), scene.start.Height(), intermediate);
+        CaptureBits(scene.surface, scene.output);
+        WarpFrame(scene.start, scene.startList, scene.end, scene.endList, scene.output, scene.map,
+                  intermediate, scene.t);
+        StoreBits(scene.surface, scene.output);
+        if (!scene.surface.SaveBitmap(path)) {
+            state.SkipWithError("cannot write the bitmap file");
+            break;
+        }
+    }
+    SetLabel(state);
+}
+
+BENCHMARK(BM_PaintIndexMap)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WarpFrame)
+    ->Args({640, 480, 0})
+    ->Args({1920, 1080, 0})
+    ->Args({1920, 1080, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_WholeFrame)
+    ->Args({640, 480})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+}  // namespace fennix
+
+// No application object: QImage, QTemporaryDir and the built-in BMP writer
+// work without one, so the benchmark needs no display.
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return EXIT_SUCCESS;
+}

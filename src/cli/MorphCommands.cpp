@@ -1,0 +1,167 @@
+#include "cli/MorphCommands.h"
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "core/NumberText.h"
+#include "core/Paths.h"
+#include "engine/MorphRun.h"
+#include "platform/ImageFile.h"
+#include "project/MorphDocument.h"
+#include "project/ProjectFile.h"
+
+namespace fennix {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
+    "       fennix-morph render PROJECT.mph OUTDIR [--jpeg]\n";
+
+constexpr const char* kNewHelp =
+    "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
+    "Writes a project whose two grids are regular: R cells across (default 5), C cells\n"
+    "down (default 5), F frames (default 20). The image paths are stored absolute.\n";
+
+constexpr const char* kRenderHelp =
+    "usage: fennix-morph render PROJECT.mph OUTDIR [--jpeg]\n"
+    "Writes the frames of the project as OUTDIR/000.bmp, 001.bmp ... (or .jpg with\n"
+    "--jpeg), creating OUTDIR when it is missing.\n";
+
+// Fails with a one-line message.
+int Fail(std::ostream& err, const std::string& message) {
+    err << "fennix-morph: " << message << "\n";
+    return 1;
+}
+
+std::string Absolute(const std::string& path) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+// A whole number option value, at least `minimum`.
+std::optional<int> CountOption(const std::string& text, int minimum) {
+    const auto number = ParseNumber(text);
+    if (!number || *number != static_cast<int>(*number) || *number < minimum || *number > 1000000)
+        return std::nullopt;
+    return static_cast<int>(*number);
+}
+
+int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> paths;
+    int rows = 5, columns = 5, frames = 20;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help") {
+            out << kNewHelp;
+            return 0;
+        }
+        if (arg == "--rows" || arg == "--cols" || arg == "--frames") {
+            if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
+            const auto value = CountOption(args[++i], 1);
+            if (!value) return Fail(err, arg + " needs a whole number of at least 1");
+            (arg == "--rows" ? rows : arg == "--cols" ? columns : frames) = *value;
+        } else if (arg.rfind("--", 0) == 0) {
+            return Fail(err, "unknown option " + arg);
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() != 3) return Fail(err, "new needs START END PROJECT.mph (see --help)");
+
+    const std::string start = Absolute(paths[0]), end = Absolute(paths[1]);
+    const auto startImage = LoadImageFile(start);
+    if (!startImage) return Fail(err, "cannot read the image " + start);
+    if (!LoadImageFile(end)) return Fail(err, "cannot read the image " + end);
+    if (rows > startImage->width() || columns > startImage->height())
+        return Fail(err, "the grid has more cells than the start image has pixels");
+
+    MatrixRecord matrix;
+    matrix.PointerSize = 5;
+    matrix.MatrixColor = 16777215;
+    matrix.PointerColor = 255;
+    matrix.Rows = rows;
+    matrix.Columns = columns;
+    matrix.Width = startImage->width();
+    matrix.Height = startImage->height();
+    InitMatrix(matrix);
+    MatrixRecord endMatrix = matrix;
+    matrix.ImagePath = start;
+    endMatrix.ImagePath = end;
+
+    const std::string project = Absolute(paths[2]);
+    const std::string message = SaveMorphFile(project, matrix, endMatrix, PathFolder(project),
+                                              frames - 1, kDefaultBackColor);
+    if (!message.empty()) return Fail(err, "cannot write the project " + project);
+    return 0;
+}
+
+int RenderCommand(const std::vector<std::string>& args, const std::string& programFolder,
+                  std::ostream& out, std::ostream& err) {
+    std::vector<std::string> paths;
+    bool jpeg = false;
+    for (const std::string& arg : args) {
+        if (arg == "--help") {
+            out << kRenderHelp;
+            return 0;
+        }
+        if (arg == "--jpeg")
+            jpeg = true;
+        else if (arg.rfind("--", 0) == 0)
+            return Fail(err, "unknown option " + arg);
+        else
+            paths.push_back(arg);
+    }
+    if (paths.size() != 2) return Fail(err, "render needs PROJECT.mph OUTDIR (see --help)");
+
+    MorphProject project;
+    if (const std::string message = LoadMorphFile(paths[0], project); !message.empty())
+        return Fail(err, "cannot open the project " + paths[0]);
+    const auto start = LoadImageFile(project.Matrix1.ImagePath);
+    if (!start) return Fail(err, "cannot read the image " + project.Matrix1.ImagePath);
+    const auto end = LoadImageFile(project.Matrix2.ImagePath);
+    if (!end) return Fail(err, "cannot read the image " + project.Matrix2.ImagePath);
+    if (project.LastFrame < 1) return Fail(err, "the project has fewer than 2 frames");
+
+    std::error_code error;
+    const std::string folder = paths[1];
+    fs::create_directories(folder, error);
+    if (!DirectoryExists(folder)) return Fail(err, "cannot create the folder " + folder);
+    QTemporaryDir scratch;
+    if (jpeg && !scratch.isValid()) return Fail(err, "cannot create a temporary folder");
+
+    PicturePane surface;
+    surface.SetBackColor(project.BackgroundColor);
+    surface.SetSize(start->width(), start->height());
+
+    MorphSource source{&*start, &*end, &project.Matrix1, &project.Matrix2, project.LastFrame};
+    FrameOutput output;
+    output.frameFolder = JoinPath(folder, "");
+    output.saveKind = jpeg ? 1 : 0;
+    output.tempFolder = scratch.path().toStdString();
+    output.companionFolder = programFolder;
+    if (const std::string failure = RunMorph(source, surface, output); !failure.empty())
+        return Fail(err, failure);
+    return 0;
+}
+
+}  // namespace
+
+int RunMorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
+                    std::ostream& out, std::ostream& err) {
+    if (args.empty() || args[0] == "--help") {
+        (args.empty() ? err : out) << kUsage;
+        return args.empty() ? 1 : 0;
+    }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "new") return NewCommand(rest, out, err);
+    if (args[0] == "render") return RenderCommand(rest, programFolder, out, err);
+    return Fail(err, "unknown command " + args[0] + " (see --help)");
+}
+
+}  // namespace fennix

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace fennix {
+
+// Runs one fennix-morph command line (the arguments after the program
+// name): "new START END PROJECT.mph [--rows R] [--cols C] [--frames F]" or
+// "render PROJECT.mph OUTDIR [--jpeg]", each with --help. `programFolder`
+// is where the JPEG companion library is looked up. Help goes to `out`, a
+// one-line message to `err` on failure. Returns the exit status: 0 on
+// success, 1 on any failure (nothing is written then, except frames of a
+// render that failed part-way).
+int RunMorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
+                    std::ostream& out, std::ostream& err);
+
+}  // namespace fennix

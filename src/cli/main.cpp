@@ -1,0 +1,11 @@
+#include <QCoreApplication>
+#include <iostream>
+
+#include "cli/MorphCommands.h"
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return fennix::RunMorphCommand(args, QCoreApplication::applicationDirPath().toStdString(),
+                                   std::cout, std::cerr);
+}

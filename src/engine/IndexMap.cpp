@@ -1,0 +1,97 @@
+// Painting the intermediate mesh into the index map: an exact integer
+// scan conversion of each triangle with the top-left rule, so triangles
+// that share an edge never both claim (or both miss) a pixel on it.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#include "engine/Warp.h"
+
+namespace fennix {
+
+namespace {
+
+// Coordinates beyond this magnitude could overflow the 64-bit edge
+// functions; no mesh on an image comes anywhere near it.
+constexpr int64_t kCoordinateLimit = int64_t{1} << 30;
+
+// Floor of a / n for n > 0, also for negative a.
+int64_t FloorDiv(int64_t a, int64_t n) {
+    const int64_t q = a / n;
+    return (a % n != 0 && a < 0) ? q - 1 : q;
+}
+
+// One directed edge a → b of a triangle whose corners run so that its
+// inside has a positive edge function on every edge:
+//   E(x, y) = dx·(y − a.y) − dy·(x − a.x) > 0.
+// A sample with E = 0 lies on the edge and counts only when the edge is a
+// top edge (horizontal, running towards +x: the inside lies below it) or a
+// left edge (running towards −y: the inside lies to its right); the bias of
+// −1 on every other edge turns "E ≥ 0" into "E > 0" there.
+struct Edge {
+    int64_t ax, ay, dx, dy, bias;
+
+    Edge(const Point& a, const Point& b)
+        : ax(a.X), ay(a.Y), dx(int64_t{b.X} - a.X), dy(int64_t{b.Y} - a.Y) {
+        const bool owned = dy < 0 || (dy == 0 && dx > 0);
+        bias = owned ? 0 : -1;
+    }
+
+    // Narrows [lo, hi] to the x of row y where E + bias ≥ 0. Along a row
+    // E + bias = c − dy·x.
+    void Clip(int64_t y, int64_t& lo, int64_t& hi) const {
+        const int64_t c = dx * (y - ay) + dy * ax + bias;
+        if (dy == 0) {
+            if (c < 0) hi = lo - 1;
+        } else if (dy > 0) {
+            hi = std::min(hi, FloorDiv(c, dy));
+        } else {
+            lo = std::max(lo, -FloorDiv(c, -dy));
+        }
+    }
+};
+
+bool InRange(const Point& p) {
+    return std::abs(int64_t{p.X}) <= kCoordinateLimit && std::abs(int64_t{p.Y}) <= kCoordinateLimit;
+}
+
+void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index) {
+    Point p0 = triangle.P0, p1 = triangle.P1, p2 = triangle.P2;
+    if (!InRange(p0) || !InRange(p1) || !InRange(p2)) return;
+
+    // Twice the signed area; turn the triangle round when it runs the other way.
+    const int64_t area2 = (int64_t{p1.X} - p0.X) * (int64_t{p2.Y} - p0.Y) -
+                          (int64_t{p1.Y} - p0.Y) * (int64_t{p2.X} - p0.X);
+    if (area2 == 0) return;
+    if (area2 < 0) std::swap(p1, p2);
+
+    // Only the bounding box clipped to the map is visited.
+    const int64_t minX = std::max<int64_t>(0, std::min({p0.X, p1.X, p2.X}));
+    const int64_t maxX = std::min<int64_t>(map.Width - 1, std::max({p0.X, p1.X, p2.X}));
+    const int64_t minY = std::max<int64_t>(0, std::min({p0.Y, p1.Y, p2.Y}));
+    const int64_t maxY = std::min<int64_t>(map.Height - 1, std::max({p0.Y, p1.Y, p2.Y}));
+    if (minX > maxX || minY > maxY) return;
+
+    const Edge edges[3] = {Edge(p0, p1), Edge(p1, p2), Edge(p2, p0)};
+    for (int64_t y = minY; y <= maxY; ++y) {
+        int64_t lo = minX, hi = maxX;
+        for (const Edge& edge : edges) edge.Clip(y, lo, hi);
+        if (lo > hi) continue;
+        int32_t* row = map.Index.data() + y * map.Width;
+        std::fill(row + lo, row + hi + 1, index);
+    }
+}
+
+}  // namespace
+
+void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& triangles) {
+    map.Width = std::max(width, 0);
+    map.Height = std::max(height, 0);
+    if (map.Width == 0 || map.Height == 0) map.Width = map.Height = 0;
+    map.Index.assign(static_cast<size_t>(map.Width) * static_cast<size_t>(map.Height), 0);
+    if (map.Index.empty()) return;
+    for (int i = 1; i <= triangles.Count(); ++i) PaintTriangle(map, triangles[i], i);
+}
+
+}  // namespace fennix

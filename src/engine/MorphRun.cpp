@@ -1,0 +1,100 @@
+#include "engine/MorphRun.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "core/Paths.h"
+#include "engine/JpegCompanion.h"
+#include "project/Triangulation.h"
+
+namespace fennix {
+
+std::string FrameFolderName(const QDateTime& when) {
+    return when.toString("yyyyMMdd-hh-mm-ss").toStdString();
+}
+
+std::string FrameFileName(int k, int saveKind) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%03d", k);
+    return std::string(digits) + (saveKind == 0 ? ".bmp" : ".jpg");
+}
+
+namespace {
+
+// Writes the surface as one frame file; JPEG frames go through a scratch
+// bitmap that is removed whatever happens.
+std::string WriteFrame(const PicturePane& surface, int k, const FrameOutput& output,
+                       const std::optional<JpegCompanion>& companion) {
+    const std::string path = output.frameFolder + FrameFileName(k, output.saveKind);
+    if (output.saveKind == 0) {
+        if (!surface.SaveBitmap(path)) return "cannot write " + path;
+        return {};
+    }
+    const std::string scratch = JoinPath(output.tempFolder, kJpegScratchName);
+    std::string failure;
+    if (!surface.SaveBitmap(scratch))
+        failure = "cannot write " + scratch;
+    else if (!companion->Convert(scratch, path))
+        failure = "cannot convert to " + path;
+    std::error_code ignored;
+    std::filesystem::remove(scratch, ignored);
+    return failure;
+}
+
+}  // namespace
+
+std::string RunMorph(const MorphSource& source, PicturePane& surface, const FrameOutput& output,
+                     const MorphProgress& progress) {
+    const int N = source.lastFrame;
+    if (N <= 0) return "the frame count must be at least 2";
+    if (!source.start || !source.end || source.start->isNull() || source.end->isNull())
+        return "an image is missing";
+
+    std::optional<JpegCompanion> companion;
+    if (output.saveKind != 0) {
+        std::string why;
+        companion = JpegCompanion::Load(output.companionFolder, &why);
+        if (!companion) return why;
+    }
+
+    const TriangleList startList = BuildTriangles(*source.startMatrix);
+    const TriangleList endList = BuildTriangles(*source.endMatrix);
+    if (startList.Count() != endList.Count()) return "the two grids do not match";
+
+    // The pixels of both images, once per run. The end image is read as if
+    // it had the start image's size, so a different size is scaled first.
+    PixelBuffer start, end, frame;
+    {
+        PicturePane pane;
+        pane.SetPicture(*source.start);
+        CaptureBits(pane, start);
+        const QSize size = source.start->size();
+        pane.SetPicture(source.end->size() == size
+                            ? *source.end
+                            : source.end->scaled(size, Qt::IgnoreAspectRatio,
+                                                 Qt::SmoothTransformation));
+        CaptureBits(pane, end);
+    }
+    if (surface.Width() != start.Width() || surface.Height() != start.Height())
+        return "the render surface does not have the start image's size";
+
+    IndexMap map;
+    for (int k = 0; k <= N; ++k) {
+        if (progress.beforeFrame) progress.beforeFrame(k, N);
+        const TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
+        PaintIndexMap(map, start.Width(), start.Height(), intermediate);
+        CaptureBits(surface, frame);
+        const float t = static_cast<float>(static_cast<double>(k) / N);
+        WarpFrame(start, startList, end, endList, frame, map, intermediate, t);
+        StoreBits(surface, frame);
+        if (std::string failure = WriteFrame(surface, k, output, companion); !failure.empty())
+            return failure;
+        surface.Refresh();
+        if (progress.afterFrame) progress.afterFrame(k);
+    }
+    return {};
+}
+
+}  // namespace fennix

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <functional>
+#include <string>
+
+#include "engine/PixelBuffer.h"
+#include "engine/Warp.h"
+#include "platform/PicturePane.h"
+#include "project/MatrixRecord.h"
+
+namespace fennix {
+
+inline constexpr const char* kJpegScratchName = "Dumy.bmp";
+
+// The frame folder name for a run started at `when`: "yyyymmdd-hh-mm-ss".
+std::string FrameFolderName(const QDateTime& when);
+
+// The file name of frame k: k with at least three digits, then ".bmp" for
+// save kind 0 or ".jpg" for any other kind ("000.bmp", "1000.jpg").
+std::string FrameFileName(int k, int saveKind);
+
+// Everything one morph run reads: the two images, the two grids and the
+// last frame index N (frame count − 1).
+struct MorphSource {
+    const QImage* start = nullptr;
+    const QImage* end = nullptr;
+    const MatrixRecord* startMatrix = nullptr;
+    const MatrixRecord* endMatrix = nullptr;
+    int lastFrame = 0;
+};
+
+// Where and how the frames are written.
+struct FrameOutput {
+    std::string frameFolder;      // ends in a separator
+    int saveKind = 0;             // 0 bitmap, otherwise JPEG
+    std::string tempFolder;       // holds the scratch bitmap of JPEG frames
+    std::string companionFolder;  // folder of the JPEG companion library
+};
+
+// Called before frame k of 0 … N is made and after it is written.
+struct MorphProgress {
+    std::function<void(int k, int lastFrame)> beforeFrame;
+    std::function<void(int k)> afterFrame;
+};
+
+// Renders frames k = 0 … N onto `surface` (sized to the start image; its
+// layer is not cleared between frames, so pixels no triangle covers keep the
+// previous frame's colour) and writes each as a frame file. An end image of
+// another size is scaled smoothly to the start image's size for the run.
+// Returns an empty text on success; on the first failure (N = 0, a frame
+// file that cannot be written, the companion library or its conversion
+// failing) stops and returns a short reason. The frames written so far stay.
+std::string RunMorph(const MorphSource& source, PicturePane& surface, const FrameOutput& output,
+                     const MorphProgress& progress = {});
+
+}  // namespace fennix

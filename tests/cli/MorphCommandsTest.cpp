@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/MorphCommands.h"
+#include "platform/ImageFile.h"
+#include "project/ProjectFile.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+Result RunCli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunMorphCommand(
+        args, QCoreApplication::applicationDirPath().toStdString(), out, err);
+    return {status, out.str(), err.str()};
+}
+
+size_t CountFiles(const std::string& folder) {
+    if (!fs::is_directory(folder)) return 0;
+    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+class CliTest : public testing::Test {
+protected:
+    test::TestFolder folder;
+    std::string project() const { return folder.File("face.mph"); }
+    Result MakeProject(const std::string& frames) {
+        return RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"), project(),
+                    "--rows", "4", "--cols", "3", "--frames", frames});
+    }
+};
+
+TEST_F(CliTest, NewThenRenderWritesEveryFrame) {
+    ASSERT_EQ(MakeProject("4").status, 0);
+    MorphProject loaded;
+    ASSERT_EQ(LoadMorphFile(project(), loaded), "");
+    EXPECT_EQ(loaded.LastFrame, 3);
+    EXPECT_EQ(loaded.Matrix1.Rows, 4);
+    EXPECT_EQ(loaded.Matrix1.Columns, 3);
+    EXPECT_EQ(loaded.Matrix1.ImagePath, test::SamplePath("sun.bmp"));
+    EXPECT_EQ(loaded.Matrix2.Points(2, 1), (Point{80, 0}));
+
+    const Result render = RunCli({"render", project(), folder.File("out/frames")});
+    ASSERT_EQ(render.status, 0) << render.err;
+    for (const char* name : {"000.bmp", "001.bmp", "002.bmp", "003.bmp"})
+        EXPECT_TRUE(fs::exists(folder.File("out/frames/") + name)) << name;
+    EXPECT_EQ(CountFiles(folder.File("out/frames")), 4u);
+    EXPECT_EQ(*LoadImageFile(folder.File("out/frames/000.bmp")),
+              *LoadImageFile(test::SamplePath("sun.bmp")));
+
+    ASSERT_EQ(RunCli({"render", project(), folder.File("jpeg"), "--jpeg"}).status, 0);
+    EXPECT_TRUE(fs::exists(folder.File("jpeg/003.jpg")));
+    EXPECT_EQ(CountFiles(folder.File("jpeg")), 4u);
+}
+
+TEST_F(CliTest, HelpAndUsage) {
+    for (const char* command : {"new", "render"}) {
+        const Result help = RunCli({command, "--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_NE(help.out.find("usage: fennix-morph"), std::string::npos);
+    }
+    EXPECT_EQ(RunCli({"--help"}).status, 0);
+    EXPECT_EQ(RunCli({}).status, 1);
+    EXPECT_EQ(RunCli({"explode"}).status, 1);
+}
+
+TEST_F(CliTest, BadInputFailsWithOneLineAndWritesNothing) {
+    auto expectFailure = [](const Result& r) {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    };
+    // A missing project, a missing image, a frame count of 1.
+    expectFailure(RunCli({"render", folder.File("missing.mph"), folder.File("a")}));
+    expectFailure(RunCli({"new", folder.File("missing.bmp"), test::SamplePath("moon.bmp"), project()}));
+    EXPECT_FALSE(fs::exists(project()));
+    expectFailure(RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"), project(),
+                       "--rows", "abc"}));
+    ASSERT_EQ(MakeProject("1").status, 0);
+    expectFailure(RunCli({"render", project(), folder.File("b")}));
+    EXPECT_FALSE(fs::exists(folder.File("b")));
+
+    // An image that went missing after the project was written.
+    const std::string copy = folder.File("sun.bmp");
+    fs::copy_file(test::SamplePath("sun.bmp"), copy);
+    ASSERT_EQ(RunCli({"new", copy, test::SamplePath("moon.bmp"), project()}).status, 0);
+    fs::remove(copy);
+    expectFailure(RunCli({"render", project(), folder.File("c")}));
+    EXPECT_FALSE(fs::exists(folder.File("c")));
+
+    // An output folder that cannot be made (a file stands in its way).
+    ASSERT_EQ(MakeProject("2").status, 0);
+    test::WriteFile(folder.File("file"), "x");
+    expectFailure(RunCli({"render", project(), folder.File("file/out")}));
+}
+
+}  // namespace
+}  // namespace fennix

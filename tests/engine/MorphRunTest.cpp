@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <filesystem>
+
+#include "engine/MorphRun.h"
+#include "platform/ImageFile.h"
+#include "project/MatrixRecord.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+MatrixRecord Grid(const QImage& image) {
+    MatrixRecord m;
+    m.Rows = 4;
+    m.Columns = 3;
+    m.Width = image.width();
+    m.Height = image.height();
+    InitMatrix(m);
+    return m;
+}
+
+QImage Gradient(int w, int h, int shift) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb((x * 7 + shift) % 256, (y * 5) % 256, shift));
+    return image;
+}
+
+class MorphRunTest : public testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(frames());
+        surface.SetBackColor(0x808080);
+        surface.SetSize(start.width(), start.height());
+        source = {&start, &end, &startGrid, &endGrid, 1};
+        output.frameFolder = frames() + "/";
+        output.tempFolder = folder.Path();
+        output.companionFolder = QCoreApplication::applicationDirPath().toStdString();
+    }
+    std::string frames() const { return folder.File("frames"); }
+
+    test::TestFolder folder;
+    QImage start = Gradient(61, 37, 0);
+    QImage end = Gradient(61, 37, 200);
+    MatrixRecord startGrid = Grid(start);
+    MatrixRecord endGrid = Grid(end);
+    PicturePane surface;
+    MorphSource source;
+    FrameOutput output;
+};
+
+TEST(FrameFiles, NamesHaveAtLeastThreeDigits) {
+    EXPECT_EQ(FrameFileName(0, 0), "000.bmp");
+    EXPECT_EQ(FrameFileName(19, 0), "019.bmp");
+    EXPECT_EQ(FrameFileName(999, 1), "999.jpg");
+    EXPECT_EQ(FrameFileName(1000, 0), "1000.bmp");
+    EXPECT_EQ(FrameFileName(5, 2), "005.jpg");  // any kind but 0 is JPEG
+    EXPECT_EQ(FrameFolderName(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9))), "20240305-07-08-09");
+    EXPECT_EQ(FrameFolderName(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 58))),
+              "20261231-23-59-58");
+}
+
+TEST_F(MorphRunTest, TwoFramesAreTheStartAndTheEndImage) {
+    std::vector<int> before, after;
+    MorphProgress progress{[&](int k, int last) { before.push_back(k * 10 + last); },
+                           [&](int k) { after.push_back(k); }};
+    ASSERT_EQ(RunMorph(source, surface, output, progress), "");
+    EXPECT_EQ(before, (std::vector<int>{1, 11}));
+    EXPECT_EQ(after, (std::vector<int>{0, 1}));
+    EXPECT_EQ(*LoadImageFile(frames() + "/000.bmp"), start);
+    EXPECT_EQ(*LoadImageFile(frames() + "/001.bmp"), end);
+}
+
+TEST_F(MorphRunTest, ZeroLastFrameFailsBeforeWritingAnything) {
+    source.lastFrame = 0;
+    EXPECT_NE(RunMorph(source, surface, output), "");
+    EXPECT_TRUE(fs::is_empty(frames()));
+}
+
+TEST_F(MorphRunTest, EndImageOfAnotherSizeIsScaledForTheRun) {
+    const QImage big = end.scaled(122, 74);
+    source.end = &big;
+    ASSERT_EQ(RunMorph(source, surface, output), "");
+    const QImage last = *LoadImageFile(frames() + "/001.bmp");
+    EXPECT_EQ(last.size(), start.size());
+    EXPECT_EQ(big.width(), 122);  // the caller's image is untouched
+}
+
+TEST_F(MorphRunTest, JpegFramesGoThroughTheCompanionAndLeaveNoScratch) {
+    output.saveKind = 1;
+    source.lastFrame = 2;
+    ASSERT_EQ(RunMorph(source, surface, output), "");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(frames())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"000.jpg", "001.jpg", "002.jpg"}));
+    EXPECT_FALSE(fs::exists(folder.File("Dumy.bmp")));
+    EXPECT_EQ(LoadImageFile(frames() + "/002.jpg")->size(), start.size());
+}
+
+TEST_F(MorphRunTest, MissingCompanionOrUnwritableFolderFails) {
+    output.saveKind = 1;
+    output.companionFolder = folder.File("nowhere");
+    EXPECT_NE(RunMorph(source, surface, output), "");
+    EXPECT_TRUE(fs::is_empty(frames()));
+
+    output.saveKind = 0;
+    output.frameFolder = folder.File("missing") + "/";
+    EXPECT_NE(RunMorph(source, surface, output), "");
+    EXPECT_FALSE(fs::exists(folder.File("missing")));
+}
+
+}  // namespace
+}  // namespace fennix

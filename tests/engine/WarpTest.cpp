@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "EngineTestData.h"
+#include "core/Rounding.h"
+#include "engine/Warp.h"
+
+namespace fennix {
+namespace {
+
+using test::Grid;
+using test::JitteredGrid;
+using test::Picture;
+using test::PixelAt;
+
+TriangleList List(std::initializer_list<Triangle> triangles) {
+    TriangleList list(triangles.size());
+    int i = 1;
+    for (const Triangle& t : triangles) list[i++] = t;
+    return list;
+}
+
+// ---- InterpolateTriangles ----
+
+TEST(InterpolateTest, EndsGiveTheTwoListsExactly) {
+    const TriangleList start = BuildTriangles(Grid(320, 240, 5, 5));
+    const TriangleList end = BuildTriangles(JitteredGrid(320, 240, 5, 5, 3));
+    EXPECT_EQ(InterpolateTriangles(start, end, 0, 30), start);
+    EXPECT_EQ(InterpolateTriangles(start, end, 30, 30), end);
+    EXPECT_EQ(InterpolateTriangles(start, end, 1, 1), end);
+}
+
+TEST(InterpolateTest, FractionIsAFloatAndTiesGoToEven) {
+    auto coordinate = [](int from, int to, int k, int n) {
+        const TriangleList a = List({{{from, 0}, {0, 0}, {0, 0}}});
+        const TriangleList b = List({{{to, 0}, {0, 0}, {0, 0}}});
+        return InterpolateTriangles(a, b, k, n)[1].P0.X;
+    };
+    EXPECT_EQ(coordinate(0, 100, 1, 3), 33);  // 100 · 0.33333334
+    EXPECT_EQ(coordinate(100, 0, 1, 3), 67);  // −100 · 0.33333334 + 100
+    // 0.1 as a float is 0.100000001: 5 · f is just above one half, where
+    // the double 0.1 would give exactly 0.5 and round to 0.
+    EXPECT_EQ(coordinate(0, 5, 1, 10), 1);
+    EXPECT_EQ(coordinate(0, 25, 1, 10), 3);
+    EXPECT_EQ(coordinate(0, 45, 1, 2), 22);  // 22.5 to the even neighbour
+    EXPECT_EQ(coordinate(0, 75, 1, 2), 38);  // 37.5
+    EXPECT_EQ(coordinate(-7, 7, 1, 2), 0);
+}
+
+TEST(InterpolateTest, BadArgumentsGiveAnEmptyList) {
+    const TriangleList grid = BuildTriangles(Grid(10, 10, 2, 2));
+    EXPECT_EQ(InterpolateTriangles(grid, grid, 0, 0).Count(), 0);
+    EXPECT_EQ(InterpolateTriangles(grid, grid, 4, 3).Count(), 0);
+    EXPECT_EQ(InterpolateTriangles(grid, BuildTriangles(Grid(10, 10, 1, 1)), 1, 2).Count(), 0);
+}
+
+// ---- TriangleArea and PixelWeights ----
+
+TEST(WeightsTest, AreaIsUnsignedAndSurvivesAVerticalEdge) {
+    const Triangle flatEdge{{0, 0}, {64, 0}, {64, 48}};
+    const Triangle verticalEdge{{0, 0}, {0, 48}, {64, 48}};
+    EXPECT_EQ(TriangleArea(flatEdge), 1536.0f);
+    EXPECT_EQ(TriangleArea(verticalEdge), 1536.0f);  // through the 1e20 slope guard
+    EXPECT_EQ(TriangleArea({{64, 48}, {0, 48}, {0, 0}}), 1536.0f);
+    EXPECT_NEAR(TriangleArea({{3, 7}, {50, 20}, {10, 41}}), 753.5f, 1e-3);
+    EXPECT_NEAR(TriangleArea({{3, 7}, {10, 41}, {50, 20}}), 753.5f, 1e-3);
+    EXPECT_EQ(TriangleArea({{5, 5}, {5, 5}, {9, 1}}), 0.0f);
+    EXPECT_EQ(TriangleArea({{0, 3}, {10, 3}, {25, 3}}), 0.0f);
+}
+
+TEST(WeightsTest, CornersGetTheirOwnWeight) {
+    const Triangle t{{0, 0}, {0, 48}, {64, 48}};
+    const float area = TriangleArea(t);
+
+    const Weights atP1 = PixelWeights(t, area, 0, 48);  // the 1e7 guard, distance 0
+    EXPECT_EQ(atP1.w0, 0.0f);
+    EXPECT_NEAR(atP1.w1, 1.0f, 1e-6);
+    EXPECT_NEAR(atP1.w2, 0.0f, 1e-6);
+
+    const Weights atP0 = PixelWeights(t, area, 0, 0);
+    EXPECT_NEAR(atP0.w0, 1.0f, 1e-6);
+    EXPECT_EQ(atP0.w1, 0.0f);
+
+    const Weights atP2 = PixelWeights(t, area, 64, 48);
+    EXPECT_NEAR(atP2.w0, 0.0f, 1e-6);
+    EXPECT_NEAR(atP2.w1, 0.0f, 1e-6);
+    EXPECT_NEAR(atP2.w2, 1.0f, 1e-6);
+}
+
+TEST(WeightsTest, InsideTheyAreBarycentric) {
+    const Triangle t{{3, 7}, {50, 20}, {10, 41}};
+    const Weights w = PixelWeights(t, TriangleArea(t), 20, 22);
+    // Solving 20 = 3·w0 + 50·w1 + 10·w2, 22 = 7·w0 + 20·w1 + 41·w2.
+    EXPECT_NEAR(w.w0, 550.0 / 1507.0, 1e-6);
+    EXPECT_NEAR(w.w1, 473.0 / 1507.0, 1e-6);
+    EXPECT_EQ(w.w2, static_cast<float>(1.0 - double(w.w0) - double(w.w1)));
+}
+
+// ---- WarpFrame ----
+
+// The warp written out plainly, one pixel after the other, with the area
+// kept from the previous covered pixel, the positions rounded before they
+// are clamped; the engine must give the same bytes with any thread count.
+PixelBuffer ReferenceWarp(const PixelBuffer& start, const TriangleList& startList,
+                          const PixelBuffer& end, const TriangleList& endList, PixelBuffer output,
+                          const IndexMap& map, const TriangleList& intermediate, float t) {
+    const int w = map.Width, h = map.Height, n = intermediate.Count();
+    const float keep = static_cast<float>(1.0 - t);
+    int remembered = 0;
+    float area = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const int i = map.Index[static_cast<size_t>(y) * w + x];
+            if (i == 0 || i > n) continue;
+            if (i != remembered) area = TriangleArea(intermediate[i]);
+            const Weights wt = PixelWeights(intermediate[i], area, x, y);
+            auto source = [&](const Triangle& q, bool alongX, int limit) {
+                const double v = alongX ? q.P1.X * double(wt.w1) + q.P0.X * double(wt.w0) +
+                                              q.P2.X * double(wt.w2)
+                                        : q.P1.Y * double(wt.w1) + q.P0.Y * double(wt.w0) +
+                                              q.P2.Y * double(wt.w2);
+                return static_cast<int>(std::max(std::min(RoundEven(v), double(limit)), 0.0));
+            };
+            const uint8_t* s = PixelAt(start, source(startList[i], true, w - 1),
+                                       source(startList[i], false, h - 1));
+            const uint8_t* e =
+                PixelAt(end, source(endList[i], true, w - 1), source(endList[i], false, h - 1));
+            uint8_t* o = output.Bits.data() + (static_cast<size_t>(y) * w + x) * 4;
+            for (int c = 0; c < 3; ++c)
+                o[c] = static_cast<uint8_t>(RoundEven(s[c] * double(keep) + e[c] * double(t)));
+            remembered = i;
+        }
+    }
+    return output;
+}
+
+// One frame of a morph from the regular grid to a moved one.
+struct Frame {
+    PixelBuffer start, end, output;
+    TriangleList startList, endList, intermediate;
+    IndexMap map;
+    float t = 0;
+
+    Frame(int width, int height, int rows, int columns, int k, int n)
+        : start(Picture(width, height, 1)),
+          end(Picture(width, height, 2)),
+          output(Picture(width, height, 3)),
+          startList(BuildTriangles(Grid(width, height, rows, columns))),
+          endList(BuildTriangles(JitteredGrid(width, height, rows, columns, 11))),
+          intermediate(InterpolateTriangles(startList, endList, k, n)),
+          t(static_cast<float>(static_cast<double>(k) / n)) {
+        PaintIndexMap(map, width, height, intermediate);
+        for (size_t p = 3; p < output.Bits.size(); p += 4) output.Bits[p] = 0x5A;
+    }
+
+    void Warp(int threads = 0) {
+        WarpFrame(start, startList, end, endList, output, map, intermediate, t, threads);
+    }
+};
+
+void ExpectSameColours(const PixelBuffer& actual, const PixelBuffer& expected) {
+    ASSERT_EQ(actual.Bits.size(), expected.Bits.size());
+    for (int y = 0; y < actual.Height(); ++y)
+        for (int x = 0; x < actual.Width(); ++x)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(PixelAt(actual, x, y)[c], PixelAt(expected, x, y)[c])
+                    << "pixel " << x << "," << y << " channel " << c;
+}
+
+// With the intermediate mesh equal to one side's mesh, the weights of every
+// pixel point back at the pixel itself, so the first frame is the start
+// picture and the last the end picture, byte for byte.
+TEST(WarpFrameTest, FirstFrameIsTheStartPicture) {
+    for (auto [w, h, rows, columns] : {std::array{320, 240, 5, 5}, std::array{97, 61, 3, 7}}) {
+        Frame f(w, h, rows, columns, 0, 20);
+        f.Warp();
+        ExpectSameColours(f.output, f.start);
+    }
+}
+
+TEST(WarpFrameTest, LastFrameIsTheEndPicture) {
+    for (auto [w, h, rows, columns] : {std::array{320, 240, 5, 5}, std::array{97, 61, 7, 3}}) {
+        Frame f(w, h, rows, columns, 20, 20);
+        f.Warp();
+        ExpectSameColours(f.output, f.end);
+    }
+}
+
+TEST(WarpFrameTest, FourthByteIsNeverWritten) {
+    Frame f(160, 120, 4, 4, 7, 20);
+    f.Warp();
+    for (size_t p = 3; p < f.output.Bits.size(); p += 4) ASSERT_EQ(f.output.Bits[p], 0x5A);
+}
+
+TEST(WarpFrameTest, UncoveredPixelsKeepTheirColour) {
+    Frame f(64, 48, 2, 2, 5, 10);
+    const int n = f.intermediate.Count();
+    f.map.Index[0] = 0;
+    f.map.Index[100] = n + 1;
+    f.map.Index[101] = 10 * n;
+    const PixelBuffer before = f.output;
+    f.Warp();
+    for (size_t p : {size_t{0}, size_t{100}, size_t{101}})
+        for (size_t c = 0; c < 4; ++c) EXPECT_EQ(f.output.Bits[p * 4 + c], before.Bits[p * 4 + c]);
+    EXPECT_NE(f.output.Bits, before.Bits);  // the covered ones did change
+}
+
+// A picture whose pixel (x, y) has blue 10·x, green 10·y and red 77.
+PixelBuffer Ramp(int width, int height) {
+    PixelBuffer b = Picture(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = b.Bits.data() + (static_cast<size_t>(y) * width + x) * 4;
+            p[0] = static_cast<uint8_t>(10 * x);
+            p[1] = static_cast<uint8_t>(10 * y);
+            p[2] = 77;
+        }
+    return b;
+}
+
+// The start mesh spans −1 … 9 over the 8 × 8 picture, so the first column
+// reads from x = −1 and the last from x = 7.75, which rounds to 8 = W.
+TEST(WarpFrameTest, PositionsOffThePictureAreClampedToItsBorder) {
+    const int size = 8;
+    const PixelBuffer start = Ramp(size, size);
+    PixelBuffer output = Picture(size, size, 5);
+    const TriangleList mesh = List({{{0, 0}, {0, 8}, {8, 8}}, {{0, 0}, {8, 0}, {8, 8}}});
+    const TriangleList wide = List({{{-1, -1}, {-1, 9}, {9, 9}}, {{-1, -1}, {9, -1}, {9, 9}}});
+    IndexMap map;
+    PaintIndexMap(map, size, size, mesh);
+    WarpFrame(start, wide, start, wide, output, map, mesh, 0.0f);
+
+    auto source = [&](int x, int y) {
+        const uint8_t* p = PixelAt(output, x, y);
+        return std::array{p[0] / 10, p[1] / 10};
+    };
+    EXPECT_EQ(source(0, 0), (std::array{0, 0}));
+    EXPECT_EQ(source(7, 7), (std::array{7, 7}));
+    EXPECT_EQ(source(0, 7), (std::array{0, 7}));
+    EXPECT_EQ(source(7, 0), (std::array{7, 0}));
+    EXPECT_EQ(source(4, 4), (std::array{4, 4}));
+}
+
+// A zero-area intermediate triangle makes the weights enormous (the 5e20
+// guard); every read must still land on a pixel of the picture.
+TEST(WarpFrameTest, HugeWeightsOfAFlatTriangleStayOnThePicture) {
+    const int size = 16;
+    const PixelBuffer start = Ramp(size, size);
+    PixelBuffer output = Picture(size, size, 5);
+    const TriangleList flat = List({{{0, 0}, {10, 0}, {20, 0}}});
+    const TriangleList source = List({{{0, 0}, {15, 0}, {0, 15}}});
+    ASSERT_EQ(TriangleArea(flat[1]), 0.0f);
+    IndexMap map{size, size, std::vector<int32_t>(size * size, 1)};
+    WarpFrame(start, source, start, source, output, map, flat, 0.0f);
+
+    int onBorder = 0;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const uint8_t* p = PixelAt(output, x, y);
+            ASSERT_EQ(p[2], 77);
+            ASSERT_EQ(p[0] % 10, 0);
+            ASSERT_EQ(p[1] % 10, 0);
+            ASSERT_LT(p[0] / 10, size);
+            ASSERT_LT(p[1] / 10, size);
+            const int sx = p[0] / 10, sy = p[1] / 10;
+            onBorder += sx == 0 || sx == size - 1 || sy == 0 || sy == size - 1;
+        }
+    EXPECT_GT(onBorder, size * size / 2);
+}
+
+TEST(WarpFrameTest, HalfwayBlendRoundsTiesToEven) {
+    PixelBuffer start = Picture(4, 4, 0), end = Picture(4, 4, 0), output = Picture(4, 4, 0);
+    for (size_t p = 0; p < start.Bits.size(); p += 4) {
+        start.Bits[p] = 10, start.Bits[p + 1] = 11, start.Bits[p + 2] = 200;
+        end.Bits[p] = 11, end.Bits[p + 1] = 12, end.Bits[p + 2] = 201;
+    }
+    const TriangleList mesh = BuildTriangles(Grid(4, 4, 1, 1));
+    IndexMap map;
+    PaintIndexMap(map, 4, 4, mesh);
+    WarpFrame(start, mesh, end, mesh, output, map, mesh, 0.5f);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const uint8_t* p = PixelAt(output, x, y);
+            EXPECT_EQ(p[0], 10);   // 10.5
+            EXPECT_EQ(p[1], 12);   // 11.5
+            EXPECT_EQ(p[2], 200);  // 200.5
+        }
+}
+
+TEST(WarpFrameTest, AnyThreadCountGivesTheReferenceBytes) {
+    for (auto [w, h] : {std::array{640, 480}, std::array{333, 217}}) {
+        Frame f(w, h, 10, 10, 3, 7);
+        const PixelBuffer expected =
+            ReferenceWarp(f.start, f.startList, f.end, f.endList, f.output, f.map, f.intermediate, f.t);
+        const PixelBuffer before = f.output;
+        for (int threads : {1, 2, 3, 5, 0, h}) {
+            f.output = before;
+            f.Warp(threads);
+            ASSERT_EQ(f.output.Bits, expected.Bits) << w << "x" << h << " threads " << threads;
+        }
+    }
+}
+
+TEST(WarpFrameTest, MismatchedInputsChangeNothing) {
+    Frame f(64, 48, 2, 2, 5, 10);
+    const PixelBuffer before = f.output;
+
+    PixelBuffer small = Picture(64, 47, 9);
+    WarpFrame(small, f.startList, f.end, f.endList, f.output, f.map, f.intermediate, f.t);
+    EXPECT_EQ(f.output.Bits, before.Bits);
+
+    const TriangleList shorter = BuildTriangles(Grid(64, 48, 1, 2));
+    WarpFrame(f.start, shorter, f.end, f.endList, f.output, f.map, f.intermediate, f.t);
+    EXPECT_EQ(f.output.Bits, before.Bits);
+
+    IndexMap empty;
+    WarpFrame(f.start, f.startList, f.end, f.endList, f.output, empty, f.intermediate, f.t);
+    EXPECT_EQ(f.output.Bits, before.Bits);
+}
+
+}  // namespace
+}  // namespace fennix

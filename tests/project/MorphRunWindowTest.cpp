@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <filesystem>
+
+#include "app/Settings.h"
+#include "controls/GradientProgressBar.h"
+#include "platform/ImageFile.h"
+#include "project/Fennix_Main.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class MorphRunWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        test::UseDefaultGridSettings();
+        Settings.TempFolder = app.Path();
+        window.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)); };
+    }
+
+    void Open(int frameCount) {
+        Settings.FrameCount = frameCount;
+        ASSERT_TRUE(window.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    }
+
+    std::string Folder() const { return app.Path() + "/20240305-07-08-09"; }
+
+    test::AppFolderScope app;
+    test::ScopedPrompts prompts;
+    Fennix_Main window;
+};
+
+TEST_F(MorphRunWindowTest, WritesEveryFrameShowsProgressAndAsks) {
+    Open(20);
+    QSignalSpy captions(&window, &QWidget::windowTitleChanged);
+    QSignalSpy progress(window.GradientProgressBar1, &GradientProgressBar::ValueChanged);
+    window.mnuMorphIt_Click();
+
+    EXPECT_EQ(Settings.FrameFolder(), Folder() + "/");
+    const auto files = FilesIn(Folder());
+    ASSERT_EQ(files.size(), 20u);
+    EXPECT_EQ(files.front(), "000.bmp");
+    EXPECT_EQ(files.back(), "019.bmp");
+
+    ASSERT_EQ(captions.count(), 21);
+    EXPECT_EQ(captions[0][0].toString(), "1/20");
+    EXPECT_EQ(captions[19][0].toString(), "20/20");
+    EXPECT_EQ(captions[20][0].toString(), "Fennix");  // restored
+    ASSERT_EQ(progress.count(), 20);
+    EXPECT_EQ(progress[0][0].toInt(), 5);
+    EXPECT_EQ(progress[19][0].toInt(), 100);
+
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "正常終了しました。確認しますか？");
+    EXPECT_EQ(prompts->shown[0].title, "Fennix(完了)");
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Question);
+    EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_FALSE(Settings.ViewerFromMenu);
+
+    // The window is back as it was: grids shown, render surface hidden.
+    EXPECT_TRUE(window.Panes.P(1).Visible());
+    EXPECT_FALSE(window.Panes.MorphT.Visible());
+    EXPECT_FALSE(window.GradientProgressBar1->isVisible());
+    EXPECT_EQ(window.Panes.P(1).Layer().pixel(64, 24), 0xFFFFFFFFu);
+    EXPECT_FALSE(window.Document.Dirty);
+
+    // The first frame is the start image, the last the end image.
+    EXPECT_EQ(*LoadImageFile(Folder() + "/000.bmp"), window.Panes.Poriginal(1).Picture());
+    EXPECT_EQ(*LoadImageFile(Folder() + "/019.bmp"), window.Panes.Poriginal(2).Picture());
+}
+
+TEST_F(MorphRunWindowTest, ThreeFramesProgressByFloor) {
+    Open(3);
+    QSignalSpy progress(window.GradientProgressBar1, &GradientProgressBar::ValueChanged);
+    window.mnuMorphIt_Click();
+    ASSERT_EQ(progress.count(), 3);
+    EXPECT_EQ(progress[0][0].toInt(), 33);
+    EXPECT_EQ(progress[1][0].toInt(), 66);
+    EXPECT_EQ(progress[2][0].toInt(), 100);
+    EXPECT_EQ(FilesIn(Folder()).size(), 3u);
+}
+
+TEST_F(MorphRunWindowTest, OneFrameFailsLeavingAnEmptyFolder) {
+    Open(1);
+    window.mnuMorphIt_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "③処理は失敗しました。");
+    EXPECT_EQ(prompts->shown[0].title, "Fennix");
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(fs::is_directory(Folder()));
+    EXPECT_TRUE(FilesIn(Folder()).empty());
+    EXPECT_EQ(Settings.FrameFolder(), Folder() + "/");
+    EXPECT_TRUE(window.Panes.P(2).Visible());
+    EXPECT_FALSE(window.Panes.MorphT.Visible());
+    EXPECT_EQ(window.windowTitle(), "Fennix");
+}
+
+TEST_F(MorphRunWindowTest, AFolderThatAlreadyExistsFailsTheRun) {
+    Open(2);
+    fs::create_directory(Folder());
+    test::WriteFile(Folder() + "/000.bmp", "older run");
+    window.mnuMorphIt_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "③処理は失敗しました。");
+    EXPECT_EQ(test::ReadFile(Folder() + "/000.bmp"), "older run");
+}
+
+TEST_F(MorphRunWindowTest, JpegFramesLeaveNoScratchBitmap) {
+    Open(2);
+    Settings.SaveKind = 1;
+    window.mnuMorphIt_Click();
+    EXPECT_EQ(FilesIn(Folder()), (std::vector<std::string>{"000.jpg", "001.jpg"}));
+    EXPECT_FALSE(fs::exists(app.Path() + "/Dumy.bmp"));
+    EXPECT_EQ(prompts->shown.at(0).title, "Fennix(完了)");
+}
+
+}  // namespace
+}  // namespace fennix
