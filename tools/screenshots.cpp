@@ -9,13 +9,29 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include <map>
+
+#include "Shots.h"
 #include "app/Fennix_Mdif.h"
 #include "core/AppFolder.h"
 #include "project/Fennix_Main.h"
 
+namespace fennix::shots {
+
 namespace {
 
 int failures = 0;
+
+std::map<std::string, std::function<void(const Context&)>>& Registry() {
+    static std::map<std::string, std::function<void(const Context&)>> registry;
+    return registry;
+}
+
+}  // namespace
+
+Register::Register(const char* name, std::function<void(const Context&)> shoot) {
+    Registry()[name] = std::move(shoot);
+}
 
 void Save(QWidget* widget, const QDir& folder, const QString& name) {
     widget->ensurePolished();
@@ -28,12 +44,18 @@ void Save(QWidget* widget, const QDir& folder, const QString& name) {
     }
 }
 
+namespace {
+
 void SaveMenu(QMenu* menu, const QDir& folder, const QString& name) {
     menu->adjustSize();
     Save(menu, folder, name);
 }
 
 }  // namespace
+
+}  // namespace fennix::shots
+
+using namespace fennix::shots;
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -65,5 +87,12 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < document->Menus().size(); ++i)
         SaveMenu(document->Menus()[i], out, QString("document-menu-%1").arg(i + 1));
 
+    // The other windows, area by area, each on a fresh application folder.
+    for (const auto& [name, shoot] : Registry()) {
+        QTemporaryDir folder;
+        fennix::SetApplicationFolder(folder.path().toStdString());
+        shoot(Context{out, samples});
+        QApplication::processEvents();
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+// Shared by the screenshot tool's parts: each window area registers a
+// function that renders its windows, and the tool runs them all in turn.
+
+#include <QDir>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+namespace fennix::shots {
+
+// Renders `widget` into folder/name.png and prints the path; a failure is
+// counted and makes the tool's exit status non-zero.
+void Save(QWidget* widget, const QDir& folder, const QString& name);
+
+// Everything a shooting function gets: the output folder and the folder of
+// the sample pictures. The application folder is a fresh temporary one.
+struct Context {
+    QDir out;
+    std::string samples;
+};
+
+// Registers a function from a file-scope object:
+//   const fennix::shots::Register viewer("viewer", [](const Context& c) { … });
+struct Register {
+    Register(const char* name, std::function<void(const Context&)> shoot);
+};
+
+}  // namespace fennix::shots
