@@ -27,6 +27,12 @@ std::unique_ptr<Prompts>& Installed() {
 
 }  // namespace
 
+FileAnswer Prompts::ChooseFile(const FileRequest&) { return {}; }
+
+int32_t Prompts::PickColor(int32_t) { return -1; }
+
+bool Prompts::ChooseFolder(const std::string&, const std::string&, std::string&) { return false; }
+
 Prompts& CurrentPrompts() { return *Installed(); }
 
 std::unique_ptr<Prompts> InstallPrompts(std::unique_ptr<Prompts> prompts) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fennix {
 
@@ -10,6 +12,28 @@ enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry };
 
 inline constexpr const char* kAppTitle = "Fennix";
+
+// What an open or save dialog is asked to show.
+struct FileRequest {
+    bool Save = false;
+    std::string Title;
+    std::string Folder;                // the folder the dialog opens in
+    std::vector<std::string> Filters;  // description, patterns, description, patterns …
+    int FilterIndex = 1;               // 1-based pair shown first
+    std::string FileName;              // the name offered at first
+    std::string DefaultExt;            // added when the chosen name has no extension
+    bool OverwritePrompt = false;      // save: ask before replacing a file
+    bool FileMustExist = false;        // open: only existing files
+    bool ShowReadOnly = false;         // open: show the read-only box
+};
+
+// What the user did with the dialog.
+struct FileAnswer {
+    bool Confirmed = false;
+    std::string Path;
+    int FilterIndex = 0;  // 1-based pair selected at the end
+    bool ReadOnly = false;
+};
 
 // Every modal question of the program goes through one Prompts object: the
 // real one shows Qt dialogs, tests install a scripted one.
@@ -20,6 +44,19 @@ public:
     // Shows a modal message box and returns the button the user chose.
     virtual MessageAnswer Message(const std::string& text, const std::string& title,
                                   MessageIcon icon, MessageButtons buttons) = 0;
+
+    // Shows an open or save dialog. The default answers as a cancel.
+    virtual FileAnswer ChooseFile(const FileRequest& request);
+
+    // Shows the colour chooser starting at `color` (packed RGB, red in the
+    // lowest byte) and returns the chosen colour, or -1 when cancelled. The
+    // default cancels.
+    virtual int32_t PickColor(int32_t color);
+
+    // Shows a folder chooser opening at `start`; true and `folder` set when
+    // one was chosen. The default cancels.
+    virtual bool ChooseFolder(const std::string& title, const std::string& start,
+                              std::string& folder);
 };
 
 // The prompts in use. Until one is installed, messages are written to

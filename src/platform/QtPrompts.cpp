@@ -1,8 +1,14 @@
 #include "platform/QtPrompts.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
+
+#include "platform/PackedColor.h"
 
 namespace fennix {
 
@@ -52,6 +58,76 @@ MessageAnswer QtPrompts::Message(const std::string& text, const std::string& tit
         default:
             return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
     }
+}
+
+QString QtFilterText(const std::string& description, const std::string& patterns) {
+    QString text = QString::fromStdString(description);
+    QString list = QString::fromStdString(patterns);
+    list.replace(';', ' ');
+    // A description that already ends in its pattern list keeps its words
+    // and only gets the separators Qt understands.
+    const qsizetype open = text.lastIndexOf('(');
+    if (open >= 0 && text.endsWith(')')) return text.left(open + 1) + list + ")";
+    return text + " (" + list + ")";
+}
+
+FileAnswer QtPrompts::ChooseFile(const FileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.Title),
+                       QString::fromStdString(request.Folder));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.Save || !request.FileMustExist ? QFileDialog::AnyFile
+                                                              : QFileDialog::ExistingFile);
+    if (!request.DefaultExt.empty()) dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExt));
+    QStringList filters;
+    for (size_t i = 0; i + 1 < request.Filters.size(); i += 2)
+        filters << QtFilterText(request.Filters[i], request.Filters[i + 1]);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = std::clamp(request.FilterIndex, 1, static_cast<int>(filters.size()));
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (!request.FileName.empty()) dialog.selectFile(QString::fromStdString(request.FileName));
+
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        const QString path = dialog.selectedFiles().first();
+        if (request.Save && request.OverwritePrompt && QFileInfo::exists(path)) {
+            const std::string question = QFileInfo(path).fileName().toStdString() +
+                                         " は既に存在します。\n上書きしますか？";
+            if (Message(question, request.Title, MessageIcon::Exclamation, MessageButtons::YesNo) !=
+                MessageAnswer::Yes)
+                continue;  // back to the dialog, as the user expects
+        }
+        FileAnswer answer;
+        answer.Confirmed = true;
+        answer.Path = path.toStdString();
+        answer.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        return answer;
+    }
+}
+
+int32_t QtPrompts::PickColor(int32_t color) {
+    static bool customColoursSet = false;
+    if (!customColoursSet) {
+        for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, Qt::white);
+        customColoursSet = true;
+    }
+    QColorDialog dialog(ColorFromPacked(color), QApplication::activeWindow());
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted) return -1;
+    return PackedFromColor(dialog.selectedColor());
+}
+
+bool QtPrompts::ChooseFolder(const std::string& title, const std::string& start,
+                             std::string& folder) {
+    const QString chosen = QFileDialog::getExistingDirectory(
+        QApplication::activeWindow(), QString::fromStdString(title), QString::fromStdString(start),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (chosen.isEmpty()) return false;
+    folder = chosen.toStdString();
+    return true;
 }
 
 }  // namespace fennix

@@ -18,6 +18,33 @@ MessageAnswer ScriptedPrompts::Message(const std::string& text, const std::strin
     }
 }
 
+FileAnswer ScriptedPrompts::ChooseFile(const FileRequest& request) {
+    fileRequests.push_back(request);
+    if (files.empty()) return {};
+    FileAnswer answer = files.front();
+    files.pop_front();
+    return answer;
+}
+
+int32_t ScriptedPrompts::PickColor(int32_t color) {
+    colorStarts.push_back(color);
+    if (colors.empty()) return -1;
+    const int32_t answer = colors.front();
+    colors.pop_front();
+    return answer;
+}
+
+bool ScriptedPrompts::ChooseFolder(const std::string&, const std::string& start,
+                                   std::string& folder) {
+    folderStarts.push_back(start);
+    if (folders.empty()) return false;
+    const std::string answer = folders.front();
+    folders.pop_front();
+    if (answer.empty()) return false;
+    folder = answer;
+    return true;
+}
+
 ScopedPrompts::ScopedPrompts() {
     auto prompts = std::make_unique<ScriptedPrompts>();
     prompts_ = prompts.get();

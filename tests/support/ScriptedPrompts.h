@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,10 +24,28 @@ public:
     MessageAnswer Message(const std::string& text, const std::string& title, MessageIcon icon,
                           MessageButtons buttons) override;
 
+    // File and folder dialogs answer with the scripted paths in order; an
+    // empty path or an empty script is a cancel.
+    FileAnswer ChooseFile(const FileRequest& request) override;
+    // Colours answer in order; an empty script cancels (-1).
+    int32_t PickColor(int32_t color) override;
+    bool ChooseFolder(const std::string& title, const std::string& start,
+                      std::string& folder) override;
+
     void Answer(MessageAnswer answer) { answers.push_back(answer); }
+    // The next file dialog picks `path` (with filter pair `filterIndex`).
+    void ChooseFilePath(const std::string& path, int filterIndex = 1) {
+        files.push_back({!path.empty(), path, filterIndex, false});
+    }
 
     std::deque<MessageAnswer> answers;
     std::vector<Shown> shown;
+    std::deque<FileAnswer> files;
+    std::vector<FileRequest> fileRequests;
+    std::deque<int32_t> colors;
+    std::vector<int32_t> colorStarts;
+    std::deque<std::string> folders;  // empty text: cancel
+    std::vector<std::string> folderStarts;
 };
 
 // Installs a ScriptedPrompts for the life of the object and puts the previous
