@@ -13,6 +13,7 @@
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "platform/Prompts.h"
+#include "prepare/Fennix_Pic.h"
 #include "project/Fennix_Main.h"
 
 namespace fennix {
@@ -25,6 +26,7 @@ Fennix_Mdif::Fennix_Mdif() {
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
     BuildMenu();
+    RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Fennix_Mdif::ShowMenusOf);
 }
 
@@ -62,9 +64,14 @@ void Fennix_Mdif::BuildMenu() {
     mnuAVI = mnuView->addAction(text("AVI ファイル(&A)"));
     mnuAVI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
 
+    connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
+
     // Commands that are not available yet stay visible but disabled.
-    for (QAction* action : {mnuNewMorph, mnuOpenMorph, mnuOption, mnuMo, mnuAVI})
+    for (QAction* action : {mnuOpenMorph, mnuOption, mnuMo, mnuAVI})
         action->setEnabled(false);
+
+    // The frame's shortcuts work also while a document's menu is shown.
+    addActions({mnuNewMorph, mnuOpenMorph, mnuEnd, mnuMo, mnuAVI});
 
     frameMenuBar_ = {mnuFile->menuAction(), mnuOption, mnuView->menuAction()};
     ShowMenusOf(nullptr);
@@ -94,6 +101,18 @@ Fennix_Main* Fennix_Mdif::CreateDocument() {
         ShowMenusOf(mdiArea_->activeSubWindow());
     });
     return document;
+}
+
+void Fennix_Mdif::mnuNewMorph_Click() {
+    Settings.IsNewMorph = true;
+    Fennix_Pic dialog(this);
+    dialog.Confirmed = [this](const std::string& start, const std::string& end) {
+        Fennix_Main* document = CreateDocument();
+        document->Document.SourcePath[0] = StartSourcePath;
+        document->Document.SourcePath[1] = EndSourcePath;
+        document->NewMorph(start, end);
+    };
+    RunSourceDialog(dialog);
 }
 
 QList<Fennix_Main*> Fennix_Mdif::Documents() const {

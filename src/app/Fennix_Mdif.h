@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QMainWindow>
 #include <QList>
+#include <QMainWindow>
+#include <functional>
 
 class QAction;
 class QMdiArea;
@@ -11,6 +12,7 @@ class QMenu;
 namespace fennix {
 
 class Fennix_Main;
+class Fennix_Pic;
 
 // The frame window: holds every document window, owns the working folders,
 // start-up and shut-down, and the frame menu, which is shown while no
@@ -39,6 +41,14 @@ public:
     QList<Fennix_Main*> Documents() const;
 
     QMdiArea* MdiArea() const { return mdiArea_; }
+
+    // 新規: opens the source image dialog; its OK opens a new document
+    // from the two prepared images.
+    void mnuNewMorph_Click();
+
+    // Shows the source image dialog modally; tests replace it to act on the
+    // dialog instead of waiting for a user.
+    std::function<void(Fennix_Pic&)> RunSourceDialog;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuNewMorph = nullptr;

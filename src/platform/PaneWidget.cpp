@@ -1,5 +1,6 @@
 #include "platform/PaneWidget.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "platform/PackedColor.h"
@@ -26,6 +27,18 @@ void PaneWidget::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), ColorFromPacked(pane_.BackColor()));
     else
         painter.drawImage(0, 0, pane_.Layer());
+}
+
+void PaneWidget::mousePressEvent(QMouseEvent* event) {
+    emit MouseDown(event->button(), event->globalPosition().toPoint());
+}
+
+void PaneWidget::mouseMoveEvent(QMouseEvent* event) {
+    emit MouseMove(event->buttons(), event->globalPosition().toPoint());
+}
+
+void PaneWidget::mouseReleaseEvent(QMouseEvent* event) {
+    emit MouseUp(event->button(), event->globalPosition().toPoint());
 }
 
 PanelWidget::PanelWidget(QWidget* parent) : QWidget(parent) {

@@ -19,8 +19,17 @@ public:
     // Brings the widget's geometry and visibility up to date with the pane.
     void Sync();
 
+signals:
+    // Mouse events on the pane, with the cursor in screen pixels.
+    void MouseDown(Qt::MouseButton button, QPoint screen);
+    void MouseMove(Qt::MouseButtons buttons, QPoint screen);
+    void MouseUp(Qt::MouseButton button, QPoint screen);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     PicturePane& pane_;

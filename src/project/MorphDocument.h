@@ -27,6 +27,9 @@ struct MorphDocument {
     std::string FileName;   // project file; empty until saved
     bool Dirty = false;
     int Zoom = 1;           // 1, 2 or 3
+    // The files the two prepared images were made from (a new document
+    // only); their names name the images when the document is first saved.
+    std::string SourcePath[2];
 };
 
 // The picture panes of a document window: P(k) shows image k at the zoom

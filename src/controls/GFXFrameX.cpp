@@ -1,0 +1,26 @@
+#include "controls/GFXFrameX.h"
+
+#include <QPainter>
+
+#include "controls/Theme.h"
+
+namespace fennix {
+
+GFXFrameX::GFXFrameX(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption) {}
+
+void GFXFrameX::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetrics metrics(font());
+    const int captionHeight = metrics.height();
+    const QRectF box = QRectF(rect()).adjusted(0.5, captionHeight / 2.0, -0.5, -0.5);
+    painter.setPen(QPen(theme::kBorder.lighter(140), 1));
+    painter.drawRoundedRect(box, 4, 4);
+    if (caption_.isEmpty()) return;
+    const QRect text(8, 0, metrics.horizontalAdvance(caption_) + 8, captionHeight);
+    painter.fillRect(text, palette().window());
+    painter.setPen(theme::kCaption);
+    painter.drawText(text, Qt::AlignCenter, caption_);
+}
+
+}  // namespace fennix

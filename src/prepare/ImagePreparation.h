@@ -1,0 +1,82 @@
+#pragma once
+
+// The arithmetic of preparing the two pictures of a new morph: scaling,
+// thumbnail and reduction sizes, the scroll bars of a viewport, the checks of
+// a trim size and the geometry of the trimming window. No widgets here.
+
+#include <QImage>
+#include <QSize>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace fennix {
+
+// The viewport shows 300 × 300 pixels of a picture.
+inline constexpr int kViewportSize = 300;
+
+// `image` scaled to width × height by dropping or repeating whole pixels
+// (no blending): target pixel (x, y) takes source pixel
+// (x · w / width, y · h / height). An empty image for a size below 1.
+QImage ScaleNearest(const QImage& image, int width, int height);
+
+// `image` scaled to width × height with source pixels averaged.
+QImage ScaleAveraged(const QImage& image, int width, int height);
+
+// The thumbnail of a picture wider and higher than the viewport: 60 on
+// the longer side, the other side in proportion, rounded ties to even.
+QSize ThumbnailSize(int width, int height);
+
+// `percent` of a size, each side truncated (32-bit integer arithmetic).
+QSize ReducedSize(int percent, int width, int height);
+
+// Which scroll bars a picture of width × height needs, and their maxima:
+// a side above 300 needs a bar with maximum (side − 300), plus 16 when the
+// other side needs a bar too.
+struct ScrollLayout {
+    bool horizontal = false;
+    bool vertical = false;
+    int horizontalMax = 0;
+    int verticalMax = 0;
+};
+ScrollLayout ScrollLayoutFor(int width, int height);
+
+// A trim size typed in a text field: a decimal integer, optionally signed
+// and surrounded by blanks. Nothing for any other text.
+std::optional<long long> ParseTrimNumber(const std::string& text);
+
+// The outcome of the checks made before the trimming window opens.
+struct TrimCheck {
+    enum class Focus { None, Width, Height };
+    std::string message;  // empty when the size may be trimmed
+    Focus focus = Focus::None;
+    int16_t width = 0;
+    int16_t height = 0;
+};
+
+// Checks a typed trim size against the picture of a slot, in this order:
+// both texts numbers above 0 ("トリミングのサイズを入力してください"),
+// a picture picked ("トリミングの画像をロードしてください"), the width
+// within the picture ("トリミングのサイズ幅(Max) = " + width), the height
+// ("トリミングのサイズ高さ(Max) = " + height).
+TrimCheck CheckTrimSize(const std::string& widthText, const std::string& heightText, bool picked,
+                        int paneWidth, int paneHeight);
+
+// The trimming window for a trim of W × H: its viewport (a margin of 24
+// around the rectangle, between 384 and 664 wide, 384 and 504 high), the
+// background panel, the window, and the rectangle's corner inside the
+// viewport's 2-pixel border.
+struct TrimGeometry {
+    QSize viewport;
+    QSize panel;
+    QSize window;
+    int x0 = 0;
+    int y0 = 0;
+};
+TrimGeometry TrimGeometryFor(int W, int H);
+
+// The top-left corner of a dialog of `window` size on a screen of
+// `screen` size: centred horizontally, a third of the free height above.
+QPoint DialogPosition(QSize screen, QSize window);
+
+}  // namespace fennix

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include "PrepareTestData.h"
+#include "app/Settings.h"
+#include "controls/ccXPButton.h"
+#include "controls/ucScrollbar.h"
+#include "controls/ucUpDown.h"
+#include "core/Paths.h"
+#include "prepare/Fennix_Pic.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+class SourceDialogTest : public testing::Test {
+protected:
+    void SetUp() override { Settings.TempFolder = app.Path(); }
+
+    std::string Picture(const std::string& name, int width, int height) {
+        return test::WritePattern(pictures.File(name), width, height);
+    }
+    void Pick(int s, const std::string& path) {
+        prompts->ChooseFilePath(path);
+        dialog.cmd_Sel_Click(s);
+    }
+    QSize PaneSize(int s) { return {dialog.slot[s].P.Width(), dialog.slot[s].P.Height()}; }
+    std::string SizeLabel(int s) { return dialog.slot[s].lbl_Size->text().toStdString(); }
+
+    test::AppFolderScope app;
+    test::ScopedPrompts prompts;
+    test::TestFolder pictures;
+    Fennix_Pic dialog;
+};
+
+TEST_F(SourceDialogTest, OpensWithEmptySlots) {
+    EXPECT_EQ(dialog.windowTitle(), "画像の選択");
+    for (const auto& t : dialog.slot) {
+        EXPECT_EQ(t.P.Width(), 300);
+        EXPECT_EQ(t.P.Height(), 300);
+        EXPECT_EQ(t.VS_Stretch->Value(), 100);
+        EXPECT_EQ(t.lbl_Stretch->text(), "100%");
+        EXPECT_EQ(t.lbl_Size->text(), "");
+        EXPECT_EQ(t.lbl_Size_S->text(), "");
+        EXPECT_TRUE(t.cmd_Sel->isEnabled());
+        for (QWidget* w : {static_cast<QWidget*>(t.Cmd_Triming), static_cast<QWidget*>(t.cmd_Doki),
+                           static_cast<QWidget*>(t.Cmd_Stretch), static_cast<QWidget*>(t.Cmd_Reset),
+                           static_cast<QWidget*>(t.txt_w)})
+            EXPECT_FALSE(w->isEnabled());
+        EXPECT_FALSE(t.VScroll->isHidden());
+        EXPECT_FALSE(t.HScroll->isHidden());
+        EXPECT_EQ(t.VScroll->Max(), 100);
+    }
+    EXPECT_EQ(dialog.slot[0].cmd_Sel->text(), "開始画像の選択");
+    EXPECT_EQ(dialog.slot[1].cmd_Doki->text(), "ｻｲｽﾞを開始画像に合わせる");
+}
+
+TEST_F(SourceDialogTest, PickingLoadsBothPanesAndEnablesTheSlot) {
+    Settings.SourceFolder() = pictures.Path() + "/";
+    StartSourcePath = "left over";
+    Fennix_Pic fresh;  // the paths are cleared on opening
+    EXPECT_EQ(StartSourcePath, "");
+
+    const std::string path = Picture("start.bmp", 333, 111);
+    Pick(0, path);
+    const FileRequest& request = prompts->fileRequests.at(0);
+    EXPECT_EQ(request.Title, "開始画像の選択");
+    EXPECT_EQ(request.Folder, pictures.Path() + "/");
+    ASSERT_GE(request.Filters.size(), 4u);
+    EXPECT_EQ(request.Filters[0], "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)");
+    EXPECT_EQ(request.Filters[1], "*.bmp;*.jpg;*.gif;*.dib;*.wmf");
+    EXPECT_EQ(request.Filters[2], "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)");
+
+    EXPECT_EQ(StartSourcePath, path);
+    EXPECT_EQ(Settings.SourceFolder(), PathFolder(path));
+    EXPECT_EQ(PaneSize(0), QSize(333, 111));
+    EXPECT_EQ(dialog.slot[0].Ps.Width(), 333);
+    EXPECT_EQ(SizeLabel(0), "Size = 333 * 111");
+    EXPECT_EQ(dialog.slot[0].lbl_Size_S->text(), "333 * 111");
+    EXPECT_TRUE(dialog.slot[0].Cmd_Triming->isEnabled());
+    EXPECT_TRUE(dialog.slot[0].txt_h->isEnabled());
+    EXPECT_FALSE(dialog.slot[0].cmd_Doki->isEnabled());  // until both are picked
+
+    // The reduction preview follows the spin control.
+    dialog.slot[0].VS_Stretch->SetValue(75);
+    EXPECT_EQ(dialog.slot[0].lbl_Stretch->text(), "75%");
+    EXPECT_EQ(dialog.slot[0].lbl_Size_S->text(), "249 * 83");
+
+    Pick(1, Picture("end.bmp", 64, 64));
+    EXPECT_TRUE(dialog.slot[0].cmd_Doki->isEnabled());
+    EXPECT_TRUE(dialog.slot[1].cmd_Doki->isEnabled());
+
+    // Cancelling the file dialog changes nothing.
+    dialog.cmd_Sel_Click(0);
+    EXPECT_EQ(StartSourcePath, path);
+    EXPECT_EQ(PaneSize(0), QSize(333, 111));
+
+    // A file that does not decode leaves the pane cleared at its size.
+    const std::string broken = pictures.File("broken.bmp");
+    test::WriteFile(broken, "not a picture");
+    Pick(0, broken);
+    EXPECT_EQ(StartSourcePath, broken);
+    EXPECT_EQ(PaneSize(0), QSize(333, 111));
+    EXPECT_EQ(dialog.slot[0].P.Layer().pixel(10, 10), qRgb(0, 0, 0));
+}
+
+TEST_F(SourceDialogTest, ScrollBarsAndThumbnailFollowThePictureSize) {
+    struct Case {
+        int w, h;
+        bool horizontal, vertical;
+        int hMax, vMax;
+        QSize thumbnail;  // empty: none shown
+    };
+    const Case cases[] = {{300, 300, false, false, 0, 0, {}},
+                          {301, 200, true, false, 1, 0, {}},
+                          {400, 400, true, true, 116, 116, {60, 60}},
+                          {640, 480, true, true, 356, 196, {60, 45}},
+                          {480, 640, true, true, 196, 356, {45, 60}},
+                          {800, 300, true, false, 500, 0, {}}};
+    for (const Case& c : cases) {
+        Fennix_Pic fresh;
+        prompts->ChooseFilePath(Picture("p.bmp", c.w, c.h));
+        fresh.cmd_Sel_Click(0);
+        const auto& t = fresh.slot[0];
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+        EXPECT_EQ(!t.HScroll->isHidden(), c.horizontal);
+        EXPECT_EQ(!t.VScroll->isHidden(), c.vertical);
+        EXPECT_EQ(!t.Cmd_D->isHidden(), c.horizontal || c.vertical);
+        if (c.horizontal) EXPECT_EQ(t.HScroll->Max(), c.hMax);
+        if (c.vertical) EXPECT_EQ(t.VScroll->Max(), c.vMax);
+        EXPECT_EQ(t.P1.Visible(), !c.thumbnail.isEmpty());
+        EXPECT_EQ(!t.lbl_sam->isHidden(), !c.thumbnail.isEmpty());
+        if (!c.thumbnail.isEmpty()) {
+            EXPECT_EQ(QSize(t.P1.Width(), t.P1.Height()), c.thumbnail);
+        }
+    }
+}
+
+TEST_F(SourceDialogTest, ReduceMatchAndReset) {
+    Pick(0, Picture("start.bmp", 640, 480));
+    Pick(1, Picture("end.bmp", 320, 240));
+
+    dialog.Cmd_Stretch_Click(0);  // at 100 % nothing happens
+    EXPECT_EQ(PaneSize(0), QSize(640, 480));
+    dialog.slot[0].VS_Stretch->SetValue(50);
+    dialog.Cmd_Stretch_Click(0);
+    EXPECT_EQ(PaneSize(0), QSize(320, 240));
+    EXPECT_EQ(SizeLabel(0), "Size = 320 * 240");
+    // Nearest pixels: pixel (10, 10) of the half is pixel (20, 20) of the source.
+    EXPECT_EQ(dialog.slot[0].P.Layer().pixel(10, 10), test::PatternImage(640, 480).pixel(20, 20));
+    dialog.slot[0].VS_Stretch->SetValue(80);
+    dialog.Cmd_Stretch_Click(0);  // from the source again, not from the half
+    EXPECT_EQ(PaneSize(0), QSize(512, 384));
+
+    dialog.Cmd_Reset_Click(0);
+    EXPECT_EQ(PaneSize(0), QSize(640, 480));
+    EXPECT_EQ(SizeLabel(0), "640 * 480");
+    EXPECT_EQ(dialog.slot[0].VS_Stretch->Value(), 100);
+
+    // The end slot takes the start's size; a later reduction starts from
+    // the picked end picture again.
+    dialog.cmd_Doki_Click(1);
+    EXPECT_EQ(PaneSize(1), QSize(640, 480));
+    EXPECT_EQ(SizeLabel(1), "Size = 640 * 480");
+    EXPECT_EQ(dialog.slot[1].Ps.Width(), 320);
+    dialog.slot[1].VS_Stretch->SetValue(50);
+    dialog.Cmd_Stretch_Click(1);
+    EXPECT_EQ(PaneSize(1), QSize(160, 120));
+}
+
+TEST_F(SourceDialogTest, DraggingMovesThePaneWithinTheScrollRange) {
+    Pick(0, Picture("big.bmp", 400, 400));
+    auto& t = dialog.slot[0];
+    dialog.P_MouseDown(0, Qt::LeftButton, {500, 500});
+    dialog.P_MouseMove(0, {450, 500});
+    EXPECT_EQ(t.P.Left(), -50);
+    EXPECT_EQ(t.HScroll->Value(), 50);
+    dialog.P_MouseMove(0, {300, 500});  // 200 to the left: the bar stops at 116
+    EXPECT_EQ(t.HScroll->Value(), 116);
+    EXPECT_EQ(t.P.Left(), -116);
+    dialog.P_MouseUp(0);
+    dialog.P_MouseMove(0, {0, 0});  // no button held: nothing moves
+    EXPECT_EQ(t.P.Left(), -116);
+
+    t.HScroll->SetValue(0);
+    EXPECT_EQ(t.P.Left(), 0);
+    dialog.P_MouseDown(0, Qt::LeftButton, {100, 100});
+    dialog.P_MouseMove(0, {130, 100});  // right of the edge: the bar stays at 0
+    EXPECT_EQ(t.P.Left(), 30);
+    EXPECT_EQ(t.HScroll->Value(), 0);
+    dialog.P_MouseUp(0);
+
+    dialog.P_MouseDown(0, Qt::RightButton, {0, 0});  // only the left button drags
+    EXPECT_EQ(t.Drag, 0);
+}
+
+TEST_F(SourceDialogTest, OkWritesBothPicturesAtTheirOwnSizes) {
+    std::string start, end;
+    dialog.Confirmed = [&](const std::string& s, const std::string& e) {
+        start = s;
+        end = e;
+    };
+    Pick(0, Picture("start.bmp", 640, 480));
+    dialog.cmd_OK_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "画像を選択してください");
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(start, "");
+
+    Pick(1, Picture("end.bmp", 320, 240));
+    dialog.cmd_OK_Click();
+    EXPECT_EQ(start, app.Path() + "/temp_0.bmp");
+    EXPECT_EQ(end, app.Path() + "/temp_1.bmp");
+    const auto written0 = LoadImageFile(start);
+    const auto written1 = LoadImageFile(end);
+    ASSERT_TRUE(written0 && written1);
+    EXPECT_EQ(written0->size(), QSize(640, 480));
+    EXPECT_EQ(written1->size(), QSize(320, 240));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+}  // namespace
+}  // namespace fennix

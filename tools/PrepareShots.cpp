@@ -1,0 +1,57 @@
+// Screenshots of the source image dialog and the trimming window, with the
+// sample pictures picked.
+#include <QApplication>
+#include <QLineEdit>
+#include <deque>
+
+#include "Shots.h"
+#include "app/Settings.h"
+#include "platform/Prompts.h"
+#include "prepare/Fennix_Pic.h"
+#include "prepare/Fennix_Tri.h"
+
+namespace fennix::shots {
+
+namespace {
+
+// Answers the file dialogs with the given paths, one after the other.
+class PickingPrompts : public Prompts {
+public:
+    explicit PickingPrompts(std::deque<std::string> paths) : paths_(std::move(paths)) {}
+    MessageAnswer Message(const std::string&, const std::string&, MessageIcon,
+                          MessageButtons) override {
+        return MessageAnswer::Ok;
+    }
+    FileAnswer ChooseFile(const FileRequest&) override {
+        if (paths_.empty()) return {};
+        FileAnswer answer{true, paths_.front(), 1, false};
+        paths_.pop_front();
+        return answer;
+    }
+
+private:
+    std::deque<std::string> paths_;
+};
+
+const Register prepare("prepare", [](const Context& c) {
+    auto previous = InstallPrompts(std::make_unique<PickingPrompts>(
+        std::deque<std::string>{c.samples + "/sun.bmp", c.samples + "/moon.bmp"}));
+    Fennix_Pic dialog;
+    dialog.cmd_Sel_Click(0);
+    dialog.cmd_Sel_Click(1);
+    dialog.slot[0].txt_w->setText("200");
+    dialog.slot[0].txt_h->setText("150");
+    dialog.show();
+    QApplication::processEvents();
+    Save(&dialog, c.out, "source-dialog");
+
+    Fennix_Tri trim(dialog.slot[0].P, 200, 150, &dialog);
+    trim.show();
+    QApplication::processEvents();
+    Save(&trim, c.out, "trimming");
+    InstallPrompts(std::move(previous));
+});
+
+}  // namespace
+
+}  // namespace fennix::shots
