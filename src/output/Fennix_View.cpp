@@ -1,0 +1,349 @@
+#include "output/Fennix_View.h"
+
+#include <QCursor>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/Settings.h"
+#include "app/WindowAnimation.h"
+#include "controls/ucScrollbar.h"
+#include "output/FrameSequence.h"
+#include "output/ViewerLayout.h"
+#include "platform/PaneWidget.h"
+#include "platform/Prompts.h"
+
+namespace fennix {
+
+namespace {
+
+Fennix_View* instance = nullptr;
+
+constexpr int kIntervalMin = 10;
+constexpr int kIntervalMax = 500;
+constexpr int kIntervalStep = 10;
+constexpr int kIntervalInitial = 100;
+constexpr int32_t kPanelColor = 0xE0E0E0;  // red, green, blue 224
+constexpr int32_t kFrameColor = 0xFFFFFF;
+constexpr int kFrameTop = 10;
+constexpr int kPathHeight = 18;
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QString IntervalText(int value) {
+    return QString::number(value) + "f/ms";
+}
+
+// The pictures on the four buttons, drawn rather than loaded, so the
+// program ships no icon files.
+enum class Glyph { Folder, Play, Pause, Loop };
+
+QIcon GlyphIcon(Glyph glyph) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(40, 70, 120);
+    switch (glyph) {
+        case Glyph::Folder: {
+            p.setPen(QColor(150, 110, 20));
+            p.setBrush(QColor(240, 200, 80));
+            QPainterPath path;
+            path.moveTo(1.5, 3.5);
+            path.lineTo(6.5, 3.5);
+            path.lineTo(8, 5.5);
+            path.lineTo(14.5, 5.5);
+            path.lineTo(14.5, 13.5);
+            path.lineTo(1.5, 13.5);
+            path.closeSubpath();
+            p.drawPath(path);
+            break;
+        }
+        case Glyph::Play:
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(30, 140, 60));
+            p.drawPolygon(QPolygonF({QPointF(4, 2), QPointF(14, 8), QPointF(4, 14)}));
+            break;
+        case Glyph::Pause:
+            p.setPen(Qt::NoPen);
+            p.setBrush(ink);
+            p.drawRect(QRectF(3.5, 2.5, 3.5, 11));
+            p.drawRect(QRectF(9, 2.5, 3.5, 11));
+            break;
+        case Glyph::Loop: {
+            // Two arrows, one each way: forwards, then back.
+            p.setPen(QPen(ink, 1.6));
+            p.drawLine(QPointF(2, 5), QPointF(12, 5));
+            p.drawLine(QPointF(4, 11), QPointF(14, 11));
+            p.setPen(Qt::NoPen);
+            p.setBrush(ink);
+            p.drawPolygon(QPolygonF({QPointF(15, 5), QPointF(11, 1.5), QPointF(11, 8.5)}));
+            p.drawPolygon(QPolygonF({QPointF(1, 11), QPointF(5, 7.5), QPointF(5, 14.5)}));
+            break;
+        }
+    }
+    return QIcon(pixmap);
+}
+
+QToolButton* GlyphButton(QWidget* parent, Glyph glyph, const char* tip) {
+    auto* button = new QToolButton(parent);
+    button->setIcon(GlyphIcon(glyph));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(26, 24);
+    button->setAutoRaise(false);
+    button->setToolTip(Text(tip));
+    return button;
+}
+
+// Qt's own folder dialog, standing in when no chooser was given. It insists,
+// as the program's chooser does, on a folder that holds frame 000.
+bool ChooseFolderWithQt(QWidget* owner, std::string& folder) {
+    QString start = QString::fromStdString(folder);
+    for (;;) {
+        const QString chosen = QFileDialog::getExistingDirectory(
+            owner, Text("フォルダの選択"), start,
+            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        if (chosen.isEmpty()) return false;
+        if (FolderFrameKind(chosen.toStdString()) >= 0) {
+            folder = WithTrailingSeparator(chosen.toStdString());
+            return true;
+        }
+        ShowMessage("フォルダの中にモーフ画像データが見つかりません！", MessageIcon::Information);
+        start = chosen;
+    }
+}
+
+}  // namespace
+
+Fennix_View::Fennix_View(QWidget* owner)
+    : QDialog(owner),
+      player_([this] { return Clock(); }, [this](int index) { return LoadFrame(index); }) {
+    instance = this;
+    elapsed_.start();
+    Clock = [this] { return elapsed_.elapsed(); };
+    // The mouse position now, for the opening and closing animations.
+    cursorPoint_ = QCursor::pos();
+    BuildControls();
+    Form_Load();
+}
+
+Fennix_View::~Fennix_View() {
+    if (instance == this) instance = nullptr;
+}
+
+Fennix_View* Fennix_View::Instance() {
+    return instance;
+}
+
+void Fennix_View::BuildControls() {
+    setWindowTitle(Text("モーフィングビューア"));
+    setModal(true);
+
+    Pic_B = new PanelWidget(this);
+    Pic_B->SetBackColor(kPanelColor);
+    PicMorph.SetBackColor(kFrameColor);
+    PicMorphView = new PaneWidget(PicMorph, Pic_B);
+
+    lbl_Path = new QLabel(Pic_B);
+    lbl_Path->setTextFormat(Qt::PlainText);
+
+    Strip = new QWidget(this);
+    auto* row = new QHBoxLayout(Strip);
+    row->setContentsMargins(4, 3, 4, 3);
+    row->setSpacing(2);
+    Cmd_File = GlyphButton(Strip, Glyph::Folder, "ﾌｫﾙﾀﾞを開く");
+    Cmd_Play = GlyphButton(Strip, Glyph::Play, "ﾌﾟﾚｲ");
+    Cmd_Pause = GlyphButton(Strip, Glyph::Pause, "ﾎﾟｰｽﾞ");
+    Cmd_Loop = GlyphButton(Strip, Glyph::Loop, "ﾙｰﾌﾟ");
+    lbl = new QLabel(Text("ｲﾝﾀｰﾊﾞﾙ"), Strip);
+    HS_Interval = new ucScrollbar(Qt::Horizontal, Strip);
+    HS_Interval->setRange(kIntervalMin, kIntervalMax);
+    HS_Interval->setSingleStep(kIntervalStep);
+    HS_Interval->SetLargeChange(kIntervalStep);
+    HS_Interval->SetValue(kIntervalInitial);
+    HS_Interval->setFixedWidth(33);
+    LblInterval = new QLabel(IntervalText(kIntervalInitial), Strip);
+    for (QWidget* w : {static_cast<QWidget*>(Cmd_File), static_cast<QWidget*>(Cmd_Play),
+                       static_cast<QWidget*>(Cmd_Pause), static_cast<QWidget*>(Cmd_Loop)})
+        row->addWidget(w);
+    row->addSpacing(10);
+    row->addWidget(lbl);
+    row->addSpacing(4);
+    row->addWidget(HS_Interval);
+    row->addSpacing(4);
+    row->addWidget(LblInterval);
+    row->addStretch(1);
+
+    PlayTimer = new QTimer(this);
+    PlayTimer->setSingleShot(true);
+    PlayTimer->setTimerType(Qt::PreciseTimer);
+
+    connect(Cmd_File, &QToolButton::clicked, this, &Fennix_View::Cmd_File_Click);
+    connect(Cmd_Play, &QToolButton::clicked, this, &Fennix_View::Cmd_Play_Click);
+    connect(Cmd_Pause, &QToolButton::clicked, this, &Fennix_View::Cmd_Pause_Click);
+    connect(Cmd_Loop, &QToolButton::clicked, this, &Fennix_View::Cmd_Loop_Click);
+    connect(HS_Interval, &ucScrollbar::Change, this, &Fennix_View::HS_Interval_Change);
+    connect(PlayTimer, &QTimer::timeout, this, &Fennix_View::PlayTimer_Timer);
+}
+
+void Fennix_View::Form_Load() {
+    // Until a frame is loaded the frame is an empty white area that fills
+    // the panel's design size.
+    PicMorph.SetSize(kViewerEmptyFrameWidth, kViewerEmptyFrameHeight);
+    if (Settings.ViewerFromMenu) {
+        SetPlayControlsEnabled(false);
+    } else {
+        Cmd_File->hide();
+        folderPath_ = WithTrailingSeparator(Settings.FrameFolder());
+        kind_ = FrameKindFromSaveKind(Settings.SaveKind);
+        LoadFrame(0);  // a missing frame 000 leaves the frame empty
+    }
+    ApplyLayout(2);
+    // A stored interval outside the control's range is left alone; the
+    // control then keeps its initial value.
+    if (Settings.PlayInterval >= kIntervalMin && Settings.PlayInterval <= kIntervalMax)
+        HS_Interval->SetValue(Settings.PlayInterval);
+    player_.SetInterval(HS_Interval->Value());
+}
+
+void Fennix_View::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (opened_) return;
+    opened_ = true;
+    ZoomFromCursor(this, cursorPoint_);
+}
+
+void Fennix_View::done(int result) {
+    player_.Stop();
+    PlayTimer->stop();
+    if (isVisible()) ZoomToCursor(this, cursorPoint_);
+    QDialog::done(result);
+}
+
+void Fennix_View::Cmd_File_Click() {
+    // The run waits while the chooser is open and goes on when it is
+    // cancelled.
+    PlayTimer->stop();
+    Settings.DialogConfirmed = false;
+    std::string folder = Settings.FrameFolder();
+    const bool confirmed =
+        ChooseFolder ? ChooseFolder(this, folder) : ChooseFolderWithQt(this, folder);
+    if (!confirmed) {
+        Reschedule();
+        return;
+    }
+    Settings.FrameFolder() = folder;
+    Settings.DialogConfirmed = true;
+    // A run never goes on in another folder than it started in.
+    if (player_.Playing() || player_.Looping()) Cmd_Pause_Click();
+
+    folderPath_ = WithTrailingSeparator(folder);
+    shownPath_ = QString::fromStdString(folderPath_);
+    ShowPath();
+    const int kind = FolderFrameKind(folderPath_);
+    if (kind < 0) return;
+    kind_ = kind;
+    LoadFrame(0);
+    ApplyLayout(3);
+    SetPlayControlsEnabled(true);
+}
+
+void Fennix_View::Cmd_Play_Click() {
+    player_.Play(HS_Interval->Value());
+    Reschedule();
+}
+
+void Fennix_View::Cmd_Pause_Click() {
+    player_.Stop();
+    PlayTimer->stop();
+    Cmd_Play->setEnabled(true);
+}
+
+void Fennix_View::Cmd_Loop_Click() {
+    Cmd_Play->setEnabled(false);
+    player_.Loop(HS_Interval->Value());
+    Reschedule();
+}
+
+void Fennix_View::HS_Interval_Change(int value) {
+    LblInterval->setText(IntervalText(value));
+    player_.SetInterval(value);
+    Settings.PlayInterval = static_cast<int16_t>(value);
+    if (player_.Playing()) Reschedule();
+}
+
+void Fennix_View::PlayTimer_Timer() {
+    player_.Tick();
+    Reschedule();
+}
+
+bool Fennix_View::LoadFrame(int index) {
+    const std::string path = FramePath(folderPath_, index, kind_);
+    if (path.empty() || !PicMorph.LoadPicture(path)) return false;
+    PlaceFrame();
+    PicMorph.Refresh();
+    return true;
+}
+
+void Fennix_View::PlaceFrame() {
+    PicMorph.Move(std::max((Pic_B->width() - PicMorph.Width()) / 2, 0), kFrameTop);
+}
+
+void Fennix_View::ApplyLayout(int verticalDivisor) {
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QSize screenSize = shown ? shown->geometry().size() : QSize(1024, 768);
+    const ViewerLayout layout =
+        ComputeViewerLayout(PicMorph.Width(), PicMorph.Height(), screenSize.width(),
+                            screenSize.height(), verticalDivisor);
+    Pic_B->setGeometry(0, 0, layout.panelWidth, layout.panelHeight);
+    Strip->setGeometry(0, layout.panelHeight, layout.windowWidth, kViewerStripHeight);
+    lbl_Path->setGeometry(kViewerPanelMarginX / 2, layout.panelHeight - kPathHeight - 6,
+                          layout.panelWidth - kViewerPanelMarginX, kPathHeight);
+    PlaceFrame();
+    ShowPath();
+    setFixedSize(layout.windowWidth, layout.windowHeight);
+    move(layout.left, layout.top);
+}
+
+void Fennix_View::ShowPath() {
+    // A long path loses its middle; the whole path is the tooltip.
+    lbl_Path->setToolTip(shownPath_);
+    lbl_Path->setText(
+        lbl_Path->fontMetrics().elidedText(shownPath_, Qt::ElideMiddle, lbl_Path->width()));
+}
+
+void Fennix_View::SetPlayControlsEnabled(bool enabled) {
+    Cmd_Play->setEnabled(enabled);
+    Cmd_Loop->setEnabled(enabled);
+    Cmd_Pause->setEnabled(enabled);
+    HS_Interval->setEnabled(enabled);
+}
+
+void Fennix_View::Reschedule() {
+    const int64_t wait = player_.MsUntilNextPass();
+    if (wait < 0)
+        PlayTimer->stop();
+    else
+        PlayTimer->start(static_cast<int>(wait));
+}
+
+void ShowFrameViewer(QWidget* owner, Fennix_View::FolderChooser chooser) {
+    if (Fennix_View* open = Fennix_View::Instance()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    Fennix_View view(owner);
+    if (chooser) view.ChooseFolder = std::move(chooser);
+    view.exec();
+}
+
+}  // namespace fennix

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace fennix {
+
+// The numbered frame files of one morph: "000", "001", … "999", "1000", …
+// plus ".bmp" (kind 0) or ".jpg" (kind 1), in one folder. The sequence is
+// the unbroken run of files from 000 up to the first one that cannot be
+// loaded; nothing counts or lists the files.
+
+inline constexpr int kBitmapFrames = 0;
+inline constexpr int kJpegFrames = 1;
+
+// The frame kind a SaveKind setting stands for: 0 is bitmap frames, every
+// other value JPEG frames (the morph run writes JPEG for any nonzero kind).
+int FrameKindFromSaveKind(int saveKind);
+
+// `folder` with a trailing separator ("/" added unless it already ends in
+// "/" or "\"). An empty folder stays empty.
+std::string WithTrailingSeparator(std::string folder);
+
+// The path of frame `index` of `kind` in `folder`. Empty when the folder is
+// empty or the index is negative: such a frame never exists.
+std::string FramePath(const std::string& folder, int index, int kind);
+
+// The kind of the sequence in `folder`: kBitmapFrames when "000.bmp" exists
+// (also when "000.jpg" exists beside it), kJpegFrames when only "000.jpg"
+// exists, -1 when neither does.
+int FolderFrameKind(const std::string& folder);
+
+}  // namespace fennix
