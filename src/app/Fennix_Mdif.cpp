@@ -13,6 +13,7 @@
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "platform/Prompts.h"
+#include "output/Fennix_View.h"
 #include "prepare/Fennix_Pic.h"
 #include "project/Fennix_Main.h"
 
@@ -27,6 +28,7 @@ Fennix_Mdif::Fennix_Mdif() {
     setCentralWidget(mdiArea_);
     BuildMenu();
     RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
+    RunViewer = [this] { ShowFrameViewer(this); };
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Fennix_Mdif::ShowMenusOf);
 }
 
@@ -65,9 +67,10 @@ void Fennix_Mdif::BuildMenu() {
     mnuAVI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
 
     connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
+    connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
 
     // Commands that are not available yet stay visible but disabled.
-    for (QAction* action : {mnuOpenMorph, mnuOption, mnuMo, mnuAVI})
+    for (QAction* action : {mnuOpenMorph, mnuOption, mnuAVI})
         action->setEnabled(false);
 
     // The frame's shortcuts work also while a document's menu is shown.
@@ -113,6 +116,12 @@ void Fennix_Mdif::mnuNewMorph_Click() {
         document->NewMorph(start, end);
     };
     RunSourceDialog(dialog);
+}
+
+void Fennix_Mdif::mnuMo_Click() {
+    Settings.ViewerFromMenu = true;
+    Settings.FrameFolder() = ApplicationFolder();
+    RunViewer();
 }
 
 QList<Fennix_Main*> Fennix_Mdif::Documents() const {

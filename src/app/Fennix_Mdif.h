@@ -46,6 +46,12 @@ public:
     // from the two prepared images.
     void mnuNewMorph_Click();
 
+    // モーフィングデータ: the frame viewer on the application folder, with a
+    // folder choice.
+    void mnuMo_Click();
+    // Shows the frame viewer modally; tests replace it.
+    std::function<void()> RunViewer;
+
     // Shows the source image dialog modally; tests replace it to act on the
     // dialog instead of waiting for a user.
     std::function<void(Fennix_Pic&)> RunSourceDialog;

@@ -1,7 +1,6 @@
 #include "output/Fennix_View.h"
 
 #include <QCursor>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -103,21 +102,21 @@ QToolButton* GlyphButton(QWidget* parent, Glyph glyph, const char* tip) {
     return button;
 }
 
-// Qt's own folder dialog, standing in when no chooser was given. It insists,
-// as the program's chooser does, on a folder that holds frame 000.
-bool ChooseFolderWithQt(QWidget* owner, std::string& folder) {
-    QString start = QString::fromStdString(folder);
+// The plain folder chooser of the prompts, standing in when no chooser was
+// given. It insists, as the program's chooser does, on a folder that holds
+// frame 000.
+bool ChooseFolderPlainly(QWidget*, std::string& folder) {
+    std::string start = folder;
     for (;;) {
-        const QString chosen = QFileDialog::getExistingDirectory(
-            owner, Text("フォルダの選択"), start,
-            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-        if (chosen.isEmpty()) return false;
+        std::string chosenPath;
+        if (!CurrentPrompts().ChooseFolder("フォルダの選択", start, chosenPath)) return false;
+        const QString chosen = QString::fromStdString(chosenPath);
         if (FolderFrameKind(chosen.toStdString()) >= 0) {
             folder = WithTrailingSeparator(chosen.toStdString());
             return true;
         }
         ShowMessage("フォルダの中にモーフ画像データが見つかりません！", MessageIcon::Information);
-        start = chosen;
+        start = chosenPath;
     }
 }
 
@@ -235,7 +234,7 @@ void Fennix_View::Cmd_File_Click() {
     Settings.DialogConfirmed = false;
     std::string folder = Settings.FrameFolder();
     const bool confirmed =
-        ChooseFolder ? ChooseFolder(this, folder) : ChooseFolderWithQt(this, folder);
+        ChooseFolder ? ChooseFolder(this, folder) : ChooseFolderPlainly(this, folder);
     if (!confirmed) {
         Reschedule();
         return;

@@ -1,5 +1,7 @@
 #include "project/Fennix_Main.h"
 
+#include "output/Fennix_View.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -90,10 +92,12 @@ void Fennix_Main::BuildMenus() {
     mnuAVI2 = item(video, "AVI ビューア");
 
     connect(mnuMorphIt, &QAction::triggered, this, &Fennix_Main::mnuMorphIt_Click);
+    connect(mnuMorph, &QAction::triggered, this, &Fennix_Main::mnuMorph_Click);
+    RunViewer = [this] { ShowFrameViewer(this); };
 
     // Commands that are not available yet stay visible but disabled.
     for (QAction* action : {mnuSaveMorph, mnuSaveName, mnuSetting, mnuColor[0], mnuColor[1],
-                            mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3], mnuMorph, mnuAVI,
+                            mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3], mnuAVI,
                             mnuAVI2})
         action->setEnabled(false);
 }
@@ -228,8 +232,15 @@ void Fennix_Main::mnuMorphIt_Click() {
 
     if (CurrentPrompts().Message("正常終了しました。確認しますか？", "Fennix(完了)",
                                  MessageIcon::Question,
-                                 MessageButtons::YesNo) == MessageAnswer::Yes)
+                                 MessageButtons::YesNo) == MessageAnswer::Yes) {
         Settings.ViewerFromMenu = false;
+        RunViewer();
+    }
+}
+
+void Fennix_Main::mnuMorph_Click() {
+    Settings.ViewerFromMenu = true;
+    RunViewer();
 }
 
 void Fennix_Main::EndMorphRun(const QString& caption) {

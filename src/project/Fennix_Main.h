@@ -45,6 +45,13 @@ public:
     // The clock that names frame folders (tests set a fixed one).
     std::function<QDateTime()> Clock = [] { return QDateTime::currentDateTime(); };
 
+    // Shows the frame viewer modally (after a run, or from the menu with
+    // ViewerFromMenu set); tests replace it so nothing waits for a user.
+    std::function<void()> RunViewer;
+
+    // モーフィングビューア: the frame viewer with a folder choice.
+    void mnuMorph_Click();
+
     // Asked before the window closes; false keeps it open. The frame asks
     // every document before it closes any, so one refusal stops its close.
     virtual bool QueryUnload();

@@ -28,6 +28,9 @@ protected:
         test::UseDefaultGridSettings();
         Settings.TempFolder = app.Path();
         window.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)); };
+        window.RunViewer = [this] {
+            viewerFolders.push_back(Settings.ViewerFromMenu ? "menu" : Settings.FrameFolder());
+        };
     }
 
     void Open(int frameCount) {
@@ -40,6 +43,7 @@ protected:
     test::AppFolderScope app;
     test::ScopedPrompts prompts;
     Fennix_Main window;
+    std::vector<std::string> viewerFolders;  // what each viewer opening would show
 };
 
 TEST_F(MorphRunWindowTest, WritesEveryFrameShowsProgressAndAsks) {
@@ -68,6 +72,7 @@ TEST_F(MorphRunWindowTest, WritesEveryFrameShowsProgressAndAsks) {
     EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Question);
     EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNo);
     EXPECT_FALSE(Settings.ViewerFromMenu);
+    EXPECT_EQ(viewerFolders, std::vector<std::string>{Folder() + "/"});
 
     // The window is back as it was: grids shown, render surface hidden.
     EXPECT_TRUE(window.Panes.P(1).Visible());
@@ -79,6 +84,17 @@ TEST_F(MorphRunWindowTest, WritesEveryFrameShowsProgressAndAsks) {
     // The first frame is the start image, the last the end image.
     EXPECT_EQ(*LoadImageFile(Folder() + "/000.bmp"), window.Panes.Poriginal(1).Picture());
     EXPECT_EQ(*LoadImageFile(Folder() + "/019.bmp"), window.Panes.Poriginal(2).Picture());
+}
+
+TEST_F(MorphRunWindowTest, NoKeepsTheViewerClosedAndTheMenuOpensIt) {
+    Open(2);
+    prompts->Answer(MessageAnswer::No);
+    window.mnuMorphIt_Click();
+    EXPECT_TRUE(viewerFolders.empty());
+    ASSERT_TRUE(window.mnuMorph->isEnabled());
+    window.mnuMorph->trigger();
+    EXPECT_EQ(viewerFolders, std::vector<std::string>{"menu"});
+    EXPECT_EQ(Settings.FrameFolder(), Folder() + "/");  // the menu leaves it as it was
 }
 
 TEST_F(MorphRunWindowTest, ThreeFramesProgressByFloor) {
