@@ -4,10 +4,14 @@
 #include <QImageReader>
 #include <QImageWriter>
 
+#include "platform/WmfImage.h"
+
 namespace fennix {
 
 std::optional<QImage> LoadImageFile(const std::string& path) {
     const QString file = QString::fromStdString(path);
+    if (QFileInfo(file).suffix().compare("wmf", Qt::CaseInsensitive) == 0)
+        return LoadWmfImage(path);
     QImageReader reader(file);
     if (QFileInfo(file).suffix().compare("dib", Qt::CaseInsensitive) == 0) reader.setFormat("bmp");
     reader.setAutoTransform(false);

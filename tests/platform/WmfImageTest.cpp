@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <string>
+#include <vector>
+
+#include "platform/ImageFile.h"
+#include "platform/WmfImage.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+std::string Le16(unsigned v) {
+    return {char(v & 0xFF), char((v >> 8) & 0xFF)};
+}
+std::string Le32(unsigned v) {
+    return Le16(v & 0xFFFF) + Le16(v >> 16);
+}
+
+// One record: its size in 16-bit words, its function, its 16-bit parameters.
+std::string Record(unsigned function, std::vector<int> params) {
+    std::string bytes = Le32(unsigned(3 + params.size())) + Le16(function);
+    for (int p : params) bytes += Le16(unsigned(p));
+    return bytes;
+}
+
+// A metafile that sets the window and fills (left, top)-(right, bottom) red
+// over a black outline; with `inch`, a placeable header boxes the window.
+std::string Metafile(int x, int y, int w, int h, std::vector<int> rect, int inch = 0) {
+    const std::vector<std::string> records = {
+        Record(0x020B, {y, x}),                                // SetWindowOrg
+        Record(0x020C, {h, w}),                                // SetWindowExt
+        Record(0x02FC, {0, 0x00FF, 0, 0}),                     // CreateBrushIndirect: solid red
+        Record(0x012D, {0}),                                   // SelectObject
+        Record(0x041B, {rect[3], rect[2], rect[1], rect[0]}),  // Rectangle
+        Record(0x0000, {})};                                   // end of file
+    std::string body;
+    unsigned largest = 0;
+    for (const auto& r : records) {
+        body += r;
+        largest = std::max(largest, unsigned(r.size() / 2));
+    }
+    std::string file = Le16(1) + Le16(9) + Le16(0x0300) + Le32(unsigned(9 + body.size() / 2)) +
+                       Le16(1) + Le32(largest) + Le16(0) + body;
+    if (inch == 0) return file;
+    const std::vector<unsigned> words = {
+        0xCDD7,         0x9AC6, 0, unsigned(x), unsigned(y), unsigned(x + w), unsigned(y + h),
+        unsigned(inch), 0,      0};
+    std::string head;
+    unsigned sum = 0;
+    for (unsigned word : words) {
+        head += Le16(word);
+        sum ^= word & 0xFFFF;
+    }
+    return head + Le16(sum) + file;
+}
+
+constexpr QRgb kRed = 0xFFFF0000, kWhite = 0xFFFFFFFF;
+
+TEST(WmfImage, PlaceableBoxAt96DotsPerInch) {
+    test::TestFolder folder;
+    test::WriteFile(folder.File("a.wmf"), Metafile(0, 0, 1440, 720, {360, 180, 1080, 540}, 1440));
+    const auto image = LoadWmfImage(folder.File("a.wmf"));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), QSize(96, 48));
+    EXPECT_EQ(image->format(), QImage::Format_RGB32);
+    EXPECT_EQ(image->pixel(48, 24), kRed);
+    EXPECT_EQ(image->pixel(30, 15), kRed);
+    EXPECT_EQ(image->pixel(5, 5), kWhite);
+    EXPECT_EQ(image->pixel(90, 44), kWhite);
+    EXPECT_EQ(image->pixel(48, 5), kWhite);
+}
+
+TEST(WmfImage, WithoutPlaceableHeaderTakesTheWindowExtent) {
+    test::TestFolder folder;
+    test::WriteFile(folder.File("b.wmf"), Metafile(100, 50, 200, 100, {150, 75, 250, 125}));
+    const auto image = LoadWmfImage(folder.File("b.wmf"));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), QSize(200, 100));
+    EXPECT_EQ(image->pixel(100, 50), kRed);
+    EXPECT_EQ(image->pixel(55, 30), kRed);
+    EXPECT_EQ(image->pixel(10, 10), kWhite);
+    EXPECT_EQ(image->pixel(190, 90), kWhite);
+}
+
+TEST(WmfImage, BadFilesGiveNothing) {
+    test::TestFolder folder;
+    const std::string good = Metafile(0, 0, 1440, 720, {360, 180, 1080, 540}, 1440);
+    test::WriteFile(folder.File("text.wmf"), "this is not a picture at all, only some words");
+    test::WriteFile(folder.File("cut.wmf"), good.substr(0, good.size() - 20));
+    test::WriteFile(folder.File("huge.wmf"), Metafile(0, 0, 30000, 30000, {0, 0, 9, 9}, 1));
+    test::WriteFile(folder.File("empty.wmf"), "");
+    for (const char* name : {"text.wmf", "cut.wmf", "huge.wmf", "empty.wmf", "missing.wmf"})
+        EXPECT_FALSE(LoadWmfImage(folder.File(name))) << name;
+}
+
+TEST(WmfImage, ImageFileRendersWmfInAnyLetterCase) {
+    test::TestFolder folder;
+    test::WriteFile(folder.File("X.WMF"), Metafile(0, 0, 200, 100, {50, 25, 150, 75}));
+    const auto image = LoadImageFile(folder.File("X.WMF"));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), QSize(200, 100));
+    EXPECT_EQ(image->pixel(100, 50), kRed);
+    EXPECT_EQ(*image, *LoadWmfImage(folder.File("X.WMF")));
+}
+
+}  // namespace
+}  // namespace fennix
