@@ -238,6 +238,10 @@ void Fennix_Main::mnuMorphIt_Click() {
     }
 }
 
+void Fennix_Main::mnuSaveMorph_Click() {}
+
+void Fennix_Main::mnuSaveName_Click() {}
+
 void Fennix_Main::mnuMorph_Click() {
     Settings.ViewerFromMenu = true;
     RunViewer();

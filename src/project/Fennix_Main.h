@@ -52,6 +52,10 @@ public:
     // モーフィングビューア: the frame viewer with a folder choice.
     void mnuMorph_Click();
 
+    // 上書き保存 and 名前を付けて保存: write the document as a project file.
+    void mnuSaveMorph_Click();
+    void mnuSaveName_Click();
+
     // Asked before the window closes; false keeps it open. The frame asks
     // every document before it closes any, so one refusal stops its close.
     virtual bool QueryUnload();
