@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/RecentFiles.h"
 #include "app/Settings.h"
 #include "app/TempImages.h"
 #include "core/AppFolder.h"
@@ -15,6 +16,7 @@
 #include "platform/Prompts.h"
 #include "output/Fennix_View.h"
 #include "prepare/Fennix_Pic.h"
+#include "prepare/cFileDlg.h"
 #include "project/Fennix_Main.h"
 
 namespace fennix {
@@ -51,6 +53,7 @@ void Fennix_Mdif::BuildMenu() {
     for (int n = 1; n <= kRecentFileCount; ++n) {
         mnuRecent[n] = mnuFile->addAction(QString());
         mnuRecent[n]->setVisible(false);
+        connect(mnuRecent[n], &QAction::triggered, this, [this, n] { mnuRecent_Click(n); });
     }
     mnudmy2 = mnuFile->addSeparator();
     mnudmy2->setVisible(false);
@@ -68,9 +71,10 @@ void Fennix_Mdif::BuildMenu() {
 
     connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
     connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
+    connect(mnuOpenMorph, &QAction::triggered, this, &Fennix_Mdif::mnuOpenMorph_Click);
 
     // Commands that are not available yet stay visible but disabled.
-    for (QAction* action : {mnuOpenMorph, mnuOption, mnuAVI})
+    for (QAction* action : {mnuOption, mnuAVI})
         action->setEnabled(false);
 
     // The frame's shortcuts work also while a document's menu is shown.
@@ -99,6 +103,7 @@ Fennix_Main* Fennix_Mdif::CreateDocument() {
     QMdiSubWindow* sub = mdiArea_->addSubWindow(document);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->hide();
+    connect(document, &Fennix_Main::RecentFilesChanged, this, &Fennix_Mdif::RebuildRecentMenu);
     connect(document, &Fennix_Main::Unloaded, this, [this, sub] {
         mdiArea_->removeSubWindow(sub);
         ShowMenusOf(mdiArea_->activeSubWindow());
@@ -140,6 +145,43 @@ void Fennix_Mdif::MDIForm_Load() {
         if (!DirectoryExists(*folder)) std::filesystem::create_directory(*folder, error);
     }
     LoadSettings();
+    RebuildRecentMenu();
+}
+
+void Fennix_Mdif::RebuildRecentMenu() {
+    const RecentMenu menu = RecentMenuFor(Settings);
+    mnudmy1->setVisible(true);
+    if (!menu.valid) {
+        mnudmy2->setVisible(false);
+        return;
+    }
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        mnuRecent[n]->setVisible(!menu.captions[n].empty());
+        // "&&" shows an ampersand in a path as itself, not as a mnemonic.
+        if (!menu.captions[n].empty())
+            mnuRecent[n]->setText(QString::fromStdString(menu.captions[n]).replace("&", "&&"));
+    }
+    mnudmy2->setVisible(menu.separator);
+}
+
+void Fennix_Mdif::mnuOpenMorph_Click() {
+    cFileDlg dialog;
+    dialog.DlgTitle = "ファイルを開く";
+    dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
+    Settings.DialogFolder() = Settings.ProjectFolder();
+    std::string path, title;
+    if (!dialog.VBGetOpenFileName(path, title)) return;
+    Settings.IsNewMorph = false;
+    Settings.ProjectFolder() = PathFolder(path);
+    CreateDocument()->OpenMorph(path);
+}
+
+void Fennix_Mdif::mnuRecent_Click(int n) {
+    const std::string path = Settings.RecentFiles[n];
+    Settings.DialogFolder() = Settings.ProjectFolder();
+    Settings.IsNewMorph = false;
+    Settings.ProjectFolder() = PathFolder(path);
+    CreateDocument()->OpenMorph(path);
 }
 
 void Fennix_Mdif::MDIForm_Unload() {

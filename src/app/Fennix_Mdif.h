@@ -42,6 +42,13 @@ public:
 
     QMdiArea* MdiArea() const { return mdiArea_; }
 
+    // 開く: asks for a project file and opens it in a new document window.
+    void mnuOpenMorph_Click();
+    // A recent-file item: opens entry n of the list in a new window.
+    void mnuRecent_Click(int n);
+    // Shows the recent-file items as the list and the display setting say.
+    void RebuildRecentMenu();
+
     // 新規: opens the source image dialog; its OK opens a new document
     // from the two prepared images.
     void mnuNewMorph_Click();

@@ -1,7 +1,5 @@
 #include "project/Fennix_Main.h"
 
-#include "output/Fennix_View.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -12,15 +10,20 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/RecentFiles.h"
 #include "app/Settings.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
-#include "engine/MorphRun.h"
 #include "controls/GradientProgressBar.h"
 #include "controls/ucScrollbar.h"
+#include "engine/MorphRun.h"
+#include "output/Fennix_View.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
+#include "prepare/cFileDlg.h"
+#include "project/ImageRelocation.h"
 #include "project/MatrixDrawing.h"
+#include "project/ProjectFile.h"
 #include "project/ViewArrangement.h"
 
 namespace fennix {
@@ -96,7 +99,10 @@ void Fennix_Main::BuildMenus() {
     RunViewer = [this] { ShowFrameViewer(this); };
 
     // Commands that are not available yet stay visible but disabled.
-    for (QAction* action : {mnuSaveMorph, mnuSaveName, mnuSetting, mnuColor[0], mnuColor[1],
+    connect(mnuSaveMorph, &QAction::triggered, this, &Fennix_Main::mnuSaveMorph_Click);
+    connect(mnuSaveName, &QAction::triggered, this, &Fennix_Main::mnuSaveName_Click);
+
+    for (QAction* action : {mnuSetting, mnuColor[0], mnuColor[1],
                             mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3], mnuAVI,
                             mnuAVI2})
         action->setEnabled(false);
@@ -238,9 +244,99 @@ void Fennix_Main::mnuMorphIt_Click() {
     }
 }
 
-void Fennix_Main::mnuSaveMorph_Click() {}
+bool Fennix_Main::OpenMorph(const std::string& path) {
+    OuterWindow()->hide();
+    MorphProject project;
+    const std::string message = LoadMorphFile(path, project);
+    if (!message.empty()) {
+        ShowMessage(message, MessageIcon::Critical);
+        Unload();
+        return false;
+    }
+    Settings.FrameFolder() = project.Folder;
+    Settings.BackgroundColor = project.BackgroundColor;
+    Document.LastFrame = project.LastFrame;
+    Document.Matrix(1) = project.Matrix1;
+    Document.Matrix(2) = project.Matrix2;
 
-void Fennix_Main::mnuSaveName_Click() {}
+    for (int k = 1; k <= 2; ++k) {
+        const std::string& image = Document.Matrix(k).ImagePath;
+        if (!Panes.P(k).LoadPicture(image)) {
+            ShowMessage(image + "が無効です。", MessageIcon::Exclamation);
+            Unload();
+            return false;
+        }
+        Panes.Poriginal(k).SetPicture(Panes.P(k).Picture());
+    }
+    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
+    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
+
+    Document.FileName = path;
+    Pb->SetBackColor(Settings.BackgroundColor);
+    Panes.MorphT.SetBackColor(Settings.BackgroundColor);
+    setWindowTitle(QString::fromStdString(path));
+    ShowWindow();
+    mnuSaveMorph->setEnabled(true);
+    ArrangeViews();
+    Document.Dirty = false;
+    return true;
+}
+
+void Fennix_Main::RelocateImages() {
+    for (int k = 1; k <= 2; ++k) {
+        MatrixRecord& m = Document.Matrix(k);
+        m.ImagePath = RelocateImage(m.ImagePath, Settings.TempFolder, Settings.ImageFolder,
+                                    Document.SourcePath[k - 1]);
+    }
+}
+
+void Fennix_Main::WriteProject(const std::string& path) {
+    const std::string message = SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2),
+                                              Settings.ProjectFolder(), Document.LastFrame,
+                                              Settings.BackgroundColor);
+    if (!message.empty()) {
+        // The work is not safe yet: the document stays marked as changed.
+        ShowMessage(message, MessageIcon::Critical);
+        return;
+    }
+    Document.Dirty = false;
+}
+
+void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
+    cFileDlg dialog;
+    dialog.DlgTitle = "ファィルの保存";
+    dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
+    dialog.OverwritePrompt = true;
+    Settings.DialogFolder() = Settings.ProjectFolder();
+    std::string chosen, title;
+    if (!dialog.VBGetSaveFileName(chosen, title)) return;
+
+    const bool hasExtension = chosen.size() >= 4 && chosen.compare(chosen.size() - 4, 4, ".mph") == 0;
+    const std::string target = hasExtension ? chosen : chosen + ".mph";
+    WriteProject(target);
+    Document.FileName = target;
+    Settings.ProjectFolder() = PathFolder(chosen);
+    if (addToRecentFiles) {
+        AddRecentFile(target);
+        emit RecentFilesChanged();
+    }
+}
+
+void Fennix_Main::mnuSaveMorph_Click() {
+    Settings.BackgroundColor = Pb->BackColor();
+    if (!Document.FileName.empty() && FileExists(Document.FileName)) {
+        WriteProject(Document.FileName);
+        return;
+    }
+    RelocateImages();
+    SaveUnderName(false);
+}
+
+void Fennix_Main::mnuSaveName_Click() {
+    Settings.BackgroundColor = Pb->BackColor();
+    if (Document.FileName.empty()) RelocateImages();
+    SaveUnderName(true);
+}
 
 void Fennix_Main::mnuMorph_Click() {
     Settings.ViewerFromMenu = true;

@@ -52,8 +52,16 @@ public:
     // モーフィングビューア: the frame viewer with a folder choice.
     void mnuMorph_Click();
 
-    // 上書き保存 and 名前を付けて保存: write the document as a project file.
+    // Opens the project file at `path` in this fresh window: reads it, loads
+    // both images, draws both grids and shows the window with the path as
+    // caption. On failure shows why and unloads the window; returns false.
+    bool OpenMorph(const std::string& path);
+
+    // 上書き保存: writes the project file in place; a document never saved
+    // (or whose file has gone) is saved under a name instead.
     void mnuSaveMorph_Click();
+    // 名前を付けて保存: asks for a name and writes the project file there;
+    // the file joins the recent-file list.
     void mnuSaveName_Click();
 
     // Asked before the window closes; false keeps it open. The frame asks
@@ -88,6 +96,8 @@ public:
 signals:
     // Sent when the window has been unloaded.
     void Unloaded();
+    // Sent after a save under a new name has added to the recent-file list.
+    void RecentFilesChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +109,9 @@ private:
     void VScroll1_Change(int value);
     void ShowWindow();
     void EndMorphRun(const QString& caption);
+    void RelocateImages();
+    void SaveUnderName(bool addToRecentFiles);
+    void WriteProject(const std::string& path);
     QWidget* OuterWindow();
 
     QList<QMenu*> menus_;
