@@ -8,6 +8,8 @@
 #include "core/NumberText.h"
 #include "core/Paths.h"
 #include "engine/MorphRun.h"
+#include "output/AviFrames.h"
+#include "output/AviWriter.h"
 #include "platform/ImageFile.h"
 #include "project/MorphDocument.h"
 #include "project/ProjectFile.h"
@@ -20,7 +22,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
-    "       fennix-morph render PROJECT.mph OUTDIR [--jpeg]\n";
+    "       fennix-morph render PROJECT.mph OUTDIR [--jpeg]\n"
+    "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n";
 
 constexpr const char* kNewHelp =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
@@ -31,6 +34,15 @@ constexpr const char* kRenderHelp =
     "usage: fennix-morph render PROJECT.mph OUTDIR [--jpeg]\n"
     "Writes the frames of the project as OUTDIR/000.bmp, 001.bmp ... (or .jpg with\n"
     "--jpeg), creating OUTDIR when it is missing.\n";
+
+constexpr const char* kAviHelp =
+    "usage: fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
+    "Packs every .bmp and .jpg file of FRAMEDIR, in name order, into an AVI video; the\n"
+    "folder must hold the frame 000.bmp or 000.jpg. Each frame is stretched to WxH\n"
+    "(default: the size of the first frame). N frames per second (default 20, kept\n"
+    "within 1 ... 30). NAME is the compressor: none (uncompressed, the default),\n"
+    "msvideo1, cinepak, mjpeg, mpeg4, h264, huffyuv, utvideo or ffv1, as far as the\n"
+    "installed FFmpeg provides them.\n";
 
 // Fails with a one-line message.
 int Fail(std::ostream& err, const std::string& message) {
@@ -150,6 +162,78 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     return 0;
 }
 
+// "WxH" with two whole numbers 1 … 32767.
+std::optional<QSize> SizeOption(const std::string& text) {
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return std::nullopt;
+    const auto width = CountOption(text.substr(0, x), 1);
+    const auto height = CountOption(text.substr(x + 1), 1);
+    if (!width || !height || *width > 32767 || *height > 32767) return std::nullopt;
+    return QSize(*width, *height);
+}
+
+int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> paths;
+    std::optional<QSize> size;
+    int rate = 20;
+    std::string codec = "none";
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help") {
+            out << kAviHelp;
+            return 0;
+        }
+        if (arg == "--fps" || arg == "--size" || arg == "--codec") {
+            if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--fps") {
+                const auto number = FieldToInt16(value);
+                if (!number) return Fail(err, "--fps needs a number");
+                rate = *number;
+            } else if (arg == "--size") {
+                size = SizeOption(value);
+                if (!size) return Fail(err, "--size needs WxH with whole numbers of at least 1");
+            } else {
+                codec = value;
+            }
+        } else if (arg.rfind("--", 0) == 0) {
+            return Fail(err, "unknown option " + arg);
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() != 2) return Fail(err, "avi needs FRAMEDIR OUTPUT.avi (see --help)");
+    if (!FindCompressor(codec)) return Fail(err, "the compressor " + codec + " is not available");
+
+    const std::string folder = paths[0];
+    if (!DirectoryExists(folder)) return Fail(err, "cannot read the folder " + folder);
+    if (!HasFirstFrame(folder)) return Fail(err, "the folder " + folder + " holds no frame 000");
+    std::vector<std::string> frames;
+    for (const std::string& name : ListFolderFiles(folder, kFramePatterns))
+        frames.push_back(JoinPath(folder, name));
+    if (!size) {
+        const auto first = LoadImageFile(frames.front());
+        if (!first) return Fail(err, "cannot read the image " + frames.front());
+        size = first->size();
+    }
+
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) return Fail(err, "cannot create a temporary folder");
+    CompressorOptions options;
+    options.Name = codec;
+    const std::string output = paths[1];
+    switch (CreateAviFile(frames, output, size->width(), size->height(), rate,
+                          JoinPath(scratch.path().toStdString(), kAviTempName),
+                          [&] { return std::optional<CompressorOptions>(options); })) {
+        case AviOutcome::Written:
+            return 0;
+        case AviOutcome::LoadFailed:
+            return Fail(err, "cannot read or convert a frame of " + folder);
+        default:
+            return Fail(err, "cannot write the video " + output);
+    }
+}
+
 }  // namespace
 
 int RunMorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
@@ -161,6 +245,7 @@ int RunMorphCommand(const std::vector<std::string>& args, const std::string& pro
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "new") return NewCommand(rest, out, err);
     if (args[0] == "render") return RenderCommand(rest, programFolder, out, err);
+    if (args[0] == "avi") return AviCommand(rest, out, err);
     return Fail(err, "unknown command " + args[0] + " (see --help)");
 }
 

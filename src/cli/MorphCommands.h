@@ -8,11 +8,12 @@ namespace fennix {
 
 // Runs one fennix-morph command line (the arguments after the program
 // name): "new START END PROJECT.mph [--rows R] [--cols C] [--frames F]" or
-// "render PROJECT.mph OUTDIR [--jpeg]", each with --help. `programFolder`
+// "render PROJECT.mph OUTDIR [--jpeg]" or "avi FRAMEDIR OUTPUT.avi [--fps N]
+// [--size WxH] [--codec NAME]", each with --help. `programFolder`
 // is where the JPEG companion library is looked up. Help goes to `out`, a
 // one-line message to `err` on failure. Returns the exit status: 0 on
 // success, 1 on any failure (nothing is written then, except frames of a
-// render that failed part-way).
+// render that failed part-way; a failed avi leaves no file).
 int RunMorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
                     std::ostream& out, std::ostream& err);
 

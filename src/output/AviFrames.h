@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QImage>
+#include <QSizeF>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fennix {
+
+// The hand-over values of the AVI dialog: its mode, set by the opener
+// (0 create an AVI, 1 choose a frame folder, 2 choose an AVI to play), and
+// the file the AVI player plays.
+extern int FolderDialogMode;
+extern std::string AviPlayPath;
+
+inline constexpr const char* kFramePatterns = "*.bmp;*.jpg";
+inline constexpr const char* kAviPatterns = "*.avi";
+inline constexpr const char* kAviTempName = "AVI_Temp.bmp";
+
+// True when `name` matches one of the ";"-separated patterns ("*" and "?"
+// wildcards, letters compared without regard to case).
+bool MatchesPatterns(const std::string& name, const std::string& patterns);
+
+// The order of the file list: names compared letter by letter without
+// regard to case, so "100.bmp" < "1000.bmp" < "101.bmp".
+bool FileNameLess(const std::string& a, const std::string& b);
+
+// The names of the regular files of `folder` that match `patterns`, in file
+// list order. Empty when the folder cannot be read.
+std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& patterns);
+
+// True when the folder holds the first frame of a sequence, "000.bmp" or
+// "000.jpg".
+bool HasFirstFrame(const std::string& folder);
+
+// A size or rate field as a 16-bit integer: the number rounded to the
+// nearest whole number, halves to the even one. Nothing when the text is not
+// a number or lies outside the 16-bit range.
+std::optional<int16_t> FieldToInt16(const std::string& text);
+
+// The stream's frame rate: `rate` clamped to 1 … 30.
+int ClampFrameRate(int rate);
+
+// The preview of a w × h picture: 93 on the longer side (the height for a
+// square), the other side in proportion, unrounded; 0 × 0 for an empty size.
+QSizeF PreviewSize(int width, int height);
+
+// PreviewSize rounded to whole pixels, halves to the even value.
+QSize PreviewPixels(int width, int height);
+
+// `source` stretched to exactly width × height (aspect not kept), sampling
+// the nearest pixel. A null image for a non-positive size.
+QImage StretchFrame(const QImage& source, int width, int height);
+
+// The scratch bitmap of the AVI writer: application folder + "/AVI_Temp.bmp".
+std::string AviTempPath();
+
+}  // namespace fennix

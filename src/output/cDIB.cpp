@@ -1,0 +1,134 @@
+#include "output/cDIB.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "platform/Prompts.h"
+
+namespace fennix {
+
+namespace {
+
+uint16_t Read16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t Read32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+void Put16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+cDIB::FileHeader ParseFileHeader(const uint8_t* p) {
+    cDIB::FileHeader h;
+    h.bfType = Read16(p);
+    h.bfSize = Read32(p + 2);
+    h.bfReserved1 = Read16(p + 6);
+    h.bfReserved2 = Read16(p + 8);
+    h.bfOffBits = Read32(p + 10);
+    return h;
+}
+
+cDIB::InfoHeader ParseInfoHeader(const uint8_t* p) {
+    cDIB::InfoHeader h;
+    h.biSize = Read32(p);
+    h.biWidth = static_cast<int32_t>(Read32(p + 4));
+    h.biHeight = static_cast<int32_t>(Read32(p + 8));
+    h.biPlanes = Read16(p + 12);
+    h.biBitCount = Read16(p + 14);
+    h.biCompression = Read32(p + 16);
+    h.biSizeImage = Read32(p + 20);
+    h.biXPelsPerMeter = static_cast<int32_t>(Read32(p + 24));
+    h.biYPelsPerMeter = static_cast<int32_t>(Read32(p + 28));
+    h.biClrUsed = Read32(p + 32);
+    h.biClrImportant = Read32(p + 36);
+    return h;
+}
+
+bool ReadAt(std::ifstream& in, uint64_t offset, uint8_t* to, uint64_t count) {
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(reinterpret_cast<char*>(to), static_cast<std::streamsize>(count));
+    return in.good() && static_cast<uint64_t>(in.gcount()) == count;
+}
+
+}  // namespace
+
+bool cDIB::CreateFromFile(const std::string& fileName) {
+    std::error_code error;
+    const uintmax_t length = std::filesystem::file_size(fileName, error);
+    if (error) {
+        ShowMessage("ファイルが見つかりません。\r\n" + fileName, MessageIcon::Critical);
+        return false;
+    }
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return false;
+
+    uint8_t fileBytes[kFileHeaderSize] = {};
+    if (!ReadAt(in, 0, fileBytes, kFileHeaderSize)) return false;
+    const FileHeader fileHeader = ParseFileHeader(fileBytes);
+    file_ = fileHeader;
+    if (fileHeader.bfType != kBitmapMark) return false;
+
+    uint8_t infoBytes[kInfoHeaderSize] = {};
+    if (length < kFileHeaderSize + kInfoHeaderSize ||
+        !ReadAt(in, kFileHeaderSize, infoBytes, kInfoHeaderSize))
+        return false;
+    info_ = ParseInfoHeader(infoBytes);
+
+    // The header states where the pixels are and how many there are; both
+    // must lie inside the file before anything is allocated for them.
+    const uint64_t offset = fileHeader.bfOffBits;
+    const uint64_t size = info_.biSizeImage;
+    if (size == 0 || offset < kFileHeaderSize + kInfoHeaderSize || offset > length ||
+        size > length - offset)
+        return false;
+
+    std::vector<uint8_t> bits(size);
+    std::vector<uint8_t> block(offset - kFileHeaderSize);
+    if (!ReadAt(in, offset, bits.data(), size)) return false;
+    if (!ReadAt(in, kFileHeaderSize, block.data(), block.size())) return false;
+    bits_ = std::move(bits);
+    block_ = std::move(block);
+    return true;
+}
+
+bool cDIB::CreateFromPackedDIBPointer(const void* packed) {
+    const auto* bytes = static_cast<const uint8_t*>(packed);
+    info_ = ParseInfoHeader(bytes);
+    if (info_.biBitCount < 16 || info_.biSizeImage < 1) return false;
+    bits_.assign(bytes + kInfoHeaderSize, bytes + kInfoHeaderSize + info_.biSizeImage);
+    block_.assign(bytes, bytes + kInfoHeaderSize);
+    file_.bfType = kBitmapMark;
+    file_.bfSize = kFileHeaderSize + kInfoHeaderSize + info_.biSizeImage;
+    file_.bfReserved1 = 0;
+    file_.bfReserved2 = 0;
+    file_.bfOffBits = kFileHeaderSize + kInfoHeaderSize;
+    return true;
+}
+
+bool cDIB::WriteToFile(const std::string& fileName) const {
+    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    uint8_t header[kFileHeaderSize];
+    Put16(header, file_.bfType);
+    Put32(header + 2, file_.bfSize);
+    Put16(header + 6, file_.bfReserved1);
+    Put16(header + 8, file_.bfReserved2);
+    Put32(header + 10, file_.bfOffBits);
+    out.write(reinterpret_cast<const char*>(header), kFileHeaderSize);
+    out.write(reinterpret_cast<const char*>(block_.data()),
+              static_cast<std::streamsize>(block_.size()));
+    out.write(reinterpret_cast<const char*>(bits_.data()),
+              static_cast<std::streamsize>(bits_.size()));
+    out.close();
+    return !out.fail();
+}
+
+}  // namespace fennix

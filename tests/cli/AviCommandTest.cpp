@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/MorphCommands.h"
+#include "output/AviTestFiles.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome RunAvi(std::vector<std::string> args) {
+    args.insert(args.begin(), "avi");
+    std::ostringstream out, err;
+    const int status =
+        RunMorphCommand(args, QCoreApplication::applicationDirPath().toStdString(), out, err);
+    return {status, out.str(), err.str()};
+}
+
+class AviCommandTest : public testing::Test {
+  protected:
+    std::string Movie() const { return out.File("movie.avi"); }
+    test::TestFolder frames, out;
+};
+
+TEST_F(AviCommandTest, PacksTheFramesWithTheDialogsRules) {
+    SKIP_WITHOUT_FFPROBE();
+    test::WriteFrames(frames.Path(), 0, 19, 64, 48);
+    Outcome run = RunAvi({frames.Path(), Movie()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.err.empty());
+    auto video = test::ProbeVideo(Movie());
+    EXPECT_EQ(video.at("codec_name"), "rawvideo");
+    EXPECT_EQ(video.at("nb_read_frames"), "20");
+    EXPECT_EQ(video.at("r_frame_rate"), "20/1");
+    EXPECT_EQ(video.at("width"), "64");  // the first frame's size
+
+    run = RunAvi({frames.Path(), Movie(), "--fps", "60", "--size", "32x24", "--codec", "mjpeg"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    video = test::ProbeVideo(Movie());
+    EXPECT_EQ(video.at("codec_name"), "mjpeg");
+    EXPECT_EQ(video.at("r_frame_rate"), "30/1");
+    EXPECT_EQ(video.at("width"), "32");
+    EXPECT_EQ(video.at("height"), "24");
+
+    ASSERT_EQ(RunAvi({frames.Path(), Movie(), "--fps", "0"}).status, 0);
+    EXPECT_EQ(test::ProbeVideo(Movie()).at("r_frame_rate"), "1/1");
+}
+
+TEST_F(AviCommandTest, RefusesBadInputWithOneLineAndNoFile) {
+    const auto fails = [&](std::vector<std::string> args, const std::string& message) {
+        const Outcome run = RunAvi(std::move(args));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "fennix-morph: " + message + "\n");
+        EXPECT_FALSE(fs::exists(Movie()));
+    };
+    fails({frames.Path()}, "avi needs FRAMEDIR OUTPUT.avi (see --help)");
+    fails({frames.Path(), Movie()}, "the folder " + frames.Path() + " holds no frame 000");
+    fails({frames.File("none"), Movie()}, "cannot read the folder " + frames.File("none"));
+    test::WriteFrames(frames.Path(), 0, 1, 32, 32);
+    fails({frames.Path(), Movie(), "--codec", "divx"}, "the compressor divx is not available");
+    fails({frames.Path(), Movie(), "--size", "0x10"},
+          "--size needs WxH with whole numbers of at least 1");
+    fails({frames.Path(), Movie(), "--fps", "quick"}, "--fps needs a number");
+    fails({frames.Path(), Movie(), "--fps"}, "--fps needs a value");
+    fails({frames.Path(), Movie(), "--loop"}, "unknown option --loop");
+    fails({frames.Path(), out.File("missing/movie.avi")},
+          "cannot write the video " + out.File("missing/movie.avi"));
+    test::WriteFile(frames.File("001.bmp"), "broken");
+    fails({frames.Path(), Movie()}, "cannot read or convert a frame of " + frames.Path());
+
+    const Outcome help = RunAvi({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: fennix-morph avi FRAMEDIR OUTPUT.avi"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fennix

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <algorithm>
+#include <filesystem>
+
+#include "AviTestFiles.h"
+#include "app/Settings.h"
+#include "controls/ucScrollbar.h"
+#include "output/AviFrames.h"
+#include "output/CompressorWidget.h"
+#include "output/Fennix_Avi.h"
+#include "platform/PaneWidget.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AviDialogTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        Settings.AviRepeat = 3;
+        Settings.AviFolder() = out.Path();
+        Settings.FrameFolder() = frames.Path() + "/";
+        ChooseCompressor = [this](QWidget*) -> std::optional<CompressorOptions> {
+            ++compressorAsked;
+            if (compressor.empty()) return std::nullopt;
+            CompressorOptions options;
+            options.Name = compressor;
+            return options;
+        };
+    }
+    void TearDown() override { ChooseCompressor = ShowCompressorChooser; }
+
+    std::unique_ptr<Fennix_Avi> Open(int mode) {
+        FolderDialogMode = mode;
+        auto dialog = std::make_unique<Fennix_Avi>(nullptr);
+        dialog->Form_Load();
+        return dialog;
+    }
+
+    test::AppFolderScope app;
+    test::ScopedPrompts prompts;
+    test::TestFolder frames, out;
+    std::string compressor = "none";
+    int compressorAsked = 0;
+};
+
+TEST_F(AviDialogTest, EachModeHasItsCaptionSizeControlsAndStartFolder) {
+    auto create = Open(0);
+    EXPECT_EQ(create->windowTitle().toStdString(), "AVI ファイルの作成");
+    EXPECT_EQ(create->size(), QSize(595, 406));
+    EXPECT_EQ(create->MainPanel->width(), 577);
+    EXPECT_EQ(create->Folder(), app.Path());
+    EXPECT_FALSE(create->cmd_OK->isVisibleTo(create.get()));
+    EXPECT_FALSE(create->Cmd_Viewer->isEnabled());
+    EXPECT_TRUE(create->Cmd_Avi_Save->isEnabled());
+    EXPECT_LE(create->fraOption->geometry().right(), 577);
+    EXPECT_EQ(create->Cmd_Avi_Save->text().toStdString(), "AVIﾌｧｲﾙの作成");
+    EXPECT_EQ(create->Cmd_Viewer->text().toStdString(), "AVI ﾋﾞｭｰｱ");
+    EXPECT_EQ(create->cmd_Can->text().toStdString(), "ｷｬﾝｾﾙ");
+    EXPECT_EQ(create->txtFPS->text().toStdString(), "20");
+    EXPECT_EQ(create->lbl_Repeat->text().toStdString(), "3回");
+
+    auto choose = Open(1);
+    EXPECT_EQ(choose->windowTitle().toStdString(), "フォルダの選択");
+    EXPECT_EQ(choose->size(), QSize(448, 406));
+    EXPECT_EQ(choose->MainPanel->width(), 429);
+    EXPECT_EQ(choose->Folder(), frames.Path());
+    EXPECT_TRUE(choose->cmd_OK->isVisibleTo(choose.get()));
+    EXPECT_GE(choose->fraOption->x(), 429);  // outside the visible area
+    EXPECT_GE(choose->Cmd_Viewer->x(), 429);
+    EXPECT_GE(choose->VS_Repeat->x(), 429);
+    EXPECT_TRUE(choose->fraPre->isVisibleTo(choose.get()));
+
+    test::WriteFile(out.File("b.avi"), "x");
+    test::WriteFile(out.File("a.avi"), "x");
+    test::WriteFile(out.File("000.bmp"), "x");
+    auto play = Open(2);
+    EXPECT_EQ(play->windowTitle().toStdString(), "AVI ビューア");
+    EXPECT_EQ(play->size(), QSize(448, 406));
+    EXPECT_EQ(play->Folder(), out.Path());
+    EXPECT_FALSE(play->cmd_OK->isVisibleTo(play.get()));
+    EXPECT_FALSE(play->fraPre->isVisibleTo(play.get()));
+    EXPECT_EQ(play->Cmd_Viewer->x(), 440 - 196);
+    EXPECT_LT(play->Cmd_Viewer->geometry().right(), 429);
+    EXPECT_LT(play->VS_Repeat->geometry().right(), 429);
+    EXPECT_EQ(play->File1->height(), 233);
+    ASSERT_EQ(play->File1->count(), 2);
+    EXPECT_EQ(play->File1->item(0)->text(), "a.avi");
+    EXPECT_FALSE(play->Cmd_Viewer->isEnabled());
+    play->File1_Click(1);
+    EXPECT_TRUE(play->Cmd_Viewer->isEnabled());
+}
+
+TEST_F(AviDialogTest, FolderShowsFramesPreviewAndSize) {
+    test::WriteFrames(frames.Path(), 0, 2, 200, 100);
+    test::FramePicture(100, 200, 5).save(QString::fromStdString(frames.File("zz.jpg")));
+    test::WriteFile(frames.File("notes.txt"), "x");
+    auto dialog = Open(0);
+    dialog->SetFolder(frames.Path());
+    ASSERT_EQ(dialog->File1->count(), 4);
+    EXPECT_EQ(dialog->File1->currentRow(), 0);
+    EXPECT_EQ(dialog->lbl_Flame->text(), "4");
+    EXPECT_EQ(dialog->txtWidth->text(), "200");
+    EXPECT_EQ(dialog->txtHeight->text(), "100");
+    EXPECT_EQ(dialog->PreviewWidth, 93.0);
+    EXPECT_EQ(dialog->PreviewHeight, 46.5);
+    EXPECT_EQ(QSize(dialog->Pic_Pre.Width(), dialog->Pic_Pre.Height()), QSize(93, 46));
+    // Nearest pixels, no smoothing: the preview is the picture stretched as
+    // the frames are.
+    EXPECT_EQ(dialog->Pic_Pre.Picture(), StretchFrame(test::FramePicture(200, 100, 0), 93, 46));
+
+    dialog->File1_Click(3);
+    EXPECT_EQ(QSize(dialog->Pic_Pre.Width(), dialog->Pic_Pre.Height()), QSize(46, 93));
+    EXPECT_EQ(dialog->SourceWidth, 100);
+    EXPECT_EQ(dialog->txtWidth->text(), "200");  // the size fields stay
+
+    // The folder tree lists the folder's ancestors and its subfolders.
+    fs::create_directory(frames.File("sub"));
+    dialog->SetFolder(frames.Path());
+    EXPECT_EQ(dialog->dir1->item(dialog->dir1->count() - 1)->data(Qt::UserRole).toString(),
+              QString::fromStdString(frames.File("sub")));
+    dialog->SetFolder(frames.File("sub"));
+    EXPECT_EQ(dialog->File1->count(), 0);
+    EXPECT_EQ(dialog->lbl_Flame->text(), "0");
+}
+
+TEST_F(AviDialogTest, ConfirmNeedsFrame000) {
+    test::WriteFrames(frames.Path(), 1, 2, 20, 20);
+    Settings.DialogConfirmed = false;
+    auto dialog = Open(1);
+    dialog->cmd_OK_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "フォルダの中にモーフ画像データが見つかりません！");
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(prompts->shown[0].title, "Fennix");
+    EXPECT_FALSE(Settings.DialogConfirmed);
+    EXPECT_EQ(Settings.FrameFolder(), frames.Path() + "/");
+
+    test::WriteFrames(frames.Path(), 0, 0, 20, 20, ".jpg");
+    dialog->cmd_OK_Click();
+    EXPECT_TRUE(Settings.DialogConfirmed);
+    EXPECT_EQ(Settings.FrameFolder(), frames.Path());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(AviDialogTest, CreatesTheFileWithEveryStepInOrder) {
+    SKIP_WITHOUT_FFPROBE();
+    test::WriteFrames(frames.Path(), 0, 19, 64, 48);
+    auto dialog = Open(0);
+    dialog->SetFolder(frames.Path());
+    dialog->txtWidth->setText("32");
+    dialog->txtHeight->setText("24");
+    const std::string path = out.File("morph.avi");
+    prompts->ChooseFilePath(path);
+    dialog->Cmd_Avi_Save_Click();
+
+    ASSERT_EQ(prompts->fileRequests.size(), 1u);
+    const FileRequest& request = prompts->fileRequests[0];
+    EXPECT_TRUE(request.Save);
+    EXPECT_EQ(request.Title, "ﾌｧｲﾙ名を付けて保存");
+    EXPECT_EQ(request.Filters, (std::vector<std::string>{"AVI Videoﾌｧｲﾙ", "*.avi"}));
+    EXPECT_EQ(request.FileName, "*.avi");
+    EXPECT_EQ(request.DefaultExt, "avi");
+    EXPECT_EQ(request.Folder, out.Path());
+    EXPECT_TRUE(request.OverwritePrompt);
+    EXPECT_EQ(compressorAsked, 1);
+
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "Avi ファイルを作成しました!");
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(dialog->Cmd_Viewer->isEnabled());
+    EXPECT_EQ(dialog->LastSavedPath, path);
+    EXPECT_EQ(Settings.AviFolder(), out.Path() + "/");
+    const auto video = test::ProbeVideo(path);
+    EXPECT_EQ(video.at("nb_read_frames"), "20");
+    EXPECT_EQ(video.at("r_frame_rate"), "20/1");
+    EXPECT_EQ(video.at("width"), "32");
+
+    // The scratch bitmap goes when the dialog closes.
+    EXPECT_TRUE(fs::exists(AviTempPath()));
+    dialog->cmd_Can_Click();
+    EXPECT_FALSE(fs::exists(AviTempPath()));
+}
+
+TEST_F(AviDialogTest, CancelledOrRefusedCreationsWriteNothing) {
+    auto dialog = Open(0);
+    // No frame 000 in the folder.
+    dialog->Cmd_Avi_Save_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "フォルダの中にモーフ画像データが見つかりません！");
+    EXPECT_TRUE(prompts->fileRequests.empty());
+
+    test::WriteFrames(frames.Path(), 0, 1, 32, 32);
+    dialog->SetFolder(frames.Path());
+    prompts->shown.clear();
+    // The save dialog cancelled: no file, no compressor, no message.
+    dialog->Cmd_Avi_Save_Click();
+    EXPECT_EQ(prompts->fileRequests.size(), 1u);
+    EXPECT_EQ(compressorAsked, 0);
+    EXPECT_TRUE(fs::is_empty(out.Path()));
+    EXPECT_TRUE(prompts->shown.empty());
+
+    // The compressor choice cancelled.
+    compressor.clear();
+    prompts->ChooseFilePath(out.File("a.avi"));
+    dialog->Cmd_Avi_Save_Click();
+    EXPECT_EQ(compressorAsked, 1);
+    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_FALSE(fs::exists(out.File("a.avi")));
+
+    // A rate that is not a number skips the writing silently.
+    compressor = "none";
+    dialog->txtFPS->setText("fast");
+    prompts->ChooseFilePath(out.File("a.avi"));
+    dialog->Cmd_Avi_Save_Click();
+    EXPECT_EQ(compressorAsked, 1);
+    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_TRUE(fs::is_empty(out.Path()));
+    EXPECT_FALSE(dialog->Cmd_Viewer->isEnabled());
+}
+
+TEST_F(AviDialogTest, FailuresShowTheirMessages) {
+    test::WriteFrames(frames.Path(), 0, 1, 32, 32);
+    auto dialog = Open(0);
+    dialog->SetFolder(frames.Path());
+
+    // A width that is not a number keeps the size of the previous creation,
+    // 40 × 40 at first; Microsoft Video 1 then works (a multiple of 4) …
+    if (FindCompressor("msvideo1")) {
+        compressor = "msvideo1";
+        dialog->txtWidth->setText("wide");
+        dialog->txtHeight->setText("99999");
+        prompts->ChooseFilePath(out.File("a.avi"));
+        dialog->Cmd_Avi_Save_Click();
+        EXPECT_EQ(dialog->OutputWidth, 40);
+        EXPECT_EQ(dialog->OutputHeight, 40);
+        ASSERT_EQ(prompts->shown.size(), 1u);
+        EXPECT_EQ(prompts->shown.back().text, "Avi ファイルを作成しました!");
+
+        // … but refuses 30 × 30.
+        dialog->txtWidth->setText("30");
+        dialog->txtHeight->setText("30");
+        prompts->ChooseFilePath(out.File("b.avi"));
+        dialog->Cmd_Avi_Save_Click();
+        ASSERT_EQ(prompts->shown.size(), 2u);
+        EXPECT_EQ(prompts->shown.back().text, "Aviファイルの作成は失敗しました!");
+        EXPECT_EQ(prompts->shown.back().icon, MessageIcon::Exclamation);
+        EXPECT_FALSE(fs::exists(out.File("b.avi")));
+    }
+
+    compressor = "none";
+    test::WriteFile(frames.File("001.bmp"), "broken");
+    prompts->ChooseFilePath(out.File("c.avi"));
+    prompts->shown.clear();
+    dialog->Cmd_Avi_Save_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "画像ファイルのロードで失敗しました!");
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_FALSE(fs::exists(out.File("c.avi")));
+}
+
+TEST_F(AviDialogTest, RepeatControlAndDrives) {
+    auto dialog = Open(0);
+    EXPECT_EQ(dialog->VS_Repeat->Value(), 3);
+    EXPECT_EQ(dialog->VS_Repeat->minimum(), 1);
+    EXPECT_EQ(dialog->VS_Repeat->maximum(), 10);
+    dialog->VS_Repeat->SetValue(5);
+    EXPECT_EQ(dialog->lbl_Repeat->text().toStdString(), "5回");
+    EXPECT_EQ(Settings.AviRepeat, 5);
+    dialog->VS_Repeat->SetValue(0);
+    EXPECT_EQ(Settings.AviRepeat, 1);
+
+    EXPECT_GE(dialog->drv1->count(), 1);
+    const std::string before = dialog->Folder();
+    const std::string drive = frames.File("not-mounted");
+    prompts->Answer(MessageAnswer::Retry);
+    prompts->Answer(MessageAnswer::Cancel);
+    dialog->drv1_Change(drive);
+    ASSERT_EQ(prompts->shown.size(), 2u);
+    EXPECT_EQ(prompts->shown[0].text, "ドライブ" + drive + " は、準備されていません。");
+    EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::RetryCancel);
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(dialog->Folder(), before);
+
+    // A readable volume root is taken as the folder.
+    dialog->drv1_Change("/");
+    EXPECT_EQ(dialog->Folder(), "/");
+    EXPECT_EQ(prompts->shown.size(), 2u);
+}
+
+}  // namespace
+}  // namespace fennix
+
+namespace fennix {
+namespace {
+
+TEST(AviCompressorTest, ChooserListsTheInstalledCompressorsAndReadsItsOptions) {
+    CompressorWidget chooser(nullptr);
+    const auto compressors = AvailableCompressors();
+    ASSERT_EQ(chooser.lstCompressor->count(), static_cast<int>(compressors.size()));
+    EXPECT_EQ(chooser.Options().Name, "none");  // uncompressed is offered first
+    EXPECT_FALSE(chooser.txtQuality->isEnabled());
+
+    const auto mjpeg = std::find_if(compressors.begin(), compressors.end(),
+                                    [](const Compressor& c) { return c.Name == "mjpeg"; });
+    ASSERT_NE(mjpeg, compressors.end());
+    chooser.lstCompressor->setCurrentRow(static_cast<int>(mjpeg - compressors.begin()));
+    EXPECT_TRUE(chooser.txtQuality->isEnabled());
+    chooser.txtQuality->setValue(40);
+    chooser.chkKeyFrame->setChecked(true);
+    chooser.txtKeyFrame->setValue(5);
+    chooser.chkDataRate->setChecked(true);
+    chooser.txtDataRate->setValue(100);
+    const CompressorOptions options = chooser.Options();
+    EXPECT_EQ(options.Name, "mjpeg");
+    EXPECT_EQ(options.Quality, 40);
+    EXPECT_EQ(options.KeyFrameEvery, 5);
+    EXPECT_EQ(options.DataRate, 800);  // 100 KB/s in kbit/s
+}
+
+}  // namespace
+}  // namespace fennix
