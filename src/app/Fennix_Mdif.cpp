@@ -14,7 +14,9 @@
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "platform/Prompts.h"
+#include "output/Fennix_Avi.h"
 #include "output/Fennix_View.h"
+#include "output/Fennix_aviView.h"
 #include "prepare/Fennix_Pic.h"
 #include "prepare/cFileDlg.h"
 #include "project/Fennix_Main.h"
@@ -30,7 +32,7 @@ Fennix_Mdif::Fennix_Mdif() {
     setCentralWidget(mdiArea_);
     BuildMenu();
     RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
-    RunViewer = [this] { ShowFrameViewer(this); };
+    RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Fennix_Mdif::ShowMenusOf);
 }
 
@@ -72,9 +74,10 @@ void Fennix_Mdif::BuildMenu() {
     connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
     connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
     connect(mnuOpenMorph, &QAction::triggered, this, &Fennix_Mdif::mnuOpenMorph_Click);
+    connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviPlayer(this); });
 
     // Commands that are not available yet stay visible but disabled.
-    for (QAction* action : {mnuOption, mnuAVI})
+    for (QAction* action : {mnuOption})
         action->setEnabled(false);
 
     // The frame's shortcuts work also while a document's menu is shown.

@@ -17,7 +17,9 @@
 #include "controls/GradientProgressBar.h"
 #include "controls/ucScrollbar.h"
 #include "engine/MorphRun.h"
+#include "output/Fennix_Avi.h"
 #include "output/Fennix_View.h"
+#include "output/Fennix_aviView.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 #include "prepare/cFileDlg.h"
@@ -96,15 +98,16 @@ void Fennix_Main::BuildMenus() {
 
     connect(mnuMorphIt, &QAction::triggered, this, &Fennix_Main::mnuMorphIt_Click);
     connect(mnuMorph, &QAction::triggered, this, &Fennix_Main::mnuMorph_Click);
-    RunViewer = [this] { ShowFrameViewer(this); };
+    RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
+    connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviCreation(this); });
+    connect(mnuAVI2, &QAction::triggered, this, [this] { ShowAviPlayer(this); });
 
     // Commands that are not available yet stay visible but disabled.
     connect(mnuSaveMorph, &QAction::triggered, this, &Fennix_Main::mnuSaveMorph_Click);
     connect(mnuSaveName, &QAction::triggered, this, &Fennix_Main::mnuSaveName_Click);
 
     for (QAction* action : {mnuSetting, mnuColor[0], mnuColor[1],
-                            mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3], mnuAVI,
-                            mnuAVI2})
+                            mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3]})
         action->setEnabled(false);
 }
 
