@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/Fennix_Mdif.h"
+#include "app/Settings.h"
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+#include "platform/PaneWidget.h"
+#include "platform/ImageFile.h"
+#include "project/Fennix_Main.h"
+#include "project/ImageRelocation.h"
+#include "project/ProjectFile.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A frame with its working folders, and new documents made as 新規 makes
+// them: two prepared images in the temporary folder and the picked files.
+class ProjectCommandsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        test::UseDefaultGridSettings();
+        frame.MDIForm_Load();
+        test::UseDefaultGridSettings();
+    }
+    void TearDown() override { frame.MDIForm_Unload(); }
+
+    Fennix_Main* NewDocument(const std::string& startSource, const std::string& endSource,
+                             int pair) {
+        const std::string start = Settings.TempFolder + "/temp_" + std::to_string(2 * pair) + ".bmp";
+        const std::string end = Settings.TempFolder + "/temp_" + std::to_string(2 * pair + 1) + ".bmp";
+        fs::copy_file(test::SamplePath("sun.bmp"), start);
+        fs::copy_file(test::SamplePath("moon.bmp"), end);
+        Settings.IsNewMorph = true;
+        Fennix_Main* document = frame.CreateDocument();
+        document->Document.SourcePath[0] = startSource;
+        document->Document.SourcePath[1] = endSource;
+        EXPECT_TRUE(document->NewMorph(start, end));
+        return document;
+    }
+    std::string Picked(const std::string& name) {
+        test::WriteFile(pictures.File(name), "picked");
+        return pictures.File(name);
+    }
+    void SaveAs(Fennix_Main* document, const std::string& path) {
+        prompts->ChooseFilePath(path);
+        document->mnuSaveName_Click();
+    }
+
+    test::AppFolderScope app;
+    test::ScopedPrompts prompts;
+    test::TestFolder pictures;
+    test::TestFolder projects;
+    Fennix_Mdif frame;
+};
+
+TEST_F(ProjectCommandsTest, FirstSaveMovesTheImagesAndNamesTheFile) {
+    Fennix_Main* document = NewDocument(Picked("face.jpg"), Picked("face.jpg"), 0);
+    document->Document.Dirty = true;
+    Settings.ProjectFolder() = projects.Path() + "/";
+    SaveAs(document, projects.File("morph"));
+
+    const FileRequest& request = prompts->fileRequests.at(0);
+    EXPECT_EQ(request.Title, "ファィルの保存");
+    EXPECT_TRUE(request.OverwritePrompt);
+    EXPECT_EQ(request.Folder, projects.Path() + "/");
+    EXPECT_EQ(request.Filters.at(0), "モーフィングファイル (*.mph)");
+
+    const std::string project = projects.File("morph.mph");
+    EXPECT_EQ(document->Document.FileName, project);
+    EXPECT_FALSE(document->Document.Dirty);
+    EXPECT_EQ(document->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/face_001.bmp");
+    EXPECT_EQ(document->Document.Matrix(2).ImagePath, Settings.ImageFolder + "/face_002.bmp");
+    EXPECT_FALSE(FileExists(Settings.TempFolder + "/temp_0.bmp"));
+    EXPECT_EQ(Settings.RecentFiles[1], project);
+    EXPECT_TRUE(frame.mnuRecent[1]->isVisible());
+    EXPECT_EQ(Settings.ProjectFolder(), projects.Path() + "/");
+    EXPECT_EQ(document->windowTitle(), "Fennix");  // the caption stays
+
+    MorphProject read;
+    ASSERT_EQ(LoadMorphFile(project, read), "");
+    EXPECT_EQ(read.Matrix1, document->Document.Matrix(1));
+
+    // ".mph" is added unless the name ends in exactly ".mph".
+    SaveAs(document, projects.File("again.mph"));
+    EXPECT_EQ(document->Document.FileName, projects.File("again.mph"));
+    SaveAs(document, projects.File("loud.MPH"));
+    EXPECT_EQ(document->Document.FileName, projects.File("loud.MPH.mph"));
+    // Relocated once only: the images stay where the first save put them.
+    EXPECT_EQ(document->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/face_001.bmp");
+}
+
+TEST_F(ProjectCommandsTest, BaseNamesAndCounters) {
+    test::WriteFile(Settings.ImageFolder + "/a_001.bmp", "taken");
+    Fennix_Main* document = NewDocument(Picked("a.b.c.bmp"), pictures.File("gone.jpg"), 0);
+    SaveAs(document, projects.File("m"));
+    EXPECT_EQ(document->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/a_002.bmp");
+    EXPECT_EQ(document->Document.Matrix(2).ImagePath, Settings.ImageFolder + "/_001.bmp");
+
+    // All 999 names of a base taken: counting goes on.
+    for (int n = 1; n <= 999; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/b_%03d.bmp", n);
+        test::WriteFile(Settings.ImageFolder + name, "taken");
+    }
+    EXPECT_EQ(RelocatedImageName(Settings.ImageFolder, Picked("b.png")),
+              Settings.ImageFolder + "/b_1000.bmp");
+}
+
+TEST_F(ProjectCommandsTest, CancelledFirstSaveStillMovesTheImages) {
+    Fennix_Main* first = NewDocument(Picked("one.bmp"), Picked("two.bmp"), 0);
+    Fennix_Main* second = NewDocument(Picked("three.bmp"), Picked("four.bmp"), 1);
+    first->Document.Dirty = true;
+    first->mnuSaveName_Click();  // no scripted path: the dialog is cancelled
+    EXPECT_EQ(first->Document.FileName, "");
+    EXPECT_TRUE(first->Document.Dirty);
+    EXPECT_EQ(first->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/one_001.bmp");
+    EXPECT_TRUE(FileExists(first->Document.Matrix(1).ImagePath));
+    // The other unsaved document keeps its own prepared images.
+    EXPECT_TRUE(FileExists(second->Document.Matrix(1).ImagePath));
+    EXPECT_EQ(second->Document.Matrix(1).ImagePath, Settings.TempFolder + "/temp_2.bmp");
+
+    // Saving again relocates nothing more and names the file.
+    SaveAs(first, projects.File("m"));
+    EXPECT_EQ(first->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/one_001.bmp");
+    EXPECT_FALSE(FileExists(Settings.ImageFolder + "/one_002.bmp"));
+
+    // Save writes in place; once the file has gone it asks for a name.
+    first->Document.Dirty = true;
+    const size_t asked = prompts->fileRequests.size();
+    first->mnuSaveMorph_Click();
+    EXPECT_EQ(prompts->fileRequests.size(), asked);
+    EXPECT_FALSE(first->Document.Dirty);
+    fs::remove(projects.File("m.mph"));
+    first->mnuSaveMorph_Click();
+    EXPECT_EQ(prompts->fileRequests.size(), asked + 1);
+}
+
+TEST_F(ProjectCommandsTest, FailedSaveKeepsTheOldFileAndTheChanges) {
+    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"), 0);
+    SaveAs(document, projects.File("m"));
+    const std::string before = test::ReadFile(projects.File("m.mph"));
+    fs::create_directory(projects.File("dir.mph"));
+    document->Document.Dirty = true;
+    SaveAs(document, projects.File("dir.mph"));
+    ASSERT_FALSE(prompts->shown.empty());
+    EXPECT_EQ(prompts->shown.back().text, "保存できませんでした。" + projects.File("dir.mph"));
+    EXPECT_EQ(prompts->shown.back().icon, MessageIcon::Critical);
+    EXPECT_TRUE(document->Document.Dirty);
+    EXPECT_EQ(test::ReadFile(projects.File("m.mph")), before);
+}
+
+TEST_F(ProjectCommandsTest, OpenShowsTheProjectAndFailuresLeaveNoWindow) {
+    Fennix_Main* saved = NewDocument(Picked("s.bmp"), Picked("e.bmp"), 0);
+    saved->Pb->SetBackColor(0x123456);
+    saved->Document.Matrix(1).Points(2, 2) = {70, 50};
+    SaveAs(saved, projects.File("m"));
+    saved->Unload();
+
+    // Project and images moved together into another folder.
+    test::TestFolder moved;
+    fs::copy_file(projects.File("m.mph"), moved.File("m.mph"));
+    for (const char* image : {"s_001.bmp", "e_001.bmp"}) {
+        fs::copy_file(Settings.ImageFolder + "/" + image, moved.File(image));
+        fs::remove(Settings.ImageFolder + "/" + image);
+    }
+    prompts->ChooseFilePath(moved.File("m.mph"));
+    frame.mnuOpenMorph_Click();
+    EXPECT_EQ(prompts->fileRequests.back().Title, "ファイルを開く");
+    ASSERT_EQ(frame.Documents().size(), 1);
+    Fennix_Main* opened = frame.Documents()[0];
+    EXPECT_EQ(opened->windowTitle().toStdString(), moved.File("m.mph"));
+    EXPECT_EQ(opened->Document.FileName, moved.File("m.mph"));
+    EXPECT_EQ(opened->Document.Matrix(1).ImagePath, moved.File("s_001.bmp"));
+    EXPECT_EQ(opened->Document.Matrix(1).Points(2, 2), (Point{70, 50}));
+    EXPECT_EQ(opened->Pb->BackColor(), 0x123456);
+    EXPECT_FALSE(opened->Document.Dirty);
+    EXPECT_TRUE(opened->mnuSaveMorph->isEnabled());
+    EXPECT_FALSE(Settings.IsNewMorph);
+    EXPECT_EQ(Settings.ProjectFolder(), moved.Path() + "/");
+    opened->Unload();
+
+    // A broken project file: a message and no window.
+    test::WriteFile(moved.File("broken.mph"), "\"x\"\r\n12\r\n");
+    prompts->ChooseFilePath(moved.File("broken.mph"));
+    frame.mnuOpenMorph_Click();
+    EXPECT_EQ(prompts->shown.back().icon, MessageIcon::Critical);
+    EXPECT_TRUE(frame.Documents().isEmpty());
+    // An image that is not a picture: its path and "が無効です。".
+    test::WriteFile(moved.File("s_001.bmp"), "not a picture");
+    prompts->ChooseFilePath(moved.File("m.mph"));
+    frame.mnuOpenMorph_Click();
+    EXPECT_EQ(prompts->shown.back().text, moved.File("s_001.bmp") + "が無効です。");
+    EXPECT_TRUE(frame.Documents().isEmpty());
+}
+
+// A project written by the Windows program: cp932 text, Windows paths, the
+// images beside it; opened from the recent-file list.
+TEST_F(ProjectCommandsTest, WindowsProjectOpensFromTheRecentList) {
+    test::TestFolder folder;
+    fs::copy_file(test::SamplePath("sun.bmp"), folder.File("顔_001.bmp"));
+    fs::copy_file(test::SamplePath("moon.bmp"), folder.File("顔_002.bmp"));
+    MatrixRecord m;
+    m.Width = 320;
+    m.Height = 240;
+    m.Rows = m.Columns = 5;
+    m.PointerSize = 5;
+    InitMatrix(m);
+    MatrixRecord m1 = m, m2 = m;
+    m1.ImagePath = "C:\\モーフ\\顔_001.bmp";
+    m2.ImagePath = "C:\\モーフ\\顔_002.bmp";
+    const std::string path = folder.File("win.mph");
+    ASSERT_EQ(SaveMorphFile(path, m1, m2, "C:\\モーフ\\", 19, 0x808080), "");
+    std::string bytes = test::ReadFile(path);
+    const std::string utf8 = "モーフ\\顔";
+    const std::string cp932 = "\x83\x82\x81\x5b\x83\x74\\\x8a\xe7";
+    for (size_t at; (at = bytes.find(utf8)) != std::string::npos;) bytes.replace(at, utf8.size(), cp932);
+    test::WriteFile(path, bytes);
+
+    Settings.RecentFiles[1] = path;
+    Settings.RecentDisplay = 2;
+    frame.RebuildRecentMenu();
+    frame.mnuRecent[1]->trigger();
+    ASSERT_EQ(frame.Documents().size(), 1);
+    Fennix_Main* opened = frame.Documents()[0];
+    EXPECT_EQ(opened->Document.Matrix(2).ImagePath, folder.File("顔_002.bmp"));
+    EXPECT_EQ(opened->Panes.P(1).Width(), 320);
+    EXPECT_EQ(Settings.RecentFiles[1], path);  // opening leaves the list as it was
+    EXPECT_EQ(Settings.FrameFolder(), ApplicationFolder() + "/");
+}
+
+}  // namespace
+}  // namespace fennix
