@@ -39,8 +39,14 @@ void ccXPButton::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(theme::kBorder, 1, Qt::DotLine));
         painter.drawRoundedRect(box.adjusted(3, 3, -3, -3), 2, 2);
     }
+    const QRect face = rect().translated(pressed ? 1 : 0, pressed ? 1 : 0);
+    if (!icon().isNull()) {
+        const QSize size = iconSize();
+        const QRect place(face.center() - QPoint(size.width() / 2, size.height() / 2), size);
+        icon().paint(&painter, place, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    }
     painter.setPen(isEnabled() ? theme::kText : theme::kDisabledText);
-    painter.drawText(rect().translated(pressed ? 1 : 0, pressed ? 1 : 0), Qt::AlignCenter, text());
+    painter.drawText(face, Qt::AlignCenter, text());
 }
 
 }  // namespace fennix

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+
+#include "controls/ccXPButton.h"
 #include <QSpinBox>
 
 namespace fennix {
@@ -45,10 +47,10 @@ CompressorWidget::CompressorWidget(QWidget* owner) : QDialog(owner) {
     txtDataRate->setValue(2000);
     txtDataRate->setSuffix(" KB/s");
 
-    cmd_OK = new QPushButton("OK", this);
+    cmd_OK = new ccXPButton("OK", this);
     cmd_OK->setGeometry(248, 32, 100, 28);
     cmd_OK->setDefault(true);
-    cmd_Can = new QPushButton(QString::fromUtf8("ｷｬﾝｾﾙ"), this);
+    cmd_Can = new ccXPButton(QString::fromUtf8("ｷｬﾝｾﾙ"), this);
     cmd_Can->setGeometry(248, 68, 100, 28);
     connect(cmd_OK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmd_Can, &QPushButton::clicked, this, &QDialog::reject);

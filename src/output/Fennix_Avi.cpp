@@ -18,6 +18,7 @@
 
 #include "app/Settings.h"
 #include "app/WindowAnimation.h"
+#include "controls/ccXPButton.h"
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
@@ -99,10 +100,10 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : QDialog(owner) {
     Label("ﾌﾚｰﾑ数 ：", fraOption, 10, 110, 64, 22);
     lbl_Flame = Label("", fraOption, 76, 110, 40, 22);
     lbl_Flame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Cmd_Avi_Save = new QPushButton(Q("AVIﾌｧｲﾙの作成"), fraOption);
+    Cmd_Avi_Save = new ccXPButton(Q("AVIﾌｧｲﾙの作成"), fraOption);
     Cmd_Avi_Save->setGeometry(8, 146, 111, 30);
 
-    Cmd_Viewer = new QPushButton(Q("AVI ﾋﾞｭｰｱ"), MainPanel);
+    Cmd_Viewer = new ccXPButton(Q("AVI ﾋﾞｭｰｱ"), MainPanel);
     Cmd_Viewer->setGeometry(440, 210, 127, 30);
     lblRepeat = Label("ﾘﾋﾟｰﾄ", MainPanel, 440, 252, 50, 22);
     VS_Repeat = new ucScrollbar(Qt::Vertical, MainPanel);
@@ -112,9 +113,9 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : QDialog(owner) {
     VS_Repeat->setInvertedControls(false);
     lbl_Repeat = Label("", MainPanel, 516, 252, 50, 22);
 
-    cmd_OK = new QPushButton("OK", MainPanel);
+    cmd_OK = new ccXPButton("OK", MainPanel);
     cmd_OK->setGeometry(222, 346, 92, 30);
-    cmd_Can = new QPushButton(Q("ｷｬﾝｾﾙ"), MainPanel);
+    cmd_Can = new ccXPButton(Q("ｷｬﾝｾﾙ"), MainPanel);
     cmd_Can->setGeometry(322, 346, 92, 30);
 
     connect(drv1, &QComboBox::activated, this,

@@ -8,10 +8,10 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QTimer>
-#include <QToolButton>
 
 #include "app/Settings.h"
 #include "app/WindowAnimation.h"
+#include "controls/ccXPButton.h"
 #include "controls/ucScrollbar.h"
 #include "output/FrameSequence.h"
 #include "output/ViewerLayout.h"
@@ -92,12 +92,11 @@ QIcon GlyphIcon(Glyph glyph) {
     return QIcon(pixmap);
 }
 
-QToolButton* GlyphButton(QWidget* parent, Glyph glyph, const char* tip) {
-    auto* button = new QToolButton(parent);
+ccXPButton* GlyphButton(QWidget* parent, Glyph glyph, const char* tip) {
+    auto* button = new ccXPButton(QString(), parent);
     button->setIcon(GlyphIcon(glyph));
     button->setIconSize(QSize(16, 16));
     button->setFixedSize(26, 24);
-    button->setAutoRaise(false);
     button->setToolTip(Text(tip));
     return button;
 }
@@ -185,10 +184,10 @@ void Fennix_View::BuildControls() {
     PlayTimer->setSingleShot(true);
     PlayTimer->setTimerType(Qt::PreciseTimer);
 
-    connect(Cmd_File, &QToolButton::clicked, this, &Fennix_View::Cmd_File_Click);
-    connect(Cmd_Play, &QToolButton::clicked, this, &Fennix_View::Cmd_Play_Click);
-    connect(Cmd_Pause, &QToolButton::clicked, this, &Fennix_View::Cmd_Pause_Click);
-    connect(Cmd_Loop, &QToolButton::clicked, this, &Fennix_View::Cmd_Loop_Click);
+    connect(Cmd_File, &QPushButton::clicked, this, &Fennix_View::Cmd_File_Click);
+    connect(Cmd_Play, &QPushButton::clicked, this, &Fennix_View::Cmd_Play_Click);
+    connect(Cmd_Pause, &QPushButton::clicked, this, &Fennix_View::Cmd_Pause_Click);
+    connect(Cmd_Loop, &QPushButton::clicked, this, &Fennix_View::Cmd_Loop_Click);
     connect(HS_Interval, &ucScrollbar::Change, this, &Fennix_View::HS_Interval_Change);
     connect(PlayTimer, &QTimer::timeout, this, &Fennix_View::PlayTimer_Timer);
 }

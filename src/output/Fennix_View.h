@@ -13,7 +13,7 @@
 
 class QLabel;
 class QTimer;
-class QToolButton;
+class QPushButton;
 
 namespace fennix {
 
@@ -54,10 +54,10 @@ class Fennix_View : public QDialog {
     PaneWidget* PicMorphView = nullptr;
     PanelWidget* Pic_B = nullptr;  // panel holding the frame
     QWidget* Strip = nullptr;      // the row of controls below the panel
-    QToolButton* Cmd_File = nullptr;
-    QToolButton* Cmd_Play = nullptr;
-    QToolButton* Cmd_Pause = nullptr;
-    QToolButton* Cmd_Loop = nullptr;
+    QPushButton* Cmd_File = nullptr;
+    QPushButton* Cmd_Play = nullptr;
+    QPushButton* Cmd_Pause = nullptr;
+    QPushButton* Cmd_Loop = nullptr;
     QLabel* lbl = nullptr;
     ucScrollbar* HS_Interval = nullptr;
     QLabel* LblInterval = nullptr;

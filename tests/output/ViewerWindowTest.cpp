@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
-#include <QToolButton>
+#include <QPushButton>
 #include <memory>
 
 #include "FrameFiles.h"
