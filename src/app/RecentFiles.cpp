@@ -17,7 +17,8 @@ std::string ShortenPath(const std::string& path, int maxLength) {
 }
 
 void AddRecentFile(const std::string& path) {
-    for (int n = kRecentFileCount; n >= 2; --n) Settings.RecentFiles[n] = Settings.RecentFiles[n - 1];
+    for (int n = kRecentFileCount; n >= 2; --n)
+        Settings.RecentFiles[n] = Settings.RecentFiles[n - 1];
     Settings.RecentFiles[1] = path;
 }
 

@@ -32,8 +32,7 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
     const std::string folder = PathFolder(target);
     for (int n = 0; n < 1000; ++n) {
         const std::string suffix = n == 0 ? ".tmp" : "." + std::to_string(n) + ".tmp";
-        for (const std::string& candidate :
-             {target + suffix, folder + ".fennix-save" + suffix}) {
+        for (const std::string& candidate : {target + suffix, folder + ".fennix-save" + suffix}) {
             const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 tempPath = candidate;

@@ -6,8 +6,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "controls/ccXPButton.h"
 #include <QSpinBox>
+#include "controls/ccXPButton.h"
 
 namespace fennix {
 

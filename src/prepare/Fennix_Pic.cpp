@@ -29,7 +29,9 @@ constexpr int32_t kViewportGrey = 224 | (224 << 8) | (224 << 16);
 constexpr int kSlotWidth = 304;
 constexpr int kMargin = 12;
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 QString SizeText(int width, int height) {
     return QString::fromStdString(std::to_string(width) + " * " + std::to_string(height));
@@ -281,7 +283,9 @@ void Fennix_Pic::P_MouseMove(int s, QPoint cursor) {
     t.HScroll->SetValue(-t.P.Left());
 }
 
-void Fennix_Pic::P_MouseUp(int s) { slot[s].Drag = 0; }
+void Fennix_Pic::P_MouseUp(int s) {
+    slot[s].Drag = 0;
+}
 
 void Fennix_Pic::VS_Stretch_Change(int s) {
     Slot& t = slot[s];
@@ -336,9 +340,9 @@ void Fennix_Pic::Cmd_Reset_Click(int s) {
 
 void Fennix_Pic::Cmd_Triming_Click(int s) {
     Slot& t = slot[s];
-    const TrimCheck check = CheckTrimSize(t.txt_w->text().toStdString(),
-                                          t.txt_h->text().toStdString(), !SourcePath(s).empty(),
-                                          t.P.Width(), t.P.Height());
+    const TrimCheck check =
+        CheckTrimSize(t.txt_w->text().toStdString(), t.txt_h->text().toStdString(),
+                      !SourcePath(s).empty(), t.P.Width(), t.P.Height());
     if (!check.message.empty()) {
         ShowMessage(check.message, MessageIcon::Information);
         if (check.focus == TrimCheck::Focus::Width) t.txt_w->setFocus();
@@ -380,6 +384,8 @@ void Fennix_Pic::cmd_OK_Click() {
     if (Confirmed) Confirmed(paths[0], paths[1]);
 }
 
-void Fennix_Pic::cmd_Can_Click() { reject(); }
+void Fennix_Pic::cmd_Can_Click() {
+    reject();
+}
 
 }  // namespace fennix

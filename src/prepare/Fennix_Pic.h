@@ -35,7 +35,7 @@ inline std::string EndSourcePath;
 // Every handler is public, so tests drive the dialog as a user would.
 class Fennix_Pic : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit Fennix_Pic(QWidget* parent = nullptr);
     ~Fennix_Pic() override;
 
@@ -99,10 +99,10 @@ public:
     // The path picked for slot s (StartSourcePath or EndSourcePath).
     static std::string& SourcePath(int s) { return s == 0 ? StartSourcePath : EndSourcePath; }
 
-protected:
+  protected:
     void done(int result) override;
 
-private:
+  private:
     void BuildSlot(int s, int left);
     void Form_Load();
     void ShowSizes(int s, bool withPrefix);

@@ -21,14 +21,16 @@ constexpr int32_t kWhite = 0xFFFFFF;
 constexpr int32_t kBlue = 255 << 16;
 constexpr int kBorder = 2;
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 // The viewport's sunken 2-pixel border around its white client area.
 class SunkenPanel : public PanelWidget {
-public:
+  public:
     using PanelWidget::PanelWidget;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override {
         PanelWidget::paintEvent(event);
         QPainter painter(this);
@@ -70,9 +72,9 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
                        g.panel.height() - g.viewport.height() - 2);
     lbl_hint = new QLabel(Text("画像をﾄﾞﾗｯｸﾞして枠内にﾄﾘﾐﾝｸﾞ"), Pic_m);
     lbl_hint->setGeometry(6, 4, 190, 20);
-    lbl_size = new QLabel(QString::fromStdString("ﾄﾘﾐﾝｸﾞのｻｲｽﾞ： " + std::to_string(W) + " * " +
-                                                 std::to_string(H)),
-                          Pic_m);
+    lbl_size = new QLabel(
+        QString::fromStdString("ﾄﾘﾐﾝｸﾞのｻｲｽﾞ： " + std::to_string(W) + " * " + std::to_string(H)),
+        Pic_m);
     lbl_size->setGeometry(6, 26, 190, 20);
     const int right = g.panel.width() - 6;
     Cmd_Can = new ccXPButton(Text("ｷｬﾝｾﾙ"), Pic_m);
@@ -94,8 +96,10 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     Image.Move(g.x0, g.y0);
     P = new PaneWidget(Image, Client);
     P->setCursor(Qt::SizeAllCursor);
-    connect(P, &PaneWidget::MouseDown, this, [this](Qt::MouseButton b, QPoint c) { P_MouseDown(b, c); });
-    connect(P, &PaneWidget::MouseMove, this, [this](Qt::MouseButtons, QPoint c) { P_MouseMove(c); });
+    connect(P, &PaneWidget::MouseDown, this,
+            [this](Qt::MouseButton b, QPoint c) { P_MouseDown(b, c); });
+    connect(P, &PaneWidget::MouseMove, this,
+            [this](Qt::MouseButtons, QPoint c) { P_MouseMove(c); });
     connect(P, &PaneWidget::MouseUp, this, [this] { P_MouseUp(); });
     const QRect lines[4] = {{g.x0, g.y0, W, 2},
                             {g.x0, g.y0 + H - 2, W, 2},
@@ -113,7 +117,9 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     ZoomFromCursor(this, cursorAtOpening_);
 }
 
-int32_t Fennix_Tri::LineColor() const { return Pic_Line[0]->BackColor(); }
+int32_t Fennix_Tri::LineColor() const {
+    return Pic_Line[0]->BackColor();
+}
 
 void Fennix_Tri::P_MouseDown(Qt::MouseButton button, QPoint cursor) {
     if (button != Qt::LeftButton) return;
@@ -127,7 +133,9 @@ void Fennix_Tri::P_MouseMove(QPoint cursor) {
     Image.Move(cursor.x() - grabX_, cursor.y() - grabY_);
 }
 
-void Fennix_Tri::P_MouseUp() { drag_ = 0; }
+void Fennix_Tri::P_MouseUp() {
+    drag_ = 0;
+}
 
 void Fennix_Tri::cmd_Color_Click() {
     const int32_t color = CurrentPrompts().PickColor(LineColor());
@@ -153,7 +161,9 @@ void Fennix_Tri::cmd_OK_Click() {
     accept();
 }
 
-void Fennix_Tri::Cmd_Can_Click() { reject(); }
+void Fennix_Tri::Cmd_Can_Click() {
+    reject();
+}
 
 void Fennix_Tri::done(int result) {
     if (!closing_) {

@@ -27,7 +27,7 @@ inline bool DialogConfirmed = false;
 // slot's pane (`target`).
 class Fennix_Tri : public QDialog {
     Q_OBJECT
-public:
+  public:
     Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent = nullptr);
 
     PanelWidget* Pic_B = nullptr;
@@ -53,10 +53,10 @@ public:
 
     int32_t LineColor() const;
 
-protected:
+  protected:
     void done(int result) override;
 
-private:
+  private:
     PicturePane& target_;
     int W_, H_;
     int16_t drag_ = 0;

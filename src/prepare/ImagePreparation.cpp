@@ -5,7 +5,6 @@
 #include <cstring>
 #include <limits>
 
-
 namespace fennix {
 
 QImage ScaleNearest(const QImage& image, int width, int height) {
@@ -14,7 +13,8 @@ QImage ScaleNearest(const QImage& image, int width, int height) {
     QImage result(width, height, QImage::Format_RGB32);
     const int64_t sw = source.width(), sh = source.height();
     for (int y = 0; y < height; ++y) {
-        const auto* from = reinterpret_cast<const uint32_t*>(source.constScanLine(static_cast<int>(y * sh / height)));
+        const auto* from = reinterpret_cast<const uint32_t*>(
+            source.constScanLine(static_cast<int>(y * sh / height)));
         auto* to = reinterpret_cast<uint32_t*>(result.scanLine(y));
         for (int x = 0; x < width; ++x) to[x] = from[x * sw / width];
     }
@@ -29,8 +29,7 @@ QImage ScaleAveraged(const QImage& image, int width, int height) {
 
 QSize ThumbnailSize(int width, int height) {
     if (width <= 0 || height <= 0) return {};
-    if (width > height)
-        return {60, static_cast<int>(std::nearbyint(height * 60.0 / width))};
+    if (width > height) return {60, static_cast<int>(std::nearbyint(height * 60.0 / width))};
     return {static_cast<int>(std::nearbyint(width * 60.0 / height)), 60};
 }
 

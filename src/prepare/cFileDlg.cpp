@@ -1,7 +1,7 @@
 #include "prepare/cFileDlg.h"
 
-#include <QStandardPaths>
 #include <sys/stat.h>
+#include <QStandardPaths>
 
 #include "app/Settings.h"
 #include "core/Paths.h"
@@ -52,10 +52,18 @@ cFileDlg::cFileDlg() : InitDirectory(DocumentsFolder()), DlgTitle(kAppTitle) {}
 void cFileDlg::SetInitDirectorySpecial(int32_t id) {
     QStandardPaths::StandardLocation location;
     switch (id) {
-        case 0: location = QStandardPaths::DesktopLocation; break;
-        case 5: location = QStandardPaths::DocumentsLocation; break;
-        case 39: location = QStandardPaths::PicturesLocation; break;
-        default: InitDirectory.clear(); return;
+        case 0:
+            location = QStandardPaths::DesktopLocation;
+            break;
+        case 5:
+            location = QStandardPaths::DocumentsLocation;
+            break;
+        case 39:
+            location = QStandardPaths::PicturesLocation;
+            break;
+        default:
+            InitDirectory.clear();
+            return;
     }
     InitDirectory = QStandardPaths::writableLocation(location).toStdString();
 }

@@ -12,7 +12,7 @@ namespace fennix {
 // in the settings' DialogFolder, which callers set just before. The dialog
 // itself is shown through the installed Prompts, so tests script the answer.
 class cFileDlg {
-public:
+  public:
     cFileDlg();
 
     int32_t OwnerHwnd = -1;  // -1: no owner
@@ -52,7 +52,7 @@ public:
     // that names no file.
     static std::string VBGetFileTitle(const std::string& path);
 
-private:
+  private:
     bool Show(bool save, std::string& fileName, std::string& fileTitle);
 
     bool readOnly_ = false;

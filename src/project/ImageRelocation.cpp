@@ -35,8 +35,7 @@ bool IsTemporaryImage(const std::string& imagePath, const std::string& tempFolde
     const std::string folder = PathFolder(imagePath);
     if (folder.empty() || tempFolder.empty()) return false;
     std::error_code error;
-    const bool sameFolder =
-        std::filesystem::equivalent(folder, tempFolder, error) && !error;
+    const bool sameFolder = std::filesystem::equivalent(folder, tempFolder, error) && !error;
     return sameFolder && std::regex_match(PathFileName(imagePath), kName);
 }
 

@@ -2,9 +2,9 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QPushButton>
 #include <memory>
 
 #include "FrameFiles.h"

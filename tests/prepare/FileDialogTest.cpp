@@ -27,7 +27,7 @@ TEST(FileDialogTest, FilterBarsAndColonsBecomeNuls) {
 }
 
 class FileDialogRunTest : public testing::Test {
-protected:
+  protected:
     test::AppFolderScope app;
     test::ScopedPrompts prompts;
 };

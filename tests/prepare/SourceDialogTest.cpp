@@ -17,7 +17,7 @@ namespace fennix {
 namespace {
 
 class SourceDialogTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { Settings.TempFolder = app.Path(); }
 
     std::string Picture(const std::string& name, int width, int height) {
@@ -114,12 +114,10 @@ TEST_F(SourceDialogTest, ScrollBarsAndThumbnailFollowThePictureSize) {
         int hMax, vMax;
         QSize thumbnail;  // empty: none shown
     };
-    const Case cases[] = {{300, 300, false, false, 0, 0, {}},
-                          {301, 200, true, false, 1, 0, {}},
-                          {400, 400, true, true, 116, 116, {60, 60}},
-                          {640, 480, true, true, 356, 196, {60, 45}},
-                          {480, 640, true, true, 196, 356, {45, 60}},
-                          {800, 300, true, false, 500, 0, {}}};
+    const Case cases[] = {
+        {300, 300, false, false, 0, 0, {}},         {301, 200, true, false, 1, 0, {}},
+        {400, 400, true, true, 116, 116, {60, 60}}, {640, 480, true, true, 356, 196, {60, 45}},
+        {480, 640, true, true, 196, 356, {45, 60}}, {800, 300, true, false, 500, 0, {}}};
     for (const Case& c : cases) {
         Fennix_Pic fresh;
         prompts->ChooseFilePath(Picture("p.bmp", c.w, c.h));

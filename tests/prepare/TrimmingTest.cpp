@@ -56,7 +56,7 @@ TEST(TrimGeometryTest, ViewportKeepsAMarginWithinItsLimits) {
 }
 
 class TrimmingTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Settings.TempFolder = app.Path();
         prompts->ChooseFilePath(test::WritePattern(pictures.File("start.bmp"), 640, 480));
