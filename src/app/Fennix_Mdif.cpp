@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/Fennix_Opt.h"
 #include "app/Settings.h"
 #include "app/TempImages.h"
 #include "core/AppFolder.h"
@@ -29,7 +30,12 @@ Fennix_Mdif::Fennix_Mdif() {
     BuildMenu();
     RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
     RunViewer = [this] { ShowFrameViewer(this); };
+    RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Fennix_Mdif::ShowMenusOf);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
+        if (auto* document = sub ? qobject_cast<Fennix_Main*>(sub->widget()) : nullptr)
+            document->Form_Activate();
+    });
 }
 
 Fennix_Mdif::~Fennix_Mdif() {
@@ -68,9 +74,10 @@ void Fennix_Mdif::BuildMenu() {
 
     connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
     connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
+    connect(mnuOption, &QAction::triggered, this, &Fennix_Mdif::mnuOption_Click);
 
     // Commands that are not available yet stay visible but disabled.
-    for (QAction* action : {mnuOpenMorph, mnuOption, mnuAVI})
+    for (QAction* action : {mnuOpenMorph, mnuAVI})
         action->setEnabled(false);
 
     // The frame's shortcuts work also while a document's menu is shown.
@@ -116,6 +123,15 @@ void Fennix_Mdif::mnuNewMorph_Click() {
         document->NewMorph(start, end);
     };
     RunSourceDialog(dialog);
+}
+
+void Fennix_Mdif::mnuOption_Click() {
+    Settings.DialogConfirmed = false;
+    {
+        Fennix_Opt dialog(this);
+        RunOptionsDialog(dialog);
+    }
+    // RECENT-MENU: rebuild the recent-file items here (RebuildRecentMenu).
 }
 
 void Fennix_Mdif::mnuMo_Click() {
