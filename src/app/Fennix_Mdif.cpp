@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/Fennix_Opt.h"
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
 #include "app/TempImages.h"
@@ -33,7 +34,12 @@ Fennix_Mdif::Fennix_Mdif() {
     BuildMenu();
     RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
     RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
+    RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Fennix_Mdif::ShowMenusOf);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
+        if (auto* document = sub ? qobject_cast<Fennix_Main*>(sub->widget()) : nullptr)
+            document->Form_Activate();
+    });
 }
 
 Fennix_Mdif::~Fennix_Mdif() {
@@ -75,10 +81,7 @@ void Fennix_Mdif::BuildMenu() {
     connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
     connect(mnuOpenMorph, &QAction::triggered, this, &Fennix_Mdif::mnuOpenMorph_Click);
     connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviPlayer(this); });
-
-    // Commands that are not available yet stay visible but disabled.
-    for (QAction* action : {mnuOption})
-        action->setEnabled(false);
+    connect(mnuOption, &QAction::triggered, this, &Fennix_Mdif::mnuOption_Click);
 
     // The frame's shortcuts work also while a document's menu is shown.
     addActions({mnuNewMorph, mnuOpenMorph, mnuEnd, mnuMo, mnuAVI});
@@ -124,6 +127,15 @@ void Fennix_Mdif::mnuNewMorph_Click() {
         document->NewMorph(start, end);
     };
     RunSourceDialog(dialog);
+}
+
+void Fennix_Mdif::mnuOption_Click() {
+    Settings.DialogConfirmed = false;
+    {
+        Fennix_Opt dialog(this);
+        RunOptionsDialog(dialog);
+    }
+    RebuildRecentMenu();
 }
 
 void Fennix_Mdif::mnuMo_Click() {

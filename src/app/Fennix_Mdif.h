@@ -12,6 +12,7 @@ class QMenu;
 namespace fennix {
 
 class Fennix_Main;
+class Fennix_Opt;
 class Fennix_Pic;
 
 // The frame window: holds every document window, owns the working folders,
@@ -62,6 +63,12 @@ public:
     // Shows the source image dialog modally; tests replace it to act on the
     // dialog instead of waiting for a user.
     std::function<void(Fennix_Pic&)> RunSourceDialog;
+
+    // オプション: the options dialog on the settings record; afterwards the
+    // recent-file items follow the display count chosen.
+    void mnuOption_Click();
+    // Shows the options dialog modally; tests replace it to act on the dialog.
+    std::function<void(Fennix_Opt&)> RunOptionsDialog;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuNewMorph = nullptr;

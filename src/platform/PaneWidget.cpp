@@ -31,14 +31,17 @@ void PaneWidget::paintEvent(QPaintEvent*) {
 
 void PaneWidget::mousePressEvent(QMouseEvent* event) {
     emit MouseDown(event->button(), event->globalPosition().toPoint());
+    emit PaneMouseDown(event->button(), event->position());
 }
 
 void PaneWidget::mouseMoveEvent(QMouseEvent* event) {
     emit MouseMove(event->buttons(), event->globalPosition().toPoint());
+    emit PaneMouseMove(event->buttons(), event->position());
 }
 
 void PaneWidget::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseUp(event->button(), event->globalPosition().toPoint());
+    emit PaneMouseUp(event->button(), event->position());
 }
 
 PanelWidget::PanelWidget(QWidget* parent) : QWidget(parent) {

@@ -24,6 +24,10 @@ signals:
     void MouseDown(Qt::MouseButton button, QPoint screen);
     void MouseMove(Qt::MouseButtons buttons, QPoint screen);
     void MouseUp(Qt::MouseButton button, QPoint screen);
+    // The same events with the cursor in fractional pixels of the pane.
+    void PaneMouseDown(Qt::MouseButton button, QPointF local);
+    void PaneMouseMove(Qt::MouseButtons buttons, QPointF local);
+    void PaneMouseUp(Qt::MouseButton button, QPointF local);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -6,10 +6,12 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
+#include <QUndoStack>
 
 #include <filesystem>
 #include <system_error>
 
+#include "app/Fennix_Opt.h"
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
 #include "core/AppFolder.h"
@@ -23,8 +25,10 @@
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 #include "prepare/cFileDlg.h"
+#include "project/DocumentHistory.h"
 #include "project/ImageRelocation.h"
 #include "project/MatrixDrawing.h"
+#include "project/MatrixEditing.h"
 #include "project/ProjectFile.h"
 #include "project/ViewArrangement.h"
 
@@ -37,6 +41,17 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     Pb->SetBackColor(kDefaultBackColor);
     Panes.MorphT.SetBackColor(kDefaultBackColor);
     for (int k = 1; k <= 2; ++k) paneWidgets_[k - 1] = new PaneWidget(Panes.P(k), Pb);
+    for (int k = 1; k <= 2; ++k) {
+        PaneWidget* pane = paneWidgets_[k - 1];
+        connect(pane, &PaneWidget::PaneMouseDown, this,
+                [this, k](Qt::MouseButton b, QPointF p) { P_MouseDown(k, b, p.x(), p.y()); });
+        connect(pane, &PaneWidget::PaneMouseMove, this,
+                [this, k](Qt::MouseButtons b, QPointF p) { P_MouseMove(k, b, p.x(), p.y()); });
+        connect(pane, &PaneWidget::PaneMouseUp, this,
+                [this, k](Qt::MouseButton b, QPointF p) { P_MouseUp(k, b, p.x(), p.y()); });
+    }
+    undoStack_ = new QUndoStack(this);
+    RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
     Panes.MorphT.SetVisible(false);
     morphWidget_ = new PaneWidget(Panes.MorphT, Pb);
 
@@ -77,6 +92,18 @@ void Fennix_Main::BuildMenus() {
     mnuSaveName = item(file, "名前を付けて保存");
     connect(mnuCloseMorph, &QAction::triggered, this, [this] { OuterWindow()->close(); });
 
+    QMenu* edit = menu("編集");
+    mnuUndo = item(edit, "元に戻す");
+    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = item(edit, "やり直し");
+    mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    mnuUndo->setEnabled(false);
+    mnuRedo->setEnabled(false);
+    connect(mnuUndo, &QAction::triggered, this, &Fennix_Main::Undo);
+    connect(mnuRedo, &QAction::triggered, this, &Fennix_Main::Redo);
+    connect(undoStack_, &QUndoStack::canUndoChanged, mnuUndo, &QAction::setEnabled);
+    connect(undoStack_, &QUndoStack::canRedoChanged, mnuRedo, &QAction::setEnabled);
+
     QMenu* tools = menu("ツール");
     mnuSetting = item(tools, "オプション");
     QMenu* colors = tools->addMenu(QString::fromUtf8("色"));
@@ -97,18 +124,19 @@ void Fennix_Main::BuildMenus() {
     mnuAVI2 = item(video, "AVI ビューア");
 
     connect(mnuMorphIt, &QAction::triggered, this, &Fennix_Main::mnuMorphIt_Click);
+    connect(mnuSetting, &QAction::triggered, this, &Fennix_Main::mnuSetting_Click);
+    for (int index = 0; index < 3; ++index)
+        connect(mnuColor[index], &QAction::triggered, this,
+                [this, index] { mnuColor_Click(index); });
+    for (int z = 1; z <= 3; ++z)
+        connect(mnuZoom[z], &QAction::triggered, this, [this, z] { mnuZoom_Click(z); });
     connect(mnuMorph, &QAction::triggered, this, &Fennix_Main::mnuMorph_Click);
     RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
     connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviCreation(this); });
     connect(mnuAVI2, &QAction::triggered, this, [this] { ShowAviPlayer(this); });
 
-    // Commands that are not available yet stay visible but disabled.
     connect(mnuSaveMorph, &QAction::triggered, this, &Fennix_Main::mnuSaveMorph_Click);
     connect(mnuSaveName, &QAction::triggered, this, &Fennix_Main::mnuSaveName_Click);
-
-    for (QAction* action : {mnuSetting, mnuColor[0], mnuColor[1],
-                            mnuColor[2], mnuZoom[1], mnuZoom[2], mnuZoom[3]})
-        action->setEnabled(false);
 }
 
 bool Fennix_Main::NewMorph(const std::string& startPath, const std::string& endPath) {
@@ -302,7 +330,7 @@ void Fennix_Main::WriteProject(const std::string& path) {
         ShowMessage(message, MessageIcon::Critical);
         return;
     }
-    Document.Dirty = false;
+    MarkSaved();
 }
 
 void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
@@ -358,7 +386,214 @@ void Fennix_Main::EndMorphRun(const QString& caption) {
     QApplication::restoreOverrideCursor();
 }
 
-bool Fennix_Main::QueryUnload() { return true; }
+bool Fennix_Main::QueryUnload() {
+    if (!Document.Dirty) return true;
+    switch (ShowMessage("変更されています。保存しますか？", MessageIcon::Question,
+                        MessageButtons::YesNoCancel)) {
+        case MessageAnswer::Cancel:
+            return false;
+        case MessageAnswer::Yes:
+            // The window closes also when the save was cancelled.
+            mnuSaveMorph_Click();
+            return true;
+        default:
+            return true;
+    }
+}
+
+void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y) {
+    if (button != Qt::LeftButton || (k != 1 && k != 2)) return;
+    // A point still held lost its release somewhere: put it back first.
+    if (Document.SelectedI != -1) Form_Activate();
+    const int z = Document.Zoom;
+    const MatrixRecord& matrix = Document.Matrix(k);
+    const GridIndex hit = FindHitPoint(matrix, x, y, z);
+    Document.SelectedI = hit.I;
+    Document.SelectedJ = hit.J;
+    if (!hit.Found()) return;
+    dragPane_ = k;
+    Document.DragBackup = matrix.Points(hit.I, hit.J);
+
+    // Mark the partner in the other image while the point is held. A grid
+    // of other counts (from a project file) may have no such point.
+    const int other = 3 - k;
+    const MatrixRecord& partner = Document.Matrix(other);
+    if (hit.I > partner.Points.CountI() || hit.J > partner.Points.CountJ()) return;
+    const Point p = partner.Points(hit.I, hit.J);
+    const int s = partner.PointerSize;
+    Panes.P(other).FillEllipse(z * p.X - s, z * p.Y - s, z * p.X + s, z * p.Y + s,
+                               partner.MatrixColor);
+    Panes.P(other).Refresh();
+}
+
+void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y) {
+    if (!(buttons & Qt::LeftButton) || Document.SelectedI == -1 || k != dragPane_) return;
+    MatrixRecord& matrix = Document.Matrix(k);
+    PicturePane& pane = Panes.P(k);
+    matrix.Points(Document.SelectedI, Document.SelectedJ) =
+        DragPosition(matrix, Document.SelectedI, Document.SelectedJ, x, y, pane.Width(),
+                     pane.Height(), Document.Zoom);
+    DrawMatrix(pane, matrix, Document.Zoom);
+}
+
+void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
+    if (button != Qt::LeftButton || Document.SelectedI == -1 || k != dragPane_) return;
+    const int i = Document.SelectedI;
+    const int j = Document.SelectedJ;
+    MatrixRecord& matrix = Document.Matrix(k);
+    const Point moved = matrix.Points(i, j);
+    if (!ReleaseAllowed(matrix, i, j, x, y, Document.Zoom)) {
+        ShowMessage("マトリクスのラインがオーバーラップしています。", MessageIcon::Information);
+        matrix.Points(i, j) = Document.DragBackup;
+        DrawMatrix(Panes.P(k), matrix, Document.Zoom);
+    } else if (moved != Document.DragBackup) {
+        DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+        before.matrices[k - 1].Points(i, j) = Document.DragBackup;
+        PushEdit(QString::fromUtf8("ポイントの移動"), before);
+    }
+    const int other = 3 - k;
+    DrawMatrix(Panes.P(other), Document.Matrix(other), Document.Zoom);
+    Document.SelectedI = -1;
+    Document.SelectedJ = -1;
+    dragPane_ = 0;
+    Document.Dirty = true;
+}
+
+void Fennix_Main::Form_Activate() {
+    if (Document.SelectedI != -1 && dragPane_ != 0) {
+        // The release of this point will not come to the window any more:
+        // put it back unchecked rather than leave it where the check never ran.
+        Document.Matrix(dragPane_).Points(Document.SelectedI, Document.SelectedJ) =
+            Document.DragBackup;
+        DrawGrids();
+    }
+    Document.SelectedI = -1;
+    Document.SelectedJ = -1;
+    dragPane_ = 0;
+}
+
+void Fennix_Main::mnuZoom_Click(int z) {
+    if (z < 1 || z > 3) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QImage originals[2] = {Panes.Poriginal(1).Layer(), Panes.Poriginal(2).Layer()};
+    Document.Zoom = z;
+    const std::string tmp = JoinPath(Settings.TempFolder, "tmp.bmp");
+    for (int k = 1; k <= 2; ++k) {
+        PicturePane& pane = Panes.P(k);
+        pane.ClearPicture();
+        const QImage zoomed = RepeatPixels(originals[k - 1], z);
+        pane.SetSize(zoomed.width(), zoomed.height());
+        pane.Layer() = zoomed;
+        // The enlarged image becomes the pane's picture by way of a file, as
+        // the picture of a pane is always a loaded one; should the file fail,
+        // the image in memory is taken as it is.
+        if (!(pane.SaveBitmap(tmp) && pane.LoadPicture(tmp))) pane.SetPicture(zoomed);
+    }
+    Panes.P(2).Move(Panes.P(1).Width() + kImageGap, Panes.P(2).Top());
+    DrawGrids();
+    ArrangeViews();
+    QApplication::restoreOverrideCursor();
+}
+
+void Fennix_Main::mnuColor_Click(int index) {
+    if (index < 0 || index > 2 || Document.SelectedI != -1) return;
+    const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+    const int32_t current = index == 0   ? Document.Matrix(1).MatrixColor
+                            : index == 1 ? Document.Matrix(1).PointerColor
+                                         : Pb->BackColor();
+    const int32_t color = CurrentPrompts().PickColor(current);
+    if (color == -1) return;
+    if (index == 2) {
+        Pb->SetBackColor(color);
+        Settings.BackgroundColor = color;
+    } else {
+        for (int k = 1; k <= 2; ++k)
+            (index == 0 ? Document.Matrix(k).MatrixColor : Document.Matrix(k).PointerColor) =
+                color;
+        DrawGrids();
+    }
+    PushEdit(mnuColor[index]->text(), before);
+    Document.Dirty = true;
+}
+
+void Fennix_Main::mnuSetting_Click() {
+    if (Document.SelectedI != -1) return;
+    MatrixRecord& start = Document.Matrix(1);
+    Settings.FrameCount = Document.LastFrame + 1;
+    Settings.Rows = start.Rows;
+    Settings.Columns = start.Columns;
+    Settings.PointerSize = start.PointerSize;
+
+    Settings.DialogConfirmed = false;
+    {
+        Fennix_Opt dialog(this);
+        RunOptionsDialog(dialog);
+    }
+    if (!Settings.DialogConfirmed) return;
+
+    const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+    if (Settings.Rows != start.Rows || Settings.Columns != start.Columns) {
+        if (GridCountsFit(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(), Settings.Rows,
+                          Settings.Columns)) {
+            if (ShowMessage("マトリクスが変更されました。リセットしますか？", MessageIcon::Question,
+                            MessageButtons::YesNo) == MessageAnswer::Yes) {
+                for (int k = 1; k <= 2; ++k) {
+                    Document.Matrix(k).Rows = Settings.Rows;
+                    Document.Matrix(k).Columns = Settings.Columns;
+                    InitMatrix(Document.Matrix(k));
+                }
+                DrawGrids();
+            }
+        } else {
+            ShowMessage("マトリクスの行数または列数が多過ぎます。", MessageIcon::Exclamation);
+        }
+    }
+    Document.LastFrame = Settings.FrameCount - 1;
+    if (Settings.PointerSize != start.PointerSize) {
+        for (int k = 1; k <= 2; ++k) Document.Matrix(k).PointerSize = Settings.PointerSize;
+        DrawGrids();
+    }
+    PushEdit(QString::fromUtf8("オプション"), before);
+    Document.Dirty = true;
+}
+
+void Fennix_Main::Undo() {
+    if (Document.SelectedI != -1 || !undoStack_->canUndo()) return;
+    undoStack_->undo();
+    Document.Dirty = !undoStack_->isClean();
+}
+
+void Fennix_Main::Redo() {
+    if (Document.SelectedI != -1 || !undoStack_->canRedo()) return;
+    undoStack_->redo();
+    Document.Dirty = !undoStack_->isClean();
+}
+
+void Fennix_Main::MarkSaved() {
+    undoStack_->setClean();
+    Document.Dirty = false;
+}
+
+void Fennix_Main::DrawGrids() {
+    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
+    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
+}
+
+void Fennix_Main::ApplySnapshot(const DocumentSnapshot& snapshot) {
+    const int32_t back = RestoreSnapshot(Document, snapshot);
+    if (back != Pb->BackColor()) {
+        Pb->SetBackColor(back);
+        Settings.BackgroundColor = back;
+    }
+    DrawGrids();
+}
+
+void Fennix_Main::PushEdit(const QString& text, const DocumentSnapshot& before) {
+    DocumentSnapshot after = TakeSnapshot(Document, Pb->BackColor());
+    if (after == before) return;  // nothing to step back to
+    auto apply = [this](const DocumentSnapshot& s) { ApplySnapshot(s); };
+    undoStack_->push(new DocumentEditCommand(text, before, std::move(after), apply));
+}
 
 void Fennix_Main::Unload() {
     unloading_ = true;

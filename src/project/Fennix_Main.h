@@ -10,10 +10,13 @@
 
 class QAction;
 class QMenu;
+class QUndoStack;
 
 namespace fennix {
 
+class Fennix_Opt;
 class GradientProgressBar;
+struct DocumentSnapshot;
 class PaneWidget;
 class PanelWidget;
 class ucScrollbar;
@@ -71,6 +74,52 @@ public:
     // Closes the window (its frame box inside the frame window) for good.
     void Unload();
 
+    // Grid editing with the mouse on P(k) (k = 1 or 2), the position in
+    // fractional pane pixels. Only the left button edits. Pressing takes the
+    // first point under the cursor and marks its partner in the other image;
+    // moving drags it (kept in the image, border points on their border);
+    // releasing keeps it only where it does not cross its neighbours' lines,
+    // otherwise it goes back with "マトリクスのラインがオーバーラップしています。".
+    // Every release of a held point makes the document dirty.
+    void P_MouseDown(int k, Qt::MouseButton button, double x, double y);
+    void P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y);
+    void P_MouseUp(int k, Qt::MouseButton button, double x, double y);
+
+    // 100% / 200% / 300% (z = 1, 2, 3): shows both images z times enlarged
+    // by pixel repetition with their grids. Points, Dirty and the selection
+    // stay as they are. Other values are ignored.
+    void mnuZoom_Click(int z);
+
+    // マトリクスの色 (0), ポインタの色 (1), 背景の色 (2): asks for a colour
+    // and applies it to both grids (or the background); a cancel changes
+    // nothing.
+    void mnuColor_Click(int index);
+
+    // オプション: the options dialog on the document's values; afterwards a
+    // changed grid size is offered as a reset (or refused when cells would
+    // be smaller than 5 pixels), the frame count and the marker size are
+    // taken over. A cancelled dialog changes nothing.
+    void mnuSetting_Click();
+
+    // Shows the options dialog modally; tests replace it to act on the dialog.
+    std::function<void(Fennix_Opt&)> RunOptionsDialog;
+
+    // The window became the active document: no point is held any more. A
+    // point still held is put back where it was before it was pressed.
+    void Form_Activate();
+
+    // 元に戻す and やり直し: step back and forth through the point moves,
+    // grid resets, colour and option changes of this document. Nothing
+    // happens while a point is held or when there is no step.
+    void Undo();
+    void Redo();
+
+    // To be called after the document was saved: the current state becomes
+    // the one that undoing back to clears Dirty.
+    void MarkSaved();
+
+    QUndoStack* UndoStack() const { return undoStack_; }
+
     // The document's menu, in menu-bar order.
     const QList<QMenu*>& Menus() const { return menus_; }
 
@@ -85,6 +134,8 @@ public:
     QAction* mnuCloseMorph = nullptr;
     QAction* mnuSaveMorph = nullptr;
     QAction* mnuSaveName = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
     QAction* mnuSetting = nullptr;
     QAction* mnuColor[3] = {};
     QAction* mnuZoom[4] = {};  // 1 … 3
@@ -113,11 +164,16 @@ private:
     void SaveUnderName(bool addToRecentFiles);
     void WriteProject(const std::string& path);
     QWidget* OuterWindow();
+    void DrawGrids();
+    void ApplySnapshot(const DocumentSnapshot& snapshot);
+    void PushEdit(const QString& text, const DocumentSnapshot& before);
 
     QList<QMenu*> menus_;
     PaneWidget* paneWidgets_[2] = {};
     PaneWidget* morphWidget_ = nullptr;
     bool unloading_ = false;
+    int dragPane_ = 0;  // the pane a held point belongs to
+    QUndoStack* undoStack_ = nullptr;
 };
 
 }  // namespace fennix

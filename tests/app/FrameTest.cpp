@@ -133,7 +133,7 @@ TEST_F(FrameTest, MenuBarShowsTheActiveDocumentsMenu) {
     ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
     frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
     EXPECT_EQ(BarCaptions(frame),
-              QStringList({"ファイル", "ツール", "モーフィング", "動画 (AVI ファイル) "}));
+              QStringList({"ファイル", "編集", "ツール", "モーフィング", "動画 (AVI ファイル) "}));
 
     document->mnuCloseMorph->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

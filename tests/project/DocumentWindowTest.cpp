@@ -113,20 +113,24 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
     Fennix_Main window;
     QStringList top;
     for (QMenu* menu : window.Menus()) top << menu->title();
-    EXPECT_EQ(top, QStringList({"ファイル", "ツール", "モーフィング", "動画 (AVI ファイル) "}));
+    EXPECT_EQ(top,
+              QStringList({"ファイル", "編集", "ツール", "モーフィング", "動画 (AVI ファイル) "}));
     auto captions = [](QMenu* menu) {
         QStringList list;
         for (QAction* action : menu->actions()) list << action->text();
         return list;
     };
     EXPECT_EQ(captions(window.Menus()[0]), QStringList({"閉じる", "上書き保存", "名前を付けて保存"}));
-    EXPECT_EQ(captions(window.Menus()[1]), QStringList({"オプション", "色", "ズーミング"}));
-    EXPECT_EQ(captions(window.Menus()[1]->actions()[1]->menu()),
+    EXPECT_EQ(captions(window.Menus()[1]), QStringList({"元に戻す", "やり直し"}));
+    EXPECT_EQ(window.mnuUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(window.mnuRedo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    EXPECT_EQ(captions(window.Menus()[2]), QStringList({"オプション", "色", "ズーミング"}));
+    EXPECT_EQ(captions(window.Menus()[2]->actions()[1]->menu()),
               QStringList({"マトリクスの色", "ポインタの色", "背景の色"}));
-    EXPECT_EQ(captions(window.Menus()[1]->actions()[2]->menu()),
+    EXPECT_EQ(captions(window.Menus()[2]->actions()[2]->menu()),
               QStringList({"100%", "200%", "300%"}));
-    EXPECT_EQ(captions(window.Menus()[2]), QStringList({"作成スタート", "モーフィングビューア"}));
-    EXPECT_EQ(captions(window.Menus()[3]), QStringList({"AVI ファイルの作成", "AVI ビューア"}));
+    EXPECT_EQ(captions(window.Menus()[3]), QStringList({"作成スタート", "モーフィングビューア"}));
+    EXPECT_EQ(captions(window.Menus()[4]), QStringList({"AVI ファイルの作成", "AVI ビューア"}));
     EXPECT_TRUE(window.mnuCloseMorph->isEnabled());
 }
 

@@ -1,0 +1,111 @@
+#include "project/MatrixEditing.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/Rounding.h"
+
+namespace fennix {
+
+bool HitPoint(int x, int y, int pointX, int pointY, int r) {
+    const int64_t dx = int64_t{x} - pointX;
+    const int64_t dy = int64_t{y} - pointY;
+    return dy * dy + dx * dx < int64_t{r} * r;
+}
+
+GridIndex FindHitPoint(const MatrixRecord& matrix, double x, double y, int zoom) {
+    const int mx = RoundEvenInt(x);
+    const int my = RoundEvenInt(y);
+    const PointGrid& p = matrix.Points;
+    for (int j = 1; j <= std::min(matrix.Columns + 1, p.CountJ()); ++j)
+        for (int i = 1; i <= std::min(matrix.Rows + 1, p.CountI()); ++i)
+            if (HitPoint(mx, my, zoom * p(i, j).X, zoom * p(i, j).Y, matrix.PointerSize))
+                return {i, j};
+    return {};
+}
+
+Point DragPosition(const MatrixRecord& matrix, int i, int j, double x, double y, int paneWidth,
+                   int paneHeight, int zoom) {
+    x = std::clamp(x, 0.0, static_cast<double>(std::max(paneWidth, 0)));
+    y = std::clamp(y, 0.0, static_cast<double>(std::max(paneHeight, 0)));
+    if (i == 1) x = 0;
+    if (j == 1) y = 0;
+    if (i == matrix.Rows + 1) x = paneWidth;
+    if (j == matrix.Columns + 1) y = paneHeight;
+    const double z = std::max(zoom, 1);
+    return {RoundEvenInt(x / z), RoundEvenInt(y / z)};
+}
+
+namespace {
+
+// True when p lies on the segment a–b.
+bool OnSegment(Point a, Point b, Point p) {
+    const int64_t cross =
+        (int64_t{b.X} - a.X) * (int64_t{p.Y} - a.Y) - (int64_t{b.Y} - a.Y) * (int64_t{p.X} - a.X);
+    return cross == 0 && p.X >= std::min(a.X, b.X) && p.X <= std::max(a.X, b.X) &&
+           p.Y >= std::min(a.Y, b.Y) && p.Y <= std::max(a.Y, b.Y);
+}
+
+}  // namespace
+
+bool InsidePolygon(const std::vector<Point>& polygon, Point p) {
+    const size_t n = polygon.size();
+    if (n < 3) return false;
+    bool inside = false;
+    for (size_t k = 0, prev = n - 1; k < n; prev = k++) {
+        const Point a = polygon[prev];
+        const Point b = polygon[k];
+        if (OnSegment(a, b, p)) return true;
+        // Count the edges crossing the ray from p to the right; each edge
+        // holds its lower end and not its upper one, so a vertex on the ray
+        // is counted once.
+        if ((a.Y > p.Y) != (b.Y > p.Y)) {
+            const double crossX = a.X + (static_cast<double>(p.Y) - a.Y) * (b.X - a.X) /
+                                            (static_cast<double>(b.Y) - a.Y);
+            if (p.X < crossX) inside = !inside;
+        }
+    }
+    return inside;
+}
+
+std::vector<Point> NeighbourHexagon(const MatrixRecord& matrix, int i, int j) {
+    const PointGrid& p = matrix.Points;
+    return {p(i - 1, j - 1), p(i, j - 1), p(i + 1, j), p(i + 1, j + 1), p(i, j + 1), p(i - 1, j)};
+}
+
+bool ReleaseAllowed(const MatrixRecord& matrix, int i, int j, double x, double y, int zoom) {
+    const int lastI = matrix.Rows + 1;
+    const int lastJ = matrix.Columns + 1;
+    if (i < 1 || j < 1 || i > lastI || j > lastJ || i > matrix.Points.CountI() ||
+        j > matrix.Points.CountJ())
+        return false;
+    const bool borderI = i == 1 || i == lastI;
+    const bool borderJ = j == 1 || j == lastJ;
+    if (borderI && borderJ) return true;  // corner
+    const PointGrid& p = matrix.Points;
+    const double z = zoom;
+    if (borderJ) return z * p(i - 1, j).X <= x && x <= z * p(i + 1, j).X;
+    if (borderI) return z * p(i, j - 1).Y <= y && y <= z * p(i, j + 1).Y;
+    const Point released{RoundEvenInt(x / z), RoundEvenInt(y / z)};
+    return InsidePolygon(NeighbourHexagon(matrix, i, j), released);
+}
+
+bool GridCountsFit(int width, int height, int rows, int columns) {
+    if (rows < 1 || columns < 1) return false;
+    return static_cast<double>(width) / rows >= 5 && static_cast<double>(height) / columns >= 5;
+}
+
+QImage RepeatPixels(const QImage& image, int zoom) {
+    const QImage source = image.convertToFormat(QImage::Format_RGB32);
+    const int z = std::max(zoom, 1);
+    if (z == 1 || source.isNull()) return source;
+    QImage result(source.width() * z, source.height() * z, QImage::Format_RGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y / z));
+        auto* out = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x) out[x] = in[x / z];
+    }
+    return result;
+}
+
+}  // namespace fennix

@@ -1,0 +1,42 @@
+// Screenshots of the grid editor (a document at 200 % with a point held and
+// its partner marked) and of the options dialog.
+#include <QApplication>
+
+#include "Shots.h"
+#include "app/Fennix_Opt.h"
+#include "app/Settings.h"
+#include "project/Fennix_Main.h"
+
+namespace fennix::shots {
+
+namespace {
+
+const Register editor("editor", [](const Context& c) {
+    Settings.FrameCount = 20;
+    Settings.Rows = 5;
+    Settings.Columns = 5;
+    Settings.PointerSize = 5;
+    Settings.MatrixColor = 16777215;
+    Settings.PointerColor = 255;
+
+    Fennix_Main document;
+    document.resize(960, 560);
+    document.NewMorph(c.samples + "/sun.bmp", c.samples + "/moon.bmp");
+    document.mnuZoom_Click(2);
+    // Point (2, 2) at (64, 48) is shown at (128, 96); hold it a little to
+    // the right and down, so its partner is marked on the night sky.
+    document.P_MouseDown(1, Qt::LeftButton, 128, 96);
+    document.P_MouseMove(1, Qt::LeftButton, 156, 118);
+    QApplication::processEvents();
+    Save(&document, c.out, "document-point-held");
+    document.P_MouseUp(1, Qt::LeftButton, 156, 118);
+
+    Fennix_Opt dialog;
+    dialog.show();
+    QApplication::processEvents();
+    Save(&dialog, c.out, "options");
+});
+
+}  // namespace
+
+}  // namespace fennix::shots
