@@ -350,14 +350,14 @@ void Fennix_Pic::Cmd_Triming_Click(int s) {
         return;
     }
     TrimSlot = static_cast<int16_t>(s);
-    DialogConfirmed = false;
+    Settings.DialogConfirmed = false;
     TrimWidth = check.width;
     TrimHeight = check.height;
     {
         Fennix_Tri dialog(t.P, TrimWidth, TrimHeight, this);
         RunTrimming(dialog);
     }
-    if (!DialogConfirmed) return;
+    if (!Settings.DialogConfirmed) return;
 
     t.BaseWidth = t.P.Width();
     t.BaseHeight = t.P.Height();

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "app/Settings.h"
 #include "app/WindowAnimation.h"
 #include "controls/ccXPButton.h"
 #include "platform/PaneWidget.h"
@@ -144,7 +145,7 @@ void Fennix_Tri::cmd_Color_Click() {
 }
 
 void Fennix_Tri::cmd_OK_Click() {
-    DialogConfirmed = true;
+    Settings.DialogConfirmed = true;
     const int16_t dx = static_cast<int16_t>(Pic_Line[0]->x() - Image.Left());
     const int16_t dy = static_cast<int16_t>(Pic_Line[0]->y() - Image.Top());
     target_.Move(0, 0);

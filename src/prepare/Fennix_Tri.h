@@ -15,11 +15,11 @@ class PaneWidget;
 class PanelWidget;
 
 // Shared by the source image dialog and the trimming window: the slot being
-// trimmed, the requested size, and whether the trimming window's OK ran.
+// trimmed and the requested size. The trimming window's OK sets
+// Settings.DialogConfirmed.
 inline int16_t TrimSlot = 0;
 inline int16_t TrimWidth = 0;
 inline int16_t TrimHeight = 0;
-inline bool DialogConfirmed = false;
 
 // "Fennix 画像のトリミング": shows the picture of a slot behind a fixed
 // rectangle of W × H drawn as four lines; the user drags the picture until

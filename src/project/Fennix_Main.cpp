@@ -393,9 +393,10 @@ bool Fennix_Main::QueryUnload() {
         case MessageAnswer::Cancel:
             return false;
         case MessageAnswer::Yes:
-            // The window closes also when the save was cancelled.
+            // A save that was cancelled or failed keeps the window (and a
+            // closing program) open, so the changes are not lost.
             mnuSaveMorph_Click();
-            return true;
+            return !Document.Dirty;
         default:
             return true;
     }

@@ -108,7 +108,7 @@ TEST_F(TrimmingTest, WindowIsLaidOutForTheRequestedSize) {
         tri.Cmd_Can_Click();
     });
     EXPECT_TRUE(opened);
-    EXPECT_FALSE(DialogConfirmed);
+    EXPECT_FALSE(Settings.DialogConfirmed);
     EXPECT_EQ(dialog.slot[0].P.Width(), 640);  // cancel changes nothing
     EXPECT_EQ(dialog.slot[0].lbl_Size->text(), "Size = 640 * 480");
 }
@@ -117,7 +117,7 @@ TEST_F(TrimmingTest, OkCropsTheFramedPart) {
     const QImage source = test::PatternImage(640, 480);
     // Without moving: the top-left part.
     Trim("300", "200", [](Fennix_Tri& tri) { tri.cmd_OK_Click(); });
-    EXPECT_TRUE(DialogConfirmed);
+    EXPECT_TRUE(Settings.DialogConfirmed);
     const auto& t = dialog.slot[0];
     ASSERT_EQ(QSize(t.P.Width(), t.P.Height()), QSize(300, 200));
     EXPECT_EQ(t.P.Layer().pixel(0, 0), source.pixel(0, 0));

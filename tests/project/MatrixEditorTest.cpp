@@ -521,10 +521,22 @@ TEST_F(CloseQuestionTest, YesSavesAndCloses) {
     frame.show();
     Fennix_Main* document = OpenIn(frame);
     document->Document.Dirty = true;
+
+    // Yes, then the save dialog is cancelled: nothing is saved, so the
+    // window stays.
     prompts->Answer(MessageAnswer::Yes);
     document->mnuCloseMorph->trigger();
     Settle();
     EXPECT_EQ(Texts(), std::vector<std::string>{kChanged});
+    EXPECT_EQ(frame.Documents().size(), 1);
+
+    // Yes with a name: the project is written and the window closes.
+    test::TestFolder projects;
+    prompts->Answer(MessageAnswer::Yes);
+    prompts->ChooseFilePath(projects.File("closing"));
+    document->mnuCloseMorph->trigger();
+    Settle();
+    EXPECT_TRUE(FileExists(projects.File("closing.mph")));
     EXPECT_TRUE(frame.Documents().isEmpty());
 }
 
