@@ -11,7 +11,7 @@
 #include "controls/ImageOption.h"
 #include "controls/Slider.h"
 #include "controls/ccXPButton.h"
-#include "prepare/ImagePreparation.h"
+#include "platform/DialogPlacement.h"
 
 namespace fennix {
 

@@ -25,6 +25,7 @@
 #include "output/AviFrames.h"
 #include "output/CompressorWidget.h"
 #include "output/Fennix_aviView.h"
+#include "platform/DialogPlacement.h"
 #include "platform/ImageFile.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
@@ -167,10 +168,8 @@ void Fennix_Avi::Form_Load() {
     FillDrives();
     SetFolder(start);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move((area.width() - width()) / 2, (area.height() - height()) / 3);
-    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(DialogPosition(screen->geometry().size(), size()));
     const int repeat = std::clamp<int>(Settings.AviRepeat, 1, kRepeatMax);
     VS_Repeat->SetValue(repeat);
     VS_Repeat_Change(VS_Repeat->Value());

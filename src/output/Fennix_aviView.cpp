@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "app/WindowAnimation.h"
 #include "output/AviFrames.h"
+#include "platform/DialogPlacement.h"
 
 namespace fennix {
 
@@ -48,10 +49,8 @@ void Fennix_aviView::Form_Load() {
     if (natural.isValid() && !natural.isEmpty()) picVideo->resize(natural);
     setFixedSize(picVideo->size());
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move((area.width() - width()) / 2, (area.height() - height()) / 3);
-    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(DialogPosition(screen->geometry().size(), size()));
     cursor_ = QCursor::pos();
     ZoomFromCursor(this, cursor_);
     Timer1.start();

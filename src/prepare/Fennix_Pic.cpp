@@ -15,6 +15,7 @@
 #include "controls/ucScrollbar.h"
 #include "controls/ucUpDown.h"
 #include "core/Paths.h"
+#include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 #include "prepare/Fennix_Tri.h"

@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "app/WindowAnimation.h"
 #include "controls/ccXPButton.h"
+#include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 #include "prepare/ImagePreparation.h"

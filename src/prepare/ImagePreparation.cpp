@@ -106,8 +106,4 @@ TrimGeometry TrimGeometryFor(int W, int H) {
     return g;
 }
 
-QPoint DialogPosition(QSize screen, QSize window) {
-    return {(screen.width() - window.width()) / 2, (screen.height() - window.height()) / 3};
-}
-
 }  // namespace fennix

@@ -75,8 +75,4 @@ struct TrimGeometry {
 };
 TrimGeometry TrimGeometryFor(int W, int H);
 
-// The top-left corner of a dialog of `window` size on a screen of
-// `screen` size: centred horizontally, a third of the free height above.
-QPoint DialogPosition(QSize screen, QSize window);
-
 }  // namespace fennix

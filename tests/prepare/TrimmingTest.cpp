@@ -8,6 +8,7 @@
 #include "app/Fennix_Mdif.h"
 #include "app/Settings.h"
 #include "controls/ucUpDown.h"
+#include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
 #include "prepare/Fennix_Pic.h"
 #include "prepare/Fennix_Tri.h"
