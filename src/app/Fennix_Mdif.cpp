@@ -1,6 +1,8 @@
 #include "app/Fennix_Mdif.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -26,6 +28,9 @@ namespace fennix {
 
 Fennix_Mdif::Fennix_Mdif() {
     setWindowTitle(QString::fromUtf8(kAppTitle));
+    // Every window without an icon of its own takes the application's.
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(QIcon(":/fennix.svg"));
     resize(1024, 720);
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -174,6 +174,7 @@ TEST_F(WalkthroughTest, TypicalMorphFromNewToReopening) {
     const std::string imageFolder = app.Path() + "/スタート・エンド画像データ";
     EXPECT_TRUE(fs::is_directory(tempFolder));
     EXPECT_TRUE(fs::is_directory(imageFolder));
+    EXPECT_FALSE(frame->windowIcon().pixmap(32).isNull());  // the built-in icon renders
 
     // 新規: pick both samples, reduce the start to 75 %, match the end to it,
     // trim the end to 200 × 150 by dragging the picture, match the start to
