@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "engine/EngineTestData.h"
 #include "engine/PixelBuffer.h"
 #include "engine/Warp.h"
 #include "platform/PicturePane.h"
@@ -20,34 +21,6 @@ namespace {
 constexpr int kGrid = 10;
 constexpr int kLastFrame = 10;
 constexpr int kFrame = 5;  // halfway, where both meshes differ most from the frame's
-
-MatrixRecord Grid(int width, int height) {
-    MatrixRecord m;
-    m.Width = width;
-    m.Height = height;
-    m.Rows = kGrid;
-    m.Columns = kGrid;
-    InitMatrix(m);
-    return m;
-}
-
-// The grid with every point moved by up to a fifth of a cell, border points
-// only along their border: a mesh without folds, the same on every run.
-MatrixRecord MovedGrid(int width, int height) {
-    MatrixRecord m = Grid(width, height);
-    uint32_t state = 12345;
-    auto next = [&](int reach) {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<int>((state >> 8) % static_cast<uint32_t>(2 * reach + 1)) - reach;
-    };
-    for (int j = 1; j <= kGrid + 1; ++j)
-        for (int i = 1; i <= kGrid + 1; ++i) {
-            const int dx = next(width / kGrid / 5), dy = next(height / kGrid / 5);
-            if (i != 1 && i != kGrid + 1) m.Points(i, j).X += dx;
-            if (j != 1 && j != kGrid + 1) m.Points(i, j).Y += dy;
-        }
-    return m;
-}
 
 QImage Pattern(int width, int height, int shift) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -73,8 +46,8 @@ struct Scene {
         CaptureBits(pane, start);
         pane.SetPicture(Pattern(width, height, 90));
         CaptureBits(pane, end);
-        startList = BuildTriangles(Grid(width, height));
-        endList = BuildTriangles(MovedGrid(width, height));
+        startList = BuildTriangles(test::Grid(width, height, kGrid, kGrid));
+        endList = BuildTriangles(test::JitteredGrid(width, height, kGrid, kGrid, 12345));
         intermediate = InterpolateTriangles(startList, endList, kFrame, kLastFrame);
         surface.SetSize(width, height);
         PaintIndexMap(map, width, height, intermediate);
