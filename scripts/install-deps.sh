@@ -8,7 +8,7 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev qt6-image-formats-plugins libqt6svg6
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libturbojpeg0-dev libwmf-dev
+  libturbojpeg0-dev libwmf-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg fonts-ipafont-gothic xvfb xauth
 )

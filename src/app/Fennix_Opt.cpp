@@ -11,6 +11,7 @@
 #include "controls/ImageOption.h"
 #include "controls/Slider.h"
 #include "controls/ccXPButton.h"
+#include "controls/clsShadow.h"
 #include "platform/DialogPlacement.h"
 
 namespace fennix {
@@ -88,6 +89,7 @@ Fennix_Opt::Fennix_Opt(QWidget* parent) : QDialog(parent) {
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(DialogPosition(screen->geometry().size(), size()));
+    clsShadow::Attach(this, 130, 20);
 
     // The values as the settings hold them, also beyond a slider's range.
     const int values[4] = {Settings.FrameCount, Settings.Rows, Settings.Columns,

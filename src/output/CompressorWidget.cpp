@@ -1,13 +1,14 @@
 #include "output/CompressorWidget.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-
 #include <QSpinBox>
+
+#include "controls/GFXFrameX.h"
 #include "controls/ccXPButton.h"
+#include "controls/clsShadow.h"
 
 namespace fennix {
 
@@ -24,7 +25,7 @@ CompressorWidget::CompressorWidget(QWidget* owner) : QDialog(owner) {
         lstCompressor->addItem(QString::fromStdString(compressor.Caption));
     lstCompressor->setCurrentRow(0);
 
-    auto* group = new QGroupBox(QString::fromUtf8("設定"), this);
+    auto* group = new GFXFrameX(QString::fromUtf8("設定"), this);
     group->setGeometry(12, 188, 336, 100);
     auto* quality = new QLabel(QString::fromUtf8("圧縮の品質"), group);
     quality->setGeometry(10, 18, 110, 22);
@@ -58,6 +59,7 @@ CompressorWidget::CompressorWidget(QWidget* owner) : QDialog(owner) {
     connect(chkKeyFrame, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     connect(chkDataRate, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     UpdateControls();
+    clsShadow::Attach(this, 130, 20);
 }
 
 void CompressorWidget::UpdateControls() {

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +17,9 @@
 
 #include "app/Settings.h"
 #include "app/WindowAnimation.h"
+#include "controls/GFXFrameX.h"
 #include "controls/ccXPButton.h"
+#include "controls/clsShadow.h"
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
@@ -89,7 +90,7 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : QDialog(owner) {
     fraPre->setGeometry(222, 10, 105, 105);
     Pic_PreWidget = new PaneWidget(Pic_Pre, fraPre);
 
-    fraOption = new QGroupBox(Q("作成ｵﾌﾟｼｮﾝ"), MainPanel);
+    fraOption = new GFXFrameX(Q("作成ｵﾌﾟｼｮﾝ"), MainPanel);
     fraOption->setGeometry(440, 10, 127, 190);
     Label("幅", fraOption, 10, 26, 46, 22);
     txtWidth = Field(fraOption, 60, 26);
@@ -170,6 +171,7 @@ void Fennix_Avi::Form_Load() {
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(DialogPosition(screen->geometry().size(), size()));
+    clsShadow::Attach(this, 130, 20);
     const int repeat = std::clamp<int>(Settings.AviRepeat, 1, kRepeatMax);
     VS_Repeat->SetValue(repeat);
     VS_Repeat_Change(VS_Repeat->Value());

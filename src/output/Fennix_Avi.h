@@ -10,7 +10,6 @@
 #include "platform/PicturePane.h"
 
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -18,6 +17,7 @@ class QPushButton;
 
 namespace fennix {
 
+class GFXFrameX;
 class PaneWidget;
 class PanelWidget;
 class ucScrollbar;
@@ -71,7 +71,7 @@ class Fennix_Avi : public QDialog {
     PaneWidget* Pic_PreWidget = nullptr;
     PanelWidget* fraPre = nullptr;
     PanelWidget* MainPanel = nullptr;
-    QGroupBox* fraOption = nullptr;
+    GFXFrameX* fraOption = nullptr;
     QLineEdit* txtWidth = nullptr;
     QLineEdit* txtHeight = nullptr;
     QLineEdit* txtFPS = nullptr;

@@ -12,6 +12,7 @@
 #include "app/Settings.h"
 #include "app/WindowAnimation.h"
 #include "controls/ccXPButton.h"
+#include "controls/clsShadow.h"
 #include "controls/ucScrollbar.h"
 #include "output/FrameSequence.h"
 #include "output/ViewerLayout.h"
@@ -205,6 +206,7 @@ void Fennix_View::Form_Load() {
         LoadFrame(0);  // a missing frame 000 leaves the frame empty
     }
     ApplyLayout(2);
+    clsShadow::Attach(this, 130, 20);
     // A stored interval outside the control's range is left alone; the
     // control then keeps its initial value.
     if (Settings.PlayInterval >= kIntervalMin && Settings.PlayInterval <= kIntervalMax)

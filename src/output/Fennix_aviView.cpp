@@ -7,6 +7,7 @@
 
 #include "app/Settings.h"
 #include "app/WindowAnimation.h"
+#include "controls/clsShadow.h"
 #include "output/AviFrames.h"
 #include "platform/DialogPlacement.h"
 
@@ -51,6 +52,7 @@ void Fennix_aviView::Form_Load() {
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(DialogPosition(screen->geometry().size(), size()));
+    clsShadow::Attach(this, 130, 20);
     cursor_ = QCursor::pos();
     ZoomFromCursor(this, cursor_);
     Timer1.start();

@@ -12,6 +12,7 @@
 #include "app/WindowAnimation.h"
 #include "controls/GFXFrameX.h"
 #include "controls/ccXPButton.h"
+#include "controls/clsShadow.h"
 #include "controls/ucScrollbar.h"
 #include "controls/ucUpDown.h"
 #include "core/Paths.h"
@@ -144,6 +145,7 @@ void Fennix_Pic::BuildSlot(int s, int left) {
 void Fennix_Pic::Form_Load() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(DialogPosition(screen->geometry().size(), frameGeometry().size()));
+    clsShadow::Attach(this, 130, 20);
     StartSourcePath.clear();
     EndSourcePath.clear();
     for (int s = 0; s < 2; ++s) {

@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "app/WindowAnimation.h"
 #include "controls/ccXPButton.h"
+#include "controls/clsShadow.h"
 #include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
@@ -91,6 +92,7 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(DialogPosition(screen->geometry().size(), g.window));
+    clsShadow::Attach(this, 130, 20);
 
     // The slot's picture (as picked, reduced or last trimmed), placed at the
     // rectangle's corner with the four lines over it.

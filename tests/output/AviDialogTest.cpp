@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +12,7 @@
 
 #include "AviTestFiles.h"
 #include "app/Settings.h"
+#include "controls/GFXFrameX.h"
 #include "controls/ucScrollbar.h"
 #include "output/AviFrames.h"
 #include "output/CompressorWidget.h"
