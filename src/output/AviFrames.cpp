@@ -106,8 +106,13 @@ QSize PreviewPixels(int width, int height) {
     return {RoundEvenInt(size.width()), RoundEvenInt(size.height())};
 }
 
+bool FrameSizeAllowed(int width, int height) {
+    if (width <= 0 || height <= 0) return false;
+    return int64_t{width} * height * 4 <= kMaxFrameBytes;
+}
+
 QImage StretchFrame(const QImage& source, int width, int height) {
-    if (width <= 0 || height <= 0 || source.isNull()) return {};
+    if (!FrameSizeAllowed(width, height) || source.isNull()) return {};
     if (source.width() == width && source.height() == height) return source;
     return source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }

@@ -50,8 +50,19 @@ QSizeF PreviewSize(int width, int height);
 // PreviewSize rounded to whole pixels, halves to the even value.
 QSize PreviewPixels(int width, int height);
 
+// The largest output frame, in bytes at 32 bits per pixel: the bound Qt's
+// image reader puts on a decoded picture by default (256 MB, 8192 × 8192).
+inline constexpr int64_t kMaxFrameBytes = int64_t{256} << 20;
+
+// True when frames of width × height can be made: both sides positive and
+// the frame within kMaxFrameBytes. A size beyond it (a slip such as 32000
+// for 320) would allocate gigabytes for every frame and write a scratch
+// bitmap of that size to disk.
+bool FrameSizeAllowed(int width, int height);
+
 // `source` stretched to exactly width × height (aspect not kept), sampling
-// the nearest pixel. A null image for a non-positive size.
+// the nearest pixel. A null image, with nothing allocated, when the size is
+// not FrameSizeAllowed or the source is null.
 QImage StretchFrame(const QImage& source, int width, int height);
 
 // The scratch bitmap of the AVI writer: application folder + "/AVI_Temp.bmp".

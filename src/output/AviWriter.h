@@ -87,7 +87,8 @@ enum class AviOutcome {
 // each is decoded, stretched to width × height, stored as the scratch
 // bitmap `tempPath`, reloaded and written as one frame at `rate` frames per
 // second (clamped to 1 … 30). The compressor is asked for once the first
-// frame is ready. An empty list gives LoadFailed.
+// frame is ready. An empty list, and an output size that is not
+// FrameSizeAllowed, give LoadFailed.
 AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::string& output,
                          int width, int height, int rate, const std::string& tempPath,
                          const CompressorChooser& chooseCompressor);

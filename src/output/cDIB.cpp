@@ -100,6 +100,8 @@ bool cDIB::CreateFromFile(const std::string& fileName) {
 }
 
 bool cDIB::CreateFromPackedDIBPointer(const void* packed) {
+    // No bitmap at all: nothing to read, and nothing is overwritten.
+    if (!packed) return false;
     const auto* bytes = static_cast<const uint8_t*>(packed);
     info_ = ParseInfoHeader(bytes);
     if (info_.biBitCount < 16 || info_.biSizeImage < 1) return false;

@@ -50,8 +50,9 @@ class cDIB {
     // Builds the object from a packed bitmap: a 40-byte info header directly
     // followed by biSizeImage pixel bytes. Only bitmaps of 16 bits or more with
     // a stated image size are accepted (true); anything else gives false with
-    // the info header overwritten all the same. The caller guarantees that the
-    // memory holds the header and the stated number of pixel bytes.
+    // the info header overwritten all the same. A null address gives false and
+    // changes nothing. Otherwise the caller guarantees that the memory holds
+    // the header and the stated number of pixel bytes.
     bool CreateFromPackedDIBPointer(const void* packed);
 
     // Writes the file header, the info block and the pixel bytes, replacing

@@ -193,6 +193,18 @@ TEST_F(AviWriterTest, FailuresLeaveNoFileBehind) {
     EXPECT_EQ(Create(32, 32, 20), AviOutcome::LoadFailed);
     EXPECT_FALSE(fs::exists(Output()));
 
+    // An output size far beyond any frame (32000 typed for 320) is refused
+    // before a frame of that size is made: no video and no scratch bitmap
+    // of gigabytes.
+    EXPECT_TRUE(FrameSizeAllowed(8192, 8192));
+    EXPECT_FALSE(FrameSizeAllowed(8193, 8192));
+    EXPECT_FALSE(FrameSizeAllowed(32767, 32767));
+    EXPECT_TRUE(StretchFrame(test::FramePicture(32, 32, 0), 32000, 24000).isNull());
+    fs::remove(frames.File("001.bmp"));
+    EXPECT_EQ(Create(32000, 24000, 20), AviOutcome::LoadFailed);
+    EXPECT_FALSE(fs::exists(Output()));
+    EXPECT_FALSE(fs::exists(scratch.File("AVI_Temp.bmp")));
+
     // A zero output size, no frames, an output folder that does not exist.
     EXPECT_EQ(Create(0, 32, 20), AviOutcome::LoadFailed);
     EXPECT_EQ(CreateAviFile({}, Output(), 32, 32, 20, scratch.File("t.bmp"), Choose("none")),

@@ -182,6 +182,15 @@ TEST_F(DibTest, PackedPaletteOrSizelessBitmapIsRefused) {
 
     const std::string sizeless = BitmapBytes(4, 4, 32, 0, 0).substr(14);
     EXPECT_FALSE(dib.CreateFromPackedDIBPointer(sizeless.data()));
+
+    // No bitmap at all: refused without reading, the loaded bitmap kept.
+    const std::string good = BitmapBytes(4, 2, 32, 0, 32).substr(14);
+    ASSERT_TRUE(dib.CreateFromPackedDIBPointer(good.data()));
+    EXPECT_FALSE(dib.CreateFromPackedDIBPointer(nullptr));
+    EXPECT_EQ(dib.BitCount(), 32);
+    EXPECT_EQ(dib.Width(), 4);
+    EXPECT_EQ(dib.SizeImage(), 32);
+    EXPECT_EQ(dib.SizeFileHeader(), 86);
 }
 
 }  // namespace

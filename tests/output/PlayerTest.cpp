@@ -81,6 +81,20 @@ TEST_F(PlayerTest, MissingFileShowsBlackAtDesignSizeAndCloses) {
     EXPECT_TRUE(prompts->shown.empty());
 }
 
+TEST_F(PlayerTest, ZeroRepeatsPlayNothingAndCloseTheFileOpenedAtOpening) {
+    AviPlayPath = MakeAvi(folder.File("clip.avi"), 48, 32, 3);
+    Settings.AviRepeat = 0;
+    Fennix_aviView player(nullptr);
+    player.Form_Load();
+    EXPECT_EQ(player.size(), QSize(48, 32));  // opened and sized all the same
+    EXPECT_TRUE(player.Player.IsOpen());
+    player.exec();  // closes at the first tick
+    EXPECT_EQ(player.result(), QDialog::Accepted);
+    EXPECT_EQ(player.PlaysStarted, 0);
+    EXPECT_EQ(player.Player.FramesShown(), 0);
+    EXPECT_FALSE(player.Player.IsOpen());
+}
+
 TEST_F(PlayerTest, EscapeAndSpaceCloseWhilePlaying) {
     AviPlayPath = MakeAvi(folder.File("long.avi"), 32, 32, 30);  // one second
     Settings.AviRepeat = 10;
