@@ -1,6 +1,8 @@
 #include "app/RecentFiles.h"
 
+#include <QList>
 #include <QString>
+#include <algorithm>
 
 #include "core/Paths.h"
 
@@ -11,9 +13,15 @@ std::string ShortenPath(const std::string& path, int maxLength) {
     const std::string folder = PathFolder(path);
     if (folder.empty()) return title.toStdString();
     const QString text = title + "  " + QString::fromStdString(folder.substr(0, folder.size() - 1));
-    if (maxLength - 3 < QString::fromStdString(path).size())
-        return (text.left(maxLength - 3) + "...").toStdString();
-    return text.toStdString();
+    // Characters are counted as code points, so a character outside the
+    // basic plane counts once and a cut never splits it in two.
+    const qsizetype pathLength = QString::fromStdString(path).toUcs4().size();
+    if (maxLength - 3 >= pathLength) return text.toStdString();
+    const QList<uint> characters = text.toUcs4();
+    const qsizetype kept = std::clamp<qsizetype>(maxLength - 3, 0, characters.size());
+    const QString head =
+        QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), kept);
+    return (head + "...").toStdString();
 }
 
 void AddRecentFile(const std::string& path) {

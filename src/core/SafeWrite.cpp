@@ -60,7 +60,18 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// False when a file is at `target` that may not be changed: one without any
+// write permission (a read-only file, which even the superuser leaves alone
+// here) or one this process may not write. Replacing it by a rename would
+// otherwise go through, as the rename needs only the folder to be writable.
+bool MayReplace(const std::string& target) {
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return true;
+    return (existing.st_mode & 0222) != 0 && ::access(target.c_str(), W_OK) == 0;
+}
+
 bool ReplaceTarget(const std::string& target, std::string_view bytes) {
+    if (!MayReplace(target)) return false;
     std::string tempPath;
     const int fd = CreateTempBeside(target, tempPath);
     if (fd < 0) return false;

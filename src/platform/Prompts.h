@@ -38,7 +38,7 @@ struct FileAnswer {
 // Every modal question of the program goes through one Prompts object: the
 // real one shows Qt dialogs, tests install a scripted one.
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
 
     // Shows a modal message box and returns the button the user chose.
@@ -66,6 +66,10 @@ Prompts& CurrentPrompts();
 // Installs `prompts` for the rest of the run (or until the next call) and
 // returns the one installed before.
 std::unique_ptr<Prompts> InstallPrompts(std::unique_ptr<Prompts> prompts);
+
+// The question a save dialog asks before it replaces the file `fileName`
+// (a name without folder).
+std::string OverwriteQuestion(const std::string& fileName);
 
 // CurrentPrompts().Message with the application title "Fennix".
 MessageAnswer ShowMessage(const std::string& text, MessageIcon icon,

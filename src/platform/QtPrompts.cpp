@@ -18,11 +18,21 @@ MessageAnswer QtPrompts::Message(const std::string& text, const std::string& tit
     box.setText(QString::fromStdString(text));
     box.setWindowTitle(QString::fromStdString(title));
     switch (icon) {
-        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-        case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MessageIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
     }
 
     // Japanese button captions, as the rest of the interface.
@@ -30,7 +40,9 @@ MessageAnswer QtPrompts::Message(const std::string& text, const std::string& tit
         box.addButton(button)->setText(QString::fromUtf8(caption));
     };
     switch (buttons) {
-        case MessageButtons::Ok: add(QMessageBox::Ok, "OK"); break;
+        case MessageButtons::Ok:
+            add(QMessageBox::Ok, "OK");
+            break;
         case MessageButtons::OkCancel:
             add(QMessageBox::Ok, "OK");
             add(QMessageBox::Cancel, "キャンセル");
@@ -51,10 +63,14 @@ MessageAnswer QtPrompts::Message(const std::string& text, const std::string& tit
     }
 
     switch (box.exec()) {
-        case QMessageBox::Yes: return MessageAnswer::Yes;
-        case QMessageBox::No: return MessageAnswer::No;
-        case QMessageBox::Retry: return MessageAnswer::Retry;
-        case QMessageBox::Cancel: return MessageAnswer::Cancel;
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        case QMessageBox::Retry:
+            return MessageAnswer::Retry;
+        case QMessageBox::Cancel:
+            return MessageAnswer::Cancel;
         default:
             return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
     }
@@ -79,7 +95,8 @@ FileAnswer QtPrompts::ChooseFile(const FileRequest& request) {
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.Save || !request.FileMustExist ? QFileDialog::AnyFile
                                                               : QFileDialog::ExistingFile);
-    if (!request.DefaultExt.empty()) dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExt));
+    if (!request.DefaultExt.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExt));
     QStringList filters;
     for (size_t i = 0; i + 1 < request.Filters.size(); i += 2)
         filters << QtFilterText(request.Filters[i], request.Filters[i + 1]);
@@ -94,8 +111,8 @@ FileAnswer QtPrompts::ChooseFile(const FileRequest& request) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
         const QString path = dialog.selectedFiles().first();
         if (request.Save && request.OverwritePrompt && QFileInfo::exists(path)) {
-            const std::string question = QFileInfo(path).fileName().toStdString() +
-                                         " は既に存在します。\n上書きしますか？";
+            const std::string question =
+                OverwriteQuestion(QFileInfo(path).fileName().toStdString());
             if (Message(question, request.Title, MessageIcon::Exclamation, MessageButtons::YesNo) !=
                 MessageAnswer::Yes)
                 continue;  // back to the dialog, as the user expects
@@ -111,7 +128,8 @@ FileAnswer QtPrompts::ChooseFile(const FileRequest& request) {
 int32_t QtPrompts::PickColor(int32_t color) {
     static bool customColoursSet = false;
     if (!customColoursSet) {
-        for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, Qt::white);
+        for (int i = 0; i < QColorDialog::customCount(); ++i)
+            QColorDialog::setCustomColor(i, Qt::white);
         customColoursSet = true;
     }
     QColorDialog dialog(ColorFromPacked(color), QApplication::activeWindow());

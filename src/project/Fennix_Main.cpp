@@ -14,10 +14,10 @@
 #include "app/Fennix_Opt.h"
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
-#include "core/AppFolder.h"
-#include "core/Paths.h"
 #include "controls/GradientProgressBar.h"
 #include "controls/ucScrollbar.h"
+#include "core/AppFolder.h"
+#include "core/Paths.h"
 #include "engine/MorphRun.h"
 #include "output/Fennix_Avi.h"
 #include "output/Fennix_View.h"
@@ -322,9 +322,9 @@ void Fennix_Main::RelocateImages() {
 }
 
 void Fennix_Main::WriteProject(const std::string& path) {
-    const std::string message = SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2),
-                                              Settings.ProjectFolder(), Document.LastFrame,
-                                              Settings.BackgroundColor);
+    const std::string message =
+        SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
+                      Document.LastFrame, Settings.BackgroundColor);
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
@@ -334,16 +334,30 @@ void Fennix_Main::WriteProject(const std::string& path) {
 }
 
 void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
-    cFileDlg dialog;
-    dialog.DlgTitle = "ファィルの保存";
-    dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
-    dialog.OverwritePrompt = true;
-    Settings.DialogFolder() = Settings.ProjectFolder();
-    std::string chosen, title;
-    if (!dialog.VBGetSaveFileName(chosen, title)) return;
+    static const char* kTitle = "ファィルの保存";
+    std::string chosen, target;
+    for (;;) {
+        cFileDlg dialog;
+        dialog.DlgTitle = kTitle;
+        dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
+        dialog.OverwritePrompt = true;
+        Settings.DialogFolder() = Settings.ProjectFolder();
+        std::string title;
+        if (!dialog.VBGetSaveFileName(chosen, title)) return;
 
-    const bool hasExtension = chosen.size() >= 4 && chosen.compare(chosen.size() - 4, 4, ".mph") == 0;
-    const std::string target = hasExtension ? chosen : chosen + ".mph";
+        const bool hasExtension =
+            chosen.size() >= 4 && chosen.compare(chosen.size() - 4, 4, ".mph") == 0;
+        target = hasExtension ? chosen : chosen + ".mph";
+        // The dialog asked about the name as typed; when ".mph" is added the
+        // file actually written is another one, which must not be replaced
+        // without the same question. No goes back to the dialog.
+        std::error_code error;
+        if (target == chosen || !std::filesystem::is_regular_file(target, error)) break;
+        if (CurrentPrompts().Message(OverwriteQuestion(PathFileName(target)), kTitle,
+                                     MessageIcon::Exclamation,
+                                     MessageButtons::YesNo) == MessageAnswer::Yes)
+            break;
+    }
     WriteProject(target);
     Document.FileName = target;
     Settings.ProjectFolder() = PathFolder(chosen);
@@ -509,8 +523,7 @@ void Fennix_Main::mnuColor_Click(int index) {
         Settings.BackgroundColor = color;
     } else {
         for (int k = 1; k <= 2; ++k)
-            (index == 0 ? Document.Matrix(k).MatrixColor : Document.Matrix(k).PointerColor) =
-                color;
+            (index == 0 ? Document.Matrix(k).MatrixColor : Document.Matrix(k).PointerColor) = color;
         DrawGrids();
     }
     PushEdit(mnuColor[index]->text(), before);
@@ -520,7 +533,7 @@ void Fennix_Main::mnuColor_Click(int index) {
 void Fennix_Main::mnuSetting_Click() {
     if (Document.SelectedI != -1) return;
     MatrixRecord& start = Document.Matrix(1);
-    Settings.FrameCount = Document.LastFrame + 1;
+    Settings.FrameCount = FrameCountOf(Document.LastFrame);
     Settings.Rows = start.Rows;
     Settings.Columns = start.Columns;
     Settings.PointerSize = start.PointerSize;
@@ -549,7 +562,7 @@ void Fennix_Main::mnuSetting_Click() {
             ShowMessage("マトリクスの行数または列数が多過ぎます。", MessageIcon::Exclamation);
         }
     }
-    Document.LastFrame = Settings.FrameCount - 1;
+    Document.LastFrame = LastFrameOf(Settings.FrameCount);
     if (Settings.PointerSize != start.PointerSize) {
         for (int k = 1; k <= 2; ++k) Document.Matrix(k).PointerSize = Settings.PointerSize;
         DrawGrids();
@@ -607,9 +620,9 @@ void Fennix_Main::ShowWindow() {
     show();
     if (outer != this) {
         // Inside the frame: open at the size of both images where it fits.
-        const QSize content(Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + VScroll1->width(),
-                            std::max(Panes.P(1).Height(), Panes.P(2).Height()) +
-                                HScroll1->height());
+        const QSize content(
+            Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + VScroll1->width(),
+            std::max(Panes.P(1).Height(), Panes.P(2).Height()) + HScroll1->height());
         QSize wanted = content + (outer->size() - size());
         if (outer->parentWidget()) wanted = wanted.boundedTo(outer->parentWidget()->size());
         outer->resize(wanted);

@@ -1,14 +1,23 @@
 #include "project/MorphDocument.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "app/Settings.h"
 
 namespace fennix {
 
+int32_t LastFrameOf(int32_t frameCount) {
+    return frameCount == std::numeric_limits<int32_t>::min() ? frameCount : frameCount - 1;
+}
+
+int32_t FrameCountOf(int32_t lastFrame) {
+    return lastFrame == std::numeric_limits<int32_t>::max() ? lastFrame : lastFrame + 1;
+}
+
 void InitDocumentGrids(MorphDocument& document, const PicturePane& startPane,
                        const std::string& startPath, const std::string& endPath) {
-    document.LastFrame = Settings.FrameCount - 1;
+    document.LastFrame = LastFrameOf(Settings.FrameCount);
     document.SelectedI = -1;
     document.SelectedJ = -1;
 

@@ -23,10 +23,10 @@ struct MorphDocument {
     int SelectedI = -1;
     int SelectedJ = -1;
     Point DragBackup;
-    int LastFrame = 0;      // frame count − 1
-    std::string FileName;   // project file; empty until saved
+    int LastFrame = 0;     // frame count − 1
+    std::string FileName;  // project file; empty until saved
     bool Dirty = false;
-    int Zoom = 1;           // 1, 2 or 3
+    int Zoom = 1;  // 1, 2 or 3
     // The files the two prepared images were made from (a new document
     // only); their names name the images when the document is first saved.
     std::string SourcePath[2];
@@ -43,6 +43,13 @@ struct DocumentPanes {
     std::array<PicturePane, 2> original;
     PicturePane MorphT;
 };
+
+// The last frame index of a morph of `frameCount` frames (frameCount − 1),
+// and the frame count of a last frame index (lastFrame + 1). Both stop at the
+// ends of the 32-bit range: a count read from a file never wraps around into
+// a huge or negative one.
+int32_t LastFrameOf(int32_t frameCount);
+int32_t FrameCountOf(int32_t lastFrame);
 
 // Fills both grids of a new document from the settings record: pointer size,
 // colours and counts, the size of the start image shown in P(1), the image

@@ -1,8 +1,10 @@
 #include "project/ProjectFile.h"
 
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "core/AppFolder.h"
@@ -33,7 +35,9 @@ void PutInteger(std::string& out, int32_t value) {
     out += "\r\n";
 }
 
-bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
 
 // False when the record cannot be written as a block that reads back.
 bool Writable(const MatrixRecord& m) {
@@ -80,7 +84,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 // Hands out the lines of a project file one by one.
 class LineReader {
-public:
+  public:
     explicit LineReader(std::vector<std::string_view> lines) : lines_(std::move(lines)) {}
 
     size_t Remaining() const { return lines_.size() - next_; }
@@ -110,7 +114,7 @@ public:
         return static_cast<int32_t>(rounded);
     }
 
-private:
+  private:
     std::vector<std::string_view> lines_;
     size_t next_ = 0;
 };
@@ -197,6 +201,10 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
 
 std::string LoadMorphFile(const std::string& path, MorphProject& project) {
     const std::string failed = kLoadFailed + path;
+    // Only a regular file is read: a pipe or device given as the project
+    // would block the window or never end.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return failed;
     const auto text = ReadTextFile(path);
     if (!text) return failed;
     LineReader in(SplitLines(*text));

@@ -49,10 +49,10 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
 // project moved together with its images still opens, Windows paths
 // included); when neither exists the result is "画像ファイルが無効です。"
 // followed by the path as stored.
-// A file that cannot be read, ends early, holds something other than a
-// 32-bit number where a number belongs (a fraction is rounded ties to even),
-// or has Rows or Columns below 1 or more points than lines left in the file
-// gives "モーフィングファイルを読み込めませんでした。" followed by the path.
+// A path that is no regular file (a folder, pipe or device), a file that
+// cannot be read, ends early, holds something other than a 32-bit number
+// where a number belongs (a fraction is rounded ties to even), or has Rows
+// or Columns below 1 or more points than lines left in the file gives "モーフィングファイルを読み込めませんでした。" followed by the path.
 // Lines after the background colour are ignored. On any failure `project` is
 // left exactly as it was.
 std::string LoadMorphFile(const std::string& path, MorphProject& project);

@@ -29,6 +29,17 @@ TEST(RecentFilesTest, ShortenedPathsShowNameThenFolder) {
     for (int i = 0; i < 53; ++i) japanese += "あ";
     japanese += "/ab.mph";  // 61 characters
     EXPECT_EQ(ShortenPath(japanese, 64).find("..."), std::string::npos);
+
+    // A character outside the basic plane (𠮷, two UTF-16 units) counts as
+    // one, and the cut keeps whole characters.
+    std::string rare;
+    for (int i = 0; i < 53; ++i) rare += "𠮷";
+    const std::string rare61 = "/" + rare + "/ab.mph";
+    EXPECT_EQ(ShortenPath(rare61, 64), "AB.MPH  /" + rare);
+    const std::string rare62 = "/" + rare + "𠮷/ab.mph";
+    std::string kept;
+    for (int i = 0; i < 52; ++i) kept += "𠮷";
+    EXPECT_EQ(ShortenPath(rare62, 64), "AB.MPH  /" + kept + "...");
 }
 
 TEST(RecentFilesTest, AddingShiftsTheListDown) {

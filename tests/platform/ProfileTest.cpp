@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/Profile.h"
 #include "support/TestFolder.h"
 
@@ -58,6 +60,19 @@ TEST(Profile, LongValuesReadBackWhole) {
 TEST(Profile, FailedWriteLeavesNoFileBehind) {
     test::TestFolder folder;
     EXPECT_FALSE(Profile::Write(folder.File("no/such/folder/a.ini"), "Section", "a", "1"));
+
+    // A read-only settings file stays as it is, though its folder is
+    // writable.
+    const std::string file = folder.File("kept.ini");
+    test::WriteFile(file, "[Section]\na=1\n");
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    EXPECT_FALSE(Profile::Write(file, "Section", "a", "2"));
+    EXPECT_EQ(test::ReadFile(file), "[Section]\na=1\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 #include <QMenu>
 #include <QSignalSpy>
 
+#include <limits>
+
 #include "app/Fennix_Mdif.h"
+#include "app/Fennix_Opt.h"
 #include "app/Settings.h"
+#include "controls/ccXPButton.h"
 #include "controls/ucScrollbar.h"
 #include "project/Fennix_Main.h"
 #include "project/ViewArrangement.h"
@@ -44,10 +48,8 @@ TEST(ArrangeViewSizes, BarsOnlyWhereTheImagesDoNotFit) {
 }
 
 class DocumentTest : public testing::Test {
-protected:
-    void SetUp() override {
-        test::UseDefaultGridSettings();
-    }
+  protected:
+    void SetUp() override { test::UseDefaultGridSettings(); }
     test::AppFolderScope app;
     test::ScopedPrompts prompts;
 };
@@ -120,7 +122,8 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
         for (QAction* action : menu->actions()) list << action->text();
         return list;
     };
-    EXPECT_EQ(captions(window.Menus()[0]), QStringList({"閉じる", "上書き保存", "名前を付けて保存"}));
+    EXPECT_EQ(captions(window.Menus()[0]),
+              QStringList({"閉じる", "上書き保存", "名前を付けて保存"}));
     EXPECT_EQ(captions(window.Menus()[1]), QStringList({"元に戻す", "やり直し"}));
     EXPECT_EQ(window.mnuUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     EXPECT_EQ(window.mnuRedo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
@@ -167,6 +170,28 @@ TEST_F(DocumentTest, ImpossibleCountsFromTheSettingsFileStillGiveAGrid) {
     ASSERT_TRUE(window.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
     EXPECT_EQ(window.Document.Matrix(1).Rows, 1);
     EXPECT_EQ(window.Document.Matrix(1).Columns, 240);
+}
+
+// Frame counts at the ends of the 32-bit range, from a settings file or a
+// project file, stay at that end instead of wrapping round to the other.
+TEST_F(DocumentTest, ExtremeFrameCountsNeverWrapAround) {
+    EXPECT_EQ(LastFrameOf(20), 19);
+    EXPECT_EQ(FrameCountOf(19), 20);
+    EXPECT_EQ(LastFrameOf(std::numeric_limits<int32_t>::min()),
+              std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(FrameCountOf(std::numeric_limits<int32_t>::max()),
+              std::numeric_limits<int32_t>::max());
+
+    Settings.FrameCount = std::numeric_limits<int32_t>::min();
+    Fennix_Main window;
+    ASSERT_TRUE(window.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    EXPECT_LT(window.Document.LastFrame, 0);  // no run of two billion frames
+
+    // The options command hands the document's frame count to the dialog.
+    window.Document.LastFrame = std::numeric_limits<int32_t>::max();
+    window.RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.ccXPButton2->click(); };
+    window.mnuSetting_Click();
+    EXPECT_EQ(Settings.FrameCount, std::numeric_limits<int32_t>::max());
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include "app/Settings.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
-#include "platform/PaneWidget.h"
 #include "platform/ImageFile.h"
+#include "platform/PaneWidget.h"
 #include "project/Fennix_Main.h"
 #include "project/ImageRelocation.h"
 #include "project/ProjectFile.h"
@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 // A frame with its working folders, and new documents made as 新規 makes
 // them: two prepared images in the temporary folder and the picked files.
 class ProjectCommandsTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         test::UseDefaultGridSettings();
         frame.MDIForm_Load();
@@ -32,8 +32,10 @@ protected:
 
     Fennix_Main* NewDocument(const std::string& startSource, const std::string& endSource,
                              int pair) {
-        const std::string start = Settings.TempFolder + "/temp_" + std::to_string(2 * pair) + ".bmp";
-        const std::string end = Settings.TempFolder + "/temp_" + std::to_string(2 * pair + 1) + ".bmp";
+        const std::string start =
+            Settings.TempFolder + "/temp_" + std::to_string(2 * pair) + ".bmp";
+        const std::string end =
+            Settings.TempFolder + "/temp_" + std::to_string(2 * pair + 1) + ".bmp";
         fs::copy_file(test::SamplePath("sun.bmp"), start);
         fs::copy_file(test::SamplePath("moon.bmp"), end);
         Settings.IsNewMorph = true;
@@ -141,6 +143,43 @@ TEST_F(ProjectCommandsTest, CancelledFirstSaveStillMovesTheImages) {
     EXPECT_EQ(prompts->fileRequests.size(), asked + 1);
 }
 
+// The dialog asks before replacing the name as typed; the file written when
+// ".mph" is added to it is asked about in the same way, and No goes back to
+// the dialog.
+TEST_F(ProjectCommandsTest, AddingTheExtensionNeverReplacesAFileUnasked) {
+    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"), 0);
+    test::WriteFile(projects.File("morph.mph"), "an older project");
+    document->Document.Dirty = true;
+
+    prompts->ChooseFilePath(projects.File("morph"));
+    prompts->Answer(MessageAnswer::No);
+    prompts->ChooseFilePath(projects.File("other"));
+    const size_t shownBefore = prompts->shown.size();
+    document->mnuSaveName_Click();
+    ASSERT_EQ(prompts->shown.size(), shownBefore + 1);
+    const auto& question = prompts->shown.back();
+    EXPECT_EQ(question.text, "morph.mph は既に存在します。\n上書きしますか？");
+    EXPECT_EQ(question.title, "ファィルの保存");
+    EXPECT_EQ(question.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(prompts->fileRequests.size(), 2u);
+    EXPECT_EQ(test::ReadFile(projects.File("morph.mph")), "an older project");
+    EXPECT_EQ(document->Document.FileName, projects.File("other.mph"));
+    EXPECT_FALSE(document->Document.Dirty);
+
+    // Yes replaces it; a name typed with ".mph" was asked about by the
+    // dialog itself and is not asked again.
+    prompts->ChooseFilePath(projects.File("morph"));
+    prompts->Answer(MessageAnswer::Yes);
+    document->mnuSaveName_Click();
+    EXPECT_EQ(document->Document.FileName, projects.File("morph.mph"));
+    EXPECT_NE(test::ReadFile(projects.File("morph.mph")), "an older project");
+    const size_t shownAfter = prompts->shown.size();
+    prompts->ChooseFilePath(projects.File("morph.mph"));
+    document->mnuSaveName_Click();
+    EXPECT_EQ(prompts->shown.size(), shownAfter);
+    EXPECT_EQ(Settings.RecentFiles[1], projects.File("morph.mph"));
+}
+
 TEST_F(ProjectCommandsTest, FailedSaveKeepsTheOldFileAndTheChanges) {
     Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"), 0);
     SaveAs(document, projects.File("m"));
@@ -219,7 +258,8 @@ TEST_F(ProjectCommandsTest, WindowsProjectOpensFromTheRecentList) {
     std::string bytes = test::ReadFile(path);
     const std::string utf8 = "モーフ\\顔";
     const std::string cp932 = "\x83\x82\x81\x5b\x83\x74\\\x8a\xe7";
-    for (size_t at; (at = bytes.find(utf8)) != std::string::npos;) bytes.replace(at, utf8.size(), cp932);
+    for (size_t at; (at = bytes.find(utf8)) != std::string::npos;)
+        bytes.replace(at, utf8.size(), cp932);
     test::WriteFile(path, bytes);
 
     Settings.RecentFiles[1] = path;

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
-#include "support/TestFolder.h"
 #include "core/AppFolder.h"
 #include "project/ProjectFile.h"
+#include "support/TestFolder.h"
 
 namespace fennix {
 namespace {
@@ -46,7 +47,7 @@ std::vector<std::string> Lines(const std::string& bytes) {
 }
 
 class ProjectFileTest : public testing::Test {
-protected:
+  protected:
     ProjectFileTest() {
         start = Record(app.Path() + "/start.bmp", 320, 240, 5, 5);
         end = Record(app.Path() + "/end.bmp", 320, 240, 5, 5);
@@ -158,9 +159,9 @@ TEST_F(ProjectFileTest, BrokenFilesFailWithoutChangingTheProject) {
         return text;
     };
     std::vector<std::string> damaged;
-    damaged.push_back("");                                                        // empty
-    damaged.push_back(join({good.begin(), good.begin() + 100}));                  // ends early
-    damaged.push_back(join({good.begin(), good.end() - 1}));                      // no colour
+    damaged.push_back("");                                        // empty
+    damaged.push_back(join({good.begin(), good.begin() + 100}));  // ends early
+    damaged.push_back(join({good.begin(), good.end() - 1}));      // no colour
     std::vector<std::string> text = good;
     text[1] = "twenty";
     damaged.push_back(join(text));
@@ -185,6 +186,16 @@ TEST_F(ProjectFileTest, BrokenFilesFailWithoutChangingTheProject) {
     MorphProject read;
     EXPECT_EQ(LoadMorphFile(folder.File("none.mph"), read),
               "モーフィングファイルを読み込めませんでした。" + folder.File("none.mph"));
+
+    // A folder or a pipe under a project name fails at once; a pipe
+    // without a writer would otherwise block the open for ever.
+    std::filesystem::create_directory(folder.File("dir.mph"));
+    EXPECT_EQ(LoadMorphFile(folder.File("dir.mph"), read),
+              "モーフィングファイルを読み込めませんでした。" + folder.File("dir.mph"));
+    ASSERT_EQ(mkfifo(folder.File("pipe.mph").c_str(), 0600), 0);
+    EXPECT_EQ(LoadMorphFile(folder.File("pipe.mph"), read),
+              "モーフィングファイルを読み込めませんでした。" + folder.File("pipe.mph"));
+    EXPECT_EQ(read.LastFrame, 0);
 }
 
 // A save that cannot be completed reports the path and never damages the
@@ -211,6 +222,16 @@ TEST_F(ProjectFileTest, FailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(Save(missingFolder), "保存できませんでした。" + missingFolder);
     std::filesystem::create_directory(folder.File("dir.mph"));
     EXPECT_EQ(Save(folder.File("dir.mph")), "保存できませんでした。" + folder.File("dir.mph"));
+
+    // A read-only project file is not replaced, though its folder is
+    // writable.
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_EQ(Save(path, 6), "保存できませんでした。" + path);
+    EXPECT_EQ(ReadFile(path), before);
 
     // Only the project file is left in the folder.
     const auto entries = std::distance(std::filesystem::directory_iterator(folder.Path()),
