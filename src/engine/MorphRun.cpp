@@ -1,7 +1,10 @@
 #include "engine/MorphRun.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <system_error>
 
@@ -43,6 +46,29 @@ std::string WriteFrame(const PicturePane& surface, int k, const FrameOutput& out
     return failure;
 }
 
+// True when every squared distance the warp takes (between two corners of
+// a triangle, or between a corner and a pixel of the image) fits in the 32
+// bits it is computed in. Every intermediate mesh lies between the two
+// grids, so the bounding box of both grids and the image covers all frames.
+bool DistancesFit(const TriangleList& first, const TriangleList& second, int width, int height) {
+    int64_t minX = 0, minY = 0, maxX = width - 1, maxY = height - 1;
+    for (const TriangleList* list : {&first, &second}) {
+        for (int i = 1; i <= list->Count(); ++i) {
+            const Triangle& t = (*list)[i];
+            for (const Point& p : {t.P0, t.P1, t.P2}) {
+                minX = std::min<int64_t>(minX, p.X);
+                maxX = std::max<int64_t>(maxX, p.X);
+                minY = std::min<int64_t>(minY, p.Y);
+                maxY = std::max<int64_t>(maxY, p.Y);
+            }
+        }
+    }
+    const int64_t spanX = maxX - minX, spanY = maxY - minY;
+    constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
+    if (spanX > 46341 || spanY > 46341) return false;  // a square alone would not fit
+    return spanX * spanX + spanY * spanY <= kLimit;
+}
+
 }  // namespace
 
 std::string RunMorph(const MorphSource& source, PicturePane& surface, const FrameOutput& output,
@@ -62,6 +88,10 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     const TriangleList startList = BuildTriangles(*source.startMatrix);
     const TriangleList endList = BuildTriangles(*source.endMatrix);
     if (startList.Count() != endList.Count()) return "the two grids do not match";
+    // Points far off the image (from a damaged project file) would overflow
+    // the warp's arithmetic; such a run fails instead of writing garbage.
+    if (!DistancesFit(startList, endList, source.start->width(), source.start->height()))
+        return "the grids reach too far beyond the image";
 
     // The pixels of both images, once per run. The end image is read as if
     // it had the start image's size, so a different size is scaled first.
@@ -71,10 +101,9 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         pane.SetPicture(*source.start);
         CaptureBits(pane, start);
         const QSize size = source.start->size();
-        pane.SetPicture(source.end->size() == size
-                            ? *source.end
-                            : source.end->scaled(size, Qt::IgnoreAspectRatio,
-                                                 Qt::SmoothTransformation));
+        pane.SetPicture(source.end->size() == size ? *source.end
+                                                   : source.end->scaled(size, Qt::IgnoreAspectRatio,
+                                                                        Qt::SmoothTransformation));
         CaptureBits(pane, end);
     }
     if (surface.Width() != start.Width() || surface.Height() != start.Height())

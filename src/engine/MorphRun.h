@@ -51,7 +51,9 @@ struct MorphProgress {
 // another size is scaled smoothly to the start image's size for the run.
 // Returns an empty text on success; on the first failure (N = 0, a frame
 // file that cannot be written, the companion library or its conversion
-// failing) stops and returns a short reason. The frames written so far stay.
+// failing, grid points so far off the image that the warp's 32-bit squared
+// distances would overflow) stops and returns a short reason. The frames
+// written so far stay.
 std::string RunMorph(const MorphSource& source, PicturePane& surface, const FrameOutput& output,
                      const MorphProgress& progress = {});
 

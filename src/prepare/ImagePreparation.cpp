@@ -71,7 +71,8 @@ TrimCheck CheckTrimSize(const std::string& widthText, const std::string& heightT
     const auto h = ParseTrimNumber(heightText);
     if (!w || !h || *w <= 0 || *h <= 0) {
         check.message = "トリミングのサイズを入力してください";
-        check.focus = (w && *w > 0 && h) ? TrimCheck::Focus::Height : TrimCheck::Focus::Width;
+        // The width field takes the focus whichever of the two is wrong.
+        check.focus = TrimCheck::Focus::Width;
         return check;
     }
     if (!picked) {

@@ -55,7 +55,8 @@ struct TrimCheck {
 };
 
 // Checks a typed trim size against the picture of a slot, in this order:
-// both texts numbers above 0 ("トリミングのサイズを入力してください"),
+// both texts numbers above 0 ("トリミングのサイズを入力してください", focus
+// on the width field whichever text is wrong),
 // a picture picked ("トリミングの画像をロードしてください"), the width
 // within the picture ("トリミングのサイズ幅(Max) = " + width), the height
 // ("トリミングのサイズ高さ(Max) = " + height).

@@ -26,12 +26,13 @@ MatrixRecord Grid(const QImage& image) {
 QImage Gradient(int w, int h, int shift) {
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb((x * 7 + shift) % 256, (y * 5) % 256, shift));
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb((x * 7 + shift) % 256, (y * 5) % 256, shift));
     return image;
 }
 
 class MorphRunTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fs::create_directory(frames());
         surface.SetBackColor(0x808080);
@@ -95,11 +96,59 @@ TEST_F(MorphRunTest, JpegFramesGoThroughTheCompanionAndLeaveNoScratch) {
     source.lastFrame = 2;
     ASSERT_EQ(RunMorph(source, surface, output), "");
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(frames())) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(frames()))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"000.jpg", "001.jpg", "002.jpg"}));
     EXPECT_FALSE(fs::exists(folder.File("Dumy.bmp")));
     EXPECT_EQ(LoadImageFile(frames() + "/002.jpg")->size(), start.size());
+}
+
+// A frame that cannot be written ends the run there: the frames before it
+// stay, none after it is made, and no scratch bitmap is left behind.
+TEST_F(MorphRunTest, AFrameThatCannotBeWrittenStopsTheRunAndKeepsTheEarlierOnes) {
+    source.lastFrame = 3;
+    fs::create_directory(frames() + "/001.bmp");  // a folder where frame 1 should go
+    std::vector<int> written;
+    MorphProgress progress{{}, [&](int k) { written.push_back(k); }};
+    EXPECT_NE(RunMorph(source, surface, output, progress), "");
+    EXPECT_EQ(written, std::vector<int>{0});
+    EXPECT_EQ(*LoadImageFile(frames() + "/000.bmp"), start);
+    EXPECT_FALSE(fs::exists(frames() + "/002.bmp"));
+
+    output.saveKind = 1;
+    fs::create_directory(frames() + "/002.jpg");
+    written.clear();
+    EXPECT_NE(RunMorph(source, surface, output, progress), "");
+    EXPECT_EQ(written, (std::vector<int>{0, 1}));
+    EXPECT_TRUE(fs::is_regular_file(frames() + "/001.jpg"));
+    EXPECT_FALSE(fs::exists(frames() + "/003.jpg"));
+    EXPECT_FALSE(fs::exists(folder.File("Dumy.bmp")));
+}
+
+// A damaged project can hold points far off the picture; where the warp's
+// 32-bit squared distances would overflow, the run fails before any frame
+// instead of writing frames of garbage. Points a little off the picture
+// still morph.
+TEST_F(MorphRunTest, GridsReachingFarOffThePictureFailTheRun) {
+    endGrid.Points(2, 2) = Point{50000, 10};
+    EXPECT_NE(RunMorph(source, surface, output), "");
+    EXPECT_TRUE(fs::is_empty(frames()));
+
+    endGrid.Points(2, 2) = Point{-2147483647 - 1, 2147483647};
+    EXPECT_NE(RunMorph(source, surface, output), "");
+    EXPECT_TRUE(fs::is_empty(frames()));
+
+    // Spans 40060 and 30000 across grid and picture: 40060² + 30000² > 2³¹ − 1.
+    endGrid.Points(2, 2) = Point{-40000, 30000};
+    EXPECT_NE(RunMorph(source, surface, output), "");
+    EXPECT_TRUE(fs::is_empty(frames()));
+
+    // Spans 30060 and 20000: the squares still fit, and the run goes through.
+    endGrid.Points(2, 2) = Point{-30000, 20000};
+    EXPECT_EQ(RunMorph(source, surface, output), "");
+    EXPECT_EQ(*LoadImageFile(frames() + "/000.bmp"), start);
+    EXPECT_TRUE(fs::exists(frames() + "/001.bmp"));
 }
 
 TEST_F(MorphRunTest, MissingCompanionOrUnwritableFolderFails) {

@@ -9,6 +9,7 @@
 #include "controls/ucScrollbar.h"
 #include "controls/ucUpDown.h"
 #include "core/Paths.h"
+#include "platform/PaneWidget.h"
 #include "prepare/Fennix_Pic.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
@@ -53,6 +54,11 @@ TEST_F(SourceDialogTest, OpensWithEmptySlots) {
         EXPECT_FALSE(t.VScroll->isHidden());
         EXPECT_FALSE(t.HScroll->isHidden());
         EXPECT_EQ(t.VScroll->Max(), 100);
+        // Bars and corner square fill the 304 × 304 viewport around the view.
+        EXPECT_EQ(t.PicBack->size(), QSize(304, 304));
+        EXPECT_EQ(t.VScroll->geometry(), QRect(284, 0, 16, 284));
+        EXPECT_EQ(t.HScroll->geometry(), QRect(0, 284, 284, 16));
+        EXPECT_EQ(t.Cmd_D->geometry(), QRect(284, 284, 16, 16));
     }
     EXPECT_EQ(dialog.slot[0].cmd_Sel->text(), "開始画像の選択");
     EXPECT_EQ(dialog.slot[1].cmd_Doki->text(), "ｻｲｽﾞを開始画像に合わせる");
@@ -135,6 +141,23 @@ TEST_F(SourceDialogTest, ScrollBarsAndThumbnailFollowThePictureSize) {
             EXPECT_EQ(QSize(t.P1.Width(), t.P1.Height()), c.thumbnail);
         }
     }
+}
+
+TEST_F(SourceDialogTest, ThumbnailDropsPixelsAndOutlivesASmallerPick) {
+    Pick(0, Picture("big.bmp", 640, 480));
+    const auto& t = dialog.slot[0];
+    ASSERT_EQ(QSize(t.P1.Width(), t.P1.Height()), QSize(60, 45));
+    // Whole pixels of the picture, none blended.
+    const QImage source = test::PatternImage(640, 480);
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{59, 44}, std::pair{31, 17}})
+        EXPECT_EQ(t.P1.Layer().pixel(x, y), source.pixel(x * 640 / 60, y * 480 / 45));
+
+    // A picture that fits the viewport leaves the earlier thumbnail showing.
+    Pick(0, Picture("small.bmp", 200, 320));
+    EXPECT_TRUE(t.P1.Visible());
+    EXPECT_FALSE(t.lbl_sam->isHidden());
+    EXPECT_EQ(QSize(t.P1.Width(), t.P1.Height()), QSize(60, 45));
+    EXPECT_EQ(t.P1.Layer().pixel(59, 44), source.pixel(59 * 640 / 60, 44 * 480 / 45));
 }
 
 TEST_F(SourceDialogTest, ReduceMatchAndReset) {

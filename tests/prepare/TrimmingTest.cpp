@@ -28,7 +28,10 @@ TEST(TrimCheckTest, ChecksInOrder) {
     EXPECT_EQ(check("abc", "10").focus, TrimCheck::Focus::Width);
     EXPECT_EQ(check("1.5", "10").message, "トリミングのサイズを入力してください");
     EXPECT_EQ(check("0", "10").message, "トリミングのサイズを入力してください");
-    EXPECT_EQ(check("10", "-3").focus, TrimCheck::Focus::Height);
+    // The width field takes the focus also when only the height is wrong.
+    EXPECT_EQ(check("10", "-3").focus, TrimCheck::Focus::Width);
+    EXPECT_EQ(check("10", "abc").message, "トリミングのサイズを入力してください");
+    EXPECT_EQ(check("10", "abc").focus, TrimCheck::Focus::Width);
     EXPECT_EQ(check("10", "10", false).message, "トリミングの画像をロードしてください");
     EXPECT_EQ(check("641", "10").message, "トリミングのサイズ幅(Max) = 640");
     EXPECT_EQ(check("99999", "10").message, "トリミングのサイズ幅(Max) = 640");
@@ -82,15 +85,28 @@ class TrimmingTest : public testing::Test {
     bool opened = false;
 };
 
-TEST_F(TrimmingTest, RefusedSizesShowTheirMessageAndOpenNothing) {
+TEST_F(TrimmingTest, RefusedSizesShowTheirMessageFocusTheFieldAndOpenNothing) {
+    const auto& t = dialog.slot[0];
     Trim("abc", "100", [](Fennix_Tri&) {});
     EXPECT_FALSE(opened);
+    EXPECT_EQ(dialog.focusWidget(), t.txt_w);
+    Trim("100", "481", [](Fennix_Tri&) {});
+    EXPECT_EQ(dialog.focusWidget(), t.txt_h);
+    // A height that is no number sends the user back to the width field.
+    Trim("100", "abc", [](Fennix_Tri&) {});
+    EXPECT_EQ(dialog.focusWidget(), t.txt_w);
     Trim("641", "100", [](Fennix_Tri&) {});
     EXPECT_FALSE(opened);
-    ASSERT_EQ(prompts->shown.size(), 2u);
+    ASSERT_EQ(prompts->shown.size(), 4u);
     EXPECT_EQ(prompts->shown[0].text, "トリミングのサイズを入力してください");
-    EXPECT_EQ(prompts->shown[1].text, "トリミングのサイズ幅(Max) = 640");
-    EXPECT_EQ(prompts->shown[1].icon, MessageIcon::Information);
+    EXPECT_EQ(prompts->shown[1].text, "トリミングのサイズ高さ(Max) = 480");
+    EXPECT_EQ(prompts->shown[2].text, "トリミングのサイズを入力してください");
+    EXPECT_EQ(prompts->shown[3].text, "トリミングのサイズ幅(Max) = 640");
+    for (const auto& shown : prompts->shown) {
+        EXPECT_EQ(shown.icon, MessageIcon::Information);
+        EXPECT_EQ(shown.title, "Fennix");
+    }
+    EXPECT_EQ(t.P.Width(), 640);  // the slot is as it was
 }
 
 TEST_F(TrimmingTest, WindowIsLaidOutForTheRequestedSize) {
