@@ -110,7 +110,9 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         return "the render surface does not have the start image's size";
 
     IndexMap map;
-    for (int k = 0; k <= N; ++k) {
+    // Counted in 64 bits so that a last frame of INT32_MAX still ends.
+    for (int64_t step = 0; step <= N; ++step) {
+        const int k = static_cast<int>(step);
         if (progress.beforeFrame) progress.beforeFrame(k, N);
         const TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
         PaintIndexMap(map, start.Width(), start.Height(), intermediate);

@@ -250,8 +250,10 @@ void Fennix_Main::mnuMorphIt_Click() {
     output.companionFolder = QCoreApplication::applicationDirPath().toStdString();
     MorphProgress progress;
     progress.beforeFrame = [&](int k, int last) {
-        outer->setWindowTitle(QString("%1/%2").arg(k + 1).arg(last + 1));
-        GradientProgressBar1->SetValue((k + 1) * 100 / (last + 1));
+        // In 64 bits: the counts of a damaged project may reach INT32_MAX.
+        const int64_t done = int64_t{k} + 1, total = int64_t{last} + 1;
+        outer->setWindowTitle(QString("%1/%2").arg(done).arg(total));
+        GradientProgressBar1->SetValue(static_cast<int>(done * 100 / total));
         outer->repaint();
     };
 

@@ -133,8 +133,12 @@ TEST_F(SourceDialogTest, ScrollBarsAndThumbnailFollowThePictureSize) {
         EXPECT_EQ(!t.HScroll->isHidden(), c.horizontal);
         EXPECT_EQ(!t.VScroll->isHidden(), c.vertical);
         EXPECT_EQ(!t.Cmd_D->isHidden(), c.horizontal || c.vertical);
-        if (c.horizontal) EXPECT_EQ(t.HScroll->Max(), c.hMax);
-        if (c.vertical) EXPECT_EQ(t.VScroll->Max(), c.vMax);
+        if (c.horizontal) {
+            EXPECT_EQ(t.HScroll->Max(), c.hMax);
+        }
+        if (c.vertical) {
+            EXPECT_EQ(t.VScroll->Max(), c.vMax);
+        }
         EXPECT_EQ(t.P1.Visible(), !c.thumbnail.isEmpty());
         EXPECT_EQ(!t.lbl_sam->isHidden(), !c.thumbnail.isEmpty());
         if (!c.thumbnail.isEmpty()) {
