@@ -33,9 +33,7 @@ std::string MakeFrames(const std::string& samples) {
 
 const shots::Register avi("avi", [](const shots::Context& c) {
     const std::string frames = MakeFrames(c.samples);
-    Settings.AviRepeat = 3;
     Settings.FrameFolder() = frames;
-    Settings.AviFolder() = ApplicationFolder();
     QFile(QString::fromStdString(ApplicationFolder() + "/morph.avi")).open(QIODevice::WriteOnly);
     QFile(QString::fromStdString(ApplicationFolder() + "/face.avi")).open(QIODevice::WriteOnly);
 

@@ -4,7 +4,6 @@
 
 #include "Shots.h"
 #include "app/Fennix_Opt.h"
-#include "app/Settings.h"
 #include "project/Fennix_Main.h"
 
 namespace fennix::shots {
@@ -12,13 +11,6 @@ namespace fennix::shots {
 namespace {
 
 const Register editor("editor", [](const Context& c) {
-    Settings.FrameCount = 20;
-    Settings.Rows = 5;
-    Settings.Columns = 5;
-    Settings.PointerSize = 5;
-    Settings.MatrixColor = 16777215;
-    Settings.PointerColor = 255;
-
     Fennix_Main document;
     document.resize(960, 560);
     document.NewMorph(c.samples + "/sun.bmp", c.samples + "/moon.bmp");

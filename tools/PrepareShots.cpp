@@ -16,7 +16,7 @@ namespace {
 
 // Answers the file dialogs with the given paths, one after the other.
 class PickingPrompts : public Prompts {
-public:
+  public:
     explicit PickingPrompts(std::deque<std::string> paths) : paths_(std::move(paths)) {}
     MessageAnswer Message(const std::string&, const std::string&, MessageIcon,
                           MessageButtons) override {
@@ -29,7 +29,7 @@ public:
         return answer;
     }
 
-private:
+  private:
     std::deque<std::string> paths_;
 };
 

@@ -33,8 +33,6 @@ void WriteSampleFrames(const std::string& samples, const std::string& folder) {
 const fennix::shots::Register viewer("viewer", [](const fennix::shots::Context& c) {
     QTemporaryDir frames;
     WriteSampleFrames(c.samples, frames.path().toStdString());
-    fennix::Settings.PlayInterval = 100;
-    fennix::Settings.SaveKind = 0;
 
     // After a morph run, with frame 002 on screen.
     fennix::Settings.ViewerFromMenu = false;

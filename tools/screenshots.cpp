@@ -13,6 +13,7 @@
 
 #include "Shots.h"
 #include "app/Fennix_Mdif.h"
+#include "app/Settings.h"
 #include "core/AppFolder.h"
 #include "project/Fennix_Main.h"
 
@@ -91,6 +92,7 @@ int main(int argc, char* argv[]) {
     for (const auto& [name, shoot] : Registry()) {
         QTemporaryDir folder;
         fennix::SetApplicationFolder(folder.path().toStdString());
+        fennix::LoadSettings();  // no settings file there: a fresh installation's values
         shoot(Context{out, samples});
         QApplication::processEvents();
     }

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <filesystem>
-#include <sstream>
 
-#include "cli/MorphCommands.h"
+#include "cli/RunCli.h"
 #include "output/AviTestFiles.h"
 #include "support/TestFolder.h"
 
@@ -13,17 +11,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
+using Outcome = test::CliResult;
 
 Outcome RunAvi(std::vector<std::string> args) {
     args.insert(args.begin(), "avi");
-    std::ostringstream out, err;
-    const int status =
-        RunMorphCommand(args, QCoreApplication::applicationDirPath().toStdString(), out, err);
-    return {status, out.str(), err.str()};
+    return test::RunCli(args);
 }
 
 class AviCommandTest : public testing::Test {

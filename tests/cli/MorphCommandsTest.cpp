@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <filesystem>
-#include <sstream>
 
-#include "cli/MorphCommands.h"
+#include "cli/RunCli.h"
 #include "platform/ImageFile.h"
 #include "project/ProjectFile.h"
 #include "support/TestFolder.h"
@@ -14,30 +12,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result RunCli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunMorphCommand(
-        args, QCoreApplication::applicationDirPath().toStdString(), out, err);
-    return {status, out.str(), err.str()};
-}
+using Result = test::CliResult;
+using test::RunCli;
 
 size_t CountFiles(const std::string& folder) {
     if (!fs::is_directory(folder)) return 0;
-    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 class CliTest : public testing::Test {
-protected:
+  protected:
     test::TestFolder folder;
     std::string project() const { return folder.File("face.mph"); }
     Result MakeProject(const std::string& frames) {
         return RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"), project(),
-                    "--rows", "4", "--cols", "3", "--frames", frames});
+                       "--rows", "4", "--cols", "3", "--frames", frames});
     }
 };
 
@@ -82,10 +72,11 @@ TEST_F(CliTest, BadInputFailsWithOneLineAndWritesNothing) {
     };
     // A missing project, a missing image, a frame count of 1.
     expectFailure(RunCli({"render", folder.File("missing.mph"), folder.File("a")}));
-    expectFailure(RunCli({"new", folder.File("missing.bmp"), test::SamplePath("moon.bmp"), project()}));
+    expectFailure(
+        RunCli({"new", folder.File("missing.bmp"), test::SamplePath("moon.bmp"), project()}));
     EXPECT_FALSE(fs::exists(project()));
-    expectFailure(RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"), project(),
-                       "--rows", "abc"}));
+    expectFailure(RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"),
+                          project(), "--rows", "abc"}));
     ASSERT_EQ(MakeProject("1").status, 0);
     expectFailure(RunCli({"render", project(), folder.File("b")}));
     EXPECT_FALSE(fs::exists(folder.File("b")));

@@ -9,12 +9,13 @@
 #include "engine/Warp.h"
 #include "project/MatrixRecord.h"
 #include "project/Triangulation.h"
+#include "support/TestGrids.h"
 
 namespace fennix::test {
 
 // A small deterministic generator, so every run sees the same data.
 class Lcg {
-public:
+  public:
     explicit Lcg(uint32_t seed) : state_(seed) {}
     uint32_t Next() {
         state_ = state_ * 1664525u + 1013904223u;
@@ -25,20 +26,9 @@ public:
         return lo + static_cast<int>(Next() % static_cast<uint32_t>(hi - lo + 1));
     }
 
-private:
+  private:
     uint32_t state_;
 };
-
-// The regular rows × columns grid over width × height.
-inline MatrixRecord Grid(int width, int height, int rows, int columns) {
-    MatrixRecord m;
-    m.Width = width;
-    m.Height = height;
-    m.Rows = rows;
-    m.Columns = columns;
-    InitMatrix(m);
-    return m;
-}
 
 // The grid with every point moved by up to a fifth of a cell each way;
 // points on the image border only move along it, corners stay. A fifth

@@ -7,6 +7,7 @@
 #include "platform/ImageFile.h"
 #include "project/MatrixRecord.h"
 #include "support/TestFolder.h"
+#include "support/TestGrids.h"
 
 namespace fennix {
 namespace {
@@ -14,13 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 MatrixRecord Grid(const QImage& image) {
-    MatrixRecord m;
-    m.Rows = 4;
-    m.Columns = 3;
-    m.Width = image.width();
-    m.Height = image.height();
-    InitMatrix(m);
-    return m;
+    return test::Grid(image.width(), image.height(), 4, 3);
 }
 
 QImage Gradient(int w, int h, int shift) {

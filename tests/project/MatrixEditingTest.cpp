@@ -2,19 +2,15 @@
 
 #include "project/DocumentHistory.h"
 #include "project/MatrixEditing.h"
+#include "support/TestGrids.h"
 
 namespace fennix {
 namespace {
 
 // A 5 × 5 grid on 320 × 240: points at x = 0, 64 … 320 and y = 0, 48 … 240.
 MatrixRecord Grid(int pointerSize = 5) {
-    MatrixRecord m;
-    m.Rows = 5;
-    m.Columns = 5;
-    m.Width = 320;
-    m.Height = 240;
+    MatrixRecord m = test::Grid(320, 240, 5, 5);
     m.PointerSize = pointerSize;
-    InitMatrix(m);
     return m;
 }
 

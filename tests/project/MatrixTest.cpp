@@ -4,20 +4,16 @@
 #include "project/MatrixDrawing.h"
 #include "project/MatrixRecord.h"
 #include "project/Triangulation.h"
+#include "support/TestGrids.h"
 
 namespace fennix {
 namespace {
 
 MatrixRecord Grid(int width, int height, int rows, int columns) {
-    MatrixRecord m;
-    m.Width = width;
-    m.Height = height;
-    m.Rows = rows;
-    m.Columns = columns;
+    MatrixRecord m = test::Grid(width, height, rows, columns);
     m.PointerSize = 5;
     m.MatrixColor = 16777215;
     m.PointerColor = 255;
-    InitMatrix(m);
     return m;
 }
 
@@ -108,9 +104,9 @@ TEST(DrawMatrix, MarkersKeepTheirRadiusAtZoomThree) {
     EXPECT_EQ(layer.pixel(52, 66), black);
     // Lines at three times the coordinates, over the markers.
     EXPECT_EQ(layer.pixel(60, 60), blue);
-    EXPECT_EQ(layer.pixel(90, 60), blue);   // horizontal line y = 60
-    EXPECT_EQ(layer.pixel(60, 90), blue);   // vertical line x = 60
-    EXPECT_EQ(layer.pixel(75, 75), blue);   // diagonal of cell (2, 2)
+    EXPECT_EQ(layer.pixel(90, 60), blue);  // horizontal line y = 60
+    EXPECT_EQ(layer.pixel(60, 90), blue);  // vertical line x = 60
+    EXPECT_EQ(layer.pixel(75, 75), blue);  // diagonal of cell (2, 2)
     EXPECT_EQ(layer.pixel(75, 85), black);
 
     // Drawing again starts from a clean layer.

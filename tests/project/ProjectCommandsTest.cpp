@@ -13,6 +13,7 @@
 #include "project/ProjectFile.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
+#include "support/TestGrids.h"
 
 namespace fennix {
 namespace {
@@ -244,12 +245,8 @@ TEST_F(ProjectCommandsTest, WindowsProjectOpensFromTheRecentList) {
     test::TestFolder folder;
     fs::copy_file(test::SamplePath("sun.bmp"), folder.File("顔_001.bmp"));
     fs::copy_file(test::SamplePath("moon.bmp"), folder.File("顔_002.bmp"));
-    MatrixRecord m;
-    m.Width = 320;
-    m.Height = 240;
-    m.Rows = m.Columns = 5;
+    MatrixRecord m = test::Grid(320, 240, 5, 5);
     m.PointerSize = 5;
-    InitMatrix(m);
     MatrixRecord m1 = m, m2 = m;
     m1.ImagePath = "C:\\モーフ\\顔_001.bmp";
     m2.ImagePath = "C:\\モーフ\\顔_002.bmp";

@@ -8,6 +8,7 @@
 #include "core/AppFolder.h"
 #include "project/ProjectFile.h"
 #include "support/TestFolder.h"
+#include "support/TestGrids.h"
 
 namespace fennix {
 namespace {
@@ -18,16 +19,11 @@ using test::TestFolder;
 using test::WriteFile;
 
 MatrixRecord Record(const std::string& image, int width, int height, int rows, int columns) {
-    MatrixRecord m;
+    MatrixRecord m = test::Grid(width, height, rows, columns);
     m.ImagePath = image;
     m.PointerSize = 4;
     m.MatrixColor = 16777215;
     m.PointerColor = 255;
-    m.Width = width;
-    m.Height = height;
-    m.Rows = rows;
-    m.Columns = columns;
-    InitMatrix(m);
     return m;
 }
 
