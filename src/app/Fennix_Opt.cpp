@@ -1,18 +1,12 @@
 #include "app/Fennix_Opt.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 
 #include "app/Settings.h"
-#include "app/WindowAnimation.h"
 #include "controls/GFXFrameX.h"
 #include "controls/ImageOption.h"
 #include "controls/Slider.h"
 #include "controls/ccXPButton.h"
-#include "controls/clsShadow.h"
-#include "platform/DialogPlacement.h"
 
 namespace fennix {
 
@@ -24,7 +18,7 @@ QString Text(const char* utf8) {
 
 }  // namespace
 
-Fennix_Opt::Fennix_Opt(QWidget* parent) : QDialog(parent) {
+Fennix_Opt::Fennix_Opt(QWidget* parent) : ProgramDialog(parent) {
     setWindowTitle(Text("オプションの設定"));
     setModal(true);
     setFixedSize(kWidth, kHeight);
@@ -87,10 +81,6 @@ Fennix_Opt::Fennix_Opt(QWidget* parent) : QDialog(parent) {
     for (const auto& [s, label] : shown)
         connect(s, &Slider::Change, label, [label](int value) { label->setNum(value); });
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(DialogPosition(screen->geometry().size(), size()));
-    clsShadow::Attach(this, 130, 20);
-
     // The values as the settings hold them, also beyond a slider's range.
     const int values[4] = {Settings.FrameCount, Settings.Rows, Settings.Columns,
                            Settings.PointerSize};
@@ -105,8 +95,7 @@ Fennix_Opt::Fennix_Opt(QWidget* parent) : QDialog(parent) {
     recent_ = Settings.RecentDisplay;
     for (int i = 1; i <= 5; ++i) Recent[i]->SetOn(i == recent_);
 
-    cursorAtOpening_ = QCursor::pos();
-    ZoomFromCursor(this, cursorAtOpening_);
+    OpenFromCursor(size());
 }
 
 void Fennix_Opt::Kind_Click(int index) {
@@ -135,10 +124,7 @@ void Fennix_Opt::ccXPButton2_Click() {
 }
 
 void Fennix_Opt::done(int result) {
-    if (!closing_) {
-        closing_ = true;
-        ZoomToCursor(this, cursorAtOpening_);
-    }
+    ZoomBackToCursor();
     QDialog::done(result);
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QDialog>
-#include <QPoint>
-
 class QLabel;
+
+#include "app/ProgramDialog.h"
 
 namespace fennix {
 
@@ -17,7 +16,7 @@ class Slider;
 // below 2 become 2, a marker size of 0 becomes 1); cancel writes nothing.
 // Values beyond a slider's range (from the settings file) are shown and kept
 // unless that slider is moved.
-class Fennix_Opt : public QDialog {
+class Fennix_Opt : public ProgramDialog {
     Q_OBJECT
   public:
     explicit Fennix_Opt(QWidget* parent = nullptr);
@@ -52,8 +51,6 @@ class Fennix_Opt : public QDialog {
   private:
     int kind_ = 0;
     int recent_ = 1;
-    QPoint cursorAtOpening_;
-    bool closing_ = false;
 };
 
 }  // namespace fennix

@@ -2,31 +2,25 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QCursor>
 #include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QStorageInfo>
 #include <QStyle>
 #include <filesystem>
 #include <system_error>
 
 #include "app/Settings.h"
-#include "app/WindowAnimation.h"
 #include "controls/GFXFrameX.h"
 #include "controls/ccXPButton.h"
-#include "controls/clsShadow.h"
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "output/AviFrames.h"
 #include "output/CompressorWidget.h"
 #include "output/Fennix_aviView.h"
-#include "platform/DialogPlacement.h"
 #include "platform/ImageFile.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
@@ -70,7 +64,7 @@ bool Readable(const std::string& folder) {
 
 }  // namespace
 
-Fennix_Avi::Fennix_Avi(QWidget* owner) : QDialog(owner) {
+Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     mode_ = FolderDialogMode;
     setModal(true);
 
@@ -169,14 +163,10 @@ void Fennix_Avi::Form_Load() {
     FillDrives();
     SetFolder(start);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(DialogPosition(screen->geometry().size(), size()));
-    clsShadow::Attach(this, 130, 20);
     const int repeat = std::clamp<int>(Settings.AviRepeat, 1, kRepeatMax);
     VS_Repeat->SetValue(repeat);
     VS_Repeat_Change(VS_Repeat->Value());
-    cursor_ = QCursor::pos();
-    ZoomFromCursor(this, cursor_);
+    OpenFromCursor(size());
 }
 
 std::string Fennix_Avi::DriveOf(const std::string& folder) const {
@@ -388,7 +378,7 @@ void Fennix_Avi::done(int result) {
     const std::string temp = AviTempPath();
     if (FileExists(temp)) fs::remove(fs::path(temp), error);
     QDialog::done(result);
-    ZoomToCursor(this, cursor_);
+    ZoomBackToCursor();
 }
 
 void ShowAviCreation(QWidget* owner) {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QDialog>
-#include <QPoint>
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "app/ProgramDialog.h"
 #include "output/AviWriter.h"
 #include "platform/PicturePane.h"
 
@@ -30,7 +29,7 @@ extern std::function<std::optional<CompressorOptions>(QWidget* owner)> ChooseCom
 // mode FolderDialogMode gives when it is created: 0 builds an AVI file from
 // the image files of a folder, 1 chooses a folder of frames for the frame
 // viewer, 2 chooses an AVI file and plays it.
-class Fennix_Avi : public QDialog {
+class Fennix_Avi : public ProgramDialog {
     Q_OBJECT
   public:
     explicit Fennix_Avi(QWidget* owner);
@@ -95,7 +94,6 @@ class Fennix_Avi : public QDialog {
 
     int mode_ = 0;
     std::string folder_;
-    QPoint cursor_;
 };
 
 // The menu command "AVI ファイルの作成": the dialog in mode 0.

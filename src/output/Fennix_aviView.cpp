@@ -1,15 +1,9 @@
 #include "output/Fennix_aviView.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 
 #include "app/Settings.h"
-#include "app/WindowAnimation.h"
-#include "controls/clsShadow.h"
 #include "output/AviFrames.h"
-#include "platform/DialogPlacement.h"
 
 namespace fennix {
 
@@ -18,7 +12,7 @@ constexpr int kDesignWidth = 232;
 constexpr int kDesignHeight = 244;
 }  // namespace
 
-Fennix_aviView::Fennix_aviView(QWidget* owner) : QDialog(owner) {
+Fennix_aviView::Fennix_aviView(QWidget* owner) : ProgramDialog(owner) {
     setWindowTitle(QString::fromUtf8("AVIのビューア"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
@@ -50,11 +44,7 @@ void Fennix_aviView::Form_Load() {
     if (natural.isValid() && !natural.isEmpty()) picVideo->resize(natural);
     setFixedSize(picVideo->size());
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(DialogPosition(screen->geometry().size(), size()));
-    clsShadow::Attach(this, 130, 20);
-    cursor_ = QCursor::pos();
-    ZoomFromCursor(this, cursor_);
+    OpenFromCursor(size());
     Timer1.start();
 }
 
@@ -86,7 +76,7 @@ void Fennix_aviView::done(int result) {
     Player.Stop();
     Player.Close();
     QDialog::done(result);
-    ZoomToCursor(this, cursor_);
+    ZoomBackToCursor();
 }
 
 void PlayAvi(QWidget* owner) {

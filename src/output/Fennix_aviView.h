@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QDialog>
-#include <QPoint>
 #include <QTimer>
 #include <string>
 
+#include "app/ProgramDialog.h"
 #include "platform/VideoPlayer.h"
 
 namespace fennix {
@@ -14,7 +13,7 @@ namespace fennix {
 // Escape or Space closes it at once, also while the video plays. A file
 // that cannot be played leaves the window black at 232 × 244 until the
 // play loop has run.
-class Fennix_aviView : public QDialog {
+class Fennix_aviView : public ProgramDialog {
     Q_OBJECT
   public:
     explicit Fennix_aviView(QWidget* owner);
@@ -39,7 +38,6 @@ class Fennix_aviView : public QDialog {
 
   private:
     bool closing_ = false;
-    QPoint cursor_;
 };
 
 // Shows the player modally on AviPlayPath; returns when it has closed.

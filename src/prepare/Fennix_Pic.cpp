@@ -1,22 +1,16 @@
 #include "prepare/Fennix_Pic.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 #include <cstdio>
 
 #include "app/Settings.h"
 #include "app/TempImages.h"
-#include "app/WindowAnimation.h"
 #include "controls/GFXFrameX.h"
 #include "controls/ccXPButton.h"
-#include "controls/clsShadow.h"
 #include "controls/ucScrollbar.h"
 #include "controls/ucUpDown.h"
 #include "core/Paths.h"
-#include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 #include "prepare/Fennix_Tri.h"
@@ -48,7 +42,7 @@ const char* kPictureFilter =
 
 }  // namespace
 
-Fennix_Pic::Fennix_Pic(QWidget* parent) : QDialog(parent) {
+Fennix_Pic::Fennix_Pic(QWidget* parent) : ProgramDialog(parent) {
     setWindowTitle(Text("画像の選択"));
     setModal(true);
     setFixedSize(kMargin * 3 + kSlotWidth * 2, 604);
@@ -148,9 +142,6 @@ void Fennix_Pic::BuildSlot(int s, int left) {
 }
 
 void Fennix_Pic::Form_Load() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(DialogPosition(screen->geometry().size(), frameGeometry().size()));
-    clsShadow::Attach(this, 130, 20);
     StartSourcePath.clear();
     EndSourcePath.clear();
     for (int s = 0; s < 2; ++s) {
@@ -170,15 +161,11 @@ void Fennix_Pic::Form_Load() {
         t.lbl_Size->clear();
         t.lbl_Size_S->clear();
     }
-    cursorAtOpening_ = QCursor::pos();
-    ZoomFromCursor(this, cursorAtOpening_);
+    OpenFromCursor(frameGeometry().size());
 }
 
 void Fennix_Pic::done(int result) {
-    if (!closing_) {
-        closing_ = true;
-        ZoomToCursor(this, cursorAtOpening_);
-    }
+    ZoomBackToCursor();
     QDialog::done(result);
 }
 

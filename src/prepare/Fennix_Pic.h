@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QDialog>
-#include <QPoint>
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "app/ProgramDialog.h"
 #include "platform/PicturePane.h"
 
 class QLabel;
@@ -33,7 +32,7 @@ inline std::string EndSourcePath;
 // be reduced, matched to the other slot's size, trimmed or reset. OK writes
 // both prepared pictures into the temporary folder and hands them on.
 // Every handler is public, so tests drive the dialog as a user would.
-class Fennix_Pic : public QDialog {
+class Fennix_Pic : public ProgramDialog {
     Q_OBJECT
   public:
     explicit Fennix_Pic(QWidget* parent = nullptr);
@@ -108,9 +107,6 @@ class Fennix_Pic : public QDialog {
     void ShowSizes(int s, bool withPrefix);
     void EnableAfterPick(int s);
     void LoadSlot(int s, const std::string& path);
-
-    QPoint cursorAtOpening_;
-    bool closing_ = false;
 };
 
 }  // namespace fennix

@@ -1,16 +1,10 @@
 #include "prepare/Fennix_Tri.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 
 #include "app/Settings.h"
-#include "app/WindowAnimation.h"
 #include "controls/ccXPButton.h"
-#include "controls/clsShadow.h"
-#include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 #include "prepare/ImagePreparation.h"
@@ -52,7 +46,7 @@ class SunkenPanel : public PanelWidget {
 }  // namespace
 
 Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
-    : QDialog(parent), target_(target), W_(W), H_(H) {
+    : ProgramDialog(parent), target_(target), W_(W), H_(H) {
     setWindowTitle(Text("Fennix 画像のトリミング"));
     setModal(true);
     const TrimGeometry g = TrimGeometryFor(W, H);
@@ -90,10 +84,6 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     connect(cmd_OK, &QPushButton::clicked, this, [this] { cmd_OK_Click(); });
     connect(Cmd_Can, &QPushButton::clicked, this, [this] { Cmd_Can_Click(); });
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(DialogPosition(screen->geometry().size(), g.window));
-    clsShadow::Attach(this, 130, 20);
-
     // The slot's picture (as picked, reduced or last trimmed), placed at the
     // rectangle's corner with the four lines over it.
     Image.SetPicture(target.Picture());
@@ -117,8 +107,7 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
         Pic_Line[i]->raise();
     }
 
-    cursorAtOpening_ = QCursor::pos();
-    ZoomFromCursor(this, cursorAtOpening_);
+    OpenFromCursor(g.window);
 }
 
 int32_t Fennix_Tri::LineColor() const {
@@ -170,10 +159,7 @@ void Fennix_Tri::Cmd_Can_Click() {
 }
 
 void Fennix_Tri::done(int result) {
-    if (!closing_) {
-        closing_ = true;
-        ZoomToCursor(this, cursorAtOpening_);
-    }
+    ZoomBackToCursor();
     QDialog::done(result);
 }
 

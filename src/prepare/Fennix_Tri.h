@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QDialog>
-#include <QPoint>
 #include <cstdint>
 
+#include "app/ProgramDialog.h"
 #include "platform/PicturePane.h"
 
 class QLabel;
@@ -25,7 +24,7 @@ inline int16_t TrimHeight = 0;
 // rectangle of W × H drawn as four lines; the user drags the picture until
 // the wanted part lies inside and confirms. OK crops that part into the
 // slot's pane (`target`).
-class Fennix_Tri : public QDialog {
+class Fennix_Tri : public ProgramDialog {
     Q_OBJECT
   public:
     Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent = nullptr);
@@ -62,8 +61,6 @@ class Fennix_Tri : public QDialog {
     int16_t drag_ = 0;
     int16_t grabX_ = 0;
     int16_t grabY_ = 0;
-    QPoint cursorAtOpening_;
-    bool closing_ = false;
 };
 
 }  // namespace fennix
