@@ -9,7 +9,7 @@ namespace fennix {
 // only when the value really changes, whether by the user or by code.
 class ucScrollbar : public QScrollBar {
     Q_OBJECT
-public:
+  public:
     ucScrollbar(Qt::Orientation orientation, QWidget* parent);
 
     int Max() const { return maximum(); }
@@ -18,11 +18,18 @@ public:
     void SetValue(int value) { setValue(value); }
     void SetLargeChange(int step) { setPageStep(std::max(step, 1)); }
 
-    // The fixed thickness of the bar in pixels.
+    // The bar's thickness in pixels unless its geometry says otherwise: the
+    // size it starts with and the one layouts give it.
     static constexpr int kThickness = 17;
 
-signals:
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  signals:
     void Change(int value);
+
+  private:
+    QSize WithThickness(QSize size) const;
 };
 
 }  // namespace fennix

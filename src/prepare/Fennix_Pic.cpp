@@ -24,7 +24,6 @@ namespace {
 constexpr int32_t kViewportGrey = 224 | (224 << 8) | (224 << 16);
 constexpr int kSlotWidth = 304;
 constexpr int kMargin = 12;
-constexpr int kBarThickness = 16;
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -73,10 +72,6 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.PaneView = new PaneWidget(t.P, t.PicBack);
     t.VScroll = new ucScrollbar(Qt::Vertical, t.PicBack);
     t.HScroll = new ucScrollbar(Qt::Horizontal, t.PicBack);
-    // The bars of a viewport are 16 pixels thick, so bars and corner square
-    // fill the 304-pixel box exactly around the 284-pixel view.
-    t.VScroll->setFixedWidth(kBarThickness);
-    t.HScroll->setFixedHeight(kBarThickness);
     t.Cmd_D = new QWidget(t.PicBack);
     t.Cmd_D->setAutoFillBackground(true);
 
