@@ -10,6 +10,7 @@
 #include "controls/ImageOption.h"
 #include "controls/Slider.h"
 #include "controls/ccXPButton.h"
+#include "support/Mouse.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -50,9 +51,7 @@ TEST(Slider, DraggingTheHandleWithTheMouse) {
     slider.show();
     QSignalSpy changes(&slider, &Slider::Change);
     QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(3, 10));  // on the handle at 0
-    QMouseEvent move(QEvent::MouseMove, QPointF(53, 10), slider.mapToGlobal(QPointF(53, 10)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&slider, &move);
+    test::SendMouse(&slider, QEvent::MouseMove, QPointF(53, 10), Qt::NoButton, Qt::LeftButton);
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(53, 10));
     EXPECT_EQ(slider.Value(), 50);
     ASSERT_FALSE(changes.isEmpty());

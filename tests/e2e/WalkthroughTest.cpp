@@ -36,6 +36,7 @@
 #include "prepare/Fennix_Tri.h"
 #include "project/Fennix_Main.h"
 #include "project/ProjectFile.h"
+#include "support/Mouse.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -64,21 +65,14 @@ bool SamePixels(const QImage& a, const QImage& b) {
            a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
-// A mouse event at `local` in `widget`, with its true screen position, as
-// the window system delivers it.
-void SendMouse(QWidget* widget, QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(local), QPointF(widget->mapToGlobal(local)), button, buttons,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
 // Presses the left button at `from`, moves in a few steps to `to`, releases.
 void Drag(QWidget* widget, QPoint from, QPoint to) {
-    SendMouse(widget, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    using test::SendMouse;
+    SendMouse(widget, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
     for (int step = 1; step <= 4; ++step)
-        SendMouse(widget, QEvent::MouseMove, from + (to - from) * step / 4, Qt::LeftButton);
-    SendMouse(widget, QEvent::MouseButtonRelease, to, Qt::NoButton);
+        SendMouse(widget, QEvent::MouseMove, from + (to - from) * step / 4, Qt::NoButton,
+                  Qt::LeftButton);
+    SendMouse(widget, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
 void Click(QWidget* button) {

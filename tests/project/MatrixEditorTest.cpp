@@ -15,6 +15,7 @@
 #include "platform/PackedColor.h"
 #include "platform/PaneWidget.h"
 #include "project/Fennix_Main.h"
+#include "support/Mouse.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -327,8 +328,7 @@ TEST_F(MatrixEditorTest, RealMouseEventsOnThePaneDragAPoint) {
     ASSERT_EQ(&pane->Pane(), &w.Panes.P(2));
     auto send = [pane](QEvent::Type type, QPointF at, Qt::MouseButton button,
                        Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, pane->mapToGlobal(at), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(pane, &event);
+        test::SendMouse(pane, type, at, button, buttons);
     };
     send(QEvent::MouseButtonPress, {128.5, 96}, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(w.Document.SelectedI, 3);
