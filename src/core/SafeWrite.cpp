@@ -1,13 +1,13 @@
 #include "core/SafeWrite.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
-#include <optional>
-#include <system_error>
+#include <cstring>
+#include <random>
 
 #include "core/Paths.h"
 
@@ -15,96 +15,157 @@ namespace fennix {
 
 namespace {
 
-// The file a save replaces: the path itself, or the end of the chain when the
-// path is a symbolic link. Nothing when the link cannot be followed.
-std::optional<std::string> SaveTarget(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
-    const fs::path real = fs::weakly_canonical(path, error);
-    if (error) return std::nullopt;
-    return real.string();
+constexpr int kMaxLinks = 40;
+
+// The folder part of a path, "." when there is none; "/" stays "/".
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Creates a new, empty file beside `target` for writing; it never replaces an
-// existing file. Returns the descriptor (or -1) and sets `tempPath`.
-int CreateTempBeside(const std::string& target, std::string& tempPath) {
-    const std::string folder = PathFolder(target);
-    for (int n = 0; n < 1000; ++n) {
-        const std::string suffix = n == 0 ? ".tmp" : "." + std::to_string(n) + ".tmp";
-        for (const std::string& candidate : {target + suffix, folder + ".fennix-save" + suffix}) {
-            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                tempPath = candidate;
-                return fd;
+std::string NameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a write of `path` replaces: the path itself, or the end of its
+// chain of symbolic links (which need not exist yet). Empty when the chain
+// loops or cannot be read.
+std::string FollowLinks(std::string path) {
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        std::string link(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+        const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+        if (length <= 0 || static_cast<size_t>(length) >= link.size()) return {};
+        link.resize(static_cast<size_t>(length));
+        path = link.front() == '/' ? link : FolderOf(path) + "/" + link;
+    }
+    return {};
+}
+
+// Eight random hexadecimal digits for a scratch name.
+std::string RandomTag() {
+    uint32_t value = 0;
+    if (::getrandom(&value, sizeof value, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof value))
+        value = std::random_device{}();
+    static const char kDigits[] = "0123456789abcdef";
+    std::string tag(8, '0');
+    for (char& c : tag) {
+        c = kDigits[value & 15];
+        value >>= 4;
+    }
+    return tag;
+}
+
+}  // namespace
+
+SafeFile::~SafeFile() { Discard(); }
+
+bool SafeFile::Fail(const std::string& what, int error) {
+    error_ = what + (error ? std::string(": ") + std::strerror(error) : std::string());
+    Discard();
+    return false;
+}
+
+bool SafeFile::Begin(const std::string& path) {
+    Discard();
+    error_.clear();
+    if (path.empty()) return Fail("no file name", 0);
+    target_ = FollowLinks(path);
+    if (target_.empty()) return Fail(path + " is a broken chain of links", ELOOP);
+
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode)) return Fail(path + " is not a regular file", 0);
+        // A file without any write permission stays, even for the superuser:
+        // the rename would otherwise replace it, as it needs only the folder.
+        if ((existing.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0)
+            return Fail(path + " is read-only", EACCES);
+    }
+
+    const std::string folder = FolderOf(target_);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string tag = RandomTag();
+        for (const std::string& name : {"." + NameOf(target_) + "." + tag + ".tmp",
+                                        ".fennix-" + tag + ".tmp"}) {
+            const std::string candidate = folder + "/" + name;
+            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                         0666);
+            if (fd_ >= 0) {
+                scratch_ = candidate;
+                if (S_ISREG(existing.st_mode) && ::fchmod(fd_, existing.st_mode & 07777) != 0)
+                    return Fail("cannot set the permissions of " + path, errno);
+                return true;
             }
-            // A name too long for the file system gets a short one in the
-            // same folder; any other failure except a taken name is final.
+            // A name too long for the file system gets the short one.
             if (errno == ENAMETOOLONG) continue;
-            if (errno != EEXIST) return -1;
+            if (errno != EEXIST) return Fail("cannot create a file in " + folder, errno);
             break;
         }
     }
-    return -1;
+    return Fail("cannot create a file in " + folder, EEXIST);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+bool SafeFile::Write(std::string_view bytes) {
+    if (fd_ < 0) return false;
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return Fail("cannot write " + target_, errno);
         }
+        if (written == 0) return Fail("cannot write " + target_, ENOSPC);
         bytes.remove_prefix(static_cast<size_t>(written));
     }
     return true;
 }
 
-// False when a file is at `target` that may not be changed: one without any
-// write permission (a read-only file, which even the superuser leaves alone
-// here) or one this process may not write. Replacing it by a rename would
-// otherwise go through, as the rename needs only the folder to be writable.
-bool MayReplace(const std::string& target) {
+bool SafeFile::Commit(bool sync) {
+    if (fd_ < 0) return false;
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return true;
-    return (existing.st_mode & 0222) != 0 && ::access(target.c_str(), W_OK) == 0;
-}
-
-bool ReplaceTarget(const std::string& target, std::string_view bytes) {
-    if (!MayReplace(target)) return false;
-    std::string tempPath;
-    const int fd = CreateTempBeside(target, tempPath);
-    if (fd < 0) return false;
-
-    // Keep the permissions of the file being replaced.
-    struct stat old {};
-    bool ok = true;
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-    ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tempPath.c_str());
-        return false;
-    }
+    const bool replaces = ::stat(target_.c_str(), &existing) == 0;
+    if (replaces && !S_ISREG(existing.st_mode)) return Fail(target_ + " is not a regular file", 0);
+    if ((sync || replaces) && ::fsync(fd_) != 0) return Fail("cannot write " + target_, errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return Fail("cannot write " + target_, errno);
+    if (::rename(scratch_.c_str(), target_.c_str()) != 0)
+        return Fail("cannot replace " + target_, errno);
+    scratch_.clear();
 
     // Make the rename itself durable; a failure here no longer risks data.
-    const std::string folder = PathFolder(target).empty() ? "." : PathFolder(target);
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    if (sync || replaces) {
+        const int dir = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
     }
     return true;
 }
 
-}  // namespace
+void SafeFile::Discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!scratch_.empty()) ::unlink(scratch_.c_str());
+    scratch_.clear();
+}
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return false;
-    const auto target = SaveTarget(path);
-    return target && ReplaceTarget(*target, bytes);
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string* error,
+                         bool sync) {
+    SafeFile file;
+    const bool ok = file.Begin(path) && file.Write(bytes) && file.Commit(sync);
+    if (!ok && error) *error = file.Error();
+    return ok;
+}
+
+bool RemoveRegularFile(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+    if (!S_ISREG(info.st_mode)) return false;
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 }  // namespace fennix

@@ -3,8 +3,8 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
+
+#include "core/RegularFile.h"
 
 namespace fennix {
 
@@ -81,12 +81,10 @@ std::string DecodeText(std::string_view bytes) {
     return Cp932ToUtf8(bytes);
 }
 
-std::optional<std::string> ReadTextFile(const std::string& path) {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad()) return std::nullopt;
-    return DecodeText(bytes);
+std::optional<std::string> ReadTextFile(const std::string& path, size_t maxBytes) {
+    const auto bytes = ReadRegularFile(path, maxBytes);
+    if (!bytes) return std::nullopt;
+    return DecodeText(*bytes);
 }
 
 }  // namespace fennix

@@ -19,7 +19,9 @@ std::string Cp932ToUtf8(std::string_view bytes);
 // written by the Windows program read correctly.
 std::string DecodeText(std::string_view bytes);
 
-// The whole file, decoded with DecodeText. Nothing when it cannot be read.
-std::optional<std::string> ReadTextFile(const std::string& path);
+// The whole file, decoded with DecodeText. Nothing when it is not a regular
+// file, cannot be read, or is longer than `maxBytes`.
+std::optional<std::string> ReadTextFile(const std::string& path,
+                                        size_t maxBytes = size_t{64} << 20);
 
 }  // namespace fennix
