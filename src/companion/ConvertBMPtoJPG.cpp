@@ -9,16 +9,16 @@
 
 #include "ConvertBMPtoJPG.h"
 
-#include <fcntl.h>
+#include "core/SafeWrite.h"
+
 #include <sys/stat.h>
 #include <turbojpeg.h>
-#include <unistd.h>
 
 #include <bit>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace fennix::companion {
@@ -176,6 +176,9 @@ bool UnpackBitmap(const std::vector<unsigned char>& b, RgbImage& image) {
 // Reads the bitmap file into `image`. False when the file is missing or
 // cannot be decoded.
 bool LoadBitmap(const char* path, RgbImage& image) {
+    // Only a regular file is read: a FIFO would block the reader for ever.
+    struct stat info {};
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
     int width = 0, height = 0, pixelFormat = TJPF_RGB;
     image.loaded.reset(tjLoadImage(path, &width, 1, &height, &pixelFormat, 0));
     if (image.loaded && width > 0 && height > 0 && pixelFormat == TJPF_RGB) {
@@ -188,29 +191,14 @@ bool LoadBitmap(const char* path, RgbImage& image) {
     return ReadWholeFile(path, bytes) && UnpackBitmap(bytes, image);
 }
 
-// Writes `size` bytes to the file at `path`, replacing it. On failure a file
-// this call created or truncated is removed (anything that is not a regular
-// file, a device say, is left alone). kOk or kCannotWrite.
+// Writes `size` bytes as the file at `path`. The bytes go to a file beside
+// it that replaces it only once complete, so a failed write leaves an
+// existing file as it was and nothing new behind; a destination that is not
+// a regular file (a folder, device or FIFO) is refused. kOk or kCannotWrite.
 int WriteWholeFile(const char* path, const unsigned char* data, unsigned long size) {
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return kCannotWrite;
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    bool ok = true;
-    unsigned long done = 0;
-    while (ok && done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n > 0)
-            done += static_cast<unsigned long>(n);
-        else if (n < 0 && errno == EINTR)
-            continue;
-        else
-            ok = false;
-    }
-    if (::close(fd) != 0) ok = false;
-    if (ok) return kOk;
-    if (regular) ::unlink(path);
-    return kCannotWrite;
+    const bool ok = fennix::ReplaceFileContents(
+        path, std::string_view(reinterpret_cast<const char*>(data), size), nullptr, false);
+    return ok ? kOk : kCannotWrite;
 }
 
 int Convert(const char* bmpPath, const char* jpgPath) {

@@ -9,8 +9,6 @@
 #include <cstring>
 #include <random>
 
-#include "core/Paths.h"
-
 namespace fennix {
 
 namespace {

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <optional>
-#include <system_error>
 
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
+#include "platform/ImageFile.h"
 #include "engine/JpegCompanion.h"
 #include "project/Triangulation.h"
 
@@ -26,24 +26,30 @@ std::string FrameFileName(int k, int saveKind) {
 
 namespace {
 
-// Writes the surface as one frame file; JPEG frames go through a scratch
-// bitmap that is removed whatever happens.
+// Writes the surface as one frame file, complete or not at all: a frame
+// that does not fit on the disk leaves no file behind. JPEG frames go
+// through a scratch bitmap of their own in the temporary folder, so two runs
+// at once never convert each other's pixels; it is removed whatever happens.
+// Frames are not flushed to the disk one by one: a run that a crash cuts
+// short is lost as a whole anyway, and the flushes would cost more than the
+// warp.
 std::string WriteFrame(const PicturePane& surface, int k, const FrameOutput& output,
                        const std::optional<JpegCompanion>& companion) {
     const std::string path = output.frameFolder + FrameFileName(k, output.saveKind);
+    std::string why;
     if (output.saveKind == 0) {
-        if (!surface.SaveBitmap(path)) return "cannot write " + path;
+        if (!surface.SaveBitmap(path, &why, false)) return why;
         return {};
     }
-    const std::string scratch = JoinPath(output.tempFolder, kJpegScratchName);
-    std::string failure;
-    if (!surface.SaveBitmap(scratch))
-        failure = "cannot write " + scratch;
-    else if (!companion->Convert(scratch, path))
-        failure = "cannot convert to " + path;
-    std::error_code ignored;
-    std::filesystem::remove(scratch, ignored);
-    return failure;
+    // The companion itself writes the JPEG file complete or not at all.
+    SafeFile scratch;
+    if (!scratch.Begin(JoinPath(output.tempFolder, kJpegScratchName))) return scratch.Error();
+    const QByteArray bitmap = EncodeBitmap(surface.Layer());
+    if (bitmap.isEmpty()) return "cannot encode frame " + path;
+    if (!scratch.Write(std::string_view(bitmap.constData(), size_t(bitmap.size()))))
+        return scratch.Error();
+    if (!companion->Convert(scratch.ScratchPath(), path)) return "cannot write " + path;
+    return {};
 }
 
 // True when every squared distance the warp takes (between two corners of

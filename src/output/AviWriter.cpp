@@ -1,9 +1,10 @@
 #include "output/AviWriter.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <string_view>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -13,6 +14,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "core/SafeWrite.h"
 #include "output/AviFrames.h"
 #include "output/cDIB.h"
 #include "platform/ImageFile.h"
@@ -81,7 +83,7 @@ std::optional<Compressor> FindCompressor(const std::string& name) {
 }
 
 struct AviFile::State {
-    std::string path;
+    SafeFile out;  // the file is built beside the target and replaces it when finished
     AVFormatContext* format = nullptr;
     AVStream* stream = nullptr;
     AVCodecContext* encoder = nullptr;
@@ -127,11 +129,13 @@ AviFile::~AviFile() {
 }
 
 bool AviFile::Open(const std::string& path) {
-    state_->path = path;
-    if (avformat_alloc_output_context2(&state_->format, nullptr, "avi", path.c_str()) < 0 ||
+    if (!state_->out.Begin(path)) return false;
+    if (avformat_alloc_output_context2(&state_->format, nullptr, "avi", nullptr) < 0 ||
         !state_->format)
         return false;
-    if (avio_open(&state_->format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) {
+    // "file:" keeps a colon in the name from being read as a protocol.
+    const std::string url = "file:" + state_->out.ScratchPath();
+    if (avio_open(&state_->format->pb, url.c_str(), AVIO_FLAG_WRITE) < 0) {
         state_->format->pb = nullptr;
         return false;
     }
@@ -265,7 +269,12 @@ bool AviFile::Finish() {
     if (!s.headerWritten) return false;
     if (s.encoder && (avcodec_send_frame(s.encoder, nullptr) < 0 || !s.Drain())) return false;
     if (av_write_trailer(s.format) < 0) return false;
+    // A write that failed on the way (a full disk) is recorded in the
+    // context; the close reports a failed flush.
+    avio_flush(s.format->pb);
+    if (s.format->pb->error < 0) return false;
     if (avio_closep(&s.format->pb) < 0) return false;
+    if (!s.out.Commit(false)) return false;
     s.finished = true;
     return true;
 }
@@ -273,26 +282,41 @@ bool AviFile::Finish() {
 void AviFile::Discard() {
     State& s = *state_;
     if (s.format && s.format->pb) avio_closep(&s.format->pb);
-    if (!s.path.empty() && !s.finished) {
-        std::error_code error;
-        std::filesystem::remove(std::filesystem::path(s.path), error);
-    }
+    s.out.Discard();
     s.finished = true;  // nothing more to clean up
 }
 
 namespace {
 
-// Decodes one image file, stretches it to the output size, stores it as
-// the scratch bitmap and reloads that into `dib`.
+// Decodes one image file, stretches it to the output size, stores it as a
+// scratch bitmap beside `tempPath` and reloads that into `dib`. The scratch
+// file has a name of its own, so two creations never read each other's
+// frames, and it is removed before the call returns.
 bool PrepareFrame(const std::string& path, int width, int height, const std::string& tempPath,
                   cDIB& dib) {
-    std::error_code error;
-    std::filesystem::remove(std::filesystem::path(tempPath), error);
     const auto image = LoadImageFile(path);
     if (!image) return false;
     const QImage stretched = StretchFrame(*image, width, height);
-    if (stretched.isNull() || !SaveBitmapFile(stretched, tempPath)) return false;
-    return dib.CreateFromFile(tempPath);
+    if (stretched.isNull()) return false;
+    const QByteArray bitmap = EncodeBitmap(stretched);
+    SafeFile scratch;
+    return !bitmap.isEmpty() && scratch.Begin(tempPath) &&
+           scratch.Write(std::string_view(bitmap.constData(), size_t(bitmap.size()))) &&
+           dib.CreateFromFile(scratch.ScratchPath());
+}
+
+// True when `output` is the very file of one of the frames (links
+// followed): writing the video would replace that frame.
+bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& frames) {
+    struct stat target {};
+    if (::stat(output.c_str(), &target) != 0) return false;
+    for (const std::string& frame : frames) {
+        struct stat info {};
+        if (::stat(frame.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
+            info.st_ino == target.st_ino)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -301,6 +325,7 @@ AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::stri
                          int width, int height, int rate, const std::string& tempPath,
                          const CompressorChooser& chooseCompressor) {
     if (frames.empty()) return AviOutcome::LoadFailed;
+    if (IsOneOfFrames(output, frames)) return AviOutcome::OutputIsFrame;
     AviFile file;
     if (!file.Open(output)) return AviOutcome::Failed;
 

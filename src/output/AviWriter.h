@@ -38,8 +38,10 @@ using CompressorChooser = std::function<std::optional<CompressorOptions>()>;
 // An AVI file with one video stream, written through libavformat's AVI
 // muxer. The calls follow the order in which the file is built: Open,
 // CreateStream, Compress, then Write for every frame, and Finish. Every call
-// returns false on failure; the file is then incomplete and Discard removes
-// it. Destroying an unfinished file discards it as well.
+// returns false on failure. The file is built beside the target (see
+// SafeFile) and takes its place only when Finish succeeds, so a failed or
+// discarded file leaves an existing one untouched and nothing new behind.
+// Destroying an unfinished file discards it as well.
 class AviFile {
   public:
     AviFile();
@@ -47,7 +49,8 @@ class AviFile {
     AviFile(const AviFile&) = delete;
     AviFile& operator=(const AviFile&) = delete;
 
-    // Creates (or replaces) the file.
+    // Starts the file that will replace `path`. False when `path` may not be
+    // replaced (a folder, device or FIFO, a read-only file).
     bool Open(const std::string& path);
 
     // Describes the video stream: frame size, rate in frames per second and
@@ -67,7 +70,7 @@ class AviFile {
     // Flushes the encoder, writes the index and closes the file.
     bool Finish();
 
-    // Closes and deletes an unfinished file.
+    // Abandons an unfinished file.
     void Discard();
 
   private:
@@ -80,13 +83,15 @@ enum class AviOutcome {
     Written,     // every frame written
     Cancelled,   // the compressor choice was cancelled; no file is left
     LoadFailed,  // a frame could not be decoded, stored or reloaded; no file is left
-    Failed,      // the video library failed; no file is left
+    Failed,      // the video library failed, or the file could not be written; no file is left
+    OutputIsFrame,  // the output names one of the frames; nothing was written
 };
 
 // Builds `output` from the image files `frames` (full paths, in order):
 // each is decoded, stretched to width × height, stored as the scratch
-// bitmap `tempPath`, reloaded and written as one frame at `rate` frames per
-// second (clamped to 1 … 30). The compressor is asked for once the first
+// bitmap (a file of its own beside `tempPath`, removed again), reloaded and
+// written as one frame at `rate` frames per second (clamped to 1 … 30). An
+// output that is one of the frames gives OutputIsFrame. The compressor is asked for once the first
 // frame is ready. An empty list, and an output size that is not
 // FrameSizeAllowed, give LoadFailed.
 AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::string& output,

@@ -18,6 +18,7 @@
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
 #include "output/AviFrames.h"
 #include "output/CompressorWidget.h"
 #include "output/Fennix_aviView.h"
@@ -355,6 +356,7 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
             ShowMessage("画像ファイルのロードで失敗しました!", MessageIcon::Exclamation);
             break;
         case AviOutcome::Failed:
+        case AviOutcome::OutputIsFrame:
             ShowMessage("Aviファイルの作成は失敗しました!", MessageIcon::Exclamation);
             break;
         case AviOutcome::Cancelled:
@@ -374,9 +376,8 @@ void Fennix_Avi::Cmd_Viewer_Click() {
 }
 
 void Fennix_Avi::done(int result) {
-    std::error_code error;
-    const std::string temp = AviTempPath();
-    if (FileExists(temp)) fs::remove(fs::path(temp), error);
+    // The scratch bitmap of an earlier version's creation, if one was left.
+    RemoveRegularFile(AviTempPath());
     QDialog::done(result);
     ZoomBackToCursor();
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/SafeWrite.h"
 #include "platform/Prompts.h"
 
 namespace fennix {
@@ -116,21 +117,16 @@ bool cDIB::CreateFromPackedDIBPointer(const void* packed) {
 }
 
 bool cDIB::WriteToFile(const std::string& fileName) const {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
     uint8_t header[kFileHeaderSize];
     Put16(header, file_.bfType);
     Put32(header + 2, file_.bfSize);
     Put16(header + 6, file_.bfReserved1);
     Put16(header + 8, file_.bfReserved2);
     Put32(header + 10, file_.bfOffBits);
-    out.write(reinterpret_cast<const char*>(header), kFileHeaderSize);
-    out.write(reinterpret_cast<const char*>(block_.data()),
-              static_cast<std::streamsize>(block_.size()));
-    out.write(reinterpret_cast<const char*>(bits_.data()),
-              static_cast<std::streamsize>(bits_.size()));
-    out.close();
-    return !out.fail();
+    std::string bytes(reinterpret_cast<const char*>(header), kFileHeaderSize);
+    bytes.append(reinterpret_cast<const char*>(block_.data()), block_.size());
+    bytes.append(reinterpret_cast<const char*>(bits_.data()), bits_.size());
+    return ReplaceFileContents(fileName, bytes);
 }
 
 }  // namespace fennix

@@ -56,7 +56,9 @@ class cDIB {
     bool CreateFromPackedDIBPointer(const void* packed);
 
     // Writes the file header, the info block and the pixel bytes, replacing
-    // the file. False when the file cannot be written completely.
+    // the file only once the new one is complete (see SafeFile). False when
+    // the file cannot be written completely; an existing file is then as it
+    // was.
     bool WriteToFile(const std::string& fileName) const;
 
     int32_t BitCount() const { return info_.biBitCount; }

@@ -1,9 +1,11 @@
 #include "platform/ImageFile.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 
+#include "core/SafeWrite.h"
 #include "platform/WmfImage.h"
 
 namespace fennix {
@@ -27,9 +29,24 @@ std::optional<QImage> LoadImageFile(const std::string& path) {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-bool SaveBitmapFile(const QImage& image, const std::string& path) {
-    QImageWriter writer(QString::fromStdString(path), "bmp");
-    return writer.write(image.convertToFormat(QImage::Format_RGB32));
+QByteArray EncodeBitmap(const QImage& image) {
+    QByteArray bytes;
+    if (image.isNull()) return bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) bytes.clear();
+    return bytes;
+}
+
+bool SaveBitmapFile(const QImage& image, const std::string& path, std::string* error, bool sync) {
+    const QByteArray bytes = EncodeBitmap(image);
+    if (bytes.isEmpty()) {
+        if (error) *error = "cannot encode the picture for " + path;
+        return false;
+    }
+    return ReplaceFileContents(path, std::string_view(bytes.constData(), size_t(bytes.size())),
+                               error, sync);
 }
 
 }  // namespace fennix

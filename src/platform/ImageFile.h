@@ -12,8 +12,16 @@ namespace fennix {
 // Nothing when the file is missing or cannot be decoded.
 std::optional<QImage> LoadImageFile(const std::string& path);
 
-// Writes the image as an uncompressed Windows bitmap file. False when the
-// file cannot be written.
-bool SaveBitmapFile(const QImage& image, const std::string& path);
+// The image as the bytes of an uncompressed 32-bit Windows bitmap file.
+// Empty when it cannot be encoded (a null image).
+QByteArray EncodeBitmap(const QImage& image);
+
+// Writes the image as an uncompressed Windows bitmap file, through a file
+// beside it that replaces it only once complete (see SafeFile). False, with
+// `error` (when given) set to a short reason, when the file cannot be
+// written; an existing file is then untouched and nothing new is left.
+// `sync` flushes the file to the disk before it takes the name.
+bool SaveBitmapFile(const QImage& image, const std::string& path, std::string* error = nullptr,
+                    bool sync = true);
 
 }  // namespace fennix

@@ -67,8 +67,8 @@ void PicturePane::FillPolygon(const std::vector<QPoint>& points, int32_t color) 
 
 void PicturePane::Refresh() { Changed(); }
 
-bool PicturePane::SaveBitmap(const std::string& path) const {
-    return !layer_.isNull() && SaveBitmapFile(layer_, path);
+bool PicturePane::SaveBitmap(const std::string& path, std::string* error, bool sync) const {
+    return SaveBitmapFile(layer_, path, error, sync);
 }
 
 void PicturePane::SetBackColor(int32_t color) {

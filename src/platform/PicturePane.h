@@ -58,8 +58,9 @@ public:
     // Tells the window showing the pane to repaint it now.
     void Refresh();
 
-    // Writes the layer as a Windows bitmap file. False on failure.
-    bool SaveBitmap(const std::string& path) const;
+    // Writes the layer as a Windows bitmap file (see SaveBitmapFile). False,
+    // with `error` set when given, on failure.
+    bool SaveBitmap(const std::string& path, std::string* error = nullptr, bool sync = true) const;
 
     int32_t BackColor() const { return backColor_; }
     void SetBackColor(int32_t color);

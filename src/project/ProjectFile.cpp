@@ -1,15 +1,14 @@
 #include "project/ProjectFile.h"
 
-#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "core/AppFolder.h"
 #include "core/NumberText.h"
 #include "core/Paths.h"
+#include "core/RegularFile.h"
 #include "core/Rounding.h"
 #include "core/SafeWrite.h"
 #include "core/TextEncoding.h"
@@ -21,6 +20,8 @@ namespace {
 constexpr const char* kSaveFailed = "保存できませんでした。";
 constexpr const char* kLoadFailed = "モーフィングファイルを読み込めませんでした。";
 constexpr const char* kImageMissing = "画像ファイルが無効です。";
+// Far more than the largest grid a window can edit needs.
+constexpr size_t kMaxProjectBytes = size_t{16} << 20;
 
 // ---- Writing -------------------------------------------------------------
 
@@ -65,9 +66,15 @@ void PutBlock(std::string& out, const MatrixRecord& m) {
 
 // ---- Reading -------------------------------------------------------------
 
-// The lines of the text, split at LF with one CR before it removed. A final
-// line break does not start another line.
-std::vector<std::string_view> SplitLines(std::string_view text) {
+// The longest line a project file may hold: room for any path and its
+// quotes. A longer line means the file is damaged or not a project at all,
+// and reading on would only cost time and memory.
+constexpr size_t kMaxLineBytes = 8192;
+
+// The lines of the file's bytes, split at LF with one CR before it removed. A
+// final line break does not start another line. Nothing when a line is longer
+// than kMaxLineBytes.
+std::optional<std::vector<std::string_view>> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -76,6 +83,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
         if (end == std::string_view::npos) end = text.size();
         std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.size() > kMaxLineBytes) return std::nullopt;
         lines.push_back(line);
         start = next;
     }
@@ -85,20 +93,31 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 // Hands out the lines of a project file one by one.
 class LineReader {
   public:
-    explicit LineReader(std::vector<std::string_view> lines) : lines_(std::move(lines)) {}
+    // `utf8`: the whole file is UTF-8 text. Otherwise it comes from the
+    // Windows program (cp932) or holds file names that are not UTF-8.
+    LineReader(std::vector<std::string_view> lines, bool utf8)
+        : lines_(std::move(lines)), utf8_(utf8) {}
 
     size_t Remaining() const { return lines_.size() - next_; }
 
     // The next line as a string value: a leading quote and the last
-    // character removed. Nothing at the end of the file.
-    std::optional<std::string> String() {
+    // character removed. Nothing at the end of the file. `raw` is the value
+    // as stored; `text` the same decoded (different only for a line of a
+    // file that is not UTF-8, decoded as cp932).
+    struct Value {
+        std::string raw;
+        std::string text;
+    };
+    std::optional<Value> String() {
         if (Remaining() == 0) return std::nullopt;
         std::string_view line = lines_[next_++];
         if (!line.empty() && line.front() == '"') {
             line.remove_prefix(1);
             if (!line.empty()) line.remove_suffix(1);
         }
-        return std::string(line);
+        Value value{std::string(line), std::string(line)};
+        if (!utf8_ && !IsValidUtf8(line)) value.text = Cp932ToUtf8(line);
+        return value;
     }
 
     // The next line as a signed 32-bit integer. Nothing at the end of the
@@ -117,15 +136,21 @@ class LineReader {
   private:
     std::vector<std::string_view> lines_;
     size_t next_ = 0;
+    bool utf8_ = true;
 };
 
-// The image path to use for `stored`: the stored path when a file is there,
-// otherwise the file of that name in `projectFolder` when one is there.
-std::optional<std::string> ResolveImage(const std::string& stored,
+// The image path to use for a stored one: the stored path when a file is
+// there, otherwise the file of that name in `projectFolder` when one is
+// there. File names are bytes, so the stored bytes are tried first and then
+// their decoded text.
+std::optional<std::string> ResolveImage(const LineReader::Value& stored,
                                         const std::string& projectFolder) {
-    if (FileExists(stored)) return stored;
-    const std::string beside = projectFolder + PathFileName(stored);
-    if (FileExists(beside)) return beside;
+    for (const std::string* path : {&stored.raw, &stored.text})
+        if (FileExists(*path)) return *path;
+    for (const std::string* path : {&stored.raw, &stored.text}) {
+        const std::string beside = projectFolder + PathFileName(*path);
+        if (FileExists(beside)) return beside;
+    }
     return std::nullopt;
 }
 
@@ -140,7 +165,7 @@ BlockResult ReadBlock(LineReader& in, const std::string& projectFolder, MatrixRe
     if (!pointerColor || !pointerSize) return BlockResult::Malformed;
     const auto stored = in.String();
     if (!stored) return BlockResult::Malformed;
-    imagePath = *stored;
+    imagePath = stored->text;
     const auto resolved = ResolveImage(*stored, projectFolder);
     if (!resolved) return BlockResult::ImageMissing;
 
@@ -203,18 +228,23 @@ std::string LoadMorphFile(const std::string& path, MorphProject& project) {
     const std::string failed = kLoadFailed + path;
     // Only a regular file is read: a pipe or device given as the project
     // would block the window or never end.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return failed;
-    const auto text = ReadTextFile(path);
-    if (!text) return failed;
-    LineReader in(SplitLines(*text));
+    const auto bytes = ReadRegularFile(path, kMaxProjectBytes);
+    if (!bytes) return failed;
+    std::string_view text = *bytes;
+    const bool utf8 = IsValidUtf8(text);
+    if (utf8 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    auto lines = SplitLines(text);
+    if (!lines) return failed;
+    LineReader in(std::move(*lines), utf8);
     const std::string projectFolder = PathFolder(path);
 
     MorphProject read;
     const auto folder = in.String();
     const auto lastFrame = in.Integer();
     if (!folder || !lastFrame) return failed;
-    read.Folder = DirectoryExists(*folder) ? *folder : ApplicationFolder() + "/";
+    read.Folder = DirectoryExists(folder->raw)    ? folder->raw
+                  : DirectoryExists(folder->text) ? folder->text
+                                                  : ApplicationFolder() + "/";
     read.LastFrame = *lastFrame;
 
     for (MatrixRecord* m : {&read.Matrix1, &read.Matrix2}) {

@@ -14,7 +14,9 @@ namespace fennix {
 // for i = 1 … Rows+1: X line, Y line), Width, MatrixColor. Strings are written
 // between double quotes without any escaping; integers in decimal with a
 // leading "-" when negative. Files are written in UTF-8 with CR LF after every
-// line; files from the Windows program (cp932, CR LF) read as well.
+// line; files from the Windows program (cp932, CR LF) read as well. File
+// names are bytes: a path that is not UTF-8 is stored as its bytes and found
+// again by them when the file is read.
 
 // Everything a project file holds.
 struct MorphProject {
@@ -50,7 +52,7 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
 // included); when neither exists the result is "画像ファイルが無効です。"
 // followed by the path as stored.
 // A path that is no regular file (a folder, pipe or device), a file that
-// cannot be read, ends early, holds something other than a 32-bit number
+// cannot be read, is larger than 16 MB or has a line longer than 8 KB, ends early, holds something other than a 32-bit number
 // where a number belongs (a fraction is rounded ties to even), or has Rows
 // or Columns below 1 or more points than lines left in the file gives "モーフィングファイルを読み込めませんでした。" followed by the path.
 // Lines after the background colour are ignored. On any failure `project` is

@@ -188,8 +188,12 @@ TEST_F(AviDialogTest, CreatesTheFileWithEveryStepInOrder) {
     EXPECT_EQ(video.at("r_frame_rate"), "20/1");
     EXPECT_EQ(video.at("width"), "32");
 
-    // The scratch bitmap goes when the dialog closes.
-    EXPECT_TRUE(fs::exists(AviTempPath()));
+    // The scratch bitmaps are gone as soon as the file is written, and
+    // nothing else was left beside the video or the scratch name.
+    EXPECT_FALSE(fs::exists(AviTempPath()));
+    for (const std::string& folder : {out.Path(), fs::path(AviTempPath()).parent_path().string()})
+        for (const auto& entry : fs::directory_iterator(folder))
+            EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
     dialog->cmd_Can_Click();
     EXPECT_FALSE(fs::exists(AviTempPath()));
 }
