@@ -7,6 +7,7 @@
 
 #include "core/NumberText.h"
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
 #include "engine/MorphRun.h"
 #include "output/AviFrames.h"
 #include "output/AviWriter.h"
@@ -22,18 +23,20 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
-    "       fennix-morph render PROJECT.mph OUTDIR [--jpeg]\n"
+    "       fennix-morph render PROJECT.mph OUTDIR [--jpeg] [--force]\n"
     "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n";
 
 constexpr const char* kNewHelp =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
     "Writes a project whose two grids are regular: R cells across (default 5), C cells\n"
-    "down (default 5), F frames (default 20). The image paths are stored absolute.\n";
+    "down (default 5), F frames (at least 2, default 20). The image paths are stored\n"
+    "absolute.\n";
 
 constexpr const char* kRenderHelp =
-    "usage: fennix-morph render PROJECT.mph OUTDIR [--jpeg]\n"
+    "usage: fennix-morph render PROJECT.mph OUTDIR [--jpeg] [--force]\n"
     "Writes the frames of the project as OUTDIR/000.bmp, 001.bmp ... (or .jpg with\n"
-    "--jpeg), creating OUTDIR when it is missing.\n";
+    "--jpeg), creating OUTDIR when it is missing. A folder that already holds frames\n"
+    "is refused; --force removes those frames (and nothing else) first.\n";
 
 constexpr const char* kAviHelp =
     "usage: fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
@@ -75,8 +78,11 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
         if (arg == "--rows" || arg == "--cols" || arg == "--frames") {
             if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
-            const auto value = CountOption(args[++i], 1);
-            if (!value) return Fail(err, arg + " needs a whole number of at least 1");
+            const int minimum = arg == "--frames" ? 2 : 1;
+            const auto value = CountOption(args[++i], minimum);
+            if (!value)
+                return Fail(err, arg + " needs a whole number of at least " +
+                                     std::to_string(minimum));
             (arg == "--rows" ? rows : arg == "--cols" ? columns : frames) = *value;
         } else if (arg.rfind("--", 0) == 0) {
             return Fail(err, "unknown option " + arg);
@@ -107,16 +113,17 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     endMatrix.ImagePath = end;
 
     const std::string project = Absolute(paths[2]);
+    std::string why;
     const std::string message = SaveMorphFile(project, matrix, endMatrix, PathFolder(project),
-                                              frames - 1, kDefaultBackColor);
-    if (!message.empty()) return Fail(err, "cannot write the project " + project);
+                                              frames - 1, kDefaultBackColor, &why);
+    if (!message.empty()) return Fail(err, "cannot write the project " + project + ": " + why);
     return 0;
 }
 
 int RenderCommand(const std::vector<std::string>& args, const std::string& programFolder,
                   std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
-    bool jpeg = false;
+    bool jpeg = false, force = false;
     for (const std::string& arg : args) {
         if (arg == "--help") {
             out << kRenderHelp;
@@ -124,6 +131,8 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
         }
         if (arg == "--jpeg")
             jpeg = true;
+        else if (arg == "--force")
+            force = true;
         else if (arg.rfind("--", 0) == 0)
             return Fail(err, "unknown option " + arg);
         else
@@ -132,8 +141,13 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     if (paths.size() != 2) return Fail(err, "render needs PROJECT.mph OUTDIR (see --help)");
 
     MorphProject project;
-    if (const std::string message = LoadMorphFile(paths[0], project); !message.empty())
-        return Fail(err, "cannot open the project " + paths[0]);
+    if (const std::string message = LoadMorphFile(paths[0], project); !message.empty()) {
+        if (message.rfind(kImageMissingMessage, 0) == 0)
+            return Fail(err, "the project " + paths[0] + " names an image that is missing: " +
+                                 message.substr(std::string_view(kImageMissingMessage).size()));
+        return Fail(err, "cannot open the project " + paths[0] +
+                             ": not a readable project file (missing, damaged, or not a file)");
+    }
     const auto start = LoadImageFile(project.Matrix1.ImagePath);
     if (!start) return Fail(err, "cannot read the image " + project.Matrix1.ImagePath);
     const auto end = LoadImageFile(project.Matrix2.ImagePath);
@@ -143,7 +157,19 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     std::error_code error;
     const std::string folder = paths[1];
     fs::create_directories(folder, error);
-    if (!DirectoryExists(folder)) return Fail(err, "cannot create the folder " + folder);
+    if (!DirectoryExists(folder))
+        return Fail(err, "cannot create the folder " + folder +
+                             (error ? ": " + error.message() : std::string()));
+    // Old frames would mix with the new ones (and an AVI of the folder would
+    // pack both runs), so they are only replaced when asked.
+    if (const auto old = ListFrameFiles(folder); !old.empty()) {
+        if (!force)
+            return Fail(err, "the folder " + folder + " already holds frames (" + old.front() +
+                                 "); use --force to replace them");
+        for (const std::string& name : old)
+            if (!RemoveRegularFile(JoinPath(folder, name)))
+                return Fail(err, "cannot remove the old frame " + JoinPath(folder, name));
+    }
     QTemporaryDir scratch;
     if (jpeg && !scratch.isValid()) return Fail(err, "cannot create a temporary folder");
 
@@ -222,15 +248,18 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     CompressorOptions options;
     options.Name = codec;
     const std::string output = paths[1];
+    std::string why;
     switch (CreateAviFile(frames, output, size->width(), size->height(), rate,
                           JoinPath(scratch.path().toStdString(), kAviTempName),
-                          [&] { return std::optional<CompressorOptions>(options); })) {
+                          [&] { return std::optional<CompressorOptions>(options); }, &why)) {
         case AviOutcome::Written:
             return 0;
         case AviOutcome::LoadFailed:
-            return Fail(err, "cannot read or convert a frame of " + folder);
+            return Fail(err, why.empty() ? "cannot read or convert a frame of " + folder : why);
+        case AviOutcome::OutputIsFrame:
+            return Fail(err, "the output " + output + " is one of the frames of " + folder);
         default:
-            return Fail(err, "cannot write the video " + output);
+            return Fail(err, "cannot write the video " + output + (why.empty() ? "" : ": " + why));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/PixelBuffer.h"
 #include "engine/Warp.h"
@@ -20,6 +21,14 @@ std::string FrameFolderName(const QDateTime& when);
 // The file name of frame k: k with at least three digits, then ".bmp" for
 // save kind 0 or ".jpg" for any other kind ("000.bmp", "1000.jpg").
 std::string FrameFileName(int k, int saveKind);
+
+// True for the name of a frame file: at least three digits, then ".bmp" or
+// ".jpg" (any letter case).
+bool IsFrameFileName(const std::string& name);
+
+// The names of the frame files in `folder` (regular files only), sorted.
+// Empty when there are none or the folder cannot be read.
+std::vector<std::string> ListFrameFiles(const std::string& folder);
 
 // Everything one morph run reads: the two images, the two grids and the
 // last frame index N (frame count − 1).

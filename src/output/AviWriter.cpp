@@ -84,6 +84,7 @@ std::optional<Compressor> FindCompressor(const std::string& name) {
 
 struct AviFile::State {
     SafeFile out;  // the file is built beside the target and replaces it when finished
+    std::string error;  // why the writing failed, when the video library says
     AVFormatContext* format = nullptr;
     AVStream* stream = nullptr;
     AVCodecContext* encoder = nullptr;
@@ -272,11 +273,21 @@ bool AviFile::Finish() {
     // A write that failed on the way (a full disk) is recorded in the
     // context; the close reports a failed flush.
     avio_flush(s.format->pb);
-    if (s.format->pb->error < 0) return false;
-    if (avio_closep(&s.format->pb) < 0) return false;
+    int result = s.format->pb->error;
+    if (result >= 0) result = avio_closep(&s.format->pb);
+    if (result < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(result, text, sizeof text);
+        s.error = "cannot write " + s.out.Target() + ": " + text;
+        return false;
+    }
     if (!s.out.Commit(false)) return false;
     s.finished = true;
     return true;
+}
+
+std::string AviFile::Error() const {
+    return state_->error.empty() ? state_->out.Error() : state_->error;
 }
 
 void AviFile::Discard() {
@@ -323,14 +334,22 @@ bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& fr
 
 AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::string& output,
                          int width, int height, int rate, const std::string& tempPath,
-                         const CompressorChooser& chooseCompressor) {
+                         const CompressorChooser& chooseCompressor, std::string* reason) {
+    std::string ignored;
+    std::string& why = reason ? *reason : ignored;
     if (frames.empty()) return AviOutcome::LoadFailed;
     if (IsOneOfFrames(output, frames)) return AviOutcome::OutputIsFrame;
     AviFile file;
-    if (!file.Open(output)) return AviOutcome::Failed;
+    if (!file.Open(output)) {
+        why = file.Error();
+        return AviOutcome::Failed;
+    }
 
     cDIB dib;
-    if (!PrepareFrame(frames[0], width, height, tempPath, dib)) return AviOutcome::LoadFailed;
+    if (!PrepareFrame(frames[0], width, height, tempPath, dib)) {
+        why = "cannot read the frame " + frames[0];
+        return AviOutcome::LoadFailed;
+    }
     if (!file.CreateStream(dib.Width(), dib.Height(), ClampFrameRate(rate),
                            dib.PointerToBitmapInfo(), dib.SizeBitmapInfo()))
         return AviOutcome::Failed;
@@ -342,13 +361,17 @@ AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::stri
 
     for (size_t i = 0; i < frames.size(); ++i) {
         // The first frame is still in `dib` from the stream's description.
-        if (i > 0 && !PrepareFrame(frames[i], width, height, tempPath, dib))
+        if (i > 0 && !PrepareFrame(frames[i], width, height, tempPath, dib)) {
+            why = "cannot read the frame " + frames[i];
             return AviOutcome::LoadFailed;
+        }
         if (dib.Width() != width || dib.Height() != height) return AviOutcome::Failed;
         if (!file.Write(static_cast<int>(i), dib.PointerToBits(), dib.SizeImage()))
             return AviOutcome::Failed;
     }
-    return file.Finish() ? AviOutcome::Written : AviOutcome::Failed;
+    if (file.Finish()) return AviOutcome::Written;
+    why = file.Error();
+    return AviOutcome::Failed;
 }
 
 }  // namespace fennix

@@ -73,6 +73,10 @@ class AviFile {
     // Abandons an unfinished file.
     void Discard();
 
+    // A short reason for a failure of Open or Finish to write the file, when
+    // one is known.
+    std::string Error() const;
+
   private:
     struct State;
     std::unique_ptr<State> state_;
@@ -91,11 +95,13 @@ enum class AviOutcome {
 // each is decoded, stretched to width × height, stored as the scratch
 // bitmap (a file of its own beside `tempPath`, removed again), reloaded and
 // written as one frame at `rate` frames per second (clamped to 1 … 30). An
-// output that is one of the frames gives OutputIsFrame. The compressor is asked for once the first
+// output that is one of the frames gives OutputIsFrame. `reason`, when
+// given, receives a short English reason for a failure when one is known
+// (the frame that could not be read, why the file could not be written). The compressor is asked for once the first
 // frame is ready. An empty list, and an output size that is not
 // FrameSizeAllowed, give LoadFailed.
 AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::string& output,
                          int width, int height, int rate, const std::string& tempPath,
-                         const CompressorChooser& chooseCompressor);
+                         const CompressorChooser& chooseCompressor, std::string* reason = nullptr);
 
 }  // namespace fennix

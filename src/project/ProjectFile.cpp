@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kSaveFailed = "保存できませんでした。";
 constexpr const char* kLoadFailed = "モーフィングファイルを読み込めませんでした。";
-constexpr const char* kImageMissing = "画像ファイルが無効です。";
+constexpr const char* kImageMissing = kImageMissingMessage;
 // Far more than the largest grid a window can edit needs.
 constexpr size_t kMaxProjectBytes = size_t{16} << 20;
 
@@ -209,9 +209,13 @@ BlockResult ReadBlock(LineReader& in, const std::string& projectFolder, MatrixRe
 }  // namespace
 
 std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
-                          const std::string& folder, int32_t lastFrame, int32_t backgroundColor) {
+                          const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
+                          std::string* reason) {
     const std::string failed = kSaveFailed + path;
-    if (path.empty() || HasLineBreak(folder) || !Writable(m1) || !Writable(m2)) return failed;
+    if (path.empty() || HasLineBreak(folder) || !Writable(m1) || !Writable(m2)) {
+        if (reason) *reason = "a path holds a line break, or a grid is incomplete";
+        return failed;
+    }
 
     std::string out;
     PutString(out, folder);
@@ -220,7 +224,7 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
     PutBlock(out, m2);
     PutInteger(out, backgroundColor);
 
-    if (!ReplaceFileContents(path, out)) return failed;
+    if (!ReplaceFileContents(path, out, reason)) return failed;
     return {};
 }
 

@@ -31,6 +31,9 @@ struct MorphProject {
     friend bool operator==(const MorphProject&, const MorphProject&) = default;
 };
 
+// The start of LoadMorphFile's message for an image that cannot be found.
+inline constexpr const char* kImageMissingMessage = "画像ファイルが無効です。";
+
 // Writes the project file at `path`. Returns empty text on success, otherwise
 // "保存できませんでした。" followed by the path.
 // The whole file is first written to a new file beside the target and flushed
@@ -42,8 +45,10 @@ struct MorphProject {
 // such a save fails without writing anything, and so does a record whose Rows
 // or Columns are below 1 or whose Points are smaller than (Rows+1) ×
 // (Columns+1).
+// `reason`, when given, receives a short English reason on failure.
 std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
-                          const std::string& folder, int32_t lastFrame, int32_t backgroundColor);
+                          const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
+                          std::string* reason = nullptr);
 
 // Reads the project file at `path` into `project`. Returns empty text on
 // success. Each ImagePath is resolved: when no file exists at the stored

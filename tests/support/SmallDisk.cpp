@@ -1,0 +1,36 @@
+#include "support/SmallDisk.h"
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+namespace fennix::test {
+
+SmallDisk::SmallDisk(int64_t bytes) : path_(folder_.File("disk")) {
+    std::filesystem::create_directory(path_);
+    if (::geteuid() != 0) return;
+    const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
+    mounted_ = ::mount("fennix-test", path_.c_str(), "tmpfs", MS_NOSUID,
+                       options.c_str()) == 0;
+}
+
+SmallDisk::~SmallDisk() {
+    if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
+}
+
+std::string ListNames(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string list;
+    for (const std::string& name : names) list += (list.empty() ? "" : " ") + name;
+    return list;
+}
+
+}  // namespace fennix::test
