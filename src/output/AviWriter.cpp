@@ -287,7 +287,13 @@ bool AviFile::Finish() {
 }
 
 std::string AviFile::Error() const {
-    return state_->error.empty() ? state_->out.Error() : state_->error;
+    const State& s = *state_;
+    if (s.error.empty() && s.format && s.format->pb && s.format->pb->error < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(s.format->pb->error, text, sizeof text);
+        return "cannot write " + s.out.Target() + ": " + text;
+    }
+    return s.error.empty() ? s.out.Error() : s.error;
 }
 
 void AviFile::Discard() {
@@ -366,8 +372,10 @@ AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::stri
             return AviOutcome::LoadFailed;
         }
         if (dib.Width() != width || dib.Height() != height) return AviOutcome::Failed;
-        if (!file.Write(static_cast<int>(i), dib.PointerToBits(), dib.SizeImage()))
+        if (!file.Write(static_cast<int>(i), dib.PointerToBits(), dib.SizeImage())) {
+            why = file.Error();
             return AviOutcome::Failed;
+        }
     }
     if (file.Finish()) return AviOutcome::Written;
     why = file.Error();

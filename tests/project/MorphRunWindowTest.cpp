@@ -7,7 +7,9 @@
 #include "controls/GradientProgressBar.h"
 #include "platform/ImageFile.h"
 #include "project/Fennix_Main.h"
+#include "core/AppFolder.h"
 #include "support/ScriptedPrompts.h"
+#include "support/SmallDisk.h"
 #include "support/TestFolder.h"
 
 namespace fennix {
@@ -133,12 +135,29 @@ TEST_F(MorphRunWindowTest, AFolderThatAlreadyExistsFailsTheRun) {
     EXPECT_EQ(test::ReadFile(Folder() + "/000.bmp"), "older run");
 }
 
+TEST_F(MorphRunWindowTest, AFullDiskFailsTheRunAndKeepsOnlyWholeFrames) {
+    const qsizetype frameBytes = EncodeBitmap(QImage(320, 240, QImage::Format_RGB32)).size();
+    test::SmallDisk disk(frameBytes * 5 / 2);
+    if (!disk.Mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    SetApplicationFolder(disk.Path());
+    Open(6);
+    window.mnuMorphIt_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "③処理は失敗しました。");
+    const std::string folder = disk.Path() + "/20240305-07-08-09";
+    EXPECT_EQ(test::ListNames(folder), "000.bmp 001.bmp");
+    for (const char* name : {"000.bmp", "001.bmp"})
+        EXPECT_EQ(fs::file_size(folder + "/" + name), static_cast<uintmax_t>(frameBytes));
+    EXPECT_EQ(*LoadImageFile(folder + "/000.bmp"), *LoadImageFile(test::SamplePath("sun.bmp")));
+}
+
 TEST_F(MorphRunWindowTest, JpegFramesLeaveNoScratchBitmap) {
     Open(2);
     Settings.SaveKind = 1;
     window.mnuMorphIt_Click();
     EXPECT_EQ(FilesIn(Folder()), (std::vector<std::string>{"000.jpg", "001.jpg"}));
     EXPECT_FALSE(fs::exists(app.Path() + "/Dumy.bmp"));
+    EXPECT_EQ(test::ListNames(app.Path()).find(".tmp"), std::string::npos);
     EXPECT_EQ(prompts->shown.at(0).title, "Fennix(完了)");
 }
 

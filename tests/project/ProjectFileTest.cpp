@@ -235,5 +235,41 @@ TEST_F(ProjectFileTest, FailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(entries, 2);  // m.mph and the folder dir.mph
 }
 
+// File names are bytes: a Latin-1 name is stored as it is and found again,
+// while a file from the Windows program still reads its cp932 text.
+TEST_F(ProjectFileTest, FileNamesThatAreNotUtf8ReadBack) {
+    const std::string latin = folder.File("caf\xE9");
+    std::filesystem::create_directory(latin);
+    start.ImagePath = latin + "/d\xE9but.bmp";
+    WriteFile(start.ImagePath, "BM");
+    const std::string path = latin + "/\xE9t\xE9.mph";
+    ASSERT_EQ(SaveMorphFile(path, start, end, latin + "/", 19, 0), "");
+    MorphProject read;
+    ASSERT_EQ(LoadMorphFile(path, read), "");
+    EXPECT_EQ(read.Matrix1.ImagePath, start.ImagePath);
+    EXPECT_EQ(read.Matrix2.ImagePath, end.ImagePath);
+    EXPECT_EQ(read.Folder, latin + "/");
+
+    // Moved away from its images, a project still finds a Latin-1 name
+    // beside itself.
+    std::filesystem::rename(start.ImagePath, folder.File("d\xE9but.bmp"));
+    std::filesystem::rename(path, folder.File("moved.mph"));
+    ASSERT_EQ(LoadMorphFile(folder.File("moved.mph"), read), "");
+    EXPECT_EQ(read.Matrix1.ImagePath, folder.File("d\xE9but.bmp"));
+}
+
+TEST_F(ProjectFileTest, OverlongLinesFailAtOnce) {
+    const std::string path = folder.File("m.mph");
+    ASSERT_EQ(Save(path), "");
+    MorphProject read;
+    ASSERT_EQ(LoadMorphFile(path, read), "");
+    const MorphProject before = read;
+    std::string bytes = ReadFile(path);
+    bytes.insert(bytes.find("\r\n") + 2, std::string(10 << 20, '1'));
+    WriteFile(path, bytes);
+    EXPECT_EQ(LoadMorphFile(path, read), "モーフィングファイルを読み込めませんでした。" + path);
+    EXPECT_EQ(read, before);
+}
+
 }  // namespace
 }  // namespace fennix
