@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
         return std::string(value ? value : "");
     };
     fennix::SetApplicationFolder(fennix::ResolveApplicationFolder(
-        QCoreApplication::applicationDirPath().toStdString(), env("XDG_DATA_HOME"), env("HOME")));
+        fennix::ExecutableFolder(), env("XDG_DATA_HOME"), env("HOME")));
     fennix::InstallPrompts(std::make_unique<fennix::QtPrompts>());
 
     fennix::Fennix_Mdif frame;

@@ -2,10 +2,11 @@
 #include <iostream>
 
 #include "cli/MorphCommands.h"
+#include "core/AppFolder.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return fennix::RunMorphCommand(args, QCoreApplication::applicationDirPath().toStdString(),
+    return fennix::RunMorphCommand(args, fennix::ExecutableFolder(),
                                    std::cout, std::cerr);
 }

@@ -21,6 +21,12 @@ std::string WithoutTrailingSeparator(std::string path) {
 
 const std::string& ApplicationFolder() { return Folder(); }
 
+std::string ExecutableFolder() {
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : exe.parent_path().string();
+}
+
 void SetApplicationFolder(const std::string& folder) { Folder() = WithoutTrailingSeparator(folder); }
 
 std::string ResolveApplicationFolder(const std::string& executableFolder,

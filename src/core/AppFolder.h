@@ -8,6 +8,10 @@ namespace fennix {
 // live. Written without a trailing separator.
 const std::string& ApplicationFolder();
 
+// The folder of the running executable, as the bytes the system names it
+// by (which need not be UTF-8); empty when it cannot be found.
+std::string ExecutableFolder();
+
 // Sets the application folder for the rest of the run (start-up, tests).
 void SetApplicationFolder(const std::string& folder);
 

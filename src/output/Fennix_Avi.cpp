@@ -33,6 +33,15 @@ std::function<std::optional<CompressorOptions>(QWidget* owner)> ChooseCompressor
 
 namespace {
 
+// File and folder names are bytes that need not be UTF-8: the lists keep
+// them as they are, beside the text they show.
+QVariant PathData(const std::string& path) {
+    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+}
+std::string PathOf(const QListWidgetItem* item) {
+    return item->data(Qt::UserRole).toByteArray().toStdString();
+}
+
 namespace fs = std::filesystem;
 
 constexpr const char* kNoFrames = "フォルダの中にモーフ画像データが見つかりません！";
@@ -118,7 +127,7 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     connect(drv1, &QComboBox::activated, this,
             [this](int index) { drv1_Change(drv1->itemData(index).toString().toStdString()); });
     connect(dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        SetFolder(item->data(Qt::UserRole).toString().toStdString());
+        SetFolder(PathOf(item));
     });
     connect(File1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { File1_Click(File1->row(item)); });
@@ -214,7 +223,7 @@ void Fennix_Avi::FillFolderTree() {
         const std::string name = it->has_filename() ? it->filename().string() : it->string();
         auto* item =
             new QListWidgetItem(open, QString(depth * 2, ' ') + QString::fromStdString(name));
-        item->setData(Qt::UserRole, QString::fromStdString(it->string()));
+        item->setData(Qt::UserRole, PathData(it->string()));
         dir1->addItem(item);
     }
     dir1->setCurrentRow(dir1->count() - 1);
@@ -229,7 +238,7 @@ void Fennix_Avi::FillFolderTree() {
     for (const std::string& name : subfolders) {
         auto* item =
             new QListWidgetItem(closed, QString(depth * 2, ' ') + QString::fromStdString(name));
-        item->setData(Qt::UserRole, QString::fromStdString(JoinPath(folder_, name)));
+        item->setData(Qt::UserRole, PathData(JoinPath(folder_, name)));
         dir1->addItem(item);
     }
 }
@@ -245,12 +254,15 @@ void Fennix_Avi::SetFolder(const std::string& folder) {
 void Fennix_Avi::dir1_Change() {
     File1->clear();
     for (const std::string& name :
-         ListFolderFiles(folder_, mode_ == 2 ? kAviPatterns : kFramePatterns))
-        File1->addItem(QString::fromStdString(name));
+         ListFolderFiles(folder_, mode_ == 2 ? kAviPatterns : kFramePatterns)) {
+        auto* item = new QListWidgetItem(QString::fromStdString(name));
+        item->setData(Qt::UserRole, PathData(name));
+        File1->addItem(item);
+    }
     if (mode_ == 2) return;
 
     if (File1->count() > 0) {
-        ShowPreview(JoinPath(folder_, File1->item(0)->text().toStdString()));
+        ShowPreview(JoinPath(folder_, PathOf(File1->item(0))));
         File1->setCurrentRow(0);
         txtWidth->setText(QString::number(SourceWidth));
         txtHeight->setText(QString::number(SourceHeight));
@@ -287,7 +299,7 @@ void Fennix_Avi::File1_Click(int row) {
         Cmd_Viewer->setEnabled(true);
         return;
     }
-    ShowPreview(JoinPath(folder_, File1->item(row)->text().toStdString()));
+    ShowPreview(JoinPath(folder_, PathOf(File1->item(row))));
 }
 
 void Fennix_Avi::cmd_OK_Click() {
@@ -337,7 +349,7 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
 
     std::vector<std::string> frames;
     for (int i = 0; i < File1->count(); ++i)
-        frames.push_back(JoinPath(folder_, File1->item(i)->text().toStdString()));
+        frames.push_back(JoinPath(folder_, PathOf(File1->item(i))));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const AviOutcome outcome =
         CreateAviFile(frames, path, OutputWidth, OutputHeight, *rate, AviTempPath(), [this] {
@@ -367,7 +379,7 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
 void Fennix_Avi::Cmd_Viewer_Click() {
     if (mode_ == 2) {
         if (!File1->currentItem()) return;
-        AviPlayPath = JoinPath(folder_, File1->currentItem()->text().toStdString());
+        AviPlayPath = JoinPath(folder_, PathOf(File1->currentItem()));
     } else {
         AviPlayPath = LastSavedPath;
     }

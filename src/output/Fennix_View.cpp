@@ -1,5 +1,6 @@
 #include "output/Fennix_View.h"
 
+#include <QFile>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -59,8 +60,8 @@ bool ChooseFolderPlainly(QWidget*, std::string& folder) {
         std::string chosenPath;
         if (!CurrentPrompts().ChooseFolder("フォルダの選択", start, chosenPath)) return false;
         const QString chosen = QString::fromStdString(chosenPath);
-        if (FolderFrameKind(chosen.toStdString()) >= 0) {
-            folder = WithTrailingSeparator(chosen.toStdString());
+        if (FolderFrameKind(QFile::encodeName(chosen).toStdString()) >= 0) {
+            folder = WithTrailingSeparator(QFile::encodeName(chosen).toStdString());
             return true;
         }
         ShowMessage("フォルダの中にモーフ画像データが見つかりません！", MessageIcon::Information);

@@ -1,5 +1,6 @@
 #include "platform/QtPrompts.h"
 
+#include <QFile>
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -119,7 +120,7 @@ FileAnswer QtPrompts::ChooseFile(const FileRequest& request) {
         }
         FileAnswer answer;
         answer.Confirmed = true;
-        answer.Path = path.toStdString();
+        answer.Path = QFile::encodeName(path).toStdString();
         answer.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
         return answer;
     }
@@ -144,7 +145,7 @@ bool QtPrompts::ChooseFolder(const std::string& title, const std::string& start,
         QApplication::activeWindow(), QString::fromStdString(title), QString::fromStdString(start),
         QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (chosen.isEmpty()) return false;
-    folder = chosen.toStdString();
+    folder = QFile::encodeName(chosen).toStdString();
     return true;
 }
 

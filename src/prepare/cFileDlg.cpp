@@ -1,6 +1,7 @@
 #include "prepare/cFileDlg.h"
 
 #include <sys/stat.h>
+#include <QFile>
 #include <QStandardPaths>
 
 #include "app/Settings.h"
@@ -14,7 +15,7 @@ namespace {
 const std::string kNul(1, '\0');
 
 std::string DocumentsFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).toStdString();
 }
 
 }  // namespace
@@ -65,7 +66,7 @@ void cFileDlg::SetInitDirectorySpecial(int32_t id) {
             InitDirectory.clear();
             return;
     }
-    InitDirectory = QStandardPaths::writableLocation(location).toStdString();
+    InitDirectory = QFile::encodeName(QStandardPaths::writableLocation(location)).toStdString();
 }
 
 bool cFileDlg::VBGetOpenFileName(std::string& fileName, std::string& fileTitle) {

@@ -247,7 +247,7 @@ void Fennix_Main::mnuMorphIt_Click() {
     output.frameFolder = Settings.FrameFolder();
     output.saveKind = Settings.SaveKind;
     output.tempFolder = Settings.TempFolder;
-    output.companionFolder = QCoreApplication::applicationDirPath().toStdString();
+    output.companionFolder = ExecutableFolder();
     MorphProgress progress;
     progress.beforeFrame = [&](int k, int last) {
         // In 64 bits: the counts of a damaged project may reach INT32_MAX.
