@@ -14,10 +14,12 @@
 #include "app/Fennix_Opt.h"
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
+#include "app/TempImages.h"
 #include "controls/GradientProgressBar.h"
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
 #include "engine/MorphRun.h"
 #include "output/Fennix_Avi.h"
 #include "output/Fennix_View.h"
@@ -494,7 +496,7 @@ void Fennix_Main::mnuZoom_Click(int z) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QImage originals[2] = {Panes.Poriginal(1).Layer(), Panes.Poriginal(2).Layer()};
     Document.Zoom = z;
-    const std::string tmp = JoinPath(Settings.TempFolder, "tmp.bmp");
+    const std::string tmp = ZoomScratchPath(Settings.TempFolder);
     for (int k = 1; k <= 2; ++k) {
         PicturePane& pane = Panes.P(k);
         pane.ClearPicture();
@@ -506,6 +508,8 @@ void Fennix_Main::mnuZoom_Click(int z) {
         // the image in memory is taken as it is.
         if (!(pane.SaveBitmap(tmp) && pane.LoadPicture(tmp))) pane.SetPicture(zoomed);
     }
+    // The picture is in memory now; the scratch file has served.
+    RemoveRegularFile(tmp);
     Panes.P(2).Move(Panes.P(1).Width() + kImageGap, Panes.P(2).Top());
     DrawGrids();
     ArrangeViews();

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <system_error>
 
+#include "app/TempImages.h"
 #include "core/Paths.h"
 
 namespace fennix {
@@ -31,12 +31,11 @@ std::string RelocatedImageName(const std::string& imageFolder, const std::string
 }
 
 bool IsTemporaryImage(const std::string& imagePath, const std::string& tempFolder) {
-    static const std::regex kName("temp_[0-9]+\\.bmp", std::regex::icase);
     const std::string folder = PathFolder(imagePath);
     if (folder.empty() || tempFolder.empty()) return false;
+    if (!IsTempImageName(PathFileName(imagePath))) return false;
     std::error_code error;
-    const bool sameFolder = std::filesystem::equivalent(folder, tempFolder, error) && !error;
-    return sameFolder && std::regex_match(PathFileName(imagePath), kName);
+    return std::filesystem::equivalent(folder, tempFolder, error) && !error;
 }
 
 std::string RelocateImage(const std::string& imagePath, const std::string& tempFolder,

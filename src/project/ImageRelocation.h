@@ -13,7 +13,8 @@ namespace fennix {
 std::string RelocatedImageName(const std::string& imageFolder, const std::string& sourcePath);
 
 // True when `imagePath` is one of the prepared images in `tempFolder`
-// ("temp_<number>.bmp"), i.e. a new document's image not yet relocated.
+// ("temp_<tag>_<n>.bmp", or "temp_<n>.bmp" of an older version), i.e. a new
+// document's image not yet relocated.
 bool IsTemporaryImage(const std::string& imagePath, const std::string& tempFolder);
 
 // Moves a new document's prepared image into the image folder and returns
