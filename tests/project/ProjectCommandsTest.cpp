@@ -183,16 +183,91 @@ TEST_F(ProjectCommandsTest, AddingTheExtensionNeverReplacesAFileUnasked) {
 
 TEST_F(ProjectCommandsTest, FailedSaveKeepsTheOldFileAndTheChanges) {
     Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"));
+    Settings.ProjectFolder() = projects.Path() + "/";
     SaveAs(document, projects.File("m"));
     const std::string before = test::ReadFile(projects.File("m.mph"));
     fs::create_directory(projects.File("dir.mph"));
+    test::TestFolder elsewhere;
+    fs::create_directory(elsewhere.File("dir.mph"));
     document->Document.Dirty = true;
-    SaveAs(document, projects.File("dir.mph"));
+    SaveAs(document, elsewhere.File("dir.mph"));
     ASSERT_FALSE(prompts->shown.empty());
-    EXPECT_EQ(prompts->shown.back().text, "保存できませんでした。" + projects.File("dir.mph"));
+    EXPECT_EQ(prompts->shown.back().text, "保存できませんでした。" + elsewhere.File("dir.mph"));
     EXPECT_EQ(prompts->shown.back().icon, MessageIcon::Critical);
+    // The document stays as it was: changed, under its old name, and the
+    // recent-file list and the dialog's folder do not take the failed name.
     EXPECT_TRUE(document->Document.Dirty);
+    EXPECT_EQ(document->Document.FileName, projects.File("m.mph"));
+    EXPECT_EQ(Settings.RecentFiles[1], projects.File("m.mph"));
+    EXPECT_EQ(Settings.RecentFiles[2], "");
+    EXPECT_EQ(Settings.ProjectFolder(), projects.Path() + "/");
     EXPECT_EQ(test::ReadFile(projects.File("m.mph")), before);
+    // 上書き保存 still writes to the old name.
+    document->mnuSaveMorph_Click();
+    EXPECT_FALSE(document->Document.Dirty);
+}
+
+TEST_F(ProjectCommandsTest, FailedFirstSaveLeavesANewDocumentNew) {
+    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"));
+    document->Document.Dirty = true;
+    SaveAs(document, projects.File("missing/m"));
+    EXPECT_EQ(prompts->shown.back().icon, MessageIcon::Critical);
+    EXPECT_EQ(document->Document.FileName, "");
+    EXPECT_TRUE(document->Document.Dirty);
+    EXPECT_EQ(Settings.RecentFiles[1], "");
+    EXPECT_FALSE(frame.mnuRecent[1]->isVisible());
+    EXPECT_FALSE(fs::exists(projects.File("missing")));
+}
+
+TEST_F(ProjectCommandsTest, AMissingImageFolderIsMadeAtTheFirstSave) {
+    Fennix_Main* document = NewDocument(Picked("face.bmp"), Picked("face.bmp"));
+    fs::remove_all(Settings.ImageFolder);
+    SaveAs(document, projects.File("m"));
+    EXPECT_FALSE(document->Document.Dirty);
+    MorphProject read;
+    ASSERT_EQ(LoadMorphFile(projects.File("m.mph"), read), "");
+    EXPECT_EQ(read.Matrix1.ImagePath, Settings.ImageFolder + "/face_001.bmp");
+    EXPECT_EQ(read.Matrix2.ImagePath, Settings.ImageFolder + "/face_002.bmp");
+    EXPECT_EQ(test::ReadFile(read.Matrix1.ImagePath), test::ReadFile(test::SamplePath("sun.bmp")));
+    EXPECT_EQ(test::ReadFile(read.Matrix2.ImagePath), test::ReadFile(test::SamplePath("moon.bmp")));
+}
+
+// A project pointing into the temporary folder would lose its images when
+// the program ends: when they cannot be moved out, nothing is written.
+TEST_F(ProjectCommandsTest, ImagesThatCannotBeMovedStopTheFirstSave) {
+    Fennix_Main* document = NewDocument(Picked("face.bmp"), Picked("face.bmp"));
+    const std::string start = document->Document.Matrix(1).ImagePath;
+    const std::string end = document->Document.Matrix(2).ImagePath;
+    document->Document.Dirty = true;
+    fs::remove_all(Settings.ImageFolder);
+    test::WriteFile(Settings.ImageFolder, "in the way");
+
+    for (auto save : {&Fennix_Main::mnuSaveName_Click, &Fennix_Main::mnuSaveMorph_Click}) {
+        prompts->shown.clear();
+        (document->*save)();
+        EXPECT_TRUE(prompts->fileRequests.empty());  // no name was asked for
+        ASSERT_EQ(prompts->shown.size(), 1u);
+        EXPECT_EQ(prompts->shown[0].text, Settings.ImageFolder +
+                                              "に画像を保存できませんでした。\n"
+                                              "プロジェクトは保存されていません。");
+        EXPECT_EQ(prompts->shown[0].title, "Fennix");
+        EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Critical);
+        EXPECT_EQ(document->Document.Matrix(1).ImagePath, start);
+        EXPECT_EQ(document->Document.FileName, "");
+        EXPECT_TRUE(document->Document.Dirty);
+    }
+    EXPECT_TRUE(fs::is_empty(projects.Path()));
+    EXPECT_EQ(Settings.RecentFiles[1], "");
+    EXPECT_EQ(test::ReadFile(start), test::ReadFile(test::SamplePath("sun.bmp")));
+    EXPECT_EQ(test::ReadFile(end), test::ReadFile(test::SamplePath("moon.bmp")));
+    EXPECT_EQ(test::ReadFile(Settings.ImageFolder), "in the way");
+
+    // Once the folder can be made, the same document saves.
+    fs::remove(Settings.ImageFolder);
+    SaveAs(document, projects.File("m"));
+    EXPECT_EQ(document->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/face_001.bmp");
+    EXPECT_FALSE(fs::exists(start));
+    EXPECT_FALSE(document->Document.Dirty);
 }
 
 // Zooming goes through a scratch bitmap of this copy's own; another
