@@ -176,8 +176,13 @@ TEST(Profile, UnreadableFilesReadEmptyAndAreNeverWritten) {
     // /proc/self/mem is a regular file whose first page gives an I/O error.
     const std::string ioError = folder.File("io.ini");
     std::filesystem::create_symlink("/proc/self/mem", ioError);
+    // A writable regular file too large to be a settings file: were it taken
+    // for empty, a write would replace it with one key.
+    const std::string huge = folder.File("huge.ini");
+    test::WriteFile(huge, "[Section]\na=0\n");
+    std::filesystem::resize_file(huge, 17 << 20);
 
-    for (const std::string& file : {dir, fifo, loop, ioError}) {
+    for (const std::string& file : {dir, fifo, loop, ioError, huge}) {
         EXPECT_EQ(Profile::Read(file, "Section", "a"), "") << file;
         EXPECT_FALSE(Profile::Write(file, "Section", "a", "1")) << file;
     }
@@ -185,9 +190,11 @@ TEST(Profile, UnreadableFilesReadEmptyAndAreNeverWritten) {
     EXPECT_TRUE(std::filesystem::is_empty(dir));
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_EQ(std::filesystem::read_symlink(loop), "loop.ini");
+    EXPECT_EQ(std::filesystem::file_size(huge), 17u << 20);
+    EXPECT_EQ(test::ReadFile(huge).substr(0, 14), "[Section]\na=0\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                             std::filesystem::directory_iterator()),
-              4);
+              5);
 }
 
 }  // namespace
