@@ -7,13 +7,13 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <filesystem>
-#include <system_error>
+#include <string>
+#include <vector>
 
 #include "app/Fennix_Opt.h"
+#include "app/ProgramFiles.h"
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
-#include "app/TempImages.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "platform/Prompts.h"
@@ -157,15 +157,8 @@ QList<Fennix_Main*> Fennix_Mdif::Documents() const {
 }
 
 void Fennix_Mdif::MDIForm_Load() {
-    const std::string& app = ApplicationFolder();
-    Settings.TempFolder = JoinPath(app, kTempFolderName);
-    Settings.ImageFolder = JoinPath(app, kImageFolderName);
-    for (const std::string* folder : {&Settings.TempFolder, &Settings.ImageFolder}) {
-        std::error_code error;
-        if (!DirectoryExists(*folder)) std::filesystem::create_directory(*folder, error);
-    }
-    LoadSettings();
-    RebuildRecentMenu();
+    OpenProgramFiles();
+    RunStep([this] { RebuildRecentMenu(); });
 }
 
 void Fennix_Mdif::RebuildRecentMenu() {
@@ -207,8 +200,13 @@ void Fennix_Mdif::mnuRecent_Click(int n) {
 void Fennix_Mdif::MDIForm_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    SaveSettings();
-    DeleteTemporaryImages(Settings.TempFolder);
+    // A document still open keeps its images (see CloseProgramFiles).
+    std::vector<std::string> inUse;
+    RunStep([&] {
+        for (Fennix_Main* document : Documents())
+            for (int k = 1; k <= 2; ++k) inUse.push_back(document->Document.Matrix(k).ImagePath);
+    });
+    CloseProgramFiles(inUse);
 }
 
 void Fennix_Mdif::closeEvent(QCloseEvent* event) {

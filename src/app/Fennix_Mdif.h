@@ -25,13 +25,15 @@ public:
     ~Fennix_Mdif() override;
 
     // Start-up: sets and creates the working folders in the application
-    // folder, loads the settings and rebuilds the recent-file items. Each
-    // step runs even when the one before failed.
+    // folder, claims the temporary folder for this copy, loads the settings
+    // and rebuilds the recent-file items (see OpenProgramFiles). Each step
+    // runs even when the one before failed; nothing is thrown.
     void MDIForm_Load();
 
     // Shut-down, after every document has closed: saves the settings and
-    // deletes the temporary images. Each step runs even when the one before
-    // failed.
+    // removes the temporary images this copy made, except those of a
+    // document still open. Each step runs even when the one before failed;
+    // nothing is thrown.
     void MDIForm_Unload();
 
     // A new, hidden document window inside the frame. It removes itself

@@ -29,10 +29,23 @@ constexpr const char* kRecentFileKey = "最近使ったファイル";
 
 std::string RecentKey(int n) { return kRecentFileKey + std::to_string(n); }
 
+// A file or folder name of the settings file that names something present:
+// the value's bytes as stored when they do (a name in another encoding than
+// UTF-8, Latin-1 say, is kept as the bytes it is on the disk), otherwise its
+// decoded text (a cp932 name of the Windows program). Empty when neither
+// names anything.
+std::string ReadPath(const std::string& key, const std::string& file,
+                     bool (*present)(std::string_view)) {
+    const std::string bytes = Profile::ReadBytes(file, kSettingsSection, key);
+    if (!bytes.empty() && present(bytes)) return bytes;
+    const std::string text = ReadIniValue(kSettingsSection, key, file);
+    if (!text.empty() && present(text)) return text;
+    return {};
+}
+
 std::string ReadFolder(const std::string& key, const std::string& file) {
-    const std::string value = ReadIniValue(kSettingsSection, key, file);
-    if (value.empty() || !DirectoryExists(value)) return ApplicationFolder();
-    return value;
+    std::string folder = ReadPath(key, file, DirectoryExists);
+    return folder.empty() ? ApplicationFolder() : folder;
 }
 
 int32_t Read32(const std::string& key, int32_t fallback, const std::string& file) {
@@ -72,17 +85,14 @@ void LoadSettings() {
     Settings.PlayInterval = Read16(kPlayIntervalKey, 100, file);
     Settings.AviRepeat = Read16(kAviRepeatKey, 3, file);
     Settings.RecentDisplay = Read16(kRecentDisplayKey, 2, file);
-    for (int n = 1; n <= kRecentFileCount; ++n) {
-        std::string entry = ReadIniValue(kSettingsSection, RecentKey(n), file);
-        if (!FileExists(entry)) entry.clear();
-        Settings.RecentFiles[n] = entry;
-    }
+    for (int n = 1; n <= kRecentFileCount; ++n)
+        Settings.RecentFiles[n] = ReadPath(RecentKey(n), file, FileExists);
 }
 
-void SaveSettings() {
-    const std::string file = SettingsFilePath();
-    auto text = [&](const char* key, const std::string& value) {
-        WriteIniValue(kSettingsSection, key, value, file);
+bool SaveSettings() {
+    Profile::Entries entries;
+    auto text = [&](const std::string& key, const std::string& value) {
+        entries.emplace_back(key, value);
     };
     auto number = [&](const char* key, long long value) { text(key, NumberText(value)); };
 
@@ -99,8 +109,8 @@ void SaveSettings() {
     number(kPlayIntervalKey, Settings.PlayInterval);
     number(kAviRepeatKey, Settings.AviRepeat);
     number(kRecentDisplayKey, Settings.RecentDisplay);
-    for (int n = 1; n <= kRecentFileCount; ++n)
-        WriteIniValue(kSettingsSection, RecentKey(n), Settings.RecentFiles[n], file);
+    for (int n = 1; n <= kRecentFileCount; ++n) text(RecentKey(n), Settings.RecentFiles[n]);
+    return Profile::Write(SettingsFilePath(), kSettingsSection, entries);
 }
 
 }  // namespace fennix

@@ -60,11 +60,16 @@ void WriteIniValue(const std::string& section, const std::string& key, const std
 // Fills the stored fields of Settings from the settings file, key by key in
 // the order of the file's table. Empty or unreadable values take their
 // defaults, folders that no longer exist become the application folder, and
-// recent files that can no longer be opened become empty entries.
+// recent files that can no longer be opened become empty entries. A file
+// name is taken as the bytes stored when they name something present, else
+// as decoded text (see Profile). A settings file that cannot be read (a
+// folder, a FIFO, an I/O error) counts as missing: every value its default.
 void LoadSettings();
 
 // Writes the stored fields of Settings to the settings file in table order,
-// keeping every other section and key of the file. Failures are ignored.
-void SaveSettings();
+// keeping every other section, key and byte of the file, in one replacement
+// of the file. A value holding a line break is written as empty. Returns
+// false, with the file left as it was, when it cannot be read or written.
+bool SaveSettings();
 
 }  // namespace fennix

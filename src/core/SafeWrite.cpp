@@ -62,6 +62,7 @@ std::string RandomTag() {
 SafeFile::~SafeFile() { Discard(); }
 
 bool SafeFile::Fail(const std::string& what, int error) {
+    errorNumber_ = error;
     error_ = what + (error ? std::string(": ") + std::strerror(error) : std::string());
     Discard();
     return false;
@@ -70,6 +71,7 @@ bool SafeFile::Fail(const std::string& what, int error) {
 bool SafeFile::Begin(const std::string& path) {
     Discard();
     error_.clear();
+    errorNumber_ = 0;
     if (path.empty()) return Fail("no file name", 0);
     target_ = FollowLinks(path);
     if (target_.empty()) return Fail(path + " is a broken chain of links", ELOOP);
@@ -120,17 +122,25 @@ bool SafeFile::Write(std::string_view bytes) {
     return true;
 }
 
-bool SafeFile::Commit(bool sync) {
+bool SafeFile::Commit(bool sync) { return Finish(sync, true); }
+
+bool SafeFile::CommitNew(bool sync) { return Finish(sync, false); }
+
+bool SafeFile::Finish(bool sync, bool replace) {
     if (fd_ < 0) return false;
     struct stat existing {};
     const bool replaces = ::stat(target_.c_str(), &existing) == 0;
+    const int statError = replaces ? 0 : errno;
+    if (!replace && replaces) return Fail(target_ + " exists", EEXIST);
+    if (!replace && statError != ENOENT) return Fail("cannot create " + target_, statError);
     if (replaces && !S_ISREG(existing.st_mode)) return Fail(target_ + " is not a regular file", 0);
     if ((sync || replaces) && ::fsync(fd_) != 0) return Fail("cannot write " + target_, errno);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) return Fail("cannot write " + target_, errno);
-    if (::rename(scratch_.c_str(), target_.c_str()) != 0)
-        return Fail("cannot replace " + target_, errno);
+    if (replace ? ::rename(scratch_.c_str(), target_.c_str()) != 0
+                : !RenameWithoutReplacing(scratch_, target_))
+        return Fail((replace ? "cannot replace " : "cannot create ") + target_, errno);
     scratch_.clear();
 
     // Make the rename itself durable; a failure here no longer risks data.
@@ -157,6 +167,17 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
     const bool ok = file.Begin(path) && file.Write(bytes) && file.Commit(sync);
     if (!ok && error) *error = file.Error();
     return ok;
+}
+
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+    // A file system without the atomic form: a hard link is made only where
+    // no name is, just as well.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
 }
 
 bool RemoveRegularFile(const std::string& path) {

@@ -44,21 +44,31 @@ class SafeFile {
     // replaced, and the replacing of an existing file always syncs.
     bool Commit(bool sync = true);
 
+    // Finishes the write as Commit does, but only when nothing is at the
+    // target: an existing file (or anything else by that name, even one
+    // that appeared since Begin) is never replaced; the write then fails
+    // with ErrorNumber() EEXIST and the scratch file is removed.
+    bool CommitNew(bool sync = true);
+
     // Abandons the write and removes the scratch file.
     void Discard();
 
     // The file the content will replace (the end of a link chain).
     const std::string& Target() const { return target_; }
 
-    // A short English reason for the last failure.
+    // A short English reason for the last failure, and its errno value (0
+    // when there is none).
     const std::string& Error() const { return error_; }
+    int ErrorNumber() const { return errorNumber_; }
 
   private:
     bool Fail(const std::string& what, int error);
+    bool Finish(bool sync, bool replace);
 
     std::string target_;
     std::string scratch_;
     std::string error_;
+    int errorNumber_ = 0;
     int fd_ = -1;
 };
 
@@ -68,6 +78,13 @@ class SafeFile {
 // short reason.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes,
                          std::string* error = nullptr, bool sync = true);
+
+// Renames `from` to `to` only when nothing is at `to`, atomically where the
+// file system allows (otherwise by a hard link and the removal of `from`).
+// False with errno set when it fails: EEXIST when something is at `to`,
+// EXDEV when the two are on different file systems. `from` is then left as
+// it was.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to);
 
 // Removes `path` only when it is a regular file itself (a link, folder,
 // device or FIFO stays). True when it was removed or did not exist.

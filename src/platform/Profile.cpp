@@ -1,16 +1,23 @@
 #include "platform/Profile.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "core/NumberText.h"
+#include "core/RegularFile.h"
 #include "core/SafeWrite.h"
 #include "core/TextEncoding.h"
 
 namespace fennix {
 
 namespace {
+
+// A settings file larger than this is not one of ours: it is neither read
+// nor replaced.
+constexpr size_t kMaxProfileBytes = size_t{16} << 20;
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -21,101 +28,180 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The name of a "[name]" line, or nothing when the line is no section header.
-std::optional<std::string_view> SectionName(std::string_view line) {
-    line = TrimBlanks(line);
-    if (line.size() < 2 || line.front() != '[') return std::nullopt;
-    const auto close = line.find(']');
-    if (close == std::string_view::npos) return std::nullopt;
-    return TrimBlanks(line.substr(1, close - 1));
+// UTF-8 as it stands, anything else read as cp932.
+std::string Decode(std::string_view bytes) {
+    return IsValidUtf8(bytes) ? std::string(bytes) : Cp932ToUtf8(bytes);
 }
 
-// The key of a "key=value" line, or nothing when the line has no "=".
-std::optional<std::string_view> KeyName(std::string_view line) {
-    const auto equals = line.find('=');
-    if (equals == std::string_view::npos) return std::nullopt;
-    return TrimBlanks(line.substr(0, equals));
-}
-
-struct Lines {
-    std::vector<std::string> lines;
-    std::string ending = "\n";
+// One line of the file exactly as stored: its bytes and its own line break
+// ("\r\n", "\n", or nothing for a last line without one).
+struct Line {
+    std::string raw;
+    std::string ending;
 };
 
-Lines ReadLines(const std::string& file) {
-    Lines result;
-    const auto text = ReadTextFile(file);
-    if (!text) return result;
-    if (text->find("\r\n") != std::string::npos) result.ending = "\r\n";
+// What a line means: a section header, a key with its stored value, or
+// anything else (comments, blank lines, text without "=").
+struct Parsed {
+    enum Kind { kOther, kSection, kKey } kind = kOther;
+    std::string name;          // decoded section or key name, blanks removed
+    std::string_view value;    // the stored value bytes of a key, blanks removed
+};
+
+Parsed Parse(const Line& line, bool first) {
+    std::string_view raw = line.raw;
+    if (first && raw.substr(0, 3) == "\xEF\xBB\xBF") raw.remove_prefix(3);
+    Parsed parsed;
+    // '[' and ']' may be the second byte of a cp932 character, so a header is
+    // recognised in the decoded text. '=' never is, so a key line splits on
+    // its bytes and name and value decode each on their own.
+    const std::string text = Decode(raw);
+    const std::string_view trimmed = TrimBlanks(text);
+    if (trimmed.size() >= 2 && trimmed.front() == '[') {
+        const auto close = trimmed.find(']');
+        if (close != std::string_view::npos) {
+            parsed.kind = Parsed::kSection;
+            parsed.name = std::string(TrimBlanks(trimmed.substr(1, close - 1)));
+            return parsed;
+        }
+    }
+    const auto equals = raw.find('=');
+    if (equals == std::string_view::npos) return parsed;
+    parsed.kind = Parsed::kKey;
+    parsed.name = std::string(TrimBlanks(Decode(raw.substr(0, equals))));
+    parsed.value = TrimBlanks(raw.substr(equals + 1));
+    return parsed;
+}
+
+struct Content {
+    std::vector<Line> lines;
+    std::string ending = "\n";  // the break new lines take
+};
+
+// The lines of the file; an empty content when it does not exist; nothing
+// when it exists but cannot be read.
+std::optional<Content> Load(const std::string& file) {
+    Content content;
+    const auto bytes = ReadRegularFile(file, kMaxProfileBytes);
+    if (!bytes) {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) != 0 && errno == ENOENT) return content;
+        return std::nullopt;
+    }
+    bool endingKnown = false;
     size_t start = 0;
-    while (start < text->size()) {
-        auto end = text->find('\n', start);
-        if (end == std::string::npos) end = text->size();
-        std::string line = text->substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        result.lines.push_back(std::move(line));
+    while (start < bytes->size()) {
+        auto end = bytes->find('\n', start);
+        Line line;
+        if (end == std::string::npos) {
+            line.raw = bytes->substr(start);
+            end = bytes->size();
+        } else {
+            const bool crlf = end > start && (*bytes)[end - 1] == '\r';
+            line.raw = bytes->substr(start, end - start - (crlf ? 1 : 0));
+            line.ending = crlf ? "\r\n" : "\n";
+            if (!endingKnown) content.ending = line.ending;
+            endingKnown = true;
+        }
+        content.lines.push_back(std::move(line));
         start = end + 1;
     }
-    return result;
+    return content;
 }
 
-}  // namespace
-
-std::string Profile::Read(const std::string& file, const std::string& section,
-                          const std::string& key) {
-    const Lines content = ReadLines(file);
+// The stored value of the key, when the file holds it.
+std::optional<std::string> Find(const std::string& file, const std::string& section,
+                                 const std::string& key) {
+    const auto content = Load(file);
+    if (!content) return std::nullopt;
     bool inSection = false;
-    for (const auto& line : content.lines) {
-        if (const auto name = SectionName(line)) {
-            inSection = SameName(*name, section);
-            continue;
+    for (size_t i = 0; i < content->lines.size(); ++i) {
+        const Parsed parsed = Parse(content->lines[i], i == 0);
+        if (parsed.kind == Parsed::kSection) {
+            inSection = SameName(parsed.name, section);
+        } else if (inSection && parsed.kind == Parsed::kKey && SameName(parsed.name, key)) {
+            return std::string(parsed.value);
         }
-        if (!inSection) continue;
-        const auto name = KeyName(line);
-        if (name && SameName(*name, key))
-            return std::string(TrimBlanks(std::string_view(line).substr(line.find('=') + 1)));
     }
-    return {};
+    return std::nullopt;
 }
 
-bool Profile::Write(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& value) {
-    Lines content = ReadLines(file);
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
+
+// Sets one key in the lines, as Profile::Write describes.
+void Set(Content& content, const std::string& section, const std::string& key,
+         const std::string& value) {
     auto& lines = content.lines;
-    const std::string newLine = key + "=" + value;
+    const std::string newLine = key + "=" + (HasLineBreak(value) ? std::string() : value);
 
     // Find the section, the key inside it, and the last non-blank line of the
     // section (where a new key goes).
     std::optional<size_t> sectionLine, keyLine, lastInSection;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = SectionName(lines[i])) {
+        const Parsed parsed = Parse(lines[i], i == 0);
+        if (parsed.kind == Parsed::kSection) {
             if (sectionLine) break;  // our section ended without the key
-            if (!sectionLine && SameName(*name, section)) {
+            if (SameName(parsed.name, section)) {
                 sectionLine = i;
                 lastInSection = i;
             }
             continue;
         }
         if (!sectionLine) continue;
-        if (!TrimBlanks(lines[i]).empty()) lastInSection = i;
-        const auto name = KeyName(lines[i]);
-        if (name && SameName(*name, key)) {
+        if (!TrimBlanks(lines[i].raw).empty()) lastInSection = i;
+        if (parsed.kind == Parsed::kKey && SameName(parsed.name, key)) {
             keyLine = i;
             break;
         }
     }
 
+    // A line added after the file's last line gives that line a break.
+    auto insert = [&](size_t at, std::string raw) {
+        if (at > 0 && lines[at - 1].ending.empty()) lines[at - 1].ending = content.ending;
+        lines.insert(lines.begin() + static_cast<long>(at), Line{std::move(raw), content.ending});
+    };
     if (keyLine) {
-        lines[*keyLine] = newLine;
+        lines[*keyLine].raw = newLine;
     } else if (sectionLine) {
-        lines.insert(lines.begin() + static_cast<long>(*lastInSection) + 1, newLine);
+        insert(*lastInSection + 1, newLine);
     } else {
-        lines.push_back("[" + section + "]");
-        lines.push_back(newLine);
+        insert(lines.size(), "[" + section + "]");
+        insert(lines.size(), newLine);
     }
+}
+
+bool NameFits(const std::string& name, const char* forbidden) {
+    return !TrimBlanks(name).empty() && name.find_first_of(forbidden) == std::string::npos;
+}
+
+}  // namespace
+
+std::string Profile::Read(const std::string& file, const std::string& section,
+                          const std::string& key) {
+    const auto value = Find(file, section, key);
+    return value ? Decode(*value) : std::string();
+}
+
+std::string Profile::ReadBytes(const std::string& file, const std::string& section,
+                               const std::string& key) {
+    return Find(file, section, key).value_or(std::string());
+}
+
+bool Profile::Write(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& value) {
+    return Write(file, section, Entries{{key, value}});
+}
+
+bool Profile::Write(const std::string& file, const std::string& section, const Entries& entries) {
+    if (!NameFits(section, "\r\n]")) return false;
+    for (const auto& entry : entries)
+        if (!NameFits(entry.first, "\r\n=")) return false;
+    auto content = Load(file);
+    if (!content) return false;
+    for (const auto& [key, value] : entries) Set(*content, section, key, value);
 
     std::string bytes;
-    for (const auto& line : lines) bytes += line + content.ending;
+    for (const auto& line : content->lines) bytes += line.raw + line.ending;
     return ReplaceFileContents(file, bytes);
 }
 

@@ -14,10 +14,12 @@
 #include "app/Fennix_Opt.h"
 #include "app/RecentFiles.h"
 #include "app/Settings.h"
+#include "app/TempImages.h"
 #include "controls/GradientProgressBar.h"
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
 #include "engine/MorphRun.h"
 #include "output/Fennix_Avi.h"
 #include "output/Fennix_View.h"
@@ -315,24 +317,39 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     return true;
 }
 
-void Fennix_Main::RelocateImages() {
+bool Fennix_Main::RelocateImages() {
+    bool relocated = true;
     for (int k = 1; k <= 2; ++k) {
         MatrixRecord& m = Document.Matrix(k);
-        m.ImagePath = RelocateImage(m.ImagePath, Settings.TempFolder, Settings.ImageFolder,
-                                    Document.SourcePath[k - 1]);
+        // This copy's own prepared images move; another copy's are copied.
+        const bool own = IsOwnTempImage(m.ImagePath, Settings.TempFolder);
+        const auto path = RelocateImage(m.ImagePath, Settings.TempFolder, Settings.ImageFolder,
+                                        Document.SourcePath[k - 1], own);
+        if (path)
+            m.ImagePath = *path;
+        else
+            relocated = false;
     }
+    // A project referring to the temporary folder would lose its images
+    // when they are cleaned up: it is not written at all.
+    if (!relocated)
+        ShowMessage(Settings.ImageFolder +
+                        "に画像を保存できませんでした。\nプロジェクトは保存されていません。",
+                    MessageIcon::Critical);
+    return relocated;
 }
 
-void Fennix_Main::WriteProject(const std::string& path) {
+bool Fennix_Main::WriteProject(const std::string& path) {
     const std::string message =
         SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
                       Document.LastFrame, Settings.BackgroundColor);
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
-        return;
+        return false;
     }
     MarkSaved();
+    return true;
 }
 
 void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
@@ -360,7 +377,9 @@ void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
                                      MessageButtons::YesNo) == MessageAnswer::Yes)
             break;
     }
-    WriteProject(target);
+    // A failed write leaves the document as it was: still changed, under
+    // its old name, and not in the recent-file list.
+    if (!WriteProject(target)) return;
     Document.FileName = target;
     Settings.ProjectFolder() = PathFolder(chosen);
     if (addToRecentFiles) {
@@ -371,17 +390,19 @@ void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
 
 void Fennix_Main::mnuSaveMorph_Click() {
     Settings.BackgroundColor = Pb->BackColor();
+    // Only a new document has prepared images to relocate; for any other
+    // this does nothing.
+    if (!RelocateImages()) return;
     if (!Document.FileName.empty() && FileExists(Document.FileName)) {
         WriteProject(Document.FileName);
         return;
     }
-    RelocateImages();
     SaveUnderName(false);
 }
 
 void Fennix_Main::mnuSaveName_Click() {
     Settings.BackgroundColor = Pb->BackColor();
-    if (Document.FileName.empty()) RelocateImages();
+    if (!RelocateImages()) return;
     SaveUnderName(true);
 }
 
@@ -494,7 +515,7 @@ void Fennix_Main::mnuZoom_Click(int z) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QImage originals[2] = {Panes.Poriginal(1).Layer(), Panes.Poriginal(2).Layer()};
     Document.Zoom = z;
-    const std::string tmp = JoinPath(Settings.TempFolder, "tmp.bmp");
+    const std::string tmp = ZoomScratchPath(Settings.TempFolder);
     for (int k = 1; k <= 2; ++k) {
         PicturePane& pane = Panes.P(k);
         pane.ClearPicture();
@@ -506,6 +527,8 @@ void Fennix_Main::mnuZoom_Click(int z) {
         // the image in memory is taken as it is.
         if (!(pane.SaveBitmap(tmp) && pane.LoadPicture(tmp))) pane.SetPicture(zoomed);
     }
+    // The picture is in memory now; the scratch file has served.
+    RemoveRegularFile(tmp);
     Panes.P(2).Move(Panes.P(1).Width() + kImageGap, Panes.P(2).Top());
     DrawGrids();
     ArrangeViews();

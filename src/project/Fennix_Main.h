@@ -62,9 +62,14 @@ public:
 
     // 上書き保存: writes the project file in place; a document never saved
     // (or whose file has gone) is saved under a name instead.
-    void mnuSaveMorph_Click();
     // 名前を付けて保存: asks for a name and writes the project file there;
     // the file joins the recent-file list.
+    // Either first moves a new document's prepared images from the
+    // temporary folder into the image folder (before the name is asked).
+    // When that fails, "<image folder>に画像を保存できませんでした。" is shown
+    // and nothing is written. A failed write leaves the document as it was:
+    // changed, under its old name, the recent-file list untouched.
+    void mnuSaveMorph_Click();
     void mnuSaveName_Click();
 
     // Asked before the window closes; false keeps it open. The frame asks
@@ -160,9 +165,9 @@ private:
     void VScroll1_Change(int value);
     void ShowWindow();
     void EndMorphRun(const QString& caption);
-    void RelocateImages();
+    bool RelocateImages();
     void SaveUnderName(bool addToRecentFiles);
-    void WriteProject(const std::string& path);
+    bool WriteProject(const std::string& path);
     QWidget* OuterWindow();
     void DrawGrids();
     void ApplySnapshot(const DocumentSnapshot& snapshot);

@@ -1,19 +1,69 @@
 #include "project/ImageRelocation.h"
 
-#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
-#include <regex>
 #include <system_error>
 
+#include "app/TempImages.h"
 #include "core/Paths.h"
+#include "core/RegularFile.h"
+#include "core/SafeWrite.h"
 
 namespace fennix {
 
 namespace {
 
+// Names tried before a relocation gives up: others may take a name at the
+// same time, but not this many in a row.
+constexpr int kNameAttempts = 64;
+
 std::string Counter(int n) {
     std::string text = std::to_string(n);
     return text.size() < 3 ? std::string(3 - text.size(), '0') + text : text;
+}
+
+// True when anything, a broken link included, has the name.
+bool Taken(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// Copies the regular file `from` to the new file `to` through SafeFile.
+// False with errno set on failure (EEXIST when `to` exists); nothing of the
+// copy is left then.
+bool CopyToNewFile(const std::string& from, const std::string& to) {
+    const int in = OpenRegularFile(from);
+    if (in < 0) return false;
+    SafeFile out;
+    bool ok = !Taken(to) && out.Begin(to);
+    int error = ok ? 0 : (out.ErrorNumber() ? out.ErrorNumber() : EEXIST);
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = errno;
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else if (!out.Write(std::string_view(buffer, static_cast<size_t>(n)))) {
+            error = out.ErrorNumber();
+            ok = false;
+        }
+    }
+    if (ok && !out.CommitNew()) {
+        error = out.ErrorNumber();
+        ok = false;
+    }
+    ::close(in);
+    if (!ok) {
+        out.Discard();
+        errno = error ? error : EIO;
+    }
+    return ok;
 }
 
 }  // namespace
@@ -26,37 +76,43 @@ std::string RelocatedImageName(const std::string& imageFolder, const std::string
     }
     for (int n = 1;; ++n) {
         const std::string candidate = JoinPath(imageFolder, base + "_" + Counter(n) + ".bmp");
-        if (!FileExists(candidate)) return candidate;
+        if (!Taken(candidate)) return candidate;
     }
 }
 
 bool IsTemporaryImage(const std::string& imagePath, const std::string& tempFolder) {
-    static const std::regex kName("temp_[0-9]+\\.bmp", std::regex::icase);
     const std::string folder = PathFolder(imagePath);
     if (folder.empty() || tempFolder.empty()) return false;
+    if (!IsTempImageName(PathFileName(imagePath))) return false;
     std::error_code error;
-    const bool sameFolder = std::filesystem::equivalent(folder, tempFolder, error) && !error;
-    return sameFolder && std::regex_match(PathFileName(imagePath), kName);
+    return std::filesystem::equivalent(folder, tempFolder, error) && !error;
 }
 
-std::string RelocateImage(const std::string& imagePath, const std::string& tempFolder,
-                          const std::string& imageFolder, const std::string& sourcePath) {
-    if (!IsTemporaryImage(imagePath, tempFolder) || !FileExists(imagePath)) return imagePath;
-    const std::string target = RelocatedImageName(imageFolder, sourcePath);
+std::optional<std::string> RelocateImage(const std::string& imagePath,
+                                         const std::string& tempFolder,
+                                         const std::string& imageFolder,
+                                         const std::string& sourcePath, bool move) {
+    if (!IsTemporaryImage(imagePath, tempFolder)) return imagePath;
+    if (!IsRegularFile(imagePath) || imageFolder.empty()) return std::nullopt;
     std::error_code error;
-    std::filesystem::rename(imagePath, target, error);
-    if (error) {
-        // Another file system: copy, and keep the prepared image if even
-        // that fails.
-        error.clear();
-        std::filesystem::copy_file(imagePath, target, error);
-        if (error) {
-            std::filesystem::remove(target, error);
-            return imagePath;
+    std::filesystem::create_directories(imageFolder, error);
+
+    struct stat own {};
+    const bool renamable = move && ::lstat(imagePath.c_str(), &own) == 0 && S_ISREG(own.st_mode);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string target = RelocatedImageName(imageFolder, sourcePath);
+        if (renamable) {
+            if (RenameWithoutReplacing(imagePath, target)) return target;
+            if (errno == EEXIST) continue;
+            // Another file system (or one that cannot rename): copy instead.
         }
+        if (CopyToNewFile(imagePath, target)) {
+            if (move) RemoveRegularFile(imagePath);
+            return target;
+        }
+        if (errno != EEXIST) return std::nullopt;
     }
-    std::filesystem::remove(imagePath, error);
-    return target;
+    return std::nullopt;
 }
 
 }  // namespace fennix

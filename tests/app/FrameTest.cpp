@@ -88,25 +88,36 @@ TEST_F(FrameTest, FrameMenuHasItsCaptionsOrderAndShortcuts) {
     EXPECT_EQ(view[1]->shortcut(), QKeySequence("Ctrl+A"));
 }
 
-TEST_F(FrameTest, QuitWritesSettingsAndRemovesTemporaryImagesOnly) {
+TEST_F(FrameTest, QuitWritesSettingsAndRemovesOnlyThisCopysTemporaryImages) {
+    std::string own[4];
     {
         Fennix_Mdif frame;
         frame.MDIForm_Load();
         frame.show();
-        for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "temp_2.bmp", "temp_3.bmp",
-                                 "other.bmp"})
+        for (int pair = 0; pair < 2; ++pair) {
+            const TempImagePair names = NextTempImagePair(Settings.TempFolder);
+            own[2 * pair] = names.start;
+            own[2 * pair + 1] = names.end;
+            test::WriteFile(names.start, "x");
+            test::WriteFile(names.end, "x");
+        }
+        // Files of no copy of this version (older ones named their images so
+        // and shared one zoom bitmap) may belong to a program still running.
+        for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "other.bmp"})
             test::WriteFile(temp() + "/" + name, "x");
         test::WriteFile(images() + "/face_001.bmp", "kept");
         Settings.FrameCount = 33;
         frame.mnuEnd->trigger();
         EXPECT_FALSE(frame.isVisible());
     }
-    for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "temp_2.bmp", "temp_3.bmp"})
-        EXPECT_FALSE(fs::exists(temp() + "/" + name)) << name;
-    EXPECT_TRUE(fs::exists(temp() + "/other.bmp"));
+    for (const std::string& path : own) EXPECT_FALSE(fs::exists(path)) << path;
+    for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "other.bmp"})
+        EXPECT_EQ(test::ReadFile(temp() + "/" + name), "x") << name;
     EXPECT_TRUE(fs::exists(images() + "/face_001.bmp"));
     EXPECT_NE(test::ReadFile(app.Path() + "/Fennix.ini").find("総フレーム数= 33\n"),
               std::string::npos);
+    // Nothing of this copy is left: no images, no lock file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp()), fs::directory_iterator()), 4);
 }
 
 TEST_F(FrameTest, ADocumentThatRefusesKeepsTheWholeFrameOpen) {
@@ -143,31 +154,29 @@ TEST_F(FrameTest, MenuBarShowsTheActiveDocumentsMenu) {
 
 TEST(TempImages, EachUnsavedDocumentGetsItsOwnPair) {
     test::TestFolder folder;
-    TempImagePair first = NextTempImagePair(folder.Path());
-    EXPECT_EQ(first.start, folder.File("temp_0.bmp"));
-    EXPECT_EQ(first.end, folder.File("temp_1.bmp"));
+    TempWorkspace workspace;
+    ASSERT_TRUE(workspace.Claim(folder.Path(), "41"));
+    TempImagePair first = workspace.NextPair();
+    EXPECT_EQ(first.start, folder.File("temp_41_0.bmp"));
+    EXPECT_EQ(first.end, folder.File("temp_41_1.bmp"));
     test::WriteFile(first.start, "x");
     test::WriteFile(first.end, "x");
-    TempImagePair second = NextTempImagePair(folder.Path());
-    EXPECT_EQ(second.start, folder.File("temp_2.bmp"));
-    EXPECT_EQ(second.end, folder.File("temp_3.bmp"));
-    // A pair with either file still present stays taken.
+    TempImagePair second = workspace.NextPair();
+    EXPECT_EQ(second.start, folder.File("temp_41_2.bmp"));
+    EXPECT_EQ(second.end, folder.File("temp_41_3.bmp"));
+    // Pairs handed out stay taken, even when their files have gone, and so
+    // does a pair with either file present.
     fs::remove(first.end);
-    EXPECT_EQ(NextTempImagePair(folder.Path()).start, folder.File("temp_2.bmp"));
+    test::WriteFile(folder.File("temp_41_5.bmp"), "x");
+    EXPECT_EQ(workspace.NextPair().start, folder.File("temp_41_6.bmp"));
 }
 
-TEST(TempImages, DeleteRemovesOnlyScratchImages) {
-    test::TestFolder folder;
-    for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_17.bmp", "temp_.bmp", "temp_x.bmp",
-                             "Dumy.jpg", "mytemp_1.bmp"})
-        test::WriteFile(folder.File(name), "x");
-    DeleteTemporaryImages(folder.Path());
-    EXPECT_FALSE(fs::exists(folder.File("tmp.bmp")));
-    EXPECT_FALSE(fs::exists(folder.File("temp_0.bmp")));
-    EXPECT_FALSE(fs::exists(folder.File("temp_17.bmp")));
-    for (const char* name : {"temp_.bmp", "temp_x.bmp", "Dumy.jpg", "mytemp_1.bmp"})
-        EXPECT_TRUE(fs::exists(folder.File(name))) << name;
-    DeleteTemporaryImages(folder.File("missing"));  // a missing folder is no error
+TEST(TempImages, NamesOfPreparedImages) {
+    for (const char* name : {"temp_0.bmp", "temp_17.bmp", "temp_4711_0.bmp", "temp_4711-2_13.bmp"})
+        EXPECT_TRUE(IsTempImageName(name)) << name;
+    for (const char* name : {"temp_.bmp", "temp_x.bmp", "temp_1_.bmp", "temp__1.bmp", "tmp.bmp",
+                             "temp_1-_2.bmp", "mytemp_1.bmp", "temp_1.lock", "temp_1_2.jpg"})
+        EXPECT_FALSE(IsTempImageName(name)) << name;
 }
 
 }  // namespace

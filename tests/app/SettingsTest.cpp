@@ -5,6 +5,7 @@
 
 #include "app/Settings.h"
 #include "core/AppFolder.h"
+#include "core/Paths.h"
 #include "support/TestFolder.h"
 
 namespace fennix {
@@ -140,6 +141,94 @@ TEST_F(SettingsTest, Cp932SettingsFileReadsCorrectly) {
     LoadSettings();
     EXPECT_EQ(Settings.FrameCount, 12);
     EXPECT_EQ(Settings.Rows, 9);
+}
+
+// One byte that is not UTF-8, in another program's section: every setting
+// still reads, and a save changes no byte of the file but its own values.
+TEST_F(SettingsTest, AStrayByteElsewhereChangesNoSetting) {
+    const std::string recent = app.Folder().File("recent.mph");
+    test::WriteFile(recent, "x");
+    Settings.FrameCount = 12;
+    Settings.RecentDisplay = 4;
+    Settings.RecentFiles[1] = recent;
+    for (std::string& folder : Settings.Folders) folder = app.Path();
+    ASSERT_TRUE(SaveSettings());
+    const std::string saved = "[Other]\r\nname=caf\xE9\r\n" + test::ReadFile(ini());
+    test::WriteFile(ini(), saved);
+
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_EQ(Settings.FrameCount, 12);
+    EXPECT_EQ(Settings.RecentDisplay, 4);
+    EXPECT_EQ(Settings.RecentFiles[1], recent);
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(test::ReadFile(ini()), saved);
+}
+
+// Names are bytes: a folder or project named in Latin-1 is written as its
+// bytes and found again by them.
+TEST_F(SettingsTest, FileNamesThatAreNotUtf8SurviveASaveAndALoad) {
+    const std::string folder = app.Folder().File("caf\xE9");
+    const std::string project = app.Folder().File("r\xE9sum\xE9.mph");
+    std::filesystem::create_directory(folder);
+    test::WriteFile(project, "x");
+    LoadSettings();
+    Settings.SourceFolder() = folder;
+    Settings.AviFolder() = folder;
+    Settings.RecentFiles[2] = project;
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_NE(test::ReadFile(ini()).find("\n最近使ったファイル2=" + project + "\n"),
+              std::string::npos);
+
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_EQ(Settings.SourceFolder(), folder);
+    EXPECT_EQ(Settings.AviFolder(), folder);
+    EXPECT_EQ(Settings.RecentFiles[2], project);
+    EXPECT_EQ(Settings.FrameCount, 20);
+}
+
+// A name in cp932 (as the Windows program writes it) that is no file by its
+// bytes is the decoded name.
+TEST_F(SettingsTest, Cp932FileNamesAreDecoded) {
+    const std::string folder = app.Folder().File("画像");
+    std::filesystem::create_directory(folder);
+    test::WriteFile(ini(), "[Section]\r\n\x83\x74\x83\x48\x83\x8B\x83\x5F\x81\x69org\x81\x6A=" +
+                               app.Path() + "/\x89\xE6\x91\x9C\r\n");
+    LoadSettings();
+    EXPECT_EQ(Settings.SourceFolder(), folder);
+}
+
+// A name with a line break (a Linux file name may hold one) would write a
+// second line, a key of its own that wins on the next start.
+TEST_F(SettingsTest, ValuesWithLineBreaksAreWrittenEmpty) {
+    const std::string forged = app.Folder().File("forged");
+    std::filesystem::create_directory(forged);
+    const std::string folder = app.Folder().File("a\nフォルダ（mph）=" + forged);
+    std::filesystem::create_directories(folder);
+    const std::string forgedProject = app.Folder().File("forged.mph");
+    test::WriteFile(forgedProject, "x");
+    const std::string project = app.Folder().File("b\r\n最近使ったファイル2=" + forgedProject);
+    std::filesystem::create_directories(std::filesystem::path(project).parent_path());
+    test::WriteFile(project, "x");
+    ASSERT_TRUE(FileExists(project));
+    LoadSettings();
+    Settings.SourceFolder() = folder;
+    Settings.RecentFiles[1] = project;
+    ASSERT_TRUE(SaveSettings());
+    const auto lines = Lines(test::ReadFile(ini()));
+    ASSERT_EQ(lines.size(), 34u);
+    EXPECT_EQ(lines[1], "フォルダ（org）=");
+    EXPECT_EQ(lines[2], "フォルダ（mph）=" + app.Path());
+    EXPECT_EQ(lines[14], "最近使ったファイル1=");
+    EXPECT_EQ(lines[15], "最近使ったファイル2=");
+
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_EQ(Settings.SourceFolder(), app.Path());
+    EXPECT_EQ(Settings.ProjectFolder(), app.Path());
+    EXPECT_EQ(Settings.RecentFiles[1], "");
+    EXPECT_EQ(Settings.RecentFiles[2], "");
 }
 
 }  // namespace

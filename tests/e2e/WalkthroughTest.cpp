@@ -21,6 +21,7 @@
 #include "app/Fennix_Mdif.h"
 #include "app/Fennix_Opt.h"
 #include "app/Settings.h"
+#include "app/TempImages.h"
 #include "controls/Slider.h"
 #include "controls/ccXPButton.h"
 #include "controls/ucUpDown.h"
@@ -218,9 +219,12 @@ TEST_F(WalkthroughTest, TypicalMorphFromNewToReopening) {
     EXPECT_TRUE(SamePixels(trimmed, beforeTrim.copy(QRect(trimOffset, QSize(200, 150)))));
 
     // The prepared pair in the temporary folder, and the new document.
-    EXPECT_EQ(FilesIn(tempFolder), (std::vector<std::string>{"temp_0.bmp", "temp_1.bmp"}));
-    EXPECT_EQ(ImageSize(tempFolder + "/temp_0.bmp"), QSize(200, 150));
-    EXPECT_TRUE(SamePixels(*LoadImageFile(tempFolder + "/temp_1.bmp"), trimmed));
+    // Named after this copy of the program, beside its lock file.
+    const std::string own = "temp_" + ProgramWorkspace().Tag();
+    EXPECT_EQ(FilesIn(tempFolder),
+              (std::vector<std::string>{own + ".lock", own + "_0.bmp", own + "_1.bmp"}));
+    EXPECT_EQ(ImageSize(tempFolder + "/" + own + "_0.bmp"), QSize(200, 150));
+    EXPECT_TRUE(SamePixels(*LoadImageFile(tempFolder + "/" + own + "_1.bmp"), trimmed));
     ASSERT_EQ(frame->Documents().size(), 1);
     Fennix_Main* document = frame->Documents()[0];
     EXPECT_TRUE(document->isVisible());
@@ -265,7 +269,7 @@ TEST_F(WalkthroughTest, TypicalMorphFromNewToReopening) {
     EXPECT_EQ(FilesIn(frameFolder),
               (std::vector<std::string>{"000.bmp", "001.bmp", "002.bmp", "003.bmp", "004.bmp"}));
     EXPECT_TRUE(SamePixels(*LoadImageFile(frameFolder + "/000.bmp"),
-                           *LoadImageFile(tempFolder + "/temp_0.bmp")));
+                           *LoadImageFile(tempFolder + "/" + own + "_0.bmp")));
     EXPECT_TRUE(SamePixels(*LoadImageFile(frameFolder + "/004.bmp"), trimmed));
     EXPECT_EQ(ImageSize(frameFolder + "/002.bmp"), QSize(200, 150));
 
@@ -318,7 +322,7 @@ TEST_F(WalkthroughTest, TypicalMorphFromNewToReopening) {
     prompts->ChooseFilePath(projectPath);
     document->mnuSaveName->trigger();
     EXPECT_FALSE(document->Document.Dirty);
-    EXPECT_EQ(FilesIn(tempFolder), std::vector<std::string>{});
+    EXPECT_EQ(FilesIn(tempFolder), std::vector<std::string>{own + ".lock"});
     EXPECT_EQ(FilesIn(imageFolder), (std::vector<std::string>{"moon_001.bmp", "sun_001.bmp"}));
     EXPECT_TRUE(SamePixels(*LoadImageFile(imageFolder + "/moon_001.bmp"), trimmed));
     const std::string project = test::ReadFile(projectPath);
@@ -350,6 +354,7 @@ TEST_F(WalkthroughTest, TypicalMorphFromNewToReopening) {
     frame->mnuEnd->trigger();
     EXPECT_FALSE(frame->isVisible());
     frame.reset();
+    EXPECT_EQ(FilesIn(tempFolder), std::vector<std::string>{});
     const auto keys = SettingsKeys(app.Path() + "/Fennix.ini");
     EXPECT_EQ(keys.at("フォルダ（org）"), PathFolder(sun));
     EXPECT_EQ(keys.at("フォルダ（mph）"), work.Path() + "/");

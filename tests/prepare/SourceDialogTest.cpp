@@ -5,6 +5,7 @@
 
 #include "PrepareTestData.h"
 #include "app/Settings.h"
+#include "app/TempImages.h"
 #include "controls/ccXPButton.h"
 #include "controls/ucScrollbar.h"
 #include "controls/ucUpDown.h"
@@ -237,8 +238,10 @@ TEST_F(SourceDialogTest, OkWritesBothPicturesAtTheirOwnSizes) {
 
     Pick(1, Picture("end.bmp", 320, 240));
     dialog.cmd_OK_Click();
-    EXPECT_EQ(start, app.Path() + "/temp_0.bmp");
-    EXPECT_EQ(end, app.Path() + "/temp_1.bmp");
+    // Named after this copy of the program.
+    const std::string own = app.Path() + "/temp_" + ProgramWorkspace().Tag();
+    EXPECT_EQ(start, own + "_0.bmp");
+    EXPECT_EQ(end, own + "_1.bmp");
     const auto written0 = LoadImageFile(start);
     const auto written1 = LoadImageFile(end);
     ASSERT_TRUE(written0 && written1);

@@ -7,6 +7,7 @@
 #include "PrepareTestData.h"
 #include "app/Fennix_Mdif.h"
 #include "app/Settings.h"
+#include "app/TempImages.h"
 #include "controls/ucUpDown.h"
 #include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
@@ -185,16 +186,16 @@ TEST(NewMorphTest, FrameOpensADocumentFromTheDialog) {
     EXPECT_TRUE(Settings.IsNewMorph);
     ASSERT_EQ(frame.Documents().size(), 1);
     Fennix_Main* document = frame.Documents()[0];
-    EXPECT_EQ(document->Document.Matrix(1).ImagePath, Settings.TempFolder + "/temp_0.bmp");
-    EXPECT_EQ(document->Document.Matrix(2).ImagePath, Settings.TempFolder + "/temp_1.bmp");
+    const std::string own = Settings.TempFolder + "/temp_" + ProgramWorkspace().Tag();
+    EXPECT_EQ(document->Document.Matrix(1).ImagePath, own + "_0.bmp");
+    EXPECT_EQ(document->Document.Matrix(2).ImagePath, own + "_1.bmp");
     EXPECT_EQ(document->Document.SourcePath[0], test::SamplePath("sun.bmp"));
-    EXPECT_TRUE(LoadImageFile(Settings.TempFolder + "/temp_0.bmp").has_value());
+    EXPECT_TRUE(LoadImageFile(own + "_0.bmp").has_value());
 
     // A second new document gets a pair of its own.
     frame.mnuNewMorph->trigger();
     ASSERT_EQ(frame.Documents().size(), 2);
-    EXPECT_EQ(frame.Documents()[1]->Document.Matrix(1).ImagePath,
-              Settings.TempFolder + "/temp_2.bmp");
+    EXPECT_EQ(frame.Documents()[1]->Document.Matrix(1).ImagePath, own + "_2.bmp");
     frame.MDIForm_Unload();
 }
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "app/Fennix_Mdif.h"
 #include "app/Settings.h"
+#include "app/TempImages.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "platform/ImageFile.h"
@@ -31,12 +33,9 @@ class ProjectCommandsTest : public testing::Test {
     }
     void TearDown() override { frame.MDIForm_Unload(); }
 
-    Fennix_Main* NewDocument(const std::string& startSource, const std::string& endSource,
-                             int pair) {
-        const std::string start =
-            Settings.TempFolder + "/temp_" + std::to_string(2 * pair) + ".bmp";
-        const std::string end =
-            Settings.TempFolder + "/temp_" + std::to_string(2 * pair + 1) + ".bmp";
+    Fennix_Main* NewDocument(const std::string& startSource, const std::string& endSource) {
+        const TempImagePair pair = NextTempImagePair(Settings.TempFolder);
+        const std::string &start = pair.start, &end = pair.end;
         fs::copy_file(test::SamplePath("sun.bmp"), start);
         fs::copy_file(test::SamplePath("moon.bmp"), end);
         Settings.IsNewMorph = true;
@@ -63,7 +62,7 @@ class ProjectCommandsTest : public testing::Test {
 };
 
 TEST_F(ProjectCommandsTest, FirstSaveMovesTheImagesAndNamesTheFile) {
-    Fennix_Main* document = NewDocument(Picked("face.jpg"), Picked("face.jpg"), 0);
+    Fennix_Main* document = NewDocument(Picked("face.jpg"), Picked("face.jpg"));
     document->Document.Dirty = true;
     Settings.ProjectFolder() = projects.Path() + "/";
     SaveAs(document, projects.File("morph"));
@@ -79,7 +78,7 @@ TEST_F(ProjectCommandsTest, FirstSaveMovesTheImagesAndNamesTheFile) {
     EXPECT_FALSE(document->Document.Dirty);
     EXPECT_EQ(document->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/face_001.bmp");
     EXPECT_EQ(document->Document.Matrix(2).ImagePath, Settings.ImageFolder + "/face_002.bmp");
-    EXPECT_FALSE(FileExists(Settings.TempFolder + "/temp_0.bmp"));
+    EXPECT_FALSE(FileExists(Settings.TempFolder + "/temp_" + ProgramWorkspace().Tag() + "_0.bmp"));
     EXPECT_EQ(Settings.RecentFiles[1], project);
     EXPECT_TRUE(frame.mnuRecent[1]->isVisible());
     EXPECT_EQ(Settings.ProjectFolder(), projects.Path() + "/");
@@ -100,7 +99,7 @@ TEST_F(ProjectCommandsTest, FirstSaveMovesTheImagesAndNamesTheFile) {
 
 TEST_F(ProjectCommandsTest, BaseNamesAndCounters) {
     test::WriteFile(Settings.ImageFolder + "/a_001.bmp", "taken");
-    Fennix_Main* document = NewDocument(Picked("a.b.c.bmp"), pictures.File("gone.jpg"), 0);
+    Fennix_Main* document = NewDocument(Picked("a.b.c.bmp"), pictures.File("gone.jpg"));
     SaveAs(document, projects.File("m"));
     EXPECT_EQ(document->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/a_002.bmp");
     EXPECT_EQ(document->Document.Matrix(2).ImagePath, Settings.ImageFolder + "/_001.bmp");
@@ -116,8 +115,8 @@ TEST_F(ProjectCommandsTest, BaseNamesAndCounters) {
 }
 
 TEST_F(ProjectCommandsTest, CancelledFirstSaveStillMovesTheImages) {
-    Fennix_Main* first = NewDocument(Picked("one.bmp"), Picked("two.bmp"), 0);
-    Fennix_Main* second = NewDocument(Picked("three.bmp"), Picked("four.bmp"), 1);
+    Fennix_Main* first = NewDocument(Picked("one.bmp"), Picked("two.bmp"));
+    Fennix_Main* second = NewDocument(Picked("three.bmp"), Picked("four.bmp"));
     first->Document.Dirty = true;
     first->mnuSaveName_Click();  // no scripted path: the dialog is cancelled
     EXPECT_EQ(first->Document.FileName, "");
@@ -126,7 +125,8 @@ TEST_F(ProjectCommandsTest, CancelledFirstSaveStillMovesTheImages) {
     EXPECT_TRUE(FileExists(first->Document.Matrix(1).ImagePath));
     // The other unsaved document keeps its own prepared images.
     EXPECT_TRUE(FileExists(second->Document.Matrix(1).ImagePath));
-    EXPECT_EQ(second->Document.Matrix(1).ImagePath, Settings.TempFolder + "/temp_2.bmp");
+    EXPECT_EQ(second->Document.Matrix(1).ImagePath,
+              Settings.TempFolder + "/temp_" + ProgramWorkspace().Tag() + "_2.bmp");
 
     // Saving again relocates nothing more and names the file.
     SaveAs(first, projects.File("m"));
@@ -148,7 +148,7 @@ TEST_F(ProjectCommandsTest, CancelledFirstSaveStillMovesTheImages) {
 // ".mph" is added to it is asked about in the same way, and No goes back to
 // the dialog.
 TEST_F(ProjectCommandsTest, AddingTheExtensionNeverReplacesAFileUnasked) {
-    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"), 0);
+    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"));
     test::WriteFile(projects.File("morph.mph"), "an older project");
     document->Document.Dirty = true;
 
@@ -182,21 +182,116 @@ TEST_F(ProjectCommandsTest, AddingTheExtensionNeverReplacesAFileUnasked) {
 }
 
 TEST_F(ProjectCommandsTest, FailedSaveKeepsTheOldFileAndTheChanges) {
-    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"), 0);
+    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"));
+    Settings.ProjectFolder() = projects.Path() + "/";
     SaveAs(document, projects.File("m"));
     const std::string before = test::ReadFile(projects.File("m.mph"));
     fs::create_directory(projects.File("dir.mph"));
+    test::TestFolder elsewhere;
+    fs::create_directory(elsewhere.File("dir.mph"));
     document->Document.Dirty = true;
-    SaveAs(document, projects.File("dir.mph"));
+    SaveAs(document, elsewhere.File("dir.mph"));
     ASSERT_FALSE(prompts->shown.empty());
-    EXPECT_EQ(prompts->shown.back().text, "保存できませんでした。" + projects.File("dir.mph"));
+    EXPECT_EQ(prompts->shown.back().text, "保存できませんでした。" + elsewhere.File("dir.mph"));
     EXPECT_EQ(prompts->shown.back().icon, MessageIcon::Critical);
+    // The document stays as it was: changed, under its old name, and the
+    // recent-file list and the dialog's folder do not take the failed name.
     EXPECT_TRUE(document->Document.Dirty);
+    EXPECT_EQ(document->Document.FileName, projects.File("m.mph"));
+    EXPECT_EQ(Settings.RecentFiles[1], projects.File("m.mph"));
+    EXPECT_EQ(Settings.RecentFiles[2], "");
+    EXPECT_EQ(Settings.ProjectFolder(), projects.Path() + "/");
     EXPECT_EQ(test::ReadFile(projects.File("m.mph")), before);
+    // 上書き保存 still writes to the old name.
+    document->mnuSaveMorph_Click();
+    EXPECT_FALSE(document->Document.Dirty);
+}
+
+TEST_F(ProjectCommandsTest, FailedFirstSaveLeavesANewDocumentNew) {
+    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"));
+    document->Document.Dirty = true;
+    SaveAs(document, projects.File("missing/m"));
+    EXPECT_EQ(prompts->shown.back().icon, MessageIcon::Critical);
+    EXPECT_EQ(document->Document.FileName, "");
+    EXPECT_TRUE(document->Document.Dirty);
+    EXPECT_EQ(Settings.RecentFiles[1], "");
+    EXPECT_FALSE(frame.mnuRecent[1]->isVisible());
+    EXPECT_FALSE(fs::exists(projects.File("missing")));
+}
+
+TEST_F(ProjectCommandsTest, AMissingImageFolderIsMadeAtTheFirstSave) {
+    Fennix_Main* document = NewDocument(Picked("face.bmp"), Picked("face.bmp"));
+    fs::remove_all(Settings.ImageFolder);
+    SaveAs(document, projects.File("m"));
+    EXPECT_FALSE(document->Document.Dirty);
+    MorphProject read;
+    ASSERT_EQ(LoadMorphFile(projects.File("m.mph"), read), "");
+    EXPECT_EQ(read.Matrix1.ImagePath, Settings.ImageFolder + "/face_001.bmp");
+    EXPECT_EQ(read.Matrix2.ImagePath, Settings.ImageFolder + "/face_002.bmp");
+    EXPECT_EQ(test::ReadFile(read.Matrix1.ImagePath), test::ReadFile(test::SamplePath("sun.bmp")));
+    EXPECT_EQ(test::ReadFile(read.Matrix2.ImagePath), test::ReadFile(test::SamplePath("moon.bmp")));
+}
+
+// A project pointing into the temporary folder would lose its images when
+// the program ends: when they cannot be moved out, nothing is written.
+TEST_F(ProjectCommandsTest, ImagesThatCannotBeMovedStopTheFirstSave) {
+    Fennix_Main* document = NewDocument(Picked("face.bmp"), Picked("face.bmp"));
+    const std::string start = document->Document.Matrix(1).ImagePath;
+    const std::string end = document->Document.Matrix(2).ImagePath;
+    document->Document.Dirty = true;
+    fs::remove_all(Settings.ImageFolder);
+    test::WriteFile(Settings.ImageFolder, "in the way");
+
+    for (auto save : {&Fennix_Main::mnuSaveName_Click, &Fennix_Main::mnuSaveMorph_Click}) {
+        prompts->shown.clear();
+        (document->*save)();
+        EXPECT_TRUE(prompts->fileRequests.empty());  // no name was asked for
+        ASSERT_EQ(prompts->shown.size(), 1u);
+        EXPECT_EQ(prompts->shown[0].text, Settings.ImageFolder +
+                                              "に画像を保存できませんでした。\n"
+                                              "プロジェクトは保存されていません。");
+        EXPECT_EQ(prompts->shown[0].title, "Fennix");
+        EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Critical);
+        EXPECT_EQ(document->Document.Matrix(1).ImagePath, start);
+        EXPECT_EQ(document->Document.FileName, "");
+        EXPECT_TRUE(document->Document.Dirty);
+    }
+    EXPECT_TRUE(fs::is_empty(projects.Path()));
+    EXPECT_EQ(Settings.RecentFiles[1], "");
+    EXPECT_EQ(test::ReadFile(start), test::ReadFile(test::SamplePath("sun.bmp")));
+    EXPECT_EQ(test::ReadFile(end), test::ReadFile(test::SamplePath("moon.bmp")));
+    EXPECT_EQ(test::ReadFile(Settings.ImageFolder), "in the way");
+
+    // Once the folder can be made, the same document saves.
+    fs::remove(Settings.ImageFolder);
+    SaveAs(document, projects.File("m"));
+    EXPECT_EQ(document->Document.Matrix(1).ImagePath, Settings.ImageFolder + "/face_001.bmp");
+    EXPECT_FALSE(fs::exists(start));
+    EXPECT_FALSE(document->Document.Dirty);
+}
+
+// Zooming goes through a scratch bitmap of this copy's own; another
+// copy's (or an older version's shared "tmp.bmp") is never touched, and
+// nothing is left behind.
+TEST_F(ProjectCommandsTest, ZoomLeavesOtherCopiesScratchFilesAlone) {
+    Fennix_Main* document = NewDocument(Picked("s.bmp"), Picked("e.bmp"));
+    test::WriteFile(Settings.TempFolder + "/tmp.bmp", "older version");
+    test::WriteFile(Settings.TempFolder + "/tmp_0.bmp", "another copy");
+    std::set<std::string> before;
+    for (const auto& entry : fs::directory_iterator(Settings.TempFolder))
+        before.insert(entry.path().filename().string());
+    document->mnuZoom_Click(2);
+    EXPECT_EQ(document->Panes.P(1).Width(), 2 * 320);
+    std::set<std::string> after;
+    for (const auto& entry : fs::directory_iterator(Settings.TempFolder))
+        after.insert(entry.path().filename().string());
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(test::ReadFile(Settings.TempFolder + "/tmp.bmp"), "older version");
+    EXPECT_EQ(test::ReadFile(Settings.TempFolder + "/tmp_0.bmp"), "another copy");
 }
 
 TEST_F(ProjectCommandsTest, OpenShowsTheProjectAndFailuresLeaveNoWindow) {
-    Fennix_Main* saved = NewDocument(Picked("s.bmp"), Picked("e.bmp"), 0);
+    Fennix_Main* saved = NewDocument(Picked("s.bmp"), Picked("e.bmp"));
     saved->Pb->SetBackColor(0x123456);
     saved->Document.Matrix(1).Points(2, 2) = {70, 50};
     SaveAs(saved, projects.File("m"));

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace fennix {
+
+// Runs one step of start-up or shut-down: true when it ran through, false
+// when it threw. Nothing escapes, so the steps after it run all the same.
+template <class Step>
+bool RunStep(Step&& step) noexcept {
+    try {
+        step();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// Start-up of the program's files in the application folder: sets
+// Settings.TempFolder and Settings.ImageFolder and creates them when
+// missing, claims the temporary folder for this copy of the program and
+// removes what copies that have ended left there (see TempWorkspace), and
+// loads the settings. Every step runs even when one before it failed; a
+// settings file that cannot be read gives the defaults. Nothing is thrown.
+void OpenProgramFiles();
+
+// Shut-down: saves the settings (skipped when the file cannot be written)
+// and removes this copy's working files from the temporary folder, except
+// `inUse`, the images documents still refer to. Every step runs even when
+// one before it failed. Nothing is thrown.
+void CloseProgramFiles(const std::vector<std::string>& inUse);
+
+}  // namespace fennix
