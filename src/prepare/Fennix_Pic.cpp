@@ -11,6 +11,7 @@
 #include "controls/ucScrollbar.h"
 #include "controls/ucUpDown.h"
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 #include "prepare/Fennix_Tri.h"
@@ -367,8 +368,15 @@ void Fennix_Pic::cmd_OK_Click() {
     const TempImagePair pair = NextTempImagePair(Settings.TempFolder);
     const std::string paths[2] = {pair.start, pair.end};
     for (int n = 0; n < 2; ++n) {
-        if (FileExists(paths[n])) std::remove(paths[n].c_str());
-        slot[n].P.SaveBitmap(paths[n]);
+        if (!slot[n].P.SaveBitmap(paths[n])) {
+            // A full disk or an unwritable folder: the prepared pictures
+            // stay in the dialog, so nothing is lost and the user can make
+            // room and try again.
+            if (n == 1) RemoveRegularFile(paths[0]);
+            ShowMessage(PathFolder(paths[n]) + "に画像を保存できませんでした。",
+                        MessageIcon::Exclamation);
+            return;
+        }
     }
     accept();
     if (Confirmed) Confirmed(paths[0], paths[1]);

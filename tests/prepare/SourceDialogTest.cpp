@@ -250,5 +250,24 @@ TEST_F(SourceDialogTest, OkWritesBothPicturesAtTheirOwnSizes) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
+TEST_F(SourceDialogTest, OkThatCannotWriteKeepsTheDialogAndThePictures) {
+    bool confirmed = false;
+    dialog.Confirmed = [&](const std::string&, const std::string&) { confirmed = true; };
+    Pick(0, Picture("start.bmp", 64, 48));
+    Pick(1, Picture("end.bmp", 32, 24));
+    Settings.TempFolder = app.Path() + "/missing";
+    dialog.cmd_OK_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, app.Path() + "/missing/に画像を保存できませんでした。");
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_FALSE(confirmed);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(PaneSize(1), QSize(32, 24));
+
+    Settings.TempFolder = app.Path();
+    dialog.cmd_OK_Click();
+    EXPECT_TRUE(confirmed);
+}
+
 }  // namespace
 }  // namespace fennix
