@@ -50,6 +50,12 @@ int Fail(std::ostream& err, const std::string& message) {
     return 1;
 }
 
+// The message for an image that cannot be read, with the reason:
+// "cannot read the image PATH: not a regular file".
+std::string CannotReadImage(const std::string& path, ImageFailure why) {
+    return "cannot read the image " + path + ": " + ImageFailureText(why);
+}
+
 std::string Absolute(const std::string& path) {
     std::error_code error;
     const fs::path absolute = fs::absolute(path, error);
@@ -87,9 +93,10 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (paths.size() != 3) return Fail(err, "new needs START END PROJECT.mph (see --help)");
 
     const std::string start = Absolute(paths[0]), end = Absolute(paths[1]);
-    const auto startImage = LoadImageFile(start);
-    if (!startImage) return Fail(err, "cannot read the image " + start);
-    if (!LoadImageFile(end)) return Fail(err, "cannot read the image " + end);
+    ImageFailure why = ImageFailure::None;
+    const auto startImage = LoadImageFile(start, &why);
+    if (!startImage) return Fail(err, CannotReadImage(start, why));
+    if (!LoadImageFile(end, &why)) return Fail(err, CannotReadImage(end, why));
     if (rows > startImage->width() || columns > startImage->height())
         return Fail(err, "the grid has more cells than the start image has pixels");
 
@@ -134,10 +141,11 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     MorphProject project;
     if (const std::string message = LoadMorphFile(paths[0], project); !message.empty())
         return Fail(err, "cannot open the project " + paths[0]);
-    const auto start = LoadImageFile(project.Matrix1.ImagePath);
-    if (!start) return Fail(err, "cannot read the image " + project.Matrix1.ImagePath);
-    const auto end = LoadImageFile(project.Matrix2.ImagePath);
-    if (!end) return Fail(err, "cannot read the image " + project.Matrix2.ImagePath);
+    ImageFailure why = ImageFailure::None;
+    const auto start = LoadImageFile(project.Matrix1.ImagePath, &why);
+    if (!start) return Fail(err, CannotReadImage(project.Matrix1.ImagePath, why));
+    const auto end = LoadImageFile(project.Matrix2.ImagePath, &why);
+    if (!end) return Fail(err, CannotReadImage(project.Matrix2.ImagePath, why));
     if (project.LastFrame < 1) return Fail(err, "the project has fewer than 2 frames");
 
     std::error_code error;
@@ -212,8 +220,9 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     for (const std::string& name : ListFolderFiles(folder, kFramePatterns))
         frames.push_back(JoinPath(folder, name));
     if (!size) {
-        const auto first = LoadImageFile(frames.front());
-        if (!first) return Fail(err, "cannot read the image " + frames.front());
+        ImageFailure why = ImageFailure::None;
+        const auto first = LoadImageFile(frames.front(), &why);
+        if (!first) return Fail(err, CannotReadImage(frames.front(), why));
         size = first->size();
     }
 

@@ -2,9 +2,11 @@
 #include <iostream>
 
 #include "cli/MorphCommands.h"
+#include "platform/ImageFile.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    fennix::ConfigureImageReading();
     const std::vector<std::string> args(argv + 1, argv + argc);
     return fennix::RunMorphCommand(args, QCoreApplication::applicationDirPath().toStdString(),
                                    std::cout, std::cerr);
