@@ -58,9 +58,8 @@ bool ChooseFolderPlainly(QWidget*, std::string& folder) {
     for (;;) {
         std::string chosenPath;
         if (!CurrentPrompts().ChooseFolder("フォルダの選択", start, chosenPath)) return false;
-        const QString chosen = QString::fromStdString(chosenPath);
-        if (FolderFrameKind(chosen.toStdString()) >= 0) {
-            folder = WithTrailingSeparator(chosen.toStdString());
+        if (FolderFrameKind(chosenPath) >= 0) {
+            folder = WithTrailingSeparator(chosenPath);
             return true;
         }
         ShowMessage("フォルダの中にモーフ画像データが見つかりません！", MessageIcon::Information);
