@@ -5,11 +5,13 @@
 
 #include "app/Fennix_Mdif.h"
 #include "core/AppFolder.h"
+#include "platform/ImageFile.h"
 #include "platform/QtPrompts.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Fennix");
+    fennix::ConfigureImageReading();
 
     // The interface is Japanese, half-width katakana included: prefer a
     // Japanese Gothic face over whatever the desktop's default lacks.

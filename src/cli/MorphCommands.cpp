@@ -53,6 +53,12 @@ int Fail(std::ostream& err, const std::string& message) {
     return 1;
 }
 
+// The message for an image that cannot be read, with the reason:
+// "cannot read the image PATH: not a regular file".
+std::string CannotReadImage(const std::string& path, ImageFailure why) {
+    return "cannot read the image " + path + ": " + ImageFailureText(why);
+}
+
 std::string Absolute(const std::string& path) {
     std::error_code error;
     const fs::path absolute = fs::absolute(path, error);
@@ -93,9 +99,10 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (paths.size() != 3) return Fail(err, "new needs START END PROJECT.mph (see --help)");
 
     const std::string start = Absolute(paths[0]), end = Absolute(paths[1]);
-    const auto startImage = LoadImageFile(start);
-    if (!startImage) return Fail(err, "cannot read the image " + start);
-    if (!LoadImageFile(end)) return Fail(err, "cannot read the image " + end);
+    ImageFailure why = ImageFailure::None;
+    const auto startImage = LoadImageFile(start, &why);
+    if (!startImage) return Fail(err, CannotReadImage(start, why));
+    if (!LoadImageFile(end, &why)) return Fail(err, CannotReadImage(end, why));
     if (rows > startImage->width() || columns > startImage->height())
         return Fail(err, "the grid has more cells than the start image has pixels");
 
@@ -113,10 +120,10 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     endMatrix.ImagePath = end;
 
     const std::string project = Absolute(paths[2]);
-    std::string why;
+    std::string reason;
     const std::string message = SaveMorphFile(project, matrix, endMatrix, PathFolder(project),
-                                              frames - 1, kDefaultBackColor, &why);
-    if (!message.empty()) return Fail(err, "cannot write the project " + project + ": " + why);
+                                              frames - 1, kDefaultBackColor, &reason);
+    if (!message.empty()) return Fail(err, "cannot write the project " + project + ": " + reason);
     return 0;
 }
 
@@ -148,10 +155,11 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
         return Fail(err, "cannot open the project " + paths[0] +
                              ": not a readable project file (missing, damaged, or not a file)");
     }
-    const auto start = LoadImageFile(project.Matrix1.ImagePath);
-    if (!start) return Fail(err, "cannot read the image " + project.Matrix1.ImagePath);
-    const auto end = LoadImageFile(project.Matrix2.ImagePath);
-    if (!end) return Fail(err, "cannot read the image " + project.Matrix2.ImagePath);
+    ImageFailure why = ImageFailure::None;
+    const auto start = LoadImageFile(project.Matrix1.ImagePath, &why);
+    if (!start) return Fail(err, CannotReadImage(project.Matrix1.ImagePath, why));
+    const auto end = LoadImageFile(project.Matrix2.ImagePath, &why);
+    if (!end) return Fail(err, CannotReadImage(project.Matrix2.ImagePath, why));
     if (project.LastFrame < 1) return Fail(err, "the project has fewer than 2 frames");
 
     std::error_code error;
@@ -238,8 +246,9 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     for (const std::string& name : ListFolderFiles(folder, kFramePatterns))
         frames.push_back(JoinPath(folder, name));
     if (!size) {
-        const auto first = LoadImageFile(frames.front());
-        if (!first) return Fail(err, "cannot read the image " + frames.front());
+        ImageFailure why = ImageFailure::None;
+        const auto first = LoadImageFile(frames.front(), &why);
+        if (!first) return Fail(err, CannotReadImage(frames.front(), why));
         size = first->size();
     }
 

@@ -3,9 +3,11 @@
 
 #include "cli/MorphCommands.h"
 #include "core/AppFolder.h"
+#include "platform/ImageFile.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    fennix::ConfigureImageReading();
     const std::vector<std::string> args(argv + 1, argv + argc);
     return fennix::RunMorphCommand(args, fennix::ExecutableFolder(),
                                    std::cout, std::cerr);

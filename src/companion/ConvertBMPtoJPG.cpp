@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/RegularFile.h"
+
 namespace fennix::companion {
 namespace {
 
@@ -55,11 +57,16 @@ struct RgbImage {
     const unsigned char* Pixels() const { return loaded ? loaded.get() : unpacked.data(); }
 };
 
-// The whole file in `bytes`. False when it cannot be opened or read, or is
-// larger than kMaxFileBytes.
+// The whole file in `bytes`. False when it is not a regular file, cannot be
+// opened or read, or is larger than kMaxFileBytes.
 bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path, "rb"));
-    if (!file) return false;
+    const int fd = OpenRegularFile(path);
+    if (fd < 0) return false;
+    std::unique_ptr<std::FILE, FileClose> file(::fdopen(fd, "rb"));
+    if (!file) {
+        ::close(fd);
+        return false;
+    }
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
     const long size = std::ftell(file.get());
     if (size < 0 || size > kMaxFileBytes) return false;
@@ -173,12 +180,11 @@ bool UnpackBitmap(const std::vector<unsigned char>& b, RgbImage& image) {
     return true;
 }
 
-// Reads the bitmap file into `image`. False when the file is missing or
-// cannot be decoded.
+// Reads the bitmap file into `image`. False when the file is missing, is not
+// a regular file, or cannot be decoded.
 bool LoadBitmap(const char* path, RgbImage& image) {
-    // Only a regular file is read: a FIFO would block the reader for ever.
-    struct stat info {};
-    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    // A FIFO or device would keep the reader waiting or reading for ever.
+    if (!IsRegularFile(path)) return false;
     int width = 0, height = 0, pixelFormat = TJPF_RGB;
     image.loaded.reset(tjLoadImage(path, &width, 1, &height, &pixelFormat, 0));
     if (image.loaded && width > 0 && height > 0 && pixelFormat == TJPF_RGB) {

@@ -1,6 +1,5 @@
 #include "output/AviFrames.h"
 
-#include <QDir>
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -72,7 +71,8 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, const std::s
     for (; !error && it != end; it.increment(error)) {
         std::error_code kind;
         if (!it->is_regular_file(kind)) continue;
-        const std::string name = it->path().filename().string();
+        // The name's own bytes: a name that is not valid UTF-8 is listed too.
+        const std::string name = it->path().filename().native();
         if (MatchesPatterns(name, patterns)) names.push_back(name);
     }
     std::sort(names.begin(), names.end(), FileNameLess);

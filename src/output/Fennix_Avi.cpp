@@ -33,15 +33,6 @@ std::function<std::optional<CompressorOptions>(QWidget* owner)> ChooseCompressor
 
 namespace {
 
-// File and folder names are bytes that need not be UTF-8: the lists keep
-// them as they are, beside the text they show.
-QVariant PathData(const std::string& path) {
-    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
-}
-std::string PathOf(const QListWidgetItem* item) {
-    return item->data(Qt::UserRole).toByteArray().toStdString();
-}
-
 namespace fs = std::filesystem;
 
 constexpr const char* kNoFrames = "フォルダの中にモーフ画像データが見つかりません！";
@@ -127,7 +118,7 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     connect(drv1, &QComboBox::activated, this,
             [this](int index) { drv1_Change(drv1->itemData(index).toString().toStdString()); });
     connect(dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        SetFolder(PathOf(item));
+        SetFolder(item->data(Qt::UserRole).toByteArray().toStdString());
     });
     connect(File1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { File1_Click(File1->row(item)); });
@@ -223,7 +214,7 @@ void Fennix_Avi::FillFolderTree() {
         const std::string name = it->has_filename() ? it->filename().string() : it->string();
         auto* item =
             new QListWidgetItem(open, QString(depth * 2, ' ') + QString::fromStdString(name));
-        item->setData(Qt::UserRole, PathData(it->string()));
+        item->setData(Qt::UserRole, QByteArray::fromStdString(it->native()));
         dir1->addItem(item);
     }
     dir1->setCurrentRow(dir1->count() - 1);
@@ -238,7 +229,7 @@ void Fennix_Avi::FillFolderTree() {
     for (const std::string& name : subfolders) {
         auto* item =
             new QListWidgetItem(closed, QString(depth * 2, ' ') + QString::fromStdString(name));
-        item->setData(Qt::UserRole, PathData(JoinPath(folder_, name)));
+        item->setData(Qt::UserRole, QByteArray::fromStdString(JoinPath(folder_, name)));
         dir1->addItem(item);
     }
 }
@@ -253,16 +244,17 @@ void Fennix_Avi::SetFolder(const std::string& folder) {
 
 void Fennix_Avi::dir1_Change() {
     File1->clear();
+    // Each row keeps its file's name as bytes: a name that is not valid
+    // UTF-8 shows with stand-in characters but still names its file.
     for (const std::string& name :
          ListFolderFiles(folder_, mode_ == 2 ? kAviPatterns : kFramePatterns)) {
-        auto* item = new QListWidgetItem(QString::fromStdString(name));
-        item->setData(Qt::UserRole, PathData(name));
-        File1->addItem(item);
+        auto* item = new QListWidgetItem(QString::fromStdString(name), File1);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(name));
     }
     if (mode_ == 2) return;
 
     if (File1->count() > 0) {
-        ShowPreview(JoinPath(folder_, PathOf(File1->item(0))));
+        ShowPreview(FilePath(File1->item(0)));
         File1->setCurrentRow(0);
         txtWidth->setText(QString::number(SourceWidth));
         txtHeight->setText(QString::number(SourceHeight));
@@ -293,13 +285,17 @@ void Fennix_Avi::ShowPreview(const std::string& path) {
     Pic_PreWidget->Sync();
 }
 
+std::string Fennix_Avi::FilePath(const QListWidgetItem* item) const {
+    return JoinPath(folder_, item->data(Qt::UserRole).toByteArray().toStdString());
+}
+
 void Fennix_Avi::File1_Click(int row) {
     if (row < 0 || row >= File1->count()) return;
     if (mode_ == 2) {
         Cmd_Viewer->setEnabled(true);
         return;
     }
-    ShowPreview(JoinPath(folder_, PathOf(File1->item(row))));
+    ShowPreview(FilePath(File1->item(row)));
 }
 
 void Fennix_Avi::cmd_OK_Click() {
@@ -348,8 +344,7 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
     if (!rate) return;
 
     std::vector<std::string> frames;
-    for (int i = 0; i < File1->count(); ++i)
-        frames.push_back(JoinPath(folder_, PathOf(File1->item(i))));
+    for (int i = 0; i < File1->count(); ++i) frames.push_back(FilePath(File1->item(i)));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const AviOutcome outcome =
         CreateAviFile(frames, path, OutputWidth, OutputHeight, *rate, AviTempPath(), [this] {
@@ -379,7 +374,7 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
 void Fennix_Avi::Cmd_Viewer_Click() {
     if (mode_ == 2) {
         if (!File1->currentItem()) return;
-        AviPlayPath = JoinPath(folder_, PathOf(File1->currentItem()));
+        AviPlayPath = FilePath(File1->currentItem());
     } else {
         AviPlayPath = LastSavedPath;
     }

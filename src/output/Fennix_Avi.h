@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace fennix {
@@ -90,6 +91,9 @@ class Fennix_Avi : public ProgramDialog {
     void FillDrives();
     void FillFolderTree();
     void ShowPreview(const std::string& path);
+    // The path of the file a row of the file list stands for, from the
+    // name's own bytes (the text shown may have lost some of them).
+    std::string FilePath(const QListWidgetItem* item) const;
     std::string DriveOf(const std::string& folder) const;
 
     int mode_ = 0;

@@ -1,6 +1,5 @@
 #include "output/Fennix_View.h"
 
-#include <QFile>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -59,9 +58,8 @@ bool ChooseFolderPlainly(QWidget*, std::string& folder) {
     for (;;) {
         std::string chosenPath;
         if (!CurrentPrompts().ChooseFolder("フォルダの選択", start, chosenPath)) return false;
-        const QString chosen = QString::fromStdString(chosenPath);
-        if (FolderFrameKind(QFile::encodeName(chosen).toStdString()) >= 0) {
-            folder = WithTrailingSeparator(QFile::encodeName(chosen).toStdString());
+        if (FolderFrameKind(chosenPath) >= 0) {
+            folder = WithTrailingSeparator(chosenPath);
             return true;
         }
         ShowMessage("フォルダの中にモーフ画像データが見つかりません！", MessageIcon::Information);

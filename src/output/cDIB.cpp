@@ -1,10 +1,15 @@
 #include "output/cDIB.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "core/RegularFile.h"
 #include "core/SafeWrite.h"
 #include "platform/Prompts.h"
 
@@ -53,33 +58,52 @@ cDIB::InfoHeader ParseInfoHeader(const uint8_t* p) {
     return h;
 }
 
-bool ReadAt(std::ifstream& in, uint64_t offset, uint8_t* to, uint64_t count) {
-    in.seekg(static_cast<std::streamoff>(offset));
-    in.read(reinterpret_cast<char*>(to), static_cast<std::streamsize>(count));
-    return in.good() && static_cast<uint64_t>(in.gcount()) == count;
+// A descriptor closed however the loading ends.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Reads exactly `count` bytes at `offset`; false on an error or a short file.
+bool ReadAt(int fd, uint64_t offset, uint8_t* to, uint64_t count) {
+    while (count > 0) {
+        const ssize_t n = ::pread(fd, to, count, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        to += n;
+        offset += static_cast<uint64_t>(n);
+        count -= static_cast<uint64_t>(n);
+    }
+    return true;
 }
 
 }  // namespace
 
 bool cDIB::CreateFromFile(const std::string& fileName) {
-    std::error_code error;
-    const uintmax_t length = std::filesystem::file_size(fileName, error);
-    if (error) {
+    // Only a regular file is opened, from the name's own bytes; a folder,
+    // FIFO or device counts as no file at all and never blocks. A file that
+    // is there but may not be read is refused without a message.
+    Descriptor in{OpenRegularFile(fileName)};
+    if (in.fd < 0) {
+        if (errno == EACCES && IsRegularFile(fileName)) return false;
         ShowMessage("ファイルが見つかりません。\r\n" + fileName, MessageIcon::Critical);
         return false;
     }
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return false;
+    struct stat info {};
+    if (::fstat(in.fd, &info) != 0 || info.st_size < 0) return false;
+    const uint64_t length = static_cast<uint64_t>(info.st_size);
 
     uint8_t fileBytes[kFileHeaderSize] = {};
-    if (!ReadAt(in, 0, fileBytes, kFileHeaderSize)) return false;
+    if (!ReadAt(in.fd, 0, fileBytes, kFileHeaderSize)) return false;
     const FileHeader fileHeader = ParseFileHeader(fileBytes);
     file_ = fileHeader;
     if (fileHeader.bfType != kBitmapMark) return false;
 
     uint8_t infoBytes[kInfoHeaderSize] = {};
     if (length < kFileHeaderSize + kInfoHeaderSize ||
-        !ReadAt(in, kFileHeaderSize, infoBytes, kInfoHeaderSize))
+        !ReadAt(in.fd, kFileHeaderSize, infoBytes, kInfoHeaderSize))
         return false;
     info_ = ParseInfoHeader(infoBytes);
 
@@ -93,8 +117,8 @@ bool cDIB::CreateFromFile(const std::string& fileName) {
 
     std::vector<uint8_t> bits(size);
     std::vector<uint8_t> block(offset - kFileHeaderSize);
-    if (!ReadAt(in, offset, bits.data(), size)) return false;
-    if (!ReadAt(in, kFileHeaderSize, block.data(), block.size())) return false;
+    if (!ReadAt(in.fd, offset, bits.data(), size)) return false;
+    if (!ReadAt(in.fd, kFileHeaderSize, block.data(), block.size())) return false;
     bits_ = std::move(bits);
     block_ = std::move(block);
     return true;

@@ -38,11 +38,13 @@ class cDIB {
     static constexpr uint32_t kFileHeaderSize = 14;
     static constexpr uint32_t kInfoHeaderSize = 40;
 
-    // Loads a BMP file. A missing file shows "ファイルが見つかりません。", CR LF
-    // and the name (error icon) and gives false. An unopenable file, a wrong
-    // mark, a file shorter than its headers, an image size of 0, or an info
-    // block or pixel data that would reach past the end of the file give false
-    // without a message; nothing beyond the file is read or allocated. On a
+    // Loads a BMP file, opening only a regular file (the name's own bytes, in
+    // any encoding). A missing file, or a folder, FIFO or device in its place,
+    // shows "ファイルが見つかりません。", CR LF and the name (error icon) and
+    // gives false at once. A file that may not be read, a wrong mark, a file
+    // shorter than its headers, an image size of 0, or an info block or pixel
+    // data that would reach past the end of the file give false without a
+    // message; nothing beyond the file is read or allocated. On a
     // wrong mark only the file header has changed; on the other refusals the
     // headers read so far have changed and the arrays are kept.
     bool CreateFromFile(const std::string& fileName);

@@ -1,31 +1,114 @@
 #include "platform/ImageFile.h"
 
+#include <unistd.h>
+
 #include <QBuffer>
-#include <QFileInfo>
+#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
+#include <cerrno>
 
+#include "core/Paths.h"
+#include "core/RegularFile.h"
 #include "core/SafeWrite.h"
 #include "platform/WmfImage.h"
 
 namespace fennix {
 
-std::optional<QImage> LoadImageFile(const std::string& path) {
-    const QString file = QString::fromStdString(path);
-    if (QFileInfo(file).suffix().compare("wmf", Qt::CaseInsensitive) == 0)
-        return LoadWmfImage(path);
-    QImageReader reader(file);
-    if (QFileInfo(file).suffix().compare("dib", Qt::CaseInsensitive) == 0) reader.setFormat("bmp");
+namespace {
+
+// The file name's suffix in lower case ASCII, from the path's own bytes;
+// empty when the name has none.
+std::string LowerSuffix(const std::string& path) {
+    const std::string name = PathFileName(path);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) return {};
+    std::string suffix = name.substr(dot + 1);
+    for (char& c : suffix)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return suffix;
+}
+
+bool SizeAllowed(const QSize& size) {
+    return size.width() <= kMaxImageSide && size.height() <= kMaxImageSide &&
+           int64_t{size.width()} * size.height() <= kMaxImagePixels;
+}
+
+// Reads one image with `reader`; a size declared beyond the bounds stops it
+// before any pixel is decoded. `tooLarge` is set when that happened.
+QImage ReadBounded(QImageReader& reader, bool& tooLarge) {
     reader.setAutoTransform(false);
-    QImage image = reader.read();
-    if (image.isNull()) {
+    const QSize declared = reader.size();  // invalid when the format cannot tell
+    if (declared.isValid() && !SizeAllowed(declared)) {
+        tooLarge = true;
+        return {};
+    }
+    return reader.read();
+}
+
+}  // namespace
+
+const char* ImageFailureText(ImageFailure failure) {
+    switch (failure) {
+        case ImageFailure::None:
+            return "";
+        case ImageFailure::CannotOpen:
+            return "cannot be opened";
+        case ImageFailure::NotRegularFile:
+            return "not a regular file";
+        case ImageFailure::CannotDecode:
+            return "not a picture that can be decoded";
+        case ImageFailure::TooLarge:
+            return "too large (more than 200 megapixels or a side above 32767 pixels)";
+    }
+    return "";
+}
+
+void ConfigureImageReading() {
+    QImageReader::setAllocationLimit(kImageAllocationLimitMB);
+}
+
+std::optional<QImage> LoadImageFile(const std::string& path, ImageFailure* why) {
+    static const bool configured = (ConfigureImageReading(), true);
+    (void)configured;
+    const auto fail = [why](ImageFailure failure) -> std::optional<QImage> {
+        if (why) *why = failure;
+        return std::nullopt;
+    };
+    if (why) *why = ImageFailure::None;
+
+    const std::string suffix = LowerSuffix(path);
+    if (suffix == "wmf") return LoadWmfImage(path, why);
+
+    // The path's bytes go to the system as they are: Qt could not name a
+    // file whose name is not valid UTF-8.
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
+        return fail(errno == EISDIR || errno == EINVAL ? ImageFailure::NotRegularFile
+                                                       : ImageFailure::CannotOpen);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(ImageFailure::CannotOpen);
+    }
+
+    const QByteArray format =
+        suffix == "dib" ? QByteArray("bmp") : QByteArray::fromStdString(suffix);
+    bool tooLarge = false;
+    QImage image;
+    {
+        QImageReader reader(&file, format);
+        image = ReadBounded(reader, tooLarge);
+    }
+    if (image.isNull() && !tooLarge && file.seek(0)) {
         // The suffix may not match the content (a JPEG saved as .bmp):
         // let the reader guess from the bytes.
-        QImageReader guess(file);
+        QImageReader guess(&file);
         guess.setDecideFormatFromContent(true);
-        image = guess.read();
+        image = ReadBounded(guess, tooLarge);
     }
-    if (image.isNull()) return std::nullopt;
+    if (tooLarge) return fail(ImageFailure::TooLarge);
+    if (image.isNull()) return fail(ImageFailure::CannotDecode);
     return image.convertToFormat(QImage::Format_RGB32);
 }
 

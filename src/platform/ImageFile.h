@@ -1,16 +1,50 @@
 #pragma once
 
 #include <QImage>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace fennix {
 
+// The largest picture that is decoded: 200 megapixels (a 100-megapixel photo
+// opens with room to spare), no side above 32767 pixels. A file that declares
+// more is refused from its header, before anything is decoded.
+inline constexpr int64_t kMaxImagePixels = 200'000'000;
+inline constexpr int kMaxImageSide = 32767;
+
+// Qt's bound on one decoded image, in MB: kMaxImagePixels at 32 bits per
+// pixel, rounded up. Qt's own default (128 or 256 MB, by version) refuses
+// an ordinary 8000 × 6000 photo.
+inline constexpr int kImageAllocationLimitMB = 800;
+
+// Why an image could not be read.
+enum class ImageFailure {
+    None,            // it was read
+    CannotOpen,      // missing, or not readable
+    NotRegularFile,  // a folder, FIFO, device or socket: never opened for reading
+    CannotDecode,    // not a picture, damaged, or in a format without a reader
+    TooLarge,        // declares more than kMaxImagePixels or a side above kMaxImageSide
+};
+
+// A short English description of the failure ("not a regular file", …);
+// empty for ImageFailure::None.
+const char* ImageFailureText(ImageFailure failure);
+
+// Sets Qt's image allocation limit to kImageAllocationLimitMB. Every program
+// calls it at start-up so that Qt's own readers share the bound; LoadImageFile
+// calls it too, so no decoding ever runs under Qt's default.
+void ConfigureImageReading();
+
 // Decodes an image file (BMP, DIB, JPEG, GIF, WMF, and whatever else the
-// installed image plug-ins read) into a 32-bit RGB image. A .dib file is read
-// as BMP; a .wmf file (any letter case) is rendered by LoadWmfImage.
-// Nothing when the file is missing or cannot be decoded.
-std::optional<QImage> LoadImageFile(const std::string& path);
+// installed image plug-ins read) into a 32-bit RGB image. Only a regular file
+// (or a link to one) is opened: a folder, FIFO or device fails at once. The
+// path is the file name's own bytes, whatever their encoding. The format
+// comes from the suffix (a .dib file is read as BMP, a .wmf file in any
+// letter case is rendered by LoadWmfImage); when that fails, it is guessed
+// from the content. Nothing when the file cannot be opened, cannot be decoded
+// or is too large; `why`, when given, then says which.
+std::optional<QImage> LoadImageFile(const std::string& path, ImageFailure* why = nullptr);
 
 // The image as the bytes of an uncompressed 32-bit Windows bitmap file.
 // Empty when it cannot be encoded (a null image).

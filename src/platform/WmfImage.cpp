@@ -1,11 +1,14 @@
 #include "platform/WmfImage.h"
 
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRectF>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <iterator>
 #include <vector>
@@ -14,6 +17,8 @@ extern "C" {
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 }
+
+#include "core/RegularFile.h"
 
 namespace fennix {
 namespace {
@@ -107,9 +112,11 @@ int Side(double pixels) {
     return int(std::lround(std::abs(pixels)));
 }
 
-// Reads the headers and follows the mapping records through the file. Nothing
-// when the bytes are not a metafile or its size is zero or absurd.
-std::optional<Layout> ReadLayout(const QByteArray& data) {
+// Reads the headers and follows the mapping records through the file; the
+// picture's size is its render size (WmfRenderSize). Nothing when the bytes
+// are not a metafile or its size is zero or absurd (`sideTooLarge` is then
+// set for a side above kMaxWmfSide).
+std::optional<Layout> ReadLayout(const QByteArray& data, bool& sideTooLarge) {
     qint64 start = 0;
     const bool placeable = data.size() >= kPlaceableBytes && DoubleWord(data, 0) == kPlaceableKey;
     Mapping map;
@@ -190,9 +197,12 @@ std::optional<Layout> ReadLayout(const QByteArray& data) {
         layout.fallbackScale = map.mode == kText ? 1.0 : 96.0 / 72.0;
         return layout;
     }
-    if (layout.pixels.isEmpty() || layout.pixels.width() > kMaxWmfSide ||
-        layout.pixels.height() > kMaxWmfSide)
+    if (layout.pixels.isEmpty()) return std::nullopt;
+    if (layout.pixels.width() > kMaxWmfSide || layout.pixels.height() > kMaxWmfSide) {
+        sideTooLarge = true;
         return std::nullopt;
+    }
+    layout.pixels = WmfRenderSize(layout.pixels);
     const QRectF frame = QRectF(a, b).normalized();
     if (!(frame.width() > 0) || !(frame.height() > 0)) return std::nullopt;
     layout.frame = frame;
@@ -325,13 +335,38 @@ int CollectPng(void* context, char* buffer, int length) {
 
 }  // namespace
 
-std::optional<QImage> LoadWmfImage(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) return std::nullopt;
+QSize WmfRenderSize(QSize natural) {
+    if (natural.isEmpty()) return natural;
+    const int64_t pixels = int64_t{natural.width()} * natural.height();
+    if (pixels <= kWmfPixelBudget) return natural;
+    // Rounded down, so the product never exceeds the budget.
+    const double scale = std::sqrt(double(kWmfPixelBudget) / double(pixels));
+    return QSize(std::max(1, int(natural.width() * scale)),
+                 std::max(1, int(natural.height() * scale)));
+}
+
+std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
+    const auto fail = [why](ImageFailure failure) -> std::optional<QImage> {
+        if (why) *why = failure;
+        return std::nullopt;
+    };
+    if (why) *why = ImageFailure::None;
+    // The path's bytes go to the system as they are (see LoadImageFile).
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
+        return fail(errno == EISDIR || errno == EINVAL ? ImageFailure::NotRegularFile
+                                                       : ImageFailure::CannotOpen);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(ImageFailure::CannotOpen);
+    }
+    if (file.size() > kMaxFileBytes) return fail(ImageFailure::TooLarge);
     QByteArray data = file.readAll();
     file.close();
-    std::optional<Layout> layout = ReadLayout(data);
-    if (!layout) return std::nullopt;
+    bool sideTooLarge = false;
+    std::optional<Layout> layout = ReadLayout(data, sideTooLarge);
+    if (!layout) return fail(sideTooLarge ? ImageFailure::TooLarge : ImageFailure::CannotDecode);
 
     Session session;
     wmfAPI_Options options{};
@@ -340,22 +375,23 @@ std::optional<QImage> LoadWmfImage(const std::string& path) {
         WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     FontFallback::Get().Apply(options, flags);
     if (wmf_api_create(&session.api, flags, &options) != wmf_E_None || !session.api)
-        return std::nullopt;
+        return fail(ImageFailure::CannotDecode);
     wmfAPI* api = session.api;
     wmf_gd_t* gd = WMF_GD_GetData(api);
-    if (!(gd->flags & WMF_GD_SUPPORTS_PNG)) return std::nullopt;
+    if (!(gd->flags & WMF_GD_SUPPORTS_PNG)) return fail(ImageFailure::CannotDecode);
     if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(data.data()), long(data.size())) !=
         wmf_E_None)
-        return std::nullopt;
+        return fail(ImageFailure::CannotDecode);
     wmfD_Rect box{};
-    if (wmf_scan(api, 0, &box) != wmf_E_None) return std::nullopt;
+    if (wmf_scan(api, 0, &box) != wmf_E_None) return fail(ImageFailure::CannotDecode);
 
     if (!layout->frame) {
         const QRectF drawn(QPointF(box.TL.x, box.TL.y), QPointF(box.BR.x, box.BR.y));
         const double w = std::ceil(drawn.width() * layout->fallbackScale);
         const double h = std::ceil(drawn.height() * layout->fallbackScale);
-        if (!(w >= 1 && h >= 1 && w <= kMaxWmfSide && h <= kMaxWmfSide)) return std::nullopt;
-        layout->pixels = QSize(int(w), int(h));
+        if (!(w >= 1 && h >= 1)) return fail(ImageFailure::CannotDecode);
+        if (w > kMaxWmfSide || h > kMaxWmfSide) return fail(ImageFailure::TooLarge);
+        layout->pixels = WmfRenderSize(QSize(int(w), int(h)));
         layout->frame = drawn;
     }
     // libwmf reads the metafile from `data` again while playing.
@@ -370,10 +406,11 @@ std::optional<QImage> LoadWmfImage(const std::string& path) {
     gd->bbox.TL = {float(layout->frame->left()), float(layout->frame->top())};
     gd->bbox.BR = {float(layout->frame->right()), float(layout->frame->bottom())};
     wmfD_Rect played{};
-    if (wmf_play(api, 0, &played) != wmf_E_None || png.isEmpty()) return std::nullopt;
+    if (wmf_play(api, 0, &played) != wmf_E_None || png.isEmpty())
+        return fail(ImageFailure::CannotDecode);
 
     const QImage image = QImage::fromData(png, "PNG");
-    if (image.isNull() || image.size() != layout->pixels) return std::nullopt;
+    if (image.isNull() || image.size() != layout->pixels) return fail(ImageFailure::CannotDecode);
     return image.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -49,6 +49,19 @@ TEST_F(AviCommandTest, PacksTheFramesWithTheDialogsRules) {
     EXPECT_EQ(test::ProbeVideo(Movie()).at("r_frame_rate"), "1/1");
 }
 
+TEST_F(AviCommandTest, PacksALatin1FolderOfLatin1Names) {
+    SKIP_WITHOUT_FFPROBE();
+    test::WriteFrames(frames.Path(), 0, 2, 40, 30);
+    fs::rename(frames.File("001.bmp"), frames.File("001_\xE9t\xE9.bmp"));
+    const std::string latin = out.File("d\xE9j\xE0");
+    fs::rename(frames.Path(), latin);
+    const Outcome run = RunAvi({latin, Movie()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto video = test::ProbeVideo(Movie());
+    EXPECT_EQ(video.at("nb_read_frames"), "3");
+    EXPECT_EQ(video.at("width"), "40");
+}
+
 TEST_F(AviCommandTest, RefusesBadInputWithOneLineAndNoFile) {
     const auto fails = [&](std::vector<std::string> args, const std::string& message) {
         const Outcome run = RunAvi(std::move(args));

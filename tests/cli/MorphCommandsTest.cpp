@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -93,6 +94,34 @@ TEST_F(CliTest, BadInputFailsWithOneLineAndWritesNothing) {
     ASSERT_EQ(MakeProject("2").status, 0);
     test::WriteFile(folder.File("file"), "x");
     expectFailure(RunCli({"render", project(), folder.File("file/out")}));
+}
+
+TEST_F(CliTest, AFifoOrFolderAsAnImageFailsAtOnceAndSaysWhy) {
+    // Without a writer, a FIFO opened the usual way would block for ever.
+    const std::string fifo = folder.File("start.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Result r = RunCli({"new", fifo, test::SamplePath("moon.bmp"), project()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "fennix-morph: cannot read the image " + fifo + ": not a regular file\n");
+    fs::create_directory(folder.File("end.jpg"));
+    r = RunCli({"new", test::SamplePath("sun.bmp"), folder.File("end.jpg"), project()});
+    EXPECT_EQ(r.err, "fennix-morph: cannot read the image " + folder.File("end.jpg") +
+                         ": not a regular file\n");
+    r = RunCli({"new", folder.File("gone.bmp"), test::SamplePath("moon.bmp"), project()});
+    EXPECT_EQ(r.err, "fennix-morph: cannot read the image " + folder.File("gone.bmp") +
+                         ": cannot be opened\n");
+    EXPECT_FALSE(fs::exists(project()));
+}
+
+TEST_F(CliTest, PicturesWithLatin1NamesMakeAProject) {
+    const std::string start = folder.File("soleil_\xE9t\xE9.bmp");
+    const std::string end = folder.File("lune_\xE0.BMP");
+    fs::copy_file(test::SamplePath("sun.bmp"), start);
+    fs::copy_file(test::SamplePath("moon.bmp"), end);
+    const Result made = RunCli({"new", start, end, project(), "--frames", "2"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_TRUE(made.err.empty());
+    EXPECT_TRUE(fs::exists(project()));
 }
 
 }  // namespace

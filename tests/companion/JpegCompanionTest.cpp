@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QImage>
@@ -256,6 +257,18 @@ TEST_F(CompanionTest, MissingSourceFailsAndWritesNothing) {
     const std::string jpg = folder_.File("000.jpg");
     EXPECT_FALSE(companion_->Convert(folder_.File("absent.bmp"), jpg));
     EXPECT_FALSE(fs::exists(jpg));
+}
+
+TEST_F(CompanionTest, SourceThatIsNoRegularFileFailsAtOnce) {
+    // A FIFO without a writer would block a plain open for ever.
+    const std::string jpg = folder_.File("000.jpg");
+    const std::string fifo = folder_.File("fifo.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(folder_.File("folder.bmp"));
+    for (const std::string& source : {fifo, folder_.File("folder.bmp")}) {
+        EXPECT_FALSE(companion_->Convert(source, jpg)) << source;
+        EXPECT_FALSE(fs::exists(jpg));
+    }
 }
 
 TEST_F(CompanionTest, UndecodableSourceFailsAndWritesNothing) {

@@ -136,6 +136,43 @@ TEST_F(AviDialogTest, FolderShowsFramesPreviewAndSize) {
     EXPECT_EQ(dialog->lbl_Flame->text(), "0");
 }
 
+TEST_F(AviDialogTest, Latin1FolderAndNamesPreviewAndPack) {
+    SKIP_WITHOUT_FFPROBE();
+    // Written under plain names, then given names that are not UTF-8: the
+    // list shows stand-in characters, but every row still reads its file.
+    const std::string plain = frames.File("plain");
+    const std::string latin = frames.File("d\xE9j\xE0");
+    fs::create_directory(plain);
+    test::WriteFrames(plain, 0, 1, 40, 20);
+    test::FramePicture(20, 40, 7).save(QString::fromStdString(plain + "/zz.bmp"));
+    fs::rename(plain + "/zz.bmp", plain + "/\xE9t\xE9.bmp");
+    fs::rename(plain, latin);
+    fs::create_directory(latin + "/sous-dossier_\xE0");
+
+    auto dialog = Open(0);
+    dialog->SetFolder(frames.Path());
+    QListWidgetItem* sub = dialog->dir1->item(dialog->dir1->count() - 1);
+    EXPECT_EQ(sub->data(Qt::UserRole).toByteArray().toStdString(), latin);
+    emit dialog->dir1->itemActivated(sub);  // as a double click or Return does
+    EXPECT_EQ(dialog->Folder(), latin);
+    ASSERT_EQ(dialog->File1->count(), 3);
+    EXPECT_EQ(dialog->txtWidth->text(), "40");
+    dialog->File1_Click(2);
+    EXPECT_EQ(dialog->SourceWidth, 20);
+    EXPECT_EQ(dialog->SourceHeight, 40);
+    // The subfolder with a Latin-1 name opens too.
+    EXPECT_EQ(dialog->dir1->item(dialog->dir1->count() - 1)->data(Qt::UserRole).toByteArray(),
+              QByteArray::fromStdString(latin + "/sous-dossier_\xE0"));
+
+    const std::string path = out.File("latin.avi");
+    prompts->ChooseFilePath(path);
+    dialog->Cmd_Avi_Save_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "Avi ファイルを作成しました!");
+    EXPECT_EQ(test::ProbeVideo(path).at("nb_read_frames"), "3");
+    dialog->cmd_Can_Click();
+}
+
 TEST_F(AviDialogTest, ConfirmNeedsFrame000) {
     test::WriteFrames(frames.Path(), 1, 2, 20, 20);
     Settings.DialogConfirmed = false;

@@ -56,6 +56,17 @@ TEST(AviFrameListTest, TakesEveryMatchingFileInNameOrder) {
     EXPECT_TRUE(HasFirstFrame(folder.Path()));
 }
 
+TEST(AviFrameListTest, NamesThatAreNotUtf8AreListedAsTheirBytes) {
+    test::TestFolder top;
+    const std::string folder = top.File("images_\xE9t\xE9");
+    fs::create_directory(folder);
+    for (const char* name : {"001.bmp", "000.bmp", "\xE9t\xE9.JPG", "na\xEFve.txt"})
+        test::WriteFile(folder + "/" + name, "x");
+    EXPECT_EQ(ListFolderFiles(folder, kFramePatterns),
+              (std::vector<std::string>{"000.bmp", "001.bmp", "\xE9t\xE9.JPG"}));
+    EXPECT_TRUE(HasFirstFrame(folder));
+}
+
 TEST(AviFrameListTest, FieldsRatesAndPreviewSizes) {
     EXPECT_EQ(FieldToInt16("20"), 20);
     EXPECT_EQ(FieldToInt16(" 2.5"), 2);
@@ -139,6 +150,26 @@ TEST_F(AviWriterTest, ScalesDownAndStretches) {
     const QByteArray decoded = test::DecodeBgr24(Output());
     EXPECT_EQ(decoded.left(100 * 300 * 3),
               test::Bgr24(StretchFrame(test::FramePicture(200, 200, 0), 100, 300)));
+}
+
+TEST_F(AviWriterTest, FramesWithLatin1NamesInALatin1FolderAreWritten) {
+    SKIP_WITHOUT_FFPROBE();
+    // Written under plain names, then given names that are not UTF-8.
+    const std::string plain = frames.File("plain");
+    const std::string latin = frames.File("d\xE9j\xE0");
+    fs::create_directory(plain);
+    test::WriteFrames(plain, 0, 2, 32, 24);
+    fs::rename(plain + "/002.bmp", plain + "/\xE9t\xE9.bmp");
+    fs::rename(plain, latin);
+    const auto paths = FullPaths(latin, kFramePatterns);
+    ASSERT_EQ(paths.size(), 3u);
+    ASSERT_EQ(CreateAviFile(paths, Output(), 32, 24, 20, scratch.File("AVI_Temp.bmp"),
+                            Choose("none")),
+              AviOutcome::Written);
+    EXPECT_EQ(test::ProbeVideo(Output()).at("nb_read_frames"), "3");
+    QByteArray expected;
+    for (int k = 0; k < 3; ++k) expected += test::Bgr24(test::FramePicture(32, 24, k));
+    EXPECT_EQ(test::DecodeBgr24(Output()), expected);
 }
 
 TEST_F(AviWriterTest, JpegFramesOnly) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -123,6 +125,33 @@ TEST_F(DibTest, MissingFileShowsItsName) {
     EXPECT_EQ(prompts->shown[0].text, "ファイルが見つかりません。\r\n" + path);
     EXPECT_EQ(prompts->shown[0].title, "Fennix");
     EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Critical);
+}
+
+TEST_F(DibTest, OnlyRegularFilesAreReadWhateverTheirNameBytes) {
+    // A FIFO, a folder and a device in place of the file: "not found" at
+    // once, never a wait for a writer.
+    const std::string fifo = folder.File("000.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder.File("001.bmp"));
+    for (const std::string& path : {fifo, folder.File("001.bmp"), std::string("/dev/zero")}) {
+        prompts->shown.clear();
+        EXPECT_FALSE(dib.CreateFromFile(path)) << path;
+        ASSERT_EQ(prompts->shown.size(), 1u) << path;
+        EXPECT_EQ(prompts->shown[0].text, "ファイルが見つかりません。\r\n" + path);
+    }
+    EXPECT_EQ(dib.SizeImage(), 0);
+
+    // A Latin-1 name, in a Latin-1 folder.
+    std::filesystem::create_directory(folder.File("d\xE9j\xE0"));
+    const std::string bytes = BitmapBytes(2, 2, 24, 0, 16);
+    const std::string path = Write("d\xE9j\xE0/caf\xE9.bmp", bytes);
+    prompts->shown.clear();
+    ASSERT_TRUE(dib.CreateFromFile(path));
+    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_EQ(dib.Width(), 2);
+    EXPECT_EQ(dib.SizeImage(), 16);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(dib.PointerToBits()), 16),
+              bytes.substr(54));
 }
 
 TEST_F(DibTest, HeadersThatPointPastTheFileAreRefused) {

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QRect>
 #include <filesystem>
+#include <vector>
 
 #include "FrameFiles.h"
+#include "output/FramePlayer.h"
 #include "output/FrameSequence.h"
+#include "platform/ImageFile.h"
 #include "output/ViewerLayout.h"
 #include "support/TestFolder.h"
 
@@ -26,6 +31,35 @@ TEST(FrameSequenceTest, FramePathsAndTheFolderKind) {
     EXPECT_EQ(FolderFrameKind(both.Path()), kBitmapFrames);
     EXPECT_EQ(FolderFrameKind(jpeg.Path() + "/"), kJpegFrames);
     EXPECT_EQ(FolderFrameKind(none.Path()), -1);
+}
+
+TEST(FrameSequenceTest, ALatin1FolderPlaysAndAFifoEndsTheRunAtOnce) {
+    test::TestFolder top;
+    const std::string plain = top.File("plain");
+    const std::string latin = top.File("s\xE9quence");
+    std::filesystem::create_directory(plain);
+    test::WriteFrames(plain, 0, 3, 0);
+    std::filesystem::rename(plain, latin);
+    // Frame 002 replaced by a FIFO: the run must end at 001, not wait.
+    const std::string fifo = FramePath(latin, 2, kBitmapFrames);
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    ASSERT_EQ(FolderFrameKind(latin), kBitmapFrames);
+    int64_t now = 0;
+    std::vector<int> shown;
+    FramePlayer player([&] { return now; },
+                       [&](int index) {
+                           const auto image = LoadImageFile(FramePath(latin, index, 0));
+                           if (!image) return false;
+                           EXPECT_EQ(test::FrameIndexOfColor(image->pixel(0, 0)), index);
+                           shown.push_back(index);
+                           return true;
+                       });
+    player.Play(10);
+    for (; now < 200; ++now) player.Tick();
+    EXPECT_EQ(shown, (std::vector<int>{0, 1}));
+    EXPECT_FALSE(player.Playing());
 }
 
 TEST(ViewerLayoutTest, MinimumPanelWidthAndTruncatedPlacement) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ImageFile.h"
@@ -93,6 +95,77 @@ TEST(WmfImage, BadFilesGiveNothing) {
     test::WriteFile(folder.File("empty.wmf"), "");
     for (const char* name : {"text.wmf", "cut.wmf", "huge.wmf", "empty.wmf", "missing.wmf"})
         EXPECT_FALSE(LoadWmfImage(folder.File(name))) << name;
+    // Each says why.
+    const std::pair<const char*, ImageFailure> reasons[] = {
+        {"text.wmf", ImageFailure::CannotDecode}, {"cut.wmf", ImageFailure::CannotDecode},
+        {"huge.wmf", ImageFailure::TooLarge},     {"empty.wmf", ImageFailure::CannotDecode},
+        {"missing.wmf", ImageFailure::CannotOpen}};
+    for (const auto& [name, reason] : reasons) {
+        ImageFailure why = ImageFailure::None;
+        EXPECT_FALSE(LoadImageFile(folder.File(name), &why));
+        EXPECT_EQ(why, reason) << name;
+    }
+}
+
+TEST(WmfImage, NamesThatAreNotUtf8Render) {
+    test::TestFolder folder;
+    const std::string name = folder.File("\xE9t\xE9.wmf");
+    test::WriteFile(name, Metafile(0, 0, 200, 100, {50, 25, 150, 75}));
+    const auto image = LoadImageFile(name);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), QSize(200, 100));
+    EXPECT_EQ(image->pixel(100, 50), kRed);
+}
+
+TEST(WmfImage, PicturesBeyondThePixelBudgetAreRenderedSmaller) {
+    // Sizes within the budget stay as they are, whatever their shape.
+    for (const QSize natural : {QSize(96, 48), QSize(4096, 4096), QSize(16384, 1), QSize(1, 1)})
+        EXPECT_EQ(WmfRenderSize(natural), natural);
+    // Beyond it: the aspect kept, the budget nearly filled but never passed.
+    for (const QSize natural : {QSize(16384, 16384), QSize(16384, 8192), QSize(4097, 4096),
+                                QSize(16384, 2000), QSize(9000, 16384)}) {
+        SCOPED_TRACE(natural.width());
+        const QSize size = WmfRenderSize(natural);
+        const int64_t pixels = int64_t{size.width()} * size.height();
+        EXPECT_LE(pixels, kWmfPixelBudget);
+        EXPECT_GT(pixels, kWmfPixelBudget * 99 / 100);
+        EXPECT_NEAR(double(size.width()) / size.height(),
+                    double(natural.width()) / natural.height(), 0.002 * natural.width() /
+                                                                    natural.height());
+    }
+    EXPECT_EQ(WmfRenderSize(QSize(16384, 16384)), QSize(4096, 4096));
+}
+
+TEST(WmfImage, AFewBytesAskingFor16384SquaredRenderWithinTheBudget) {
+    // A placeable metafile of about a hundred bytes whose frame is 16384
+    // pixels square at 96 dots per inch, a red rectangle over its middle
+    // half. At its natural size it would take a gigabyte to render.
+    test::TestFolder folder;
+    const std::string bomb = Metafile(0, 0, 16384, 16384, {4096, 4096, 12288, 12288}, 96);
+    ASSERT_LT(bomb.size(), 400u);
+    test::WriteFile(folder.File("bomb.wmf"), bomb);
+    ImageFailure why = ImageFailure::CannotOpen;
+    const auto image = LoadWmfImage(folder.File("bomb.wmf"), &why);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(why, ImageFailure::None);
+    EXPECT_EQ(image->size(), QSize(4096, 4096));
+    // The drawing is scaled with the frame: red in the middle, white around.
+    EXPECT_EQ(image->pixel(2048, 2048), kRed);
+    EXPECT_EQ(image->pixel(1100, 1100), kRed);
+    EXPECT_EQ(image->pixel(2990, 2990), kRed);
+    EXPECT_EQ(image->pixel(900, 900), kWhite);
+    EXPECT_EQ(image->pixel(3200, 3200), kWhite);
+    EXPECT_EQ(image->pixel(2048, 100), kWhite);
+
+    // An oblong one keeps its shape.
+    test::WriteFile(folder.File("wide.wmf"),
+                    Metafile(0, 0, 16384, 4096, {0, 0, 8192, 4096}, 96));
+    const auto wide = LoadImageFile(folder.File("wide.wmf"));
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->size(), WmfRenderSize(QSize(16384, 4096)));
+    EXPECT_EQ(wide->size(), QSize(8192, 2048));
+    EXPECT_EQ(wide->pixel(2000, 1000), kRed);
+    EXPECT_EQ(wide->pixel(6000, 1000), kWhite);
 }
 
 TEST(WmfImage, ImageFileRendersWmfInAnyLetterCase) {

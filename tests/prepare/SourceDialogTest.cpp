@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -112,6 +113,13 @@ TEST_F(SourceDialogTest, PickingLoadsBothPanesAndEnablesTheSlot) {
     EXPECT_EQ(StartSourcePath, broken);
     EXPECT_EQ(PaneSize(0), QSize(333, 111));
     EXPECT_EQ(dialog.slot[0].P.Layer().pixel(10, 10), qRgb(0, 0, 0));
+
+    // A FIFO is treated as such a file at once, not waited on for ever.
+    const std::string fifo = pictures.File("fifo.jpg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Pick(0, fifo);
+    EXPECT_EQ(StartSourcePath, fifo);
+    EXPECT_EQ(PaneSize(0), QSize(333, 111));
 }
 
 TEST_F(SourceDialogTest, ScrollBarsAndThumbnailFollowThePictureSize) {

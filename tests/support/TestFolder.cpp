@@ -1,12 +1,20 @@
 #include "support/TestFolder.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 
 #include "app/Settings.h"
 #include "core/AppFolder.h"
 
 namespace fennix::test {
+
+TestFolder::~TestFolder() {
+    if (!dir_.isValid()) return;
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::path(Path()), error);
+}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

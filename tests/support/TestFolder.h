@@ -5,10 +5,15 @@
 
 namespace fennix::test {
 
-// A temporary folder that is removed with everything in it afterwards.
+// A temporary folder that is removed with everything in it afterwards, also
+// files and folders whose names are not valid UTF-8 (which Qt's own removal
+// cannot see).
 class TestFolder {
 public:
     TestFolder() = default;
+    ~TestFolder();
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
     std::string Path() const { return dir_.path().toStdString(); }
     // Path() + "/" + name.
     std::string File(const std::string& name) const { return Path() + "/" + name; }

@@ -5,9 +5,12 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "platform/ImageFile.h"
+
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    fennix::ConfigureImageReading();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
