@@ -121,7 +121,17 @@ TEST_F(CliTest, PicturesWithLatin1NamesMakeAProject) {
     const Result made = RunCli({"new", start, end, project(), "--frames", "2"});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_TRUE(made.err.empty());
-    EXPECT_TRUE(fs::exists(project()));
+
+    // The project reopens and renders into a Latin-1 folder, and the frames
+    // of that folder pack into a video.
+    const std::string frames = folder.File("images_\xE9t\xE9");
+    const Result rendered = RunCli({"render", project(), frames});
+    ASSERT_EQ(rendered.status, 0) << rendered.err;
+    EXPECT_EQ(*LoadImageFile(frames + "/000.bmp"), *LoadImageFile(test::SamplePath("sun.bmp")));
+    EXPECT_EQ(*LoadImageFile(frames + "/001.bmp"), *LoadImageFile(test::SamplePath("moon.bmp")));
+    const Result packed = RunCli({"avi", frames, frames + "/\xE9t\xE9.avi"});
+    ASSERT_EQ(packed.status, 0) << packed.err;
+    EXPECT_GT(fs::file_size(frames + "/\xE9t\xE9.avi"), 0u);
 }
 
 }  // namespace
