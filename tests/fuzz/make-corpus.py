@@ -93,6 +93,9 @@ BROKEN_BITMAPS = {
     "headers-only.bmp": BITMAPS["bits8.bmp"][:54],
     "zero-size.bmp": bmp(0, 0, 24, pixels=b""),
     "wide.bmp": bmp(1, 1, 24)[:18] + struct.pack("<i", 60000) + bmp(1, 1, 24)[22:],
+    # 118 bytes that claim 30000 × 30000 pixels.
+    "huge-claim.bmp": struct.pack("<HIHHI", 0x4D42, 118, 0, 0, 54)
+    + struct.pack("<IiiHHIIiiII", 40, 30000, 30000, 1, 24, 0, 0, 0, 0, 0, 0) + b"\x11" * 64,
 }
 
 
