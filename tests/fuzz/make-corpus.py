@@ -233,6 +233,9 @@ def main():
     put("fuzz_wmf", "text.wmf", metafile(0, 0, 64, 48, [4, 4, 40, 30], text=True))
     put("fuzz_wmf", "anisotropic.wmf", metafile(0, 0, 400, 300, [10, 10, 300, 200], mapmode=8))
     put("fuzz_wmf", "cut.wmf", metafile(0, 0, 64, 48, [4, 4, 40, 30])[:-12])
+    # A header stating a largest record of 2.5 GB in a file of 94 bytes.
+    window = metafile(100, 50, 200, 100, [150, 75, 250, 125])
+    put("fuzz_wmf", "huge-record.wmf", window[:12] + struct.pack("<I", 0x4AFFFFFF) + window[16:])
 
 
 if __name__ == "__main__":
