@@ -11,6 +11,7 @@ packages=(
   libturbojpeg0-dev libwmf-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg fonts-ipafont-gothic xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -180,13 +180,45 @@ bool UnpackBitmap(const std::vector<unsigned char>& b, RgbImage& image) {
     return true;
 }
 
+// True when the file at `path` is a Windows bitmap whose header asks for no
+// more uncompressed pixel rows than the file holds. tjLoadImage allocates
+// the whole image the header states before it reads a row, so a short file
+// claiming a huge picture must not reach it.
+bool RowsFitInFile(const char* path) {
+    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path, "rb"));
+    if (!file) return false;
+    std::vector<unsigned char> h(30);
+    if (std::fread(h.data(), 1, h.size(), file.get()) != h.size() || h[0] != 'B' || h[1] != 'M')
+        return false;
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(file.get());
+    const uint32_t offset = U32(h, 10);
+    if (size < 0 || offset > static_cast<unsigned long>(size)) return false;
+    int64_t width, height, bitCount;
+    if (U32(h, 14) == 12) {  // the old 12-byte header: 16-bit sizes
+        width = U16(h, 18);
+        height = U16(h, 20);
+        bitCount = U16(h, 24);
+    } else {
+        width = S32(h, 18);
+        height = S32(h, 22);
+        if (height < 0) height = -height;
+        bitCount = U16(h, 28);
+    }
+    if (width < 1 || height < 1 || bitCount < 1 || bitCount > 32) return false;
+    const int64_t stride = (width * bitCount + 31) / 32 * 4;
+    const int64_t available = size - static_cast<int64_t>(offset);
+    return stride <= available && height <= available / stride;
+}
+
 // Reads the bitmap file into `image`. False when the file is missing, is not
 // a regular file, or cannot be decoded.
 bool LoadBitmap(const char* path, RgbImage& image) {
     // A FIFO or device would keep the reader waiting or reading for ever.
     if (!IsRegularFile(path)) return false;
     int width = 0, height = 0, pixelFormat = TJPF_RGB;
-    image.loaded.reset(tjLoadImage(path, &width, 1, &height, &pixelFormat, 0));
+    if (RowsFitInFile(path))
+        image.loaded.reset(tjLoadImage(path, &width, 1, &height, &pixelFormat, 0));
     if (image.loaded && width > 0 && height > 0 && pixelFormat == TJPF_RGB) {
         image.width = width;
         image.height = height;

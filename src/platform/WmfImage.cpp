@@ -129,6 +129,9 @@ std::optional<Layout> ReadLayout(const QByteArray& data, bool& sideTooLarge) {
     if (data.size() < start + kHeaderBytes) return std::nullopt;
     const quint16 type = Word(data, start), headerWords = Word(data, start + 2);
     if ((type != 1 && type != 2) || headerWords != 9) return std::nullopt;
+    // libwmf allocates a buffer of the largest record the header states
+    // before it reads a record; no record can be larger than the file.
+    if (qint64{DoubleWord(data, start + 12)} * 2 > data.size() - start) return std::nullopt;
 
     Layout layout;
     layout.largestUnit = std::max(std::abs(map.UnitX()), std::abs(map.UnitY()));

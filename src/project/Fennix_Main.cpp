@@ -458,9 +458,7 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     const MatrixRecord& partner = Document.Matrix(other);
     if (hit.I > partner.Points.CountI() || hit.J > partner.Points.CountJ()) return;
     const Point p = partner.Points(hit.I, hit.J);
-    const int s = partner.PointerSize;
-    Panes.P(other).FillEllipse(z * p.X - s, z * p.Y - s, z * p.X + s, z * p.Y + s,
-                               partner.MatrixColor);
+    DrawMarker(Panes.P(other), p, partner.PointerSize, z, partner.MatrixColor);
     Panes.P(other).Refresh();
 }
 

@@ -7,10 +7,21 @@
 
 namespace fennix {
 
+namespace {
+
+// dy² + dx² < r² for offsets of up to 2^62 and a radius of 32 bits. An
+// offset of |r| or more along either axis is outside at once; below that
+// both squares together stay under 2^63, so the sum is exact.
+bool WithinRadius(int64_t dx, int64_t dy, int64_t r) {
+    const int64_t reach = r < 0 ? -r : r;
+    if (dx <= -reach || dx >= reach || dy <= -reach || dy >= reach) return false;
+    return dy * dy + dx * dx < r * r;
+}
+
+}  // namespace
+
 bool HitPoint(int x, int y, int pointX, int pointY, int r) {
-    const int64_t dx = int64_t{x} - pointX;
-    const int64_t dy = int64_t{y} - pointY;
-    return dy * dy + dx * dx < int64_t{r} * r;
+    return WithinRadius(int64_t{x} - pointX, int64_t{y} - pointY, r);
 }
 
 GridIndex FindHitPoint(const MatrixRecord& matrix, double x, double y, int zoom) {
@@ -19,7 +30,8 @@ GridIndex FindHitPoint(const MatrixRecord& matrix, double x, double y, int zoom)
     const PointGrid& p = matrix.Points;
     for (int j = 1; j <= std::min(matrix.Columns + 1, p.CountJ()); ++j)
         for (int i = 1; i <= std::min(matrix.Rows + 1, p.CountI()); ++i)
-            if (HitPoint(mx, my, zoom * p(i, j).X, zoom * p(i, j).Y, matrix.PointerSize))
+            if (WithinRadius(mx - int64_t{zoom} * p(i, j).X, my - int64_t{zoom} * p(i, j).Y,
+                             matrix.PointerSize))
                 return {i, j};
     return {};
 }
@@ -60,7 +72,8 @@ bool InsidePolygon(const std::vector<Point>& polygon, Point p) {
         // holds its lower end and not its upper one, so a vertex on the ray
         // is counted once.
         if ((a.Y > p.Y) != (b.Y > p.Y)) {
-            const double crossX = a.X + (static_cast<double>(p.Y) - a.Y) * (b.X - a.X) /
+            const double crossX = a.X + (static_cast<double>(p.Y) - a.Y) *
+                                            (static_cast<double>(b.X) - a.X) /
                                             (static_cast<double>(b.Y) - a.Y);
             if (p.X < crossX) inside = !inside;
         }

@@ -298,6 +298,24 @@ TEST_F(CompanionTest, TruncatedSourceFailsAndWritesNothing) {
     }
 }
 
+// A short file whose header claims a huge picture is refused before any
+// decoder sizes its buffers by that header (the fuzz target runs this file
+// under a 2 GB allocation limit).
+TEST_F(CompanionTest, HeaderClaimingMoreRowsThanTheFileHoldsFails) {
+    const std::string jpg = folder_.File("000.jpg");
+    std::string bytes = BitmapBytes(Gradient(4, 4), BitmapLayout{"bottom-up", 24, false, 40, false});
+    const std::string bmp = folder_.File("claim.bmp");
+    for (const auto& [width, height] : {std::pair{30000, 30000}, std::pair{4, 5}, std::pair{5, 4}}) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[18 + i] = static_cast<char>((width >> (8 * i)) & 0xFF);
+            bytes[22 + i] = static_cast<char>((height >> (8 * i)) & 0xFF);
+        }
+        WriteFile(bmp, bytes);
+        EXPECT_FALSE(companion_->Convert(bmp, jpg)) << width << "x" << height;
+        EXPECT_FALSE(fs::exists(jpg));
+    }
+}
+
 TEST_F(CompanionTest, UnwritableDestinationFails) {
     const std::string bmp = folder_.File("source.bmp");
     ASSERT_TRUE(Gradient(16, 16).save(QString::fromStdString(bmp), "BMP"));

@@ -168,6 +168,24 @@ TEST(WmfImage, AFewBytesAskingFor16384SquaredRenderWithinTheBudget) {
     EXPECT_EQ(wide->pixel(6000, 1000), kWhite);
 }
 
+// The header's largest record sizes libwmf's record buffer before any
+// record is read: one larger than the file is refused before libwmf sees it.
+TEST(WmfImage, LargestRecordBeyondTheFileGivesNothing) {
+    test::TestFolder folder;
+    const std::string good = Metafile(100, 50, 200, 100, {150, 75, 250, 125});
+    const std::string placeable = Metafile(0, 0, 1440, 720, {360, 180, 1080, 540}, 1440);
+    for (const auto& [file, start] : {std::pair{good, 0}, std::pair{placeable, 22}}) {
+        std::string huge = file;
+        huge.replace(start + 12, 4, Le32(0x4AFFFFFF));
+        test::WriteFile(folder.File("huge.wmf"), huge);
+        EXPECT_FALSE(LoadWmfImage(folder.File("huge.wmf")));
+        std::string fits = file;
+        fits.replace(start + 12, 4, Le32(unsigned(file.size() - start) / 2));
+        test::WriteFile(folder.File("fits.wmf"), fits);
+        EXPECT_TRUE(LoadWmfImage(folder.File("fits.wmf")));
+    }
+}
+
 TEST(WmfImage, ImageFileRendersWmfInAnyLetterCase) {
     test::TestFolder folder;
     test::WriteFile(folder.File("X.WMF"), Metafile(0, 0, 200, 100, {50, 25, 150, 75}));

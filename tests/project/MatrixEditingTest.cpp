@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
 #include "project/DocumentHistory.h"
 #include "project/MatrixEditing.h"
 #include "support/TestGrids.h"
@@ -21,6 +24,34 @@ TEST(HitPoint, TheRadiusItselfIsOutside) {
     EXPECT_TRUE(HitPoint(3, 3, 0, 0, 5));
     // Far positions do not overflow into a hit.
     EXPECT_FALSE(HitPoint(70000, 0, 0, 0, 5));
+    constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+    EXPECT_FALSE(HitPoint(kMax, kMax, kMin, kMin, kMax));
+    EXPECT_FALSE(HitPoint(kMax, 0, kMin, 0, kMin));
+    EXPECT_TRUE(HitPoint(kMax - 1, kMax - 1, kMax, kMax, kMax));
+    EXPECT_TRUE(HitPoint(kMin + 1, 0, kMin, 0, kMin));
+}
+
+// Points and marker sizes of a damaged project reach any 32-bit number;
+// zoomed positions are computed in 64 bits.
+TEST(FindHitPoint, ExtremePointsAndMarkersAtZoom3) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    MatrixRecord m = Grid(kMax);
+    for (int j = 1; j <= 6; ++j)
+        for (int i = 1; i <= 6; ++i) m.Points(i, j) = {kMax, kMax};
+    EXPECT_EQ(FindHitPoint(m, 0, 0, 3), GridIndex{});
+    m.Points(4, 5) = {kMax / 3, 0};
+    EXPECT_EQ(FindHitPoint(m, 0, 0, 3), (GridIndex{4, 5}));
+    m.PointerSize = 5;
+    EXPECT_EQ(FindHitPoint(m, 0, 0, 3), GridIndex{});
+}
+
+TEST(InsidePolygon, ExtremeCornersDoNotOverflow) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    const std::vector<Point> square{{kMin, kMin}, {kMax, kMin}, {kMax, kMax}, {kMin, kMax}};
+    EXPECT_TRUE(InsidePolygon(square, {0, 0}));
+    const std::vector<Point> sliver{{kMin, kMin}, {kMax, kMax}, {kMax, kMax - 1}};
+    EXPECT_FALSE(InsidePolygon(sliver, {0, 5}));
 }
 
 TEST(FindHitPoint, RadiusStaysInPanePixelsAtZoom3AndPositionsRoundToEven) {

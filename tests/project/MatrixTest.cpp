@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/PicturePane.h"
 #include "project/MatrixDrawing.h"
 #include "project/MatrixRecord.h"
@@ -114,6 +116,59 @@ TEST(DrawMatrix, MarkersKeepTheirRadiusAtZoomThree) {
     DrawMatrix(pane, m, 3);
     EXPECT_EQ(pane.Layer().pixel(58, 62), black);
     EXPECT_EQ(pane.Layer().pixel(28, 30), red);
+}
+
+// A damaged project may hold any 32-bit number as a position or a marker
+// size. Drawing computes in 64 bits and shows the part that falls in the
+// pane as an endless layer would.
+TEST(DrawMatrix, ExtremePositionsAndMarkerSizesDrawWhatShows) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    MatrixRecord m;
+    m.Rows = 1;
+    m.Columns = 1;
+    m.Points.Redim(2, 2);
+    m.Points(1, 1) = {0, 0};
+    m.Points(2, 1) = {kMax, 0};
+    m.Points(1, 2) = {0, kMax};
+    m.Points(2, 2) = {kMax, kMax};
+    m.PointerSize = 5;
+    m.PointerColor = 0x0000FF;  // red
+    m.MatrixColor = 0xFF0000;   // blue
+    PicturePane pane;
+    pane.SetBackColor(0);
+    pane.SetSize(40, 40);
+    const QRgb red = 0xFFFF0000, blue = 0xFF0000FF, black = 0xFF000000;
+
+    for (int zoom : {1, 3}) {
+        DrawMatrix(pane, m, zoom);
+        const QImage& layer = pane.Layer();
+        EXPECT_EQ(layer.pixel(20, 0), blue);   // top edge towards x = zoom · INT32_MAX
+        EXPECT_EQ(layer.pixel(0, 20), blue);   // left edge
+        EXPECT_EQ(layer.pixel(25, 25), blue);  // the diagonal keeps its direction
+        EXPECT_EQ(layer.pixel(2, 3), red);     // the marker at the origin
+        EXPECT_EQ(layer.pixel(30, 10), black);
+    }
+
+    // A marker as large as a 32-bit number covers the pane; one of either
+    // sign centred far outside it leaves the pane alone.
+    m.PointerSize = kMax;
+    DrawMatrix(pane, m, 3);
+    EXPECT_EQ(pane.Layer().pixel(30, 10), red);
+    m.PointerSize = kMin;
+    DrawMatrix(pane, m, 3);
+    EXPECT_EQ(pane.Layer().pixel(30, 10), red);
+    m.Points(1, 1) = {kMin, kMin};
+    m.Points(2, 1) = {kMin, kMax};
+    m.Points(1, 2) = {kMax, kMin};
+    m.PointerSize = kMax / 2;
+    DrawMatrix(pane, m, 3);
+    EXPECT_EQ(pane.Layer().pixel(30, 10), black);
+
+    DrawMarker(pane, Point{kMax, kMax}, kMax, 3, 0x0000FF);
+    EXPECT_EQ(pane.Layer().pixel(30, 10), black);
+    DrawMarker(pane, Point{kMax / 3, 0}, kMax, 3, 0x0000FF);
+    EXPECT_EQ(pane.Layer().pixel(30, 10), red);
 }
 
 }  // namespace

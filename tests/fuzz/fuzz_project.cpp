@@ -1,0 +1,51 @@
+// Fuzzes the project-file reader, and what a window does at once with a
+// project it opened: draw both grids (at every zoom), look for the point under
+// the mouse, check a release and cut the grids into triangles.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzFolder.h"
+#include "core/AppFolder.h"
+#include "platform/PicturePane.h"
+#include "project/MatrixDrawing.h"
+#include "project/MatrixEditing.h"
+#include "project/ProjectFile.h"
+#include "project/Triangulation.h"
+
+using namespace fennix;
+
+namespace {
+
+void Exercise(const MatrixRecord& matrix) {
+    for (int zoom = 1; zoom <= 3; ++zoom) {
+        PicturePane pane;
+        pane.SetSize(48, 32);
+        DrawMatrix(pane, matrix, zoom);
+        FindHitPoint(matrix, 10.5, 20.0, zoom);
+        ReleaseAllowed(matrix, 2, 2, 7.0, 9.0, zoom);
+        ReleaseAllowed(matrix, 1, 2, 7.0, 9.0, zoom);
+        ReleaseAllowed(matrix, 2, 1, 7.0, 9.0, zoom);
+    }
+    BuildTriangles(matrix);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The images a project names are looked for beside it; any file will do.
+    const uint8_t mark[] = {'B', 'M'};
+    fuzz::FuzzFolder::Write("start.bmp", mark, sizeof mark);
+    fuzz::FuzzFolder::Write("end.bmp", mark, sizeof mark);
+    SetApplicationFolder(fuzz::FuzzFolder::Path());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string path = fuzz::FuzzFolder::Write("project.mph", data, size);
+    MorphProject project;
+    if (!LoadMorphFile(path, project).empty()) return 0;
+    Exercise(project.Matrix1);
+    Exercise(project.Matrix2);
+    return 0;
+}
