@@ -59,7 +59,9 @@ std::string RandomTag() {
 
 }  // namespace
 
-SafeFile::~SafeFile() { Discard(); }
+SafeFile::~SafeFile() {
+    Discard();
+}
 
 bool SafeFile::Fail(const std::string& what, int error) {
     errorNumber_ = error;
@@ -88,8 +90,8 @@ bool SafeFile::Begin(const std::string& path) {
     const std::string folder = FolderOf(target_);
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string tag = RandomTag();
-        for (const std::string& name : {"." + NameOf(target_) + "." + tag + ".tmp",
-                                        ".fennix-" + tag + ".tmp"}) {
+        for (const std::string& name :
+             {"." + NameOf(target_) + "." + tag + ".tmp", ".fennix-" + tag + ".tmp"}) {
             const std::string candidate = folder + "/" + name;
             fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                          0666);
@@ -122,9 +124,13 @@ bool SafeFile::Write(std::string_view bytes) {
     return true;
 }
 
-bool SafeFile::Commit(bool sync) { return Finish(sync, true); }
+bool SafeFile::Commit(bool sync) {
+    return Finish(sync, true);
+}
 
-bool SafeFile::CommitNew(bool sync) { return Finish(sync, false); }
+bool SafeFile::CommitNew(bool sync) {
+    return Finish(sync, false);
+}
 
 bool SafeFile::Finish(bool sync, bool replace) {
     if (fd_ < 0) return false;

@@ -62,7 +62,9 @@ TEST_F(FileSafetyTest, ARenderOntoAFullDiskFailsAndKeepsOnlyCompleteFrames) {
         EXPECT_EQ(names, jpeg ? "000.jpg 001.jpg" : "000.bmp 001.bmp") << names;
         for (const char* name : {"000", "001"}) {
             const std::string file = std::string(name) + (jpeg ? ".jpg" : ".bmp");
-            EXPECT_EQ(ReadFile(disk.File(file)), ReadFile(reference + (jpeg ? "-jpeg/" : "/") + file)) << file;
+            EXPECT_EQ(ReadFile(disk.File(file)),
+                      ReadFile(reference + (jpeg ? "-jpeg/" : "/") + file))
+                << file;
         }
     }
 }
@@ -139,12 +141,11 @@ TEST_F(FileSafetyTest, AnAviNeverDamagesWhatItIsGivenAsOutput) {
     test::SmallDisk disk(300 * 1024);
     if (!disk.Mounted()) GTEST_SKIP() << "mounting a small file system needs root";
     test::WriteFile(disk.File("movie.avi"), "the video of yesterday");
-    ExpectOneLineFailure(RunCli({"avi", frames.Path(), disk.File("movie.avi")}),
-                         "No space left");
+    ExpectOneLineFailure(RunCli({"avi", frames.Path(), disk.File("movie.avi")}), "No space left");
     EXPECT_EQ(ReadFile(disk.File("movie.avi")), "the video of yesterday");
     EXPECT_EQ(ListNames(disk.Path()), "movie.avi");
-    EXPECT_EQ(ListNames(folder.Path()), "dir fifo.avi movie.avi" +
-                                            std::string(haveDevice ? " null.avi" : ""))
+    EXPECT_EQ(ListNames(folder.Path()),
+              "dir fifo.avi movie.avi" + std::string(haveDevice ? " null.avi" : ""))
         << "no scratch file beside the outputs";
 }
 

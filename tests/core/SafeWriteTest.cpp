@@ -57,8 +57,8 @@ TEST(SafeWrite, RefusesWhatIsNotARegularFileAndLeavesIt) {
     ::chmod(readOnly.c_str(), 0444);
     fs::create_symlink("fifo", folder.File("to-fifo"));
 
-    for (const std::string& path : {fifo, dir, readOnly, folder.File("to-fifo"),
-                                    haveDevice ? device : fifo}) {
+    for (const std::string& path :
+         {fifo, dir, readOnly, folder.File("to-fifo"), haveDevice ? device : fifo}) {
         std::string why;
         EXPECT_FALSE(ReplaceFileContents(path, "x", &why)) << path;
         EXPECT_NE(why.find(path), std::string::npos) << why;
@@ -67,7 +67,8 @@ TEST(SafeWrite, RefusesWhatIsNotARegularFileAndLeavesIt) {
     EXPECT_TRUE(fs::is_directory(dir) && fs::is_empty(dir));
     if (haveDevice) EXPECT_TRUE(fs::is_character_file(device));
     EXPECT_EQ(ReadFile(readOnly), "keep");
-    const std::string expected = haveDevice ? "dir fifo null ro.mph to-fifo" : "dir fifo ro.mph to-fifo";
+    const std::string expected =
+        haveDevice ? "dir fifo null ro.mph to-fifo" : "dir fifo ro.mph to-fifo";
     EXPECT_EQ(ListNames(folder.Path()), expected);
 
     // Removing touches regular files only.
