@@ -34,6 +34,8 @@ constexpr unsigned kSetViewportExt = 0x020E;
 constexpr unsigned kCreateFontIndirect = 0x02FB;
 // The largest text libwmf is asked to draw, in pixels.
 constexpr double kMaxTextPixels = 512;
+// The height, in pixels, of text whose font states none.
+constexpr double kDefaultTextPixels = 12;
 
 // Mapping modes the player knows.
 enum MapMode {
@@ -202,21 +204,33 @@ std::optional<Layout> ReadLayout(const QByteArray& data) {
     return layout;
 }
 
-// libwmf's gd device crashes on glyphs about a thousand pixels high or wide.
-// Text is not worth losing the picture over: fonts are shrunk, in place, to
-// at most kMaxTextPixels however the file's mapping changes along the way.
+// libwmf's gd device crashes on glyphs about a thousand pixels high or wide,
+// and never finishes drawing text whose font height is 0 (a metafile's way
+// of asking for the default size). Text is not worth losing the picture
+// over: fonts are shrunk, in place, to at most kMaxTextPixels however the
+// file's mapping changes along the way, and a height of 0 becomes a
+// character height of kDefaultTextPixels.
 void LimitFonts(QByteArray& data, const Layout& layout) {
     const double pixelsPerUnit =
         layout.largestUnit * std::max(layout.pixels.width() / layout.frame->width(),
                                       layout.pixels.height() / layout.frame->height());
-    if (!(pixelsPerUnit > 0)) return;
-    const int largest = int(std::clamp(std::floor(kMaxTextPixels / pixelsPerUnit), 1.0, 32767.0));
+    const bool known = pixelsPerUnit > 0;  // otherwise only heights of 0 change
+    const int largest =
+        known ? int(std::clamp(std::floor(kMaxTextPixels / pixelsPerUnit), 1.0, 32767.0)) : 0;
+    const int standard =
+        known ? int(std::clamp(std::round(kDefaultTextPixels / pixelsPerUnit), 1.0, double(largest)))
+              : 1;
     char* bytes = data.data();  // the very bytes libwmf plays from
     for (qint64 p : layout.fonts) {
         for (qint64 at : {p, p + 2}) {  // height, then width
             const int size = SignedWord(data, at);
-            if (std::abs(size) <= largest) continue;
-            const int limited = size < 0 ? -largest : largest;
+            int limited;
+            if (at == p && size == 0)
+                limited = -standard;
+            else if (known && std::abs(size) > largest)
+                limited = size < 0 ? -largest : largest;
+            else
+                continue;
             bytes[at] = char(limited & 0xFF);
             bytes[at + 1] = char((limited >> 8) & 0xFF);
         }

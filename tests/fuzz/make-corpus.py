@@ -138,7 +138,7 @@ def record(function, params):
     return struct.pack("<I", 3 + len(params)) + le16(function) + b"".join(le16(p) for p in params)
 
 
-def metafile(x, y, w, h, rect, inch=0, text=False, mapmode=None):
+def metafile(x, y, w, h, rect, inch=0, text=False, mapmode=None, font_height=-20):
     records = []
     if mapmode is not None:
         records.append(record(0x0103, [mapmode]))
@@ -151,7 +151,7 @@ def metafile(x, y, w, h, rect, inch=0, text=False, mapmode=None):
     if text:
         face = b"Helvetica\0"
         face += b"\0" * (len(face) % 2)
-        font = [-20, 0, 0, 0, 400, 0, 0, 0] + [face[i] | (face[i + 1] << 8)
+        font = [font_height, 0, 0, 0, 400, 0, 0, 0] + [face[i] | (face[i + 1] << 8)
                                               for i in range(0, len(face), 2)]
         records += [record(0x02FB, font), record(0x012D, [1]),
                     record(0x0521, [2, 0x6948, rect[1], rect[0]])]  # TextOut "Hi"
@@ -231,6 +231,9 @@ def main():
     put("fuzz_wmf", "placeable.wmf", metafile(0, 0, 1440, 720, [360, 180, 1080, 540], inch=1440))
     put("fuzz_wmf", "window.wmf", metafile(100, 50, 200, 100, [150, 75, 250, 125]))
     put("fuzz_wmf", "text.wmf", metafile(0, 0, 64, 48, [4, 4, 40, 30], text=True))
+    # A font height of 0: the default size.
+    put("fuzz_wmf", "text-height0.wmf",
+        metafile(0, 0, 64, 48, [4, 4, 40, 30], text=True, font_height=0))
     put("fuzz_wmf", "anisotropic.wmf", metafile(0, 0, 400, 300, [10, 10, 300, 200], mapmode=8))
     put("fuzz_wmf", "cut.wmf", metafile(0, 0, 64, 48, [4, 4, 40, 30])[:-12])
     # A header stating a largest record of 2.5 GB in a file of 94 bytes.

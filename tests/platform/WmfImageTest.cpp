@@ -113,6 +113,47 @@ TEST(WmfImage, LargestRecordBeyondTheFileGivesNothing) {
     }
 }
 
+// A 200 × 100 metafile (window extent, no placeable header) that writes
+// "Hi" at (20, 20) in Helvetica of the given font height.
+std::string TextMetafile(int height) {
+    std::vector<int> font = {height, 0, 0, 0, 400, 0, 0, 0};
+    const std::string face("Helvetica\0", 10);
+    for (size_t i = 0; i < face.size(); i += 2)
+        font.push_back(quint8(face[i]) | (quint8(face[i + 1]) << 8));
+    const std::vector<std::string> records = {
+        Record(0x020B, {0, 0}),                 // SetWindowOrg
+        Record(0x020C, {100, 200}),             // SetWindowExt
+        Record(0x02FB, font),                   // CreateFontIndirect
+        Record(0x012D, {0}),                    // SelectObject
+        Record(0x0521, {2, 0x6948, 20, 20}),    // TextOut "Hi"
+        Record(0x0000, {})};                    // end of file
+    std::string body;
+    unsigned largest = 0;
+    for (const auto& r : records) {
+        body += r;
+        largest = std::max(largest, unsigned(r.size() / 2));
+    }
+    return Le16(1) + Le16(9) + Le16(0x0300) + Le32(unsigned(9 + body.size() / 2)) + Le16(1) +
+           Le32(largest) + Le16(0) + body;
+}
+
+// A font height of 0 asks for the default size; libwmf never finishes such
+// text, so it is drawn 12 pixels high instead.
+TEST(WmfImage, FontHeightZeroDrawsTwelvePixelText) {
+    test::TestFolder folder;
+    test::WriteFile(folder.File("zero.wmf"), TextMetafile(0));
+    test::WriteFile(folder.File("twelve.wmf"), TextMetafile(-12));
+    const auto zero = LoadWmfImage(folder.File("zero.wmf"));
+    const auto twelve = LoadWmfImage(folder.File("twelve.wmf"));
+    ASSERT_TRUE(zero);
+    ASSERT_TRUE(twelve);
+    EXPECT_EQ(*zero, *twelve);
+    int dark = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) dark += qGray(zero->pixel(x, y)) < 128;
+    EXPECT_GT(dark, 10);
+}
+
 TEST(WmfImage, ImageFileRendersWmfInAnyLetterCase) {
     test::TestFolder folder;
     test::WriteFile(folder.File("X.WMF"), Metafile(0, 0, 200, 100, {50, 25, 150, 75}));
