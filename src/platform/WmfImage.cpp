@@ -32,6 +32,14 @@ constexpr unsigned kSetWindowExt = 0x020C;
 constexpr unsigned kSetViewportOrg = 0x020D;
 constexpr unsigned kSetViewportExt = 0x020E;
 constexpr unsigned kCreateFontIndirect = 0x02FB;
+// Records that carry a device-independent bitmap.
+constexpr unsigned kDibCreatePatternBrush = 0x0142;
+constexpr unsigned kDibBitBlt = 0x0940;
+constexpr unsigned kDibStretchBlt = 0x0B41;
+constexpr unsigned kSetDibToDev = 0x0D33;
+constexpr unsigned kStretchDib = 0x0F43;
+// The most pixels a bitmap inside a metafile may have.
+constexpr qint64 kMaxBitmapPixels = qint64{1} << 26;
 // The largest text libwmf is asked to draw, in pixels.
 constexpr double kMaxTextPixels = 512;
 // The height, in pixels, of text whose font states none.
@@ -58,6 +66,55 @@ qint16 SignedWord(const QByteArray& b, qint64 at) {
 }
 quint32 DoubleWord(const QByteArray& b, qint64 at) {
     return Word(b, at) | (quint32(Word(b, at + 2)) << 16);
+}
+
+// Where the bitmap starts in the parameters of a record of `words` words
+// that carries one; -1 for other records (the blits without a bitmap are
+// one word shorter than those with one).
+qint64 BitmapOffset(unsigned function, qint64 words) {
+    switch (function) {
+        case kDibCreatePatternBrush:
+            return 4;
+        case kDibBitBlt:
+            return words > 12 ? 16 : -1;
+        case kDibStretchBlt:
+            return words > 14 ? 20 : -1;
+        case kSetDibToDev:
+            return 18;
+        case kStretchDib:
+            return 22;
+    }
+    return -1;
+}
+
+// libwmf allocates a bitmap by the size its header states before reading
+// its pixels. True when the bitmap at `at` in a record that ends at `end`
+// is as large as the record can hold: its header lies in the record, its
+// sides are 1 … kMaxWmfSide with at most kMaxBitmapPixels pixels, and
+// uncompressed rows all lie in the record.
+bool BitmapFits(const QByteArray& data, qint64 at, qint64 end) {
+    if (end - at < 12) return false;
+    const qint64 headerBytes = DoubleWord(data, at);
+    qint64 width, height;
+    unsigned bitCount;
+    quint32 compression = 0;
+    if (headerBytes == 12) {  // the old core header: 16-bit sizes
+        width = Word(data, at + 4);
+        height = Word(data, at + 6);
+        bitCount = Word(data, at + 10);
+    } else {
+        if (headerBytes < 40 || end - at < headerBytes) return false;
+        width = qint32(DoubleWord(data, at + 4));
+        height = std::abs(qint64{qint32(DoubleWord(data, at + 8))});
+        bitCount = Word(data, at + 14);
+        compression = DoubleWord(data, at + 16);
+    }
+    if (width < 1 || height < 1 || width > kMaxWmfSide || height > kMaxWmfSide ||
+        width * height > kMaxBitmapPixels || bitCount < 1 || bitCount > 32)
+        return false;
+    if (compression != 0 && compression != 3) return true;  // compressed rows vary in length
+    const qint64 stride = (width * bitCount + 31) / 32 * 4;
+    return stride * height <= end - at - headerBytes;
 }
 
 // Follows libwmf's player through the mapping records, so the picture frame
@@ -110,7 +167,8 @@ int Side(double pixels) {
 }
 
 // Reads the headers and follows the mapping records through the file. Nothing
-// when the bytes are not a metafile or its size is zero or absurd.
+// when the bytes are not a metafile, its size is zero or absurd, or a bitmap
+// in it is larger than its record holds.
 std::optional<Layout> ReadLayout(const QByteArray& data) {
     qint64 start = 0;
     const bool placeable = data.size() >= kPlaceableBytes && DoubleWord(data, 0) == kPlaceableKey;
@@ -141,6 +199,9 @@ std::optional<Layout> ReadLayout(const QByteArray& data) {
         const qint64 p = at + 6;
         at += words * 2;
         if (function == kCreateFontIndirect && words >= 5) layout.fonts.push_back(p);
+        if (const qint64 offset = BitmapOffset(function, words);
+            offset >= 0 && !BitmapFits(data, p + offset, at))
+            return std::nullopt;
         const bool mapping = function == kSetMapMode || function == kSetWindowOrg ||
                              function == kSetWindowExt || function == kSetViewportOrg ||
                              function == kSetViewportExt;

@@ -154,6 +154,59 @@ TEST(WmfImage, FontHeightZeroDrawsTwelvePixelText) {
     EXPECT_GT(dark, 10);
 }
 
+// The parameters of a pattern brush record holding a 2 × 2 24-bit red
+// bitmap whose header states the given width and height.
+std::vector<int> PatternBrush(int width, int height) {
+    std::string dib = Le32(40) + Le32(unsigned(width)) + Le32(unsigned(height)) + Le16(1) +
+                      Le16(24) + Le32(0) + Le32(16) + Le32(0) + Le32(0) + Le32(0) + Le32(0);
+    for (int row = 0; row < 2; ++row) dib += std::string("\x00\x00\xff\x00\x00\xff\x00\x00", 8);
+    std::vector<int> params = {5, 0};  // a bitmap pattern, RGB colours
+    for (size_t i = 0; i < dib.size(); i += 2)
+        params.push_back(quint8(dib[i]) | (quint8(dib[i + 1]) << 8));
+    return params;
+}
+
+// A 200 × 100 metafile that fills a rectangle with the pattern brush.
+std::string PatternMetafile(const std::vector<int>& params) {
+    const std::vector<std::string> records = {
+        Record(0x020B, {0, 0}),                // SetWindowOrg
+        Record(0x020C, {100, 200}),            // SetWindowExt
+        Record(0x0142, params),                // DibCreatePatternBrush
+        Record(0x012D, {0}),                   // SelectObject
+        Record(0x041B, {80, 160, 20, 40}),     // Rectangle
+        Record(0x0000, {})};                   // end of file
+    std::string body;
+    unsigned largest = 0;
+    for (const auto& r : records) {
+        body += r;
+        largest = std::max(largest, unsigned(r.size() / 2));
+    }
+    return Le16(1) + Le16(9) + Le16(0x0300) + Le32(unsigned(9 + body.size() / 2)) + Le16(1) +
+           Le32(largest) + Le16(0) + body;
+}
+
+// libwmf sizes a bitmap by its header before reading the pixels: a bitmap
+// whose header claims more than its record holds refuses the picture.
+TEST(WmfImage, BitmapLargerThanItsRecordGivesNothing) {
+    test::TestFolder folder;
+    test::WriteFile(folder.File("pattern.wmf"), PatternMetafile(PatternBrush(2, 2)));
+    const auto image = LoadWmfImage(folder.File("pattern.wmf"));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixel(100, 50), kRed);
+    EXPECT_EQ(image->pixel(10, 10), kWhite);
+    for (const auto& [width, height] : {std::pair{30000, 30000}, std::pair{2, 3}, std::pair{0, 2},
+                                        std::pair{2, -70000}}) {
+        test::WriteFile(folder.File("claim.wmf"), PatternMetafile(PatternBrush(width, height)));
+        EXPECT_FALSE(LoadWmfImage(folder.File("claim.wmf"))) << width << "x" << height;
+    }
+    // A record too short for the header it starts (libwmf asked for 12 GB).
+    std::vector<int> cut = PatternBrush(2, 2);
+    cut.resize(12);
+    cut[2] = cut[3] = 0xFFFF;
+    test::WriteFile(folder.File("cut.wmf"), PatternMetafile(cut));
+    EXPECT_FALSE(LoadWmfImage(folder.File("cut.wmf")));
+}
+
 TEST(WmfImage, ImageFileRendersWmfInAnyLetterCase) {
     test::TestFolder folder;
     test::WriteFile(folder.File("X.WMF"), Metafile(0, 0, 200, 100, {50, 25, 150, 75}));
