@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
@@ -396,6 +397,14 @@ struct Session {
     }
 };
 
+// The rendered picture is read back through QImage, which refuses any
+// picture of 32-bit pixels that reaches its allocation limit (in megabytes;
+// 0 for none). True when a picture of `size` stays below it.
+bool WithinImageLimit(QSize size) {
+    const int limit = QImageReader::allocationLimit();
+    return limit <= 0 || ((qint64{size.width()} * 4 * size.height()) >> 20) < limit;
+}
+
 int CollectPng(void* context, char* buffer, int length) {
     if (length > 0) static_cast<QByteArray*>(context)->append(buffer, length);
     return length;
@@ -436,6 +445,8 @@ std::optional<QImage> LoadWmfImage(const std::string& path) {
         layout->pixels = QSize(int(w), int(h));
         layout->frame = drawn;
     }
+    // A picture QImage would refuse is not worth seconds of rendering.
+    if (!WithinImageLimit(layout->pixels)) return std::nullopt;
     // libwmf reads the metafile from `data` again while playing.
     LimitFonts(data, *layout);
     gd->type = wmf_gd_png;

@@ -15,8 +15,9 @@ inline constexpr int kMaxWmfSide = 16384;
 // extent of what it draws). Text is drawn with the standard PostScript fonts
 // or, when those are not installed, with TrueType stand-ins, and is shrunk
 // to at most 512 pixels. The image is 32-bit RGB. Nothing when the file is
-// missing, is not a metafile, is cut short or damaged, or asks for a side
-// larger than kMaxWmfSide.
+// missing, is not a metafile, is cut short or damaged, asks for a side
+// larger than kMaxWmfSide, or for more pixels than QImageReader's allocation
+// limit lets a 32-bit picture have (checked before rendering).
 std::optional<QImage> LoadWmfImage(const std::string& path);
 
 }  // namespace fennix

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QImageReader>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,21 @@ TEST(WmfImage, BitmapLargerThanItsRecordGivesNothing) {
     cut[2] = cut[3] = 0xFFFF;
     test::WriteFile(folder.File("cut.wmf"), PatternMetafile(cut));
     EXPECT_FALSE(LoadWmfImage(folder.File("cut.wmf")));
+}
+
+// A picture QImage would refuse for its allocation limit is not rendered.
+TEST(WmfImage, PictureBeyondTheImageAllocationLimitGivesNothing) {
+    test::TestFolder folder;
+    const int saved = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1);  // 1 MB: below 512 × 512 pixels of 32 bits
+    test::WriteFile(folder.File("fits.wmf"), Metafile(0, 0, 511, 511, {10, 10, 200, 200}));
+    test::WriteFile(folder.File("big.wmf"), Metafile(0, 0, 512, 512, {10, 10, 200, 200}));
+    const auto fits = LoadWmfImage(folder.File("fits.wmf"));
+    const auto big = LoadWmfImage(folder.File("big.wmf"));
+    QImageReader::setAllocationLimit(saved);
+    ASSERT_TRUE(fits);
+    EXPECT_EQ(fits->size(), QSize(511, 511));
+    EXPECT_FALSE(big);
 }
 
 TEST(WmfImage, ImageFileRendersWmfInAnyLetterCase) {
