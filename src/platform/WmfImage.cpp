@@ -92,8 +92,9 @@ qint64 BitmapOffset(unsigned function, qint64 words) {
 // its pixels. True when the bitmap at `at` in a record that ends at `end`
 // is as large as the record can hold: its header lies in the record, its
 // sides are 1 … kMaxWmfSide with at most kMaxBitmapPixels pixels, and
-// uncompressed rows all lie in the record.
-bool BitmapFits(const QByteArray& data, qint64 at, qint64 end) {
+// uncompressed rows all lie in the record (only `storedRows` of them when
+// the record holds a band of the bitmap).
+bool BitmapFits(const QByteArray& data, qint64 at, qint64 end, qint64 storedRows) {
     if (end - at < 12) return false;
     const qint64 headerBytes = DoubleWord(data, at);
     qint64 width, height;
@@ -115,7 +116,7 @@ bool BitmapFits(const QByteArray& data, qint64 at, qint64 end) {
         return false;
     if (compression != 0 && compression != 3) return true;  // compressed rows vary in length
     const qint64 stride = (width * bitCount + 31) / 32 * 4;
-    return stride * height <= end - at - headerBytes;
+    return stride * std::min(height, storedRows) <= end - at - headerBytes;
 }
 
 // Follows libwmf's player through the mapping records, so the picture frame
@@ -200,8 +201,11 @@ std::optional<Layout> ReadLayout(const QByteArray& data) {
         const qint64 p = at + 6;
         at += words * 2;
         if (function == kCreateFontIndirect && words >= 5) layout.fonts.push_back(p);
+        // SetDibToDev holds only its scan count of rows.
+        const qint64 rows =
+            function == kSetDibToDev && p + 4 <= at ? Word(data, p + 2) : kMaxWmfSide;
         if (const qint64 offset = BitmapOffset(function, words);
-            offset >= 0 && !BitmapFits(data, p + offset, at))
+            offset >= 0 && !BitmapFits(data, p + offset, at, rows))
             return std::nullopt;
         const bool mapping = function == kSetMapMode || function == kSetWindowOrg ||
                              function == kSetWindowExt || function == kSetViewportOrg ||
