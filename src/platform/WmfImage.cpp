@@ -91,15 +91,16 @@ qint64 BitmapOffset(unsigned function, qint64 words) {
 // libwmf allocates a bitmap by the size its header states before reading
 // its pixels. True when the bitmap at `at` in a record that ends at `end`
 // is as large as the record can hold: its header lies in the record, its
-// sides are 1 … kMaxWmfSide with at most kMaxBitmapPixels pixels, and
-// uncompressed rows all lie in the record (only `storedRows` of them when
-// the record holds a band of the bitmap).
+// sides are 1 … kMaxWmfSide with at most kMaxBitmapPixels pixels of a
+// known depth (1, 4, 8, 16, 24 or 32 bits), the colour table it states and uncompressed rows all lie in the record (only
+// `storedRows` rows when the record holds a band of the bitmap).
 bool BitmapFits(const QByteArray& data, qint64 at, qint64 end, qint64 storedRows) {
     if (end - at < 12) return false;
     const qint64 headerBytes = DoubleWord(data, at);
     qint64 width, height;
     unsigned bitCount;
     quint32 compression = 0;
+    qint64 colours = 0;  // entries of the colour table, each 2 bytes at least
     if (headerBytes == 12) {  // the old core header: 16-bit sizes
         width = Word(data, at + 4);
         height = Word(data, at + 6);
@@ -110,9 +111,13 @@ bool BitmapFits(const QByteArray& data, qint64 at, qint64 end, qint64 storedRows
         height = std::abs(qint64{qint32(DoubleWord(data, at + 8))});
         bitCount = Word(data, at + 14);
         compression = DoubleWord(data, at + 16);
+        colours = DoubleWord(data, at + 32);
     }
+    if (colours * 2 > end - at - headerBytes) return false;
     if (width < 1 || height < 1 || width > kMaxWmfSide || height > kMaxWmfSide ||
-        width * height > kMaxBitmapPixels || bitCount < 1 || bitCount > 32)
+        width * height > kMaxBitmapPixels ||
+        (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+         bitCount != 32))
         return false;
     if (compression != 0 && compression != 3) return true;  // compressed rows vary in length
     const qint64 stride = (width * bitCount + 31) / 32 * 4;

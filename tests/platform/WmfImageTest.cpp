@@ -200,6 +200,15 @@ TEST(WmfImage, BitmapLargerThanItsRecordGivesNothing) {
         test::WriteFile(folder.File("claim.wmf"), PatternMetafile(PatternBrush(width, height)));
         EXPECT_FALSE(LoadWmfImage(folder.File("claim.wmf"))) << width << "x" << height;
     }
+    // A colour table of 3.4 billion entries (10 GB), and a depth of 23 bits.
+    std::vector<int> colours = PatternBrush(2, 2);
+    colours[18] = colours[19] = 0xCACA;
+    test::WriteFile(folder.File("colours.wmf"), PatternMetafile(colours));
+    EXPECT_FALSE(LoadWmfImage(folder.File("colours.wmf")));
+    std::vector<int> depth = PatternBrush(2, 2);
+    depth[9] = 23;
+    test::WriteFile(folder.File("depth.wmf"), PatternMetafile(depth));
+    EXPECT_FALSE(LoadWmfImage(folder.File("depth.wmf")));
     // A record too short for the header it starts (libwmf asked for 12 GB).
     std::vector<int> cut = PatternBrush(2, 2);
     cut.resize(12);
