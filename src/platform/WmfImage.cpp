@@ -92,15 +92,16 @@ qint64 BitmapOffset(unsigned function, qint64 words) {
 // its pixels. True when the bitmap at `at` in a record that ends at `end`
 // is as large as the record can hold: its header lies in the record, its
 // sides are 1 … kMaxWmfSide with at most kMaxBitmapPixels pixels of a
-// known depth (1, 4, 8, 16, 24 or 32 bits), the colour table it states and uncompressed rows all lie in the record (only
-// `storedRows` rows when the record holds a band of the bitmap).
+// known depth (1, 4, 8, 16, 24 or 32 bits), and the colour table it states
+// and its uncompressed rows all lie in the record (only `storedRows` rows
+// when the record holds a band of the bitmap).
 bool BitmapFits(const QByteArray& data, qint64 at, qint64 end, qint64 storedRows) {
     if (end - at < 12) return false;
     const qint64 headerBytes = DoubleWord(data, at);
     qint64 width, height;
     unsigned bitCount;
     quint32 compression = 0;
-    qint64 colours = 0;  // entries of the colour table, each 2 bytes at least
+    qint64 colours = 0;       // entries of the colour table, each 2 bytes at least
     if (headerBytes == 12) {  // the old core header: 16-bit sizes
         width = Word(data, at + 4);
         height = Word(data, at + 6);
@@ -289,8 +290,9 @@ void LimitFonts(QByteArray& data, const Layout& layout) {
     const int largest =
         known ? int(std::clamp(std::floor(kMaxTextPixels / pixelsPerUnit), 1.0, 32767.0)) : 0;
     const int standard =
-        known ? int(std::clamp(std::round(kDefaultTextPixels / pixelsPerUnit), 1.0, double(largest)))
-              : 1;
+        known
+            ? int(std::clamp(std::round(kDefaultTextPixels / pixelsPerUnit), 1.0, double(largest)))
+            : 1;
     char* bytes = data.data();  // the very bytes libwmf plays from
     for (qint64 p : layout.fonts) {
         for (qint64 at : {p, p + 2}) {  // height, then width

@@ -121,13 +121,12 @@ std::string TextMetafile(int height) {
     const std::string face("Helvetica\0", 10);
     for (size_t i = 0; i < face.size(); i += 2)
         font.push_back(quint8(face[i]) | (quint8(face[i + 1]) << 8));
-    const std::vector<std::string> records = {
-        Record(0x020B, {0, 0}),                 // SetWindowOrg
-        Record(0x020C, {100, 200}),             // SetWindowExt
-        Record(0x02FB, font),                   // CreateFontIndirect
-        Record(0x012D, {0}),                    // SelectObject
-        Record(0x0521, {2, 0x6948, 20, 20}),    // TextOut "Hi"
-        Record(0x0000, {})};                    // end of file
+    const std::vector<std::string> records = {Record(0x020B, {0, 0}),      // SetWindowOrg
+                                              Record(0x020C, {100, 200}),  // SetWindowExt
+                                              Record(0x02FB, font),        // CreateFontIndirect
+                                              Record(0x012D, {0}),         // SelectObject
+                                              Record(0x0521, {2, 0x6948, 20, 20}),  // TextOut "Hi"
+                                              Record(0x0000, {})};                  // end of file
     std::string body;
     unsigned largest = 0;
     for (const auto& r : records) {
@@ -169,13 +168,12 @@ std::vector<int> PatternBrush(int width, int height) {
 
 // A 200 × 100 metafile that fills a rectangle with the pattern brush.
 std::string PatternMetafile(const std::vector<int>& params) {
-    const std::vector<std::string> records = {
-        Record(0x020B, {0, 0}),                // SetWindowOrg
-        Record(0x020C, {100, 200}),            // SetWindowExt
-        Record(0x0142, params),                // DibCreatePatternBrush
-        Record(0x012D, {0}),                   // SelectObject
-        Record(0x041B, {80, 160, 20, 40}),     // Rectangle
-        Record(0x0000, {})};                   // end of file
+    const std::vector<std::string> records = {Record(0x020B, {0, 0}),      // SetWindowOrg
+                                              Record(0x020C, {100, 200}),  // SetWindowExt
+                                              Record(0x0142, params),      // DibCreatePatternBrush
+                                              Record(0x012D, {0}),         // SelectObject
+                                              Record(0x041B, {80, 160, 20, 40}),  // Rectangle
+                                              Record(0x0000, {})};                // end of file
     std::string body;
     unsigned largest = 0;
     for (const auto& r : records) {
@@ -195,8 +193,8 @@ TEST(WmfImage, BitmapLargerThanItsRecordGivesNothing) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->pixel(100, 50), kRed);
     EXPECT_EQ(image->pixel(10, 10), kWhite);
-    for (const auto& [width, height] : {std::pair{30000, 30000}, std::pair{2, 3}, std::pair{0, 2},
-                                        std::pair{2, -70000}}) {
+    for (const auto& [width, height] :
+         {std::pair{30000, 30000}, std::pair{2, 3}, std::pair{0, 2}, std::pair{2, -70000}}) {
         test::WriteFile(folder.File("claim.wmf"), PatternMetafile(PatternBrush(width, height)));
         EXPECT_FALSE(LoadWmfImage(folder.File("claim.wmf"))) << width << "x" << height;
     }
