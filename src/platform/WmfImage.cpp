@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QRectF>
 #include <algorithm>
 #include <cerrno>
@@ -37,8 +38,18 @@ constexpr unsigned kSetWindowExt = 0x020C;
 constexpr unsigned kSetViewportOrg = 0x020D;
 constexpr unsigned kSetViewportExt = 0x020E;
 constexpr unsigned kCreateFontIndirect = 0x02FB;
+// Records that carry a device-independent bitmap.
+constexpr unsigned kDibCreatePatternBrush = 0x0142;
+constexpr unsigned kDibBitBlt = 0x0940;
+constexpr unsigned kDibStretchBlt = 0x0B41;
+constexpr unsigned kSetDibToDev = 0x0D33;
+constexpr unsigned kStretchDib = 0x0F43;
+// The most pixels a bitmap inside a metafile may have.
+constexpr qint64 kMaxBitmapPixels = qint64{1} << 26;
 // The largest text libwmf is asked to draw, in pixels.
 constexpr double kMaxTextPixels = 512;
+// The height, in pixels, of text whose font states none.
+constexpr double kDefaultTextPixels = 12;
 
 // Mapping modes the player knows.
 enum MapMode {
@@ -61,6 +72,62 @@ qint16 SignedWord(const QByteArray& b, qint64 at) {
 }
 quint32 DoubleWord(const QByteArray& b, qint64 at) {
     return Word(b, at) | (quint32(Word(b, at + 2)) << 16);
+}
+
+// Where the bitmap starts in the parameters of a record of `words` words
+// that carries one; -1 for other records (the blits without a bitmap are
+// one word shorter than those with one).
+qint64 BitmapOffset(unsigned function, qint64 words) {
+    switch (function) {
+        case kDibCreatePatternBrush:
+            return 4;
+        case kDibBitBlt:
+            return words > 12 ? 16 : -1;
+        case kDibStretchBlt:
+            return words > 14 ? 20 : -1;
+        case kSetDibToDev:
+            return 18;
+        case kStretchDib:
+            return 22;
+    }
+    return -1;
+}
+
+// libwmf allocates a bitmap by the size its header states before reading
+// its pixels. True when the bitmap at `at` in a record that ends at `end`
+// is as large as the record can hold: its header lies in the record, its
+// sides are 1 … kMaxWmfSide with at most kMaxBitmapPixels pixels of a
+// known depth (1, 4, 8, 16, 24 or 32 bits), and the colour table it states
+// and its uncompressed rows all lie in the record (only `storedRows` rows
+// when the record holds a band of the bitmap).
+bool BitmapFits(const QByteArray& data, qint64 at, qint64 end, qint64 storedRows) {
+    if (end - at < 12) return false;
+    const qint64 headerBytes = DoubleWord(data, at);
+    qint64 width, height;
+    unsigned bitCount;
+    quint32 compression = 0;
+    qint64 colours = 0;       // entries of the colour table, each 2 bytes at least
+    if (headerBytes == 12) {  // the old core header: 16-bit sizes
+        width = Word(data, at + 4);
+        height = Word(data, at + 6);
+        bitCount = Word(data, at + 10);
+    } else {
+        if (headerBytes < 40 || end - at < headerBytes) return false;
+        width = qint32(DoubleWord(data, at + 4));
+        height = std::abs(qint64{qint32(DoubleWord(data, at + 8))});
+        bitCount = Word(data, at + 14);
+        compression = DoubleWord(data, at + 16);
+        colours = DoubleWord(data, at + 32);
+    }
+    if (colours * 2 > end - at - headerBytes) return false;
+    if (width < 1 || height < 1 || width > kMaxWmfSide || height > kMaxWmfSide ||
+        width * height > kMaxBitmapPixels ||
+        (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+         bitCount != 32))
+        return false;
+    if (compression != 0 && compression != 3) return true;  // compressed rows vary in length
+    const qint64 stride = (width * bitCount + 31) / 32 * 4;
+    return stride * std::min(height, storedRows) <= end - at - headerBytes;
 }
 
 // Follows libwmf's player through the mapping records, so the picture frame
@@ -114,8 +181,9 @@ int Side(double pixels) {
 
 // Reads the headers and follows the mapping records through the file; the
 // picture's size is its render size (WmfRenderSize). Nothing when the bytes
-// are not a metafile or its size is zero or absurd (`sideTooLarge` is then
-// set for a side above kMaxWmfSide).
+// are not a metafile, its size is zero or absurd (`sideTooLarge` is then
+// set for a side above kMaxWmfSide), or a bitmap in it is larger than its
+// record holds.
 std::optional<Layout> ReadLayout(const QByteArray& data, bool& sideTooLarge) {
     qint64 start = 0;
     const bool placeable = data.size() >= kPlaceableBytes && DoubleWord(data, 0) == kPlaceableKey;
@@ -146,6 +214,12 @@ std::optional<Layout> ReadLayout(const QByteArray& data, bool& sideTooLarge) {
         const qint64 p = at + 6;
         at += words * 2;
         if (function == kCreateFontIndirect && words >= 5) layout.fonts.push_back(p);
+        // SetDibToDev holds only its scan count of rows.
+        const qint64 rows =
+            function == kSetDibToDev && p + 4 <= at ? Word(data, p + 2) : kMaxWmfSide;
+        if (const qint64 offset = BitmapOffset(function, words);
+            offset >= 0 && !BitmapFits(data, p + offset, at, rows))
+            return std::nullopt;
         const bool mapping = function == kSetMapMode || function == kSetWindowOrg ||
                              function == kSetWindowExt || function == kSetViewportOrg ||
                              function == kSetViewportExt;
@@ -212,21 +286,34 @@ std::optional<Layout> ReadLayout(const QByteArray& data, bool& sideTooLarge) {
     return layout;
 }
 
-// libwmf's gd device crashes on glyphs about a thousand pixels high or wide.
-// Text is not worth losing the picture over: fonts are shrunk, in place, to
-// at most kMaxTextPixels however the file's mapping changes along the way.
+// libwmf's gd device crashes on glyphs about a thousand pixels high or wide,
+// and never finishes drawing text whose font height is 0 (a metafile's way
+// of asking for the default size). Text is not worth losing the picture
+// over: fonts are shrunk, in place, to at most kMaxTextPixels however the
+// file's mapping changes along the way, and a height of 0 becomes a
+// character height of kDefaultTextPixels.
 void LimitFonts(QByteArray& data, const Layout& layout) {
     const double pixelsPerUnit =
         layout.largestUnit * std::max(layout.pixels.width() / layout.frame->width(),
                                       layout.pixels.height() / layout.frame->height());
-    if (!(pixelsPerUnit > 0)) return;
-    const int largest = int(std::clamp(std::floor(kMaxTextPixels / pixelsPerUnit), 1.0, 32767.0));
+    const bool known = pixelsPerUnit > 0;  // otherwise only heights of 0 change
+    const int largest =
+        known ? int(std::clamp(std::floor(kMaxTextPixels / pixelsPerUnit), 1.0, 32767.0)) : 0;
+    const int standard =
+        known
+            ? int(std::clamp(std::round(kDefaultTextPixels / pixelsPerUnit), 1.0, double(largest)))
+            : 1;
     char* bytes = data.data();  // the very bytes libwmf plays from
     for (qint64 p : layout.fonts) {
         for (qint64 at : {p, p + 2}) {  // height, then width
             const int size = SignedWord(data, at);
-            if (std::abs(size) <= largest) continue;
-            const int limited = size < 0 ? -largest : largest;
+            int limited;
+            if (at == p && size == 0)
+                limited = -standard;
+            else if (known && std::abs(size) > largest)
+                limited = size < 0 ? -largest : largest;
+            else
+                continue;
             bytes[at] = char(limited & 0xFF);
             bytes[at + 1] = char((limited >> 8) & 0xFF);
         }
@@ -331,6 +418,14 @@ struct Session {
     }
 };
 
+// The rendered picture is read back through QImage, which refuses any
+// picture of 32-bit pixels that reaches its allocation limit (in megabytes;
+// 0 for none). True when a picture of `size` stays below it.
+bool WithinImageLimit(QSize size) {
+    const int limit = QImageReader::allocationLimit();
+    return limit <= 0 || ((qint64{size.width()} * 4 * size.height()) >> 20) < limit;
+}
+
 int CollectPng(void* context, char* buffer, int length) {
     if (length > 0) static_cast<QByteArray*>(context)->append(buffer, length);
     return length;
@@ -397,6 +492,8 @@ std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
         layout->pixels = WmfRenderSize(QSize(int(w), int(h)));
         layout->frame = drawn;
     }
+    // A picture QImage would refuse is not worth seconds of rendering.
+    if (!WithinImageLimit(layout->pixels)) return fail(ImageFailure::TooLarge);
     // libwmf reads the metafile from `data` again while playing.
     LimitFonts(data, *layout);
     gd->type = wmf_gd_png;

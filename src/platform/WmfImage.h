@@ -33,8 +33,8 @@ QSize WmfRenderSize(QSize natural);
 // TrueType stand-ins, and is shrunk to at most 512 pixels. The image is
 // 32-bit RGB. Nothing when the file is missing or not a regular file, is not
 // a metafile, is cut short or damaged, or asks for a side larger than
-// kMaxWmfSide; `why`, when given, then says which (TooLarge for such a side
-// or a file above 256 MB).
+// kMaxWmfSide, or holds a bitmap larger than its record; `why`, when given,
+// then says which (TooLarge for such a side or a file above 256 MB).
 std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why = nullptr);
 
 }  // namespace fennix

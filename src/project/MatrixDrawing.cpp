@@ -10,7 +10,9 @@ namespace {
 
 constexpr int64_t kLimit = kPaintLimit;
 
-bool WithinLimit(int64_t v) { return v >= -kLimit && v <= kLimit; }
+bool WithinLimit(int64_t v) {
+    return v >= -kLimit && v <= kLimit;
+}
 
 // Draws the marker box (x − s, y − s) … (x + s, y + s) filled. All values are
 // exact in 64 bits; a box beyond the painter's range is left out when it

@@ -303,9 +303,11 @@ TEST_F(CompanionTest, TruncatedSourceFailsAndWritesNothing) {
 // under a 2 GB allocation limit).
 TEST_F(CompanionTest, HeaderClaimingMoreRowsThanTheFileHoldsFails) {
     const std::string jpg = folder_.File("000.jpg");
-    std::string bytes = BitmapBytes(Gradient(4, 4), BitmapLayout{"bottom-up", 24, false, 40, false});
+    std::string bytes =
+        BitmapBytes(Gradient(4, 4), BitmapLayout{"bottom-up", 24, false, 40, false});
     const std::string bmp = folder_.File("claim.bmp");
-    for (const auto& [width, height] : {std::pair{30000, 30000}, std::pair{4, 5}, std::pair{5, 4}}) {
+    for (const auto& [width, height] :
+         {std::pair{30000, 30000}, std::pair{4, 5}, std::pair{5, 4}}) {
         for (int i = 0; i < 4; ++i) {
             bytes[18 + i] = static_cast<char>((width >> (8 * i)) & 0xFF);
             bytes[22 + i] = static_cast<char>((height >> (8 * i)) & 0xFF);

@@ -138,20 +138,27 @@ def record(function, params):
     return struct.pack("<I", 3 + len(params)) + le16(function) + b"".join(le16(p) for p in params)
 
 
-def metafile(x, y, w, h, rect, inch=0, text=False, mapmode=None):
+def metafile(x, y, w, h, rect, inch=0, text=False, mapmode=None, font_height=-20, pattern=None):
     records = []
     if mapmode is not None:
         records.append(record(0x0103, [mapmode]))
     records += [record(0x020B, [y, x]), record(0x020C, [h, w])]
     if mapmode is not None:
         records.append(record(0x020E, [h // 2, w // 2]))
-    records += [record(0x02FC, [0, 0x00FF, 0, 0]), record(0x012D, [0]),
+    if pattern:
+        # A brush from a 2 × 2 24-bit bitmap whose header states `pattern` as its size.
+        dib = struct.pack("<IiiHHIIiiII", 40, pattern[0], pattern[1], 1, 24, 0, 16, 0, 0, 0, 0)
+        dib += b"\0\0\xff\0\0\xff\0\0" * 2
+        records.append(record(0x0142, [5, 0] + list(struct.unpack("<%dH" % (len(dib) // 2), dib))))
+    else:
+        records.append(record(0x02FC, [0, 0x00FF, 0, 0]))
+    records += [record(0x012D, [0]),
                 record(0x041B, [rect[3], rect[2], rect[1], rect[0]]),
                 record(0x0418, [rect[3], rect[2], rect[1], rect[0]])]  # Ellipse
     if text:
         face = b"Helvetica\0"
         face += b"\0" * (len(face) % 2)
-        font = [-20, 0, 0, 0, 400, 0, 0, 0] + [face[i] | (face[i + 1] << 8)
+        font = [font_height, 0, 0, 0, 400, 0, 0, 0] + [face[i] | (face[i + 1] << 8)
                                               for i in range(0, len(face), 2)]
         records += [record(0x02FB, font), record(0x012D, [1]),
                     record(0x0521, [2, 0x6948, rect[1], rect[0]])]  # TextOut "Hi"
@@ -231,6 +238,32 @@ def main():
     put("fuzz_wmf", "placeable.wmf", metafile(0, 0, 1440, 720, [360, 180, 1080, 540], inch=1440))
     put("fuzz_wmf", "window.wmf", metafile(100, 50, 200, 100, [150, 75, 250, 125]))
     put("fuzz_wmf", "text.wmf", metafile(0, 0, 64, 48, [4, 4, 40, 30], text=True))
+    put("fuzz_wmf", "pattern.wmf", metafile(0, 0, 64, 48, [4, 4, 40, 30], pattern=(2, 2)))
+    put("fuzz_wmf", "pattern-huge-claim.wmf",
+        metafile(0, 0, 64, 48, [4, 4, 40, 30], pattern=(400, -0x7FFFFFFF)))
+    # Found by the fuzzer: a pattern brush record too short for the bitmap
+    # header it starts, which made libwmf ask for 12 GB.
+    put("fuzz_wmf", "pattern-cut-header.wmf", bytes.fromhex(
+        "0100090000034a0000000200100000000000050000000b0200080000050000000c023000400007000000fc02"
+        "0000ff0000000000040000002d010000070000001b041e002800040004fa0700000018041e00040028000400"
+        "1000000042011a00fff7ffffffff900100000000000048656c76657469636100040000002d01010007000000"
+        "21050200486904000400030000000000"))
+    # Found by the fuzzer: a window extent of 12288 × 16384 pixels, which took
+    # most of a minute to render before QImage refused it.
+    put("fuzz_wmf", "huge-extent.wmf", bytes.fromhex(
+        "0100090000034a54696d6573100000000000050000000b0200000000050000000c020040003007000000fc02"
+        "0000ff0000000000040000002d010000070000001b041e002800040004000700000018041e00280004000400"
+        "10000000fb02ec0d020000000000900100000000410b48656c76657469636100040000002d01010007000000"
+        "21050200486904000400030000000000"))
+    # Found by the fuzzer: a pattern bitmap stating 3.4 billion colours.
+    put("fuzz_wmf", "pattern-colours.wmf", bytes.fromhex(
+        "010009000003490000000200210000000000050000000b0200000000050000000c0230004000210000004201"
+        "05000000280000000200000002000000010018000000000010000000000000f9cacacacacacacacacacaf800"
+        "0000ff0000ff0000040000002d010000070000001b041e002800040004000700000018041e00280004000400"
+        "030000000000"))
+    # A font height of 0: the default size.
+    put("fuzz_wmf", "text-height0.wmf",
+        metafile(0, 0, 64, 48, [4, 4, 40, 30], text=True, font_height=0))
     put("fuzz_wmf", "anisotropic.wmf", metafile(0, 0, 400, 300, [10, 10, 300, 200], mapmode=8))
     put("fuzz_wmf", "cut.wmf", metafile(0, 0, 64, 48, [4, 4, 40, 30])[:-12])
     # A header stating a largest record of 2.5 GB in a file of 94 bytes.

@@ -8,13 +8,16 @@
 #   run-fuzzers.sh [BUILD_FOLDER]     default: build-fuzz beside the sources
 #
 # FENNIX_FUZZ_SECONDS (20) sets each target's run time, FENNIX_FUZZ_TARGETS
-# a list of targets to run instead of all of them. Two targets run at once.
+# a list of targets to run instead of all of them, FENNIX_FUZZ_SEED the
+# random seed (1, so every run tries the same inputs first; 0 for a new
+# seed each run). Two targets run at once.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=${1:-$root/build-fuzz}
 seconds=${FENNIX_FUZZ_SECONDS:-20}
+seed=${FENNIX_FUZZ_SEED:-1}
 targets=(${FENNIX_FUZZ_TARGETS:-fuzz_project fuzz_profile fuzz_dib fuzz_companion fuzz_image fuzz_wmf})
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
@@ -40,7 +43,7 @@ run_one() {
   TMPDIR=$dir/tmp QT_LOGGING_RULES='*=false' QT_QPA_PLATFORM=offscreen \
     ASAN_OPTIONS=abort_on_error=0:detect_stack_use_after_return=1 \
     timeout $((seconds + 300)) "$build/bin/$name" "$dir/corpus" "${dict[@]}" \
-      -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=2048 -timeout=10 \
+      -seed="$seed" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=2048 -timeout=10 \
       -print_final_stats=1 -artifact_prefix="$dir/artifacts/" > "$dir/log" 2>&1 || status=$?
   echo "$status" > "$dir/status"
 }
@@ -65,7 +68,8 @@ for name in "${targets[@]}"; do
     done
     failed=$((failed + 1))
   else
-    echo "ok     $name: $runs runs in ${seconds} s, corpus $(ls "$dir/corpus" | wc -l) files"
+    rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$dir/log")
+    echo "ok     $name: $runs runs in ${seconds} s, corpus $(ls "$dir/corpus" | wc -l) files, peak ${rss} MB"
   fi
 done
 passed=$((${#targets[@]} - failed))

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QImageReader>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -184,6 +185,122 @@ TEST(WmfImage, LargestRecordBeyondTheFileGivesNothing) {
         test::WriteFile(folder.File("fits.wmf"), fits);
         EXPECT_TRUE(LoadWmfImage(folder.File("fits.wmf")));
     }
+}
+
+// A 200 × 100 metafile (window extent, no placeable header) that writes
+// "Hi" at (20, 20) in Helvetica of the given font height.
+std::string TextMetafile(int height) {
+    std::vector<int> font = {height, 0, 0, 0, 400, 0, 0, 0};
+    const std::string face("Helvetica\0", 10);
+    for (size_t i = 0; i < face.size(); i += 2)
+        font.push_back(quint8(face[i]) | (quint8(face[i + 1]) << 8));
+    const std::vector<std::string> records = {Record(0x020B, {0, 0}),      // SetWindowOrg
+                                              Record(0x020C, {100, 200}),  // SetWindowExt
+                                              Record(0x02FB, font),        // CreateFontIndirect
+                                              Record(0x012D, {0}),         // SelectObject
+                                              Record(0x0521, {2, 0x6948, 20, 20}),  // TextOut "Hi"
+                                              Record(0x0000, {})};                  // end of file
+    std::string body;
+    unsigned largest = 0;
+    for (const auto& r : records) {
+        body += r;
+        largest = std::max(largest, unsigned(r.size() / 2));
+    }
+    return Le16(1) + Le16(9) + Le16(0x0300) + Le32(unsigned(9 + body.size() / 2)) + Le16(1) +
+           Le32(largest) + Le16(0) + body;
+}
+
+// A font height of 0 asks for the default size; libwmf never finishes such
+// text, so it is drawn 12 pixels high instead.
+TEST(WmfImage, FontHeightZeroDrawsTwelvePixelText) {
+    test::TestFolder folder;
+    test::WriteFile(folder.File("zero.wmf"), TextMetafile(0));
+    test::WriteFile(folder.File("twelve.wmf"), TextMetafile(-12));
+    const auto zero = LoadWmfImage(folder.File("zero.wmf"));
+    const auto twelve = LoadWmfImage(folder.File("twelve.wmf"));
+    ASSERT_TRUE(zero);
+    ASSERT_TRUE(twelve);
+    EXPECT_EQ(*zero, *twelve);
+    int dark = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) dark += qGray(zero->pixel(x, y)) < 128;
+    EXPECT_GT(dark, 10);
+}
+
+// The parameters of a pattern brush record holding a 2 × 2 24-bit red
+// bitmap whose header states the given width and height.
+std::vector<int> PatternBrush(int width, int height) {
+    std::string dib = Le32(40) + Le32(unsigned(width)) + Le32(unsigned(height)) + Le16(1) +
+                      Le16(24) + Le32(0) + Le32(16) + Le32(0) + Le32(0) + Le32(0) + Le32(0);
+    for (int row = 0; row < 2; ++row) dib += std::string("\x00\x00\xff\x00\x00\xff\x00\x00", 8);
+    std::vector<int> params = {5, 0};  // a bitmap pattern, RGB colours
+    for (size_t i = 0; i < dib.size(); i += 2)
+        params.push_back(quint8(dib[i]) | (quint8(dib[i + 1]) << 8));
+    return params;
+}
+
+// A 200 × 100 metafile that fills a rectangle with the pattern brush.
+std::string PatternMetafile(const std::vector<int>& params) {
+    const std::vector<std::string> records = {Record(0x020B, {0, 0}),      // SetWindowOrg
+                                              Record(0x020C, {100, 200}),  // SetWindowExt
+                                              Record(0x0142, params),      // DibCreatePatternBrush
+                                              Record(0x012D, {0}),         // SelectObject
+                                              Record(0x041B, {80, 160, 20, 40}),  // Rectangle
+                                              Record(0x0000, {})};                // end of file
+    std::string body;
+    unsigned largest = 0;
+    for (const auto& r : records) {
+        body += r;
+        largest = std::max(largest, unsigned(r.size() / 2));
+    }
+    return Le16(1) + Le16(9) + Le16(0x0300) + Le32(unsigned(9 + body.size() / 2)) + Le16(1) +
+           Le32(largest) + Le16(0) + body;
+}
+
+// libwmf sizes a bitmap by its header before reading the pixels: a bitmap
+// whose header claims more than its record holds refuses the picture.
+TEST(WmfImage, BitmapLargerThanItsRecordGivesNothing) {
+    test::TestFolder folder;
+    test::WriteFile(folder.File("pattern.wmf"), PatternMetafile(PatternBrush(2, 2)));
+    const auto image = LoadWmfImage(folder.File("pattern.wmf"));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixel(100, 50), kRed);
+    EXPECT_EQ(image->pixel(10, 10), kWhite);
+    for (const auto& [width, height] :
+         {std::pair{30000, 30000}, std::pair{2, 3}, std::pair{0, 2}, std::pair{2, -70000}}) {
+        test::WriteFile(folder.File("claim.wmf"), PatternMetafile(PatternBrush(width, height)));
+        EXPECT_FALSE(LoadWmfImage(folder.File("claim.wmf"))) << width << "x" << height;
+    }
+    // A colour table of 3.4 billion entries (10 GB), and a depth of 23 bits.
+    std::vector<int> colours = PatternBrush(2, 2);
+    colours[18] = colours[19] = 0xCACA;
+    test::WriteFile(folder.File("colours.wmf"), PatternMetafile(colours));
+    EXPECT_FALSE(LoadWmfImage(folder.File("colours.wmf")));
+    std::vector<int> depth = PatternBrush(2, 2);
+    depth[9] = 23;
+    test::WriteFile(folder.File("depth.wmf"), PatternMetafile(depth));
+    EXPECT_FALSE(LoadWmfImage(folder.File("depth.wmf")));
+    // A record too short for the header it starts (libwmf asked for 12 GB).
+    std::vector<int> cut = PatternBrush(2, 2);
+    cut.resize(12);
+    cut[2] = cut[3] = 0xFFFF;
+    test::WriteFile(folder.File("cut.wmf"), PatternMetafile(cut));
+    EXPECT_FALSE(LoadWmfImage(folder.File("cut.wmf")));
+}
+
+// A picture QImage would refuse for its allocation limit is not rendered.
+TEST(WmfImage, PictureBeyondTheImageAllocationLimitGivesNothing) {
+    test::TestFolder folder;
+    const int saved = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1);  // 1 MB: below 512 × 512 pixels of 32 bits
+    test::WriteFile(folder.File("fits.wmf"), Metafile(0, 0, 511, 511, {10, 10, 200, 200}));
+    test::WriteFile(folder.File("big.wmf"), Metafile(0, 0, 512, 512, {10, 10, 200, 200}));
+    const auto fits = LoadWmfImage(folder.File("fits.wmf"));
+    const auto big = LoadWmfImage(folder.File("big.wmf"));
+    QImageReader::setAllocationLimit(saved);
+    ASSERT_TRUE(fits);
+    EXPECT_EQ(fits->size(), QSize(511, 511));
+    EXPECT_FALSE(big);
 }
 
 TEST(WmfImage, ImageFileRendersWmfInAnyLetterCase) {

@@ -119,7 +119,7 @@ TEST(DrawMatrix, MarkersKeepTheirRadiusAtZoomThree) {
 }
 
 // A damaged project may hold any 32-bit number as a position or a marker
-// size. Drawing computes in 64 bits and shows the part that falls in the
+// size. Drawing computes in 64 bits and shows what falls in the
 // pane as an endless layer would.
 TEST(DrawMatrix, ExtremePositionsAndMarkerSizesDrawWhatShows) {
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
