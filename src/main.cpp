@@ -7,10 +7,14 @@
 #include "core/AppFolder.h"
 #include "platform/ImageFile.h"
 #include "platform/QtPrompts.h"
+#include "platform/QtTranslation.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Fennix");
+    // Qt's standard dialogs speak Japanese like the rest of the program.
+    const auto translator = fennix::LoadQtTranslation();
+    if (translator) QApplication::installTranslator(translator.get());
     fennix::ConfigureImageReading();
 
     // The interface is Japanese, half-width katakana included: prefer a

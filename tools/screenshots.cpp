@@ -15,6 +15,7 @@
 #include "app/Fennix_Mdif.h"
 #include "app/Settings.h"
 #include "core/AppFolder.h"
+#include "platform/QtTranslation.h"
 #include "project/Fennix_Main.h"
 
 namespace fennix::shots {
@@ -60,6 +61,8 @@ using namespace fennix::shots;
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    const auto translator = fennix::LoadQtTranslation();
+    if (translator) QApplication::installTranslator(translator.get());
     if (QFontDatabase::families().contains("IPAGothic")) {
         QFont font("IPAGothic");
         font.setPointSize(10);
