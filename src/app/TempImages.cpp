@@ -49,7 +49,6 @@ std::string LockName(const std::string& tag) { return "temp_" + tag + ".lock"; }
 std::string ImageName(const std::string& tag, int n) {
     return "temp_" + tag + "_" + std::to_string(n) + ".bmp";
 }
-std::string ZoomName(const std::string& tag) { return "tmp_" + tag + ".bmp"; }
 
 // The tag of a lock file's name; empty for other names.
 std::string LockTag(std::string_view name) {
@@ -62,11 +61,6 @@ bool IsImageOf(std::string_view name, std::string_view tag) {
     if (!Cut(name, "temp_", ".bmp") || name.size() <= tag.size() + 1) return false;
     return name.substr(0, tag.size()) == tag && name[tag.size()] == '_' &&
            IsDigits(name.substr(tag.size() + 1));
-}
-
-// True for the files a copy with `tag` makes (its lock file aside).
-bool IsFileOf(std::string_view name, const std::string& tag) {
-    return IsImageOf(name, tag) || name == ZoomName(tag);
 }
 
 std::string ProcessTag() { return std::to_string(::getpid()); }
@@ -188,14 +182,12 @@ void TempWorkspace::Release(const std::vector<std::string>& keep) {
     for (const std::string& path : handedOut_) remove(path);
     if (lockFd_ >= 0) {
         for (const std::string& name : Names(folder_))
-            if (IsFileOf(name, tag_)) remove(JoinPath(folder_, name));
+            if (IsImageOf(name, tag_)) remove(JoinPath(folder_, name));
         // With images kept the lock file stays (unlocked): once this copy has
         // ended, the next one to start finds them and removes them.
         const std::string lock = JoinPath(folder_, LockName(tag_));
         if (!keptAny && StillNamed(lockFd_, lock)) ::unlink(lock.c_str());
         ::close(lockFd_);
-    } else {
-        remove(JoinPath(folder_, ZoomName(Tag())));
     }
     lockFd_ = -1;
     tag_.clear();
@@ -217,7 +209,7 @@ int TempWorkspace::RemoveLeftovers() const {
         // of a lock when the process holding it exits, however it exits.
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, lock)) {
             for (const std::string& other : Names(folder_))
-                if (IsFileOf(other, tag) && RemoveRegularFile(JoinPath(folder_, other)))
+                if (IsImageOf(other, tag) && RemoveRegularFile(JoinPath(folder_, other)))
                     ++removed;
             // The lock file goes last, while still locked, so a copy taking
             // the tag anew never finds the old owner's files.
@@ -237,10 +229,6 @@ TempImagePair NextTempImagePair(const std::string& tempFolder) {
     TempWorkspace& workspace = ProgramWorkspace();
     if (!tempFolder.empty() && workspace.Folder() == tempFolder) return workspace.NextPair();
     return PairIn(tempFolder, workspace.Tag());
-}
-
-std::string ZoomScratchPath(const std::string& tempFolder) {
-    return JoinPath(tempFolder, ZoomName(ProgramWorkspace().Tag()));
 }
 
 bool IsTempImageName(const std::string& name) {

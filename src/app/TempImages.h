@@ -7,6 +7,9 @@ namespace fennix {
 
 inline constexpr const char* kTempFolderName = "テンポラリデータ";
 inline constexpr const char* kImageFolderName = "スタート・エンド画像データ";
+// The zoom's scratch bitmap; it is written under a name of its own beside
+// this one (see ScratchBitmap), so copies of the program never share it.
+inline constexpr const char* kZoomScratchName = "tmp.bmp";
 
 // The prepared start and end images of one new document, full paths.
 struct TempImagePair {
@@ -15,9 +18,8 @@ struct TempImagePair {
 };
 
 // The working files one running copy of the program keeps in the temporary
-// folder. Copies started from the same folder share it, so every file a copy
-// makes carries its owner tag: the prepared images "temp_<tag>_<n>.bmp" and
-// the zoom's scratch bitmap "tmp_<tag>.bmp". The tag is the process id
+// folder. Copies started from the same folder share it, so every prepared
+// image a copy makes carries its owner tag: "temp_<tag>_<n>.bmp". The tag is the process id
 // ("4711"), or "4711-1", "4711-2" … when that one is in use already (a copy
 // in another process namespace). The lock file "temp_<tag>.lock", locked
 // with flock for as long as the copy runs, shows that the tag is in use;
@@ -78,10 +80,6 @@ TempWorkspace& ProgramWorkspace();
 // The pair of images for the next new document in `tempFolder`, with the
 // program's owner tag (see TempWorkspace::NextPair).
 TempImagePair NextTempImagePair(const std::string& tempFolder);
-
-// The scratch bitmap a zoom goes through: "tmp_<tag>.bmp" in `tempFolder`,
-// one per running copy, so two copies never read each other's.
-std::string ZoomScratchPath(const std::string& tempFolder);
 
 // True when `name` is the file name of a prepared image of any copy:
 // "temp_<tag>_<n>.bmp", or "temp_<n>.bmp" as older versions named them.

@@ -9,7 +9,6 @@
 #include <system_error>
 
 #include "core/Paths.h"
-#include "core/SafeWrite.h"
 #include "platform/ImageFile.h"
 #include "engine/JpegCompanion.h"
 #include "project/Triangulation.h"
@@ -68,13 +67,10 @@ std::string WriteFrame(const PicturePane& surface, int k, const FrameOutput& out
         return {};
     }
     // The companion itself writes the JPEG file complete or not at all.
-    SafeFile scratch;
-    if (!scratch.Begin(JoinPath(output.tempFolder, kJpegScratchName))) return scratch.Error();
-    const QByteArray bitmap = EncodeBitmap(surface.Layer());
-    if (bitmap.isEmpty()) return "cannot encode frame " + path;
-    if (!scratch.Write(std::string_view(bitmap.constData(), size_t(bitmap.size()))))
-        return scratch.Error();
-    if (!companion->Convert(scratch.ScratchPath(), path)) return "cannot write " + path;
+    ScratchBitmap scratch;
+    if (!scratch.Write(surface.Layer(), JoinPath(output.tempFolder, kJpegScratchName)))
+        return scratch.Error().empty() ? "cannot encode frame " + path : scratch.Error();
+    if (!companion->Convert(scratch.Path(), path)) return "cannot write " + path;
     return {};
 }
 

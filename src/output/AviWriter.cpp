@@ -315,11 +315,8 @@ bool PrepareFrame(const std::string& path, int width, int height, const std::str
     if (!image) return false;
     const QImage stretched = StretchFrame(*image, width, height);
     if (stretched.isNull()) return false;
-    const QByteArray bitmap = EncodeBitmap(stretched);
-    SafeFile scratch;
-    return !bitmap.isEmpty() && scratch.Begin(tempPath) &&
-           scratch.Write(std::string_view(bitmap.constData(), size_t(bitmap.size()))) &&
-           dib.CreateFromFile(scratch.ScratchPath());
+    ScratchBitmap scratch;
+    return scratch.Write(stretched, tempPath) && dib.CreateFromFile(scratch.Path());
 }
 
 // True when `output` is the very file of one of the frames (links

@@ -122,6 +122,12 @@ QByteArray EncodeBitmap(const QImage& image) {
     return bytes;
 }
 
+bool ScratchBitmap::Write(const QImage& image, const std::string& nearPath) {
+    const QByteArray bytes = EncodeBitmap(image);
+    return !bytes.isEmpty() && file_.Begin(nearPath) &&
+           file_.Write(std::string_view(bytes.constData(), size_t(bytes.size())));
+}
+
 bool SaveBitmapFile(const QImage& image, const std::string& path, std::string* error, bool sync) {
     const QByteArray bytes = EncodeBitmap(image);
     if (bytes.isEmpty()) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "core/SafeWrite.h"
+
 namespace fennix {
 
 // The largest picture that is decoded: 200 megapixels (a 100-megapixel photo
@@ -49,6 +51,22 @@ std::optional<QImage> LoadImageFile(const std::string& path, ImageFailure* why =
 // The image as the bytes of an uncompressed 32-bit Windows bitmap file.
 // Empty when it cannot be encoded (a null image).
 QByteArray EncodeBitmap(const QImage& image);
+
+// A picture stored as a bitmap file for a reader that takes a file name
+// (the JPEG companion, the bitmap class, a reload). It is written under a
+// hidden name of its own beside `nearPath` (see SafeFile), never under
+// `nearPath` itself, so two runs or two copies of the program never read
+// each other's pixels; the file goes when the object does.
+class ScratchBitmap {
+  public:
+    // False, with Error() set, when the picture cannot be encoded or written.
+    bool Write(const QImage& image, const std::string& nearPath);
+    const std::string& Path() const { return file_.ScratchPath(); }
+    const std::string& Error() const { return file_.Error(); }
+
+  private:
+    SafeFile file_;
+};
 
 // Writes the image as an uncompressed Windows bitmap file, through a file
 // beside it that replaces it only once complete (see SafeFile). False, with

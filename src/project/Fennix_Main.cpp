@@ -19,11 +19,11 @@
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
-#include "core/SafeWrite.h"
 #include "engine/MorphRun.h"
 #include "output/Fennix_Avi.h"
 #include "output/Fennix_View.h"
 #include "output/Fennix_aviView.h"
+#include "platform/ImageFile.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 #include "prepare/cFileDlg.h"
@@ -513,7 +513,7 @@ void Fennix_Main::mnuZoom_Click(int z) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QImage originals[2] = {Panes.Poriginal(1).Layer(), Panes.Poriginal(2).Layer()};
     Document.Zoom = z;
-    const std::string tmp = ZoomScratchPath(Settings.TempFolder);
+    const std::string tmp = JoinPath(Settings.TempFolder, kZoomScratchName);
     for (int k = 1; k <= 2; ++k) {
         PicturePane& pane = Panes.P(k);
         pane.ClearPicture();
@@ -523,10 +523,10 @@ void Fennix_Main::mnuZoom_Click(int z) {
         // The enlarged image becomes the pane's picture by way of a file, as
         // the picture of a pane is always a loaded one; should the file fail,
         // the image in memory is taken as it is.
-        if (!(pane.SaveBitmap(tmp) && pane.LoadPicture(tmp))) pane.SetPicture(zoomed);
+        ScratchBitmap scratch;
+        if (!(scratch.Write(zoomed, tmp) && pane.LoadPicture(scratch.Path())))
+            pane.SetPicture(zoomed);
     }
-    // The picture is in memory now; the scratch file has served.
-    RemoveRegularFile(tmp);
     Panes.P(2).Move(Panes.P(1).Width() + kImageGap, Panes.P(2).Top());
     DrawGrids();
     ArrangeViews();
