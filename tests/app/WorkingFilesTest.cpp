@@ -19,13 +19,7 @@ namespace fennix {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::set<std::string> NamesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
+using test::NamesIn;
 
 void WritePair(const TempImagePair& pair) {
     test::WriteFile(pair.start, "start");

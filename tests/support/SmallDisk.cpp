@@ -3,9 +3,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <vector>
 
 namespace fennix::test {
 
@@ -18,18 +16,6 @@ SmallDisk::SmallDisk(int64_t bytes) : path_(folder_.File("disk")) {
 
 SmallDisk::~SmallDisk() {
     if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
-}
-
-std::string ListNames(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error))
-        names.push_back(it->path().filename().string());
-    std::sort(names.begin(), names.end());
-    std::string list;
-    for (const std::string& name : names) list += (list.empty() ? "" : " ") + name;
-    return list;
 }
 
 }  // namespace fennix::test

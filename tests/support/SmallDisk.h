@@ -28,7 +28,4 @@ class SmallDisk {
     bool mounted_ = false;
 };
 
-// The names in `folder`, sorted, hidden ones included.
-std::string ListNames(const std::string& folder);
-
 }  // namespace fennix::test

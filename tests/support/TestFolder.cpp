@@ -26,6 +26,21 @@ std::string ReadFile(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::set<std::string> NamesIn(const std::string& folder) {
+    std::set<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error))
+        names.insert(it->path().filename().string());
+    return names;
+}
+
+std::string ListNames(const std::string& folder) {
+    std::string list;
+    for (const std::string& name : NamesIn(folder)) list += (list.empty() ? "" : " ") + name;
+    return list;
+}
+
 std::string SamplePath(const std::string& name) { return std::string(FENNIX_SAMPLES_DIR) + "/" + name; }
 
 AppFolderScope::AppFolderScope() {

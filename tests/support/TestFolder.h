@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTemporaryDir>
+#include <set>
 #include <string>
 
 namespace fennix::test {
@@ -27,6 +28,11 @@ void WriteFile(const std::string& path, const std::string& bytes);
 
 // The whole file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+
+// The names in `folder` (hidden ones included): as a set, and as one line
+// in name order, separated by blanks. Empty when it cannot be listed.
+std::set<std::string> NamesIn(const std::string& folder);
+std::string ListNames(const std::string& folder);
 
 // The path of a sample picture shipped with the program.
 std::string SamplePath(const std::string& name);
