@@ -1,5 +1,5 @@
 // Screenshots of the grid editor (a document at 200 % with a point held and
-// its partner marked) and of the options dialog.
+// its partner marked, then in the middle of a run) and of the options dialog.
 #include <QApplication>
 
 #include "Shots.h"
@@ -22,6 +22,14 @@ const Register editor("editor", [](const Context& c) {
     QApplication::processEvents();
     Save(&document, c.out, "document-point-held");
     document.P_MouseUp(1, Qt::LeftButton, 156, 118);
+
+    // A run half-way: the frame being made in place of the pictures, the
+    // counter in the caption and the progress bar above the scroll bar.
+    document.RunViewer = [] {};
+    document.FrameShown = [&](int k, int last) {
+        if (k == last / 2) Save(&document, c.out, "document-running");
+    };
+    document.mnuMorphIt_Click();
 
     Fennix_Opt dialog;
     dialog.show();

@@ -60,6 +60,7 @@ Fennix_Opt::Fennix_Opt(QWidget* parent) : ProgramDialog(parent) {
         Kind[i] = new ImageOption(Text(kinds[i]), 28 + 110 * i, 246, 60, this);
         connect(Kind[i], &ImageOption::Clicked, this, [this, i] { Kind_Click(i); });
     }
+    LinkOptions({Kind[0], Kind[1]});
 
     frame("最近使ったﾌｧｲﾙの表示数（Max.）", 282, 54);
     const char* recents[6] = {"", "なし", "5", "10", "15", "20"};
@@ -67,12 +68,13 @@ Fennix_Opt::Fennix_Opt(QWidget* parent) : ProgramDialog(parent) {
         Recent[i] = new ImageOption(Text(recents[i]), 22 + 56 * (i - 1), 306, 32, this);
         connect(Recent[i], &ImageOption::Clicked, this, [this, i] { Recent_Click(i); });
     }
+    LinkOptions(std::vector<ImageOption*>(Recent + 1, Recent + 6));
 
     ccXPButton1 = new ccXPButton(Text("設定"), this);
     ccXPButton1->setGeometry(kWidth - 8 - 84 - 8 - 84, 352, 84, 30);
     ccXPButton2 = new ccXPButton(Text("ｷｬﾝｾﾙ"), this);
     ccXPButton2->setGeometry(kWidth - 8 - 84, 352, 84, 30);
-    ccXPButton1->setDefault(true);
+    SetEnterButton(ccXPButton1);
     connect(ccXPButton1, &QPushButton::clicked, this, [this] { ccXPButton1_Click(); });
     connect(ccXPButton2, &QPushButton::clicked, this, [this] { ccXPButton2_Click(); });
 

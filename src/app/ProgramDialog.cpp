@@ -2,6 +2,8 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 
 #include "app/WindowAnimation.h"
@@ -9,6 +11,34 @@
 #include "platform/DialogPlacement.h"
 
 namespace fennix {
+
+void ProgramDialog::SetEnterButton(QPushButton* button) {
+    enterButton_ = button;
+}
+
+void ProgramDialog::SetEnterButton(QWidget* field, QPushButton* button) {
+    fieldButtons_.insert(field, button);
+}
+
+void ProgramDialog::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // A focused button takes Enter itself; what reaches the dialog comes
+    // from a field, a list or the dialog.
+    QPushButton* button = enterButton_;
+    for (QWidget* w = focusWidget(); w && w != this; w = w->parentWidget()) {
+        const auto named = fieldButtons_.constFind(w);
+        if (named != fieldButtons_.constEnd()) {
+            button = *named;
+            break;
+        }
+    }
+    if (button && button->isVisibleTo(this) && button->isEnabled()) button->click();
+    event->accept();
+}
 
 void ProgramDialog::OpenFromCursor(QSize window) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -1,20 +1,37 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
+
+class QPushButton;
 
 namespace fennix {
 
 // The program's modal dialogs open and close alike: centred on the screen
 // with a third of the free height above, given their drop shadow, zoomed out
 // of the mouse cursor on opening and back into the same point on closing.
+//
+// Enter presses only a button the user can see and use: the focused button,
+// else the button named for the focused field, else the dialog's Enter
+// button, when it is shown and enabled. Qt's own choice of a default (the
+// first button of the dialog, even a hidden one) never applies.
 class ProgramDialog : public QDialog {
     Q_OBJECT
   public:
     using QDialog::QDialog;
 
+    // The button Enter presses when no field names one; none by default.
+    void SetEnterButton(QPushButton* button);
+    // Enter in `field` presses `button`; a null button makes Enter there do
+    // only what the field itself does with it (open a folder, say).
+    void SetEnterButton(QWidget* field, QPushButton* button);
+
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
     // The last opening steps: places a dialog of outer size `window`, gives
     // it its shadow, remembers the cursor and plays the opening animation.
     void OpenFromCursor(QSize window);
@@ -23,6 +40,8 @@ class ProgramDialog : public QDialog {
     void ZoomBackToCursor();
 
   private:
+    QPointer<QPushButton> enterButton_;
+    QHash<QWidget*, QPointer<QPushButton>> fieldButtons_;
     QPoint cursorAtOpening_;
     bool zoomedBack_ = false;
 };

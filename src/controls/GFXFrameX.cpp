@@ -13,7 +13,16 @@ void GFXFrameX::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetrics metrics(font());
     const int captionHeight = metrics.height();
-    const QRectF box = QRectF(rect()).adjusted(0.5, captionHeight / 2.0, -0.5, -0.5);
+    const QRectF box =
+        QRectF(rect()).adjusted(0.5, captionHeight / 2.0, -0.5 - kShadow, -0.5 - kShadow);
+    // A soft shadow below and to the right: rings of fading grey, each one
+    // pixel further out.
+    painter.setPen(Qt::NoPen);
+    for (int d = kShadow; d >= 1; --d) {
+        painter.setBrush(QColor(0, 0, 0, 18 * (kShadow + 1 - d)));
+        painter.drawRoundedRect(box.translated(d, d), 4, 4);
+    }
+    painter.setBrush(palette().window());
     painter.setPen(QPen(theme::kBorder.lighter(140), 1));
     painter.drawRoundedRect(box, 4, 4);
     if (caption_.isEmpty()) return;

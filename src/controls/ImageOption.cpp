@@ -36,6 +36,32 @@ void ClickLabel::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit Clicked();
 }
 
+void ClickLabel::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Space:
+            emit Clicked();
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            emit Step(-1);
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            emit Step(1);
+            break;
+        default:
+            QLabel::keyPressEvent(event);
+    }
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    painter.setPen(QPen(theme::kCaption, 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 const QPixmap& OptionOnImage() {
     static const QPixmap image = DrawBullet(true);
     return image;
@@ -54,6 +80,7 @@ ImageOption::ImageOption(const QString& caption, int x, int y, int captionWidth,
     Lbl = new ClickLabel(caption, parent);
     Lbl->setGeometry(x + kBullet + 4, y, captionWidth, 20);
     Lbl->setCursor(Qt::PointingHandCursor);
+    Lbl->setFocusPolicy(Qt::StrongFocus);
     SetOn(false);
     connect(Img, &ClickLabel::Clicked, this, &ImageOption::Clicked);
     connect(Lbl, &ClickLabel::Clicked, this, &ImageOption::Clicked);
@@ -62,6 +89,18 @@ ImageOption::ImageOption(const QString& caption, int x, int y, int captionWidth,
 void ImageOption::SetOn(bool on) {
     on_ = on;
     Img->setPixmap(on ? OptionOnImage() : OptionOffImage());
+}
+
+void LinkOptions(const std::vector<ImageOption*>& group) {
+    const int count = static_cast<int>(group.size());
+    for (int i = 0; i < count; ++i) {
+        QObject::connect(group[i]->Lbl, &ClickLabel::Step, group[i], [group, i, count](int step) {
+            const int next = i + step;
+            if (next < 0 || next >= count) return;
+            group[next]->Lbl->setFocus(Qt::TabFocusReason);
+            emit group[next]->Clicked();
+        });
+    }
 }
 
 }  // namespace fennix

@@ -7,8 +7,10 @@ class QToolButton;
 namespace fennix {
 
 // A small vertical spin control: an up and a down arrow stepping a value
-// within Min … Max. Change is sent whenever the value changes, also when
-// code sets it; a value set from code is kept within the range.
+// within Min … Max, the upper arrow (and the Up key) counting up. Change is
+// sent whenever the value changes, also when code sets it; a value set from
+// code is kept within the range. Tab reaches the control as a whole; a thin
+// frame shows it has the focus.
 class ucUpDown : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +23,12 @@ public:
 
 signals:
     void Change(int value);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     int min_, max_, value_;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
 #include <filesystem>
@@ -15,7 +16,7 @@
 #include "app/Settings.h"
 #include "controls/GFXFrameX.h"
 #include "controls/ccXPButton.h"
-#include "controls/ucScrollbar.h"
+#include "controls/ucUpDown.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "core/SafeWrite.h"
@@ -103,11 +104,8 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     Cmd_Viewer = new ccXPButton(Q("AVI ﾋﾞｭｰｱ"), MainPanel);
     Cmd_Viewer->setGeometry(440, 210, 127, 30);
     lblRepeat = Label("ﾘﾋﾟｰﾄ", MainPanel, 440, 252, 50, 22);
-    VS_Repeat = new ucScrollbar(Qt::Vertical, MainPanel);
-    VS_Repeat->setGeometry(494, 246, ucScrollbar::kThickness, 34);
-    VS_Repeat->setRange(1, kRepeatMax);
-    VS_Repeat->setInvertedAppearance(true);  // the upper arrow counts up
-    VS_Repeat->setInvertedControls(false);
+    VS_Repeat = new ucUpDown(1, kRepeatMax, 1, MainPanel);
+    VS_Repeat->setGeometry(494, 246, 17, 34);
     lbl_Repeat = Label("", MainPanel, 516, 252, 50, 22);
 
     cmd_OK = new ccXPButton("OK", MainPanel);
@@ -120,13 +118,16 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     connect(dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         SetFolder(item->data(Qt::UserRole).toByteArray().toStdString());
     });
-    connect(File1, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { File1_Click(File1->row(item)); });
+    // Enter on a folder opens it and does nothing more.
+    SetEnterButton(dir1, nullptr);
+    // A file chosen with the mouse or the arrow keys counts as clicked; the
+    // row the dialog selects itself while filling the list does not.
+    connect(File1, &QListWidget::currentRowChanged, this, &Fennix_Avi::File1_Click);
     connect(cmd_OK, &QPushButton::clicked, this, &Fennix_Avi::cmd_OK_Click);
     connect(cmd_Can, &QPushButton::clicked, this, &Fennix_Avi::cmd_Can_Click);
     connect(Cmd_Avi_Save, &QPushButton::clicked, this, &Fennix_Avi::Cmd_Avi_Save_Click);
     connect(Cmd_Viewer, &QPushButton::clicked, this, &Fennix_Avi::Cmd_Viewer_Click);
-    connect(VS_Repeat, &ucScrollbar::Change, this, &Fennix_Avi::VS_Repeat_Change);
+    connect(VS_Repeat, &ucUpDown::Change, this, &Fennix_Avi::VS_Repeat_Change);
 }
 
 void Fennix_Avi::Form_Load() {
@@ -138,11 +139,14 @@ void Fennix_Avi::Form_Load() {
         setWindowTitle(Q("AVI ファイルの作成"));
         Cmd_Viewer->setEnabled(false);
         Cmd_Avi_Save->setEnabled(true);
+        // Enter creates the file only from the creation options.
+        for (QWidget* field : {txtWidth, txtHeight, txtFPS}) SetEnterButton(field, Cmd_Avi_Save);
         start = ApplicationFolder();
     } else if (mode_ == 1) {
         setFixedSize(448, 406);
         MainPanel->resize(429, MainPanel->height());
         setWindowTitle(Q("フォルダの選択"));
+        SetEnterButton(cmd_OK);
         start = Settings.FrameFolder();
     } else {
         cmd_OK->hide();
@@ -156,8 +160,13 @@ void Fennix_Avi::Form_Load() {
             control->move(control->x() - kModeShift, control->y());
         File1->resize(File1->width(), 233);
         fraPre->hide();
+        SetEnterButton(Cmd_Viewer);
         start = Settings.AviFolder();
     }
+    // What lies beyond the narrower panel is hidden, so that neither Tab
+    // nor Enter reaches a control the user cannot see.
+    for (QWidget* control : MainPanel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (control->x() >= MainPanel->width()) control->hide();
     // A start folder that is gone opens the program folder instead.
     if (start.size() > 1 && (start.back() == '/' || start.back() == '\\')) start.pop_back();
     if (!DirectoryExists(start)) start = ApplicationFolder();
@@ -243,6 +252,7 @@ void Fennix_Avi::SetFolder(const std::string& folder) {
 }
 
 void Fennix_Avi::dir1_Change() {
+    const QSignalBlocker filling(File1);
     File1->clear();
     // Each row keeps its file's name as bytes: a name that is not valid
     // UTF-8 shows with stand-in characters but still names its file.

@@ -20,7 +20,7 @@ namespace fennix {
 class GFXFrameX;
 class PaneWidget;
 class PanelWidget;
-class ucScrollbar;
+class ucUpDown;
 
 // Asks for the compressor of a new AVI file. The program shows its
 // compressor chooser; tests put a function here that answers at once.
@@ -77,7 +77,7 @@ class Fennix_Avi : public ProgramDialog {
     QLineEdit* txtFPS = nullptr;
     QLabel* lbl_Flame = nullptr;
     QLabel* lblRepeat = nullptr;
-    ucScrollbar* VS_Repeat = nullptr;
+    ucUpDown* VS_Repeat = nullptr;
     QLabel* lbl_Repeat = nullptr;
     QPushButton* Cmd_Avi_Save = nullptr;
     QPushButton* Cmd_Viewer = nullptr;

@@ -135,6 +135,9 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     connect(t.cmd_Doki, &QPushButton::clicked, this, [this, s] { cmd_Doki_Click(s); });
     connect(t.Cmd_Reset, &QPushButton::clicked, this, [this, s] { Cmd_Reset_Click(s); });
     connect(t.Cmd_Triming, &QPushButton::clicked, this, [this, s] { Cmd_Triming_Click(s); });
+    // Enter in a trim size trims that picture.
+    SetEnterButton(t.txt_w, t.Cmd_Triming);
+    SetEnterButton(t.txt_h, t.Cmd_Triming);
 }
 
 void Fennix_Pic::Form_Load() {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
@@ -70,10 +71,6 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     // Window load.
     Document.Zoom = 1;
     ArrangeViews();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    GradientProgressBar1->setGeometry(0, HScroll1->y() - HScroll1->height(),
-                                      screen ? screen->geometry().width() : 1024,
-                                      GradientProgressBar::kHeight);
 }
 
 Fennix_Main::~Fennix_Main() = default;
@@ -194,6 +191,13 @@ void Fennix_Main::ArrangeViews() {
     };
     place(VScroll1, layout.vertical);
     place(HScroll1, layout.horizontal);
+
+    // The run's progress bar lies just above the horizontal bar, as wide as
+    // the screen, wherever the panel's size has put that bar.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    GradientProgressBar1->setGeometry(0, HScroll1->y() - HScroll1->height(),
+                                      screen ? screen->geometry().width() : 1024,
+                                      GradientProgressBar::kHeight);
 }
 
 void Fennix_Main::HScroll1_Change(int value) {
@@ -258,11 +262,19 @@ void Fennix_Main::mnuMorphIt_Click() {
         GradientProgressBar1->SetValue(static_cast<int>(done * 100 / total));
         outer->repaint();
     };
+    progress.afterFrame = [&](int k) {
+        if (!FrameShown) return;
+        outer->repaint();
+        FrameShown(k, source.lastFrame);
+    };
 
     // The run keeps the event loop waiting until its last frame: the window
     // repaints what changes but takes no input meanwhile.
     const std::string failure = RunMorph(source, surface, output, progress);
     if (!failure.empty()) {
+        // The message comes with the normal pointer, over the frame the run
+        // stopped at; the window is put back after it.
+        QApplication::restoreOverrideCursor();
         ShowMessage(kFailed, MessageIcon::Exclamation);
         EndMorphRun(caption);
         return;
@@ -270,6 +282,7 @@ void Fennix_Main::mnuMorphIt_Click() {
     GradientProgressBar1->hide();
     QCoreApplication::processEvents();
     EndMorphRun(caption);
+    QApplication::restoreOverrideCursor();
 
     if (CurrentPrompts().Message("正常終了しました。確認しますか？", "Fennix(完了)",
                                  MessageIcon::Question,
@@ -420,11 +433,14 @@ void Fennix_Main::EndMorphRun(const QString& caption) {
     GradientProgressBar1->hide();
     ArrangeViews();
     OuterWindow()->setWindowTitle(caption);
-    QApplication::restoreOverrideCursor();
 }
 
 bool Fennix_Main::QueryUnload() {
     if (!Document.Dirty) return true;
+    // The question is about this document: it comes to the front first.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(OuterWindow()); sub && sub->mdiArea())
+        sub->mdiArea()->setActiveSubWindow(sub);
+    OuterWindow()->raise();
     switch (ShowMessage("変更されています。保存しますか？", MessageIcon::Question,
                         MessageButtons::YesNoCancel)) {
         case MessageAnswer::Cancel:
@@ -641,15 +657,20 @@ void Fennix_Main::ShowWindow() {
     QWidget* outer = OuterWindow();
     outer->show();
     show();
-    if (outer != this) {
-        // Inside the frame: open at the size of both images where it fits.
-        const QSize content(
-            Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + VScroll1->width(),
-            std::max(Panes.P(1).Height(), Panes.P(2).Height()) + HScroll1->height());
-        QSize wanted = content + (outer->size() - size());
-        if (outer->parentWidget()) wanted = wanted.boundedTo(outer->parentWidget()->size());
-        outer->resize(wanted);
-    }
+    auto* sub = qobject_cast<QMdiSubWindow*>(outer);
+    if (!sub || !sub->mdiArea()) return;
+    // Inside the frame: at the size of both images where it fits, one step
+    // further in than the documents already open.
+    const QSize content(Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + VScroll1->width(),
+                        std::max(Panes.P(1).Height(), Panes.P(2).Height()) + HScroll1->height());
+    const QSize wanted = content + (outer->size() - size());
+    int index = 0;
+    for (const QMdiSubWindow* other : sub->mdiArea()->subWindowList())
+        if (other != sub && other->isVisible()) ++index;
+    const QSize area = sub->mdiArea()->viewport()->size();
+    const WindowPlace place =
+        CascadePlace(index, wanted.width(), wanted.height(), area.width(), area.height());
+    sub->setGeometry(place.left, place.top, place.width, place.height);
 }
 
 QWidget* Fennix_Main::OuterWindow() {

@@ -52,6 +52,10 @@ public:
     // ViewerFromMenu set); tests replace it so nothing waits for a user.
     std::function<void()> RunViewer;
 
+    // Called during a run each time frame k (0 … last) is shown, with the
+    // window repainted; a tool that pictures a run in progress sets it.
+    std::function<void(int k, int last)> FrameShown;
+
     // モーフィングビューア: the frame viewer with a folder choice.
     void mnuMorph_Click();
 

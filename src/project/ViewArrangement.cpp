@@ -1,5 +1,7 @@
 #include "project/ViewArrangement.h"
 
+#include <algorithm>
+
 #include "core/Rounding.h"
 
 namespace fennix {
@@ -27,6 +29,17 @@ ViewArrangement ArrangeViewSizes(const ViewSizes& s) {
         v.largeStep = RoundEvenInt(v.maximum / 10.0);
     }
     return result;
+}
+
+WindowPlace CascadePlace(int index, int wantedWidth, int wantedHeight, int areaWidth,
+                         int areaHeight) {
+    constexpr int kLeastWidth = 240, kLeastHeight = 160;
+    const int room = std::min((areaWidth - kLeastWidth) / kCascadeStep,
+                              (areaHeight - kLeastHeight) / kCascadeStep);
+    const int steps = std::max(room, 0) + 1;
+    const int offset = (std::max(index, 0) % steps) * kCascadeStep;
+    return {offset, offset, std::max(std::min(wantedWidth, areaWidth - offset), 1),
+            std::max(std::min(wantedHeight, areaHeight - offset), 1)};
 }
 
 }  // namespace fennix

@@ -33,4 +33,18 @@ inline constexpr int kImageGap = 10;
 // edge, and decides which directions need scrolling and how far.
 ViewArrangement ArrangeViewSizes(const ViewSizes& sizes);
 
+struct WindowPlace {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+inline constexpr int kCascadeStep = 24;
+
+// Where the document window opened as number `index` (0 for the first one
+// shown) goes in a frame area of areaWidth × areaHeight: each one step of
+// 24 pixels right of and below the one before, starting again at the
+// corner once a window would be left with less than 240 × 160 pixels;
+// wantedWidth × wantedHeight cut to what is left of the area from there.
+WindowPlace CascadePlace(int index, int wantedWidth, int wantedHeight, int areaWidth,
+                         int areaHeight);
+
 }  // namespace fennix

@@ -13,7 +13,7 @@
 #include "AviTestFiles.h"
 #include "app/Settings.h"
 #include "controls/GFXFrameX.h"
-#include "controls/ucScrollbar.h"
+#include "controls/ucUpDown.h"
 #include "output/AviFrames.h"
 #include "output/CompressorWidget.h"
 #include "output/Fennix_Avi.h"
@@ -315,8 +315,8 @@ TEST_F(AviDialogTest, FailuresShowTheirMessages) {
 TEST_F(AviDialogTest, RepeatControlAndDrives) {
     auto dialog = Open(0);
     EXPECT_EQ(dialog->VS_Repeat->Value(), 3);
-    EXPECT_EQ(dialog->VS_Repeat->minimum(), 1);
-    EXPECT_EQ(dialog->VS_Repeat->maximum(), 10);
+    EXPECT_EQ(dialog->VS_Repeat->Min(), 1);
+    EXPECT_EQ(dialog->VS_Repeat->Max(), 10);
     dialog->VS_Repeat->SetValue(5);
     EXPECT_EQ(dialog->lbl_Repeat->text().toStdString(), "5回");
     EXPECT_EQ(Settings.AviRepeat, 5);
