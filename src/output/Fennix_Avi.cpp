@@ -120,9 +120,11 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     });
     // Enter on a folder opens it and does nothing more.
     SetEnterButton(dir1, nullptr);
-    // A file chosen with the mouse or the arrow keys counts as clicked; the
-    // row the dialog selects itself while filling the list does not.
-    connect(File1, &QListWidget::currentRowChanged, this, &Fennix_Avi::File1_Click);
+    // A file selected with the mouse or the arrow keys counts as clicked;
+    // the row the dialog selects itself while filling the list does not.
+    connect(File1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (QListWidgetItem* item = SelectedFile()) File1_Click(File1->row(item));
+    });
     connect(cmd_OK, &QPushButton::clicked, this, &Fennix_Avi::cmd_OK_Click);
     connect(cmd_Can, &QPushButton::clicked, this, &Fennix_Avi::cmd_Can_Click);
     connect(Cmd_Avi_Save, &QPushButton::clicked, this, &Fennix_Avi::Cmd_Avi_Save_Click);
@@ -295,6 +297,11 @@ void Fennix_Avi::ShowPreview(const std::string& path) {
     Pic_PreWidget->Sync();
 }
 
+QListWidgetItem* Fennix_Avi::SelectedFile() const {
+    const QList<QListWidgetItem*> selected = File1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
 std::string Fennix_Avi::FilePath(const QListWidgetItem* item) const {
     return JoinPath(folder_, item->data(Qt::UserRole).toByteArray().toStdString());
 }
@@ -383,8 +390,8 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
 
 void Fennix_Avi::Cmd_Viewer_Click() {
     if (mode_ == 2) {
-        if (!File1->currentItem()) return;
-        AviPlayPath = FilePath(File1->currentItem());
+        if (!SelectedFile()) return;
+        AviPlayPath = FilePath(SelectedFile());
     } else {
         AviPlayPath = LastSavedPath;
     }

@@ -94,6 +94,8 @@ class Fennix_Avi : public ProgramDialog {
     // The path of the file a row of the file list stands for, from the
     // name's own bytes (the text shown may have lost some of them).
     std::string FilePath(const QListWidgetItem* item) const;
+    // The file row the user selected; null when none is.
+    QListWidgetItem* SelectedFile() const;
     std::string DriveOf(const std::string& folder) const;
 
     int mode_ = 0;

@@ -83,7 +83,9 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     connect(cmd_Color, &QPushButton::clicked, this, [this] { cmd_Color_Click(); });
     connect(cmd_OK, &QPushButton::clicked, this, [this] { cmd_OK_Click(); });
     connect(Cmd_Can, &QPushButton::clicked, this, [this] { Cmd_Can_Click(); });
+    // The window opens with OK focused: Enter confirms the crop.
     SetEnterButton(cmd_OK);
+    cmd_OK->setFocus();
 
     // The slot's picture (as picked, reduced or last trimmed), placed at the
     // rectangle's corner with the four lines over it.

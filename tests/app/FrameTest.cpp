@@ -5,12 +5,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <array>
 #include <filesystem>
 
 #include "app/Fennix_Mdif.h"
 #include "app/Settings.h"
 #include "app/TempImages.h"
 #include "project/Fennix_Main.h"
+#include "project/ViewArrangement.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -150,6 +152,56 @@ TEST_F(FrameTest, MenuBarShowsTheActiveDocumentsMenu) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frame.Documents().isEmpty());
     EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア"}));
+}
+
+// New documents open one step further in, inside the visible frame area,
+// and the close question about a changed document shows it in front.
+TEST_F(FrameTest, DocumentsCascadeAndTheCloseQuestionShowsItsDocument) {
+    Fennix_Mdif frame;
+    frame.resize(900, 600);
+    frame.MDIForm_Load();
+    frame.show();
+    QList<Fennix_Main*> documents;
+    for (int n = 0; n < 3; ++n) {
+        documents << frame.CreateDocument();
+        ASSERT_TRUE(documents.back()->NewMorph(test::SamplePath("sun.bmp"),
+                                               test::SamplePath("moon.bmp")));
+    }
+    const QRect area = frame.MdiArea()->viewport()->rect();
+    const QList<QMdiSubWindow*> subs = frame.MdiArea()->subWindowList();
+    ASSERT_EQ(subs.size(), 3);
+    for (int n = 0; n < 3; ++n) {
+        EXPECT_EQ(subs[n]->pos(), QPoint(n * kCascadeStep, n * kCascadeStep));
+        EXPECT_TRUE(area.contains(subs[n]->geometry())) << n;
+    }
+
+    // The first two are changed; each question finds its own document active.
+    documents[0]->Document.Dirty = true;
+    documents[1]->Document.Dirty = true;
+    frame.MdiArea()->setActiveSubWindow(subs[2]);
+    std::vector<QMdiSubWindow*> asked;
+    prompts->onMessage = [&](const test::ScriptedPrompts::Shown&) {
+        asked.push_back(frame.MdiArea()->activeSubWindow());
+    };
+    prompts->Answer(MessageAnswer::No);
+    prompts->Answer(MessageAnswer::Cancel);
+    EXPECT_FALSE(frame.close());
+    EXPECT_EQ(asked, (std::vector<QMdiSubWindow*>{subs[0], subs[1]}));
+}
+
+TEST(CascadePlace, StepsInAndStartsAgainWhenTheRoomRunsOut) {
+    // 400 × 300: room for (400 − 240) / 24 = 6 and (300 − 160) / 24 = 5 steps.
+    const WindowPlace first = CascadePlace(0, 1000, 100, 400, 300);
+    EXPECT_EQ((std::array{first.left, first.top, first.width, first.height}),
+              (std::array{0, 0, 400, 100}));
+    const WindowPlace fifth = CascadePlace(5, 200, 200, 400, 300);
+    EXPECT_EQ((std::array{fifth.left, fifth.top, fifth.width, fifth.height}),
+              (std::array{120, 120, 200, 180}));
+    EXPECT_EQ(CascadePlace(6, 200, 200, 400, 300).left, 0);
+    // An area smaller than the least size still places at the corner.
+    const WindowPlace tiny = CascadePlace(3, 500, 500, 100, 50);
+    EXPECT_EQ((std::array{tiny.left, tiny.top, tiny.width, tiny.height}),
+              (std::array{0, 0, 100, 50}));
 }
 
 TEST(TempImages, EachUnsavedDocumentGetsItsOwnPair) {

@@ -10,6 +10,7 @@
 #include "controls/ImageOption.h"
 #include "controls/Slider.h"
 #include "controls/ccXPButton.h"
+#include "support/Keys.h"
 #include "support/Mouse.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
@@ -195,6 +196,42 @@ TEST_F(OptionsDialogTest, FrameOptionsItemOpensTheDialogWithTheFlagCleared) {
     EXPECT_TRUE(shown);
     EXPECT_TRUE(Settings.DialogConfirmed);
     EXPECT_EQ(Settings.FrameCount, 100);
+}
+
+// Every setting can be reached with Tab and chosen with the keyboard.
+TEST(OptionsKeyboard, TabReachesEveryChoiceAndKeysChooseAsClicksDo) {
+    test::AppFolderScope app;
+    Settings.SaveKind = 0;
+    Settings.RecentDisplay = 2;
+    Fennix_Opt dialog;
+    ASSERT_TRUE(test::FocusOn(dialog.Slider1));
+    std::vector<QWidget*> reached;
+    for (int n = 0; n < 12; ++n) {
+        test::PressInFocus(Qt::Key_Tab);
+        reached.push_back(QApplication::focusWidget());
+    }
+    for (QWidget* w : {static_cast<QWidget*>(dialog.Kind[1]->Lbl),
+                       static_cast<QWidget*>(dialog.Recent[5]->Lbl),
+                       static_cast<QWidget*>(dialog.ccXPButton1)})
+        EXPECT_NE(std::find(reached.begin(), reached.end(), w), reached.end());
+
+    ASSERT_TRUE(test::FocusOn(dialog.Kind[0]->Lbl));
+    test::PressInFocus(Qt::Key_Right);
+    EXPECT_EQ(dialog.SelectedKind(), 1);
+    EXPECT_TRUE(dialog.Kind[1]->IsOn());
+    EXPECT_EQ(QApplication::focusWidget(), dialog.Kind[1]->Lbl);
+    ASSERT_TRUE(test::FocusOn(dialog.Recent[4]->Lbl));
+    test::PressInFocus(Qt::Key_Space);
+    EXPECT_EQ(dialog.SelectedRecent(), 4);
+    test::PressInFocus(Qt::Key_Left);
+    EXPECT_EQ(dialog.SelectedRecent(), 3);
+    EXPECT_FALSE(dialog.Recent[4]->IsOn());
+
+    // Enter is 設定 wherever it is pressed outside a button.
+    test::PressInFocus(Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Settings.SaveKind, 1);
+    EXPECT_EQ(Settings.RecentDisplay, 3);
 }
 
 }  // namespace

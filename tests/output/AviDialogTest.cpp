@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <algorithm>
 #include <filesystem>
 
@@ -18,6 +19,7 @@
 #include "output/CompressorWidget.h"
 #include "output/Fennix_Avi.h"
 #include "platform/PaneWidget.h"
+#include "support/Keys.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -192,6 +194,68 @@ TEST_F(AviDialogTest, ConfirmNeedsFrame000) {
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
+// Enter presses only what the user sees in each mode; a folder takes Enter
+// for itself; the arrow keys choose a file as a click does.
+TEST_F(AviDialogTest, EnterAndArrowKeysInEachMode) {
+    test::WriteFrames(frames.Path(), 0, 1, 20, 20);
+    fs::create_directory(frames.File("sub"));
+    test::WriteFrames(frames.File("sub"), 0, 0, 30, 10);
+    test::FramePicture(40, 20, 1).save(QString::fromStdString(frames.File("001.bmp")));
+
+    // Mode 1: Enter on a folder opens it and confirms nothing; Enter in the
+    // file list is OK.
+    auto choose = Open(1);
+    ASSERT_TRUE(test::FocusOn(choose->dir1));
+    const int sub = choose->dir1->count() - 1;
+    choose->dir1->setCurrentRow(sub);
+    test::Press(choose->dir1, Qt::Key_Return);
+    EXPECT_EQ(choose->Folder(), frames.Path() + "/sub");
+    EXPECT_EQ(choose->result(), 0);
+    EXPECT_TRUE(choose->isVisible());
+    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_FALSE(choose->Cmd_Avi_Save->isVisibleTo(choose.get()));
+    ASSERT_TRUE(test::FocusOn(choose->File1));
+    test::Press(choose->File1, Qt::Key_Return);
+    EXPECT_EQ(choose->result(), QDialog::Accepted);
+    EXPECT_EQ(Settings.FrameFolder(), frames.Path() + "/sub");
+    EXPECT_TRUE(prompts->fileRequests.empty());
+
+    // Mode 0: the arrow keys redraw the preview; Enter in the list creates
+    // nothing, Enter in a creation field asks for the file name.
+    auto create = Open(0);
+    create->SetFolder(frames.Path());
+    EXPECT_EQ(create->SourceWidth, 20);
+    ASSERT_TRUE(test::FocusOn(create->File1));
+    test::Press(create->File1, Qt::Key_Down);
+    EXPECT_EQ(create->File1->currentRow(), 1);
+    EXPECT_EQ(create->SourceWidth, 40);
+    test::Press(create->File1, Qt::Key_Return);
+    EXPECT_TRUE(prompts->fileRequests.empty());
+    EXPECT_TRUE(create->isVisible());
+    ASSERT_TRUE(test::FocusOn(create->txtFPS));
+    test::Press(create->txtFPS, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(prompts->fileRequests.size(), 1u);  // cancelled: nothing written
+    EXPECT_TRUE(prompts->fileRequests[0].Save);
+
+    // Mode 2: Enter before a file is chosen does nothing; a file chosen with
+    // the keyboard enables the player, and Enter then plays it.
+    test::WriteFile(out.File("a.avi"), "x");
+    test::WriteFile(out.File("b.avi"), "x");
+    Settings.AviRepeat = 1;
+    AviPlayPath.clear();
+    auto play = Open(2);
+    ASSERT_TRUE(test::FocusOn(play->File1));
+    ASSERT_FALSE(play->Cmd_Viewer->isEnabled());
+    test::Press(play.get(), Qt::Key_Return);
+    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_TRUE(AviPlayPath.empty());
+    test::Press(play->File1, Qt::Key_Down);
+    EXPECT_TRUE(play->Cmd_Viewer->isEnabled());
+    test::Press(play->File1, Qt::Key_Return);
+    EXPECT_EQ(AviPlayPath, out.File("b.avi"));
+    EXPECT_TRUE(prompts->shown.empty());
+}
+
 TEST_F(AviDialogTest, CreatesTheFileWithEveryStepInOrder) {
     SKIP_WITHOUT_FFPROBE();
     test::WriteFrames(frames.Path(), 0, 19, 64, 48);
@@ -322,6 +386,22 @@ TEST_F(AviDialogTest, RepeatControlAndDrives) {
     EXPECT_EQ(Settings.AviRepeat, 5);
     dialog->VS_Repeat->SetValue(0);
     EXPECT_EQ(Settings.AviRepeat, 1);
+    // The upper arrow and the Up key count up, the lower ones down.
+    ASSERT_TRUE(test::FocusOn(dialog->VS_Repeat));
+    auto arrows = dialog->VS_Repeat->findChildren<QToolButton*>();
+    ASSERT_EQ(arrows.size(), 2);
+    if (arrows[0]->arrowType() != Qt::UpArrow) std::swap(arrows[0], arrows[1]);
+    EXPECT_LT(arrows[0]->y(), arrows[1]->y());
+    QTest::mouseClick(arrows[0], Qt::LeftButton);
+    QTest::mouseClick(arrows[0], Qt::LeftButton);
+    EXPECT_EQ(dialog->VS_Repeat->Value(), 3);
+    QTest::mouseClick(arrows[1], Qt::LeftButton);
+    EXPECT_EQ(dialog->VS_Repeat->Value(), 2);
+    test::Press(dialog->VS_Repeat, Qt::Key_Up);
+    EXPECT_EQ(Settings.AviRepeat, 3);
+    test::Press(dialog->VS_Repeat, Qt::Key_Down);
+    test::Press(dialog->VS_Repeat, Qt::Key_Down);
+    EXPECT_EQ(dialog->lbl_Repeat->text().toStdString(), "1回");
 
     EXPECT_GE(dialog->drv1->count(), 1);
     const std::string before = dialog->Folder();

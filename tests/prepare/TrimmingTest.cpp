@@ -15,6 +15,8 @@
 #include "prepare/Fennix_Tri.h"
 #include "prepare/ImagePreparation.h"
 #include "project/Fennix_Main.h"
+#include "controls/ccXPButton.h"
+#include "support/Keys.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -129,6 +131,31 @@ TEST_F(TrimmingTest, WindowIsLaidOutForTheRequestedSize) {
     EXPECT_FALSE(Settings.DialogConfirmed);
     EXPECT_EQ(dialog.slot[0].P.Width(), 640);  // cancel changes nothing
     EXPECT_EQ(dialog.slot[0].lbl_Size->text(), "Size = 640 * 480");
+}
+
+// Enter in a trim field trims that field's picture, and Enter in the
+// trimming window is its OK.
+TEST_F(TrimmingTest, EnterTrimsTheFieldsPictureAndConfirmsTheCrop) {
+    prompts->ChooseFilePath(test::WritePattern(pictures.File("end.bmp"), 320, 240));
+    dialog.cmd_Sel_Click(1);
+    const size_t requests = prompts->fileRequests.size();
+    const auto& end = dialog.slot[1];
+    end.txt_w->setText("100");
+    end.txt_h->setText("50");
+    dialog.RunTrimming = [&](Fennix_Tri& tri) {
+        ASSERT_FALSE(opened);
+        opened = true;
+        ASSERT_TRUE(test::Activate(&tri));
+        ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(tri.cmd_OK));
+        EXPECT_TRUE(test::PressInFocus(Qt::Key_Return));
+    };
+    ASSERT_TRUE(test::FocusOn(end.txt_h));
+    test::Press(end.txt_h, Qt::Key_Return);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(prompts->fileRequests.size(), requests);  // no file dialog opened
+    EXPECT_TRUE(Settings.DialogConfirmed);
+    EXPECT_EQ(QSize(end.P.Width(), end.P.Height()), QSize(100, 50));
+    EXPECT_EQ(dialog.slot[0].P.Width(), 640);
 }
 
 TEST_F(TrimmingTest, OkCropsTheFramedPart) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <filesystem>
 
 #include "app/Settings.h"
 #include "controls/GradientProgressBar.h"
+#include "controls/ucScrollbar.h"
 #include "platform/ImageFile.h"
 #include "project/Fennix_Main.h"
 #include "core/AppFolder.h"
@@ -86,6 +88,38 @@ TEST_F(MorphRunWindowTest, WritesEveryFrameShowsProgressAndAsks) {
     // The first frame is the start image, the last the end image.
     EXPECT_EQ(*LoadImageFile(Folder() + "/000.bmp"), window.Panes.Poriginal(1).Picture());
     EXPECT_EQ(*LoadImageFile(Folder() + "/019.bmp"), window.Panes.Poriginal(2).Picture());
+}
+
+// The progress bar sits just above the horizontal scroll bar of the window
+// as it is during the run, not as it was when the window was made, and is
+// inside the panel while every frame is made.
+TEST_F(MorphRunWindowTest, ProgressBarIsSeenAboveTheScrollBarThroughoutTheRun) {
+    window.resize(700, 420);
+    Open(3);
+    int framesSeen = 0;
+    window.FrameShown = [&](int, int) {
+        ++framesSeen;
+        const QRect bar = window.GradientProgressBar1->geometry();
+        EXPECT_TRUE(window.GradientProgressBar1->isVisible());
+        EXPECT_EQ(bar.top(), window.HScroll1->y() - window.HScroll1->height());
+        EXPECT_EQ(bar.left(), 0);
+        EXPECT_LE(bar.bottom(), window.HScroll1->y());
+        EXPECT_GT(bar.width(), 0);
+    };
+    window.mnuMorphIt_Click();
+    EXPECT_EQ(framesSeen, 3);
+    window.resize(500, 300);
+    EXPECT_EQ(window.GradientProgressBar1->y(), window.HScroll1->y() - window.HScroll1->height());
+}
+
+// A failed run shows its message with the normal pointer.
+TEST_F(MorphRunWindowTest, FailureMessageComesWithTheNormalPointer) {
+    Open(1);
+    window.mnuMorphIt_Click();
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "③処理は失敗しました。");
+    EXPECT_FALSE(prompts->shown[0].busyPointer);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MorphRunWindowTest, NoKeepsTheViewerClosedAndTheMenuOpensIt) {

@@ -1,10 +1,13 @@
 #include "support/ScriptedPrompts.h"
 
+#include <QGuiApplication>
+
 namespace fennix::test {
 
 MessageAnswer ScriptedPrompts::Message(const std::string& text, const std::string& title,
                                        MessageIcon icon, MessageButtons buttons) {
-    shown.push_back({text, title, icon, buttons});
+    shown.push_back({text, title, icon, buttons, QGuiApplication::overrideCursor() != nullptr});
+    if (onMessage) onMessage(shown.back());
     if (!answers.empty()) {
         const MessageAnswer answer = answers.front();
         answers.pop_front();

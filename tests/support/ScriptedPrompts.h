@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ public:
         std::string title;
         MessageIcon icon;
         MessageButtons buttons;
+        bool busyPointer;  // an override cursor was set when it was shown
     };
 
     MessageAnswer Message(const std::string& text, const std::string& title, MessageIcon icon,
@@ -37,6 +39,9 @@ public:
     void ChooseFilePath(const std::string& path, int filterIndex = 1) {
         files.push_back({!path.empty(), path, filterIndex, false});
     }
+
+    // Called with each message as it is shown, before it is answered.
+    std::function<void(const Shown&)> onMessage;
 
     std::deque<MessageAnswer> answers;
     std::vector<Shown> shown;
