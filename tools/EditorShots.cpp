@@ -26,10 +26,14 @@ const Register editor("editor", [](const Context& c) {
     // A run half-way: the frame being made in place of the pictures, the
     // counter in the caption and the progress bar above the scroll bar.
     document.RunViewer = [] {};
+    bool saved = false;
     document.FrameShown = [&](int k, int last) {
-        if (k == last / 2) Save(&document, c.out, "document-running");
+        if (saved || k < last / 2) return;
+        Save(&document, c.out, "document-running");
+        saved = true;
     };
     document.mnuMorphIt_Click();
+    while (document.MorphRunning()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 
     Fennix_Opt dialog;
     dialog.show();

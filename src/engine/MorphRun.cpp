@@ -141,6 +141,7 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     // Counted in 64 bits so that a last frame of INT32_MAX still ends.
     for (int64_t step = 0; step <= N; ++step) {
         const int k = static_cast<int>(step);
+        if (progress.cancelled && progress.cancelled()) return kMorphCancelled;
         if (progress.beforeFrame) progress.beforeFrame(k, N);
         const TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
         PaintIndexMap(map, start.Width(), start.Height(), intermediate);

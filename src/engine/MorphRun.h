@@ -49,10 +49,16 @@ struct FrameOutput {
 };
 
 // Called before frame k of 0 … N is made and after it is written.
+// `cancelled` is asked before each frame: true ends the run there, after
+// the frames already written.
 struct MorphProgress {
     std::function<void(int k, int lastFrame)> beforeFrame;
     std::function<void(int k)> afterFrame;
+    std::function<bool()> cancelled;
 };
+
+// What RunMorph returns when `cancelled` stopped it.
+inline constexpr const char* kMorphCancelled = "cancelled";
 
 // Renders frames k = 0 … N onto `surface` (sized to the start image; its
 // layer is not cleared between frames, so pixels no triangle covers keep the

@@ -17,6 +17,7 @@
 #include "app/Settings.h"
 #include "app/TempImages.h"
 #include "controls/GradientProgressBar.h"
+#include "controls/ccXPButton.h"
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
@@ -36,6 +37,10 @@
 #include "project/ViewArrangement.h"
 
 namespace fennix {
+
+namespace {
+constexpr const char* kRunFailed = "③処理は失敗しました。";
+}  // namespace
 
 Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -65,6 +70,18 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
 
     GradientProgressBar1 = new GradientProgressBar(Pb);
     GradientProgressBar1->hide();
+    // A run can be stopped with the button beside its progress bar or Escape.
+    cmdCancelRun = new ccXPButton(QString::fromUtf8("ｷｬﾝｾﾙ"), Pb);
+    cmdCancelRun->resize(72, 22);
+    cmdCancelRun->setCursor(Qt::ArrowCursor);
+    cmdCancelRun->hide();
+    connect(cmdCancelRun, &QPushButton::clicked, this, &Fennix_Main::CancelMorphRun);
+    cancelRunAction_ = new QAction(this);
+    cancelRunAction_->setShortcut(QKeySequence(Qt::Key_Escape));
+    cancelRunAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    cancelRunAction_->setEnabled(false);
+    addAction(cancelRunAction_);
+    connect(cancelRunAction_, &QAction::triggered, this, &Fennix_Main::CancelMorphRun);
 
     BuildMenus();
 
@@ -198,6 +215,9 @@ void Fennix_Main::ArrangeViews() {
     GradientProgressBar1->setGeometry(0, HScroll1->y() - HScroll1->height(),
                                       screen ? screen->geometry().width() : 1024,
                                       GradientProgressBar::kHeight);
+    // Its cancel button at the right end of the visible part, level with it.
+    cmdCancelRun->move(std::max(VScroll1->x() - cmdCancelRun->width() - 4, 0),
+                       GradientProgressBar1->geometry().bottom() + 1 - cmdCancelRun->height());
 }
 
 void Fennix_Main::HScroll1_Change(int value) {
@@ -212,7 +232,7 @@ void Fennix_Main::VScroll1_Change(int value) {
 }
 
 void Fennix_Main::mnuMorphIt_Click() {
-    static const char* kFailed = "③処理は失敗しました。";
+    if (run_.Running()) return;
 
     // The frame folder comes first; a folder that cannot be made (it exists
     // already, or the application folder is read-only) fails the run before
@@ -220,12 +240,14 @@ void Fennix_Main::mnuMorphIt_Click() {
     const std::string folder = JoinPath(ApplicationFolder(), FrameFolderName(Clock()));
     std::error_code error;
     if (!std::filesystem::create_directory(folder, error)) {
-        ShowMessage(kFailed, MessageIcon::Exclamation);
+        ShowMessage(kRunFailed, MessageIcon::Exclamation);
         return;
     }
     Settings.FrameFolder() = folder + "/";
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The window stays usable while the frames are made on a thread of the
+    // run's own: the busy pointer over the panel says work goes on.
+    Pb->setCursor(Qt::BusyCursor);
     PicturePane& surface = Panes.MorphT;
     surface.SetBackColor(Pb->BackColor());
     Panes.P(1).SetVisible(false);
@@ -236,53 +258,108 @@ void Fennix_Main::mnuMorphIt_Click() {
     surface.SetVisible(true);
     Pb->repaint();
 
-    QWidget* outer = OuterWindow();
-    const QString caption = outer->windowTitle();
+    runCaption_ = OuterWindow()->windowTitle();
     Panes.P(1).Cls();
     Panes.P(2).Cls();
-    GradientProgressBar1->raise();
-    GradientProgressBar1->show();
+    SetRunControls(true);
 
-    MorphSource source;
-    source.start = &Panes.Poriginal(1).Picture();
-    source.end = &Panes.Poriginal(2).Picture();
-    source.startMatrix = &Document.Matrix(1);
-    source.endMatrix = &Document.Matrix(2);
-    source.lastFrame = Document.LastFrame;
-    FrameOutput output;
-    output.frameFolder = Settings.FrameFolder();
-    output.saveKind = Settings.SaveKind;
-    output.tempFolder = Settings.TempFolder;
-    output.companionFolder = ExecutableFolder();
-    MorphProgress progress;
-    progress.beforeFrame = [&](int k, int last) {
+    MorphRunJob::Input input;
+    input.start = Panes.Poriginal(1).Picture();
+    input.end = Panes.Poriginal(2).Picture();
+    input.startMatrix = Document.Matrix(1);
+    input.endMatrix = Document.Matrix(2);
+    input.lastFrame = Document.LastFrame;
+    input.output.frameFolder = Settings.FrameFolder();
+    input.output.saveKind = Settings.SaveKind;
+    input.output.tempFolder = Settings.TempFolder;
+    input.output.companionFolder = ExecutableFolder();
+    input.backColor = Pb->BackColor();
+    MorphRunJob::Callbacks callbacks;
+    callbacks.progress = [this](int k, int last) {
         // In 64 bits: the counts of a damaged project may reach INT32_MAX.
         const int64_t done = int64_t{k} + 1, total = int64_t{last} + 1;
-        outer->setWindowTitle(QString("%1/%2").arg(done).arg(total));
+        OuterWindow()->setWindowTitle(QString("%1/%2").arg(done).arg(total));
         GradientProgressBar1->SetValue(static_cast<int>(done * 100 / total));
-        outer->repaint();
     };
-    progress.afterFrame = [&](int k) {
-        if (!FrameShown) return;
-        outer->repaint();
-        FrameShown(k, source.lastFrame);
+    callbacks.frame = [this](int k, const QImage& frame) {
+        Panes.MorphT.Layer() = frame;
+        Panes.MorphT.Refresh();
+        if (FrameShown) {
+            OuterWindow()->repaint();
+            FrameShown(k, Document.LastFrame);
+        }
     };
+    callbacks.finished = [this](const std::string& result, int written) {
+        MorphRunFinished(result, written);
+    };
+    run_.Start(std::move(input), std::move(callbacks));
+}
 
-    // The run keeps the event loop waiting until its last frame: the window
-    // repaints what changes but takes no input meanwhile.
-    const std::string failure = RunMorph(source, surface, output, progress);
-    if (!failure.empty()) {
-        // The message comes with the normal pointer, over the frame the run
-        // stopped at; the window is put back after it.
-        QApplication::restoreOverrideCursor();
-        ShowMessage(kFailed, MessageIcon::Exclamation);
+bool Fennix_Main::MorphRunning() const {
+    return run_.Running();
+}
+
+void Fennix_Main::CancelMorphRun() {
+    if (!run_.Running()) return;
+    run_.Cancel();
+    cmdCancelRun->setEnabled(false);
+}
+
+void Fennix_Main::SetRunControls(bool running) {
+    // While frames are made, nothing may change the document or start
+    // another run on it; the actions come back as they were.
+    if (running) {
+        disabledForRun_.clear();
+        std::function<void(const QMenu*)> disable = [&](const QMenu* menu) {
+            for (QAction* action : menu->actions()) {
+                if (action->menu()) disable(action->menu());
+                if (!action->isEnabled()) continue;
+                disabledForRun_.append(action);
+                action->setEnabled(false);
+            }
+        };
+        for (const QMenu* menu : menus_) disable(menu);
+        GradientProgressBar1->raise();
+        GradientProgressBar1->show();
+        cmdCancelRun->setEnabled(true);
+        cmdCancelRun->raise();
+        cmdCancelRun->show();
+        // With the focus on it, Escape (and Enter) stop the run.
+        cmdCancelRun->setFocus();
+    } else {
+        for (QAction* action : disabledForRun_) action->setEnabled(true);
+        disabledForRun_.clear();
+        mnuUndo->setEnabled(undoStack_->canUndo());
+        mnuRedo->setEnabled(undoStack_->canRedo());
+        GradientProgressBar1->hide();
+        cmdCancelRun->hide();
+    }
+    cancelRunAction_->setEnabled(running);
+}
+
+void Fennix_Main::MorphRunFinished(const std::string& result, int written) {
+    SetRunControls(false);
+    Pb->unsetCursor();
+    const QString caption = runCaption_;
+    if (quietRunEnd_) {
+        // The window is closing: no questions, only the window put back.
         EndMorphRun(caption);
         return;
     }
-    GradientProgressBar1->hide();
+    if (result == kMorphCancelled) {
+        EndMorphRun(caption);
+        ShowMessage("作成を中止しました。" + std::to_string(written) + " フレームを保存しました。",
+                    MessageIcon::Information);
+        return;
+    }
+    if (!result.empty()) {
+        // Over the frame the run stopped at; the window is put back after it.
+        ShowMessage(kRunFailed, MessageIcon::Exclamation);
+        EndMorphRun(caption);
+        return;
+    }
     QCoreApplication::processEvents();
     EndMorphRun(caption);
-    QApplication::restoreOverrideCursor();
 
     if (CurrentPrompts().Message("正常終了しました。確認しますか？", "Fennix(完了)",
                                  MessageIcon::Question,
@@ -435,7 +512,18 @@ void Fennix_Main::EndMorphRun(const QString& caption) {
     OuterWindow()->setWindowTitle(caption);
 }
 
+void Fennix_Main::StopRunForClose() {
+    if (!run_.Running()) return;
+    // The frame being made is finished and kept; the window asks nothing
+    // about the run while it closes.
+    quietRunEnd_ = true;
+    run_.Cancel();
+    run_.Finish();
+    quietRunEnd_ = false;
+}
+
 bool Fennix_Main::QueryUnload() {
+    StopRunForClose();
     if (!Document.Dirty) return true;
     // The question is about this document: it comes to the front first.
     if (auto* sub = qobject_cast<QMdiSubWindow*>(OuterWindow()); sub && sub->mdiArea())
@@ -679,6 +767,7 @@ QWidget* Fennix_Main::OuterWindow() {
 }
 
 void Fennix_Main::closeEvent(QCloseEvent* event) {
+    StopRunForClose();
     if (!unloading_ && !QueryUnload()) {
         event->ignore();
         return;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/MorphRunJob.h"
 #include "project/MorphDocument.h"
 
 class QAction;
@@ -16,6 +17,7 @@ namespace fennix {
 
 class Fennix_Opt;
 class GradientProgressBar;
+class ccXPButton;
 struct DocumentSnapshot;
 class PaneWidget;
 class PanelWidget;
@@ -44,6 +46,12 @@ public:
     // whether to look at them. A failure shows "③処理は失敗しました。" and
     // leaves the window as it was; the frames written so far stay.
     void mnuMorphIt_Click();
+
+    // True from 作成スタート until the run has ended and the window is back.
+    bool MorphRunning() const;
+    // Stops the run after the frame being made (its ｷｬﾝｾﾙ button, Escape):
+    // the frames written stay, and a message says how many there are.
+    void CancelMorphRun();
 
     // The clock that names frame folders (tests set a fixed one).
     std::function<QDateTime()> Clock = [] { return QDateTime::currentDateTime(); };
@@ -139,6 +147,7 @@ public:
     ucScrollbar* HScroll1 = nullptr;
     ucScrollbar* VScroll1 = nullptr;
     GradientProgressBar* GradientProgressBar1 = nullptr;
+    ccXPButton* cmdCancelRun = nullptr;  // beside the progress bar during a run
 
     QAction* mnuCloseMorph = nullptr;
     QAction* mnuSaveMorph = nullptr;
@@ -169,6 +178,9 @@ private:
     void VScroll1_Change(int value);
     void ShowWindow();
     void EndMorphRun(const QString& caption);
+    void SetRunControls(bool running);
+    void MorphRunFinished(const std::string& result, int written);
+    void StopRunForClose();
     bool RelocateImages();
     void SaveUnderName(bool addToRecentFiles);
     bool WriteProject(const std::string& path);
@@ -183,6 +195,11 @@ private:
     bool unloading_ = false;
     int dragPane_ = 0;  // the pane a held point belongs to
     QUndoStack* undoStack_ = nullptr;
+    QAction* cancelRunAction_ = nullptr;  // Escape during a run
+    QList<QAction*> disabledForRun_;
+    QString runCaption_;
+    bool quietRunEnd_ = false;
+    MorphRunJob run_{this};
 };
 
 }  // namespace fennix

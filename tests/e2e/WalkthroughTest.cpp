@@ -38,6 +38,7 @@
 #include "project/Fennix_Main.h"
 #include "project/ProjectFile.h"
 #include "support/Mouse.h"
+#include "support/RunWait.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -265,6 +266,7 @@ TEST_F(WalkthroughTest, TypicalMorphFromNewToReopening) {
         viewer.close();
     });
     document->mnuMorphIt->trigger();
+    ASSERT_TRUE(test::WaitForRun(*document));
     EXPECT_TRUE(played);
     EXPECT_EQ(FilesIn(frameFolder),
               (std::vector<std::string>{"000.bmp", "001.bmp", "002.bmp", "003.bmp", "004.bmp"}));

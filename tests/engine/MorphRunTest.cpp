@@ -63,7 +63,7 @@ TEST(FrameFiles, NamesHaveAtLeastThreeDigits) {
 TEST_F(MorphRunTest, TwoFramesAreTheStartAndTheEndImage) {
     std::vector<int> before, after;
     MorphProgress progress{[&](int k, int last) { before.push_back(k * 10 + last); },
-                           [&](int k) { after.push_back(k); }};
+                           [&](int k) { after.push_back(k); }, {}};
     ASSERT_EQ(RunMorph(source, surface, output, progress), "");
     EXPECT_EQ(before, (std::vector<int>{1, 11}));
     EXPECT_EQ(after, (std::vector<int>{0, 1}));
@@ -101,11 +101,21 @@ TEST_F(MorphRunTest, JpegFramesGoThroughTheCompanionAndLeaveNoScratch) {
 
 // A frame that cannot be written ends the run there: the frames before it
 // stay, none after it is made, and no scratch bitmap is left behind.
+TEST_F(MorphRunTest, CancelEndsTheRunBeforeTheNextFrame) {
+    source.lastFrame = 4;
+    std::vector<int> written;
+    MorphProgress progress{{}, [&](int k) { written.push_back(k); },
+                           [&] { return written.size() == 2; }};
+    EXPECT_STREQ(RunMorph(source, surface, output, progress).c_str(), kMorphCancelled);
+    EXPECT_EQ(written, (std::vector<int>{0, 1}));
+    EXPECT_EQ(ListFrameFiles(frames()), (std::vector<std::string>{"000.bmp", "001.bmp"}));
+}
+
 TEST_F(MorphRunTest, AFrameThatCannotBeWrittenStopsTheRunAndKeepsTheEarlierOnes) {
     source.lastFrame = 3;
     fs::create_directory(frames() + "/001.bmp");  // a folder where frame 1 should go
     std::vector<int> written;
-    MorphProgress progress{{}, [&](int k) { written.push_back(k); }};
+    MorphProgress progress{{}, [&](int k) { written.push_back(k); }, {}};
     EXPECT_NE(RunMorph(source, surface, output, progress), "");
     EXPECT_EQ(written, std::vector<int>{0});
     EXPECT_EQ(*LoadImageFile(frames() + "/000.bmp"), start);

@@ -1,0 +1,60 @@
+#include "engine/MorphRunJob.h"
+
+namespace fennix {
+
+bool MorphRunJob::Start(Input input, Callbacks callbacks) {
+    if (job_.Running()) return false;
+    callbacks_ = std::move(callbacks);
+    result_.clear();
+    written_ = 0;
+    newestK_ = -1;
+    auto work = [this, input = std::move(input)](BackgroundJob& job) {
+        PicturePane surface;
+        surface.SetBackColor(input.backColor);
+        surface.SetSize(input.start.width(), input.start.height());
+        MorphSource source;
+        source.start = &input.start;
+        source.end = &input.end;
+        source.startMatrix = &input.startMatrix;
+        source.endMatrix = &input.endMatrix;
+        source.lastFrame = input.lastFrame;
+        MorphProgress progress;
+        progress.cancelled = [&job] { return job.CancelRequested(); };
+        progress.beforeFrame = [this, &job](int k, int last) {
+            job.Post([this, k, last] {
+                if (callbacks_.progress) callbacks_.progress(k, last);
+            });
+        };
+        progress.afterFrame = [this, &job, &surface](int k) {
+            ++written_;
+            bool showPending;
+            {
+                // A shared copy: the next frame's drawing detaches from it.
+                const std::lock_guard lock(frameLock_);
+                showPending = newestK_ >= 0;
+                newestFrame_ = surface.Layer();
+                newestK_ = k;
+            }
+            if (!showPending) job.Post([this] { ShowNewestFrame(); });
+        };
+        result_ = RunMorph(source, surface, input.output, progress);
+    };
+    return job_.Start(std::move(work), [this] {
+        if (callbacks_.finished) callbacks_.finished(result_, written_);
+    });
+}
+
+void MorphRunJob::ShowNewestFrame() {
+    QImage frame;
+    int k;
+    {
+        const std::lock_guard lock(frameLock_);
+        frame = std::move(newestFrame_);
+        newestFrame_ = QImage();
+        k = newestK_;
+        newestK_ = -1;
+    }
+    if (k >= 0 && callbacks_.frame) callbacks_.frame(k, frame);
+}
+
+}  // namespace fennix
