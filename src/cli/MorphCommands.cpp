@@ -53,6 +53,29 @@ int Fail(std::ostream& err, const std::string& message) {
     return 1;
 }
 
+// A progress line on the terminal: "frame 3/20", rewritten in place, ended
+// by a line break before anything else is printed. Silent when the output
+// is not a terminal.
+class ProgressLine {
+  public:
+    ProgressLine(std::ostream& err, bool shown) : err_(err), shown_(shown) {}
+    ~ProgressLine() { End(); }
+    void Show(const char* what, int64_t done, int64_t total) {
+        if (!shown_) return;
+        err_ << "\r" << what << " " << done << "/" << total << std::flush;
+        open_ = true;
+    }
+    void End() {
+        if (open_) err_ << "\n" << std::flush;
+        open_ = false;
+    }
+
+  private:
+    std::ostream& err_;
+    bool shown_;
+    bool open_ = false;
+};
+
 // The message for an image that cannot be read, with the reason:
 // "cannot read the image PATH: not a regular file".
 std::string CannotReadImage(const std::string& path, ImageFailure why) {
@@ -128,7 +151,7 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
 }
 
 int RenderCommand(const std::vector<std::string>& args, const std::string& programFolder,
-                  std::ostream& out, std::ostream& err) {
+                  std::ostream& out, std::ostream& err, bool terminal) {
     std::vector<std::string> paths;
     bool jpeg = false, force = false;
     for (const std::string& arg : args) {
@@ -191,8 +214,14 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     output.saveKind = jpeg ? 1 : 0;
     output.tempFolder = scratch.path().toStdString();
     output.companionFolder = programFolder;
-    if (const std::string failure = RunMorph(source, surface, output); !failure.empty())
-        return Fail(err, failure);
+    ProgressLine line(err, terminal);
+    MorphProgress progress;
+    progress.afterFrame = [&](int k) {
+        line.Show("frame", int64_t{k} + 1, int64_t{project.LastFrame} + 1);
+    };
+    const std::string failure = RunMorph(source, surface, output, progress);
+    line.End();
+    if (!failure.empty()) return Fail(err, failure);
     return 0;
 }
 
@@ -275,14 +304,14 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
 }  // namespace
 
 int RunMorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
-                    std::ostream& out, std::ostream& err) {
+                    std::ostream& out, std::ostream& err, bool terminal) {
     if (args.empty() || args[0] == "--help") {
         (args.empty() ? err : out) << kUsage;
         return args.empty() ? 1 : 0;
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "new") return NewCommand(rest, out, err);
-    if (args[0] == "render") return RenderCommand(rest, programFolder, out, err);
+    if (args[0] == "render") return RenderCommand(rest, programFolder, out, err, terminal);
     if (args[0] == "avi") return AviCommand(rest, out, err);
     return Fail(err, "unknown command " + args[0] + " (see --help)");
 }

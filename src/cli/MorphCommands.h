@@ -13,8 +13,10 @@ namespace fennix {
 // is where the JPEG companion library is looked up. Help goes to `out`, a
 // one-line message to `err` on failure. Returns the exit status: 0 on
 // success, 1 on any failure (nothing is written then, except frames of a
-// render that failed part-way; a failed avi leaves no file).
+// render that failed part-way; a failed avi leaves no file). With
+// `terminal` set (`err` is a terminal), long commands keep a progress line
+// on `err`.
 int RunMorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
-                    std::ostream& out, std::ostream& err);
+                    std::ostream& out, std::ostream& err, bool terminal = false);
 
 }  // namespace fennix

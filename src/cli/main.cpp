@@ -1,4 +1,6 @@
 #include <QCoreApplication>
+#include <unistd.h>
+
 #include <iostream>
 
 #include "cli/MorphCommands.h"
@@ -9,6 +11,6 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     fennix::ConfigureImageReading();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return fennix::RunMorphCommand(args, fennix::ExecutableFolder(),
-                                   std::cout, std::cerr);
+    return fennix::RunMorphCommand(args, fennix::ExecutableFolder(), std::cout, std::cerr,
+                                   isatty(STDERR_FILENO) == 1);
 }

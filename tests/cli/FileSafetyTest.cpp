@@ -54,7 +54,9 @@ TEST_F(FileSafetyTest, ARenderOntoAFullDiskFailsAndKeepsOnlyCompleteFrames) {
         if (jpeg) args.push_back("--jpeg");
         const test::CliResult run = RunCli(args);
         ExpectOneLineFailure(run, disk.Path());
-        if (!jpeg) EXPECT_NE(run.err.find("No space left"), std::string::npos) << run.err;
+        if (!jpeg) {
+            EXPECT_NE(run.err.find("No space left"), std::string::npos) << run.err;
+        }
 
         // Only whole frames are left, each equal to a frame of a run that
         // had room, and nothing else.
@@ -128,7 +130,9 @@ TEST_F(FileSafetyTest, AnAviNeverDamagesWhatItIsGivenAsOutput) {
         ExpectOneLineFailure(RunCli({"avi", frames.Path(), output}), "not a regular file");
     EXPECT_TRUE(fs::is_directory(dir));
     EXPECT_TRUE(fs::is_fifo(fifo));
-    if (haveDevice) EXPECT_TRUE(fs::is_character_file(device));
+    if (haveDevice) {
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
 
     // An existing video stays as it was when a new one fails.
     const std::string movie = folder.File("movie.avi");

@@ -44,13 +44,16 @@ TEST_F(CliTest, NewThenRenderWritesEveryFrame) {
 
     const Result render = RunCli({"render", project(), folder.File("out/frames")});
     ASSERT_EQ(render.status, 0) << render.err;
+    EXPECT_EQ(render.err, "");  // no progress line when it is not a terminal
     for (const char* name : {"000.bmp", "001.bmp", "002.bmp", "003.bmp"})
         EXPECT_TRUE(fs::exists(folder.File("out/frames/") + name)) << name;
     EXPECT_EQ(CountFiles(folder.File("out/frames")), 4u);
     EXPECT_EQ(*LoadImageFile(folder.File("out/frames/000.bmp")),
               *LoadImageFile(test::SamplePath("sun.bmp")));
 
-    ASSERT_EQ(RunCli({"render", project(), folder.File("jpeg"), "--jpeg"}).status, 0);
+    const Result onTerminal = RunCli({"render", project(), folder.File("jpeg"), "--jpeg"}, true);
+    ASSERT_EQ(onTerminal.status, 0);
+    EXPECT_EQ(onTerminal.err, "\rframe 1/4\rframe 2/4\rframe 3/4\rframe 4/4\n");
     EXPECT_TRUE(fs::exists(folder.File("jpeg/003.jpg")));
     EXPECT_EQ(CountFiles(folder.File("jpeg")), 4u);
 }

@@ -16,11 +16,12 @@ struct CliResult {
 };
 
 // Runs fennix-morph with `args` (the command first), the companion library
-// looked for beside the test program.
-inline CliResult RunCli(const std::vector<std::string>& args) {
+// looked for beside the test program; `terminal` as when the messages go
+// to a terminal.
+inline CliResult RunCli(const std::vector<std::string>& args, bool terminal = false) {
     std::ostringstream out, err;
-    const int status =
-        RunMorphCommand(args, QCoreApplication::applicationDirPath().toStdString(), out, err);
+    const int status = RunMorphCommand(
+        args, QCoreApplication::applicationDirPath().toStdString(), out, err, terminal);
     return {status, out.str(), err.str()};
 }
 
