@@ -28,9 +28,11 @@ constexpr const char* kUsage =
 
 constexpr const char* kNewHelp =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
+    "                        [--fit stretch]\n"
     "Writes a project whose two grids are regular: R cells across (default 5), C cells\n"
     "down (default 5), F frames (at least 2, default 20). The image paths are stored\n"
-    "absolute.\n";
+    "absolute. Pictures of different sizes are refused unless --fit stretch is given:\n"
+    "the end picture is then stretched to the start picture's size when frames are made.\n";
 
 constexpr const char* kRenderHelp =
     "usage: fennix-morph render PROJECT.mph OUTDIR [--jpeg] [--force]\n"
@@ -99,11 +101,19 @@ std::optional<int> CountOption(const std::string& text, int minimum) {
 int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
     int rows = 5, columns = 5, frames = 20;
+    bool stretch = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help") {
             out << kNewHelp;
             return 0;
+        }
+        if (arg == "--fit") {
+            if (i + 1 >= args.size() || args[i + 1] != "stretch")
+                return Fail(err, "--fit takes only the value stretch");
+            stretch = true;
+            ++i;
+            continue;
         }
         if (arg == "--rows" || arg == "--cols" || arg == "--frames") {
             if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
@@ -125,7 +135,15 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     ImageFailure why = ImageFailure::None;
     const auto startImage = LoadImageFile(start, &why);
     if (!startImage) return Fail(err, CannotReadImage(start, why));
-    if (!LoadImageFile(end, &why)) return Fail(err, CannotReadImage(end, why));
+    const auto endImage = LoadImageFile(end, &why);
+    if (!endImage) return Fail(err, CannotReadImage(end, why));
+    if (endImage->size() != startImage->size() && !stretch) {
+        auto size = [](const QImage& image) {
+            return std::to_string(image.width()) + "x" + std::to_string(image.height());
+        };
+        return Fail(err, "the start picture is " + size(*startImage) + " and the end picture " +
+                             size(*endImage) + "; use --fit stretch to stretch the end picture");
+    }
     if (rows > startImage->width() || columns > startImage->height())
         return Fail(err, "the grid has more cells than the start image has pixels");
 

@@ -366,6 +366,14 @@ void Fennix_Pic::cmd_OK_Click() {
         ShowMessage("画像を選択してください", MessageIcon::Information);
         return;
     }
+    // Pictures of different sizes would have the end one stretched without
+    // a word: the user decides, and No goes back to the dialog.
+    if (slot[0].P.Width() != slot[1].P.Width() || slot[0].P.Height() != slot[1].P.Height()) {
+        if (ShowMessage(kSizesDifferQuestion, MessageIcon::Question, MessageButtons::YesNo) !=
+            MessageAnswer::Yes)
+            return;
+        cmd_Doki_Click(1);
+    }
     // Each new document gets a pair of its own, so the images of another
     // unsaved document are never overwritten.
     const TempImagePair pair = NextTempImagePair(Settings.TempFolder);

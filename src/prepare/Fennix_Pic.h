@@ -26,11 +26,17 @@ class ucUpDown;
 inline std::string StartSourcePath;
 inline std::string EndSourcePath;
 
+// Asked by OK when the two prepared pictures differ in size: Yes matches the
+// end picture to the start picture's size, No goes back to the dialog.
+inline constexpr const char* kSizesDifferQuestion =
+    "開始画像と終了画像のサイズが違います。\n終了画像のサイズを開始画像に合わせますか？";
+
 // "画像の選択": prepares the two pictures of a new morph. Slot 0 holds the
 // start image, slot 1 the end image; each is picked from a file, seen
 // through a 300 × 300 viewport (scroll bars, dragging, a thumbnail), and can
 // be reduced, matched to the other slot's size, trimmed or reset. OK writes
-// both prepared pictures into the temporary folder and hands them on.
+// both prepared pictures into the temporary folder and hands them on (after
+// asking kSizesDifferQuestion when their sizes differ).
 // Every handler is public, so tests drive the dialog as a user would.
 class Fennix_Pic : public ProgramDialog {
     Q_OBJECT

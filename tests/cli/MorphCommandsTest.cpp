@@ -81,6 +81,21 @@ TEST_F(CliTest, BadInputFailsWithOneLineAndWritesNothing) {
     EXPECT_FALSE(fs::exists(project()));
     expectFailure(RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"),
                           project(), "--rows", "abc"}));
+    // Pictures of different sizes only with --fit stretch.
+    const std::string small = folder.File("small.bmp");
+    ASSERT_TRUE(LoadImageFile(test::SamplePath("moon.bmp"))->scaled(160, 120).save(
+        QString::fromStdString(small)));
+    const Result differ = RunCli({"new", test::SamplePath("sun.bmp"), small, project()});
+    expectFailure(differ);
+    EXPECT_NE(differ.err.find("320x240 and the end picture 160x120; use --fit stretch"),
+              std::string::npos)
+        << differ.err;
+    EXPECT_FALSE(fs::exists(project()));
+    expectFailure(RunCli({"new", test::SamplePath("sun.bmp"), small, project(), "--fit", "crop"}));
+    ASSERT_EQ(RunCli({"new", test::SamplePath("sun.bmp"), small, project(), "--fit", "stretch"})
+                  .status,
+              0);
+    fs::remove(project());
     // One frame makes no morph: refused when the project is made.
     expectFailure(MakeProject("1"));
     EXPECT_FALSE(fs::exists(project()));

@@ -244,7 +244,19 @@ TEST_F(SourceDialogTest, OkWritesBothPicturesAtTheirOwnSizes) {
     EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Information);
     EXPECT_EQ(start, "");
 
+    // Pictures of different sizes: No goes back with nothing written, Yes
+    // matches the end picture to the start picture.
     Pick(1, Picture("end.bmp", 320, 240));
+    prompts->Answer(MessageAnswer::No);
+    dialog.cmd_OK_Click();
+    ASSERT_EQ(prompts->shown.size(), 2u);
+    EXPECT_EQ(prompts->shown[1].text, kSizesDifferQuestion);
+    EXPECT_EQ(prompts->shown[1].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(start, "");
+    EXPECT_EQ(PaneSize(1), QSize(320, 240));
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+
+    prompts->Answer(MessageAnswer::Yes);
     dialog.cmd_OK_Click();
     // Named after this copy of the program.
     const std::string own = app.Path() + "/temp_" + ProgramWorkspace().Tag();
@@ -254,7 +266,7 @@ TEST_F(SourceDialogTest, OkWritesBothPicturesAtTheirOwnSizes) {
     const auto written1 = LoadImageFile(end);
     ASSERT_TRUE(written0 && written1);
     EXPECT_EQ(written0->size(), QSize(640, 480));
-    EXPECT_EQ(written1->size(), QSize(320, 240));
+    EXPECT_EQ(written1->size(), QSize(640, 480));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
@@ -262,7 +274,7 @@ TEST_F(SourceDialogTest, OkThatCannotWriteKeepsTheDialogAndThePictures) {
     bool confirmed = false;
     dialog.Confirmed = [&](const std::string&, const std::string&) { confirmed = true; };
     Pick(0, Picture("start.bmp", 64, 48));
-    Pick(1, Picture("end.bmp", 32, 24));
+    Pick(1, Picture("end.bmp", 64, 48));
     Settings.TempFolder = app.Path() + "/missing";
     dialog.cmd_OK_Click();
     ASSERT_EQ(prompts->shown.size(), 1u);
@@ -270,7 +282,7 @@ TEST_F(SourceDialogTest, OkThatCannotWriteKeepsTheDialogAndThePictures) {
     EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Exclamation);
     EXPECT_FALSE(confirmed);
     EXPECT_NE(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(PaneSize(1), QSize(32, 24));
+    EXPECT_EQ(PaneSize(1), QSize(64, 48));
 
     Settings.TempFolder = app.Path();
     dialog.cmd_OK_Click();
