@@ -154,7 +154,15 @@ std::array<uint8_t, kBitmapHeaderBytes> BitmapHeader(const QImage& image) {
 void PackRow(const QImage& image, int y, uint8_t* out) {
     const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     const int width = image.width();
-    for (int x = 0; x < width; ++x, out += 3) {
+    int x = 0;
+    // Four pixels make three whole 32-bit words of blue, green, red.
+    for (; x + 4 <= width; x += 4, out += 12) {
+        const uint32_t words[3] = {(in[x] & 0xFFFFFFu) | (in[x + 1] << 24),
+                                   ((in[x + 1] >> 8) & 0xFFFFu) | (in[x + 2] << 16),
+                                   ((in[x + 2] >> 16) & 0xFFu) | (in[x + 3] << 8)};
+        for (int i = 0; i < 3; ++i) Put32(out + 4 * i, words[i]);
+    }
+    for (; x < width; ++x, out += 3) {
         const QRgb p = in[x];
         out[0] = uint8_t(p);
         out[1] = uint8_t(p >> 8);
