@@ -379,7 +379,9 @@ TEST(WarpPathTest, ChoosingAPath) {
     EXPECT_TRUE(WarpPathAvailable(CurrentWarpPath()));
     // A path the CPU lacks is refused and changes nothing.
     for (WarpPath path : {WarpPath::Avx2, WarpPath::Avx512})
-        if (!WarpPathAvailable(path)) EXPECT_FALSE(SetWarpPath(path));
+        if (!WarpPathAvailable(path)) {
+            EXPECT_FALSE(SetWarpPath(path));
+        }
     EXPECT_TRUE(WarpPathAvailable(CurrentWarpPath()));
 }
 
