@@ -51,11 +51,10 @@ FrameFolder& Frames() {
 void CreateAvi(benchmark::State& state, const char* codec) {
     FrameFolder& frames = Frames();
     const std::string output = frames.dir.path().toStdString() + "/out.avi";
-    const std::string temp = frames.dir.path().toStdString() + "/AVI_Temp.bmp";
     CompressorOptions options;
     options.Name = codec;
     for (auto _ : state) {
-        const AviOutcome outcome = CreateAviFile(frames.paths, output, kWidth, kHeight, 20, temp,
+        const AviOutcome outcome = CreateAviFile(frames.paths, output, kWidth, kHeight, 20,
                                                  [&] { return std::optional(options); });
         if (outcome != AviOutcome::Written) state.SkipWithError("the AVI was not written");
     }

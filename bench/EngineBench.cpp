@@ -1,10 +1,12 @@
-// Timings of the per-frame engine work: painting the index map, the warp,
-// and one whole frame including its bitmap file, at 640 × 480 and
-// 1920 × 1080 with a 10 × 10 grid whose end mesh has its points moved.
+// Timings of the per-frame engine work: painting the index map, the warp
+// on each path (plain, AVX2, AVX-512) and one whole frame including its
+// bitmap file, on one thread and on two, at 640 × 480 and 1920 × 1080 with
+// a 10 × 10 grid whose end mesh has its points moved.
 
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -68,48 +70,77 @@ void BM_PaintIndexMap(benchmark::State& state) {
     SetLabel(state);
 }
 
-// range(2): threads, 0 for one per core.
+const WarpPath kPaths[] = {WarpPath::Auto, WarpPath::Plain, WarpPath::Avx2, WarpPath::Avx512};
+
+// Forces the path of range(3) for one benchmark; false (and the benchmark
+// skipped) when the CPU lacks it.
+bool ForcePath(benchmark::State& state) {
+    const WarpPath path = kPaths[state.range(3)];
+    if (SetWarpPath(path)) return true;
+    state.SkipWithError((std::string("this CPU has no ") + WarpPathName(path)).c_str());
+    return false;
+}
+
+std::string Describe(benchmark::State& state) {
+    return std::string(", ") + WarpPathName(CurrentWarpPath()) +
+           (state.range(2) == 1 ? ", one thread" : state.range(2) == 2 ? ", two threads" : ", all cores");
+}
+
+// range(2): threads (0 for one per core); range(3): the path, an index
+// into kPaths.
 void BM_WarpFrame(benchmark::State& state) {
+    if (!ForcePath(state)) return;
     Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     for (auto _ : state) {
         WarpFrame(scene.start, scene.startList, scene.end, scene.endList, scene.output, scene.map,
                   scene.intermediate, scene.t, static_cast<int>(state.range(2)));
         benchmark::DoNotOptimize(scene.output.Bits.data());
     }
-    SetLabel(state, state.range(2) == 1 ? ", one thread" : ", all cores");
+    SetLabel(state, Describe(state));
+    SetWarpPath(WarpPath::Auto);
 }
 
-// Interpolation, index map, capture, warp, store and the bitmap file.
+// One frame as a morph run makes it: interpolation, index map, the warp
+// straight into the surface's layer from the two pictures, and the bitmap
+// file. range(2) and range(3) as for BM_WarpFrame.
 void BM_WholeFrame(benchmark::State& state) {
-    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    if (!ForcePath(state)) return;
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    Scene scene(width, height);
+    const QImage start = Pattern(width, height, 0), end = Pattern(width, height, 90);
     QTemporaryDir folder;
-    const std::string path = folder.path().toStdString() + "/005.bmp";
+    int k = 0;
     for (auto _ : state) {
+        // A new file every time, as in a run (a file that is replaced is
+        // flushed to the disk first); the one before goes, untimed.
+        state.PauseTiming();
+        const std::string path = folder.path().toStdString() + "/" + std::to_string(k++) + ".bmp";
+        std::remove((folder.path().toStdString() + "/" + std::to_string(k - 2) + ".bmp").c_str());
+        state.ResumeTiming();
         const TriangleList intermediate =
             InterpolateTriangles(scene.startList, scene.endList, kFrame, kLastFrame);
-        PaintIndexMap(scene.map, scene.start.Width(), scene.start.Height(), intermediate);
-        CaptureBits(scene.surface, scene.output);
-        WarpFrame(scene.start, scene.startList, scene.end, scene.endList, scene.output, scene.map,
-                  intermediate, scene.t);
-        StoreBits(scene.surface, scene.output);
-        if (!scene.surface.SaveBitmap(path)) {
+        PaintIndexMap(scene.map, width, height, intermediate);
+        WarpFrameBits(start.constBits(), scene.startList, end.constBits(), scene.endList,
+                      scene.surface.Layer().bits(), scene.map, intermediate, scene.t,
+                      static_cast<int>(state.range(2)));
+        if (!scene.surface.SaveBitmap(path, nullptr, false)) {
             state.SkipWithError("cannot write the bitmap file");
             break;
         }
     }
-    SetLabel(state);
+    SetLabel(state, Describe(state));
+    SetWarpPath(WarpPath::Auto);
 }
 
 BENCHMARK(BM_PaintIndexMap)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WarpFrame)
-    ->Args({640, 480, 0})
-    ->Args({1920, 1080, 0})
-    ->Args({1920, 1080, 1})
+    ->Args({640, 480, 0, 0})
+    ->ArgsProduct({{1920}, {1080}, {1, 2}, {1, 2, 3}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_WholeFrame)
-    ->Args({640, 480})
-    ->Args({1920, 1080})
+    ->Args({640, 480, 0, 0})
+    ->ArgsProduct({{1920}, {1080}, {1, 2}, {0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

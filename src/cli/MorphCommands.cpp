@@ -299,14 +299,11 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         size = first->size();
     }
 
-    QTemporaryDir scratch;
-    if (!scratch.isValid()) return Fail(err, "cannot create a temporary folder");
     CompressorOptions options;
     options.Name = codec;
     const std::string output = paths[1];
     std::string why;
     switch (CreateAviFile(frames, output, size->width(), size->height(), rate,
-                          JoinPath(scratch.path().toStdString(), kAviTempName),
                           [&] { return std::optional<CompressorOptions>(options); }, &why)) {
         case AviOutcome::Written:
             return 0;

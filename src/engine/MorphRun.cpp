@@ -121,21 +121,21 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     if (!DistancesFit(startList, endList, source.start->width(), source.start->height()))
         return "the grids reach too far beyond the image";
 
-    // The pixels of both images, once per run. The end image is read as if
-    // it had the start image's size, so a different size is scaled first.
-    PixelBuffer start, end, frame;
-    {
-        PicturePane pane;
-        pane.SetPicture(*source.start);
-        CaptureBits(pane, start);
-        const QSize size = source.start->size();
-        pane.SetPicture(source.end->size() == size ? *source.end
-                                                   : source.end->scaled(size, Qt::IgnoreAspectRatio,
-                                                                        Qt::SmoothTransformation));
-        CaptureBits(pane, end);
-    }
-    if (surface.Width() != start.Width() || surface.Height() != start.Height())
+    // The pixels of both images are read where they are. The end image is
+    // read as if it had the start image's size, so a different size is
+    // scaled first.
+    const QSize size = source.start->size();
+    const QImage start = source.start->convertToFormat(QImage::Format_RGB32);
+    const QImage end = (source.end->size() == size
+                            ? *source.end
+                            : source.end->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
+                           .convertToFormat(QImage::Format_RGB32);
+    if (surface.Width() != start.width() || surface.Height() != start.height())
         return "the render surface does not have the start image's size";
+    // Each frame is warped straight into the surface's layer: the pixels
+    // no triangle covers keep what the layer holds.
+    QImage& layer = surface.Layer();
+    if (layer.format() != QImage::Format_RGB32) layer = layer.convertToFormat(QImage::Format_RGB32);
 
     IndexMap map;
     // Counted in 64 bits so that a last frame of INT32_MAX still ends.
@@ -144,11 +144,10 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         if (progress.cancelled && progress.cancelled()) return kMorphCancelled;
         if (progress.beforeFrame) progress.beforeFrame(k, N);
         const TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
-        PaintIndexMap(map, start.Width(), start.Height(), intermediate);
-        CaptureBits(surface, frame);
+        PaintIndexMap(map, start.width(), start.height(), intermediate);
         const float t = static_cast<float>(static_cast<double>(k) / N);
-        WarpFrame(start, startList, end, endList, frame, map, intermediate, t);
-        StoreBits(surface, frame);
+        WarpFrameBits(start.constBits(), startList, end.constBits(), endList, layer.bits(), map,
+                      intermediate, t);
         if (std::string failure = WriteFrame(surface, k, output, companion); !failure.empty())
             return failure;
         surface.Refresh();

@@ -1,24 +1,23 @@
 #include "engine/Warp.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <thread>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 #include "core/Rounding.h"
+#include "engine/WarpKernels.h"
 
 namespace fennix {
 
 namespace {
 
-// The guard values stand in for infinite slopes and areas; they are the
-// 32-bit floats nearest to these numbers.
-const double kSteepSlope = static_cast<double>(1e20f);
-const double kPixelSlope = static_cast<double>(1e7f);
-const double kNoArea = static_cast<double>(5e20f);
+using warp::kNoArea;
+using warp::kPixelSlope;
+using warp::kSteepSlope;
 
 int32_t SquaredDistance(int32_t dx, int32_t dy) {
     // Squares in 32-bit integers; images stay far below the overflow size.
@@ -99,146 +98,167 @@ Weights PixelWeights(const Triangle& t, float area, int x, int y) {
     return {w0, w1, w2};
 }
 
-namespace {
+// ---- The plain path: the reference every vector path is checked against ----
 
-// The weights of four neighbouring pixels (x … x+3, y) at once, with the
-// very operations PixelWeights performs on each one, so the results are
-// bit for bit the same: AVX divides and takes square roots of four doubles
-// at a time, correctly rounded like the scalar instructions. Used only
-// where every squared distance is far from the 32-bit limit, so computing
-// it in double gives the same value as the 32-bit integer sum.
-#if defined(__x86_64__)
-#define FENNIX_WEIGHTS4 1
-__attribute__((target("avx"))) void Weights4(const Triangle& t, double c, int x, int y, float* w0,
-                                             float* w1) {
-    const __m256d X = _mm256_setr_pd(x, x + 1.0, x + 2.0, x + 3.0);
-    const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d signless = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffffLL));
-    const __m256d C = _mm256_set1_pd(c);
-
-    // w0: the slope e of the line from P1 to the pixel.
-    const __m256d dx1 = _mm256_sub_pd(X, _mm256_set1_pd(t.P1.X));
-    const __m256d dy1 = _mm256_set1_pd(static_cast<double>(y - t.P1.Y));
-    __m256d e = _mm256_div_pd(dy1, dx1);
-    e = _mm256_blendv_pd(e, _mm256_set1_pd(kPixelSlope), _mm256_cmp_pd(dx1, _mm256_setzero_pd(), _CMP_EQ_OQ));
-    const __m256d a0 = _mm256_and_pd(
-        signless, _mm256_sub_pd(_mm256_set1_pd(static_cast<double>(t.P2.Y - y)),
-                                _mm256_mul_pd(e, _mm256_sub_pd(_mm256_set1_pd(t.P2.X), X))));
-    const __m256d d1 = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx1, dx1), _mm256_mul_pd(dy1, dy1)));
-    const __m256d r0 = _mm256_mul_pd(
-        _mm256_div_pd(_mm256_mul_pd(C, a0), _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(e, e), one))), d1);
-    _mm_storeu_ps(w0, _mm256_cvtpd_ps(r0));
-
-    // w1: the slope o of the line from the pixel to P0.
-    const __m256d dx0 = _mm256_sub_pd(_mm256_set1_pd(t.P0.X), X);
-    const __m256d dy0 = _mm256_set1_pd(static_cast<double>(t.P0.Y - y));
-    __m256d o = _mm256_div_pd(dy0, dx0);
-    o = _mm256_blendv_pd(o, _mm256_set1_pd(kSteepSlope), _mm256_cmp_pd(dx0, _mm256_setzero_pd(), _CMP_EQ_OQ));
-    const __m256d a1 = _mm256_and_pd(
-        signless, _mm256_sub_pd(_mm256_set1_pd(static_cast<double>(t.P2.Y - t.P0.Y)),
-                                _mm256_mul_pd(o, _mm256_set1_pd(static_cast<double>(t.P2.X - t.P0.X)))));
-    const __m256d d0 = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx0, dx0), _mm256_mul_pd(dy0, dy0)));
-    const __m256d r1 = _mm256_mul_pd(
-        _mm256_div_pd(_mm256_mul_pd(C, a1), _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(o, o), one))), d0);
-    _mm_storeu_ps(w1, _mm256_cvtpd_ps(r1));
+void warp::SpanPlain(const Images& images, const Span& span) {
+    const Triangle& q = *span.from;
+    const Triangle& r = *span.to;
+    const int W = images.width;
+    const int H = images.height;
+    for (int x = span.x0; x < span.x1; ++x) {
+        const Weights w = PixelWeights(*span.shape, span.area, x, span.y);
+        const double v0 = w.w0;
+        const double v1 = w.w1;
+        const double v2 = w.w2;
+        // The source positions, summed in this order in double precision.
+        const double sx = q.P1.X * v1 + q.P0.X * v0 + q.P2.X * v2;
+        const double sy = q.P1.Y * v1 + q.P0.Y * v0 + q.P2.Y * v2;
+        const double ex = r.P1.X * v1 + r.P0.X * v0 + r.P2.X * v2;
+        const double ey = r.P1.Y * v1 + r.P0.Y * v0 + r.P2.Y * v2;
+        const uint8_t* S =
+            images.start + (static_cast<size_t>(ClampRound(sy, H - 1)) * W + ClampRound(sx, W - 1)) * 4;
+        const uint8_t* E =
+            images.end + (static_cast<size_t>(ClampRound(ey, H - 1)) * W + ClampRound(ex, W - 1)) * 4;
+        uint8_t* o = images.output + (static_cast<size_t>(span.y) * W + x) * 4;
+        for (int channel = 0; channel < 3; ++channel)
+            o[channel] = static_cast<uint8_t>(
+                RoundSmall(S[channel] * images.keep + E[channel] * images.take));
+    }
 }
 
-const bool kHasAvx = __builtin_cpu_supports("avx");
+// ---- Choosing the path ----
+
+namespace {
+
+std::optional<WarpPath> PathFromName(const char* name) {
+    for (WarpPath path : {WarpPath::Auto, WarpPath::Plain, WarpPath::Avx2, WarpPath::Avx512})
+        if (std::strcmp(name, WarpPathName(path)) == 0) return path;
+    return std::nullopt;
+}
+
+WarpPath BestPath() {
+    if (WarpPathAvailable(WarpPath::Avx512)) return WarpPath::Avx512;
+    if (WarpPathAvailable(WarpPath::Avx2)) return WarpPath::Avx2;
+    return WarpPath::Plain;
+}
+
+std::atomic<WarpPath>& ChosenPath() {
+    static std::atomic<WarpPath> path = [] {
+        const char* name = std::getenv("FENNIX_WARP_PATH");
+        const std::optional<WarpPath> wanted = name ? PathFromName(name) : std::nullopt;
+        return wanted && WarpPathAvailable(*wanted) ? *wanted : WarpPath::Auto;
+    }();
+    return path;
+}
+
+warp::SpanKernel KernelFor(WarpPath path) {
+    switch (path) {
+#if defined(__x86_64__)
+        case WarpPath::Avx512:
+            return warp::SpanAvx512;
+        case WarpPath::Avx2:
+            return warp::SpanAvx2;
 #endif
+        default:
+            return warp::SpanPlain;
+    }
+}
 
-// Coordinates below this keep every squared distance of pixels on an image
-// of this size well inside 32 bits.
-constexpr int kVectorLimit = 16384;
+}  // namespace
 
-bool SmallTriangle(const Triangle& t) {
-    for (const Point& p : {t.P0, t.P1, t.P2})
-        if (std::abs(p.X) >= kVectorLimit || std::abs(p.Y) >= kVectorLimit) return false;
+bool WarpPathAvailable(WarpPath path) {
+    switch (path) {
+        case WarpPath::Auto:
+        case WarpPath::Plain:
+            return true;
+#if defined(__x86_64__)
+        case WarpPath::Avx2:
+            return __builtin_cpu_supports("avx2");
+        case WarpPath::Avx512:
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+#endif
+        default:
+            return false;
+    }
+}
+
+bool SetWarpPath(WarpPath path) {
+    if (!WarpPathAvailable(path)) return false;
+    ChosenPath() = path;
     return true;
 }
 
-void WarpRows(const PixelBuffer& start, const TriangleList& startList, const PixelBuffer& end,
-              const TriangleList& endList, PixelBuffer& output, const IndexMap& map,
-              const TriangleList& intermediate, float t, int firstRow, int lastRow) {
-    const int W = map.Width;
-    const int H = map.Height;
-    const int n = intermediate.Count();
-    const double keep = static_cast<double>(static_cast<float>(1.0 - t));
-    const double take = static_cast<double>(t);
-    const uint8_t* s = start.Bits.data();
-    const uint8_t* e = end.Bits.data();
-    uint8_t* out = output.Bits.data();
-#if FENNIX_WEIGHTS4
-    const bool vector = kHasAvx && W < kVectorLimit && H < kVectorLimit;
-#endif
+WarpPath CurrentWarpPath() {
+    const WarpPath path = ChosenPath();
+    return path == WarpPath::Auto ? BestPath() : path;
+}
 
+const char* WarpPathName(WarpPath path) {
+    switch (path) {
+        case WarpPath::Auto:
+            return "auto";
+        case WarpPath::Plain:
+            return "plain";
+        case WarpPath::Avx2:
+            return "avx2";
+        case WarpPath::Avx512:
+            return "avx512";
+    }
+    return "";
+}
+
+// ---- The frame ----
+
+namespace {
+
+// Rows firstRow … lastRow − 1: each row is cut into spans of one triangle,
+// which the kernel fills. A triangle's area is computed again only when
+// the triangle differs from the one of the previous covered span.
+void WarpRows(const warp::Images& images, const TriangleList& startList,
+              const TriangleList& endList, const IndexMap& map, const TriangleList& intermediate,
+              warp::SpanKernel kernel, int firstRow, int lastRow) {
+    const int W = map.Width;
+    const int n = intermediate.Count();
     int remembered = 0;
-    float area = 0;
+    warp::Span span{};
     for (int y = firstRow; y < lastRow; ++y) {
         const int32_t* row = map.Index.data() + static_cast<size_t>(y) * W;
+        span.y = y;
         int x = 0;
         while (x < W) {
-            // One run of pixels of the same triangle.
             const int i = row[x];
             int runEnd = x + 1;
             while (runEnd < W && row[runEnd] == i) ++runEnd;
-            if (i == 0 || i > n) {
-                x = runEnd;
-                continue;
-            }
-            const Triangle& tri = intermediate[i];
-            if (i != remembered) area = TriangleArea(tri);
-            remembered = i;
-            const Triangle& q = startList[i];
-            const Triangle& r = endList[i];
-#if FENNIX_WEIGHTS4
-            const bool fourAtATime = vector && SmallTriangle(tri);
-            const double c = area == 0 ? kNoArea : 0.5 / static_cast<double>(area);
-#endif
-            for (; x < runEnd;) {
-                float w0[4], w1[4];
-                int count = 1;
-#if FENNIX_WEIGHTS4
-                if (fourAtATime && runEnd - x >= 4) {
-                    Weights4(tri, c, x, y, w0, w1);
-                    count = 4;
-                } else
-#endif
-                {
-                    const Weights w = PixelWeights(tri, area, x, y);
-                    w0[0] = w.w0;
-                    w1[0] = w.w1;
+            if (i != 0 && i <= n) {
+                if (i != remembered) {
+                    span.shape = &intermediate[i];
+                    span.from = &startList[i];
+                    span.to = &endList[i];
+                    span.area = TriangleArea(intermediate[i]);
+                    span.c = span.area == 0 ? kNoArea : 0.5 / static_cast<double>(span.area);
+                    remembered = i;
                 }
-                for (int k = 0; k < count; ++k, ++x) {
-                    const double v0 = w0[k];
-                    const double v1 = w1[k];
-                    const double v2 = static_cast<float>(1.0 - v0 - v1);
-                    const double sx = q.P1.X * v1 + q.P0.X * v0 + q.P2.X * v2;
-                    const double sy = q.P1.Y * v1 + q.P0.Y * v0 + q.P2.Y * v2;
-                    const double ex = r.P1.X * v1 + r.P0.X * v0 + r.P2.X * v2;
-                    const double ey = r.P1.Y * v1 + r.P0.Y * v0 + r.P2.Y * v2;
-                    const uint8_t* S =
-                        s + (static_cast<size_t>(ClampRound(sy, H - 1)) * W + ClampRound(sx, W - 1)) * 4;
-                    const uint8_t* E =
-                        e + (static_cast<size_t>(ClampRound(ey, H - 1)) * W + ClampRound(ex, W - 1)) * 4;
-                    uint8_t* o = out + (static_cast<size_t>(y) * W + x) * 4;
-                    for (int channel = 0; channel < 3; ++channel)
-                        o[channel] = static_cast<uint8_t>(RoundSmall(S[channel] * keep + E[channel] * take));
-                }
+                span.x0 = x;
+                span.x1 = runEnd;
+                kernel(images, span);
             }
+            x = runEnd;
         }
     }
 }
 
 }  // namespace
 
-void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const PixelBuffer& end,
-               const TriangleList& endList, PixelBuffer& output, const IndexMap& map,
-               const TriangleList& intermediate, float t, int threads) {
+void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
+                   const TriangleList& endList, uint8_t* output, const IndexMap& map,
+                   const TriangleList& intermediate, float t, int threads) {
     if (map.Width <= 0 || map.Height <= 0) return;
-    const size_t bytes = static_cast<size_t>(map.Width) * map.Height * 4;
-    if (start.Bits.size() < bytes || end.Bits.size() < bytes || output.Bits.size() < bytes ||
-        startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
+    if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
         return;
+    const warp::Images images{start,      end, output, map.Width, map.Height,
+                              static_cast<double>(static_cast<float>(1.0 - t)),
+                              static_cast<double>(t)};
+    const warp::SpanKernel kernel = KernelFor(CurrentWarpPath());
     // Rows are independent: split them over the cores. Each band starts
     // with no remembered area, which changes nothing since a triangle's
     // area does not depend on where it is computed.
@@ -248,12 +268,22 @@ void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const Pi
     const int bands = std::max(1, std::min(cores, H / 32 + 1));
     std::vector<std::thread> workers;
     for (int b = 1; b < bands; ++b) {
-        workers.emplace_back(WarpRows, std::cref(start), std::cref(startList), std::cref(end),
-                             std::cref(endList), std::ref(output), std::cref(map),
-                             std::cref(intermediate), t, H * b / bands, H * (b + 1) / bands);
+        workers.emplace_back(WarpRows, std::cref(images), std::cref(startList), std::cref(endList),
+                             std::cref(map), std::cref(intermediate), kernel, H * b / bands,
+                             H * (b + 1) / bands);
     }
-    WarpRows(start, startList, end, endList, output, map, intermediate, t, 0, H / bands);
+    WarpRows(images, startList, endList, map, intermediate, kernel, 0, H / bands);
     for (auto& worker : workers) worker.join();
+}
+
+void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const PixelBuffer& end,
+               const TriangleList& endList, PixelBuffer& output, const IndexMap& map,
+               const TriangleList& intermediate, float t, int threads) {
+    if (map.Width <= 0 || map.Height <= 0) return;
+    const size_t bytes = static_cast<size_t>(map.Width) * map.Height * 4;
+    if (start.Bits.size() < bytes || end.Bits.size() < bytes || output.Bits.size() < bytes) return;
+    WarpFrameBits(start.Bits.data(), startList, end.Bits.data(), endList, output.Bits.data(), map,
+                  intermediate, t, threads);
 }
 
 }  // namespace fennix

@@ -49,6 +49,24 @@ struct Weights {
 };
 Weights PixelWeights(const Triangle& t, float area, int x, int y);
 
+// The ways the warp's per-pixel work can run. Every path gives the same
+// bytes; they differ only in speed. Auto takes the fastest one the CPU
+// offers.
+enum class WarpPath { Auto, Plain, Avx2, Avx512 };
+
+// True when the CPU can run `path` (Auto and Plain always).
+bool WarpPathAvailable(WarpPath path);
+
+// Makes every later warp use `path` (Auto: the fastest available one).
+// False, changing nothing, when the CPU cannot run it. At start the path is
+// Auto, unless the environment variable FENNIX_WARP_PATH names another one
+// ("plain", "avx2" or "avx512"), so a whole program can be timed on each.
+bool SetWarpPath(WarpPath path);
+
+// The path the next warp takes (never Auto), and its name ("plain", …).
+WarpPath CurrentWarpPath();
+const char* WarpPathName(WarpPath path);
+
 // Overwrites every covered pixel of `output` with the blend of the start
 // pixel and the end pixel its weights point at: S·(1 − t) + E·t per
 // channel, rounded ties to even. Uncovered pixels (index 0 or above the
@@ -61,5 +79,13 @@ Weights PixelWeights(const Triangle& t, float area, int x, int y);
 void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const PixelBuffer& end,
                const TriangleList& endList, PixelBuffer& output, const IndexMap& map,
                const TriangleList& intermediate, float t, int threads = 0);
+
+// WarpFrame on pictures held elsewhere (a QImage's bits, say): each of
+// `start`, `end` and `output` holds map.Width × map.Height pixels of 4 bytes
+// in the byte order of PixelBuffer, rows of 4·width bytes without gaps.
+// Nothing is changed when the three lists differ in length.
+void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
+                   const TriangleList& endList, uint8_t* output, const IndexMap& map,
+                   const TriangleList& intermediate, float t, int threads = 0);
 
 }  // namespace fennix

@@ -305,18 +305,18 @@ void AviFile::Discard() {
 
 namespace {
 
-// Decodes one image file, stretches it to the output size, stores it as a
-// scratch bitmap beside `tempPath` and reloads that into `dib`. The scratch
-// file has a name of its own, so two creations never read each other's
-// frames, and it is removed before the call returns.
-bool PrepareFrame(const std::string& path, int width, int height, const std::string& tempPath,
-                  cDIB& dib) {
+// Decodes one image file, stretches it to the output size and loads the
+// bitmap of it into `dib`, in memory: the very bytes a bitmap file of the
+// frame would hold, without the file.
+bool PrepareFrame(const std::string& path, int width, int height, cDIB& dib) {
     const auto image = LoadImageFile(path);
     if (!image) return false;
     const QImage stretched = StretchFrame(*image, width, height);
     if (stretched.isNull()) return false;
-    ScratchBitmap scratch;
-    return scratch.Write(stretched, tempPath) && dib.CreateFromFile(scratch.Path());
+    const QByteArray bitmap = EncodeBitmap(stretched);
+    constexpr int kFileHeaderBytes = 14;
+    return bitmap.size() > kBitmapHeaderBytes &&
+           dib.CreateFromPackedDIBPointer(bitmap.constData() + kFileHeaderBytes);
 }
 
 // True when `output` is the very file of one of the frames (links
@@ -336,7 +336,7 @@ bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& fr
 }  // namespace
 
 AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::string& output,
-                         int width, int height, int rate, const std::string& tempPath,
+                         int width, int height, int rate,
                          const CompressorChooser& chooseCompressor, std::string* reason) {
     std::string ignored;
     std::string& why = reason ? *reason : ignored;
@@ -349,7 +349,7 @@ AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::stri
     }
 
     cDIB dib;
-    if (!PrepareFrame(frames[0], width, height, tempPath, dib)) {
+    if (!PrepareFrame(frames[0], width, height, dib)) {
         why = "cannot read the frame " + frames[0];
         return AviOutcome::LoadFailed;
     }
@@ -364,7 +364,7 @@ AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::stri
 
     for (size_t i = 0; i < frames.size(); ++i) {
         // The first frame is still in `dib` from the stream's description.
-        if (i > 0 && !PrepareFrame(frames[i], width, height, tempPath, dib)) {
+        if (i > 0 && !PrepareFrame(frames[i], width, height, dib)) {
             why = "cannot read the frame " + frames[i];
             return AviOutcome::LoadFailed;
         }

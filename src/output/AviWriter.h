@@ -92,8 +92,8 @@ enum class AviOutcome {
 };
 
 // Builds `output` from the image files `frames` (full paths, in order):
-// each is decoded, stretched to width × height, stored as the scratch
-// bitmap (a file of its own beside `tempPath`, removed again), reloaded and
+// each is decoded, stretched to width × height, turned into the rows of a
+// 24-bit bitmap in memory (the bytes a bitmap file of it would hold) and
 // written as one frame at `rate` frames per second (clamped to 1 … 30). An
 // output that is one of the frames gives OutputIsFrame. `reason`, when
 // given, receives a short English reason for a failure when one is known
@@ -101,7 +101,7 @@ enum class AviOutcome {
 // frame is ready. An empty list, and an output size that is not
 // FrameSizeAllowed, give LoadFailed.
 AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::string& output,
-                         int width, int height, int rate, const std::string& tempPath,
+                         int width, int height, int rate,
                          const CompressorChooser& chooseCompressor, std::string* reason = nullptr);
 
 }  // namespace fennix

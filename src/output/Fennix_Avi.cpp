@@ -364,7 +364,7 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
     for (int i = 0; i < File1->count(); ++i) frames.push_back(FilePath(File1->item(i)));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const AviOutcome outcome =
-        CreateAviFile(frames, path, OutputWidth, OutputHeight, *rate, AviTempPath(), [this] {
+        CreateAviFile(frames, path, OutputWidth, OutputHeight, *rate, [this] {
             QApplication::restoreOverrideCursor();
             auto options = ChooseCompressor ? ChooseCompressor(this) : CompressorOptions{};
             QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -2,11 +2,12 @@
 
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <vector>
 
 #include "core/Paths.h"
 #include "core/RegularFile.h"
@@ -112,30 +113,120 @@ std::optional<QImage> LoadImageFile(const std::string& path, ImageFailure* why) 
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+namespace {
+
+void Put16(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+void Put32(uint8_t* p, uint32_t v) {
+    Put16(p, v);
+    Put16(p + 2, v >> 16);
+}
+
+// Rows of 3 bytes a pixel, padded to a multiple of 4 bytes.
+size_t BitmapRowBytes(int width) {
+    return (static_cast<size_t>(width) * 24 + 31) / 32 * 4;
+}
+
+// The file and info headers of a 24-bit bottom-up bitmap of `image`.
+std::array<uint8_t, kBitmapHeaderBytes> BitmapHeader(const QImage& image) {
+    std::array<uint8_t, kBitmapHeaderBytes> h{};
+    const size_t imageBytes = BitmapRowBytes(image.width()) * static_cast<size_t>(image.height());
+    h[0] = 'B';
+    h[1] = 'M';
+    Put32(&h[2], static_cast<uint32_t>(kBitmapHeaderBytes + imageBytes));
+    Put32(&h[10], kBitmapHeaderBytes);
+    Put32(&h[14], 40);
+    Put32(&h[18], static_cast<uint32_t>(image.width()));
+    Put32(&h[22], static_cast<uint32_t>(image.height()));
+    Put16(&h[26], 1);
+    Put16(&h[28], 24);
+    Put32(&h[34], static_cast<uint32_t>(imageBytes));
+    Put32(&h[38], static_cast<uint32_t>(image.dotsPerMeterX()));
+    Put32(&h[42], static_cast<uint32_t>(image.dotsPerMeterY()));
+    return h;
+}
+
+// Row y of a 32-bit image as bitmap bytes: blue, green, red per pixel, then
+// zeros up to the row's padded length.
+void PackRow(const QImage& image, int y, uint8_t* out) {
+    const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    const int width = image.width();
+    int x = 0;
+    // Four pixels make three whole 32-bit words of blue, green, red.
+    for (; x + 4 <= width; x += 4, out += 12) {
+        const uint32_t words[3] = {(in[x] & 0xFFFFFFu) | (in[x + 1] << 24),
+                                   ((in[x + 1] >> 8) & 0xFFFFu) | (in[x + 2] << 16),
+                                   ((in[x + 2] >> 16) & 0xFFu) | (in[x + 3] << 8)};
+        for (int i = 0; i < 3; ++i) Put32(out + 4 * i, words[i]);
+    }
+    for (; x < width; ++x, out += 3) {
+        const QRgb p = in[x];
+        out[0] = uint8_t(p);
+        out[1] = uint8_t(p >> 8);
+        out[2] = uint8_t(p >> 16);
+    }
+    for (size_t pad = size_t(width) * 3; pad < BitmapRowBytes(width); ++pad) *out++ = 0;
+}
+
+// Sends the bitmap of a 32-bit image to `sink` in pieces of about 256 KB:
+// the header, then the rows from the bottom one up, packed as they go, so
+// the whole file is never held in memory. False as soon as the sink fails.
+template <typename Sink>
+bool StreamBitmap(const QImage& image, Sink&& sink) {
+    const auto header = BitmapHeader(image);
+    if (!sink(header.data(), header.size())) return false;
+    const size_t rowBytes = BitmapRowBytes(image.width());
+    const int rowsPerPiece = std::max<int>(1, static_cast<int>((256 << 10) / rowBytes));
+    std::vector<uint8_t> piece(rowBytes * static_cast<size_t>(std::min(rowsPerPiece, image.height())));
+    for (int y = image.height() - 1; y >= 0;) {
+        uint8_t* out = piece.data();
+        int rows = 0;
+        for (; rows < rowsPerPiece && y >= 0; ++rows, --y, out += rowBytes) PackRow(image, y, out);
+        if (!sink(piece.data(), rowBytes * rows)) return false;
+    }
+    return true;
+}
+
+// The image in the 32-bit layout the bitmap rows are packed from.
+QImage AsRgb32(const QImage& image) {
+    return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+}
+
+// Writes the bitmap of `image` into a started SafeFile.
+bool WriteBitmap(const QImage& image, SafeFile& file) {
+    return StreamBitmap(AsRgb32(image), [&](const uint8_t* bytes, size_t size) {
+        return file.Write(std::string_view(reinterpret_cast<const char*>(bytes), size));
+    });
+}
+
+}  // namespace
+
 QByteArray EncodeBitmap(const QImage& image) {
     QByteArray bytes;
     if (image.isNull()) return bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "bmp");
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) bytes.clear();
+    StreamBitmap(AsRgb32(image), [&](const uint8_t* data, size_t size) {
+        bytes.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+        return true;
+    });
     return bytes;
 }
 
 bool ScratchBitmap::Write(const QImage& image, const std::string& nearPath) {
-    const QByteArray bytes = EncodeBitmap(image);
-    return !bytes.isEmpty() && file_.Begin(nearPath) &&
-           file_.Write(std::string_view(bytes.constData(), size_t(bytes.size())));
+    return !image.isNull() && file_.Begin(nearPath) && WriteBitmap(image, file_);
 }
 
 bool SaveBitmapFile(const QImage& image, const std::string& path, std::string* error, bool sync) {
-    const QByteArray bytes = EncodeBitmap(image);
-    if (bytes.isEmpty()) {
+    if (image.isNull()) {
         if (error) *error = "cannot encode the picture for " + path;
         return false;
     }
-    return ReplaceFileContents(path, std::string_view(bytes.constData(), size_t(bytes.size())),
-                               error, sync);
+    SafeFile file;
+    const bool ok = file.Begin(path) && WriteBitmap(image, file) && file.Commit(sync);
+    if (!ok && error) *error = file.Error();
+    return ok;
 }
 
 }  // namespace fennix

@@ -48,8 +48,14 @@ void ConfigureImageReading();
 // or is too large; `why`, when given, then says which.
 std::optional<QImage> LoadImageFile(const std::string& path, ImageFailure* why = nullptr);
 
-// The image as the bytes of an uncompressed 32-bit Windows bitmap file.
-// Empty when it cannot be encoded (a null image).
+// The size of a bitmap file's headers (file header and info header).
+inline constexpr int kBitmapHeaderBytes = 54;
+
+// The image as the bytes of an uncompressed Windows bitmap file: 24 bits a
+// pixel, rows bottom-up, each padded to 4 bytes, the image's resolution in
+// the header (the layout Qt's own BMP writer gives an RGB32 image). The
+// colour is taken as it is, without its alpha. Empty when it cannot be
+// encoded (a null image).
 QByteArray EncodeBitmap(const QImage& image);
 
 // A picture stored as a bitmap file for a reader that takes a file name

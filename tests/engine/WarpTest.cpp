@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <string>
 
 #include "EngineTestData.h"
 #include "core/Rounding.h"
@@ -168,10 +170,20 @@ void ExpectSameColours(const PixelBuffer& actual, const PixelBuffer& expected) {
                     << "pixel " << x << "," << y << " channel " << c;
 }
 
+// Every warp case runs on each path the CPU has (the others are skipped),
+// and each must give the reference's bytes.
+class WarpFrameTest : public testing::TestWithParam<WarpPath> {
+  protected:
+    void SetUp() override {
+        if (!SetWarpPath(GetParam())) GTEST_SKIP() << "this CPU has no " << WarpPathName(GetParam());
+    }
+    void TearDown() override { SetWarpPath(WarpPath::Auto); }
+};
+
 // With the intermediate mesh equal to one side's mesh, the weights of every
 // pixel point back at the pixel itself, so the first frame is the start
 // picture and the last the end picture, byte for byte.
-TEST(WarpFrameTest, FirstFrameIsTheStartPicture) {
+TEST_P(WarpFrameTest, FirstFrameIsTheStartPicture) {
     for (auto [w, h, rows, columns] : {std::array{320, 240, 5, 5}, std::array{97, 61, 3, 7}}) {
         Frame f(w, h, rows, columns, 0, 20);
         f.Warp();
@@ -179,7 +191,7 @@ TEST(WarpFrameTest, FirstFrameIsTheStartPicture) {
     }
 }
 
-TEST(WarpFrameTest, LastFrameIsTheEndPicture) {
+TEST_P(WarpFrameTest, LastFrameIsTheEndPicture) {
     for (auto [w, h, rows, columns] : {std::array{320, 240, 5, 5}, std::array{97, 61, 7, 3}}) {
         Frame f(w, h, rows, columns, 20, 20);
         f.Warp();
@@ -187,13 +199,13 @@ TEST(WarpFrameTest, LastFrameIsTheEndPicture) {
     }
 }
 
-TEST(WarpFrameTest, FourthByteIsNeverWritten) {
+TEST_P(WarpFrameTest, FourthByteIsNeverWritten) {
     Frame f(160, 120, 4, 4, 7, 20);
     f.Warp();
     for (size_t p = 3; p < f.output.Bits.size(); p += 4) ASSERT_EQ(f.output.Bits[p], 0x5A);
 }
 
-TEST(WarpFrameTest, UncoveredPixelsKeepTheirColour) {
+TEST_P(WarpFrameTest, UncoveredPixelsKeepTheirColour) {
     Frame f(64, 48, 2, 2, 5, 10);
     const int n = f.intermediate.Count();
     f.map.Index[0] = 0;
@@ -221,7 +233,7 @@ PixelBuffer Ramp(int width, int height) {
 
 // The start mesh spans −1 … 9 over the 8 × 8 picture, so the first column
 // reads from x = −1 and the last from x = 7.75, which rounds to 8 = W.
-TEST(WarpFrameTest, PositionsOffThePictureAreClampedToItsBorder) {
+TEST_P(WarpFrameTest, PositionsOffThePictureAreClampedToItsBorder) {
     const int size = 8;
     const PixelBuffer start = Ramp(size, size);
     PixelBuffer output = Picture(size, size, 5);
@@ -244,7 +256,7 @@ TEST(WarpFrameTest, PositionsOffThePictureAreClampedToItsBorder) {
 
 // A zero-area intermediate triangle makes the weights enormous (the 5e20
 // guard); every read must still land on a pixel of the picture.
-TEST(WarpFrameTest, HugeWeightsOfAFlatTriangleStayOnThePicture) {
+TEST_P(WarpFrameTest, HugeWeightsOfAFlatTriangleStayOnThePicture) {
     const int size = 16;
     const PixelBuffer start = Ramp(size, size);
     PixelBuffer output = Picture(size, size, 5);
@@ -269,7 +281,7 @@ TEST(WarpFrameTest, HugeWeightsOfAFlatTriangleStayOnThePicture) {
     EXPECT_GT(onBorder, size * size / 2);
 }
 
-TEST(WarpFrameTest, HalfwayBlendRoundsTiesToEven) {
+TEST_P(WarpFrameTest, HalfwayBlendRoundsTiesToEven) {
     PixelBuffer start = Picture(4, 4, 0), end = Picture(4, 4, 0), output = Picture(4, 4, 0);
     for (size_t p = 0; p < start.Bits.size(); p += 4) {
         start.Bits[p] = 10, start.Bits[p + 1] = 11, start.Bits[p + 2] = 200;
@@ -288,7 +300,7 @@ TEST(WarpFrameTest, HalfwayBlendRoundsTiesToEven) {
         }
 }
 
-TEST(WarpFrameTest, AnyThreadCountGivesTheReferenceBytes) {
+TEST_P(WarpFrameTest, AnyThreadCountGivesTheReferenceBytes) {
     for (auto [w, h] : {std::array{640, 480}, std::array{333, 217}}) {
         Frame f(w, h, 10, 10, 3, 7);
         const PixelBuffer expected =
@@ -302,7 +314,7 @@ TEST(WarpFrameTest, AnyThreadCountGivesTheReferenceBytes) {
     }
 }
 
-TEST(WarpFrameTest, MismatchedInputsChangeNothing) {
+TEST_P(WarpFrameTest, MismatchedInputsChangeNothing) {
     Frame f(64, 48, 2, 2, 5, 10);
     const PixelBuffer before = f.output;
 
@@ -317,6 +329,60 @@ TEST(WarpFrameTest, MismatchedInputsChangeNothing) {
     IndexMap empty;
     WarpFrame(f.start, f.startList, f.end, f.endList, f.output, empty, f.intermediate, f.t);
     EXPECT_EQ(f.output.Bits, before.Bits);
+}
+
+// Meshes that reach every corner of the arithmetic: folds (later triangles
+// cover earlier ones), flat triangles (the 5e20 guard), vertical edges and
+// pixels on corners (the slope guards), points off the picture (clamping),
+// and widths that leave spans of every length for the vector tails.
+TEST_P(WarpFrameTest, HardMeshesGiveTheReferenceBytes) {
+    test::Lcg random(77);
+    for (auto [w, h] : {std::array{67, 45}, std::array{130, 33}, std::array{9, 70}}) {
+        const PixelBuffer start = Picture(w, h, 21), end = Picture(w, h, 22);
+        for (int round = 0; round < 6; ++round) {
+            TriangleList startList(24), endList(24), shape(24);
+            for (TriangleList* list : {&startList, &endList, &shape})
+                for (int i = 1; i <= list->Count(); ++i) {
+                    Point p[3];
+                    for (Point& point : p) point = {random.Between(-w / 4, w + w / 4), random.Between(-h / 4, h + h / 4)};
+                    if (i % 5 == 0) p[1].X = p[0].X;                  // a vertical first edge
+                    if (i % 7 == 0) p[2] = {p[0].X + (p[1].X - p[0].X) * 2, p[0].Y + (p[1].Y - p[0].Y) * 2};  // flat
+                    (*list)[i] = {p[0], p[1], p[2]};
+                }
+            IndexMap map;
+            PaintIndexMap(map, w, h, shape);
+            map.Index[3] = 9999;  // beyond the triangle count: left alone
+            const float t = std::array{0.0f, 1.0f, 0.5f, 0.37f, 0.9f, 0.05f}[round];
+            const PixelBuffer before = Picture(w, h, 23 + round);
+            const PixelBuffer expected = ReferenceWarp(start, startList, end, endList, before, map, shape, t);
+            for (int threads : {1, 2}) {
+                PixelBuffer output = before;
+                WarpFrame(start, startList, end, endList, output, map, shape, t, threads);
+                ASSERT_EQ(output.Bits, expected.Bits) << w << "x" << h << " round " << round;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPath, WarpFrameTest,
+                         testing::Values(WarpPath::Plain, WarpPath::Avx2, WarpPath::Avx512),
+                         [](const testing::TestParamInfo<WarpPath>& info) {
+                             return std::string(WarpPathName(info.param));
+                         });
+
+TEST(WarpPathTest, ChoosingAPath) {
+    EXPECT_TRUE(WarpPathAvailable(WarpPath::Plain));
+    ASSERT_TRUE(SetWarpPath(WarpPath::Plain));
+    EXPECT_EQ(CurrentWarpPath(), WarpPath::Plain);
+    ASSERT_TRUE(SetWarpPath(WarpPath::Auto));
+    EXPECT_NE(CurrentWarpPath(), WarpPath::Auto);
+    EXPECT_TRUE(WarpPathAvailable(CurrentWarpPath()));
+    // A path the CPU lacks is refused and changes nothing.
+    for (WarpPath path : {WarpPath::Avx2, WarpPath::Avx512})
+        if (!WarpPathAvailable(path)) {
+            EXPECT_FALSE(SetWarpPath(path));
+        }
+    EXPECT_TRUE(WarpPathAvailable(CurrentWarpPath()));
 }
 
 }  // namespace

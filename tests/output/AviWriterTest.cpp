@@ -32,7 +32,7 @@ class AviWriterTest : public testing::Test {
   protected:
     AviOutcome Create(int width, int height, int rate, const std::string& codec = "none") {
         return CreateAviFile(FullPaths(frames.Path(), kFramePatterns), Output(), width, height,
-                             rate, scratch.File("AVI_Temp.bmp"), Choose(codec));
+                             rate, Choose(codec));
     }
     std::string Output() const { return out.File("movie.avi"); }
 
@@ -163,8 +163,7 @@ TEST_F(AviWriterTest, FramesWithLatin1NamesInALatin1FolderAreWritten) {
     fs::rename(plain, latin);
     const auto paths = FullPaths(latin, kFramePatterns);
     ASSERT_EQ(paths.size(), 3u);
-    ASSERT_EQ(CreateAviFile(paths, Output(), 32, 24, 20, scratch.File("AVI_Temp.bmp"),
-                            Choose("none")),
+    ASSERT_EQ(CreateAviFile(paths, Output(), 32, 24, 20, Choose("none")),
               AviOutcome::Written);
     EXPECT_EQ(test::ProbeVideo(Output()).at("nb_read_frames"), "3");
     QByteArray expected;
@@ -208,7 +207,6 @@ TEST_F(AviWriterTest, FailuresLeaveNoFileBehind) {
     test::WriteFrames(frames.Path(), 0, 1, 32, 32);
     // Cancelled compressor choice.
     EXPECT_EQ(CreateAviFile(FullPaths(frames.Path(), kFramePatterns), Output(), 32, 32, 20,
-                            scratch.File("AVI_Temp.bmp"),
                             [] { return std::optional<CompressorOptions>(); }),
               AviOutcome::Cancelled);
     EXPECT_FALSE(fs::exists(Output()));
@@ -238,10 +236,10 @@ TEST_F(AviWriterTest, FailuresLeaveNoFileBehind) {
 
     // A zero output size, no frames, an output folder that does not exist.
     EXPECT_EQ(Create(0, 32, 20), AviOutcome::LoadFailed);
-    EXPECT_EQ(CreateAviFile({}, Output(), 32, 32, 20, scratch.File("t.bmp"), Choose("none")),
+    EXPECT_EQ(CreateAviFile({}, Output(), 32, 32, 20, Choose("none")),
               AviOutcome::LoadFailed);
     EXPECT_EQ(CreateAviFile(FullPaths(frames.Path(), kFramePatterns), out.File("no/such.avi"), 32,
-                            32, 20, scratch.File("t.bmp"), Choose("none")),
+                            32, 20, Choose("none")),
               AviOutcome::Failed);
     EXPECT_FALSE(fs::exists(Output()));
     EXPECT_TRUE(prompts->shown.empty());

@@ -27,7 +27,7 @@ class PlayerTest : public testing::Test {
         for (const auto& name : ListFolderFiles(frames.Path(), kFramePatterns))
             list.push_back(frames.Path() + "/" + name);
         EXPECT_EQ(
-            CreateAviFile(list, path, width, height, 30, frames.File("t.bmp"),
+            CreateAviFile(list, path, width, height, 30,
                           [] { return std::optional<CompressorOptions>(CompressorOptions{}); }),
             AviOutcome::Written);
         return path;

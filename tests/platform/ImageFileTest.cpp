@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <cstdint>
@@ -77,6 +79,37 @@ std::string PngHeaderClaiming(uint32_t width, uint32_t height) {
 }
 
 // ---- Only regular files are opened ----
+
+// The program's own bitmap writer gives the bytes Qt's BMP writer gives,
+// for every row padding, for other formats and resolutions, in memory and
+// in a file.
+TEST(ImageFile, BitmapBytesAreThoseOfQtsWriter) {
+    auto qtBytes = [](const QImage& image) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, "bmp").write(image.convertToFormat(QImage::Format_RGB32));
+        return bytes;
+    };
+    test::TestFolder folder;
+    for (int width : {1, 2, 3, 4, 5, 333}) {
+        QImage image(width, 7, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x * 37 + y, y * 91, x ^ (y * 5)));
+        image.setDotsPerMeterX(2835 + width);
+        for (const QImage& picture : {image, image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                                      image.convertToFormat(QImage::Format_RGB888)}) {
+            const QByteArray expected = qtBytes(picture);
+            ASSERT_EQ(EncodeBitmap(picture), expected) << width << " format " << picture.format();
+            const std::string path = folder.File("b.bmp");
+            ASSERT_TRUE(SaveBitmapFile(picture, path, nullptr, false));
+            QFile file(QString::fromStdString(path));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            ASSERT_EQ(file.readAll(), expected) << width;
+        }
+    }
+    EXPECT_TRUE(EncodeBitmap(QImage()).isEmpty());
+}
 
 TEST(ImageFile, FifosFoldersAndDevicesFailAtOnceWithoutBlocking) {
     test::TestFolder folder;

@@ -1,0 +1,55 @@
+#pragma once
+
+// The per-pixel work of the warp, one span at a time: a span is a run of
+// neighbouring pixels of one row that the index map gives to the same
+// triangle. The plain kernel (Warp.cpp) is the reference, written pixel by
+// pixel; the vector kernels (WarpKernelsAvx2.cpp, WarpKernelsAvx512.cpp)
+// perform the very same IEEE operations in the same order on 4 or 8 pixels
+// at a time, so all give the same bytes. Internal to the engine.
+
+#include <cstdint>
+
+#include "project/Triangulation.h"
+
+namespace fennix::warp {
+
+// The guard values stand in for infinite slopes and areas; they are the
+// 32-bit floats nearest to these numbers.
+inline const double kSteepSlope = static_cast<double>(1e20f);
+inline const double kPixelSlope = static_cast<double>(1e7f);
+inline const double kNoArea = static_cast<double>(5e20f);
+
+// The three pictures of one frame: 4 bytes a pixel (blue, green, red,
+// reserved), rows of 4·width bytes, top row first.
+struct Images {
+    const uint8_t* start;
+    const uint8_t* end;
+    uint8_t* output;
+    int width, height;
+    double keep;  // 1 − t, held as a 32-bit float
+    double take;  // t
+};
+
+// Pixels x0 … x1 − 1 of row y, all in triangle `shape` of the intermediate
+// mesh; `from` and `to` are the same triangle in the start and end meshes.
+struct Span {
+    const Triangle* shape;
+    const Triangle* from;
+    const Triangle* to;
+    float area;  // TriangleArea(*shape)
+    double c;    // 0.5 / area, or kNoArea for a zero area
+    int y, x0, x1;
+};
+
+using SpanKernel = void (*)(const Images&, const Span&);
+
+void SpanPlain(const Images& images, const Span& span);
+#if defined(__x86_64__)
+void SpanAvx2(const Images& images, const Span& span);
+void SpanAvx512(const Images& images, const Span& span);
+// The weights w0 and w1 of pixels first … last − 1 of the span as 32-bit
+// floats, into w0 and w1 from index 0 (room for a multiple of four); AVX2.
+void WeightsAvx2(const Span& span, int first, int last, float* w0, float* w1);
+#endif
+
+}  // namespace fennix::warp

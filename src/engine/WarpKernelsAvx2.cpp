@@ -1,0 +1,180 @@
+// The warp's per-pixel work on four pixels at a time with AVX2: four
+// doubles per register for the weights, the positions and the blend, the
+// integer parts (differences, squared distances, pixel offsets) in 32-bit
+// lanes that wrap exactly as the plain path's 32-bit arithmetic does. Each
+// step is the plain path's IEEE operation on the same operands in the same
+// order; division and square root are correctly rounded in both, and
+// conversions round ties to even in the default mode, so the bytes match.
+// Compiled for any x86-64: only the functions marked for AVX2 use it, and
+// they run only on a CPU that has it.
+
+#if defined(__x86_64__)
+
+#include <immintrin.h>
+
+#include "engine/WarpKernels.h"
+
+#define FENNIX_AVX2 __attribute__((target("avx2")))
+
+namespace fennix::warp {
+
+namespace {
+
+// Absolute value: clear the sign bit.
+FENNIX_AVX2 inline __m256d Abs(__m256d v) {
+    return _mm256_and_pd(v, _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffffLL)));
+}
+
+// c · |a| / √(s² + 1) · √(d²): the weight of one corner, with s the slope
+// (the guard where the run is 0) and d² the squared distance as a 32-bit
+// integer.
+FENNIX_AVX2 inline __m256d Weight(__m256d c, __m256d a, __m256d slope, __m128i squared) {
+    const __m256d root = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(slope, slope), _mm256_set1_pd(1.0)));
+    const __m256d distance = _mm256_sqrt_pd(_mm256_cvtepi32_pd(squared));
+    return _mm256_mul_pd(_mm256_div_pd(_mm256_mul_pd(c, Abs(a)), root), distance);
+}
+
+// Rounded through a 32-bit float and back, as a weight is stored.
+FENNIX_AVX2 inline __m256d AsFloat(__m256d v) {
+    return _mm256_cvtps_pd(_mm256_cvtpd_ps(v));
+}
+
+// a·v1 + b·v0 + c·v2 for the corner coordinates (P1, P0, P2) of one axis.
+FENNIX_AVX2 inline __m256d Position(__m256d p1, __m256d p0, __m256d p2, __m256d v1, __m256d v0,
+                                    __m256d v2) {
+    return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(p1, v1), _mm256_mul_pd(p0, v0)), _mm256_mul_pd(p2, v2));
+}
+
+// Clamped to 0 … limit (NaN to 0), then rounded ties to even. MINPD returns
+// its second operand when one is NaN, MAXPD likewise: NaN passes the upper
+// bound and the lower bound turns it into 0, as the plain path does.
+FENNIX_AVX2 inline __m128i ClampRound(__m256d v, __m256d limit) {
+    return _mm256_cvtpd_epi32(_mm256_max_pd(_mm256_min_pd(limit, v), _mm256_setzero_pd()));
+}
+
+// One channel of four pixels: S·keep + E·take, rounded ties to even, moved
+// to the channel's byte.
+FENNIX_AVX2 inline __m128i Blend(__m128i s, __m128i e, int shift, __m256d keep, __m256d take) {
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    const __m256d S = _mm256_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(s, shift), byte));
+    const __m256d E = _mm256_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(e, shift), byte));
+    const __m128i v = _mm256_cvtpd_epi32(_mm256_add_pd(_mm256_mul_pd(S, keep), _mm256_mul_pd(E, take)));
+    return _mm_slli_epi32(_mm_and_si128(v, byte), shift);
+}
+
+}  // namespace
+
+// The weights w0 and w1 of pixels first … last − 1 of the span, as 32-bit
+// floats, into w0[0 …] and w1[0 …] (room for whole groups of four).
+FENNIX_AVX2 void WeightsAvx2(const Span& span, int first, int last, float* w0, float* w1) {
+    const Triangle& t = *span.shape;
+    const int y = span.y;
+    const __m256d c = _mm256_set1_pd(span.c);
+    const __m256d zero = _mm256_setzero_pd();
+    // w0: the line from P1 to the pixel; its y difference is the row's.
+    const int32_t dy1 = y - t.P1.Y;
+    const __m256d dy1d = _mm256_set1_pd(dy1);
+    const __m128i dy1Squared =
+        _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dy1) * static_cast<uint32_t>(dy1)));
+    const __m256d p2yMinusY = _mm256_set1_pd(t.P2.Y - y);
+    // w1: the line from the pixel to P0.
+    const int32_t dy0 = t.P0.Y - y;
+    const __m256d dy0d = _mm256_set1_pd(dy0);
+    const __m128i dy0Squared =
+        _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dy0) * static_cast<uint32_t>(dy0)));
+    const __m256d p2yMinusP0y = _mm256_set1_pd(t.P2.Y - t.P0.Y);
+    const __m256d p2xMinusP0x = _mm256_set1_pd(t.P2.X - t.P0.X);
+    const __m128i p1x = _mm_set1_epi32(t.P1.X), p0x = _mm_set1_epi32(t.P0.X), p2x = _mm_set1_epi32(t.P2.X);
+    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+
+    for (int x = first; x < last; x += 4) {
+        const __m128i X = _mm_add_epi32(_mm_set1_epi32(x), lanes);
+
+        const __m128i dx1 = _mm_sub_epi32(X, p1x);
+        const __m256d dx1d = _mm256_cvtepi32_pd(dx1);
+        const __m256d e = _mm256_blendv_pd(_mm256_div_pd(dy1d, dx1d), _mm256_set1_pd(kPixelSlope),
+                                           _mm256_cmp_pd(dx1d, zero, _CMP_EQ_OQ));
+        const __m256d a0 = _mm256_sub_pd(p2yMinusY, _mm256_mul_pd(e, _mm256_cvtepi32_pd(_mm_sub_epi32(p2x, X))));
+        _mm_storeu_ps(w0 + (x - first),
+                      _mm256_cvtpd_ps(Weight(c, a0, e, _mm_add_epi32(_mm_mullo_epi32(dx1, dx1), dy1Squared))));
+
+        const __m128i dx0 = _mm_sub_epi32(p0x, X);
+        const __m256d dx0d = _mm256_cvtepi32_pd(dx0);
+        const __m256d o = _mm256_blendv_pd(_mm256_div_pd(dy0d, dx0d), _mm256_set1_pd(kSteepSlope),
+                                           _mm256_cmp_pd(dx0d, zero, _CMP_EQ_OQ));
+        const __m256d a1 = _mm256_sub_pd(p2yMinusP0y, _mm256_mul_pd(o, p2xMinusP0x));
+        _mm_storeu_ps(w1 + (x - first),
+                      _mm256_cvtpd_ps(Weight(c, a1, o, _mm_add_epi32(_mm_mullo_epi32(dx0, dx0), dy0Squared))));
+    }
+}
+
+FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
+    const Triangle& q = *span.from;
+    const Triangle& r = *span.to;
+    const int W = images.width;
+    const auto* start = reinterpret_cast<const uint32_t*>(images.start);
+    const auto* end = reinterpret_cast<const uint32_t*>(images.end);
+    auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
+
+    const __m256d keep = _mm256_set1_pd(images.keep);
+    const __m256d take = _mm256_set1_pd(images.take);
+    const __m256d right = _mm256_set1_pd(W - 1);
+    const __m256d bottom = _mm256_set1_pd(images.height - 1);
+    const __m128i width = _mm_set1_epi32(W);
+    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+
+    // Source corners, one register each.
+    const __m256d q1x = _mm256_set1_pd(q.P1.X), q0x = _mm256_set1_pd(q.P0.X), q2x = _mm256_set1_pd(q.P2.X);
+    const __m256d q1y = _mm256_set1_pd(q.P1.Y), q0y = _mm256_set1_pd(q.P0.Y), q2y = _mm256_set1_pd(q.P2.Y);
+    const __m256d r1x = _mm256_set1_pd(r.P1.X), r0x = _mm256_set1_pd(r.P0.X), r2x = _mm256_set1_pd(r.P2.X);
+    const __m256d r1y = _mm256_set1_pd(r.P1.Y), r0y = _mm256_set1_pd(r.P0.Y), r2y = _mm256_set1_pd(r.P2.Y);
+    const __m256d one = _mm256_set1_pd(1.0);
+
+    // The span goes in pieces of kPiece pixels, each in two passes: first
+    // the weights, whose divisions and square roots dominate and overlap
+    // best in a short loop of their own, then positions, loads and blend.
+    constexpr int kPiece = 64;
+    alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
+    for (int first = span.x0; first < span.x1; first += kPiece) {
+        const int last = first + kPiece < span.x1 ? first + kPiece : span.x1;
+        WeightsAvx2(span, first, last, w0, w1);
+        for (int x = first; x < last; x += 4) {
+            const __m256d v0 = _mm256_cvtps_pd(_mm_load_ps(w0 + (x - first)));
+            const __m256d v1 = _mm256_cvtps_pd(_mm_load_ps(w1 + (x - first)));
+            const __m256d v2 = AsFloat(_mm256_sub_pd(_mm256_sub_pd(one, v0), v1));
+
+            const __m128i sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
+            const __m128i sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
+            const __m128i ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
+            const __m128i ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
+            alignas(16) int32_t from[4], to[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(from), _mm_add_epi32(_mm_mullo_epi32(sy, width), sx));
+            _mm_store_si128(reinterpret_cast<__m128i*>(to), _mm_add_epi32(_mm_mullo_epi32(ey, width), ex));
+            // Single loads: a gather is no faster for scattered pixels.
+            const __m128i S = _mm_setr_epi32(static_cast<int>(start[from[0]]), static_cast<int>(start[from[1]]),
+                                             static_cast<int>(start[from[2]]), static_cast<int>(start[from[3]]));
+            const __m128i E = _mm_setr_epi32(static_cast<int>(end[to[0]]), static_cast<int>(end[to[1]]),
+                                             static_cast<int>(end[to[2]]), static_cast<int>(end[to[3]]));
+
+            const __m128i colour =
+                _mm_or_si128(_mm_or_si128(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)),
+                             Blend(S, E, 16, keep, take));
+            uint32_t* out = row + x;
+            if (span.x1 - x >= 4) {
+                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_and_si128(old, alpha), colour));
+            } else {
+                // The last pixels of the span: only they are read and written.
+                const __m128i mask = _mm_cmpgt_epi32(_mm_set1_epi32(span.x1 - x), lanes);
+                const __m128i old = _mm_maskload_epi32(reinterpret_cast<const int*>(out), mask);
+                _mm_maskstore_epi32(reinterpret_cast<int*>(out), mask,
+                                    _mm_or_si128(_mm_and_si128(old, alpha), colour));
+            }
+        }
+    }
+}
+
+}  // namespace fennix::warp
+
+#endif

@@ -1,0 +1,114 @@
+// The warp's per-pixel work with AVX-512. The weights come from the AVX2
+// pass (WeightsAvx2): their divisions and square roots take as long per
+// value on 512-bit registers as on 256-bit ones, and a little longer on
+// some CPUs. Positions, clamping and the blend then run on eight pixels at
+// a time, with masks for the last pixels of a span. Every step is the plain
+// path's IEEE operation on the same operands in the same order, so the
+// bytes match (see WarpKernelsAvx2.cpp). Only the functions marked for
+// AVX-512 use it, and they run only on a CPU that has it.
+
+#if defined(__x86_64__)
+
+// GCC 12's AVX-512 headers start some conversions from a deliberately
+// undefined register and then warn about it.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+
+#include "engine/WarpKernels.h"
+
+#define FENNIX_AVX512 __attribute__((target("avx512f,avx512vl,avx2")))
+
+namespace fennix::warp {
+
+namespace {
+
+FENNIX_AVX512 inline __m512d AsFloat(__m512d v) {
+    return _mm512_cvtps_pd(_mm512_cvtpd_ps(v));
+}
+
+// P1·v1 + P0·v0 + P2·v2 for the corner coordinates of one axis.
+FENNIX_AVX512 inline __m512d Position(__m512d p1, __m512d p0, __m512d p2, __m512d v1, __m512d v0,
+                                      __m512d v2) {
+    return _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(p1, v1), _mm512_mul_pd(p0, v0)), _mm512_mul_pd(p2, v2));
+}
+
+// Clamped to 0 … limit (NaN to 0: VMINPD and VMAXPD return their second
+// operand when one is NaN), then rounded ties to even.
+FENNIX_AVX512 inline __m256i ClampRound(__m512d v, __m512d limit) {
+    return _mm512_cvtpd_epi32(_mm512_max_pd(_mm512_min_pd(limit, v), _mm512_setzero_pd()));
+}
+
+// One channel of eight pixels: S·keep + E·take, rounded ties to even, moved
+// to the channel's byte.
+FENNIX_AVX512 inline __m256i Blend(__m256i s, __m256i e, int shift, __m512d keep, __m512d take) {
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    const __m512d S = _mm512_cvtepi32_pd(_mm256_and_si256(_mm256_srli_epi32(s, shift), byte));
+    const __m512d E = _mm512_cvtepi32_pd(_mm256_and_si256(_mm256_srli_epi32(e, shift), byte));
+    const __m256i v = _mm512_cvtpd_epi32(_mm512_add_pd(_mm512_mul_pd(S, keep), _mm512_mul_pd(E, take)));
+    return _mm256_slli_epi32(_mm256_and_si256(v, byte), shift);
+}
+
+}  // namespace
+
+FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
+    const Triangle& q = *span.from;
+    const Triangle& r = *span.to;
+    const int W = images.width;
+    const auto* start = reinterpret_cast<const uint32_t*>(images.start);
+    const auto* end = reinterpret_cast<const uint32_t*>(images.end);
+    auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
+
+    const __m512d q1x = _mm512_set1_pd(q.P1.X), q0x = _mm512_set1_pd(q.P0.X), q2x = _mm512_set1_pd(q.P2.X);
+    const __m512d q1y = _mm512_set1_pd(q.P1.Y), q0y = _mm512_set1_pd(q.P0.Y), q2y = _mm512_set1_pd(q.P2.Y);
+    const __m512d r1x = _mm512_set1_pd(r.P1.X), r0x = _mm512_set1_pd(r.P0.X), r2x = _mm512_set1_pd(r.P2.X);
+    const __m512d r1y = _mm512_set1_pd(r.P1.Y), r0y = _mm512_set1_pd(r.P0.Y), r2y = _mm512_set1_pd(r.P2.Y);
+    const __m512d one = _mm512_set1_pd(1.0);
+    const __m512d keep = _mm512_set1_pd(images.keep);
+    const __m512d take = _mm512_set1_pd(images.take);
+    const __m512d right = _mm512_set1_pd(W - 1);
+    const __m512d bottom = _mm512_set1_pd(images.height - 1);
+    const __m256i width = _mm256_set1_epi32(W);
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+
+    // Pieces of kPiece pixels: first the weights, then the rest.
+    constexpr int kPiece = 64;
+    alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
+    for (int first = span.x0; first < span.x1; first += kPiece) {
+        const int last = first + kPiece < span.x1 ? first + kPiece : span.x1;
+        WeightsAvx2(span, first, last, w0, w1);
+        for (int x = first; x < last; x += 8) {
+            const __m512d v0 = _mm512_cvtps_pd(_mm256_load_ps(w0 + (x - first)));
+            const __m512d v1 = _mm512_cvtps_pd(_mm256_load_ps(w1 + (x - first)));
+            const __m512d v2 = AsFloat(_mm512_sub_pd(_mm512_sub_pd(one, v0), v1));
+
+            const __m256i sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
+            const __m256i sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
+            const __m256i ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
+            const __m256i ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
+            alignas(32) int32_t from[8], to[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(from), _mm256_add_epi32(_mm256_mullo_epi32(sy, width), sx));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(to), _mm256_add_epi32(_mm256_mullo_epi32(ey, width), ex));
+            // Single loads: a gather is slower for scattered pixels.
+            alignas(32) uint32_t s[8], e[8];
+            for (int k = 0; k < 8; ++k) {
+                s[k] = start[from[k]];
+                e[k] = end[to[k]];
+            }
+            const __m256i S = _mm256_load_si256(reinterpret_cast<const __m256i*>(s));
+            const __m256i E = _mm256_load_si256(reinterpret_cast<const __m256i*>(e));
+
+            const __m256i colour = _mm256_or_si256(
+                _mm256_or_si256(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)), Blend(S, E, 16, keep, take));
+            // The last pixels of a span are masked: only they are read and written.
+            const int left = last - x;
+            const __mmask8 mask = left >= 8 ? __mmask8(0xFF) : static_cast<__mmask8>((1u << left) - 1);
+            uint32_t* out = row + x;
+            const __m256i old = _mm256_maskz_loadu_epi32(mask, out);
+            _mm256_mask_storeu_epi32(out, mask, _mm256_or_si256(_mm256_and_si256(old, alpha), colour));
+        }
+    }
+}
+
+}  // namespace fennix::warp
+
+#endif
