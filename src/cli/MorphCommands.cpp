@@ -253,7 +253,8 @@ std::optional<QSize> SizeOption(const std::string& text) {
     return QSize(*width, *height);
 }
 
-int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               bool terminal) {
     std::vector<std::string> paths;
     std::optional<QSize> size;
     int rate = 20;
@@ -303,8 +304,16 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     options.Name = codec;
     const std::string output = paths[1];
     std::string why;
-    switch (CreateAviFile(frames, output, size->width(), size->height(), rate,
-                          [&] { return std::optional<CompressorOptions>(options); }, &why)) {
+    ProgressLine line(err, terminal);
+    const AviOutcome outcome = CreateAviFile(
+        frames, output, size->width(), size->height(), rate,
+        [&] { return std::optional<CompressorOptions>(options); }, &why,
+        [&](int written, int total) {
+            line.Show("frame", written, total);
+            return true;
+        });
+    line.End();
+    switch (outcome) {
         case AviOutcome::Written:
             return 0;
         case AviOutcome::LoadFailed:
@@ -327,7 +336,7 @@ int RunMorphCommand(const std::vector<std::string>& args, const std::string& pro
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "new") return NewCommand(rest, out, err);
     if (args[0] == "render") return RenderCommand(rest, programFolder, out, err, terminal);
-    if (args[0] == "avi") return AviCommand(rest, out, err);
+    if (args[0] == "avi") return AviCommand(rest, out, err, terminal);
     return Fail(err, "unknown command " + args[0] + " (see --help)");
 }
 

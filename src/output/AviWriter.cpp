@@ -337,7 +337,8 @@ bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& fr
 
 AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::string& output,
                          int width, int height, int rate,
-                         const CompressorChooser& chooseCompressor, std::string* reason) {
+                         const CompressorChooser& chooseCompressor, std::string* reason,
+                         const AviProgress& progress) {
     std::string ignored;
     std::string& why = reason ? *reason : ignored;
     if (frames.empty()) return AviOutcome::LoadFailed;
@@ -373,6 +374,9 @@ AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::stri
             why = file.Error();
             return AviOutcome::Failed;
         }
+        // The unfinished file goes with `file`.
+        if (progress && !progress(static_cast<int>(i) + 1, static_cast<int>(frames.size())))
+            return AviOutcome::Stopped;
     }
     if (file.Finish()) return AviOutcome::Written;
     why = file.Error();

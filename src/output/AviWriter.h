@@ -89,7 +89,12 @@ enum class AviOutcome {
     LoadFailed,  // a frame could not be decoded, stored or reloaded; no file is left
     Failed,      // the video library failed, or the file could not be written; no file is left
     OutputIsFrame,  // the output names one of the frames; nothing was written
+    Stopped,     // the progress callback asked to stop; no file is left
 };
+
+// Called after each frame written with the count so far and the total;
+// false stops the creation there.
+using AviProgress = std::function<bool(int written, int total)>;
 
 // Builds `output` from the image files `frames` (full paths, in order):
 // each is decoded, stretched to width × height, turned into the rows of a
@@ -99,9 +104,11 @@ enum class AviOutcome {
 // given, receives a short English reason for a failure when one is known
 // (the frame that could not be read, why the file could not be written). The compressor is asked for once the first
 // frame is ready. An empty list, and an output size that is not
-// FrameSizeAllowed, give LoadFailed.
+// FrameSizeAllowed, give LoadFailed. `progress`, when given, follows the
+// frames and can stop the creation (Stopped).
 AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::string& output,
                          int width, int height, int rate,
-                         const CompressorChooser& chooseCompressor, std::string* reason = nullptr);
+                         const CompressorChooser& chooseCompressor, std::string* reason = nullptr,
+                         const AviProgress& progress = {});
 
 }  // namespace fennix

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 
 #include "app/Settings.h"
 #include "controls/GFXFrameX.h"
+#include "controls/GradientProgressBar.h"
 #include "controls/ccXPButton.h"
 #include "controls/ucUpDown.h"
 #include "core/AppFolder.h"
@@ -107,6 +109,10 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     VS_Repeat = new ucUpDown(1, kRepeatMax, 1, MainPanel);
     VS_Repeat->setGeometry(494, 246, 17, 34);
     lbl_Repeat = Label("", MainPanel, 516, 252, 50, 22);
+
+    Progress = new GradientProgressBar(MainPanel);
+    Progress->setGeometry(10, 300, 404, GradientProgressBar::kHeight);
+    Progress->hide();
 
     cmd_OK = new ccXPButton("OK", MainPanel);
     cmd_OK->setGeometry(222, 346, 92, 30);
@@ -326,6 +332,10 @@ void Fennix_Avi::cmd_OK_Click() {
 }
 
 void Fennix_Avi::cmd_Can_Click() {
+    if (job_.Running()) {
+        job_.Cancel();
+        return;
+    }
     reject();
 }
 
@@ -362,15 +372,7 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
 
     std::vector<std::string> frames;
     for (int i = 0; i < File1->count(); ++i) frames.push_back(FilePath(File1->item(i)));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const AviOutcome outcome =
-        CreateAviFile(frames, path, OutputWidth, OutputHeight, *rate, [this] {
-            QApplication::restoreOverrideCursor();
-            auto options = ChooseCompressor ? ChooseCompressor(this) : CompressorOptions{};
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            return options;
-        });
-    QApplication::restoreOverrideCursor();
+    const AviOutcome outcome = CreateInBackground(frames, path, *rate);
     switch (outcome) {
         case AviOutcome::Written:
             Cmd_Viewer->setEnabled(true);
@@ -383,9 +385,67 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
         case AviOutcome::OutputIsFrame:
             ShowMessage("Aviファイルの作成は失敗しました!", MessageIcon::Exclamation);
             break;
+        case AviOutcome::Stopped:
+            ShowMessage("作成を中止しました。", MessageIcon::Information);
+            break;
         case AviOutcome::Cancelled:
             break;
     }
+}
+
+AviOutcome Fennix_Avi::CreateInBackground(const std::vector<std::string>& frames,
+                                          const std::string& path, int rate) {
+    // The frames are packed on a thread of their own: the dialog keeps
+    // answering, shows how far the creation is, and its ｷｬﾝｾﾙ (or Escape)
+    // stops it, leaving no file.
+    QList<QWidget*> idle;
+    for (QWidget* control : {static_cast<QWidget*>(drv1), static_cast<QWidget*>(dir1),
+                             static_cast<QWidget*>(File1), static_cast<QWidget*>(fraOption),
+                             static_cast<QWidget*>(Cmd_Viewer), static_cast<QWidget*>(VS_Repeat)})
+        if (control->isEnabled()) idle.append(control);
+    for (QWidget* control : idle) control->setEnabled(false);
+    Progress->SetValue(0);
+    Progress->show();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+
+    AviOutcome outcome = AviOutcome::Failed;
+    QEventLoop wait;
+    const int width = OutputWidth, height = OutputHeight;
+    job_.Start(
+        [&, width, height](BackgroundJob& job) {
+            // The compressor is chosen on the dialog's thread, with the
+            // normal pointer, while the creation waits for the answer.
+            auto choose = [&] {
+                std::optional<CompressorOptions> options;
+                QMetaObject::invokeMethod(
+                    this,
+                    [&] {
+                        QApplication::restoreOverrideCursor();
+                        options = ChooseCompressor ? ChooseCompressor(this) : CompressorOptions{};
+                        QApplication::setOverrideCursor(Qt::BusyCursor);
+                    },
+                    Qt::BlockingQueuedConnection);
+                return options;
+            };
+            auto progress = [&](int written, int total) {
+                job.Post([this, written, total] {
+                    Progress->SetValue(static_cast<int>(int64_t{written} * 100 / total));
+                });
+                return !job.CancelRequested();
+            };
+            outcome = CreateAviFile(frames, path, width, height, rate, choose, nullptr, progress);
+        },
+        [&] { wait.quit(); });
+    wait.exec();
+
+    QApplication::restoreOverrideCursor();
+    Progress->hide();
+    for (QWidget* control : idle) control->setEnabled(true);
+    return outcome;
+}
+
+bool Fennix_Avi::Creating() const {
+    return job_.Running();
 }
 
 void Fennix_Avi::Cmd_Viewer_Click() {
@@ -400,6 +460,12 @@ void Fennix_Avi::Cmd_Viewer_Click() {
 }
 
 void Fennix_Avi::done(int result) {
+    // Closing (Escape, the window's close box) while a file is being made
+    // stops the creation first; the dialog closes once it has ended.
+    if (job_.Running()) {
+        job_.Cancel();
+        return;
+    }
     // The scratch bitmap of an earlier version's creation, if one was left.
     RemoveRegularFile(AviTempPath());
     QDialog::done(result);

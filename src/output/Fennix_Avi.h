@@ -6,6 +6,7 @@
 
 #include "app/ProgramDialog.h"
 #include "output/AviWriter.h"
+#include "platform/BackgroundJob.h"
 #include "platform/PicturePane.h"
 
 class QComboBox;
@@ -18,6 +19,7 @@ class QPushButton;
 namespace fennix {
 
 class GFXFrameX;
+class GradientProgressBar;
 class PaneWidget;
 class PanelWidget;
 class ucUpDown;
@@ -83,6 +85,10 @@ class Fennix_Avi : public ProgramDialog {
     QPushButton* Cmd_Viewer = nullptr;
     QPushButton* cmd_OK = nullptr;
     QPushButton* cmd_Can = nullptr;
+    GradientProgressBar* Progress = nullptr;  // shown while a file is made
+
+    // True while an AVI file is being made.
+    bool Creating() const;
 
   protected:
     void done(int result) override;
@@ -98,8 +104,14 @@ class Fennix_Avi : public ProgramDialog {
     QListWidgetItem* SelectedFile() const;
     std::string DriveOf(const std::string& folder) const;
 
+    // Makes the file on a thread of its own while the dialog keeps
+    // answering; returns when it has ended.
+    AviOutcome CreateInBackground(const std::vector<std::string>& frames, const std::string& path,
+                                  int rate);
+
     int mode_ = 0;
     std::string folder_;
+    BackgroundJob job_{this};
 };
 
 // The menu command "AVI ファイルの作成": the dialog in mode 0.

@@ -14,9 +14,9 @@ namespace fs = std::filesystem;
 
 using Outcome = test::CliResult;
 
-Outcome RunAvi(std::vector<std::string> args) {
+Outcome RunAvi(std::vector<std::string> args, bool terminal = false) {
     args.insert(args.begin(), "avi");
-    return test::RunCli(args);
+    return test::RunCli(args, terminal);
 }
 
 class AviCommandTest : public testing::Test {
@@ -45,7 +45,10 @@ TEST_F(AviCommandTest, PacksTheFramesWithTheDialogsRules) {
     EXPECT_EQ(video.at("width"), "32");
     EXPECT_EQ(video.at("height"), "24");
 
-    ASSERT_EQ(RunAvi({frames.Path(), Movie(), "--fps", "0"}).status, 0);
+    run = RunAvi({frames.Path(), Movie(), "--fps", "0"}, true);
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.err.substr(0, 11), "\rframe 1/20");
+    EXPECT_EQ(run.err.substr(run.err.size() - 13), "\rframe 20/20\n");
     EXPECT_EQ(test::ProbeVideo(Movie()).at("r_frame_rate"), "1/1");
 }
 

@@ -14,6 +14,7 @@
 #include "AviTestFiles.h"
 #include "app/Settings.h"
 #include "controls/GFXFrameX.h"
+#include "controls/GradientProgressBar.h"
 #include "controls/ucUpDown.h"
 #include "output/AviFrames.h"
 #include "output/CompressorWidget.h"
@@ -297,6 +298,36 @@ TEST_F(AviDialogTest, CreatesTheFileWithEveryStepInOrder) {
             EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
     dialog->cmd_Can_Click();
     EXPECT_FALSE(fs::exists(AviTempPath()));
+}
+
+// ｷｬﾝｾﾙ while the file is made stops the creation: no file, a message, and
+// the dialog stays open and usable.
+TEST_F(AviDialogTest, CancelDuringTheCreationLeavesNoFile) {
+    test::WriteFrames(frames.Path(), 0, 9, 64, 48);
+    auto dialog = Open(0);
+    dialog->SetFolder(frames.Path());
+    const std::string path = out.File("stopped.avi");
+    test::WriteFile(path, "an older video");
+    prompts->ChooseFilePath(path);
+    ChooseCompressor = [&](QWidget*) -> std::optional<CompressorOptions> {
+        // The dialog answers while the frames are packed.
+        EXPECT_TRUE(dialog->Creating());
+        EXPECT_TRUE(dialog->Progress->isVisible());
+        EXPECT_FALSE(dialog->File1->isEnabled());
+        dialog->cmd_Can_Click();
+        return CompressorOptions{};
+    };
+    dialog->show();
+    dialog->Cmd_Avi_Save_Click();
+    EXPECT_FALSE(dialog->Creating());
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, "作成を中止しました。");
+    EXPECT_EQ(test::ReadFile(path), "an older video");
+    for (const auto& entry : fs::directory_iterator(out.Path()))
+        EXPECT_EQ(entry.path().filename(), "stopped.avi");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->File1->isEnabled());
+    EXPECT_FALSE(dialog->Progress->isVisible());
 }
 
 TEST_F(AviDialogTest, CancelledOrRefusedCreationsWriteNothing) {
