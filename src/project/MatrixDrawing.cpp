@@ -111,12 +111,13 @@ QRect LimitedBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
                  QPoint(c(std::max(x1, x2)), c(std::max(y1, y2))));
 }
 
-// Strips covering the line a–b with a margin of two pixels: pieces of at most
-// 16 pixels along its longer axis, each in its own box.
+// Strips covering the line a–b with a margin of two pixels: as few boxes as
+// keep each one at most 16 pixels across the line's direction, so a level or
+// upright line is one thin box and a slanted one a staircase of small ones.
 void AddLineArea(QRegion& area, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
-    constexpr int64_t kPiece = 16, kMargin = 2;
-    const int64_t length = std::max(std::abs(x2 - x1), std::abs(y2 - y1));
-    const int64_t pieces = std::clamp<int64_t>((length + kPiece - 1) / kPiece, 1, 1024);
+    constexpr int64_t kAcross = 16, kMargin = 2;
+    const int64_t minor = std::min(std::abs(x2 - x1), std::abs(y2 - y1));
+    const int64_t pieces = std::clamp<int64_t>((minor + kAcross - 1) / kAcross, 1, 256);
     for (int64_t n = 0; n < pieces; ++n) {
         const int64_t ax = x1 + (x2 - x1) * n / pieces, ay = y1 + (y2 - y1) * n / pieces;
         const int64_t bx = x1 + (x2 - x1) * (n + 1) / pieces,
