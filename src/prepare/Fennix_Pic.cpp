@@ -114,7 +114,7 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.lbl_Size_S->setGeometry(30, 42, 110, 18);
     t.txt_Stretch = new QLineEdit(reduce);
     t.txt_Stretch->setGeometry(80, 18, 80, 24);
-    t.txt_Stretch->setPlaceholderText(Text("％ または 幅"));
+    t.txt_Stretch->setPlaceholderText(Text("％か幅"));
     t.txt_Stretch->setToolTip(Text("縮小率（％）か、縮小後の幅（ピクセル）を入力します"));
     t.Cmd_Stretch = new ccXPButton(Text("縮小"), reduce);
     t.Cmd_Stretch->setGeometry(170, 26, 56, 28);
