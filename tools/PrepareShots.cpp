@@ -14,25 +14,6 @@ namespace fennix::shots {
 
 namespace {
 
-// Answers the file dialogs with the given paths, one after the other.
-class PickingPrompts : public Prompts {
-  public:
-    explicit PickingPrompts(std::deque<std::string> paths) : paths_(std::move(paths)) {}
-    MessageAnswer Message(const std::string&, const std::string&, MessageIcon,
-                          MessageButtons) override {
-        return MessageAnswer::Ok;
-    }
-    FileAnswer ChooseFile(const FileRequest&) override {
-        if (paths_.empty()) return {};
-        FileAnswer answer{true, paths_.front(), 1, false};
-        paths_.pop_front();
-        return answer;
-    }
-
-  private:
-    std::deque<std::string> paths_;
-};
-
 const Register prepare("prepare", [](const Context& c) {
     auto previous = InstallPrompts(std::make_unique<PickingPrompts>(
         std::deque<std::string>{c.samples + "/sun.bmp", c.samples + "/moon.bmp"}));

@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QString>
 #include <QWidget>
+#include <deque>
 #include <functional>
 #include <string>
+
+#include "platform/Prompts.h"
 
 namespace fennix::shots {
 
@@ -26,6 +29,26 @@ struct Context {
 //   const fennix::shots::Register viewer("viewer", [](const Context& c) { … });
 struct Register {
     Register(const char* name, std::function<void(const Context&)> shoot);
+};
+
+// Answers the file dialogs with the given paths, one after the other, and
+// every message with OK.
+class PickingPrompts : public Prompts {
+  public:
+    explicit PickingPrompts(std::deque<std::string> paths) : paths_(std::move(paths)) {}
+    MessageAnswer Message(const std::string&, const std::string&, MessageIcon,
+                          MessageButtons) override {
+        return MessageAnswer::Ok;
+    }
+    FileAnswer ChooseFile(const FileRequest&) override {
+        if (paths_.empty()) return {};
+        FileAnswer answer{true, paths_.front(), 1, false};
+        paths_.pop_front();
+        return answer;
+    }
+
+  private:
+    std::deque<std::string> paths_;
 };
 
 }  // namespace fennix::shots

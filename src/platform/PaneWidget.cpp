@@ -1,6 +1,7 @@
 #include "platform/PaneWidget.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "platform/PackedColor.h"
@@ -9,24 +10,52 @@ namespace fennix {
 
 PaneWidget::PaneWidget(PicturePane& pane, QWidget* parent) : QWidget(parent), pane_(pane) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    pane_.SetChangedHandler([this] {
+    pane_.SetChangedHandler([this](const QRegion& area) {
         Sync();
-        if (isVisible()) repaint();
+        fitted_ = QImage();
+        if (!isVisible()) return;
+        // A part of a pane shown pixel for pixel repaints only that part.
+        if (area.isEmpty() || Fitted())
+            repaint();
+        else
+            repaint(area);
     });
     Sync();
 }
 
 void PaneWidget::Sync() {
-    setGeometry(pane_.Left(), pane_.Top(), pane_.Width(), pane_.Height());
+    const QSize shown = Fitted() ? FitSize(pane_.Width(), pane_.Height(), fitBox_.width(),
+                                           fitBox_.height())
+                                 : QSize(pane_.Width(), pane_.Height());
+    setGeometry(pane_.Left(), pane_.Top(), shown.width(), shown.height());
     setVisible(pane_.Visible());
 }
 
-void PaneWidget::paintEvent(QPaintEvent*) {
+void PaneWidget::SetFitBox(QSize box) {
+    fitBox_ = box;
+    fitted_ = QImage();
+    Sync();
+    update();
+}
+
+bool PaneWidget::Fitted() const {
+    return !fitBox_.isEmpty() &&
+           (pane_.Width() > fitBox_.width() || pane_.Height() > fitBox_.height());
+}
+
+void PaneWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (pane_.Layer().isNull())
+    if (pane_.Layer().isNull()) {
         painter.fillRect(rect(), ColorFromPacked(pane_.BackColor()));
-    else
-        painter.drawImage(0, 0, pane_.Layer());
+    } else if (Fitted()) {
+        if (fitted_.size() != size())
+            fitted_ = pane_.Layer().scaled(size(), Qt::IgnoreAspectRatio,
+                                           Qt::SmoothTransformation);
+        painter.drawImage(0, 0, fitted_);
+    } else {
+        const QRect r = event->rect();
+        painter.drawImage(r.topLeft(), pane_.Layer(), r);
+    }
 }
 
 void PaneWidget::mousePressEvent(QMouseEvent* event) {

@@ -19,6 +19,14 @@ public:
     // Brings the widget's geometry and visibility up to date with the pane.
     void Sync();
 
+    // With a box: a pane larger than the box is shown whole, scaled down to
+    // FitSize (smoothly, from a small copy made once per change of the
+    // pane), and the widget takes that size. An empty box (the default)
+    // shows the pane pixel for pixel.
+    void SetFitBox(QSize box);
+    // True while the pane is shown scaled down.
+    bool Fitted() const;
+
 signals:
     // Mouse events on the pane, with the cursor in screen pixels.
     void MouseDown(Qt::MouseButton button, QPoint screen);
@@ -37,6 +45,8 @@ protected:
 
 private:
     PicturePane& pane_;
+    QSize fitBox_;
+    QImage fitted_;  // the scaled copy shown while Fitted(); null until needed
 };
 
 // A plain panel filled with a back colour (packed RGB).

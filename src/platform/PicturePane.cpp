@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "core/Rounding.h"
 #include "platform/ImageFile.h"
 #include "platform/PackedColor.h"
 
@@ -16,7 +17,7 @@ bool PicturePane::LoadPicture(const std::string& path) {
 
 void PicturePane::SetPicture(const QImage& image) {
     picture_ = image.convertToFormat(QImage::Format_RGB32);
-    layer_ = picture_.copy();
+    layer_ = picture_;
     Changed();
 }
 
@@ -32,10 +33,30 @@ void PicturePane::SetSize(int width, int height) {
 
 void PicturePane::Cls() {
     if (layer_.isNull()) return;
+    if (!picture_.isNull() && picture_.size() == layer_.size()) {
+        layer_ = picture_;
+        return;
+    }
+    // A fresh layer rather than a fill: a layer still sharing an earlier
+    // picture would first be copied only to be painted over.
+    const QSize size = layer_.size();
+    layer_ = QImage();
+    layer_ = QImage(size, QImage::Format_RGB32);
     layer_.fill(ColorFromPacked(backColor_));
     if (!picture_.isNull()) {
         QPainter painter(&layer_);
         painter.drawImage(0, 0, picture_);
+    }
+}
+
+void PicturePane::ClsArea(const QRegion& area) {
+    if (layer_.isNull()) return;
+    QPainter painter(&layer_);
+    painter.setClipRegion(area);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& r : area) {
+        painter.fillRect(r, ColorFromPacked(backColor_));
+        if (!picture_.isNull()) painter.drawImage(r.topLeft(), picture_, r);
     }
 }
 
@@ -67,6 +88,10 @@ void PicturePane::FillPolygon(const std::vector<QPoint>& points, int32_t color) 
 
 void PicturePane::Refresh() { Changed(); }
 
+void PicturePane::RefreshArea(const QRegion& area) {
+    if (!area.isEmpty()) Changed(area);
+}
+
 bool PicturePane::SaveBitmap(const std::string& path, std::string* error, bool sync) const {
     return SaveBitmapFile(layer_, path, error, sync);
 }
@@ -87,12 +112,25 @@ void PicturePane::SetVisible(bool visible) {
     Changed();
 }
 
-void PicturePane::Changed() {
-    if (changed_) changed_();
+void PicturePane::Changed(const QRegion& area) {
+    if (changed_) changed_(area);
+}
+
+QSize FitSize(int width, int height, int boxWidth, int boxHeight) {
+    if (width <= boxWidth && height <= boxHeight) return {width, height};
+    if (width <= 0 || height <= 0 || boxWidth <= 0 || boxHeight <= 0) return {0, 0};
+    // Width-limited when width / boxWidth ≥ height / boxHeight.
+    if (int64_t{width} * boxHeight >= int64_t{height} * boxWidth)
+        return {boxWidth, std::max(RoundEvenInt(double(height) * boxWidth / width), 1)};
+    return {std::max(RoundEvenInt(double(width) * boxHeight / height), 1), boxHeight};
 }
 
 PaneDrawing::PaneDrawing(PicturePane& pane) {
     if (!pane.Layer().isNull()) painter_.begin(&pane.Layer());
+}
+
+PaneDrawing::PaneDrawing(PicturePane& pane, const QRegion& clip) : PaneDrawing(pane) {
+    if (painter_.isActive()) painter_.setClipRegion(clip);
 }
 
 void PaneDrawing::Ellipse(int x1, int y1, int x2, int y2, int32_t color) {

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,13 +18,18 @@ namespace fennix {
 // pane to repaint. The pane's size follows the loaded picture. The pane also
 // carries its place in the window (Left, Top, Visible), so window layout can
 // be computed and tested without widgets.
+//
+// Picture and layer are QImages and share their pixels until something is
+// drawn: a pane that only shows its picture, or several panes showing the
+// same picture, hold it once.
 class PicturePane {
 public:
     // Loads an image file as the picture and sizes the pane to it. False
     // when the file cannot be decoded; the pane is then left unchanged.
     bool LoadPicture(const std::string& path);
 
-    // Makes `image` the picture and sizes the pane to it.
+    // Makes `image` the picture and sizes the pane to it. The pane shares
+    // the image's pixels (an image of another format is converted).
     void SetPicture(const QImage& image);
 
     // Removes the picture; the layer becomes the back colour at the current size.
@@ -44,8 +50,11 @@ public:
     void SetSize(int width, int height);
 
     // Resets the layer to the picture; where the picture does not reach,
-    // the back colour.
+    // the back colour. A picture that covers the layer is shared, not copied.
     void Cls();
+
+    // Resets only `area` of the layer as Cls does.
+    void ClsArea(const QRegion& area);
 
     // Drawing in a packed colour (red in the lowest byte), one-pixel pen.
     // Boxes are given by two corners, inclusive, as the platform's ellipse
@@ -57,6 +66,8 @@ public:
 
     // Tells the window showing the pane to repaint it now.
     void Refresh();
+    // The same for a part of it.
+    void RefreshArea(const QRegion& area);
 
     // Writes the layer as a Windows bitmap file (see SaveBitmapFile). False,
     // with `error` set when given, on failure.
@@ -71,11 +82,17 @@ public:
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
 
-    // Called after Refresh and after a change of place, size or visibility.
-    void SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+    // Called after Refresh and after a change of place, size or visibility,
+    // with the part of the pane that changed (an empty region: all of it).
+    void SetChangedHandler(std::function<void(const QRegion&)> handler) {
+        changed_ = std::move(handler);
+    }
+    void SetChangedHandler(std::function<void()> handler) {
+        changed_ = [handler = std::move(handler)](const QRegion&) { handler(); };
+    }
 
 private:
-    void Changed();
+    void Changed(const QRegion& area = {});
 
     QImage picture_;
     QImage layer_;
@@ -83,8 +100,14 @@ private:
     int left_ = 0;
     int top_ = 0;
     bool visible_ = true;
-    std::function<void()> changed_;
+    std::function<void(const QRegion&)> changed_;
 };
+
+// The size a picture of width × height is shown at to fit a box of
+// boxWidth × boxHeight whole: its own size when it fits, otherwise scaled
+// down keeping its proportions, the longer side (relative to the box) filling
+// the box and the other rounded ties to even, at least 1.
+QSize FitSize(int width, int height, int boxWidth, int boxHeight);
 
 // Several drawing calls on one pane with a single painter, for grids of
 // thousands of lines. Drawing ends when the object goes away; call the
@@ -92,6 +115,8 @@ private:
 class PaneDrawing {
 public:
     explicit PaneDrawing(PicturePane& pane);
+    // Drawing cut to `clip`.
+    PaneDrawing(PicturePane& pane, const QRegion& clip);
 
     void Ellipse(int x1, int y1, int x2, int y2, int32_t color);
     void FilledEllipse(int x1, int y1, int x2, int y2, int32_t color);

@@ -1,5 +1,6 @@
 #include "prepare/Fennix_Pic.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <cstdio>
@@ -78,6 +79,10 @@ void Fennix_Pic::BuildSlot(int s, int left) {
 
     t.lbl_Size = new QLabel(this);
     t.lbl_Size->setGeometry(left, 356, 150, 20);
+    t.chk_Whole = new QCheckBox(Text("全体表示"), this);
+    t.chk_Whole->setGeometry(left + 204, 356, 100, 20);
+    t.chk_Whole->setChecked(true);
+    t.PaneView->SetFitBox(QSize(kViewportSize, kViewportSize));
 
     t.lbl_sam = new QLabel(Text("ｻﾑﾈｲﾙ"), this);
     t.lbl_sam->setGeometry(left, 380, 64, 18);
@@ -107,6 +112,10 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.lbl_Stretch->setGeometry(30, 22, 44, 18);
     t.lbl_Size_S = new QLabel(reduce);
     t.lbl_Size_S->setGeometry(30, 42, 110, 18);
+    t.txt_Stretch = new QLineEdit(reduce);
+    t.txt_Stretch->setGeometry(80, 18, 80, 24);
+    t.txt_Stretch->setPlaceholderText(Text("％か幅"));
+    t.txt_Stretch->setToolTip(Text("縮小率（％）か、縮小後の幅（ピクセル）を入力します"));
     t.Cmd_Stretch = new ccXPButton(Text("縮小"), reduce);
     t.Cmd_Stretch->setGeometry(170, 26, 56, 28);
 
@@ -118,7 +127,8 @@ void Fennix_Pic::BuildSlot(int s, int left) {
 
     for (QWidget* w : {static_cast<QWidget*>(t.Cmd_Triming), static_cast<QWidget*>(t.txt_w),
                        static_cast<QWidget*>(t.txt_h), static_cast<QWidget*>(t.cmd_Doki),
-                       static_cast<QWidget*>(t.VS_Stretch), static_cast<QWidget*>(t.Cmd_Stretch),
+                       static_cast<QWidget*>(t.VS_Stretch), static_cast<QWidget*>(t.txt_Stretch),
+                       static_cast<QWidget*>(t.Cmd_Stretch),
                        static_cast<QWidget*>(t.Cmd_Reset)})
         w->setEnabled(false);
 
@@ -131,6 +141,8 @@ void Fennix_Pic::BuildSlot(int s, int left) {
             [this, s](Qt::MouseButtons, QPoint p) { P_MouseMove(s, p); });
     connect(t.PaneView, &PaneWidget::MouseUp, this, [this, s] { P_MouseUp(s); });
     connect(t.VS_Stretch, &ucUpDown::Change, this, [this, s] { VS_Stretch_Change(s); });
+    connect(t.txt_Stretch, &QLineEdit::editingFinished, this, [this, s] { txt_Stretch_Change(s); });
+    connect(t.chk_Whole, &QCheckBox::clicked, this, [this, s] { chk_Whole_Click(s); });
     connect(t.Cmd_Stretch, &QPushButton::clicked, this, [this, s] { Cmd_Stretch_Click(s); });
     connect(t.cmd_Doki, &QPushButton::clicked, this, [this, s] { cmd_Doki_Click(s); });
     connect(t.Cmd_Reset, &QPushButton::clicked, this, [this, s] { Cmd_Reset_Click(s); });
@@ -138,6 +150,8 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     // Enter in a trim size trims that picture.
     SetEnterButton(t.txt_w, t.Cmd_Triming);
     SetEnterButton(t.txt_h, t.Cmd_Triming);
+    // Enter in the typed reduction takes it over and reduces.
+    SetEnterButton(t.txt_Stretch, t.Cmd_Stretch);
 }
 
 void Fennix_Pic::Form_Load() {
@@ -179,10 +193,13 @@ void Fennix_Pic::LoadSlot(int s, const std::string& path) {
     Slot& t = slot[s];
     // A file that cannot be decoded leaves the panes cleared at their size.
     t.P.ClearPicture();
-    t.P.LoadPicture(path);
+    const bool loaded = t.P.LoadPicture(path);
     t.P.Refresh();
-    t.Ps.ClearPicture();
-    t.Ps.LoadPicture(path);
+    // The file is decoded once: the source copy shares the pane's picture.
+    if (loaded)
+        t.Ps.SetPicture(t.P.Picture());
+    else
+        t.Ps.ClearPicture();
     t.BaseWidth = t.P.Width();
     t.BaseHeight = t.P.Height();
 }
@@ -192,6 +209,7 @@ void Fennix_Pic::EnableAfterPick(int s) {
     t.Cmd_Triming->setEnabled(true);
     t.Cmd_Stretch->setEnabled(true);
     t.VS_Stretch->setEnabled(true);
+    t.txt_Stretch->setEnabled(true);
     t.VS_Stretch->SetValue(100);
     t.Cmd_Reset->setEnabled(true);
     t.txt_w->setEnabled(true);
@@ -230,6 +248,23 @@ void Fennix_Pic::cmd_Sel_Click(int s) {
 
 void Fennix_Pic::UpdateScrollBars(int s) {
     Slot& t = slot[s];
+    if (t.PaneView->Fitted()) {
+        // Shown whole: nothing to scroll; the picture sits in the middle.
+        t.HScroll->SetValue(0);
+        t.VScroll->SetValue(0);
+        t.HScroll->hide();
+        t.VScroll->hide();
+        t.Cmd_D->hide();
+        const QSize shown = t.PaneView->size();
+        t.P.Move((kViewportSize - shown.width()) / 2, (kViewportSize - shown.height()) / 2);
+        t.Centred = true;
+        return;
+    }
+    if (t.Centred) {
+        // Back from the whole view: the pane goes where its bars say.
+        t.P.Move(-t.HScroll->Value(), -t.VScroll->Value());
+        t.Centred = false;
+    }
     const ScrollLayout layout = ScrollLayoutFor(t.P.Width(), t.P.Height());
     t.Cmd_D->show();
     if (layout.horizontal) {
@@ -260,8 +295,8 @@ void Fennix_Pic::HScroll_Change(int s) {
 }
 
 void Fennix_Pic::P_MouseDown(int s, Qt::MouseButton button, QPoint cursor) {
-    if (button != Qt::LeftButton) return;
     Slot& t = slot[s];
+    if (button != Qt::LeftButton || t.PaneView->Fitted()) return;
     t.Drag = 1;
     t.GrabX = static_cast<int16_t>(cursor.x() - t.P.Left());
     t.GrabY = static_cast<int16_t>(cursor.y() - t.P.Top());
@@ -290,6 +325,19 @@ void Fennix_Pic::VS_Stretch_Change(int s) {
         t.lbl_Size_S->clear();
     else
         t.lbl_Size_S->setText(SizeText(reduced.width(), reduced.height()));
+}
+
+void Fennix_Pic::txt_Stretch_Change(int s) {
+    Slot& t = slot[s];
+    const auto percent = TypedReduction(t.txt_Stretch->text().toStdString(), t.BaseWidth);
+    if (percent) t.VS_Stretch->SetValue(*percent);
+}
+
+void Fennix_Pic::chk_Whole_Click(int s) {
+    Slot& t = slot[s];
+    t.PaneView->SetFitBox(t.chk_Whole->isChecked() ? QSize(kViewportSize, kViewportSize)
+                                                    : QSize());
+    UpdateScrollBars(s);
 }
 
 void Fennix_Pic::Cmd_Stretch_Click(int s) {

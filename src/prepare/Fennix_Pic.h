@@ -7,6 +7,7 @@
 #include "app/ProgramDialog.h"
 #include "platform/PicturePane.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 
@@ -62,12 +63,15 @@ class Fennix_Pic : public ProgramDialog {
         ccXPButton* cmd_Doki = nullptr;
         ucUpDown* VS_Stretch = nullptr;
         QLabel* lbl_Stretch = nullptr;
+        QLineEdit* txt_Stretch = nullptr;  // a typed percentage or width
+        QCheckBox* chk_Whole = nullptr;    // a large picture shown whole
         ccXPButton* Cmd_Stretch = nullptr;
         ccXPButton* Cmd_Reset = nullptr;
         QLabel* lbl_Size = nullptr;
         QLabel* lbl_Size_S = nullptr;
         int32_t BaseWidth = 0;
         int32_t BaseHeight = 0;
+        bool Centred = false;  // placed in the middle of the viewport, shown whole
         int16_t Drag = 0;
         int16_t GrabX = 0;
         int16_t GrabY = 0;
@@ -94,6 +98,13 @@ class Fennix_Pic : public ProgramDialog {
     void P_MouseMove(int s, QPoint cursor);
     void P_MouseUp(int s);
     void VS_Stretch_Change(int s);
+    // A reduction typed into txt_Stretch (see TypedReduction) becomes the
+    // spin value; other text is left without effect.
+    void txt_Stretch_Change(int s);
+    // 全体表示: while ticked, a picture larger than the viewport is shown
+    // whole, scaled down, without scroll bars; unticked it is shown pixel
+    // for pixel with the scroll bars and dragging.
+    void chk_Whole_Click(int s);
     void Cmd_Stretch_Click(int s);
     void cmd_Doki_Click(int s);
     void Cmd_Reset_Click(int s);

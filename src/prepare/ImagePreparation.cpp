@@ -1,5 +1,8 @@
 #include "prepare/ImagePreparation.h"
 
+#include <QString>
+#include <algorithm>
+
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -36,6 +39,32 @@ QSize ThumbnailSize(int width, int height) {
 QSize ReducedSize(int percent, int width, int height) {
     return {static_cast<int>(static_cast<int32_t>(percent * width) / 100),
             static_cast<int>(static_cast<int32_t>(percent * height) / 100)};
+}
+
+std::optional<int> TypedReduction(const std::string& text, int baseWidth) {
+    // Full-width digits, "％" and blanks as a Japanese input method types them.
+    QString typed = QString::fromStdString(text).normalized(QString::NormalizationForm_KC);
+    typed = typed.trimmed();
+    bool percent = false, pixels = false;
+    if (typed.endsWith('%')) {
+        percent = true;
+        typed.chop(1);
+    } else if (typed.endsWith("px", Qt::CaseInsensitive)) {
+        pixels = true;
+        typed.chop(2);
+    }
+    typed = typed.trimmed();
+    if (typed.isEmpty() || typed.size() > 9) return std::nullopt;
+    for (const QChar c : typed)
+        if (c < '0' || c > '9') return std::nullopt;
+    const long long value = typed.toLongLong();
+    if (!percent && (pixels || value > 100)) {
+        if (baseWidth <= 0) return std::nullopt;
+        // The largest p with floor(p · baseWidth / 100) ≤ value.
+        const long long p = ((value + 1) * 100 - 1) / baseWidth;
+        return static_cast<int>(std::clamp<long long>(p, 10, 100));
+    }
+    return static_cast<int>(std::clamp<long long>(value, 10, 100));
 }
 
 ScrollLayout ScrollLayoutFor(int width, int height) {

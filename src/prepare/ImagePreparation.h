@@ -30,6 +30,14 @@ QSize ThumbnailSize(int width, int height);
 // `percent` of a size, each side truncated (32-bit integer arithmetic).
 QSize ReducedSize(int percent, int width, int height);
 
+// The reduction percentage a typed text asks for, for a picture baseWidth
+// wide: "35" or "35%" is that percentage; a number above 100, or one
+// followed by "px", is a width in pixels, which gives the largest
+// percentage whose reduced width does not exceed it. Blanks around the text
+// and full-width digits are allowed. The result is kept within 10 … 100;
+// nothing for any other text, or for a width with no picture (baseWidth 0).
+std::optional<int> TypedReduction(const std::string& text, int baseWidth);
+
 // Which scroll bars a picture of width × height needs, and their maxima:
 // a side above 300 needs a bar with maximum (side − 300), plus 16 when the
 // other side needs a bar too.

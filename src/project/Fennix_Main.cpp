@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
 #include <QUndoStack>
+#include <QWheelEvent>
 
 #include <filesystem>
 #include <system_error>
@@ -127,6 +129,10 @@ void Fennix_Main::BuildMenus() {
     mnuColor[1] = item(colors, "ポインタの色");
     mnuColor[2] = item(colors, "背景の色");
     QMenu* zooming = tools->addMenu(QString::fromUtf8("ズーミング"));
+    mnuZoomFit = item(zooming, "ウィンドウに合わせる");
+    zooming->addSeparator();
+    mnuZoom25 = item(zooming, "25%");
+    mnuZoom50 = item(zooming, "50%");
     mnuZoom[1] = item(zooming, "100%");
     mnuZoom[2] = item(zooming, "200%");
     mnuZoom[3] = item(zooming, "300%");
@@ -146,6 +152,9 @@ void Fennix_Main::BuildMenus() {
                 [this, index] { mnuColor_Click(index); });
     for (int z = 1; z <= 3; ++z)
         connect(mnuZoom[z], &QAction::triggered, this, [this, z] { mnuZoom_Click(z); });
+    connect(mnuZoomFit, &QAction::triggered, this, &Fennix_Main::mnuZoomFit_Click);
+    connect(mnuZoom50, &QAction::triggered, this, [this] { SetZoom(ZoomScale::Ratio(1, 2)); });
+    connect(mnuZoom25, &QAction::triggered, this, [this] { SetZoom(ZoomScale::Ratio(1, 4)); });
     connect(mnuMorph, &QAction::triggered, this, &Fennix_Main::mnuMorph_Click);
     RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
     connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviCreation(this); });
@@ -161,20 +170,40 @@ bool Fennix_Main::NewMorph(const std::string& startPath, const std::string& endP
         Unload();
         return false;
     };
-    if (!Panes.P(1).LoadPicture(startPath)) return fail(startPath);
-    Panes.Poriginal(1).SetPicture(Panes.P(1).Picture());
-    if (!Panes.P(2).LoadPicture(endPath)) return fail(endPath);
-    Panes.Poriginal(2).SetPicture(Panes.P(2).Picture());
+    if (!LoadImage(1, startPath)) return fail(startPath);
+    if (!LoadImage(2, endPath)) return fail(endPath);
 
-    InitDocumentGrids(Document, Panes.P(1), startPath, endPath);
-    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
-    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
-
+    InitDocumentGrids(Document, Panes.Poriginal(1), startPath, endPath);
     ShowWindow();
+    OpenAtFittingZoom();
     // A fresh document from the new command can only be saved under a name.
     mnuSaveMorph->setEnabled(false);
     ArrangeViews();
     return true;
+}
+
+bool Fennix_Main::LoadImage(int k, const std::string& path) {
+    // Decoded once: P(k) shows the same pixels until it is zoomed.
+    if (!Panes.Poriginal(k).LoadPicture(path)) return false;
+    Panes.P(k).SetPicture(Panes.Poriginal(k).Picture());
+    return true;
+}
+
+void Fennix_Main::OpenAtFittingZoom() {
+    // Pictures larger than the window open whole; the grids are drawn once,
+    // at the zoom they are shown at. The frame box has just been sized: its
+    // layout passes that on to this window now rather than later.
+    if (QLayout* layout = OuterWindow()->layout()) layout->activate();
+    ArrangeViews();
+    // A window that is not on the screen (its frame hidden) has no size to
+    // fit to.
+    const ZoomScale fit = isVisible() ? WindowFitZoom() : ZoomScale(1);
+    if (fit < ZoomScale(1)) {
+        SetZoom(fit);
+    } else {
+        Document.Zoom = 1;
+        DrawGrids();
+    }
 }
 
 void Fennix_Main::ArrangeViews() {
@@ -386,21 +415,19 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
 
     for (int k = 1; k <= 2; ++k) {
         const std::string& image = Document.Matrix(k).ImagePath;
-        if (!Panes.P(k).LoadPicture(image)) {
+        if (!LoadImage(k, image)) {
             ShowMessage(image + "が無効です。", MessageIcon::Exclamation);
             Unload();
             return false;
         }
-        Panes.Poriginal(k).SetPicture(Panes.P(k).Picture());
     }
-    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
-    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
 
     Document.FileName = path;
     Pb->SetBackColor(Settings.BackgroundColor);
     Panes.MorphT.SetBackColor(Settings.BackgroundColor);
     setWindowTitle(QString::fromStdString(path));
     ShowWindow();
+    OpenAtFittingZoom();
     mnuSaveMorph->setEnabled(true);
     ArrangeViews();
     Document.Dirty = false;
@@ -547,7 +574,7 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     if (button != Qt::LeftButton || (k != 1 && k != 2)) return;
     // A point still held lost its release somewhere: put it back first.
     if (Document.SelectedI != -1) Form_Activate();
-    const int z = Document.Zoom;
+    const ZoomScale z = Document.Zoom;
     const MatrixRecord& matrix = Document.Matrix(k);
     const GridIndex hit = FindHitPoint(matrix, x, y, z);
     Document.SelectedI = hit.I;
@@ -563,17 +590,23 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     if (hit.I > partner.Points.CountI() || hit.J > partner.Points.CountJ()) return;
     const Point p = partner.Points(hit.I, hit.J);
     DrawMarker(Panes.P(other), p, partner.PointerSize, z, partner.MatrixColor);
-    Panes.P(other).Refresh();
+    Panes.P(other).RefreshArea(MarkerArea(p, partner.PointerSize, z));
 }
 
 void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y) {
     if (!(buttons & Qt::LeftButton) || Document.SelectedI == -1 || k != dragPane_) return;
     MatrixRecord& matrix = Document.Matrix(k);
-    PicturePane& pane = Panes.P(k);
-    matrix.Points(Document.SelectedI, Document.SelectedJ) =
-        DragPosition(matrix, Document.SelectedI, Document.SelectedJ, x, y, pane.Width(),
-                     pane.Height(), Document.Zoom);
-    DrawMatrix(pane, matrix, Document.Zoom);
+    const int i = Document.SelectedI, j = Document.SelectedJ;
+    const Point before = matrix.Points(i, j);
+    const Point after = DragPosition(matrix, i, j, x, y, Panes.Poriginal(k).Width(),
+                                     Panes.Poriginal(k).Height(), Document.Zoom);
+    if (after == before) return;
+    // Only the point's marker and its lines change: that part is redrawn,
+    // where it was and where it goes.
+    QRegion area = PointArea(matrix, i, j, Document.Zoom);
+    matrix.Points(i, j) = after;
+    area += PointArea(matrix, i, j, Document.Zoom);
+    DrawMatrixArea(Panes.P(k), matrix, Document.Zoom, area);
 }
 
 void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
@@ -591,8 +624,12 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
         before.matrices[k - 1].Points(i, j) = Document.DragBackup;
         PushEdit(QString::fromUtf8("ポイントの移動"), before);
     }
+    // The partner's mark goes: its box is redrawn as the grid has it.
     const int other = 3 - k;
-    DrawMatrix(Panes.P(other), Document.Matrix(other), Document.Zoom);
+    const MatrixRecord& partner = Document.Matrix(other);
+    if (i <= partner.Points.CountI() && j <= partner.Points.CountJ())
+        DrawMatrixArea(Panes.P(other), partner, Document.Zoom,
+                       MarkerArea(partner.Points(i, j), partner.PointerSize, Document.Zoom));
     Document.SelectedI = -1;
     Document.SelectedJ = -1;
     dragPane_ = 0;
@@ -614,22 +651,48 @@ void Fennix_Main::Form_Activate() {
 
 void Fennix_Main::mnuZoom_Click(int z) {
     if (z < 1 || z > 3) return;
+    SetZoom(z);
+}
+
+void Fennix_Main::mnuZoomFit_Click() {
+    SetZoom(WindowFitZoom());
+}
+
+ZoomScale Fennix_Main::WindowFitZoom() const {
+    const int areaWidth = Pb->width() - VScroll1->width();
+    const int areaHeight = Pb->height() - HScroll1->height();
+    return FitZoom(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(),
+                   Panes.Poriginal(2).Width(), Panes.Poriginal(2).Height(), areaWidth, areaHeight,
+                   kImageGap);
+}
+
+void Fennix_Main::SetZoom(ZoomScale zoom) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QImage originals[2] = {Panes.Poriginal(1).Layer(), Panes.Poriginal(2).Layer()};
-    Document.Zoom = z;
+    Document.Zoom = zoom;
     const std::string tmp = JoinPath(Settings.TempFolder, kZoomScratchName);
     for (int k = 1; k <= 2; ++k) {
         PicturePane& pane = Panes.P(k);
-        pane.ClearPicture();
-        const QImage zoomed = RepeatPixels(originals[k - 1], z);
-        pane.SetSize(zoomed.width(), zoomed.height());
-        pane.Layer() = zoomed;
-        // The enlarged image becomes the pane's picture by way of a file, as
-        // the picture of a pane is always a loaded one; should the file fail,
-        // the image in memory is taken as it is.
-        ScratchBitmap scratch;
-        if (!(scratch.Write(zoomed, tmp) && pane.LoadPicture(scratch.Path())))
-            pane.SetPicture(zoomed);
+        const QImage& original = Panes.Poriginal(k).Picture();
+        if (zoom == ZoomScale(1)) {
+            // The unzoomed picture itself, shared rather than copied.
+            pane.SetPicture(original);
+        } else if (!zoom.Whole()) {
+            // Scaled down for the eye only: points stay in image pixels.
+            pane.SetPicture(original.scaled(static_cast<int>(zoom.PaneLength(original.width())),
+                                            static_cast<int>(zoom.PaneLength(original.height())),
+                                            Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        } else {
+            pane.ClearPicture();
+            const QImage zoomed = RepeatPixels(original, static_cast<int>(zoom.Num));
+            pane.SetSize(zoomed.width(), zoomed.height());
+            pane.Layer() = zoomed;
+            // The enlarged image becomes the pane's picture by way of a file,
+            // as the picture of a pane is always a loaded one; should the
+            // file fail, the image in memory is taken as it is.
+            ScratchBitmap scratch;
+            if (!(scratch.Write(zoomed, tmp) && pane.LoadPicture(scratch.Path())))
+                pane.SetPicture(zoomed);
+        }
     }
     Panes.P(2).Move(Panes.P(1).Width() + kImageGap, Panes.P(2).Top());
     DrawGrids();
@@ -746,11 +809,19 @@ void Fennix_Main::ShowWindow() {
     outer->show();
     show();
     auto* sub = qobject_cast<QMdiSubWindow*>(outer);
-    if (!sub || !sub->mdiArea()) return;
-    // Inside the frame: at the size of both images where it fits, one step
-    // further in than the documents already open.
     const QSize content(Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + VScroll1->width(),
                         std::max(Panes.P(1).Height(), Panes.P(2).Height()) + HScroll1->height());
+    if (!sub || !sub->mdiArea()) {
+        // A window of its own that nobody sized yet: the size of both images
+        // where the screen has room for it.
+        if (outer != this || testAttribute(Qt::WA_Resized)) return;
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QSize room = screen ? screen->availableGeometry().size() : content;
+        resize(content.boundedTo(room));
+        return;
+    }
+    // Inside the frame: at the size of both images where it fits, one step
+    // further in than the documents already open.
     const QSize wanted = content + (outer->size() - size());
     int index = 0;
     for (const QMdiSubWindow* other : sub->mdiArea()->subWindowList())
@@ -779,6 +850,30 @@ void Fennix_Main::closeEvent(QCloseEvent* event) {
 void Fennix_Main::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     ArrangeViews();
+}
+
+void Fennix_Main::wheelEvent(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        // One zoom step per notch (120); finer wheels add up to a notch.
+        zoomWheel_ += delta.y() != 0 ? delta.y() : delta.x();
+        while (zoomWheel_ >= 120 || zoomWheel_ <= -120) {
+            const bool larger = zoomWheel_ > 0;
+            zoomWheel_ += larger ? -120 : 120;
+            const ZoomScale next = NextZoomStep(Document.Zoom, larger);
+            if (!(next == Document.Zoom)) SetZoom(next);
+        }
+        event->accept();
+        return;
+    }
+    // Shift turns the wheel sideways; some systems already send that as a
+    // horizontal turn.
+    const bool sideways = (event->modifiers() & Qt::ShiftModifier) || delta.y() == 0;
+    const int turn = sideways ? (delta.x() != 0 ? delta.x() : delta.y()) : delta.y();
+    ucScrollbar* bar = sideways ? HScroll1 : VScroll1;
+    // A notch moves three lines of 20 pixels, as a text view scrolls.
+    if (turn != 0 && bar->isEnabled()) bar->SetValue(bar->Value() - turn / 2);
+    event->accept();
 }
 
 }  // namespace fennix

@@ -107,6 +107,17 @@ public:
     // stay as they are. Other values are ignored.
     void mnuZoom_Click(int z);
 
+    // Shows both images at `zoom` with their grids: enlarged by pixel
+    // repetition for the whole zooms, scaled down smoothly for fractions
+    // (50 %, 25 %, the fitted scale). Like the zoom command, it changes
+    // neither the points nor Dirty nor the selection.
+    void SetZoom(ZoomScale zoom);
+
+    // ウィンドウに合わせる: the largest zoom (at most 100 %) at which both
+    // images show whole side by side in the window.
+    void mnuZoomFit_Click();
+    ZoomScale WindowFitZoom() const;
+
     // マトリクスの色 (0), ポインタの色 (1), 背景の色 (2): asks for a colour
     // and applies it to both grids (or the background); a cancel changes
     // nothing.
@@ -157,6 +168,9 @@ public:
     QAction* mnuSetting = nullptr;
     QAction* mnuColor[3] = {};
     QAction* mnuZoom[4] = {};  // 1 … 3
+    QAction* mnuZoomFit = nullptr;
+    QAction* mnuZoom50 = nullptr;
+    QAction* mnuZoom25 = nullptr;
     QAction* mnuMorphIt = nullptr;
     QAction* mnuMorph = nullptr;
     QAction* mnuAVI = nullptr;
@@ -171,6 +185,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Ctrl + wheel steps through the zooms; the wheel scrolls up and down,
+    // with Shift left and right.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void BuildMenus();
@@ -186,6 +203,8 @@ private:
     bool WriteProject(const std::string& path);
     QWidget* OuterWindow();
     void DrawGrids();
+    bool LoadImage(int k, const std::string& path);
+    void OpenAtFittingZoom();
     void ApplySnapshot(const DocumentSnapshot& snapshot);
     void PushEdit(const QString& text, const DocumentSnapshot& before);
 
@@ -194,6 +213,7 @@ private:
     PaneWidget* morphWidget_ = nullptr;
     bool unloading_ = false;
     int dragPane_ = 0;  // the pane a held point belongs to
+    int zoomWheel_ = 0; // Ctrl + wheel turned but not yet a whole step
     QUndoStack* undoStack_ = nullptr;
     QAction* cancelRunAction_ = nullptr;  // Escape during a run
     QList<QAction*> disabledForRun_;

@@ -24,28 +24,37 @@ bool HitPoint(int x, int y, int pointX, int pointY, int r) {
     return WithinRadius(int64_t{x} - pointX, int64_t{y} - pointY, r);
 }
 
-GridIndex FindHitPoint(const MatrixRecord& matrix, double x, double y, int zoom) {
+GridIndex FindHitPoint(const MatrixRecord& matrix, double x, double y, ZoomScale zoom) {
     const int mx = RoundEvenInt(x);
     const int my = RoundEvenInt(y);
     const PointGrid& p = matrix.Points;
     for (int j = 1; j <= std::min(matrix.Columns + 1, p.CountJ()); ++j)
         for (int i = 1; i <= std::min(matrix.Rows + 1, p.CountI()); ++i)
-            if (WithinRadius(mx - int64_t{zoom} * p(i, j).X, my - int64_t{zoom} * p(i, j).Y,
+            if (WithinRadius(mx - zoom.PanePos(p(i, j).X), my - zoom.PanePos(p(i, j).Y),
                              matrix.PointerSize))
                 return {i, j};
     return {};
 }
 
-Point DragPosition(const MatrixRecord& matrix, int i, int j, double x, double y, int paneWidth,
-                   int paneHeight, int zoom) {
-    x = std::clamp(x, 0.0, static_cast<double>(std::max(paneWidth, 0)));
-    y = std::clamp(y, 0.0, static_cast<double>(std::max(paneHeight, 0)));
-    if (i == 1) x = 0;
-    if (j == 1) y = 0;
-    if (i == matrix.Rows + 1) x = paneWidth;
-    if (j == matrix.Columns + 1) y = paneHeight;
-    const double z = std::max(zoom, 1);
-    return {RoundEvenInt(x / z), RoundEvenInt(y / z)};
+Point DragPosition(const MatrixRecord& matrix, int i, int j, double x, double y, int imageWidth,
+                   int imageHeight, ZoomScale zoom) {
+    imageWidth = std::max(imageWidth, 0);
+    imageHeight = std::max(imageHeight, 0);
+    // Kept within the image before it is converted, so no position can
+    // overflow; rounding is monotonic, so clamping in image pixels gives
+    // what clamping to the pane and dividing gives at the whole zooms.
+    const auto image = [&zoom](double v, int size) {
+        const double limit = zoom.PaneExact(size);
+        if (!(v > 0)) return 0;
+        if (v >= limit) return size;
+        return std::clamp(zoom.ImagePos(v), 0, size);
+    };
+    Point p{image(x, imageWidth), image(y, imageHeight)};
+    if (i == 1) p.X = 0;
+    if (j == 1) p.Y = 0;
+    if (i == matrix.Rows + 1) p.X = imageWidth;
+    if (j == matrix.Columns + 1) p.Y = imageHeight;
+    return p;
 }
 
 namespace {
@@ -86,7 +95,8 @@ std::vector<Point> NeighbourHexagon(const MatrixRecord& matrix, int i, int j) {
     return {p(i - 1, j - 1), p(i, j - 1), p(i + 1, j), p(i + 1, j + 1), p(i, j + 1), p(i - 1, j)};
 }
 
-bool ReleaseAllowed(const MatrixRecord& matrix, int i, int j, double x, double y, int zoom) {
+bool ReleaseAllowed(const MatrixRecord& matrix, int i, int j, double x, double y,
+                    ZoomScale zoom) {
     const int lastI = matrix.Rows + 1;
     const int lastJ = matrix.Columns + 1;
     if (i < 1 || j < 1 || i > lastI || j > lastJ || i > matrix.Points.CountI() ||
@@ -96,10 +106,9 @@ bool ReleaseAllowed(const MatrixRecord& matrix, int i, int j, double x, double y
     const bool borderJ = j == 1 || j == lastJ;
     if (borderI && borderJ) return true;  // corner
     const PointGrid& p = matrix.Points;
-    const double z = zoom;
-    if (borderJ) return z * p(i - 1, j).X <= x && x <= z * p(i + 1, j).X;
-    if (borderI) return z * p(i, j - 1).Y <= y && y <= z * p(i, j + 1).Y;
-    const Point released{RoundEvenInt(x / z), RoundEvenInt(y / z)};
+    if (borderJ) return zoom.PaneExact(p(i - 1, j).X) <= x && x <= zoom.PaneExact(p(i + 1, j).X);
+    if (borderI) return zoom.PaneExact(p(i, j - 1).Y) <= y && y <= zoom.PaneExact(p(i, j + 1).Y);
+    const Point released{zoom.ImagePos(x), zoom.ImagePos(y)};
     return InsidePolygon(NeighbourHexagon(matrix, i, j), released);
 }
 

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "project/MatrixRecord.h"
+#include "project/ZoomScale.h"
 
 namespace fennix {
 
 // The geometry of the grid editor, kept apart from the window so that it can
 // be checked on plain records. Positions named "pane" are in pixels of the
-// zoomed picture; stored points are in pixels of the unzoomed image.
+// zoomed picture; stored points are in pixels of the unzoomed image. How a
+// zoom maps one to the other, also for the fractional ones, is ZoomScale's.
 
 // True when (x, y) lies strictly inside the circle of radius r around
 // (pointX, pointY): (y − pointY)² + (x − pointX)² < r². Computed in 64 bits,
@@ -26,16 +28,18 @@ struct GridIndex {
 
 // The point under the pane position (x, y): x and y are rounded ties to even,
 // then the points are searched with j outer and i inner and the first whose
-// marker (radius PointerSize around zoom × its position) holds the position
-// is taken. None found gives {-1, -1}.
-GridIndex FindHitPoint(const MatrixRecord& matrix, double x, double y, int zoom);
+// marker (radius PointerSize around the point's pane position
+// zoom.PanePos) holds the position is taken. None found gives {-1, -1}.
+GridIndex FindHitPoint(const MatrixRecord& matrix, double x, double y, ZoomScale zoom);
 
-// Where point (i, j) goes while it is dragged to pane position (x, y) on a
-// pane of paneWidth × paneHeight at `zoom`: the position is kept within the
-// pane, border points stay on their border (corners therefore never move),
-// and the result is position / zoom rounded ties to even.
-Point DragPosition(const MatrixRecord& matrix, int i, int j, double x, double y, int paneWidth,
-                   int paneHeight, int zoom);
+// Where point (i, j) goes while it is dragged to pane position (x, y) over an
+// image of imageWidth × imageHeight shown at `zoom`: the image position
+// zoom.ImagePos of each coordinate, kept within 0 … the image's size, with
+// border points on their border (corners therefore never move). For the
+// whole zooms this is the position kept within the pane, divided by the
+// zoom and rounded ties to even.
+Point DragPosition(const MatrixRecord& matrix, int i, int j, double x, double y, int imageWidth,
+                   int imageHeight, ZoomScale zoom);
 
 // Even-odd point-in-polygon test on integer points. A point on the outline
 // counts as inside. Fewer than three corners hold no point.
@@ -48,13 +52,15 @@ std::vector<Point> NeighbourHexagon(const MatrixRecord& matrix, int i, int j);
 
 // Whether point (i, j), released at the unclamped pane position (x, y), keeps
 // its new place without crossing the lines to its neighbours:
-// - inner point: (x / zoom, y / zoom), rounded ties to even, lies inside
-//   its neighbour hexagon (even-odd rule);
+// - inner point: the image position (zoom.ImagePos(x), zoom.ImagePos(y))
+//   lies inside its neighbour hexagon (even-odd rule);
 // - top or bottom border point: zoom × X(i−1, j) ≤ x ≤ zoom × X(i+1, j);
 // - left or right border point: zoom × Y(i, j−1) ≤ y ≤ zoom × Y(i, j+1);
+//   (zoom × value being the exact pane position zoom.PaneExact);
 // - corner: always.
 // Indices outside the grid give false.
-bool ReleaseAllowed(const MatrixRecord& matrix, int i, int j, double x, double y, int zoom);
+bool ReleaseAllowed(const MatrixRecord& matrix, int i, int j, double x, double y,
+                    ZoomScale zoom);
 
 // Whether a grid of rows × columns cells fits an image of width × height
 // with cells of at least 5 pixels each way (fractional division). Counts

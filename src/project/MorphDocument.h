@@ -5,6 +5,7 @@
 
 #include "platform/PicturePane.h"
 #include "project/MatrixRecord.h"
+#include "project/ZoomScale.h"
 
 namespace fennix {
 
@@ -26,7 +27,7 @@ struct MorphDocument {
     int LastFrame = 0;     // frame count − 1
     std::string FileName;  // project file; empty until saved
     bool Dirty = false;
-    int Zoom = 1;  // 1, 2 or 3
+    ZoomScale Zoom = 1;  // 1, 2 or 3 from 100 … 300 %; fractions from 50 %, 25 %, fit
     // The files the two prepared images were made from (a new document
     // only); their names name the images when the document is first saved.
     std::string SourcePath[2];
@@ -34,10 +35,13 @@ struct MorphDocument {
 
 // The picture panes of a document window: P(k) shows image k at the zoom
 // with its grid, Poriginal(k) holds it unzoomed (the pixels the morph reads),
-// MorphT is the render surface of the morph run.
+// MorphT is the render surface of the morph run. Each image is decoded once
+// into Poriginal(k); at 100 % P(k) shares its picture, at other zooms it
+// holds only the picture at the zoomed size.
 struct DocumentPanes {
     PicturePane& P(int k) { return shown[k - 1]; }
     PicturePane& Poriginal(int k) { return original[k - 1]; }
+    const PicturePane& Poriginal(int k) const { return original[k - 1]; }
 
     std::array<PicturePane, 2> shown;
     std::array<PicturePane, 2> original;

@@ -112,3 +112,45 @@ TEST(PicturePane, FailedLoadLeavesThePaneUnchanged) {
 
 }  // namespace
 }  // namespace fennix
+
+namespace fennix {
+namespace {
+
+// A picture is held once: the layer shares it until something is drawn, and
+// Cls goes back to sharing it.
+TEST(PicturePaneSharing, LayerSharesThePictureUntilDrawnOn) {
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(0xFF102030);
+    PicturePane pane, other;
+    pane.SetPicture(image);
+    other.SetPicture(pane.Picture());
+    EXPECT_EQ(pane.Layer().constBits(), image.constBits());
+    EXPECT_EQ(other.Picture().constBits(), image.constBits());
+
+    pane.DrawLine(0, 0, 63, 0, 0xFFFFFF);
+    EXPECT_NE(pane.Layer().constBits(), image.constBits());
+    EXPECT_EQ(pane.Layer().pixel(10, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(image.pixel(10, 0), 0xFF102030u);  // the picture is untouched
+
+    // A part put back is the picture's again there, and only there.
+    pane.DrawLine(0, 10, 63, 10, 0xFFFFFF);
+    pane.ClsArea(QRegion(0, 0, 20, 5));
+    EXPECT_EQ(pane.Layer().pixel(10, 0), 0xFF102030u);
+    EXPECT_EQ(pane.Layer().pixel(30, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(pane.Layer().pixel(10, 10), 0xFFFFFFFFu);
+    pane.Cls();
+    EXPECT_EQ(pane.Layer().constBits(), image.constBits());
+}
+
+TEST(FitSize, ShrinksToTheBoxKeepingProportions) {
+    EXPECT_EQ(FitSize(300, 300, 300, 300), QSize(300, 300));
+    EXPECT_EQ(FitSize(200, 100, 300, 300), QSize(200, 100));
+    EXPECT_EQ(FitSize(640, 480, 300, 300), QSize(300, 225));
+    EXPECT_EQ(FitSize(480, 640, 300, 300), QSize(225, 300));
+    EXPECT_EQ(FitSize(6000, 4000, 300, 300), QSize(300, 200));
+    EXPECT_EQ(FitSize(301, 3, 300, 300), QSize(300, 3));   // 2.99 → 3
+    EXPECT_EQ(FitSize(6000, 10, 300, 300), QSize(300, 1));  // never below 1
+}
+
+}  // namespace
+}  // namespace fennix

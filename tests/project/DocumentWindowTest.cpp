@@ -92,6 +92,9 @@ TEST_F(DocumentTest, ScrollBarsMoveThePanesAndResizeRearranges) {
     Fennix_Main window;
     window.resize(400, 200);
     ASSERT_TRUE(window.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    // Too large for the window, the pair opened fitted; at 100 % it scrolls.
+    EXPECT_TRUE(window.Document.Zoom < ZoomScale(1));
+    window.mnuZoom_Click(1);
     ASSERT_TRUE(window.HScroll1->isEnabled());
     ASSERT_TRUE(window.VScroll1->isEnabled());
     EXPECT_EQ(window.HScroll1->Max(), 650 - (400 - ucScrollbar::kThickness));
@@ -131,7 +134,7 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
     EXPECT_EQ(captions(window.Menus()[2]->actions()[1]->menu()),
               QStringList({"マトリクスの色", "ポインタの色", "背景の色"}));
     EXPECT_EQ(captions(window.Menus()[2]->actions()[2]->menu()),
-              QStringList({"100%", "200%", "300%"}));
+              QStringList({"ウィンドウに合わせる", "", "25%", "50%", "100%", "200%", "300%"}));
     EXPECT_EQ(captions(window.Menus()[3]), QStringList({"作成スタート", "モーフィングビューア"}));
     EXPECT_EQ(captions(window.Menus()[4]), QStringList({"AVI ファイルの作成", "AVI ビューア"}));
     EXPECT_TRUE(window.mnuCloseMorph->isEnabled());

@@ -101,14 +101,14 @@ TEST(DragPosition, PositionsBeyondThePaneStayOnTheImage) {
     EXPECT_EQ(DragPosition(m, 3, 3, 1000, 1000, 320, 240, 1), (Point{320, 240}));
     EXPECT_EQ(DragPosition(m, 3, 3, -20, -1, 320, 240, 1), (Point{0, 0}));
     // At zoom 2 the pane is 640 × 480 and the stored point the image's border.
-    EXPECT_EQ(DragPosition(m, 3, 3, 700, 500, 640, 480, 2), (Point{320, 240}));
+    EXPECT_EQ(DragPosition(m, 3, 3, 700, 500, 320, 240, 2), (Point{320, 240}));
 }
 
 TEST(DragPosition, Zoom2DividesAndRoundsTiesToEven) {
     const MatrixRecord m = Grid();
-    EXPECT_EQ(DragPosition(m, 2, 2, 81, 61, 640, 480, 2), (Point{40, 30}));  // 40.5, 30.5
-    EXPECT_EQ(DragPosition(m, 2, 2, 83, 61, 640, 480, 2), (Point{42, 30}));  // 41.5 → 42
-    EXPECT_EQ(DragPosition(m, 2, 2, 80.6, 61.2, 640, 480, 2), (Point{40, 31}));
+    EXPECT_EQ(DragPosition(m, 2, 2, 81, 61, 320, 240, 2), (Point{40, 30}));  // 40.5, 30.5
+    EXPECT_EQ(DragPosition(m, 2, 2, 83, 61, 320, 240, 2), (Point{42, 30}));  // 41.5 → 42
+    EXPECT_EQ(DragPosition(m, 2, 2, 80.6, 61.2, 320, 240, 2), (Point{40, 31}));
 }
 
 TEST(InsidePolygon, EvenOddRuleWithTheOutlineInside) {

@@ -1,0 +1,169 @@
+// Memory and drag figures of the windows on large photographs, driven the way
+// a user drives them, offscreen:
+//   fennix-memory-bench make <folder>   writes a 4000 × 3000 JPEG pair and a
+//                                       project on a 6000 × 4000 bitmap pair
+//   fennix-memory-bench new <folder>    新規 → pick both JPEGs → OK
+//   fennix-memory-bench open <folder>   開く on the 6000 × 4000 project
+//   fennix-memory-bench drag <folder>   新規 on the JPEG pair, then drag an
+//                                       inner point at the opening zoom and at
+//                                       100 %, CPU time per step
+// Each command is its own process, so the peak resident size (VmHWM) is that
+// command's alone. Pictures are made at run time from a sample.
+#include <QApplication>
+#include <QImage>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <string>
+
+#include "app/Fennix_Mdif.h"
+#include "app/Settings.h"
+#include "platform/ImageFile.h"
+#include "prepare/Fennix_Pic.h"
+#include "project/Fennix_Main.h"
+#include "project/MatrixRecord.h"
+#include "project/ProjectFile.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+
+using namespace fennix;
+
+namespace {
+
+long StatusKb(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(key) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
+    return -1;
+}
+
+void Report(const char* what) {
+    std::printf("%-28s VmHWM %6ld MB   VmRSS %6ld MB\n", what, StatusKb("VmHWM") / 1024,
+                StatusKb("VmRSS") / 1024);
+}
+
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+QImage Photo(const char* sample, int width, int height) {
+    const auto image = LoadImageFile(test::SamplePath(sample));
+    return image->scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+int Make(const std::string& folder) {
+    Photo("sun.bmp", 4000, 3000).save(QString::fromStdString(folder + "/start.jpg"), "JPEG", 90);
+    Photo("moon.bmp", 4000, 3000).save(QString::fromStdString(folder + "/end.jpg"), "JPEG", 90);
+    Photo("sun.bmp", 6000, 4000).save(QString::fromStdString(folder + "/big_1.bmp"), "BMP");
+    Photo("moon.bmp", 6000, 4000).save(QString::fromStdString(folder + "/big_2.bmp"), "BMP");
+    MatrixRecord m;
+    m.PointerSize = 5;
+    m.MatrixColor = 0xFFFFFF;
+    m.PointerColor = 255;
+    m.Rows = m.Columns = 5;
+    m.Width = 6000;
+    m.Height = 4000;
+    InitMatrix(m);
+    MatrixRecord m1 = m, m2 = m;
+    m1.ImagePath = folder + "/big_1.bmp";
+    m2.ImagePath = folder + "/big_2.bmp";
+    const std::string failure =
+        SaveMorphFile(folder + "/big.mph", m1, m2, folder + "/", 19, 0x808080);
+    std::printf("made in %s %s\n", folder.c_str(), failure.c_str());
+    return failure.empty() ? 0 : 1;
+}
+
+// 新規 through the real frame and source dialog; the new document.
+Fennix_Main* NewFromJpegs(Fennix_Mdif& frame, const std::string& folder,
+                          test::ScriptedPrompts& prompts) {
+    frame.RunSourceDialog = [&](Fennix_Pic& dialog) {
+        prompts.ChooseFilePath(folder + "/start.jpg");
+        dialog.cmd_Sel_Click(0);
+        prompts.ChooseFilePath(folder + "/end.jpg");
+        dialog.cmd_Sel_Click(1);
+        QApplication::processEvents();
+        Report("both picked");
+        dialog.cmd_OK_Click();
+    };
+    frame.mnuNewMorph_Click();
+    QApplication::processEvents();
+    return frame.Documents().isEmpty() ? nullptr : frame.Documents().front();
+}
+
+// Drags inner point (2, 2) of the start grid back and forth `steps` times;
+// the CPU time per step in milliseconds.
+double DragSteps(Fennix_Main& document, int steps) {
+    const Point p = document.Document.Matrix(1).Points(2, 2);
+    const double sx = double(document.Panes.P(1).Width()) / document.Panes.Poriginal(1).Width();
+    const double sy = double(document.Panes.P(1).Height()) / document.Panes.Poriginal(1).Height();
+    const double x = p.X * sx, y = p.Y * sy;
+    document.P_MouseDown(1, Qt::LeftButton, x, y);
+    if (document.Document.SelectedI != 2) std::printf("point not hit\n");
+    const double start = CpuSeconds();
+    for (int n = 0; n < steps; ++n)
+        document.P_MouseMove(1, Qt::LeftButton, x + 1 + n % 20, y + 1 + n % 15);
+    const double perStep = (CpuSeconds() - start) * 1000 / steps;
+    document.P_MouseUp(1, Qt::LeftButton, x, y);
+    return perStep;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s make|new|open|drag <folder>\n", argv[0]);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    ConfigureImageReading();
+    const std::string command = argv[1], folder = argv[2];
+    if (command == "make") return Make(folder);
+
+    test::AppFolderScope appFolder;
+    test::UseDefaultGridSettings();
+    Settings.TempFolder = appFolder.Path();
+    Settings.ImageFolder = appFolder.Path();
+    test::ScopedPrompts prompts;
+    Fennix_Mdif frame;
+    frame.show();
+    QApplication::processEvents();
+    Report("frame shown");
+
+    if (command == "new") {
+        Fennix_Main* document = NewFromJpegs(frame, folder, *prompts);
+        if (!document) return 1;
+        std::printf("opened at %d x %d pane pixels\n", document->Panes.P(1).Width(),
+                    document->Panes.P(1).Height());
+        Report("新規 → OK");
+        return 0;
+    }
+    if (command == "open") {
+        prompts->ChooseFilePath(folder + "/big.mph");
+        frame.mnuOpenMorph_Click();
+        QApplication::processEvents();
+        if (frame.Documents().isEmpty()) return 1;
+        Fennix_Main* document = frame.Documents().front();
+        std::printf("opened at %d x %d pane pixels\n", document->Panes.P(1).Width(),
+                    document->Panes.P(1).Height());
+        Report("開く");
+        return 0;
+    }
+    if (command == "drag") {
+        Fennix_Main* document = NewFromJpegs(frame, folder, *prompts);
+        if (!document) return 1;
+        std::printf("drag step at %d px wide: %.3f ms CPU\n", document->Panes.P(1).Width(),
+                    DragSteps(*document, 200));
+        document->mnuZoom_Click(1);
+        QApplication::processEvents();
+        std::printf("drag step at %d px wide: %.3f ms CPU\n", document->Panes.P(1).Width(),
+                    DragSteps(*document, 200));
+        return 0;
+    }
+    return 2;
+}
