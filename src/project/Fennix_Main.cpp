@@ -855,6 +855,11 @@ void Fennix_Main::resizeEvent(QResizeEvent* event) {
 void Fennix_Main::wheelEvent(QWheelEvent* event) {
     const QPoint delta = event->angleDelta();
     if (event->modifiers() & Qt::ControlModifier) {
+        // The zoom waits, as its menu does, while frames are made.
+        if (run_.Running()) {
+            event->accept();
+            return;
+        }
         // One zoom step per notch (120); finer wheels add up to a notch.
         zoomWheel_ += delta.y() != 0 ? delta.y() : delta.x();
         while (zoomWheel_ >= 120 || zoomWheel_ <= -120) {
