@@ -41,8 +41,10 @@ void ProgramDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void ProgramDialog::OpenFromCursor(QSize window) {
+    // Never partly off the usable area, whatever the window's size.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(DialogPosition(screen->geometry().size(), window));
+        move(KeepInside(DialogPosition(screen->geometry().size(), window), window,
+                        screen->availableGeometry()));
     clsShadow::Attach(this);
     cursorAtOpening_ = QCursor::pos();
     ZoomFromCursor(this, cursorAtOpening_);

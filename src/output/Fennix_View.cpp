@@ -15,6 +15,7 @@
 #include "controls/ucScrollbar.h"
 #include "output/FrameSequence.h"
 #include "output/ViewerLayout.h"
+#include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
 
@@ -240,16 +241,26 @@ bool Fennix_View::LoadFrame(int index) {
     return true;
 }
 
+QSize Fennix_View::ShownFrameSize() const {
+    return PicMorphView->Fitted() ? PicMorphView->size() : QSize(PicMorph.Width(), PicMorph.Height());
+}
+
 void Fennix_View::PlaceFrame() {
-    PicMorph.Move(std::max((Pic_B->width() - PicMorph.Width()) / 2, 0), kFrameTop);
+    PicMorph.Move(std::max((Pic_B->width() - ShownFrameSize().width()) / 2, 0), kFrameTop);
 }
 
 void Fennix_View::ApplyLayout(int verticalDivisor) {
     const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
     const QSize screenSize = shown ? shown->geometry().size() : QSize(1024, 768);
-    const ViewerLayout layout =
-        ComputeViewerLayout(PicMorph.Width(), PicMorph.Height(), screenSize.width(),
-                            screenSize.height(), verticalDivisor);
+    const QRect available = shown ? shown->availableGeometry() : QRect(QPoint(0, 0), screenSize);
+    // A frame larger than the screen is shown scaled down, so the whole
+    // window, its controls included, stays on the screen.
+    PicMorphView->SetFitBox(ViewerFrameBox(available.width(), available.height()));
+    PicMorphView->Sync();
+    const QSize frame = ShownFrameSize();
+    const ViewerLayout layout = ComputeViewerLayout(frame.width(), frame.height(),
+                                                    screenSize.width(), screenSize.height(),
+                                                    verticalDivisor);
     Pic_B->setGeometry(0, 0, layout.panelWidth, layout.panelHeight);
     Strip->setGeometry(0, layout.panelHeight, layout.windowWidth, kViewerStripHeight);
     lbl_Path->setGeometry(kViewerPanelMarginX / 2, layout.panelHeight - kPathHeight - 6,
@@ -257,7 +268,7 @@ void Fennix_View::ApplyLayout(int verticalDivisor) {
     PlaceFrame();
     ShowPath();
     setFixedSize(layout.windowWidth, layout.windowHeight);
-    move(layout.left, layout.top);
+    move(KeepInside(QPoint(layout.left, layout.top), size(), available));
 }
 
 void Fennix_View::ShowPath() {

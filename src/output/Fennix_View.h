@@ -87,6 +87,8 @@ class Fennix_View : public QDialog {
   private:
     void BuildControls();
     bool LoadFrame(int index);
+    // The frame's size on the screen: scaled down when it would not fit.
+    QSize ShownFrameSize() const;
     void PlaceFrame();
     void ApplyLayout(int verticalDivisor);
     void ShowPath();

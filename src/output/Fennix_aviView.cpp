@@ -1,9 +1,13 @@
 #include "output/Fennix_aviView.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 
 #include "app/Settings.h"
 #include "output/AviFrames.h"
+#include "output/ViewerLayout.h"
+#include "platform/PicturePane.h"
 
 namespace fennix {
 
@@ -40,8 +44,13 @@ void Fennix_aviView::Form_Load() {
     Player.Open(lbl_Path);
     // The picture takes the video's own size; a file that did not open
     // leaves it at its design size.
+    // A video larger than the screen is shown scaled down to fit it.
     const QSize natural = Player.NaturalSize();
-    if (natural.isValid() && !natural.isEmpty()) picVideo->resize(natural);
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect available = shown ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (natural.isValid() && !natural.isEmpty())
+        picVideo->resize(FitSize(natural.width(), natural.height(), available.width(),
+                                 available.height()));
     setFixedSize(picVideo->size());
 
     OpenFromCursor(size());

@@ -17,4 +17,11 @@ ViewerLayout ComputeViewerLayout(int frameWidth, int frameHeight, int screenWidt
     return layout;
 }
 
+QSize ViewerFrameBox(int availableWidth, int availableHeight) {
+    return {std::max(availableWidth - kViewerPanelMarginX - kWindowFrameAllowanceX, 1),
+            std::max(availableHeight - kViewerPanelMarginY - kViewerStripHeight -
+                         kWindowFrameAllowanceY,
+                     1)};
+}
+
 }  // namespace fennix

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
 namespace fennix {
 
 // Sizes and place of the frame viewer, in pixels. The panel holds the
@@ -33,5 +37,16 @@ inline constexpr int kViewerEmptyFrameHeight = kViewerDesignPanelHeight - kViewe
 // the window is larger than the screen). A divisor below 1 counts as 1.
 ViewerLayout ComputeViewerLayout(int frameWidth, int frameHeight, int screenWidth, int screenHeight,
                                  int verticalDivisor);
+
+// Room a window needs beyond its own area for the window system's frame
+// (title bar and borders), so that the whole window stays on the screen.
+inline constexpr int kWindowFrameAllowanceX = 16;
+inline constexpr int kWindowFrameAllowanceY = 48;
+
+// The largest frame the viewer shows pixel for pixel in a usable screen
+// area of availableWidth × availableHeight: what is left after the panel's
+// margins, the strip of controls and the window frame. Larger frames are
+// shown scaled down to fit it (see FitSize).
+QSize ViewerFrameBox(int availableWidth, int availableHeight);
 
 }  // namespace fennix

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -9,6 +11,7 @@
 #include "output/AviFrames.h"
 #include "output/AviWriter.h"
 #include "output/Fennix_aviView.h"
+#include "platform/PicturePane.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -55,6 +58,20 @@ TEST_F(PlayerTest, WindowTakesTheVideoSizeAndPlaysTheSetNumberOfTimes) {
     EXPECT_FALSE(player.Player.IsOpen());
     EXPECT_EQ(player.result(), QDialog::Accepted);
     EXPECT_TRUE(prompts->shown.empty());
+}
+
+TEST_F(PlayerTest, AVideoLargerThanTheScreenIsShownScaledToFit) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const int wide = (available.width() * 2 + 15) / 16 * 16, tall = available.height() / 16 * 16;
+    AviPlayPath = MakeAvi(folder.File("wide.avi"), wide, tall, 1);
+    Settings.AviRepeat = 1;
+    Fennix_aviView player(nullptr);
+    player.Form_Load();
+    EXPECT_EQ(player.Player.NaturalSize(), QSize(wide, tall));
+    EXPECT_EQ(player.picVideo->size(), FitSize(wide, tall, available.width(), available.height()));
+    EXPECT_TRUE(available.contains(QRect(player.pos(), player.size())));
+    player.exec();
+    EXPECT_EQ(player.Player.FramesShown(), 1);
 }
 
 TEST_F(PlayerTest, PathWithSpacesPlays) {

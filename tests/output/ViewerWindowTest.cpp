@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "controls/ucScrollbar.h"
 #include "output/Fennix_View.h"
+#include "output/ViewerLayout.h"
 #include "platform/PaneWidget.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
@@ -78,6 +79,25 @@ TEST_F(ViewerWindowTest, AfterAMorphRunShowsFrameZeroInAWindowSizedToIt) {
     EXPECT_EQ(view->lbl->text(), "ｲﾝﾀｰﾊﾞﾙ");
     EXPECT_EQ(view->lbl_Path->text(), "");
     EXPECT_EQ(view->Cmd_Loop->toolTip(), "ﾙｰﾌﾟ");
+}
+
+// Frames larger than the screen are shown scaled down: the whole window,
+// its controls included, stays inside the usable area.
+TEST_F(ViewerWindowTest, FramesLargerThanTheScreenAreShownWholeWithTheControls) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const int wide = available.width() * 3 / 2, tall = available.height() * 2;
+    test::WriteFrames(frames.Path(), 0, 1, 0, wide, tall);
+    Open(false);
+    EXPECT_EQ(FrameOnScreen(), 0);
+    EXPECT_TRUE(view->PicMorphView->Fitted());
+    EXPECT_TRUE(available.contains(view->geometry())) << view->geometry().width() << "x"
+                                                      << view->geometry().height();
+    EXPECT_LE(view->height() + kWindowFrameAllowanceY, available.height());
+    // The shown frame keeps the frame's proportions and sits in the panel.
+    const QSize shown = view->PicMorphView->size();
+    EXPECT_NEAR(double(shown.width()) / shown.height(), double(wide) / tall, 0.01);
+    EXPECT_TRUE(view->Pic_B->geometry().contains(view->PicMorphView->geometry()));
+    EXPECT_TRUE(view->rect().contains(view->Strip->geometry()));
 }
 
 TEST_F(ViewerWindowTest, WithoutFrameZeroTheFrameStaysEmptyAndRunsEndAtOnce) {

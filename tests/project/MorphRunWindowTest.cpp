@@ -98,6 +98,20 @@ TEST_F(MorphRunWindowTest, WritesEveryFrameShowsProgressAndAsks) {
     // The first frame is the start image, the last the end image.
     EXPECT_EQ(*LoadImageFile(Folder() + "/000.bmp"), window.Panes.Poriginal(1).Picture());
     EXPECT_EQ(*LoadImageFile(Folder() + "/019.bmp"), window.Panes.Poriginal(2).Picture());
+
+    // Every frame has the bytes of a run on the calling thread.
+    test::TestFolder direct;
+    PicturePane surface;
+    surface.SetBackColor(window.Panes.MorphT.BackColor());
+    surface.SetSize(window.Panes.Poriginal(1).Width(), window.Panes.Poriginal(1).Height());
+    MorphSource source{&window.Panes.Poriginal(1).Picture(), &window.Panes.Poriginal(2).Picture(),
+                       &window.Document.Matrix(1), &window.Document.Matrix(2),
+                       window.Document.LastFrame};
+    FrameOutput output;
+    output.frameFolder = direct.Path() + "/";
+    ASSERT_EQ(RunMorph(source, surface, output), "");
+    for (const std::string& name : files)
+        EXPECT_EQ(test::ReadFile(Folder() + "/" + name), test::ReadFile(direct.File(name))) << name;
 }
 
 // The progress bar sits just above the horizontal scroll bar of the window
