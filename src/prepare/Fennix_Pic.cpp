@@ -318,6 +318,7 @@ void Fennix_Pic::P_MouseUp(int s) {
 
 void Fennix_Pic::VS_Stretch_Change(int s) {
     Slot& t = slot[s];
+    t.TargetWidth = 0;
     const int v = t.VS_Stretch->Value();
     t.lbl_Stretch->setText(QString::number(v) + "%");
     const QSize reduced = ReducedSize(v, t.BaseWidth, t.BaseHeight);
@@ -329,8 +330,15 @@ void Fennix_Pic::VS_Stretch_Change(int s) {
 
 void Fennix_Pic::txt_Stretch_Change(int s) {
     Slot& t = slot[s];
-    const auto percent = TypedReduction(t.txt_Stretch->text().toStdString(), t.BaseWidth);
-    if (percent) t.VS_Stretch->SetValue(*percent);
+    const auto typed = TypedReduction(t.txt_Stretch->text().toStdString(), t.BaseWidth);
+    if (!typed) return;
+    t.VS_Stretch->SetValue(typed->percent);
+    // A typed width is met exactly, not only to the nearest whole percent.
+    t.TargetWidth = typed->width;
+    if (t.TargetWidth > 0) {
+        const QSize reduced = ReducedToWidth(t.TargetWidth, t.BaseWidth, t.BaseHeight);
+        t.lbl_Size_S->setText(SizeText(reduced.width(), reduced.height()));
+    }
 }
 
 void Fennix_Pic::chk_Whole_Click(int s) {
@@ -343,8 +351,10 @@ void Fennix_Pic::chk_Whole_Click(int s) {
 void Fennix_Pic::Cmd_Stretch_Click(int s) {
     Slot& t = slot[s];
     const int v = t.VS_Stretch->Value();
-    if (v == 100 || SourcePath(s).empty()) return;
-    const QSize reduced = ReducedSize(v, t.Ps.Width(), t.Ps.Height());
+    if ((v == 100 && t.TargetWidth == 0) || SourcePath(s).empty()) return;
+    const QSize reduced = t.TargetWidth > 0
+                              ? ReducedToWidth(t.TargetWidth, t.Ps.Width(), t.Ps.Height())
+                              : ReducedSize(v, t.Ps.Width(), t.Ps.Height());
     t.P.SetSize(reduced.width(), reduced.height());
     t.P.ClearPicture();
     const QImage scaled = ScaleNearest(t.Ps.Layer(), reduced.width(), reduced.height());

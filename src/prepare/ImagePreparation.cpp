@@ -41,7 +41,13 @@ QSize ReducedSize(int percent, int width, int height) {
             static_cast<int>(static_cast<int32_t>(percent * height) / 100)};
 }
 
-std::optional<int> TypedReduction(const std::string& text, int baseWidth) {
+QSize ReducedToWidth(int targetWidth, int width, int height) {
+    if (width <= 0) return {targetWidth, height};
+    const int64_t h = (2 * int64_t{targetWidth} * height + width) / (2 * int64_t{width});
+    return {targetWidth, static_cast<int>(std::max<int64_t>(h, 1))};
+}
+
+std::optional<TypedReductionValue> TypedReduction(const std::string& text, int baseWidth) {
     // Full-width digits, "％" and blanks as a Japanese input method types them.
     QString typed = QString::fromStdString(text).normalized(QString::NormalizationForm_KC);
     typed = typed.trimmed();
@@ -62,9 +68,13 @@ std::optional<int> TypedReduction(const std::string& text, int baseWidth) {
         if (baseWidth <= 0) return std::nullopt;
         // The largest p with floor(p · baseWidth / 100) ≤ value.
         const long long p = ((value + 1) * 100 - 1) / baseWidth;
-        return static_cast<int>(std::clamp<long long>(p, 10, 100));
+        TypedReductionValue result;
+        result.percent = static_cast<int>(std::clamp<long long>(p, 10, 100));
+        const bool between = value < baseWidth && value >= ReducedSize(10, baseWidth, 1).width();
+        if (between && value > 0) result.width = static_cast<int>(value);
+        return result;
     }
-    return static_cast<int>(std::clamp<long long>(value, 10, 100));
+    return TypedReductionValue{static_cast<int>(std::clamp<long long>(value, 10, 100)), 0};
 }
 
 ScrollLayout ScrollLayoutFor(int width, int height) {

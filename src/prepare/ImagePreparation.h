@@ -30,13 +30,24 @@ QSize ThumbnailSize(int width, int height);
 // `percent` of a size, each side truncated (32-bit integer arithmetic).
 QSize ReducedSize(int percent, int width, int height);
 
-// The reduction percentage a typed text asks for, for a picture baseWidth
-// wide: "35" or "35%" is that percentage; a number above 100, or one
-// followed by "px", is a width in pixels, which gives the largest
-// percentage whose reduced width does not exceed it. Blanks around the text
-// and full-width digits are allowed. The result is kept within 10 … 100;
-// nothing for any other text, or for a width with no picture (baseWidth 0).
-std::optional<int> TypedReduction(const std::string& text, int baseWidth);
+// The reduction a typed text asks for, for a picture baseWidth wide: "35"
+// or "35%" is that percentage; a number above 100, or one followed by "px",
+// is a width in pixels. A width gives the largest percentage whose reduced
+// width does not exceed it (for the spin), and the width itself when it
+// lies between that of a 10 % reduction and the picture's own (0 otherwise,
+// and for a percentage). Blanks around the text and full-width digits are
+// allowed. The percentage is kept within 10 … 100; nothing for any other
+// text, or for a width with no picture (baseWidth 0).
+struct TypedReductionValue {
+    int percent = 100;
+    int width = 0;
+    bool operator==(const TypedReductionValue&) const = default;
+};
+std::optional<TypedReductionValue> TypedReduction(const std::string& text, int baseWidth);
+
+// A width × height picture reduced to `targetWidth` pixels wide, its height
+// in proportion, rounded half up, at least 1.
+QSize ReducedToWidth(int targetWidth, int width, int height);
 
 // Which scroll bars a picture of width × height needs, and their maxima:
 // a side above 300 needs a bar with maximum (side − 300), plus 16 when the

@@ -19,19 +19,24 @@ namespace fennix {
 namespace {
 
 TEST(TypedReduction, PercentagesAndWidths) {
-    EXPECT_EQ(TypedReduction("50", 640), 50);
-    EXPECT_EQ(TypedReduction(" 35% ", 640), 35);
-    EXPECT_EQ(TypedReduction("３５％", 640), 35);  // as a Japanese input method types it
-    EXPECT_EQ(TypedReduction("5", 640), 10);      // kept within 10 … 100
-    EXPECT_EQ(TypedReduction("250%", 640), 100);
-    // A width: the largest percentage whose truncated width stays within it.
-    EXPECT_EQ(TypedReduction("800", 6000), 13);     // 780; 14 % would be 840
-    EXPECT_EQ(TypedReduction("103px", 150), 69);    // 103.5 truncates to 103
-    EXPECT_EQ(TypedReduction("80px", 640), 12);     // 76.8 → 76
+    using R = TypedReductionValue;
+    EXPECT_EQ(TypedReduction("50", 640), (R{50, 0}));
+    EXPECT_EQ(TypedReduction(" 35% ", 640), (R{35, 0}));
+    EXPECT_EQ(TypedReduction("３５％", 640), (R{35, 0}));  // as a Japanese input method types it
+    EXPECT_EQ(TypedReduction("5", 640), (R{10, 0}));      // kept within 10 … 100
+    EXPECT_EQ(TypedReduction("250%", 640), (R{100, 0}));
+    // A width: the spin's nearest percentage below, and the width itself.
+    EXPECT_EQ(TypedReduction("800", 6000), (R{13, 800}));  // 13 % would be 780
+    EXPECT_EQ(TypedReduction("103px", 150), (R{69, 103}));
+    EXPECT_EQ(TypedReduction("80px", 640), (R{12, 80}));
+    EXPECT_EQ(TypedReduction("640px", 640), (R{100, 0}));  // its own width: no reduction
+    EXPECT_EQ(TypedReduction("50px", 640), (R{10, 0}));    // below 10 %: 10 %
     EXPECT_EQ(TypedReduction("800", 0), std::nullopt);
     EXPECT_EQ(TypedReduction("", 640), std::nullopt);
     EXPECT_EQ(TypedReduction("1e3", 640), std::nullopt);
     EXPECT_EQ(TypedReduction("-50", 640), std::nullopt);
+    EXPECT_EQ(ReducedToWidth(800, 6000, 4000), QSize(800, 533));
+    EXPECT_EQ(ReducedToWidth(1, 6000, 10), QSize(1, 1));
 }
 
 class LargePictureTest : public testing::Test {
@@ -94,12 +99,17 @@ TEST_F(LargePictureTest, ATypedReductionSetsTheSpinAndEnterReduces) {
     EXPECT_EQ(t.lbl_Stretch->text(), "50%");
     EXPECT_EQ(QSize(t.P.Width(), t.P.Height()), QSize(320, 240));
 
+    // A width that is no whole percentage is met exactly.
+    t.txt_Stretch->setText("333");
+    test::Press(t.txt_Stretch, Qt::Key_Return);
+    EXPECT_EQ(QSize(t.P.Width(), t.P.Height()), QSize(333, 250));
+
     // Text that means nothing leaves the spin; its arrows still step it.
     t.txt_Stretch->setText("abc");
     dialog.txt_Stretch_Change(0);
-    EXPECT_EQ(t.VS_Stretch->Value(), 50);
+    EXPECT_EQ(t.VS_Stretch->Value(), 52);
     t.VS_Stretch->SetValue(t.VS_Stretch->Value() + 1);
-    EXPECT_EQ(t.lbl_Size_S->text(), "326 * 244");
+    EXPECT_EQ(t.lbl_Size_S->text(), "339 * 254");
 }
 
 }  // namespace
