@@ -1,6 +1,7 @@
 // Screenshots with a pair of 6000 × 4000 photographs, made at run time from
 // the samples: the source image dialog showing both whole with a typed
-// reduction, and a new document opened fitted to its window.
+// reduction, a new document opened fitted to its window, and the frame
+// viewer on frames of that size.
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -8,6 +9,8 @@
 #include <deque>
 
 #include "Shots.h"
+#include "app/Settings.h"
+#include "output/Fennix_View.h"
 #include "platform/ImageFile.h"
 #include "platform/Prompts.h"
 #include "prepare/Fennix_Pic.h"
@@ -58,6 +61,21 @@ const Register large("large", [](const Context& c) {
     QApplication::processEvents();
     Save(&document, c.out, "document-fitted");
     document.P_MouseUp(1, Qt::LeftButton, z.PanePos(p.X) + 20, z.PanePos(p.Y) + 12);
+
+    // The frame viewer on 6000 × 4000 frames: scaled to the screen, its
+    // controls in view.
+    QTemporaryDir frames;
+    const auto frame = LoadImageFile(start);
+    if (frame) {
+        SaveBitmapFile(*frame, frames.filePath("000.bmp").toStdString());
+        SaveBitmapFile(*frame, frames.filePath("001.bmp").toStdString());
+    }
+    Settings.ViewerFromMenu = false;
+    Settings.FrameFolder() = frames.path().toStdString() + "/";
+    Fennix_View view;
+    view.show();
+    QApplication::processEvents();
+    Save(&view, c.out, "viewer-large");
 });
 
 }  // namespace
