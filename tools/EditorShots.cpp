@@ -4,6 +4,7 @@
 
 #include "Shots.h"
 #include "app/Fennix_Opt.h"
+#include "app/Settings.h"
 #include "project/Fennix_Main.h"
 
 namespace fennix::shots {
@@ -34,6 +35,22 @@ const Register editor("editor", [](const Context& c) {
     };
     document.mnuMorphIt_Click();
     while (document.MorphRunning()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+
+    // The preview beside the pictures, at the middle frame, a point moved.
+    {
+        Settings.PreviewShown = true;
+        Fennix_Main previewed;
+        previewed.resize(1040, 300);
+        previewed.NewMorph(c.samples + "/sun.bmp", c.samples + "/moon.bmp");
+        const Point p = previewed.Document.Matrix(2).Points(3, 3);
+        previewed.P_MouseDown(2, Qt::LeftButton, p.X, p.Y);
+        previewed.P_MouseMove(2, Qt::LeftButton, p.X + 30, p.Y - 20);
+        previewed.P_MouseUp(2, Qt::LeftButton, p.X + 30, p.Y - 20);
+        while (previewed.PreviewBusy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QApplication::processEvents();
+        Save(&previewed, c.out, "document-preview");
+        Settings.PreviewShown = false;
+    }
 
     Fennix_Opt dialog;
     dialog.show();

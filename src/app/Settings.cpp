@@ -26,6 +26,7 @@ constexpr const char* kPlayIntervalKey = "再生インターバル";
 constexpr const char* kAviRepeatKey = "AVIリピート";
 constexpr const char* kRecentDisplayKey = "最近使ったファイル表示";
 constexpr const char* kRecentFileKey = "最近使ったファイル";
+constexpr const char* kPreviewKey = "プレビュー表示";
 
 std::string RecentKey(int n) { return kRecentFileKey + std::to_string(n); }
 
@@ -60,6 +61,8 @@ int16_t Read16(const std::string& key, int16_t fallback, const std::string& file
 
 std::string SettingsFilePath() { return JoinPath(ApplicationFolder(), "Fennix.ini"); }
 
+std::string AdditionsFilePath() { return JoinPath(ApplicationFolder(), "Fennix-additions.ini"); }
+
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& file) {
     return Profile::Read(file, section, key);
@@ -87,6 +90,10 @@ void LoadSettings() {
     Settings.RecentDisplay = Read16(kRecentDisplayKey, 2, file);
     for (int n = 1; n <= kRecentFileCount; ++n)
         Settings.RecentFiles[n] = ReadPath(RecentKey(n), file, FileExists);
+    // The program's own additions live in a file of their own, so the
+    // settings file keeps exactly its keys.
+    Settings.PreviewShown =
+        ConvertInt16(ReadIniValue(kSettingsSection, kPreviewKey, AdditionsFilePath()), 0) != 0;
 }
 
 bool SaveSettings() {
@@ -110,7 +117,10 @@ bool SaveSettings() {
     number(kAviRepeatKey, Settings.AviRepeat);
     number(kRecentDisplayKey, Settings.RecentDisplay);
     for (int n = 1; n <= kRecentFileCount; ++n) text(RecentKey(n), Settings.RecentFiles[n]);
-    return Profile::Write(SettingsFilePath(), kSettingsSection, entries);
+    // Where the settings cannot be written, nothing else is either.
+    if (!Profile::Write(SettingsFilePath(), kSettingsSection, entries)) return false;
+    const Profile::Entries additions = {{kPreviewKey, NumberText(Settings.PreviewShown ? 1 : 0)}};
+    return Profile::Write(AdditionsFilePath(), kSettingsSection, additions);
 }
 
 }  // namespace fennix

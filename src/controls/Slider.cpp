@@ -17,6 +17,11 @@ Slider::Slider(int max, QWidget* parent) : QWidget(parent), max_(std::max(max, 0
     setMinimumHeight(18);
 }
 
+void Slider::SetMax(int max) {
+    max_ = std::max(max, 0);
+    update();
+}
+
 void Slider::SetValue(int value) {
     value_ = value;
     update();

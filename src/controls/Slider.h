@@ -19,6 +19,9 @@ class Slider : public QWidget {
     int Value() const { return value_; }
     void SetValue(int value);
     int Max() const { return max_; }
+    // A new maximum (at least 0); the value is kept, shown at the track's
+    // end when beyond it, as a value set from code is.
+    void SetMax(int max);
 
     // The room the handle's left edge can travel in pixels: width − handle width.
     int FreeTrackLength() const;

@@ -156,4 +156,9 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     return {};
 }
 
+bool WarpDistancesFit(const TriangleList& first, const TriangleList& second, int width,
+                      int height) {
+    return DistancesFit(first, second, width, height);
+}
+
 }  // namespace fennix

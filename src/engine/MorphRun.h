@@ -72,4 +72,10 @@ inline constexpr const char* kMorphCancelled = "cancelled";
 std::string RunMorph(const MorphSource& source, PicturePane& surface, const FrameOutput& output,
                      const MorphProgress& progress = {});
 
+// True when the warp's 32-bit squared distances hold every distance the
+// meshes between these two triangle lists can give over a width × height
+// image; a run of grids that reach further fails instead.
+bool WarpDistancesFit(const TriangleList& first, const TriangleList& second, int width,
+                      int height);
+
 }  // namespace fennix

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -11,6 +12,7 @@
 #include <QUndoStack>
 #include <QWheelEvent>
 
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -19,6 +21,7 @@
 #include "app/Settings.h"
 #include "app/TempImages.h"
 #include "controls/GradientProgressBar.h"
+#include "controls/Slider.h"
 #include "controls/ccXPButton.h"
 #include "controls/ucScrollbar.h"
 #include "core/AppFolder.h"
@@ -42,6 +45,7 @@ namespace fennix {
 
 namespace {
 constexpr const char* kRunFailed = "③処理は失敗しました。";
+constexpr int kPreviewStripHeight = 30;  // the preview's slider below it
 }  // namespace
 
 Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
@@ -64,6 +68,14 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
     Panes.MorphT.SetVisible(false);
     morphWidget_ = new PaneWidget(Panes.MorphT, Pb);
+    Preview.SetVisible(false);
+    previewWidget_ = new PaneWidget(Preview, Pb);
+    PreviewSlider = new Slider(0, Pb);
+    PreviewSlider->hide();
+    lblPreviewFrame = new QLabel(Pb);
+    lblPreviewFrame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblPreviewFrame->hide();
+    connect(PreviewSlider, &Slider::Change, this, [this] { UpdatePreview(); });
 
     HScroll1 = new ucScrollbar(Qt::Horizontal, Pb);
     VScroll1 = new ucScrollbar(Qt::Vertical, Pb);
@@ -140,6 +152,10 @@ void Fennix_Main::BuildMenus() {
     QMenu* go = menu("モーフィング");
     mnuMorphIt = item(go, "作成スタート");
     mnuMorph = item(go, "モーフィングビューア");
+    mnuPreview = item(go, "プレビュー");
+    mnuPreview->setCheckable(true);
+    mnuPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(mnuPreview, &QAction::triggered, this, &Fennix_Main::mnuPreview_Click);
 
     QMenu* video = menu("動画 (AVI ファイル) ");
     mnuAVI = item(video, "AVI ファイルの作成");
@@ -223,6 +239,10 @@ void Fennix_Main::ArrangeViews() {
     sizes.panelHeight = Pb->height();
     sizes.vScrollWidth = VScroll1->width();
     sizes.hScrollHeight = HScroll1->height();
+    if (previewShown_) {
+        sizes.previewWidth = start.Width();
+        sizes.previewHeight = start.Height() + kPreviewStripHeight;
+    }
     const ViewArrangement layout = ArrangeViewSizes(sizes);
 
     end.Move(layout.endLeft, 0);
@@ -247,17 +267,107 @@ void Fennix_Main::ArrangeViews() {
     // Its cancel button at the right end of the visible part, level with it.
     cmdCancelRun->move(std::max(VScroll1->x() - cmdCancelRun->width() - 4, 0),
                        GradientProgressBar1->geometry().bottom() + 1 - cmdCancelRun->height());
+    PlacePreview();
 }
 
 void Fennix_Main::HScroll1_Change(int value) {
     PicturePane& start = Panes.P(1);
     start.Move(-value, start.Top());
     Panes.P(2).Move(start.Left() + start.Width() + kImageGap, Panes.P(2).Top());
+    PlacePreview();
 }
 
 void Fennix_Main::VScroll1_Change(int value) {
     Panes.P(1).Move(Panes.P(1).Left(), -value);
     Panes.P(2).Move(Panes.P(2).Left(), -value);
+    PlacePreview();
+}
+
+void Fennix_Main::PlacePreview() {
+    const bool shown = previewShown_ && !run_.Running();
+    Preview.SetVisible(shown);
+    PreviewSlider->setVisible(shown);
+    lblPreviewFrame->setVisible(shown);
+    if (!shown) return;
+    const PicturePane& start = Panes.P(1);
+    const PicturePane& end = Panes.P(2);
+    const int left = end.Left() + end.Width() + kImageGap;
+    Preview.Move(left, start.Top());
+    const int stripTop = start.Top() + start.Height() + 4;
+    const int labelWidth = 72;
+    const int sliderWidth = std::max(start.Width() - labelWidth - 4, 80);
+    PreviewSlider->setGeometry(left, stripTop, sliderWidth, 22);
+    lblPreviewFrame->setGeometry(left + sliderWidth + 4, stripTop, labelWidth, 22);
+}
+
+void Fennix_Main::mnuPreview_Click() {
+    SetPreviewShown(!previewShown_);
+    Settings.PreviewShown = previewShown_;
+}
+
+void Fennix_Main::SetPreviewShown(bool shown) {
+    previewShown_ = shown;
+    mnuPreview->setChecked(shown);
+    if (shown) {
+        PreviewSlider->SetMax(Document.LastFrame);
+        PreviewSlider->SetValue(Document.LastFrame / 2);  // the middle frame first
+        // Until its frame is made the pane shows the background colour.
+        Preview.SetBackColor(Pb->BackColor());
+        Preview.ClearPicture();
+        Preview.SetSize(Panes.P(1).Width(), Panes.P(1).Height());
+    }
+    ArrangeViews();
+    if (shown) UpdatePreview();
+}
+
+void Fennix_Main::SetPreviewFrame(int k) {
+    PreviewSlider->SetValue(std::clamp(k, 0, std::max(Document.LastFrame, 0)));
+    UpdatePreview();
+}
+
+void Fennix_Main::UpdatePreview(bool quick) {
+    if (!previewShown_) return;
+    const int last = Document.LastFrame;
+    if (PreviewSlider->Max() != last) PreviewSlider->SetMax(last);
+    const int k = std::clamp(PreviewSlider->Value(), 0, std::max(last, 0));
+    lblPreviewFrame->setText(QString("%1 / %2").arg(k).arg(last));
+    PreviewJob::Request request;
+    request.start = Panes.Poriginal(1).Picture();
+    request.end = Panes.Poriginal(2).Picture();
+    request.startMatrix = Document.Matrix(1);
+    request.endMatrix = Document.Matrix(2);
+    request.lastFrame = last;
+    request.k = k;
+    request.backColor = Pb->BackColor();
+    // While a point is dragged, a large picture is followed at about a
+    // third of a million pixels, which keeps up with the mouse.
+    const double pixels = double(request.start.width()) * request.start.height();
+    constexpr double kQuickPixels = 300000;
+    request.scale = quick && pixels > kQuickPixels ? std::sqrt(kQuickPixels / pixels) : 1;
+    previewJob_.Ask(std::move(request));
+}
+
+void Fennix_Main::ShowPreviewFrame(const QImage& frame, const PreviewJob::Request& request) {
+    if (!previewShown_) return;
+    const QSize pane(Panes.P(1).Width(), Panes.P(1).Height());
+    Preview.SetBackColor(request.backColor);
+    if (frame.isNull()) {
+        // A state no run could make (grids reaching too far, say).
+        Preview.ClearPicture();
+        Preview.SetSize(pane.width(), pane.height());
+    } else if (request.scale < 1) {
+        Preview.SetPicture(frame.scaled(pane, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    } else {
+        previewFrame_ = frame;
+        const ZoomScale zoom = Document.Zoom;
+        if (zoom == ZoomScale(1))
+            Preview.SetPicture(frame);
+        else if (zoom.Whole())
+            Preview.SetPicture(RepeatPixels(frame, static_cast<int>(zoom.Num)));
+        else
+            Preview.SetPicture(frame.scaled(pane, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    PlacePreview();
 }
 
 void Fennix_Main::mnuMorphIt_Click() {
@@ -364,6 +474,7 @@ void Fennix_Main::SetRunControls(bool running) {
         cmdCancelRun->hide();
     }
     cancelRunAction_->setEnabled(running);
+    PlacePreview();  // the run's frames take the panel meanwhile
 }
 
 void Fennix_Main::MorphRunFinished(const std::string& result, int written) {
@@ -607,6 +718,7 @@ void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double 
     matrix.Points(i, j) = after;
     area += PointArea(matrix, i, j, Document.Zoom);
     DrawMatrixArea(Panes.P(k), matrix, Document.Zoom, area);
+    UpdatePreview(true);
 }
 
 void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
@@ -634,6 +746,8 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
     Document.SelectedJ = -1;
     dragPane_ = 0;
     Document.Dirty = true;
+    // The whole frame of the point where it now stays (or went back to).
+    UpdatePreview();
 }
 
 void Fennix_Main::Form_Activate() {
@@ -697,6 +811,7 @@ void Fennix_Main::SetZoom(ZoomScale zoom) {
     Panes.P(2).Move(Panes.P(1).Width() + kImageGap, Panes.P(2).Top());
     DrawGrids();
     ArrangeViews();
+    UpdatePreview();
     QApplication::restoreOverrideCursor();
 }
 
@@ -790,6 +905,7 @@ void Fennix_Main::ApplySnapshot(const DocumentSnapshot& snapshot) {
         Settings.BackgroundColor = back;
     }
     DrawGrids();
+    UpdatePreview();
 }
 
 void Fennix_Main::PushEdit(const QString& text, const DocumentSnapshot& before) {
@@ -797,6 +913,7 @@ void Fennix_Main::PushEdit(const QString& text, const DocumentSnapshot& before) 
     if (after == before) return;  // nothing to step back to
     auto apply = [this](const DocumentSnapshot& s) { ApplySnapshot(s); };
     undoStack_->push(new DocumentEditCommand(text, before, std::move(after), apply));
+    UpdatePreview();
 }
 
 void Fennix_Main::Unload() {
@@ -805,12 +922,17 @@ void Fennix_Main::Unload() {
 }
 
 void Fennix_Main::ShowWindow() {
+    SetPreviewShown(Settings.PreviewShown);
     QWidget* outer = OuterWindow();
     outer->show();
     show();
     auto* sub = qobject_cast<QMdiSubWindow*>(outer);
-    const QSize content(Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + VScroll1->width(),
-                        std::max(Panes.P(1).Height(), Panes.P(2).Height()) + HScroll1->height());
+    const int preview = previewShown_ ? kImageGap + Panes.P(1).Width() : 0;
+    const QSize content(
+        Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + preview + VScroll1->width(),
+        std::max(Panes.P(1).Height() + (previewShown_ ? kPreviewStripHeight : 0),
+                 Panes.P(2).Height()) +
+            HScroll1->height());
     if (!sub || !sub->mdiArea()) {
         // A window of its own that nobody sized yet: the size of both images
         // where the screen has room for it.

@@ -7,9 +7,11 @@
 #include <string>
 
 #include "engine/MorphRunJob.h"
+#include "engine/PreviewJob.h"
 #include "project/MorphDocument.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QUndoStack;
 
@@ -18,6 +20,7 @@ namespace fennix {
 class Fennix_Opt;
 class GradientProgressBar;
 class ccXPButton;
+class Slider;
 struct DocumentSnapshot;
 class PaneWidget;
 class PanelWidget;
@@ -46,6 +49,25 @@ public:
     // whether to look at them. A failure shows "③処理は失敗しました。" and
     // leaves the window as it was; the frames written so far stay.
     void mnuMorphIt_Click();
+
+    // プレビュー: shows or hides the preview pane right of the two pictures:
+    // the frame a run would write for the frame its slider chooses (the
+    // middle one at first), at the document's zoom, remade whenever the
+    // grids, the colours or the frame count change. The choice is
+    // remembered for the next windows.
+    void mnuPreview_Click();
+    bool PreviewShown() const { return previewShown_; }
+    // Moves the preview's slider to frame k (kept within 0 … LastFrame), as
+    // the user does, and shows that frame.
+    void SetPreviewFrame(int k);
+    // True while a preview frame is being made or waits to be.
+    bool PreviewBusy() const { return previewJob_.Busy(); }
+    // The last whole frame the preview showed, at its own size.
+    const QImage& PreviewFrame() const { return previewFrame_; }
+    PicturePane Preview;                  // the frame at the document's zoom
+    Slider* PreviewSlider = nullptr;      // frame 0 … LastFrame
+    QLabel* lblPreviewFrame = nullptr;    // "k / N"
+    QAction* mnuPreview = nullptr;
 
     // True from 作成スタート until the run has ended and the window is back.
     bool MorphRunning() const;
@@ -195,6 +217,12 @@ private:
     void VScroll1_Change(int value);
     void ShowWindow();
     void EndMorphRun(const QString& caption);
+    void SetPreviewShown(bool shown);
+    void PlacePreview();
+    // Asks for the preview frame of the current state; `quick` while a point
+    // is dragged: a reduced frame for a large picture.
+    void UpdatePreview(bool quick = false);
+    void ShowPreviewFrame(const QImage& frame, const PreviewJob::Request& request);
     void SetRunControls(bool running);
     void MorphRunFinished(const std::string& result, int written);
     void StopRunForClose();
@@ -220,6 +248,12 @@ private:
     QString runCaption_;
     bool quietRunEnd_ = false;
     MorphRunJob run_{this};
+    bool previewShown_ = false;
+    PaneWidget* previewWidget_ = nullptr;
+    QImage previewFrame_;
+    PreviewJob previewJob_{this, [this](const QImage& frame, const PreviewJob::Request& request) {
+                               ShowPreviewFrame(frame, request);
+                           }};
 };
 
 }  // namespace fennix

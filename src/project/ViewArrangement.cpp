@@ -9,7 +9,8 @@ namespace fennix {
 ViewArrangement ArrangeViewSizes(const ViewSizes& s) {
     ViewArrangement result;
     result.endLeft = s.startWidth + kImageGap;
-    const int endRight = result.endLeft + s.endWidth;
+    const int endRight =
+        result.endLeft + s.endWidth + (s.previewWidth > 0 ? kImageGap + s.previewWidth : 0);
     const int visibleWidth = s.panelWidth - s.vScrollWidth;
     const int visibleHeight = s.panelHeight - s.hScrollHeight;
 
@@ -19,13 +20,13 @@ ViewArrangement ArrangeViewSizes(const ViewSizes& s) {
     h = {0, s.panelHeight - s.hScrollHeight, s.panelWidth - s.vScrollWidth, s.hScrollHeight};
 
     h.needed = endRight > visibleWidth;
-    v.needed = s.startHeight > visibleHeight;
+    v.needed = std::max(s.startHeight, s.previewHeight) > visibleHeight;
     if (h.needed) {
         h.maximum = endRight - visibleWidth;
         h.largeStep = RoundEvenInt(h.maximum / 10.0);
     }
     if (v.needed) {
-        v.maximum = s.startHeight - visibleHeight;
+        v.maximum = std::max(s.startHeight, s.previewHeight) - visibleHeight;
         v.largeStep = RoundEvenInt(v.maximum / 10.0);
     }
     return result;

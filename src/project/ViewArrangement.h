@@ -11,6 +11,10 @@ struct ViewSizes {
     int panelHeight = 0;
     int vScrollWidth = 0;
     int hScrollHeight = 0;
+    // The preview right of P(2) (a gap of 10 before it), with its controls
+    // below it; 0 × 0 while it is hidden.
+    int previewWidth = 0;
+    int previewHeight = 0;
 };
 
 struct ScrollPlacement {

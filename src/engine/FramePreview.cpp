@@ -1,0 +1,86 @@
+#include "engine/FramePreview.h"
+
+#include <algorithm>
+
+#include "core/Rounding.h"
+#include "platform/PackedColor.h"
+#include "project/Triangulation.h"
+
+namespace fennix {
+
+namespace {
+
+bool Covered(const IndexMap& map) {
+    return std::find(map.Index.begin(), map.Index.end(), 0) == map.Index.end();
+}
+
+MatrixRecord Reduced(const MatrixRecord& matrix, double scale) {
+    MatrixRecord reduced = matrix;
+    for (int j = 1; j <= reduced.Points.CountJ(); ++j)
+        for (int i = 1; i <= reduced.Points.CountI(); ++i) {
+            Point& p = reduced.Points(i, j);
+            p = {RoundEvenInt(p.X * scale), RoundEvenInt(p.Y * scale)};
+        }
+    return reduced;
+}
+
+}  // namespace
+
+QImage RenderMorphFrame(const MorphSource& source, int k, int32_t backColor) {
+    const int N = source.lastFrame;
+    if (N <= 0 || k < 0 || k > N) return {};
+    if (!source.start || !source.end || source.start->isNull() || source.end->isNull() ||
+        !source.startMatrix || !source.endMatrix)
+        return {};
+    const TriangleList startList = BuildTriangles(*source.startMatrix);
+    const TriangleList endList = BuildTriangles(*source.endMatrix);
+    const QSize size = source.start->size();
+    if (startList.Count() != endList.Count() ||
+        !WarpDistancesFit(startList, endList, size.width(), size.height()))
+        return {};
+
+    // The pictures as a run reads them: the end one at the start one's size.
+    const QImage start = source.start->convertToFormat(QImage::Format_RGB32);
+    const QImage end = (source.end->size() == size
+                            ? *source.end
+                            : source.end->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
+                           .convertToFormat(QImage::Format_RGB32);
+    QImage frame(size, QImage::Format_RGB32);
+    frame.fill(ColorFromPacked(backColor));
+
+    auto warp = [&](int j, const IndexMap& map, const TriangleList& intermediate) {
+        const float t = static_cast<float>(static_cast<double>(j) / N);
+        WarpFrameBits(start.constBits(), startList, end.constBits(), endList, frame.bits(), map,
+                      intermediate, t);
+    };
+    IndexMap map;
+    TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
+    PaintIndexMap(map, size.width(), size.height(), intermediate);
+    if (!Covered(map)) {
+        // What frames 0 … k − 1 left where frame k covers nothing.
+        IndexMap earlier;
+        for (int j = 0; j < k; ++j) {
+            const TriangleList mesh = InterpolateTriangles(startList, endList, j, N);
+            PaintIndexMap(earlier, size.width(), size.height(), mesh);
+            warp(j, earlier, mesh);
+        }
+    }
+    warp(k, map, intermediate);
+    return frame;
+}
+
+QImage RenderMorphFrameReduced(const MorphSource& source, int k, int32_t backColor, double scale) {
+    if (!(scale < 1) || !source.start || !source.end || !source.startMatrix || !source.endMatrix)
+        return RenderMorphFrame(source, k, backColor);
+    const QSize size = source.start->size();
+    const QSize small(std::max(RoundEvenInt(size.width() * scale), 1),
+                      std::max(RoundEvenInt(size.height() * scale), 1));
+    const QImage start = source.start->scaled(small, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QImage end = source.end->scaled(small, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const MatrixRecord startMatrix = Reduced(*source.startMatrix, scale);
+    const MatrixRecord endMatrix = Reduced(*source.endMatrix, scale);
+    const MorphSource reduced{&start, &end, &startMatrix, &endMatrix, source.lastFrame};
+    return RenderMorphFrame(reduced, k, backColor);
+}
+
+}  // namespace fennix

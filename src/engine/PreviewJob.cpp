@@ -1,0 +1,35 @@
+#include "engine/PreviewJob.h"
+
+namespace fennix {
+
+void PreviewJob::Ask(Request request) {
+    if (job_.Running()) {
+        waiting_ = std::move(request);
+        return;
+    }
+    Start(std::move(request));
+}
+
+void PreviewJob::Start(Request request) {
+    current_ = std::move(request);
+    job_.Start(
+        [this](BackgroundJob&) {
+            const MorphSource source{&current_.start, &current_.end, &current_.startMatrix,
+                                     &current_.endMatrix, current_.lastFrame};
+            made_ = RenderMorphFrameReduced(source, current_.k, current_.backColor,
+                                            current_.scale);
+        },
+        [this] {
+            // A newer request goes first; this frame is shown meanwhile.
+            const Request answered = current_;
+            const QImage frame = made_;
+            if (waiting_) {
+                Request next = std::move(*waiting_);
+                waiting_.reset();
+                Start(std::move(next));
+            }
+            if (ready_) ready_(frame, answered);
+        });
+}
+
+}  // namespace fennix

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <optional>
+
+#include "engine/FramePreview.h"
+#include "platform/BackgroundJob.h"
+#include "project/MatrixRecord.h"
+
+namespace fennix {
+
+// Makes preview frames on a thread of their own for a window. Requests
+// come faster than frames while a point is dragged: the newest one waiting
+// replaces any other, so the window always gets to the latest state and
+// never waits. `ready` runs on the window's thread with each frame made and
+// the request it answers.
+class PreviewJob {
+  public:
+    struct Request {
+        QImage start, end;
+        MatrixRecord startMatrix, endMatrix;
+        int lastFrame = 0;
+        int k = 0;
+        int32_t backColor = 0;
+        double scale = 1;  // below 1: a quick frame of reduced size
+    };
+    using Ready = std::function<void(const QImage& frame, const Request& request)>;
+
+    PreviewJob(QObject* window, Ready ready) : job_(window), ready_(std::move(ready)) {}
+
+    // Makes the frame for `request` as soon as the one being made is done.
+    void Ask(Request request);
+    // True while a frame is being made or waits to be.
+    bool Busy() const { return job_.Running() || waiting_.has_value(); }
+    // Waits for the frame being made and delivers it at once.
+    void Finish() { job_.Finish(); }
+
+  private:
+    void Start(Request request);
+
+    BackgroundJob job_;
+    Ready ready_;
+    Request current_;
+    QImage made_;  // written by the thread, read after it has ended
+    std::optional<Request> waiting_;
+};
+
+}  // namespace fennix
