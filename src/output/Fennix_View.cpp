@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "controls/ucScrollbar.h"
 #include "output/FrameSequence.h"
 #include "output/ViewerLayout.h"
+#include "controls/Slider.h"
 #include "platform/DialogPlacement.h"
 #include "platform/PaneWidget.h"
 #include "platform/Prompts.h"
@@ -101,6 +103,10 @@ void Fennix_View::BuildControls() {
 
     lbl_Path = new QLabel(Pic_B);
     lbl_Path->setTextFormat(Qt::PlainText);
+    FrameSlider = new Slider(0, Pic_B);
+    FrameSlider->setEnabled(false);
+    lblFrame = new QLabel(Pic_B);
+    lblFrame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     Strip = new QWidget(this);
     auto* row = new QHBoxLayout(Strip);
@@ -138,6 +144,7 @@ void Fennix_View::BuildControls() {
     connect(Cmd_Pause, &QPushButton::clicked, this, &Fennix_View::Cmd_Pause_Click);
     connect(Cmd_Loop, &QPushButton::clicked, this, &Fennix_View::Cmd_Loop_Click);
     connect(HS_Interval, &ucScrollbar::Change, this, &Fennix_View::HS_Interval_Change);
+    connect(FrameSlider, &Slider::Change, this, [this](int k) { JumpToFrame(k); });
     connect(PlayTimer, &QTimer::timeout, this, &Fennix_View::PlayTimer_Timer);
 }
 
@@ -151,6 +158,7 @@ void Fennix_View::Form_Load() {
         Cmd_File->hide();
         folderPath_ = WithTrailingSeparator(Settings.FrameFolder());
         kind_ = FrameKindFromSaveKind(Settings.SaveKind);
+        lastFrame_ = LastFrameIndex(folderPath_, kind_);
         LoadFrame(0);  // a missing frame 000 leaves the frame empty
     }
     ApplyLayout(2);
@@ -199,6 +207,7 @@ void Fennix_View::Cmd_File_Click() {
     const int kind = FolderFrameKind(folderPath_);
     if (kind < 0) return;
     kind_ = kind;
+    lastFrame_ = LastFrameIndex(folderPath_, kind_);
     LoadFrame(0);
     ApplyLayout(3);
     SetPlayControlsEnabled(true);
@@ -207,18 +216,21 @@ void Fennix_View::Cmd_File_Click() {
 void Fennix_View::Cmd_Play_Click() {
     player_.Play(HS_Interval->Value());
     Reschedule();
+    ShowFramePosition();
 }
 
 void Fennix_View::Cmd_Pause_Click() {
     player_.Stop();
     PlayTimer->stop();
     Cmd_Play->setEnabled(true);
+    ShowFramePosition();
 }
 
 void Fennix_View::Cmd_Loop_Click() {
     Cmd_Play->setEnabled(false);
     player_.Loop(HS_Interval->Value());
     Reschedule();
+    ShowFramePosition();
 }
 
 void Fennix_View::HS_Interval_Change(int value) {
@@ -231,6 +243,7 @@ void Fennix_View::HS_Interval_Change(int value) {
 void Fennix_View::PlayTimer_Timer() {
     player_.Tick();
     Reschedule();
+    ShowFramePosition();
 }
 
 bool Fennix_View::LoadFrame(int index) {
@@ -238,7 +251,31 @@ bool Fennix_View::LoadFrame(int index) {
     if (path.empty() || !PicMorph.LoadPicture(path)) return false;
     PlaceFrame();
     PicMorph.Refresh();
+    shownFrame_ = index;
+    ShowFramePosition();
     return true;
+}
+
+bool Fennix_View::JumpToFrame(int k) {
+    if (player_.Playing() || k < 0 || k > lastFrame_) return false;
+    return LoadFrame(k);
+}
+
+void Fennix_View::ShowFramePosition() {
+    const bool known = lastFrame_ >= 0 && shownFrame_ >= 0;
+    lblFrame->setText(known ? QString("%1 / %2").arg(shownFrame_).arg(lastFrame_) : QString());
+    if (FrameSlider->Max() != std::max(lastFrame_, 0)) FrameSlider->SetMax(std::max(lastFrame_, 0));
+    if (known) FrameSlider->SetValue(shownFrame_);
+    FrameSlider->setEnabled(known && !player_.Playing());
+}
+
+void Fennix_View::keyPressEvent(QKeyEvent* event) {
+    // Left and Right step one frame while nothing plays.
+    if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) {
+        if (shownFrame_ >= 0) JumpToFrame(shownFrame_ + (event->key() == Qt::Key_Left ? -1 : 1));
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 QSize Fennix_View::ShownFrameSize() const {
@@ -263,8 +300,18 @@ void Fennix_View::ApplyLayout(int verticalDivisor) {
                                                     verticalDivisor);
     Pic_B->setGeometry(0, 0, layout.panelWidth, layout.panelHeight);
     Strip->setGeometry(0, layout.panelHeight, layout.windowWidth, kViewerStripHeight);
-    lbl_Path->setGeometry(kViewerPanelMarginX / 2, layout.panelHeight - kPathHeight - 6,
-                          layout.panelWidth - kViewerPanelMarginX, kPathHeight);
+    // The bottom row of the panel: the path, then the frame slider and its
+    // counter at the right.
+    const int row = layout.panelWidth - kViewerPanelMarginX;
+    const int counterWidth = 56;
+    const int sliderWidth = std::clamp(row * 2 / 5, 60, 320);
+    const int pathWidth = std::max(row - sliderWidth - counterWidth - 8, 0);
+    const int rowTop = layout.panelHeight - kPathHeight - 6;
+    lbl_Path->setGeometry(kViewerPanelMarginX / 2, rowTop, pathWidth, kPathHeight);
+    FrameSlider->setGeometry(kViewerPanelMarginX / 2 + pathWidth + 4, rowTop, sliderWidth,
+                             kPathHeight);
+    lblFrame->setGeometry(kViewerPanelMarginX / 2 + row - counterWidth, rowTop, counterWidth,
+                          kPathHeight);
     PlaceFrame();
     ShowPath();
     setFixedSize(layout.windowWidth, layout.windowHeight);

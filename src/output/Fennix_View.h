@@ -11,6 +11,7 @@
 #include "output/FramePlayer.h"
 #include "platform/PicturePane.h"
 
+class QKeyEvent;
 class QLabel;
 class QTimer;
 class QPushButton;
@@ -19,6 +20,7 @@ namespace fennix {
 
 class PaneWidget;
 class PanelWidget;
+class Slider;
 class ucScrollbar;
 
 // The frame viewer "モーフィングビューア": plays the numbered frame files of
@@ -63,6 +65,15 @@ class Fennix_View : public QDialog {
     QLabel* LblInterval = nullptr;
     QLabel* lbl_Path = nullptr;
     QTimer* PlayTimer = nullptr;  // due when the run's next pass is
+    // Beside the path: the frame on screen as "k / N", and a slider to jump
+    // to any frame while nothing plays (the Left and Right keys step one).
+    Slider* FrameSlider = nullptr;
+    QLabel* lblFrame = nullptr;
+    // The frame on screen; -1 while none is.
+    int ShownFrame() const { return shownFrame_; }
+    // Shows frame k of the folder while nothing plays; false when it cannot
+    // be shown (a run is going, or there is no such frame).
+    bool JumpToFrame(int k);
 
     const FramePlayer& Player() const { return player_; }
     // The sequence folder, ending in a separator; empty before one is known.
@@ -83,6 +94,7 @@ class Fennix_View : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void BuildControls();
@@ -94,12 +106,16 @@ class Fennix_View : public QDialog {
     void ShowPath();
     void SetPlayControlsEnabled(bool enabled);
     void Reschedule();
+    // The slider and counter after a change of folder, frame or play state.
+    void ShowFramePosition();
 
     QElapsedTimer elapsed_;
     FramePlayer player_;
     std::string folderPath_;
     QString shownPath_;  // lbl_Path's text: the chosen folder, empty before a choice
     int kind_ = 0;
+    int lastFrame_ = -1;   // the folder's last frame; -1 before one is known
+    int shownFrame_ = -1;
     QPoint cursorPoint_;
     bool opened_ = false;
 };

@@ -1,5 +1,7 @@
 #include "output/FrameSequence.h"
 
+#include <limits>
+
 #include "core/Paths.h"
 #include "engine/MorphRun.h"
 
@@ -23,6 +25,13 @@ int FolderFrameKind(const std::string& folder) {
     if (FileExists(FramePath(folder, 0, kBitmapFrames))) return kBitmapFrames;
     if (FileExists(FramePath(folder, 0, kJpegFrames))) return kJpegFrames;
     return -1;
+}
+
+int LastFrameIndex(const std::string& folder, int kind) {
+    int last = -1;
+    while (last < std::numeric_limits<int>::max() && FileExists(FramePath(folder, last + 1, kind)))
+        ++last;
+    return last;
 }
 
 }  // namespace fennix

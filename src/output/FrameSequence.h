@@ -29,4 +29,9 @@ std::string FramePath(const std::string& folder, int index, int kind);
 // exists, -1 when neither does.
 int FolderFrameKind(const std::string& folder);
 
+// The index of the last frame of `kind` in `folder` that follows 000
+// without a gap (what a run through the folder shows); -1 when there is no
+// frame 000.
+int LastFrameIndex(const std::string& folder, int kind);
+
 }  // namespace fennix

@@ -4,11 +4,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
 #include "FrameFiles.h"
 #include "app/Settings.h"
+#include "controls/Slider.h"
 #include "controls/ucScrollbar.h"
 #include "output/Fennix_View.h"
 #include "output/ViewerLayout.h"
@@ -98,6 +100,40 @@ TEST_F(ViewerWindowTest, FramesLargerThanTheScreenAreShownWholeWithTheControls) 
     EXPECT_NEAR(double(shown.width()) / shown.height(), double(wide) / tall, 0.01);
     EXPECT_TRUE(view->Pic_B->geometry().contains(view->PicMorphView->geometry()));
     EXPECT_TRUE(view->rect().contains(view->Strip->geometry()));
+}
+
+// The counter follows the frame on screen; while nothing plays the slider
+// and the Left and Right keys go to any frame.
+TEST_F(ViewerWindowTest, CounterSliderAndArrowKeysJumpWhileStopped) {
+    test::WriteFrames(frames.Path(), 0, 9, 0, 100, 50);
+    Open(false);
+    EXPECT_EQ(view->lblFrame->text(), "0 / 9");
+    EXPECT_TRUE(view->FrameSlider->isEnabled());
+    EXPECT_EQ(view->FrameSlider->Max(), 9);
+    EXPECT_TRUE(view->JumpToFrame(5));
+    EXPECT_EQ(FrameOnScreen(), 5);
+    EXPECT_EQ(view->lblFrame->text(), "5 / 9");
+    EXPECT_EQ(view->FrameSlider->Value(), 5);
+
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(FrameOnScreen(), 6);
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    EXPECT_EQ(FrameOnScreen(), 4);
+    view->FrameSlider->MoveHandleTo(view->FrameSlider->FreeTrackLength());  // dragged to the end
+    EXPECT_EQ(FrameOnScreen(), 9);
+    QTest::keyClick(view.get(), Qt::Key_Right);  // nothing beyond the last frame
+    EXPECT_EQ(view->lblFrame->text(), "9 / 9");
+
+    // While frames play the counter follows and jumping waits.
+    view->Cmd_Play_Click();
+    EXPECT_FALSE(view->FrameSlider->isEnabled());
+    EXPECT_FALSE(view->JumpToFrame(2));
+    Advance(250);
+    EXPECT_EQ(view->lblFrame->text(), QString("%1 / 9").arg(FrameOnScreen()));
+    view->Cmd_Pause_Click();
+    EXPECT_TRUE(view->FrameSlider->isEnabled());
+    EXPECT_TRUE(view->JumpToFrame(2));
 }
 
 TEST_F(ViewerWindowTest, WithoutFrameZeroTheFrameStaysEmptyAndRunsEndAtOnce) {
