@@ -4,9 +4,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QPushButton>
 
 #include "Shots.h"
 #include "app/Settings.h"
+#include "controls/GFXFrameX.h"
 #include "controls/GradientProgressBar.h"
 #include "core/AppFolder.h"
 #include "output/Fennix_Video.h"

@@ -60,25 +60,24 @@ Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
 
     MainPanel = new PanelWidget(this);
     MainPanel->SetBackColor(0xE8E0D8);
-    MainPanel->setGeometry(9, 9, 452, 298);
+    MainPanel->setGeometry(9, 9, 460, 298);
 
     fraFrames = new GFXFrameX(Q("ﾓｰﾌｨﾝｸﾞﾃﾞｰﾀ"), MainPanel);
-    fraFrames->setGeometry(10, 10, 242, 190);
+    fraFrames->setGeometry(10, 10, 250, 190);
     fraPre = new PanelWidget(fraFrames);
     fraPre->SetBackColor(0x808080);
     fraPre->setGeometry(10, 26, 105, 105);
     Pic_PreWidget = new PaneWidget(Pic_Pre, fraPre);
-    lbl_Folder = Label("", fraFrames, 124, 26, 108, 66);
-    lbl_Folder->setWordWrap(true);
-    lbl_Folder->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label("ﾌﾚｰﾑ数 ：", fraFrames, 124, 106, 64, 22);
-    lbl_Flame = Label("", fraFrames, 188, 106, 44, 22);
+    Label("ﾌｫﾙﾀﾞ ：", fraFrames, 122, 26, 120, 22);
+    lbl_Folder = Label("", fraFrames, 122, 50, 122, 22);
+    Label("ﾌﾚｰﾑ数 ：", fraFrames, 122, 106, 64, 22);
+    lbl_Flame = Label("", fraFrames, 186, 106, 54, 22);
     lbl_Flame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cmd_Folder = new ccXPButton(Q("ﾌｫﾙﾀﾞの選択"), fraFrames);
-    cmd_Folder->setGeometry(10, 146, 222, 30);
+    cmd_Folder->setGeometry(10, 146, 230, 30);
 
     fraOption = new GFXFrameX(Q("作成ｵﾌﾟｼｮﾝ"), MainPanel);
-    fraOption->setGeometry(262, 10, 180, 234);
+    fraOption->setGeometry(270, 10, 180, 234);
     Label("形式", fraOption, 10, 26, 46, 22);
     cboFormat = new QComboBox(fraOption);
     cboFormat->setGeometry(60, 26, 110, 22);
@@ -102,12 +101,12 @@ Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
     chkPingPong->setToolTip(Q("最後のフレームから先頭へ逆に戻り、継ぎ目なくループします。"));
 
     Cmd_Export = new ccXPButton(Q("動画ﾌｧｲﾙの書き出し"), MainPanel);
-    Cmd_Export->setGeometry(10, 214, 242, 30);
+    Cmd_Export->setGeometry(10, 214, 250, 30);
     Progress = new GradientProgressBar(MainPanel);
-    Progress->setGeometry(10, 264, 330, GradientProgressBar::kHeight);
+    Progress->setGeometry(10, 264, 338, GradientProgressBar::kHeight);
     Progress->hide();
     cmd_Can = new ccXPButton(Q("ｷｬﾝｾﾙ"), MainPanel);
-    cmd_Can->setGeometry(350, 256, 92, 30);
+    cmd_Can->setGeometry(358, 256, 92, 30);
 
     // The spin and the field show the same rate; a field that is not a
     // rate leaves the spin where it was.
@@ -131,7 +130,7 @@ Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
 }
 
 void Fennix_Video::Form_Load() {
-    setFixedSize(470, 316);
+    setFixedSize(478, 316);
     std::string start = Settings.FrameFolder();
     if (start.size() > 1 && (start.back() == '/' || start.back() == '\\')) start.pop_back();
     if (!DirectoryExists(start)) start = ApplicationFolder();
@@ -144,7 +143,13 @@ void Fennix_Video::SetFolder(const std::string& folder) {
     frames_.clear();
     for (const std::string& name : ListFolderFiles(folder_, kFramePatterns))
         frames_.push_back(JoinPath(folder_, name));
-    lbl_Folder->setText(QFile::decodeName(QByteArray::fromStdString(folder_)));
+    // The folder's own name (a run's date and time) in the label, the whole
+    // path in its tip.
+    const QString path = QFile::decodeName(QByteArray::fromStdString(folder_));
+    const QString name = QFile::decodeName(QByteArray::fromStdString(PathFileName(folder_)));
+    lbl_Folder->setText(lbl_Folder->fontMetrics().elidedText(name.isEmpty() ? path : name,
+                                                             Qt::ElideMiddle, lbl_Folder->width()));
+    lbl_Folder->setToolTip(path);
     lbl_Flame->setText(QString::number(frames_.size()));
 
     const auto first = frames_.empty() ? std::nullopt : LoadImageFile(frames_.front());
