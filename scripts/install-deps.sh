@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   qt6-base-dev qt6-image-formats-plugins libqt6svg6 qt6-translations-l10n
-  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libavutil-dev
   libturbojpeg0-dev libwmf-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg fonts-ipafont-gothic xvfb xauth

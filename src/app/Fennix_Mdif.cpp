@@ -18,6 +18,7 @@
 #include "core/Paths.h"
 #include "platform/Prompts.h"
 #include "output/Fennix_Avi.h"
+#include "output/Fennix_Video.h"
 #include "output/Fennix_View.h"
 #include "output/Fennix_aviView.h"
 #include "prepare/Fennix_Pic.h"
@@ -81,11 +82,13 @@ void Fennix_Mdif::BuildMenu() {
     mnuMo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     mnuAVI = mnuView->addAction(text("AVI ファイル(&A)"));
     mnuAVI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuVideo = mnuView->addAction(text("動画ファイルの書き出し(&V)"));
 
     connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
     connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
     connect(mnuOpenMorph, &QAction::triggered, this, &Fennix_Mdif::mnuOpenMorph_Click);
     connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviPlayer(this); });
+    connect(mnuVideo, &QAction::triggered, this, [this] { ShowVideoExport(this); });
     connect(mnuOption, &QAction::triggered, this, &Fennix_Mdif::mnuOption_Click);
 
     // The frame's shortcuts work also while a document's menu is shown.

@@ -83,6 +83,7 @@ public:
     QMenu* mnuView = nullptr;
     QAction* mnuMo = nullptr;
     QAction* mnuAVI = nullptr;
+    QAction* mnuVideo = nullptr;  // 動画ファイルの書き出し
 
 protected:
     void closeEvent(QCloseEvent* event) override;

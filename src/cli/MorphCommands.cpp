@@ -11,6 +11,7 @@
 #include "engine/MorphRun.h"
 #include "output/AviFrames.h"
 #include "output/AviWriter.h"
+#include "output/VideoExport.h"
 #include "platform/ImageFile.h"
 #include "project/MorphDocument.h"
 #include "project/ProjectFile.h"
@@ -24,7 +25,9 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
     "       fennix-morph render PROJECT.mph OUTDIR [--jpeg] [--force]\n"
-    "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n";
+    "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
+    "       fennix-morph video FRAMEDIR OUTPUT [--fps N] [--size WxH]\n"
+    "                          [--quality high|normal|small] [--pingpong]\n";
 
 constexpr const char* kNewHelp =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
@@ -48,6 +51,20 @@ constexpr const char* kAviHelp =
     "within 1 ... 30). NAME is the compressor: none (uncompressed, the default),\n"
     "msvideo1, cinepak, mjpeg, mpeg4, h264, huffyuv, utvideo or ffv1, as far as the\n"
     "installed FFmpeg provides them.\n";
+
+constexpr const char* kVideoHelp =
+    "usage: fennix-morph video FRAMEDIR OUTPUT [--fps N] [--size WxH]\n"
+    "                          [--quality high|normal|small] [--pingpong]\n"
+    "Makes a video of every .bmp and .jpg file of FRAMEDIR, in name order; the folder\n"
+    "must hold the frame 000.bmp or 000.jpg. The format follows OUTPUT's extension:\n"
+    "  .mp4   H.264 (libx264), yuv420p, index at the front (plays while it loads);\n"
+    "         an odd width or height grows by one, repeating the last column or row\n"
+    "  .webm  VP9 (libvpx-vp9), yuv420p\n"
+    "  .gif   one palette for the whole sequence, dithered, looping for ever\n"
+    "Each frame is scaled to WxH (default: the size of the first frame). N frames per\n"
+    "second, 1 ... 60 (default 20; a GIF plays at most 50). --quality: high, normal\n"
+    "(the default) or small. --pingpong plays the frames forward, then backward\n"
+    "without repeating the first and last, for a seamless loop.\n";
 
 // Fails with a one-line message.
 int Fail(std::ostream& err, const std::string& message) {
@@ -325,6 +342,84 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
 }
 
+int VideoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 bool terminal) {
+    std::vector<std::string> paths;
+    std::optional<QSize> size;
+    VideoOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help") {
+            out << kVideoHelp;
+            return 0;
+        }
+        if (arg == "--pingpong") {
+            options.PingPong = true;
+        } else if (arg == "--fps" || arg == "--size" || arg == "--quality") {
+            if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--fps") {
+                const auto rate = CountOption(value, kVideoRateMin);
+                if (!rate || *rate > kVideoRateMax)
+                    return Fail(err, "--fps needs a whole number from 1 to 60");
+                options.Rate = *rate;
+            } else if (arg == "--size") {
+                size = SizeOption(value);
+                if (!size) return Fail(err, "--size needs WxH with whole numbers of at least 1");
+            } else if (value == "high") {
+                options.Quality = VideoQuality::High;
+            } else if (value == "normal") {
+                options.Quality = VideoQuality::Normal;
+            } else if (value == "small") {
+                options.Quality = VideoQuality::Small;
+            } else {
+                return Fail(err, "--quality takes high, normal or small");
+            }
+        } else if (arg.rfind("--", 0) == 0) {
+            return Fail(err, "unknown option " + arg);
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() != 2) return Fail(err, "video needs FRAMEDIR OUTPUT (see --help)");
+    const std::string folder = paths[0], output = paths[1];
+    const auto format = VideoFormatOfPath(output);
+    if (!format)
+        return Fail(err, "the output " + output + " must end in .mp4, .webm or .gif");
+    options.Format = *format;
+    if (!DirectoryExists(folder)) return Fail(err, "cannot read the folder " + folder);
+    if (!HasFirstFrame(folder)) return Fail(err, "the folder " + folder + " holds no frame 000");
+    std::vector<std::string> frames;
+    for (const std::string& name : ListFolderFiles(folder, kFramePatterns))
+        frames.push_back(JoinPath(folder, name));
+    if (!size) {
+        ImageFailure why = ImageFailure::None;
+        const auto first = LoadImageFile(frames.front(), &why);
+        if (!first) return Fail(err, CannotReadImage(frames.front(), why));
+        size = first->size();
+    }
+    options.Width = size->width();
+    options.Height = size->height();
+
+    ProgressLine line(err, terminal);
+    const VideoResult result = ExportVideo(frames, output, options, [&](int done, int total) {
+        line.Show("step", done, total);
+        return true;
+    });
+    line.End();
+    switch (result.Outcome) {
+        case VideoOutcome::Written:
+            return 0;
+        case VideoOutcome::LoadFailed:
+        case VideoOutcome::OutputIsFrame:
+        case VideoOutcome::EncoderMissing:
+            return Fail(err, result.Reason);
+        default:
+            return Fail(err, "cannot write the video " + output +
+                                 (result.Reason.empty() ? "" : " (" + result.Reason + ")"));
+    }
+}
+
 }  // namespace
 
 int RunMorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
@@ -337,6 +432,7 @@ int RunMorphCommand(const std::vector<std::string>& args, const std::string& pro
     if (args[0] == "new") return NewCommand(rest, out, err);
     if (args[0] == "render") return RenderCommand(rest, programFolder, out, err, terminal);
     if (args[0] == "avi") return AviCommand(rest, out, err, terminal);
+    if (args[0] == "video") return VideoCommand(rest, out, err, terminal);
     return Fail(err, "unknown command " + args[0] + " (see --help)");
 }
 

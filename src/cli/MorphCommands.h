@@ -9,7 +9,8 @@ namespace fennix {
 // Runs one fennix-morph command line (the arguments after the program
 // name): "new START END PROJECT.mph [--rows R] [--cols C] [--frames F]" or
 // "render PROJECT.mph OUTDIR [--jpeg]" or "avi FRAMEDIR OUTPUT.avi [--fps N]
-// [--size WxH] [--codec NAME]", each with --help. `programFolder`
+// [--size WxH] [--codec NAME]" or "video FRAMEDIR OUTPUT.mp4|.webm|.gif
+// [--fps N] [--size WxH] [--quality Q] [--pingpong]", each with --help. `programFolder`
 // is where the JPEG companion library is looked up. Help goes to `out`, a
 // one-line message to `err` on failure. Returns the exit status: 0 on
 // success, 1 on any failure (nothing is written then, except frames of a

@@ -1,5 +1,7 @@
 #include "output/AviFrames.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -81,6 +83,18 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, const std::s
 
 bool HasFirstFrame(const std::string& folder) {
     return FileExists(JoinPath(folder, "000.bmp")) || FileExists(JoinPath(folder, "000.jpg"));
+}
+
+bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& frames) {
+    struct stat target {};
+    if (::stat(output.c_str(), &target) != 0) return false;
+    for (const std::string& frame : frames) {
+        struct stat info {};
+        if (::stat(frame.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
+            info.st_ino == target.st_ino)
+            return true;
+    }
+    return false;
 }
 
 std::optional<int16_t> FieldToInt16(const std::string& text) {

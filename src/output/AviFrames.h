@@ -35,6 +35,10 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, const std::s
 // "000.jpg".
 bool HasFirstFrame(const std::string& folder);
 
+// True when `output` is the very file of one of `frames` (links
+// followed): writing a video there would replace that frame.
+bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& frames);
+
 // A size or rate field as a 16-bit integer: the number rounded to the
 // nearest whole number, halves to the even one. Nothing when the text is not
 // a number or lies outside the 16-bit range.

@@ -1,7 +1,5 @@
 #include "output/AviWriter.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
@@ -317,20 +315,6 @@ bool PrepareFrame(const std::string& path, int width, int height, cDIB& dib) {
     constexpr int kFileHeaderBytes = 14;
     return bitmap.size() > kBitmapHeaderBytes &&
            dib.CreateFromPackedDIBPointer(bitmap.constData() + kFileHeaderBytes);
-}
-
-// True when `output` is the very file of one of the frames (links
-// followed): writing the video would replace that frame.
-bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& frames) {
-    struct stat target {};
-    if (::stat(output.c_str(), &target) != 0) return false;
-    for (const std::string& frame : frames) {
-        struct stat info {};
-        if (::stat(frame.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
-            info.st_ino == target.st_ino)
-            return true;
-    }
-    return false;
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "core/Paths.h"
 #include "engine/MorphRun.h"
 #include "output/Fennix_Avi.h"
+#include "output/Fennix_Video.h"
 #include "output/Fennix_View.h"
 #include "output/Fennix_aviView.h"
 #include "platform/ImageFile.h"
@@ -160,6 +161,7 @@ void Fennix_Main::BuildMenus() {
     QMenu* video = menu("動画 (AVI ファイル) ");
     mnuAVI = item(video, "AVI ファイルの作成");
     mnuAVI2 = item(video, "AVI ビューア");
+    mnuVideo = item(video, "動画ファイルの書き出し");
 
     connect(mnuMorphIt, &QAction::triggered, this, &Fennix_Main::mnuMorphIt_Click);
     connect(mnuSetting, &QAction::triggered, this, &Fennix_Main::mnuSetting_Click);
@@ -175,6 +177,7 @@ void Fennix_Main::BuildMenus() {
     RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
     connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviCreation(this); });
     connect(mnuAVI2, &QAction::triggered, this, [this] { ShowAviPlayer(this); });
+    connect(mnuVideo, &QAction::triggered, this, [this] { ShowVideoExport(this); });
 
     connect(mnuSaveMorph, &QAction::triggered, this, &Fennix_Main::mnuSaveMorph_Click);
     connect(mnuSaveName, &QAction::triggered, this, &Fennix_Main::mnuSaveName_Click);

@@ -197,6 +197,7 @@ public:
     QAction* mnuMorph = nullptr;
     QAction* mnuAVI = nullptr;
     QAction* mnuAVI2 = nullptr;
+    QAction* mnuVideo = nullptr;  // 動画ファイルの書き出し
 
 signals:
     // Sent when the window has been unloaded.

@@ -83,11 +83,14 @@ TEST_F(FrameTest, FrameMenuHasItsCaptionsOrderAndShortcuts) {
     EXPECT_EQ(file[24]->shortcut(), QKeySequence("Ctrl+E"));
 
     const QList<QAction*> view = frame.mnuView->actions();
-    ASSERT_EQ(view.size(), 2);
+    ASSERT_EQ(view.size(), 3);
     EXPECT_EQ(Caption(view[0]), "モーフィングデータ(M)");
     EXPECT_EQ(view[0]->shortcut(), QKeySequence("Ctrl+M"));
     EXPECT_EQ(Caption(view[1]), "AVI ファイル(A)");
     EXPECT_EQ(view[1]->shortcut(), QKeySequence("Ctrl+A"));
+    // The video export comes after the viewer's own items.
+    EXPECT_EQ(Caption(view[2]), "動画ファイルの書き出し(V)");
+    EXPECT_EQ(view[2], frame.mnuVideo);
 }
 
 TEST_F(FrameTest, QuitWritesSettingsAndRemovesOnlyThisCopysTemporaryImages) {

@@ -135,8 +135,10 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
               QStringList({"マトリクスの色", "ポインタの色", "背景の色"}));
     EXPECT_EQ(captions(window.Menus()[2]->actions()[2]->menu()),
               QStringList({"ウィンドウに合わせる", "", "25%", "50%", "100%", "200%", "300%"}));
-    EXPECT_EQ(captions(window.Menus()[3]), QStringList({"作成スタート", "モーフィングビューア", "プレビュー"}));
-    EXPECT_EQ(captions(window.Menus()[4]), QStringList({"AVI ファイルの作成", "AVI ビューア"}));
+    EXPECT_EQ(captions(window.Menus()[3]),
+              QStringList({"作成スタート", "モーフィングビューア", "プレビュー"}));
+    EXPECT_EQ(captions(window.Menus()[4]),
+              QStringList({"AVI ファイルの作成", "AVI ビューア", "動画ファイルの書き出し"}));
     EXPECT_TRUE(window.mnuCloseMorph->isEnabled());
 }
 

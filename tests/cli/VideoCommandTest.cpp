@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "cli/RunCli.h"
+#include "output/AviTestFiles.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+test::CliResult RunVideo(std::vector<std::string> args, bool terminal = false) {
+    args.insert(args.begin(), "video");
+    return test::RunCli(args, terminal);
+}
+
+class VideoCommandTest : public testing::Test {
+  protected:
+    test::TestFolder frames, out;
+};
+
+TEST_F(VideoCommandTest, TheExtensionChoosesTheFormatAndTheOptionsApply) {
+    SKIP_WITHOUT_FFPROBE();
+    test::WriteFrames(frames.Path(), 0, 4, 64, 48);
+    test::CliResult run = RunVideo({frames.Path(), out.File("morph.mp4")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.err.empty());
+    auto video = test::ProbeVideo(out.File("morph.mp4"));
+    EXPECT_EQ(video.at("codec_name"), "h264");
+    EXPECT_EQ(video.at("nb_read_frames"), "5");
+    EXPECT_EQ(video.at("r_frame_rate"), "20/1");
+    EXPECT_EQ(video.at("width"), "64");  // the first frame's size
+
+    run = RunVideo({frames.Path(), out.File("morph.GIF"), "--fps", "25", "--size", "33x21",
+                    "--quality", "small", "--pingpong"},
+                   true);
+    ASSERT_EQ(run.status, 0) << run.err;
+    // Five frames read for the palette, eight written.
+    EXPECT_EQ(run.err.substr(0, 11), "\rstep 1/13\r");
+    EXPECT_EQ(run.err.substr(run.err.size() - 12), "\rstep 13/13\n");
+    video = test::ProbeVideo(out.File("morph.GIF"));
+    EXPECT_EQ(video.at("codec_name"), "gif");
+    EXPECT_EQ(video.at("nb_read_frames"), "8");
+    EXPECT_EQ(video.at("r_frame_rate"), "25/1");
+    EXPECT_EQ(video.at("width"), "33");
+    EXPECT_EQ(video.at("height"), "21");
+
+    run = RunVideo({frames.Path(), out.File("morph.webm"), "--quality", "high"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::ProbeVideo(out.File("morph.webm")).at("codec_name"), "vp9");
+}
+
+TEST_F(VideoCommandTest, RefusesBadInputWithOneLineAndNoFile) {
+    const std::string movie = out.File("movie.mp4");
+    const auto fails = [&](std::vector<std::string> args, const std::string& message) {
+        const test::CliResult run = RunVideo(std::move(args));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.rfind("fennix-morph: " + message, 0), 0u) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_FALSE(fs::exists(movie));
+    };
+    fails({frames.Path()}, "video needs FRAMEDIR OUTPUT (see --help)");
+    test::WriteFrames(frames.Path(), 1, 2, 16, 16);
+    fails({frames.Path(), movie}, "the folder " + frames.Path() + " holds no frame 000");
+    fails({frames.File("none"), movie}, "cannot read the folder " + frames.File("none"));
+    test::WriteFrames(frames.Path(), 0, 0, 16, 16);
+    fails({frames.Path(), out.File("movie.avi")},
+          "the output " + out.File("movie.avi") + " must end in .mp4, .webm or .gif");
+    fails({frames.Path(), movie, "--fps", "61"}, "--fps needs a whole number from 1 to 60");
+    fails({frames.Path(), movie, "--fps", "0"}, "--fps needs a whole number from 1 to 60");
+    fails({frames.Path(), movie, "--quality", "best"}, "--quality takes high, normal or small");
+    fails({frames.Path(), movie, "--size", "10"},
+          "--size needs WxH with whole numbers of at least 1");
+    fails({frames.Path(), movie, "--loop"}, "unknown option --loop");
+    test::WriteFile(out.File("file"), "x");
+    fails({frames.Path(), out.File("file/movie.mp4")},
+          "cannot write the video " + out.File("file/movie.mp4"));
+    test::WriteFile(frames.File("001.bmp"), "broken");
+    fails({frames.Path(), movie}, "cannot read the frame " + frames.File("001.bmp"));
+
+    const test::CliResult help = RunVideo({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: fennix-morph video FRAMEDIR OUTPUT", 0), 0u);
+    EXPECT_NE(test::RunCli({"--help"}).out.find("fennix-morph video FRAMEDIR"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fennix
