@@ -102,6 +102,7 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
 
     // Window load.
     Document.Zoom = 1;
+    TickZoom();
     ArrangeViews();
 }
 
@@ -783,9 +784,22 @@ ZoomScale Fennix_Main::WindowFitZoom() const {
                    kImageGap);
 }
 
+void Fennix_Main::TickZoom() {
+    // The menu ticks the zoom shown (none for a fitted scale off the list).
+    const std::pair<QAction*, ZoomScale> items[] = {
+        {mnuZoom25, ZoomScale::Ratio(1, 4)}, {mnuZoom50, ZoomScale::Ratio(1, 2)},
+        {mnuZoom[1], ZoomScale(1)},           {mnuZoom[2], ZoomScale(2)},
+        {mnuZoom[3], ZoomScale(3)}};
+    for (const auto& [action, scale] : items) {
+        action->setCheckable(true);
+        action->setChecked(scale == Document.Zoom);
+    }
+}
+
 void Fennix_Main::SetZoom(ZoomScale zoom) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Document.Zoom = zoom;
+    TickZoom();
     const std::string tmp = JoinPath(Settings.TempFolder, kZoomScratchName);
     for (int k = 1; k <= 2; ++k) {
         PicturePane& pane = Panes.P(k);
@@ -977,6 +991,28 @@ void Fennix_Main::resizeEvent(QResizeEvent* event) {
     ArrangeViews();
 }
 
+void Fennix_Main::ZoomAround(ZoomScale zoom, QPointF cursor) {
+    // The picture pixel under the cursor, in the pane it lies in (the end
+    // picture's when the cursor is right of the start one).
+    const ZoomScale old = Document.Zoom;
+    const double contentX = cursor.x() + HScroll1->Value();
+    const double contentY = cursor.y() + VScroll1->Value();
+    const bool onEnd = contentX >= Panes.P(1).Width() + kImageGap;
+    const int paneLeft = onEnd ? Panes.P(1).Width() + kImageGap : 0;
+    const int imageX = old.ImagePos(contentX - paneLeft);
+    const int imageY = old.ImagePos(contentY);
+
+    SetZoom(zoom);
+    // The same pixel under the cursor again, as far as the scroll bars go.
+    const int newLeft = onEnd ? Panes.P(1).Width() + kImageGap : 0;
+    const double newX = newLeft + zoom.PaneExact(imageX) - cursor.x();
+    const double newY = zoom.PaneExact(imageY) - cursor.y();
+    if (HScroll1->isEnabled())
+        HScroll1->SetValue(std::clamp(static_cast<int>(std::lround(newX)), 0, HScroll1->Max()));
+    if (VScroll1->isEnabled())
+        VScroll1->SetValue(std::clamp(static_cast<int>(std::lround(newY)), 0, VScroll1->Max()));
+}
+
 void Fennix_Main::wheelEvent(QWheelEvent* event) {
     const QPoint delta = event->angleDelta();
     if (event->modifiers() & Qt::ControlModifier) {
@@ -991,7 +1027,7 @@ void Fennix_Main::wheelEvent(QWheelEvent* event) {
             const bool larger = zoomWheel_ > 0;
             zoomWheel_ += larger ? -120 : 120;
             const ZoomScale next = NextZoomStep(Document.Zoom, larger);
-            if (!(next == Document.Zoom)) SetZoom(next);
+            if (!(next == Document.Zoom)) ZoomAround(next, event->position());
         }
         event->accept();
         return;

@@ -219,6 +219,10 @@ private:
     void ShowWindow();
     void EndMorphRun(const QString& caption);
     void SetPreviewShown(bool shown);
+    void TickZoom();
+    // SetZoom, keeping the picture pixel under `cursor` (window coordinates)
+    // under it where the scroll bars allow.
+    void ZoomAround(ZoomScale zoom, QPointF cursor);
     void PlacePreview();
     // Asks for the preview frame of the current state; `quick` while a point
     // is dragged: a reduced frame for a large picture.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAction>
 #include <QWheelEvent>
 
 #include "app/Settings.h"
@@ -78,8 +79,8 @@ class ZoomWindowTest : public testing::Test {
         }
     }
 
-    static void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers) {
-        const QPointF at(10, 10);
+    static void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers,
+                      QPointF at = QPointF(10, 10)) {
         QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
                           modifiers, Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &event);
@@ -183,8 +184,11 @@ TEST_F(ZoomWindowTest, CtrlWheelZoomsAndTheWheelScrolls) {
     // goes to the window itself.
     QWidget* pane = &w;
 
+    EXPECT_TRUE(w.mnuZoom[1]->isChecked());
     Wheel(pane, 120, Qt::ControlModifier);
     EXPECT_EQ(w.Document.Zoom, ZoomScale(2));
+    EXPECT_TRUE(w.mnuZoom[2]->isChecked());  // the menu ticks the zoom shown
+    EXPECT_FALSE(w.mnuZoom[1]->isChecked());
     Wheel(pane, -120, Qt::ControlModifier);
     Wheel(pane, -60, Qt::ControlModifier);  // half a notch: not yet a step
     EXPECT_EQ(w.Document.Zoom, ZoomScale(1));
@@ -200,6 +204,21 @@ TEST_F(ZoomWindowTest, CtrlWheelZoomsAndTheWheelScrolls) {
     EXPECT_EQ(w.HScroll1->Value(), 60);
     EXPECT_EQ(w.Panes.P(1).Left(), -60);
     EXPECT_EQ(w.Document.Zoom, ZoomScale(1));
+
+    // Zooming in keeps the picture pixel under the cursor where it was, on
+    // either picture.
+    for (const QPointF cursor : {QPointF(100, 50), QPointF(250, 70)}) {
+        w.mnuZoom_Click(1);
+        w.HScroll1->SetValue(90);
+        const int paneLeft = cursor.x() + 90 >= 330 ? 330 : 0;
+        const int imageX = static_cast<int>(cursor.x()) + 90 - paneLeft;
+        const int imageY = static_cast<int>(cursor.y());
+        Wheel(pane, 120, Qt::ControlModifier, cursor);
+        ASSERT_EQ(w.Document.Zoom, ZoomScale(2));
+        const int leftNow = paneLeft == 0 ? 0 : 640 + 10;
+        EXPECT_EQ((cursor.x() + w.HScroll1->Value() - leftNow) / 2, imageX) << cursor.x();
+        EXPECT_EQ((cursor.y() + w.VScroll1->Value()) / 2, imageY) << cursor.x();
+    }
 }
 
 TEST_F(ZoomWindowTest, PicturesLargerThanTheWindowOpenFitted) {
