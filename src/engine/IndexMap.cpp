@@ -1,10 +1,14 @@
 // Painting the intermediate mesh into the index map: an exact integer
 // scan conversion of each triangle with the top-left rule, so triangles
-// that share an edge never both claim (or both miss) a pixel on it.
+// that share an edge never both claim (or both miss) a pixel on it. A map
+// that already has the size is not cleared first: the spans painted are
+// noted, and afterwards only the pixels between them are set to 0. A mesh
+// that covers the picture thus writes every pixel once.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "engine/Warp.h"
 
@@ -56,7 +60,13 @@ bool InRange(const Point& p) {
     return std::abs(int64_t{p.X}) <= kCoordinateLimit && std::abs(int64_t{p.Y}) <= kCoordinateLimit;
 }
 
-void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index) {
+// Pixels lo … hi of row y.
+struct RowSpan {
+    int32_t y, lo, hi;
+};
+
+void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index,
+                   std::vector<RowSpan>& painted) {
     Point p0 = triangle.P0, p1 = triangle.P1, p2 = triangle.P2;
     if (!InRange(p0) || !InRange(p1) || !InRange(p2)) return;
 
@@ -80,6 +90,31 @@ void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index) {
         if (lo > hi) continue;
         int32_t* row = map.Index.data() + y * map.Width;
         std::fill(row + lo, row + hi + 1, index);
+        painted.push_back({static_cast<int32_t>(y), static_cast<int32_t>(lo), static_cast<int32_t>(hi)});
+    }
+}
+
+// Sets every pixel that no span of `painted` covers to 0.
+void ClearTheRest(IndexMap& map, std::vector<RowSpan>& painted) {
+    // Spans by row, then by start: a counting sort on the row, then the few
+    // spans of each row in order of their start.
+    std::vector<int32_t> first(static_cast<size_t>(map.Height) + 1, 0);
+    for (const RowSpan& span : painted) ++first[static_cast<size_t>(span.y) + 1];
+    for (int y = 0; y < map.Height; ++y) first[y + 1] += first[y];
+    std::vector<RowSpan> byRow(painted.size());
+    std::vector<int32_t> next(first.begin(), first.end() - 1);
+    for (const RowSpan& span : painted) byRow[static_cast<size_t>(next[span.y]++)] = span;
+    for (int y = 0; y < map.Height; ++y) {
+        RowSpan* const begin = byRow.data() + first[y];
+        RowSpan* const end = byRow.data() + first[y + 1];
+        std::sort(begin, end, [](const RowSpan& a, const RowSpan& b) { return a.lo < b.lo; });
+        int32_t* row = map.Index.data() + static_cast<size_t>(y) * map.Width;
+        int32_t covered = 0;  // pixels 0 … covered − 1 are painted or cleared
+        for (const RowSpan* span = begin; span != end; ++span) {
+            if (span->lo > covered) std::fill(row + covered, row + span->lo, 0);
+            covered = std::max(covered, span->hi + 1);
+        }
+        if (covered < map.Width) std::fill(row + covered, row + map.Width, 0);
     }
 }
 
@@ -89,9 +124,14 @@ void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& tri
     map.Width = std::max(width, 0);
     map.Height = std::max(height, 0);
     if (map.Width == 0 || map.Height == 0) map.Width = map.Height = 0;
-    map.Index.assign(static_cast<size_t>(map.Width) * static_cast<size_t>(map.Height), 0);
+    // Resizing keeps the old content where the size stays; every pixel is
+    // painted or cleared below either way.
+    map.Index.resize(static_cast<size_t>(map.Width) * static_cast<size_t>(map.Height));
     if (map.Index.empty()) return;
-    for (int i = 1; i <= triangles.Count(); ++i) PaintTriangle(map, triangles[i], i);
+    std::vector<RowSpan> painted;
+    painted.reserve(static_cast<size_t>(map.Height) * 8);
+    for (int i = 1; i <= triangles.Count(); ++i) PaintTriangle(map, triangles[i], i, painted);
+    ClearTheRest(map, painted);
 }
 
 }  // namespace fennix

@@ -211,6 +211,21 @@ const char* WarpPathName(WarpPath path) {
 
 namespace {
 
+// The first x ≥ from of the row whose index is not i (W when there is
+// none). Blocks of eight are compared at once; the compiler turns each
+// block into a few vector instructions.
+int RunEnd(const int32_t* row, int from, int W, int32_t i) {
+    int x = from;
+    while (x + 8 <= W) {
+        int same = 0;
+        for (int k = 0; k < 8; ++k) same += row[x + k] == i;
+        if (same != 8) break;
+        x += 8;
+    }
+    while (x < W && row[x] == i) ++x;
+    return x;
+}
+
 // Rows firstRow … lastRow − 1: each row is cut into spans of one triangle,
 // which the kernel fills. A triangle's area is computed again only when
 // the triangle differs from the one of the previous covered span.
@@ -227,8 +242,7 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
         int x = 0;
         while (x < W) {
             const int i = row[x];
-            int runEnd = x + 1;
-            while (runEnd < W && row[runEnd] == i) ++runEnd;
+            const int runEnd = RunEnd(row, x + 1, W, i);
             if (i != 0 && i <= n) {
                 if (i != remembered) {
                     span.shape = &intermediate[i];

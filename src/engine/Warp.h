@@ -23,12 +23,13 @@ struct IndexMap {
 // in length.
 TriangleList InterpolateTriangles(const TriangleList& start, const TriangleList& end, int k, int N);
 
-// Re-dimensions the map to width × height, clears it to 0 and fills
-// triangle i = 1 … n with i, in order, so later triangles cover earlier
-// ones. Pixel (x, y) is sampled at the integer point (x, y); a sample on an
-// edge belongs to the triangle only for a top edge (horizontal, triangle
-// below it) or a left edge (triangle to its right); zero-area triangles
-// cover nothing, and so do triangles with a coordinate beyond ±2^30. Either
+// Re-dimensions the map to width × height and fills triangle i = 1 … n
+// with i, in order, so later triangles cover earlier ones; every other
+// pixel gets 0. Nothing of the map's earlier content remains (a map of the
+// same size is reused without a clear). Pixel (x, y) is sampled at the
+// integer point (x, y); a sample on an edge belongs to the triangle only
+// for a top edge (horizontal, triangle below it) or a left edge (triangle
+// to its right); zero-area triangles cover nothing, and so do triangles with a coordinate beyond ±2^30. Either
 // vertex order works. A fold-free mesh whose border points lie on the image
 // border gives every pixel exactly one index. A width or height below 1
 // gives an empty 0 × 0 map.

@@ -33,9 +33,16 @@ FENNIX_AVX512 inline __m512d Position(__m512d p1, __m512d p0, __m512d p2, __m512
 }
 
 // Clamped to 0 … limit (NaN to 0: VMINPD and VMAXPD return their second
-// operand when one is NaN), then rounded ties to even.
-FENNIX_AVX512 inline __m256i ClampRound(__m512d v, __m512d limit) {
-    return _mm512_cvtpd_epi32(_mm512_max_pd(_mm512_min_pd(limit, v), _mm512_setzero_pd()));
+// operand when one is NaN), then rounded ties to even, still a double.
+FENNIX_AVX512 inline __m512d ClampRound(__m512d v, __m512d limit) {
+    return _mm512_roundscale_pd(_mm512_max_pd(_mm512_min_pd(limit, v), _mm512_setzero_pd()),
+                                _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+}
+
+// The offset y·width + x of whole-number positions, computed exactly in
+// double precision (it stays far below 2^53), as 32-bit integers.
+FENNIX_AVX512 inline __m256i Offset(__m512d x, __m512d y, __m512d width) {
+    return _mm512_cvttpd_epi32(_mm512_add_pd(_mm512_mul_pd(y, width), x));
 }
 
 // One channel of eight pixels: S·keep + E·take, rounded ties to even, moved
@@ -54,8 +61,8 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
     const Triangle& q = *span.from;
     const Triangle& r = *span.to;
     const int W = images.width;
-    const auto* start = reinterpret_cast<const uint32_t*>(images.start);
-    const auto* end = reinterpret_cast<const uint32_t*>(images.end);
+    const auto* start = reinterpret_cast<const int*>(images.start);
+    const auto* end = reinterpret_cast<const int*>(images.end);
     auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
 
     const __m512d q1x = _mm512_set1_pd(q.P1.X), q0x = _mm512_set1_pd(q.P0.X), q2x = _mm512_set1_pd(q.P2.X);
@@ -67,8 +74,9 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
     const __m512d take = _mm512_set1_pd(images.take);
     const __m512d right = _mm512_set1_pd(W - 1);
     const __m512d bottom = _mm512_set1_pd(images.height - 1);
-    const __m256i width = _mm256_set1_epi32(W);
+    const __m512d width = _mm512_set1_pd(W);
     const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const int64_t ahead = int64_t{kPrefetchRows} * W;
 
     // Pieces of kPiece pixels: first the weights, then the rest.
     constexpr int kPiece = 64;
@@ -81,21 +89,15 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
             const __m512d v1 = _mm512_cvtps_pd(_mm256_load_ps(w1 + (x - first)));
             const __m512d v2 = AsFloat(_mm512_sub_pd(_mm512_sub_pd(one, v0), v1));
 
-            const __m256i sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
-            const __m256i sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
-            const __m256i ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
-            const __m256i ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
-            alignas(32) int32_t from[8], to[8];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(from), _mm256_add_epi32(_mm256_mullo_epi32(sy, width), sx));
-            _mm256_store_si256(reinterpret_cast<__m256i*>(to), _mm256_add_epi32(_mm256_mullo_epi32(ey, width), ex));
-            // Single loads: a gather is slower for scattered pixels.
-            alignas(32) uint32_t s[8], e[8];
-            for (int k = 0; k < 8; ++k) {
-                s[k] = start[from[k]];
-                e[k] = end[to[k]];
-            }
-            const __m256i S = _mm256_load_si256(reinterpret_cast<const __m256i*>(s));
-            const __m256i E = _mm256_load_si256(reinterpret_cast<const __m256i*>(e));
+            const __m512d sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
+            const __m512d sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
+            const __m512d ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
+            const __m512d ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
+            const __m256i from = Offset(sx, sy, width), to = Offset(ex, ey, width);
+            const __m256i S = _mm256_i32gather_epi32(start, from, 4);
+            const __m256i E = _mm256_i32gather_epi32(end, to, 4);
+            Prefetch(images.start, _mm256_cvtsi256_si32(from) + ahead);
+            Prefetch(images.end, _mm256_cvtsi256_si32(to) + ahead);
 
             const __m256i colour = _mm256_or_si256(
                 _mm256_or_si256(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)), Blend(S, E, 16, keep, take));
