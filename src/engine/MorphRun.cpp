@@ -168,9 +168,19 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
                            .convertToFormat(QImage::Format_RGB32);
     if (surface.Width() != start.width() || surface.Height() != start.height())
         return "the render surface does not have the start image's size";
-    // Each frame is warped straight into a picture that starts as the
-    // surface's layer: the pixels no triangle covers keep what it holds.
-    QImage frame = surface.Layer().convertToFormat(QImage::Format_RGB32);
+    // Each frame is warped into a picture that starts as a copy of the frame
+    // before (the surface's layer for the first): the pixels no triangle
+    // covers keep what it holds. The frame being written, the one the
+    // surface shows and any a caller keeps are held elsewhere too; a picture
+    // held by nobody else is used again for the next frame.
+    std::vector<QImage> pictures{surface.Layer().convertToFormat(QImage::Format_RGB32)};
+    size_t current = 0;
+    auto spare = [&]() -> size_t {
+        for (size_t i = 0; i < pictures.size(); ++i)
+            if (i != current && pictures[i].isDetached()) return i;
+        pictures.emplace_back(start.size(), QImage::Format_RGB32);
+        return pictures.size() - 1;
+    };
 
     // Frame k is written while frame k + 1 is made. Once written, it becomes
     // the surface's layer and afterFrame(k) follows.
@@ -197,13 +207,15 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         const TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
         PaintIndexMap(map, start.width(), start.height(), intermediate);
         const float t = static_cast<float>(static_cast<double>(k) / N);
-        WarpFrameBits(start.constBits(), startList, end.constBits(), endList, frame.bits(), map,
-                      intermediate, t);
+        const size_t next = spare();
+        WarpFrameBits(start.constBits(), startList, end.constBits(), endList, pictures[next].bits(), map,
+                      intermediate, t, 0, pictures[current].constBits());
+        current = next;
         if (std::string failure = finishWriting(); !failure.empty()) return failure;
         // A stop asked for while the frame before was written: this frame
         // is not written, so the run ends after whole frames only.
         if (k > 0 && cancelled()) return kMorphCancelled;
-        writer.Start(frame, k);
+        writer.Start(pictures[current], k);
     }
     if (std::string failure = finishWriting(); !failure.empty()) return failure;
     return {};

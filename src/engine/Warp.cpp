@@ -265,29 +265,40 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
 
 void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                    const TriangleList& endList, uint8_t* output, const IndexMap& map,
-                   const TriangleList& intermediate, float t, int threads) {
+                   const TriangleList& intermediate, float t, int threads, const uint8_t* previous) {
     if (map.Width <= 0 || map.Height <= 0) return;
     if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
         return;
+    const size_t rowBytes = static_cast<size_t>(map.Width) * 4;
     const warp::Images images{start,      end, output, map.Width, map.Height,
                               static_cast<double>(static_cast<float>(1.0 - t)),
                               static_cast<double>(t)};
     const warp::SpanKernel kernel = KernelFor(CurrentWarpPath());
-    // Rows are independent: split them over the cores. Each band starts
-    // with no remembered area, which changes nothing since a triangle's
-    // area does not depend on where it is computed.
+    // Rows are independent: the threads take bands of a few rows each in
+    // turn until none is left, so a thread that gets less of the CPU (the
+    // run writes the frame before at the same time) simply takes fewer.
+    // Each band starts with no remembered area, which changes nothing since
+    // a triangle's area does not depend on where it is computed.
     const int H = map.Height;
+    constexpr int kBandRows = 8;
     const int cores = threads > 0 ? threads
                                   : static_cast<int>(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
-    const int bands = std::max(1, std::min(cores, H / 32 + 1));
-    std::vector<std::thread> workers;
-    for (int b = 1; b < bands; ++b) {
-        workers.emplace_back(WarpRows, std::cref(images), std::cref(startList), std::cref(endList),
-                             std::cref(map), std::cref(intermediate), kernel, H * b / bands,
-                             H * (b + 1) / bands);
-    }
-    WarpRows(images, startList, endList, map, intermediate, kernel, 0, H / bands);
-    for (auto& worker : workers) worker.join();
+    const int workers = std::max(1, std::min(cores, H / 32 + 1));
+    std::atomic<int> nextRow{0};
+    auto work = [&] {
+        for (;;) {
+            const int first = nextRow.fetch_add(kBandRows, std::memory_order_relaxed);
+            if (first >= H) return;
+            const int last = std::min(first + kBandRows, H);
+            if (previous && previous != output)
+                std::memcpy(output + first * rowBytes, previous + first * rowBytes, (last - first) * rowBytes);
+            WarpRows(images, startList, endList, map, intermediate, kernel, first, last);
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int w = 1; w < workers; ++w) helpers.emplace_back(work);
+    work();
+    for (auto& helper : helpers) helper.join();
 }
 
 void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const PixelBuffer& end,

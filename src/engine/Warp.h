@@ -84,9 +84,13 @@ void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const Pi
 // WarpFrame on pictures held elsewhere (a QImage's bits, say): each of
 // `start`, `end` and `output` holds map.Width × map.Height pixels of 4 bytes
 // in the byte order of PixelBuffer, rows of 4·width bytes without gaps.
-// Nothing is changed when the three lists differ in length.
+// With `previous` (a picture of the same kind, not `output`), the output
+// first takes its pixels, as if copied before the warp; each thread copies
+// the rows it warps just before warping them. Nothing is changed when the
+// three lists differ in length.
 void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                    const TriangleList& endList, uint8_t* output, const IndexMap& map,
-                   const TriangleList& intermediate, float t, int threads = 0);
+                   const TriangleList& intermediate, float t, int threads = 0,
+                   const uint8_t* previous = nullptr);
 
 }  // namespace fennix
