@@ -202,6 +202,9 @@ bool AviFile::Compress(const CompressorOptions& options) {
         c->time_base = AVRational{1, s.rate};
         c->framerate = AVRational{s.rate, 1};
         c->pix_fmt = EncoderPixels(codec, kind->pixels);
+        // As many threads as the encoder can use on this machine, as the
+        // ffmpeg program does.
+        c->thread_count = 0;
         c->gop_size = std::max(options.KeyFrameEvery, 1);
         c->max_b_frames = 0;
         if (c->pix_fmt == AV_PIX_FMT_YUVJ420P) c->color_range = AVCOL_RANGE_JPEG;
