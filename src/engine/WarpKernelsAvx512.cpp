@@ -55,6 +55,53 @@ FENNIX_AVX512 inline __m256i Blend(__m256i s, __m256i e, int shift, __m512d keep
     return _mm256_slli_epi32(_mm256_and_si256(v, byte), shift);
 }
 
+// c · |a| / √(s² + 1) · √(d²) for eight pixels, as WeightsAvx2 computes it.
+FENNIX_AVX512 inline __m256 Weight(__m512d c, __m512d a, __m512d slope, __m256i squared) {
+    const __m512d root = _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(slope, slope), _mm512_set1_pd(1.0)));
+    const __m512d distance = _mm512_sqrt_pd(_mm512_cvtepi32_pd(squared));
+    return _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_div_pd(_mm512_mul_pd(c, _mm512_abs_pd(a)), root), distance));
+}
+
+// The weights w0 and w1 of pixels first … last − 1 of the span, eight at a
+// time: the steps of WeightsAvx2 on registers twice as wide.
+FENNIX_AVX512 void WeightsAvx512(const Span& span, int first, int last, float* w0, float* w1) {
+    const Triangle& t = *span.shape;
+    const int y = span.y;
+    const __m512d c = _mm512_set1_pd(span.c);
+    const __m512d zero = _mm512_setzero_pd();
+    const int32_t dy1 = y - t.P1.Y;
+    const __m512d dy1d = _mm512_set1_pd(dy1);
+    const __m256i dy1Squared =
+        _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dy1) * static_cast<uint32_t>(dy1)));
+    const __m512d p2yMinusY = _mm512_set1_pd(t.P2.Y - y);
+    const int32_t dy0 = t.P0.Y - y;
+    const __m512d dy0d = _mm512_set1_pd(dy0);
+    const __m256i dy0Squared =
+        _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dy0) * static_cast<uint32_t>(dy0)));
+    const __m512d p2yMinusP0y = _mm512_set1_pd(t.P2.Y - t.P0.Y);
+    const __m512d p2xMinusP0x = _mm512_set1_pd(t.P2.X - t.P0.X);
+    const __m256i p1x = _mm256_set1_epi32(t.P1.X), p0x = _mm256_set1_epi32(t.P0.X), p2x = _mm256_set1_epi32(t.P2.X);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+
+    for (int x = first; x < last; x += 8) {
+        const __m256i X = _mm256_add_epi32(_mm256_set1_epi32(x), lanes);
+
+        const __m256i dx1 = _mm256_sub_epi32(X, p1x);
+        const __m512d dx1d = _mm512_cvtepi32_pd(dx1);
+        const __m512d e = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(dx1d, zero, _CMP_EQ_OQ),
+                                               _mm512_div_pd(dy1d, dx1d), _mm512_set1_pd(kPixelSlope));
+        const __m512d a0 = _mm512_sub_pd(p2yMinusY, _mm512_mul_pd(e, _mm512_cvtepi32_pd(_mm256_sub_epi32(p2x, X))));
+        _mm256_storeu_ps(w0 + (x - first), Weight(c, a0, e, _mm256_add_epi32(_mm256_mullo_epi32(dx1, dx1), dy1Squared)));
+
+        const __m256i dx0 = _mm256_sub_epi32(p0x, X);
+        const __m512d dx0d = _mm512_cvtepi32_pd(dx0);
+        const __m512d o = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(dx0d, zero, _CMP_EQ_OQ),
+                                               _mm512_div_pd(dy0d, dx0d), _mm512_set1_pd(kSteepSlope));
+        const __m512d a1 = _mm512_sub_pd(p2yMinusP0y, _mm512_mul_pd(o, p2xMinusP0x));
+        _mm256_storeu_ps(w1 + (x - first), Weight(c, a1, o, _mm256_add_epi32(_mm256_mullo_epi32(dx0, dx0), dy0Squared)));
+    }
+}
+
 }  // namespace
 
 FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
@@ -83,7 +130,7 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
     alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
     for (int first = span.x0; first < span.x1; first += kPiece) {
         const int last = first + kPiece < span.x1 ? first + kPiece : span.x1;
-        WeightsAvx2(span, first, last, w0, w1);
+        WeightsAvx512(span, first, last, w0, w1);
         for (int x = first; x < last; x += 8) {
             const __m512d v0 = _mm512_cvtps_pd(_mm256_load_ps(w0 + (x - first)));
             const __m512d v1 = _mm512_cvtps_pd(_mm256_load_ps(w1 + (x - first)));
