@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "engine/Warp.h"
@@ -65,8 +67,9 @@ struct RowSpan {
     int32_t y, lo, hi;
 };
 
-void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index,
-                   std::vector<RowSpan>& painted) {
+// Paints the rows firstRow … lastRow − 1 of the triangle, noting each span.
+void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index, int64_t firstRow,
+                   int64_t lastRow, std::vector<RowSpan>& painted) {
     Point p0 = triangle.P0, p1 = triangle.P1, p2 = triangle.P2;
     if (!InRange(p0) || !InRange(p1) || !InRange(p2)) return;
 
@@ -79,8 +82,8 @@ void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index,
     // Only the bounding box clipped to the map is visited.
     const int64_t minX = std::max<int64_t>(0, std::min({p0.X, p1.X, p2.X}));
     const int64_t maxX = std::min<int64_t>(map.Width - 1, std::max({p0.X, p1.X, p2.X}));
-    const int64_t minY = std::max<int64_t>(0, std::min({p0.Y, p1.Y, p2.Y}));
-    const int64_t maxY = std::min<int64_t>(map.Height - 1, std::max({p0.Y, p1.Y, p2.Y}));
+    const int64_t minY = std::max<int64_t>(firstRow, std::min({p0.Y, p1.Y, p2.Y}));
+    const int64_t maxY = std::min<int64_t>(lastRow - 1, std::max({p0.Y, p1.Y, p2.Y}));
     if (minX > maxX || minY > maxY) return;
 
     const Edge edges[3] = {Edge(p0, p1), Edge(p1, p2), Edge(p2, p0)};
@@ -94,21 +97,23 @@ void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index,
     }
 }
 
-// Sets every pixel that no span of `painted` covers to 0.
-void ClearTheRest(IndexMap& map, std::vector<RowSpan>& painted) {
+// Sets every pixel of rows firstRow … lastRow − 1 that no span of `painted`
+// covers to 0.
+void ClearTheRest(IndexMap& map, const std::vector<RowSpan>& painted, int firstRow, int lastRow) {
     // Spans by row, then by start: a counting sort on the row, then the few
     // spans of each row in order of their start.
-    std::vector<int32_t> first(static_cast<size_t>(map.Height) + 1, 0);
-    for (const RowSpan& span : painted) ++first[static_cast<size_t>(span.y) + 1];
-    for (int y = 0; y < map.Height; ++y) first[y + 1] += first[y];
+    const int rows = lastRow - firstRow;
+    std::vector<int32_t> first(static_cast<size_t>(rows) + 1, 0);
+    for (const RowSpan& span : painted) ++first[static_cast<size_t>(span.y - firstRow) + 1];
+    for (int r = 0; r < rows; ++r) first[r + 1] += first[r];
     std::vector<RowSpan> byRow(painted.size());
     std::vector<int32_t> next(first.begin(), first.end() - 1);
-    for (const RowSpan& span : painted) byRow[static_cast<size_t>(next[span.y]++)] = span;
-    for (int y = 0; y < map.Height; ++y) {
-        RowSpan* const begin = byRow.data() + first[y];
-        RowSpan* const end = byRow.data() + first[y + 1];
+    for (const RowSpan& span : painted) byRow[static_cast<size_t>(next[span.y - firstRow]++)] = span;
+    for (int r = 0; r < rows; ++r) {
+        RowSpan* const begin = byRow.data() + first[r];
+        RowSpan* const end = byRow.data() + first[r + 1];
         std::sort(begin, end, [](const RowSpan& a, const RowSpan& b) { return a.lo < b.lo; });
-        int32_t* row = map.Index.data() + static_cast<size_t>(y) * map.Width;
+        int32_t* row = map.Index.data() + static_cast<size_t>(firstRow + r) * map.Width;
         int32_t covered = 0;  // pixels 0 … covered − 1 are painted or cleared
         for (const RowSpan* span = begin; span != end; ++span) {
             if (span->lo > covered) std::fill(row + covered, row + span->lo, 0);
@@ -116,6 +121,16 @@ void ClearTheRest(IndexMap& map, std::vector<RowSpan>& painted) {
         }
         if (covered < map.Width) std::fill(row + covered, row + map.Width, 0);
     }
+}
+
+// Rows firstRow … lastRow − 1 of the whole map: every triangle in order,
+// then the gaps.
+void PaintRows(IndexMap& map, const TriangleList& triangles, int firstRow, int lastRow) {
+    std::vector<RowSpan> painted;
+    painted.reserve(static_cast<size_t>(lastRow - firstRow) * 8);
+    for (int i = 1; i <= triangles.Count(); ++i)
+        PaintTriangle(map, triangles[i], i, firstRow, lastRow, painted);
+    ClearTheRest(map, painted, firstRow, lastRow);
 }
 
 }  // namespace
@@ -128,10 +143,14 @@ void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& tri
     // painted or cleared below either way.
     map.Index.resize(static_cast<size_t>(map.Width) * static_cast<size_t>(map.Height));
     if (map.Index.empty()) return;
-    std::vector<RowSpan> painted;
-    painted.reserve(static_cast<size_t>(map.Height) * 8);
-    for (int i = 1; i <= triangles.Count(); ++i) PaintTriangle(map, triangles[i], i, painted);
-    ClearTheRest(map, painted);
+    // Rows are independent, since each is painted with every triangle in
+    // order: a large map is painted in two halves at once.
+    const int halves = map.Height >= 256 && std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    const int middle = map.Height / halves;
+    std::optional<std::thread> helper;
+    if (halves == 2) helper.emplace(PaintRows, std::ref(map), std::cref(triangles), middle, map.Height);
+    PaintRows(map, triangles, 0, middle);
+    if (helper) helper->join();
 }
 
 }  // namespace fennix

@@ -210,6 +210,26 @@ TEST(IndexMapTest, AReusedMapHoldsWhatANewOneWould) {
     }
 }
 
+// A large map is painted in parts at once; each pixel still gets the last
+// triangle that claims it, as painting the triangles one by one shows.
+TEST(IndexMapTest, LargeMapsKeepTheTriangleOrder) {
+    const int width = 300, height = 270;
+    TriangleList mesh = BuildTriangles(JitteredGrid(width, height, 4, 4, 3));
+    test::Lcg random(8);
+    for (int i = 1; i <= mesh.Count(); i += 3)  // folds across the middle rows
+        mesh[i].P1 = {random.Between(0, width), random.Between(height / 3, 2 * height / 3)};
+    std::vector<int32_t> expected(static_cast<size_t>(width) * height, 0);
+    IndexMap single;
+    for (int i = 1; i <= mesh.Count(); ++i) {
+        PaintIndexMap(single, width, height, List({mesh[i]}));
+        for (size_t p = 0; p < expected.size(); ++p)
+            if (single.Index[p] != 0) expected[p] = i;
+    }
+    IndexMap map;
+    PaintIndexMap(map, width, height, mesh);
+    EXPECT_EQ(map.Index, expected);
+}
+
 TEST(IndexMapTest, EmptySizeGivesAnEmptyMap) {
     IndexMap map;
     PaintIndexMap(map, 0, 10, BuildTriangles(Grid(10, 10, 1, 1)));
