@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <string_view>
 
 extern "C" {
@@ -424,20 +425,29 @@ AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::stri
     if (!options) return AviOutcome::Cancelled;
     if (!file.Compress(*options)) return AviOutcome::Failed;
 
+    // Frame i + 1 is read on a thread of its own while frame i is encoded,
+    // each into a bitmap of its own.
+    cDIB spare;
+    cDIB* current = &dib;
+    cDIB* next = &spare;
     for (size_t i = 0; i < frames.size(); ++i) {
-        // The first frame is still in `dib` from the stream's description.
-        if (i > 0 && !PrepareFrame(frames[i], width, height, dib)) {
-            why = "cannot read the frame " + frames[i];
-            return AviOutcome::LoadFailed;
-        }
-        if (dib.Width() != width || dib.Height() != height) return AviOutcome::Failed;
-        if (!file.Write(static_cast<int>(i), dib.PointerToBits(), dib.SizeImage())) {
+        std::future<bool> reading;
+        if (i + 1 < frames.size())
+            reading = std::async(std::launch::async, PrepareFrame, std::cref(frames[i + 1]), width, height,
+                                 std::ref(*next));
+        if (current->Width() != width || current->Height() != height) return AviOutcome::Failed;
+        if (!file.Write(static_cast<int>(i), current->PointerToBits(), current->SizeImage())) {
             why = file.Error();
             return AviOutcome::Failed;
         }
         // The unfinished file goes with `file`.
         if (progress && !progress(static_cast<int>(i) + 1, static_cast<int>(frames.size())))
             return AviOutcome::Stopped;
+        if (reading.valid() && !reading.get()) {
+            why = "cannot read the frame " + frames[i + 1];
+            return AviOutcome::LoadFailed;
+        }
+        std::swap(current, next);
     }
     if (file.Finish()) return AviOutcome::Written;
     why = file.Error();
