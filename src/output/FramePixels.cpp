@@ -20,7 +20,7 @@ inline uint32_t RoundedQuotient(T v, T d) {
 
 // The three sums of a block of `n` pixels, as the integers above.
 struct Sums {
-    int64_t r = 0, g = 0, b = 0;
+    int32_t r = 0, g = 0, b = 0;
     int n = 0;
     void Add(const uint8_t* pixel) {
         b += pixel[0];
@@ -56,8 +56,8 @@ inline void Chroma(T pb, T pr, T n, bool fullRange, uint8_t* cb, uint8_t* cr) {
 }
 
 inline void Chroma(const Sums& s, bool wholeBlock, bool fullRange, uint8_t* cb, uint8_t* cr) {
-    const int64_t pb = 886 * s.b - 299 * s.r - 587 * s.g;
-    const int64_t pr = 701 * s.r - 587 * s.g - 114 * s.b;
+    const int32_t pb = 886 * s.b - 299 * s.r - 587 * s.g;
+    const int32_t pr = 701 * s.r - 587 * s.g - 114 * s.b;
     if (wholeBlock)
         Chroma<uint32_t>(static_cast<uint32_t>(pb), static_cast<uint32_t>(pr), 4, fullRange, cb, cr);
     else
@@ -69,8 +69,10 @@ inline const uint8_t* Row(const BitmapRows& rows, int y) {
     return rows.bits + static_cast<ptrdiff_t>(rows.height - 1 - y) * rows.stride;
 }
 
+// Inlined into each version of BitmapToYuv420, so that it too is compiled
+// for AVX2.
 template <bool FullRange, int BytesPerPixel>
-void ToYuv420(const BitmapRows& rows, Plane y, Plane cb, Plane cr) {
+[[gnu::always_inline]] inline void ToYuv420(const BitmapRows& rows, Plane y, Plane cb, Plane cr) {
     const int W = rows.width, H = rows.height;
     for (int row = 0; row < H; ++row) {
         const uint8_t* in = Row(rows, row);
@@ -108,7 +110,9 @@ void ToYuv420(const BitmapRows& rows, Plane y, Plane cb, Plane cr) {
 
 }  // namespace
 
-void BitmapToYuv420(const BitmapRows& rows, bool fullRange, Plane y, Plane cb, Plane cr) {
+// Compiled twice, for AVX2 and for any x86-64, the CPU choosing at load time.
+__attribute__((target_clones("avx2", "default"))) void BitmapToYuv420(const BitmapRows& rows, bool fullRange,
+                                                                        Plane y, Plane cb, Plane cr) {
     if (rows.bytesPerPixel == 4) {
         fullRange ? ToYuv420<true, 4>(rows, y, cb, cr) : ToYuv420<false, 4>(rows, y, cb, cr);
     } else {
