@@ -119,10 +119,12 @@ void warp::SpanPlain(const Images& images, const Span& span) {
             images.start + (static_cast<size_t>(ClampRound(sy, H - 1)) * W + ClampRound(sx, W - 1)) * 4;
         const uint8_t* E =
             images.end + (static_cast<size_t>(ClampRound(ey, H - 1)) * W + ClampRound(ex, W - 1)) * 4;
-        uint8_t* o = images.output + (static_cast<size_t>(span.y) * W + x) * 4;
+        const size_t at = (static_cast<size_t>(span.y) * W + x) * 4;
+        uint8_t* o = images.output + at;
         for (int channel = 0; channel < 3; ++channel)
             o[channel] = static_cast<uint8_t>(
                 RoundSmall(S[channel] * images.keep + E[channel] * images.take));
+        o[3] = images.previous[at + 3];
     }
 }
 
@@ -243,7 +245,13 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
         while (x < W) {
             const int i = row[x];
             const int runEnd = RunEnd(row, x + 1, W, i);
-            if (i != 0 && i <= n) {
+            if (i == 0 || i > n) {
+                // Not covered: the pixels of the picture the output starts from.
+                if (images.previous != images.output) {
+                    const size_t at = (static_cast<size_t>(y) * W + x) * 4;
+                    std::memcpy(images.output + at, images.previous + at, static_cast<size_t>(runEnd - x) * 4);
+                }
+            } else {
                 if (i != remembered) {
                     span.shape = &intermediate[i];
                     span.from = &startList[i];
@@ -269,8 +277,8 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
     if (map.Width <= 0 || map.Height <= 0) return;
     if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
         return;
-    const size_t rowBytes = static_cast<size_t>(map.Width) * 4;
-    const warp::Images images{start,      end, output, map.Width, map.Height,
+    const warp::Images images{start,     end,        output, previous ? previous : output,
+                              map.Width, map.Height,
                               static_cast<double>(static_cast<float>(1.0 - t)),
                               static_cast<double>(t)};
     const warp::SpanKernel kernel = KernelFor(CurrentWarpPath());
@@ -289,10 +297,7 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
         for (;;) {
             const int first = nextRow.fetch_add(kBandRows, std::memory_order_relaxed);
             if (first >= H) return;
-            const int last = std::min(first + kBandRows, H);
-            if (previous && previous != output)
-                std::memcpy(output + first * rowBytes, previous + first * rowBytes, (last - first) * rowBytes);
-            WarpRows(images, startList, endList, map, intermediate, kernel, first, last);
+            WarpRows(images, startList, endList, map, intermediate, kernel, first, std::min(first + kBandRows, H));
         }
     };
     std::vector<std::thread> helpers;

@@ -84,10 +84,11 @@ void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const Pi
 // WarpFrame on pictures held elsewhere (a QImage's bits, say): each of
 // `start`, `end` and `output` holds map.Width × map.Height pixels of 4 bytes
 // in the byte order of PixelBuffer, rows of 4·width bytes without gaps.
-// With `previous` (a picture of the same kind, not `output`), the output
-// first takes its pixels, as if copied before the warp; each thread copies
-// the rows it warps just before warping them. Nothing is changed when the
-// three lists differ in length.
+// With `previous` (a picture of the same kind, not `output`), the result
+// is that of copying it into the output first and warping then, but no
+// pixel is written twice: uncovered pixels are copied, covered ones take
+// only their fourth byte from it. Nothing is changed when the three lists
+// differ in length.
 void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                    const TriangleList& endList, uint8_t* output, const IndexMap& map,
                    const TriangleList& intermediate, float t, int threads = 0,

@@ -25,6 +25,9 @@ struct Images {
     const uint8_t* start;
     const uint8_t* end;
     uint8_t* output;
+    // What the output starts from: the fourth byte of every pixel comes
+    // from here (the output itself, or the frame before).
+    const uint8_t* previous;
     int width, height;
     double keep;  // 1 − t, held as a 32-bit float
     double take;  // t

@@ -123,6 +123,7 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
     const auto* start = reinterpret_cast<const int*>(images.start);
     const auto* end = reinterpret_cast<const int*>(images.end);
     auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
+    const auto* before = reinterpret_cast<const uint32_t*>(images.previous) + static_cast<size_t>(span.y) * W;
 
     const __m256d keep = _mm256_set1_pd(images.keep);
     const __m256d take = _mm256_set1_pd(images.take);
@@ -168,12 +169,12 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
                              Blend(S, E, 16, keep, take));
             uint32_t* out = row + x;
             if (span.x1 - x >= 4) {
-                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(before + x));
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_and_si128(old, alpha), colour));
             } else {
                 // The last pixels of the span: only they are read and written.
                 const __m128i mask = _mm_cmpgt_epi32(_mm_set1_epi32(span.x1 - x), lanes);
-                const __m128i old = _mm_maskload_epi32(reinterpret_cast<const int*>(out), mask);
+                const __m128i old = _mm_maskload_epi32(reinterpret_cast<const int*>(before + x), mask);
                 _mm_maskstore_epi32(reinterpret_cast<int*>(out), mask,
                                     _mm_or_si128(_mm_and_si128(old, alpha), colour));
             }

@@ -111,6 +111,7 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
     const auto* start = reinterpret_cast<const int*>(images.start);
     const auto* end = reinterpret_cast<const int*>(images.end);
     auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
+    const auto* before = reinterpret_cast<const uint32_t*>(images.previous) + static_cast<size_t>(span.y) * W;
 
     const __m512d q1x = _mm512_set1_pd(q.P1.X), q0x = _mm512_set1_pd(q.P0.X), q2x = _mm512_set1_pd(q.P2.X);
     const __m512d q1y = _mm512_set1_pd(q.P1.Y), q0y = _mm512_set1_pd(q.P0.Y), q2y = _mm512_set1_pd(q.P2.Y);
@@ -152,7 +153,7 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
             const int left = last - x;
             const __mmask8 mask = left >= 8 ? __mmask8(0xFF) : static_cast<__mmask8>((1u << left) - 1);
             uint32_t* out = row + x;
-            const __m256i old = _mm256_maskz_loadu_epi32(mask, out);
+            const __m256i old = _mm256_maskz_loadu_epi32(mask, before + x);
             _mm256_mask_storeu_epi32(out, mask, _mm256_or_si256(_mm256_and_si256(old, alpha), colour));
         }
     }
