@@ -229,11 +229,11 @@ int RunEnd(const int32_t* row, int from, int W, int32_t i) {
 }
 
 // Rows firstRow … lastRow − 1: each row is cut into spans of one triangle,
-// which the kernel fills. A triangle's area is computed again only when
-// the triangle differs from the one of the previous covered span.
+// which the kernel fills. `areas` holds TriangleArea of each intermediate
+// triangle, by index.
 void WarpRows(const warp::Images& images, const TriangleList& startList,
               const TriangleList& endList, const IndexMap& map, const TriangleList& intermediate,
-              warp::SpanKernel kernel, int firstRow, int lastRow) {
+              const std::vector<float>& areas, warp::SpanKernel kernel, int firstRow, int lastRow) {
     const int W = map.Width;
     const int n = intermediate.Count();
     int remembered = 0;
@@ -256,7 +256,7 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
                     span.shape = &intermediate[i];
                     span.from = &startList[i];
                     span.to = &endList[i];
-                    span.area = TriangleArea(intermediate[i]);
+                    span.area = areas[static_cast<size_t>(i)];
                     span.c = span.area == 0 ? kNoArea : 0.5 / static_cast<double>(span.area);
                     remembered = i;
                 }
@@ -282,11 +282,13 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
                               static_cast<double>(static_cast<float>(1.0 - t)),
                               static_cast<double>(t)};
     const warp::SpanKernel kernel = KernelFor(CurrentWarpPath());
+    // A triangle's area does not depend on where it is computed: once per
+    // frame for every triangle.
+    std::vector<float> areas(static_cast<size_t>(intermediate.Count()) + 1, 0.0f);
+    for (int i = 1; i <= intermediate.Count(); ++i) areas[static_cast<size_t>(i)] = TriangleArea(intermediate[i]);
     // Rows are independent: the threads take bands of a few rows each in
     // turn until none is left, so a thread that gets less of the CPU (the
     // run writes the frame before at the same time) simply takes fewer.
-    // Each band starts with no remembered area, which changes nothing since
-    // a triangle's area does not depend on where it is computed.
     const int H = map.Height;
     constexpr int kBandRows = 8;
     const int cores = threads > 0 ? threads
@@ -297,7 +299,8 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
         for (;;) {
             const int first = nextRow.fetch_add(kBandRows, std::memory_order_relaxed);
             if (first >= H) return;
-            WarpRows(images, startList, endList, map, intermediate, kernel, first, std::min(first + kBandRows, H));
+            WarpRows(images, startList, endList, map, intermediate, areas, kernel, first,
+                     std::min(first + kBandRows, H));
         }
     };
     std::vector<std::thread> helpers;
