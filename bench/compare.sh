@@ -6,7 +6,8 @@
 #   avi:    the rendered frames to an AVI with each compressor, and ffmpeg
 #           on the same frames with the same settings.
 # usage: bench/compare.sh PROJECT.mph [path/to/fennix-morph] [codec …]
-# The frames and videos go to a temporary folder that is removed at the end.
+# The frames and videos go to a temporary folder (under $TMPDIR: a tmpfs such
+# as /dev/shm keeps disk write-back out of the figures), removed at the end.
 set -euo pipefail
 
 project=${1:?usage: compare.sh PROJECT.mph [fennix-morph] [codec ...]}
