@@ -60,9 +60,6 @@ void SpanPlain(const Images& images, const Span& span);
 #if defined(__x86_64__)
 void SpanAvx2(const Images& images, const Span& span);
 void SpanAvx512(const Images& images, const Span& span);
-// The weights w0 and w1 of pixels first … last − 1 of the span as 32-bit
-// floats, into w0 and w1 from index 0 (room for a multiple of four); AVX2.
-void WeightsAvx2(const Span& span, int first, int last, float* w0, float* w1);
 #endif
 
 }  // namespace fennix::warp

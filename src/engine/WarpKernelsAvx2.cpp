@@ -70,8 +70,6 @@ FENNIX_AVX2 inline __m128i Blend(__m128i s, __m128i e, int shift, __m256d keep, 
     return _mm_slli_epi32(_mm_and_si128(v, byte), shift);
 }
 
-}  // namespace
-
 // The weights w0 and w1 of pixels first … last − 1 of the span, as 32-bit
 // floats, into w0[0 …] and w1[0 …] (room for whole groups of four).
 FENNIX_AVX2 void WeightsAvx2(const Span& span, int first, int last, float* w0, float* w1) {
@@ -115,6 +113,8 @@ FENNIX_AVX2 void WeightsAvx2(const Span& span, int first, int last, float* w0, f
                       _mm256_cvtpd_ps(Weight(c, a1, o, _mm_add_epi32(_mm_mullo_epi32(dx0, dx0), dy0Squared))));
     }
 }
+
+}  // namespace
 
 FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
     const Triangle& q = *span.from;

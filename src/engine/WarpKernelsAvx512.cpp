@@ -1,8 +1,8 @@
-// The warp's per-pixel work with AVX-512. The weights come from the AVX2
-// pass (WeightsAvx2): their divisions and square roots take as long per
-// value on 512-bit registers as on 256-bit ones, and a little longer on
-// some CPUs. Positions, clamping and the blend then run on eight pixels at
-// a time, with masks for the last pixels of a span. Every step is the plain
+// The warp's per-pixel work with AVX-512, eight pixels at a time: the
+// weights in a pass of their own (their divisions and square roots take
+// as long per value as with AVX2, but everything around them half as many
+// instructions), then positions, clamping, loads and the blend, with masks
+// for the last pixels of a span. Every step is the plain
 // path's IEEE operation on the same operands in the same order, so the
 // bytes match (see WarpKernelsAvx2.cpp). Only the functions marked for
 // AVX-512 use it, and they run only on a CPU that has it.
