@@ -214,15 +214,15 @@ const char* WarpPathName(WarpPath path) {
 namespace {
 
 // The first x ≥ from of the row whose index is not i (W when there is
-// none). Blocks of eight are compared at once; the compiler turns each
-// block into a few vector instructions.
+// none). Blocks of eight are compared at once, into a bit mask whose
+// lowest set bit is the first difference; the compiler turns each block
+// into a few vector instructions.
 int RunEnd(const int32_t* row, int from, int W, int32_t i) {
     int x = from;
-    while (x + 8 <= W) {
-        int same = 0;
-        for (int k = 0; k < 8; ++k) same += row[x + k] == i;
-        if (same != 8) break;
-        x += 8;
+    for (; x + 8 <= W; x += 8) {
+        unsigned differ = 0;
+        for (int k = 0; k < 8; ++k) differ |= static_cast<unsigned>(row[x + k] != i) << k;
+        if (differ != 0) return x + __builtin_ctz(differ);
     }
     while (x < W && row[x] == i) ++x;
     return x;
