@@ -1,10 +1,16 @@
 // Painting the intermediate mesh into the index map: an exact integer
 // scan conversion of each triangle with the top-left rule, so triangles
-// that share an edge never both claim (or both miss) a pixel on it.
+// that share an edge never both claim (or both miss) a pixel on it. A map
+// that already has the size is not cleared first: the spans painted are
+// noted, and afterwards only the pixels between them are set to 0. A mesh
+// that covers the picture thus writes every pixel once.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "engine/Warp.h"
 
@@ -56,7 +62,14 @@ bool InRange(const Point& p) {
     return std::abs(int64_t{p.X}) <= kCoordinateLimit && std::abs(int64_t{p.Y}) <= kCoordinateLimit;
 }
 
-void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index) {
+// Pixels lo … hi of row y.
+struct RowSpan {
+    int32_t y, lo, hi;
+};
+
+// Paints the rows firstRow … lastRow − 1 of the triangle, noting each span.
+void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index, int64_t firstRow,
+                   int64_t lastRow, std::vector<RowSpan>& painted) {
     Point p0 = triangle.P0, p1 = triangle.P1, p2 = triangle.P2;
     if (!InRange(p0) || !InRange(p1) || !InRange(p2)) return;
 
@@ -69,8 +82,8 @@ void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index) {
     // Only the bounding box clipped to the map is visited.
     const int64_t minX = std::max<int64_t>(0, std::min({p0.X, p1.X, p2.X}));
     const int64_t maxX = std::min<int64_t>(map.Width - 1, std::max({p0.X, p1.X, p2.X}));
-    const int64_t minY = std::max<int64_t>(0, std::min({p0.Y, p1.Y, p2.Y}));
-    const int64_t maxY = std::min<int64_t>(map.Height - 1, std::max({p0.Y, p1.Y, p2.Y}));
+    const int64_t minY = std::max<int64_t>(firstRow, std::min({p0.Y, p1.Y, p2.Y}));
+    const int64_t maxY = std::min<int64_t>(lastRow - 1, std::max({p0.Y, p1.Y, p2.Y}));
     if (minX > maxX || minY > maxY) return;
 
     const Edge edges[3] = {Edge(p0, p1), Edge(p1, p2), Edge(p2, p0)};
@@ -80,7 +93,44 @@ void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index) {
         if (lo > hi) continue;
         int32_t* row = map.Index.data() + y * map.Width;
         std::fill(row + lo, row + hi + 1, index);
+        painted.push_back({static_cast<int32_t>(y), static_cast<int32_t>(lo), static_cast<int32_t>(hi)});
     }
+}
+
+// Sets every pixel of rows firstRow … lastRow − 1 that no span of `painted`
+// covers to 0.
+void ClearTheRest(IndexMap& map, const std::vector<RowSpan>& painted, int firstRow, int lastRow) {
+    // Spans by row, then by start: a counting sort on the row, then the few
+    // spans of each row in order of their start.
+    const int rows = lastRow - firstRow;
+    std::vector<int32_t> first(static_cast<size_t>(rows) + 1, 0);
+    for (const RowSpan& span : painted) ++first[static_cast<size_t>(span.y - firstRow) + 1];
+    for (int r = 0; r < rows; ++r) first[r + 1] += first[r];
+    std::vector<RowSpan> byRow(painted.size());
+    std::vector<int32_t> next(first.begin(), first.end() - 1);
+    for (const RowSpan& span : painted) byRow[static_cast<size_t>(next[span.y - firstRow]++)] = span;
+    for (int r = 0; r < rows; ++r) {
+        RowSpan* const begin = byRow.data() + first[r];
+        RowSpan* const end = byRow.data() + first[r + 1];
+        std::sort(begin, end, [](const RowSpan& a, const RowSpan& b) { return a.lo < b.lo; });
+        int32_t* row = map.Index.data() + static_cast<size_t>(firstRow + r) * map.Width;
+        int32_t covered = 0;  // pixels 0 … covered − 1 are painted or cleared
+        for (const RowSpan* span = begin; span != end; ++span) {
+            if (span->lo > covered) std::fill(row + covered, row + span->lo, 0);
+            covered = std::max(covered, span->hi + 1);
+        }
+        if (covered < map.Width) std::fill(row + covered, row + map.Width, 0);
+    }
+}
+
+// Rows firstRow … lastRow − 1 of the whole map: every triangle in order,
+// then the gaps.
+void PaintRows(IndexMap& map, const TriangleList& triangles, int firstRow, int lastRow) {
+    std::vector<RowSpan> painted;
+    painted.reserve(static_cast<size_t>(lastRow - firstRow) * 8);
+    for (int i = 1; i <= triangles.Count(); ++i)
+        PaintTriangle(map, triangles[i], i, firstRow, lastRow, painted);
+    ClearTheRest(map, painted, firstRow, lastRow);
 }
 
 }  // namespace
@@ -89,9 +139,18 @@ void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& tri
     map.Width = std::max(width, 0);
     map.Height = std::max(height, 0);
     if (map.Width == 0 || map.Height == 0) map.Width = map.Height = 0;
-    map.Index.assign(static_cast<size_t>(map.Width) * static_cast<size_t>(map.Height), 0);
+    // Resizing keeps the old content where the size stays; every pixel is
+    // painted or cleared below either way.
+    map.Index.resize(static_cast<size_t>(map.Width) * static_cast<size_t>(map.Height));
     if (map.Index.empty()) return;
-    for (int i = 1; i <= triangles.Count(); ++i) PaintTriangle(map, triangles[i], i);
+    // Rows are independent, since each is painted with every triangle in
+    // order: a large map is painted in two halves at once.
+    const int halves = map.Height >= 256 && std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    const int middle = map.Height / halves;
+    std::optional<std::thread> helper;
+    if (halves == 2) helper.emplace(PaintRows, std::ref(map), std::cref(triangles), middle, map.Height);
+    PaintRows(map, triangles, 0, middle);
+    if (helper) helper->join();
 }
 
 }  // namespace fennix

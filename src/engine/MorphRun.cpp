@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -51,28 +52,63 @@ std::vector<std::string> ListFrameFiles(const std::string& folder) {
 
 namespace {
 
-// Writes the surface as one frame file, complete or not at all: a frame
-// that does not fit on the disk leaves no file behind. JPEG frames go
-// through a scratch bitmap of their own in the temporary folder, so two runs
-// at once never convert each other's pixels; it is removed whatever happens.
-// Frames are not flushed to the disk one by one: a run that a crash cuts
-// short is lost as a whole anyway, and the flushes would cost more than the
-// warp.
-std::string WriteFrame(const PicturePane& surface, int k, const FrameOutput& output,
+// Writes one frame as a frame file, complete or not at all: a frame that
+// does not fit on the disk leaves no file behind. JPEG frames go through a
+// scratch bitmap of their own in the temporary folder, so two runs at once
+// never convert each other's pixels; it is removed whatever happens. Frames
+// are not flushed to the disk one by one: a run that a crash cuts short is
+// lost as a whole anyway, and the flushes would cost more than the warp.
+std::string WriteFrame(const QImage& frame, int k, const FrameOutput& output,
                        const std::optional<JpegCompanion>& companion) {
     const std::string path = output.frameFolder + FrameFileName(k, output.saveKind);
     std::string why;
     if (output.saveKind == 0) {
-        if (!surface.SaveBitmap(path, &why, false)) return why;
+        if (!SaveBitmapFile(frame, path, &why, false)) return why;
         return {};
     }
     // The companion itself writes the JPEG file complete or not at all.
     ScratchBitmap scratch;
-    if (!scratch.Write(surface.Layer(), JoinPath(output.tempFolder, kJpegScratchName)))
+    if (!scratch.Write(frame, JoinPath(output.tempFolder, kJpegScratchName)))
         return scratch.Error().empty() ? "cannot encode frame " + path : scratch.Error();
     if (!companion->Convert(scratch.Path(), path)) return "cannot write " + path;
     return {};
 }
+
+// Writes frames on a thread of its own while the next one is made: one
+// frame at a time, each handed over as a shared copy of the picture, which
+// the next frame's drawing detaches from.
+class FrameWriter {
+  public:
+    FrameWriter(const FrameOutput& output, const std::optional<JpegCompanion>& companion)
+        : output_(output), companion_(companion) {}
+    // Waits for the frame still being written, so that none is left half done.
+    ~FrameWriter() { Finish(); }
+
+    // Starts writing `frame` as frame k; call Finish for the one before first.
+    void Start(const QImage& frame, int k) {
+        frame_ = frame;
+        k_ = k;
+        writing_ = std::async(std::launch::async, [this] { return WriteFrame(frame_, k_, output_, companion_); });
+    }
+
+    // True while a frame has been started and not yet finished.
+    bool Busy() const { return writing_.valid(); }
+
+    // Waits for the frame being written: an empty text when it was written
+    // (or none was started), otherwise why not.
+    std::string Finish() { return writing_.valid() ? writing_.get() : std::string(); }
+
+    // The frame started last, and its number.
+    const QImage& Frame() const { return frame_; }
+    int K() const { return k_; }
+
+  private:
+    const FrameOutput& output_;
+    const std::optional<JpegCompanion>& companion_;
+    QImage frame_;
+    int k_ = -1;
+    std::future<std::string> writing_;
+};
 
 // True when every squared distance the warp takes (between two corners of
 // a triangle, or between a corner and a pixel of the image) fits in the 32
@@ -132,27 +168,56 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
                            .convertToFormat(QImage::Format_RGB32);
     if (surface.Width() != start.width() || surface.Height() != start.height())
         return "the render surface does not have the start image's size";
-    // Each frame is warped straight into the surface's layer: the pixels
-    // no triangle covers keep what the layer holds.
-    QImage& layer = surface.Layer();
-    if (layer.format() != QImage::Format_RGB32) layer = layer.convertToFormat(QImage::Format_RGB32);
+    // Each frame is warped into a picture that starts as a copy of the frame
+    // before (the surface's layer for the first): the pixels no triangle
+    // covers keep what it holds. The frame being written, the one the
+    // surface shows and any a caller keeps are held elsewhere too; a picture
+    // held by nobody else is used again for the next frame.
+    std::vector<QImage> pictures{surface.Layer().convertToFormat(QImage::Format_RGB32)};
+    size_t current = 0;
+    auto spare = [&]() -> size_t {
+        for (size_t i = 0; i < pictures.size(); ++i)
+            if (i != current && pictures[i].isDetached()) return i;
+        pictures.emplace_back(start.size(), QImage::Format_RGB32);
+        return pictures.size() - 1;
+    };
+
+    // Frame k is written while frame k + 1 is made. Once written, it becomes
+    // the surface's layer and afterFrame(k) follows.
+    FrameWriter writer(output, companion);
+    auto finishWriting = [&]() -> std::string {
+        if (!writer.Busy()) return {};
+        if (std::string failure = writer.Finish(); !failure.empty()) return failure;
+        surface.Layer() = writer.Frame();
+        surface.Refresh();
+        if (progress.afterFrame) progress.afterFrame(writer.K());
+        return {};
+    };
+    auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
 
     IndexMap map;
     // Counted in 64 bits so that a last frame of INT32_MAX still ends.
     for (int64_t step = 0; step <= N; ++step) {
         const int k = static_cast<int>(step);
-        if (progress.cancelled && progress.cancelled()) return kMorphCancelled;
+        if (cancelled()) {
+            const std::string failure = finishWriting();
+            return failure.empty() ? kMorphCancelled : failure;
+        }
         if (progress.beforeFrame) progress.beforeFrame(k, N);
         const TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
         PaintIndexMap(map, start.width(), start.height(), intermediate);
         const float t = static_cast<float>(static_cast<double>(k) / N);
-        WarpFrameBits(start.constBits(), startList, end.constBits(), endList, layer.bits(), map,
-                      intermediate, t);
-        if (std::string failure = WriteFrame(surface, k, output, companion); !failure.empty())
-            return failure;
-        surface.Refresh();
-        if (progress.afterFrame) progress.afterFrame(k);
+        const size_t next = spare();
+        WarpFrameBits(start.constBits(), startList, end.constBits(), endList, pictures[next].bits(), map,
+                      intermediate, t, 0, pictures[current].constBits());
+        current = next;
+        if (std::string failure = finishWriting(); !failure.empty()) return failure;
+        // A stop asked for while the frame before was written: this frame
+        // is not written, so the run ends after whole frames only.
+        if (k > 0 && cancelled()) return kMorphCancelled;
+        writer.Start(pictures[current], k);
     }
+    if (std::string failure = finishWriting(); !failure.empty()) return failure;
     return {};
 }
 

@@ -48,9 +48,12 @@ struct FrameOutput {
     std::string companionFolder;  // folder of the JPEG companion library
 };
 
-// Called before frame k of 0 … N is made and after it is written.
-// `cancelled` is asked before each frame: true ends the run there, after
-// the frames already written.
+// Called before frame k of 0 … N is made and after it is written. Frame k
+// is written while frame k + 1 is made, so afterFrame(k) may come after
+// beforeFrame(k + 1). `cancelled` is asked before each frame is made and
+// again before it is written: true ends the run there, after the frames
+// already written (a frame still being written is finished first and
+// reported), so the frames on disk are always whole ones.
 struct MorphProgress {
     std::function<void(int k, int lastFrame)> beforeFrame;
     std::function<void(int k)> afterFrame;
@@ -62,7 +65,8 @@ inline constexpr const char* kMorphCancelled = "cancelled";
 
 // Renders frames k = 0 … N onto `surface` (sized to the start image; its
 // layer is not cleared between frames, so pixels no triangle covers keep the
-// previous frame's colour) and writes each as a frame file. An end image of
+// previous frame's colour) and writes each as a frame file. The layer holds
+// frame k from its afterFrame on, and the last frame written at the end. An end image of
 // another size is scaled smoothly to the start image's size for the run.
 // Returns an empty text on success; on the first failure (N = 0, a frame
 // file that cannot be written, the companion library or its conversion

@@ -119,10 +119,12 @@ void warp::SpanPlain(const Images& images, const Span& span) {
             images.start + (static_cast<size_t>(ClampRound(sy, H - 1)) * W + ClampRound(sx, W - 1)) * 4;
         const uint8_t* E =
             images.end + (static_cast<size_t>(ClampRound(ey, H - 1)) * W + ClampRound(ex, W - 1)) * 4;
-        uint8_t* o = images.output + (static_cast<size_t>(span.y) * W + x) * 4;
+        const size_t at = (static_cast<size_t>(span.y) * W + x) * 4;
+        uint8_t* o = images.output + at;
         for (int channel = 0; channel < 3; ++channel)
             o[channel] = static_cast<uint8_t>(
                 RoundSmall(S[channel] * images.keep + E[channel] * images.take));
+        o[3] = images.previous[at + 3];
     }
 }
 
@@ -211,12 +213,27 @@ const char* WarpPathName(WarpPath path) {
 
 namespace {
 
+// The first x ≥ from of the row whose index is not i (W when there is
+// none). Blocks of eight are compared at once, into a bit mask whose
+// lowest set bit is the first difference; the compiler turns each block
+// into a few vector instructions.
+int RunEnd(const int32_t* row, int from, int W, int32_t i) {
+    int x = from;
+    for (; x + 8 <= W; x += 8) {
+        unsigned differ = 0;
+        for (int k = 0; k < 8; ++k) differ |= static_cast<unsigned>(row[x + k] != i) << k;
+        if (differ != 0) return x + __builtin_ctz(differ);
+    }
+    while (x < W && row[x] == i) ++x;
+    return x;
+}
+
 // Rows firstRow … lastRow − 1: each row is cut into spans of one triangle,
-// which the kernel fills. A triangle's area is computed again only when
-// the triangle differs from the one of the previous covered span.
+// which the kernel fills. `areas` holds TriangleArea of each intermediate
+// triangle, by index.
 void WarpRows(const warp::Images& images, const TriangleList& startList,
               const TriangleList& endList, const IndexMap& map, const TriangleList& intermediate,
-              warp::SpanKernel kernel, int firstRow, int lastRow) {
+              const std::vector<float>& areas, warp::SpanKernel kernel, int firstRow, int lastRow) {
     const int W = map.Width;
     const int n = intermediate.Count();
     int remembered = 0;
@@ -227,14 +244,19 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
         int x = 0;
         while (x < W) {
             const int i = row[x];
-            int runEnd = x + 1;
-            while (runEnd < W && row[runEnd] == i) ++runEnd;
-            if (i != 0 && i <= n) {
+            const int runEnd = RunEnd(row, x + 1, W, i);
+            if (i == 0 || i > n) {
+                // Not covered: the pixels of the picture the output starts from.
+                if (images.previous != images.output) {
+                    const size_t at = (static_cast<size_t>(y) * W + x) * 4;
+                    std::memcpy(images.output + at, images.previous + at, static_cast<size_t>(runEnd - x) * 4);
+                }
+            } else {
                 if (i != remembered) {
                     span.shape = &intermediate[i];
                     span.from = &startList[i];
                     span.to = &endList[i];
-                    span.area = TriangleArea(intermediate[i]);
+                    span.area = areas[static_cast<size_t>(i)];
                     span.c = span.area == 0 ? kNoArea : 0.5 / static_cast<double>(span.area);
                     remembered = i;
                 }
@@ -251,29 +273,40 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
 
 void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                    const TriangleList& endList, uint8_t* output, const IndexMap& map,
-                   const TriangleList& intermediate, float t, int threads) {
+                   const TriangleList& intermediate, float t, int threads, const uint8_t* previous) {
     if (map.Width <= 0 || map.Height <= 0) return;
     if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
         return;
-    const warp::Images images{start,      end, output, map.Width, map.Height,
+    const warp::Images images{start,     end,        output, previous ? previous : output,
+                              map.Width, map.Height,
                               static_cast<double>(static_cast<float>(1.0 - t)),
                               static_cast<double>(t)};
     const warp::SpanKernel kernel = KernelFor(CurrentWarpPath());
-    // Rows are independent: split them over the cores. Each band starts
-    // with no remembered area, which changes nothing since a triangle's
-    // area does not depend on where it is computed.
+    // A triangle's area does not depend on where it is computed: once per
+    // frame for every triangle.
+    std::vector<float> areas(static_cast<size_t>(intermediate.Count()) + 1, 0.0f);
+    for (int i = 1; i <= intermediate.Count(); ++i) areas[static_cast<size_t>(i)] = TriangleArea(intermediate[i]);
+    // Rows are independent: the threads take bands of a few rows each in
+    // turn until none is left, so a thread that gets less of the CPU (the
+    // run writes the frame before at the same time) simply takes fewer.
     const int H = map.Height;
+    constexpr int kBandRows = 8;
     const int cores = threads > 0 ? threads
                                   : static_cast<int>(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
-    const int bands = std::max(1, std::min(cores, H / 32 + 1));
-    std::vector<std::thread> workers;
-    for (int b = 1; b < bands; ++b) {
-        workers.emplace_back(WarpRows, std::cref(images), std::cref(startList), std::cref(endList),
-                             std::cref(map), std::cref(intermediate), kernel, H * b / bands,
-                             H * (b + 1) / bands);
-    }
-    WarpRows(images, startList, endList, map, intermediate, kernel, 0, H / bands);
-    for (auto& worker : workers) worker.join();
+    const int workers = std::max(1, std::min(cores, H / 32 + 1));
+    std::atomic<int> nextRow{0};
+    auto work = [&] {
+        for (;;) {
+            const int first = nextRow.fetch_add(kBandRows, std::memory_order_relaxed);
+            if (first >= H) return;
+            WarpRows(images, startList, endList, map, intermediate, areas, kernel, first,
+                     std::min(first + kBandRows, H));
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int w = 1; w < workers; ++w) helpers.emplace_back(work);
+    work();
+    for (auto& helper : helpers) helper.join();
 }
 
 void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const PixelBuffer& end,

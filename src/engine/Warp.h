@@ -23,12 +23,13 @@ struct IndexMap {
 // in length.
 TriangleList InterpolateTriangles(const TriangleList& start, const TriangleList& end, int k, int N);
 
-// Re-dimensions the map to width × height, clears it to 0 and fills
-// triangle i = 1 … n with i, in order, so later triangles cover earlier
-// ones. Pixel (x, y) is sampled at the integer point (x, y); a sample on an
-// edge belongs to the triangle only for a top edge (horizontal, triangle
-// below it) or a left edge (triangle to its right); zero-area triangles
-// cover nothing, and so do triangles with a coordinate beyond ±2^30. Either
+// Re-dimensions the map to width × height and fills triangle i = 1 … n
+// with i, in order, so later triangles cover earlier ones; every other
+// pixel gets 0. Nothing of the map's earlier content remains (a map of the
+// same size is reused without a clear). Pixel (x, y) is sampled at the
+// integer point (x, y); a sample on an edge belongs to the triangle only
+// for a top edge (horizontal, triangle below it) or a left edge (triangle
+// to its right); zero-area triangles cover nothing, and so do triangles with a coordinate beyond ±2^30. Either
 // vertex order works. A fold-free mesh whose border points lie on the image
 // border gives every pixel exactly one index. A width or height below 1
 // gives an empty 0 × 0 map.
@@ -83,9 +84,14 @@ void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const Pi
 // WarpFrame on pictures held elsewhere (a QImage's bits, say): each of
 // `start`, `end` and `output` holds map.Width × map.Height pixels of 4 bytes
 // in the byte order of PixelBuffer, rows of 4·width bytes without gaps.
-// Nothing is changed when the three lists differ in length.
+// With `previous` (a picture of the same kind, not `output`), the result
+// is that of copying it into the output first and warping then, but no
+// pixel is written twice: uncovered pixels are copied, covered ones take
+// only their fourth byte from it. Nothing is changed when the three lists
+// differ in length.
 void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                    const TriangleList& endList, uint8_t* output, const IndexMap& map,
-                   const TriangleList& intermediate, float t, int threads = 0);
+                   const TriangleList& intermediate, float t, int threads = 0,
+                   const uint8_t* previous = nullptr);
 
 }  // namespace fennix

@@ -25,6 +25,9 @@ struct Images {
     const uint8_t* start;
     const uint8_t* end;
     uint8_t* output;
+    // What the output starts from: the fourth byte of every pixel comes
+    // from here (the output itself, or the frame before).
+    const uint8_t* previous;
     int width, height;
     double keep;  // 1 − t, held as a 32-bit float
     double take;  // t
@@ -41,15 +44,22 @@ struct Span {
     int y, x0, x1;
 };
 
+// The pixels a span reads lie along lines that cross the source rows, so
+// the hardware does not see them coming; the row a few rows further down
+// is what the spans below will read. Asks for the cache line of pixel
+// `offset` of a picture plus that many rows (a prefetch never faults, so an
+// offset beyond the picture does no harm).
+inline constexpr int kPrefetchRows = 4;
+inline void Prefetch(const uint8_t* picture, int64_t offset) {
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(picture) + offset * 4));
+}
+
 using SpanKernel = void (*)(const Images&, const Span&);
 
 void SpanPlain(const Images& images, const Span& span);
 #if defined(__x86_64__)
 void SpanAvx2(const Images& images, const Span& span);
 void SpanAvx512(const Images& images, const Span& span);
-// The weights w0 and w1 of pixels first … last − 1 of the span as 32-bit
-// floats, into w0 and w1 from index 0 (room for a multiple of four); AVX2.
-void WeightsAvx2(const Span& span, int first, int last, float* w0, float* w1);
 #endif
 
 }  // namespace fennix::warp

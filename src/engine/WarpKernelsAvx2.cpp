@@ -45,11 +45,19 @@ FENNIX_AVX2 inline __m256d Position(__m256d p1, __m256d p0, __m256d p2, __m256d 
     return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(p1, v1), _mm256_mul_pd(p0, v0)), _mm256_mul_pd(p2, v2));
 }
 
-// Clamped to 0 … limit (NaN to 0), then rounded ties to even. MINPD returns
-// its second operand when one is NaN, MAXPD likewise: NaN passes the upper
-// bound and the lower bound turns it into 0, as the plain path does.
-FENNIX_AVX2 inline __m128i ClampRound(__m256d v, __m256d limit) {
-    return _mm256_cvtpd_epi32(_mm256_max_pd(_mm256_min_pd(limit, v), _mm256_setzero_pd()));
+// Clamped to 0 … limit (NaN to 0), then rounded ties to even, still a
+// double. MINPD returns its second operand when one is NaN, MAXPD likewise:
+// NaN passes the upper bound and the lower bound turns it into 0, as the
+// plain path does.
+FENNIX_AVX2 inline __m256d ClampRound(__m256d v, __m256d limit) {
+    return _mm256_round_pd(_mm256_max_pd(_mm256_min_pd(limit, v), _mm256_setzero_pd()),
+                           _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+}
+
+// The offset y·width + x of whole-number positions, computed exactly in
+// double precision (it stays far below 2^53), as 32-bit integers.
+FENNIX_AVX2 inline __m128i Offset(__m256d x, __m256d y, __m256d width) {
+    return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(y, width), x));
 }
 
 // One channel of four pixels: S·keep + E·take, rounded ties to even, moved
@@ -61,8 +69,6 @@ FENNIX_AVX2 inline __m128i Blend(__m128i s, __m128i e, int shift, __m256d keep, 
     const __m128i v = _mm256_cvtpd_epi32(_mm256_add_pd(_mm256_mul_pd(S, keep), _mm256_mul_pd(E, take)));
     return _mm_slli_epi32(_mm_and_si128(v, byte), shift);
 }
-
-}  // namespace
 
 // The weights w0 and w1 of pixels first … last − 1 of the span, as 32-bit
 // floats, into w0[0 …] and w1[0 …] (room for whole groups of four).
@@ -108,19 +114,23 @@ FENNIX_AVX2 void WeightsAvx2(const Span& span, int first, int last, float* w0, f
     }
 }
 
+}  // namespace
+
 FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
     const Triangle& q = *span.from;
     const Triangle& r = *span.to;
     const int W = images.width;
-    const auto* start = reinterpret_cast<const uint32_t*>(images.start);
-    const auto* end = reinterpret_cast<const uint32_t*>(images.end);
+    const auto* start = reinterpret_cast<const int*>(images.start);
+    const auto* end = reinterpret_cast<const int*>(images.end);
     auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
+    const auto* before = reinterpret_cast<const uint32_t*>(images.previous) + static_cast<size_t>(span.y) * W;
 
     const __m256d keep = _mm256_set1_pd(images.keep);
     const __m256d take = _mm256_set1_pd(images.take);
     const __m256d right = _mm256_set1_pd(W - 1);
     const __m256d bottom = _mm256_set1_pd(images.height - 1);
-    const __m128i width = _mm_set1_epi32(W);
+    const __m256d width = _mm256_set1_pd(W);
+    const int64_t ahead = int64_t{kPrefetchRows} * W;
     const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
     const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
 
@@ -144,30 +154,27 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
             const __m256d v1 = _mm256_cvtps_pd(_mm_load_ps(w1 + (x - first)));
             const __m256d v2 = AsFloat(_mm256_sub_pd(_mm256_sub_pd(one, v0), v1));
 
-            const __m128i sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
-            const __m128i sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
-            const __m128i ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
-            const __m128i ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
-            alignas(16) int32_t from[4], to[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(from), _mm_add_epi32(_mm_mullo_epi32(sy, width), sx));
-            _mm_store_si128(reinterpret_cast<__m128i*>(to), _mm_add_epi32(_mm_mullo_epi32(ey, width), ex));
-            // Single loads: a gather is no faster for scattered pixels.
-            const __m128i S = _mm_setr_epi32(static_cast<int>(start[from[0]]), static_cast<int>(start[from[1]]),
-                                             static_cast<int>(start[from[2]]), static_cast<int>(start[from[3]]));
-            const __m128i E = _mm_setr_epi32(static_cast<int>(end[to[0]]), static_cast<int>(end[to[1]]),
-                                             static_cast<int>(end[to[2]]), static_cast<int>(end[to[3]]));
+            const __m256d sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
+            const __m256d sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
+            const __m256d ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
+            const __m256d ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
+            const __m128i from = Offset(sx, sy, width), to = Offset(ex, ey, width);
+            const __m128i S = _mm_i32gather_epi32(start, from, 4);
+            const __m128i E = _mm_i32gather_epi32(end, to, 4);
+            Prefetch(images.start, _mm_cvtsi128_si32(from) + ahead);
+            Prefetch(images.end, _mm_cvtsi128_si32(to) + ahead);
 
             const __m128i colour =
                 _mm_or_si128(_mm_or_si128(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)),
                              Blend(S, E, 16, keep, take));
             uint32_t* out = row + x;
             if (span.x1 - x >= 4) {
-                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(before + x));
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_and_si128(old, alpha), colour));
             } else {
                 // The last pixels of the span: only they are read and written.
                 const __m128i mask = _mm_cmpgt_epi32(_mm_set1_epi32(span.x1 - x), lanes);
-                const __m128i old = _mm_maskload_epi32(reinterpret_cast<const int*>(out), mask);
+                const __m128i old = _mm_maskload_epi32(reinterpret_cast<const int*>(before + x), mask);
                 _mm_maskstore_epi32(reinterpret_cast<int*>(out), mask,
                                     _mm_or_si128(_mm_and_si128(old, alpha), colour));
             }

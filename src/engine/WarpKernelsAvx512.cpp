@@ -1,8 +1,8 @@
-// The warp's per-pixel work with AVX-512. The weights come from the AVX2
-// pass (WeightsAvx2): their divisions and square roots take as long per
-// value on 512-bit registers as on 256-bit ones, and a little longer on
-// some CPUs. Positions, clamping and the blend then run on eight pixels at
-// a time, with masks for the last pixels of a span. Every step is the plain
+// The warp's per-pixel work with AVX-512, eight pixels at a time: the
+// weights in a pass of their own (their divisions and square roots take
+// as long per value as with AVX2, but everything around them half as many
+// instructions), then positions, clamping, loads and the blend, with masks
+// for the last pixels of a span. Every step is the plain
 // path's IEEE operation on the same operands in the same order, so the
 // bytes match (see WarpKernelsAvx2.cpp). Only the functions marked for
 // AVX-512 use it, and they run only on a CPU that has it.
@@ -33,9 +33,16 @@ FENNIX_AVX512 inline __m512d Position(__m512d p1, __m512d p0, __m512d p2, __m512
 }
 
 // Clamped to 0 … limit (NaN to 0: VMINPD and VMAXPD return their second
-// operand when one is NaN), then rounded ties to even.
-FENNIX_AVX512 inline __m256i ClampRound(__m512d v, __m512d limit) {
-    return _mm512_cvtpd_epi32(_mm512_max_pd(_mm512_min_pd(limit, v), _mm512_setzero_pd()));
+// operand when one is NaN), then rounded ties to even, still a double.
+FENNIX_AVX512 inline __m512d ClampRound(__m512d v, __m512d limit) {
+    return _mm512_roundscale_pd(_mm512_max_pd(_mm512_min_pd(limit, v), _mm512_setzero_pd()),
+                                _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+}
+
+// The offset y·width + x of whole-number positions, computed exactly in
+// double precision (it stays far below 2^53), as 32-bit integers.
+FENNIX_AVX512 inline __m256i Offset(__m512d x, __m512d y, __m512d width) {
+    return _mm512_cvttpd_epi32(_mm512_add_pd(_mm512_mul_pd(y, width), x));
 }
 
 // One channel of eight pixels: S·keep + E·take, rounded ties to even, moved
@@ -48,15 +55,63 @@ FENNIX_AVX512 inline __m256i Blend(__m256i s, __m256i e, int shift, __m512d keep
     return _mm256_slli_epi32(_mm256_and_si256(v, byte), shift);
 }
 
+// c · |a| / √(s² + 1) · √(d²) for eight pixels, as WeightsAvx2 computes it.
+FENNIX_AVX512 inline __m256 Weight(__m512d c, __m512d a, __m512d slope, __m256i squared) {
+    const __m512d root = _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(slope, slope), _mm512_set1_pd(1.0)));
+    const __m512d distance = _mm512_sqrt_pd(_mm512_cvtepi32_pd(squared));
+    return _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_div_pd(_mm512_mul_pd(c, _mm512_abs_pd(a)), root), distance));
+}
+
+// The weights w0 and w1 of pixels first … last − 1 of the span, eight at a
+// time: the steps of WeightsAvx2 on registers twice as wide.
+FENNIX_AVX512 void WeightsAvx512(const Span& span, int first, int last, float* w0, float* w1) {
+    const Triangle& t = *span.shape;
+    const int y = span.y;
+    const __m512d c = _mm512_set1_pd(span.c);
+    const __m512d zero = _mm512_setzero_pd();
+    const int32_t dy1 = y - t.P1.Y;
+    const __m512d dy1d = _mm512_set1_pd(dy1);
+    const __m256i dy1Squared =
+        _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dy1) * static_cast<uint32_t>(dy1)));
+    const __m512d p2yMinusY = _mm512_set1_pd(t.P2.Y - y);
+    const int32_t dy0 = t.P0.Y - y;
+    const __m512d dy0d = _mm512_set1_pd(dy0);
+    const __m256i dy0Squared =
+        _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dy0) * static_cast<uint32_t>(dy0)));
+    const __m512d p2yMinusP0y = _mm512_set1_pd(t.P2.Y - t.P0.Y);
+    const __m512d p2xMinusP0x = _mm512_set1_pd(t.P2.X - t.P0.X);
+    const __m256i p1x = _mm256_set1_epi32(t.P1.X), p0x = _mm256_set1_epi32(t.P0.X), p2x = _mm256_set1_epi32(t.P2.X);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+
+    for (int x = first; x < last; x += 8) {
+        const __m256i X = _mm256_add_epi32(_mm256_set1_epi32(x), lanes);
+
+        const __m256i dx1 = _mm256_sub_epi32(X, p1x);
+        const __m512d dx1d = _mm512_cvtepi32_pd(dx1);
+        const __m512d e = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(dx1d, zero, _CMP_EQ_OQ),
+                                               _mm512_div_pd(dy1d, dx1d), _mm512_set1_pd(kPixelSlope));
+        const __m512d a0 = _mm512_sub_pd(p2yMinusY, _mm512_mul_pd(e, _mm512_cvtepi32_pd(_mm256_sub_epi32(p2x, X))));
+        _mm256_storeu_ps(w0 + (x - first), Weight(c, a0, e, _mm256_add_epi32(_mm256_mullo_epi32(dx1, dx1), dy1Squared)));
+
+        const __m256i dx0 = _mm256_sub_epi32(p0x, X);
+        const __m512d dx0d = _mm512_cvtepi32_pd(dx0);
+        const __m512d o = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(dx0d, zero, _CMP_EQ_OQ),
+                                               _mm512_div_pd(dy0d, dx0d), _mm512_set1_pd(kSteepSlope));
+        const __m512d a1 = _mm512_sub_pd(p2yMinusP0y, _mm512_mul_pd(o, p2xMinusP0x));
+        _mm256_storeu_ps(w1 + (x - first), Weight(c, a1, o, _mm256_add_epi32(_mm256_mullo_epi32(dx0, dx0), dy0Squared)));
+    }
+}
+
 }  // namespace
 
 FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
     const Triangle& q = *span.from;
     const Triangle& r = *span.to;
     const int W = images.width;
-    const auto* start = reinterpret_cast<const uint32_t*>(images.start);
-    const auto* end = reinterpret_cast<const uint32_t*>(images.end);
+    const auto* start = reinterpret_cast<const int*>(images.start);
+    const auto* end = reinterpret_cast<const int*>(images.end);
     auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
+    const auto* before = reinterpret_cast<const uint32_t*>(images.previous) + static_cast<size_t>(span.y) * W;
 
     const __m512d q1x = _mm512_set1_pd(q.P1.X), q0x = _mm512_set1_pd(q.P0.X), q2x = _mm512_set1_pd(q.P2.X);
     const __m512d q1y = _mm512_set1_pd(q.P1.Y), q0y = _mm512_set1_pd(q.P0.Y), q2y = _mm512_set1_pd(q.P2.Y);
@@ -67,35 +122,30 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
     const __m512d take = _mm512_set1_pd(images.take);
     const __m512d right = _mm512_set1_pd(W - 1);
     const __m512d bottom = _mm512_set1_pd(images.height - 1);
-    const __m256i width = _mm256_set1_epi32(W);
+    const __m512d width = _mm512_set1_pd(W);
     const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const int64_t ahead = int64_t{kPrefetchRows} * W;
 
     // Pieces of kPiece pixels: first the weights, then the rest.
     constexpr int kPiece = 64;
     alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
     for (int first = span.x0; first < span.x1; first += kPiece) {
         const int last = first + kPiece < span.x1 ? first + kPiece : span.x1;
-        WeightsAvx2(span, first, last, w0, w1);
+        WeightsAvx512(span, first, last, w0, w1);
         for (int x = first; x < last; x += 8) {
             const __m512d v0 = _mm512_cvtps_pd(_mm256_load_ps(w0 + (x - first)));
             const __m512d v1 = _mm512_cvtps_pd(_mm256_load_ps(w1 + (x - first)));
             const __m512d v2 = AsFloat(_mm512_sub_pd(_mm512_sub_pd(one, v0), v1));
 
-            const __m256i sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
-            const __m256i sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
-            const __m256i ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
-            const __m256i ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
-            alignas(32) int32_t from[8], to[8];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(from), _mm256_add_epi32(_mm256_mullo_epi32(sy, width), sx));
-            _mm256_store_si256(reinterpret_cast<__m256i*>(to), _mm256_add_epi32(_mm256_mullo_epi32(ey, width), ex));
-            // Single loads: a gather is slower for scattered pixels.
-            alignas(32) uint32_t s[8], e[8];
-            for (int k = 0; k < 8; ++k) {
-                s[k] = start[from[k]];
-                e[k] = end[to[k]];
-            }
-            const __m256i S = _mm256_load_si256(reinterpret_cast<const __m256i*>(s));
-            const __m256i E = _mm256_load_si256(reinterpret_cast<const __m256i*>(e));
+            const __m512d sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
+            const __m512d sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
+            const __m512d ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
+            const __m512d ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
+            const __m256i from = Offset(sx, sy, width), to = Offset(ex, ey, width);
+            const __m256i S = _mm256_i32gather_epi32(start, from, 4);
+            const __m256i E = _mm256_i32gather_epi32(end, to, 4);
+            Prefetch(images.start, _mm256_cvtsi256_si32(from) + ahead);
+            Prefetch(images.end, _mm256_cvtsi256_si32(to) + ahead);
 
             const __m256i colour = _mm256_or_si256(
                 _mm256_or_si256(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)), Blend(S, E, 16, keep, take));
@@ -103,7 +153,7 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
             const int left = last - x;
             const __mmask8 mask = left >= 8 ? __mmask8(0xFF) : static_cast<__mmask8>((1u << left) - 1);
             uint32_t* out = row + x;
-            const __m256i old = _mm256_maskz_loadu_epi32(mask, out);
+            const __m256i old = _mm256_maskz_loadu_epi32(mask, before + x);
             _mm256_mask_storeu_epi32(out, mask, _mm256_or_si256(_mm256_and_si256(old, alpha), colour));
         }
     }

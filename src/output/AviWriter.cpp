@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <string_view>
 
 extern "C" {
@@ -13,7 +14,9 @@ extern "C" {
 }
 
 #include "core/SafeWrite.h"
+#include "core/RegularFile.h"
 #include "output/AviFrames.h"
+#include "output/FramePixels.h"
 #include "output/cDIB.h"
 #include "platform/ImageFile.h"
 
@@ -91,6 +94,9 @@ struct AviFile::State {
     AVPacket* packet = nullptr;
     int width = 0, height = 0, rate = 1, bitCount = 0, stride = 0;
     AVPixelFormat source = AV_PIX_FMT_NONE;
+    // How the bitmap rows become the encoder's pixels: BT.601 4:2:0 (studio
+    // or full range) and BGR0 are made here, every other format by swscale.
+    enum class Conversion { Scaler, Yuv420, Yuv420Full, Bgr0 } conversion = Conversion::Scaler;
     bool headerWritten = false;
     bool finished = false;
 
@@ -195,6 +201,9 @@ bool AviFile::Compress(const CompressorOptions& options) {
         c->time_base = AVRational{1, s.rate};
         c->framerate = AVRational{s.rate, 1};
         c->pix_fmt = EncoderPixels(codec, kind->pixels);
+        // As many threads as the encoder can use on this machine, as the
+        // ffmpeg program does.
+        c->thread_count = 0;
         c->gop_size = std::max(options.KeyFrameEvery, 1);
         c->max_b_frames = 0;
         if (c->pix_fmt == AV_PIX_FMT_YUVJ420P) c->color_range = AVCOL_RANGE_JPEG;
@@ -222,10 +231,18 @@ bool AviFile::Compress(const CompressorOptions& options) {
         s.frame->width = s.width;
         s.frame->height = s.height;
         if (av_frame_get_buffer(s.frame, 0) < 0) return false;
-        s.scaler = sws_getContext(s.width, s.height, s.source, s.width, s.height, c->pix_fmt,
-                                  SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
-                                  nullptr, nullptr);
-        if (!s.scaler) return false;
+        if (c->pix_fmt == AV_PIX_FMT_YUV420P) {
+            s.conversion = State::Conversion::Yuv420;
+        } else if (c->pix_fmt == AV_PIX_FMT_YUVJ420P) {
+            s.conversion = State::Conversion::Yuv420Full;
+        } else if (c->pix_fmt == AV_PIX_FMT_BGR0) {
+            s.conversion = State::Conversion::Bgr0;
+        } else {
+            s.scaler = sws_getContext(s.width, s.height, s.source, s.width, s.height, c->pix_fmt,
+                                      SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
+                                      nullptr, nullptr);
+            if (!s.scaler) return false;
+        }
     }
     s.stream->time_base = AVRational{1, s.rate};
     if (avformat_write_header(s.format, nullptr) < 0) return false;
@@ -253,10 +270,26 @@ bool AviFile::Write(int position, const uint8_t* bits, int size) {
         return av_interleaved_write_frame(s.format, s.packet) >= 0;
     }
     if (av_frame_make_writable(s.frame) < 0) return false;
-    // Bottom-up rows: start at the last row and step backwards.
-    const uint8_t* source[1] = {bits + static_cast<ptrdiff_t>(s.height - 1) * s.stride};
-    const int sourceStride[1] = {-s.stride};
-    sws_scale(s.scaler, source, sourceStride, 0, s.height, s.frame->data, s.frame->linesize);
+    const BitmapRows rows{bits, s.width, s.height, s.bitCount / 8, s.stride};
+    uint8_t* const* planes = s.frame->data;
+    const int* lineSizes = s.frame->linesize;
+    switch (s.conversion) {
+        case State::Conversion::Yuv420:
+        case State::Conversion::Yuv420Full:
+            BitmapToYuv420(rows, s.conversion == State::Conversion::Yuv420Full, {planes[0], lineSizes[0]},
+                           {planes[1], lineSizes[1]}, {planes[2], lineSizes[2]});
+            break;
+        case State::Conversion::Bgr0:
+            BitmapToBgr0(rows, {planes[0], lineSizes[0]});
+            break;
+        case State::Conversion::Scaler: {
+            // Bottom-up rows: start at the last row and step backwards.
+            const uint8_t* source[1] = {bits + static_cast<ptrdiff_t>(s.height - 1) * s.stride};
+            const int sourceStride[1] = {-s.stride};
+            sws_scale(s.scaler, source, sourceStride, 0, s.height, planes, lineSizes);
+            break;
+        }
+    }
     s.frame->pts = position;
     if (s.encoder->gop_size <= 1) s.frame->pict_type = AV_PICTURE_TYPE_I;
     if (avcodec_send_frame(s.encoder, s.frame) < 0) return false;
@@ -303,10 +336,39 @@ void AviFile::Discard() {
 
 namespace {
 
+// A 24-bit bitmap file of the output size (the frames a morph run writes)
+// already holds the rows of the frame: they go into `dib` as they stand,
+// with the padding at the end of each row set to 0 as the encoder below
+// would write it. False, with `dib` unchanged, for any other file.
+bool ReadPlainBitmap(const std::string& path, int width, int height, cDIB& dib) {
+    constexpr size_t kInfoBytes = 40, kFileHeaderBytes = 14;
+    const size_t rowBytes = (static_cast<size_t>(width) * 24 + 31) / 32 * 4;
+    const size_t imageBytes = rowBytes * static_cast<size_t>(height);
+    // A longer file (a colour table, bytes after the rows) takes the decoder.
+    std::optional<std::string> file = ReadRegularFile(path, kBitmapHeaderBytes + imageBytes);
+    if (!file || file->size() != kBitmapHeaderBytes + imageBytes) return false;
+    auto* bytes = reinterpret_cast<uint8_t*>(file->data());
+    auto read16 = [&](size_t at) { return bytes[at] | (bytes[at + 1] << 8); };
+    if (bytes[0] != 'B' || bytes[1] != 'M' || Read32(bytes + 10) != kBitmapHeaderBytes ||
+        Read32(bytes + 14) != kInfoBytes || Read32(bytes + 18) != width ||
+        Read32(bytes + 22) != height || read16(26) != 1 || read16(28) != 24 ||
+        Read32(bytes + 30) != 0 || Read32(bytes + 46) != 0)
+        return false;
+    uint8_t* info = bytes + kFileHeaderBytes;
+    // The fields the encoder would write: the image size, no colour table.
+    for (int i = 0; i < 4; ++i) info[20 + i] = static_cast<uint8_t>(imageBytes >> (8 * i));
+    std::fill(info + 32, info + 40, uint8_t{0});
+    uint8_t* rows = bytes + kBitmapHeaderBytes;
+    for (int y = 0; y < height; ++y)
+        std::fill(rows + y * rowBytes + static_cast<size_t>(width) * 3, rows + (y + 1) * rowBytes, uint8_t{0});
+    return dib.CreateFromPackedDIBPointer(info);
+}
+
 // Decodes one image file, stretches it to the output size and loads the
 // bitmap of it into `dib`, in memory: the very bytes a bitmap file of the
 // frame would hold, without the file.
 bool PrepareFrame(const std::string& path, int width, int height, cDIB& dib) {
+    if (FrameSizeAllowed(width, height) && ReadPlainBitmap(path, width, height, dib)) return true;
     const auto image = LoadImageFile(path);
     if (!image) return false;
     const QImage stretched = StretchFrame(*image, width, height);
@@ -347,20 +409,29 @@ AviOutcome CreateAviFile(const std::vector<std::string>& frames, const std::stri
     if (!options) return AviOutcome::Cancelled;
     if (!file.Compress(*options)) return AviOutcome::Failed;
 
+    // Frame i + 1 is read on a thread of its own while frame i is encoded,
+    // each into a bitmap of its own.
+    cDIB spare;
+    cDIB* current = &dib;
+    cDIB* next = &spare;
     for (size_t i = 0; i < frames.size(); ++i) {
-        // The first frame is still in `dib` from the stream's description.
-        if (i > 0 && !PrepareFrame(frames[i], width, height, dib)) {
-            why = "cannot read the frame " + frames[i];
-            return AviOutcome::LoadFailed;
-        }
-        if (dib.Width() != width || dib.Height() != height) return AviOutcome::Failed;
-        if (!file.Write(static_cast<int>(i), dib.PointerToBits(), dib.SizeImage())) {
+        std::future<bool> reading;
+        if (i + 1 < frames.size())
+            reading = std::async(std::launch::async, PrepareFrame, std::cref(frames[i + 1]), width, height,
+                                 std::ref(*next));
+        if (current->Width() != width || current->Height() != height) return AviOutcome::Failed;
+        if (!file.Write(static_cast<int>(i), current->PointerToBits(), current->SizeImage())) {
             why = file.Error();
             return AviOutcome::Failed;
         }
         // The unfinished file goes with `file`.
         if (progress && !progress(static_cast<int>(i) + 1, static_cast<int>(frames.size())))
             return AviOutcome::Stopped;
+        if (reading.valid() && !reading.get()) {
+            why = "cannot read the frame " + frames[i + 1];
+            return AviOutcome::LoadFailed;
+        }
+        std::swap(current, next);
     }
     if (file.Finish()) return AviOutcome::Written;
     why = file.Error();

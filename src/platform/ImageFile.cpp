@@ -149,26 +149,23 @@ std::array<uint8_t, kBitmapHeaderBytes> BitmapHeader(const QImage& image) {
     return h;
 }
 
+// Blue, green, red of `width` pixels of 4 bytes. A plain byte loop, which
+// the compiler turns into vector shuffles, on AVX2 where the CPU has it.
+__attribute__((target_clones("avx2", "default"))) void PackPixels(const uint8_t* __restrict in,
+                                                                    int width, uint8_t* __restrict out) {
+    for (int x = 0; x < width; ++x) {
+        out[3 * x] = in[4 * x];
+        out[3 * x + 1] = in[4 * x + 1];
+        out[3 * x + 2] = in[4 * x + 2];
+    }
+}
+
 // Row y of a 32-bit image as bitmap bytes: blue, green, red per pixel, then
 // zeros up to the row's padded length.
 void PackRow(const QImage& image, int y, uint8_t* out) {
-    const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     const int width = image.width();
-    int x = 0;
-    // Four pixels make three whole 32-bit words of blue, green, red.
-    for (; x + 4 <= width; x += 4, out += 12) {
-        const uint32_t words[3] = {(in[x] & 0xFFFFFFu) | (in[x + 1] << 24),
-                                   ((in[x + 1] >> 8) & 0xFFFFu) | (in[x + 2] << 16),
-                                   ((in[x + 2] >> 16) & 0xFFu) | (in[x + 3] << 8)};
-        for (int i = 0; i < 3; ++i) Put32(out + 4 * i, words[i]);
-    }
-    for (; x < width; ++x, out += 3) {
-        const QRgb p = in[x];
-        out[0] = uint8_t(p);
-        out[1] = uint8_t(p >> 8);
-        out[2] = uint8_t(p >> 16);
-    }
-    for (size_t pad = size_t(width) * 3; pad < BitmapRowBytes(width); ++pad) *out++ = 0;
+    PackPixels(image.constScanLine(y), width, out);
+    for (size_t pad = size_t(width) * 3; pad < BitmapRowBytes(width); ++pad) out[pad] = 0;
 }
 
 // Sends the bitmap of a 32-bit image to `sink` in pieces of about 256 KB:

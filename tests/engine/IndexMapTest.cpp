@@ -189,6 +189,47 @@ TEST(IndexMapTest, SpansMatchThePointRule) {
     }
 }
 
+// A map painted again holds what a new map would: meshes with folds, with
+// holes and reaching off the picture, one after another, and a change of
+// size in between.
+TEST(IndexMapTest, AReusedMapHoldsWhatANewOneWould) {
+    test::Lcg random(5);
+    IndexMap reused;
+    for (int n = 0; n < 40; ++n) {
+        const int width = n == 20 ? 31 : 37, height = n == 20 ? 29 : 23;
+        TriangleList mesh = BuildTriangles(JitteredGrid(width, height, 3, 4, 11 + n));
+        for (int i = 1; i <= mesh.Count(); ++i)
+            if (random.Between(0, 3) == 0)  // a few corners flung about
+                mesh[i].P2 = {random.Between(-10, width + 10), random.Between(-10, height + 10)};
+        IndexMap fresh;
+        PaintIndexMap(fresh, width, height, mesh);
+        PaintIndexMap(reused, width, height, mesh);
+        ASSERT_EQ(reused.Width, fresh.Width);
+        ASSERT_EQ(reused.Height, fresh.Height);
+        ASSERT_EQ(reused.Index, fresh.Index) << "mesh " << n;
+    }
+}
+
+// A large map is painted in parts at once; each pixel still gets the last
+// triangle that claims it, as painting the triangles one by one shows.
+TEST(IndexMapTest, LargeMapsKeepTheTriangleOrder) {
+    const int width = 300, height = 270;
+    TriangleList mesh = BuildTriangles(JitteredGrid(width, height, 4, 4, 3));
+    test::Lcg random(8);
+    for (int i = 1; i <= mesh.Count(); i += 3)  // folds across the middle rows
+        mesh[i].P1 = {random.Between(0, width), random.Between(height / 3, 2 * height / 3)};
+    std::vector<int32_t> expected(static_cast<size_t>(width) * height, 0);
+    IndexMap single;
+    for (int i = 1; i <= mesh.Count(); ++i) {
+        PaintIndexMap(single, width, height, List({mesh[i]}));
+        for (size_t p = 0; p < expected.size(); ++p)
+            if (single.Index[p] != 0) expected[p] = i;
+    }
+    IndexMap map;
+    PaintIndexMap(map, width, height, mesh);
+    EXPECT_EQ(map.Index, expected);
+}
+
 TEST(IndexMapTest, EmptySizeGivesAnEmptyMap) {
     IndexMap map;
     PaintIndexMap(map, 0, 10, BuildTriangles(Grid(10, 10, 1, 1)));

@@ -71,6 +71,33 @@ TEST_F(MorphRunTest, TwoFramesAreTheStartAndTheEndImage) {
     EXPECT_EQ(*LoadImageFile(frames() + "/001.bmp"), end);
 }
 
+// Frame k is written while k + 1 is made: afterFrame(k) comes once its file
+// is complete, with the surface showing that very frame, in order, each
+// after its own beforeFrame; pixels left uncovered keep the frame
+// before.
+TEST_F(MorphRunTest, EachFrameIsReportedOnceItsFileIsWritten) {
+    source.lastFrame = 5;
+    endGrid.Points(1, 1) = Point{20, 15};  // the corner moves in: pixels left uncovered
+    std::vector<int> before, after;
+    MorphProgress progress;
+    progress.beforeFrame = [&](int k, int) { before.push_back(k); };
+    progress.afterFrame = [&](int k) {
+        ASSERT_LE(k + 1, static_cast<int>(before.size()));
+        const auto file = LoadImageFile(frames() + "/" + FrameFileName(k, 0));
+        ASSERT_TRUE(file);
+        EXPECT_EQ(*file, surface.Layer().convertToFormat(QImage::Format_RGB32)) << "frame " << k;
+        after.push_back(k);
+    };
+    ASSERT_EQ(RunMorph(source, surface, output, progress), "");
+    EXPECT_EQ(after, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(*LoadImageFile(frames() + "/005.bmp"), surface.Layer());
+    // The corner, covered only in the first frame, keeps its colour from
+    // there on.
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_EQ(LoadImageFile(frames() + "/" + FrameFileName(k, 0))->pixel(1, 1), start.pixel(1, 1));
+}
+
 TEST_F(MorphRunTest, ZeroLastFrameFailsBeforeWritingAnything) {
     source.lastFrame = 0;
     EXPECT_NE(RunMorph(source, surface, output), "");

@@ -314,6 +314,21 @@ TEST_P(WarpFrameTest, AnyThreadCountGivesTheReferenceBytes) {
     }
 }
 
+// Starting from the frame before: the same bytes as warping a copy of it,
+// uncovered pixels and the fourth byte included, for any thread count.
+TEST_P(WarpFrameTest, StartingFromThePreviousFrameIsWarpingACopyOfIt) {
+    Frame f(333, 217, 6, 6, 3, 7);
+    for (size_t p = 0; p < f.map.Index.size(); p += 7) f.map.Index[p] = 0;  // holes
+    const PixelBuffer previous = f.output;
+    f.Warp();
+    for (int threads : {1, 2, 0}) {
+        PixelBuffer output = Picture(333, 217, 9);
+        WarpFrameBits(f.start.Bits.data(), f.startList, f.end.Bits.data(), f.endList, output.Bits.data(),
+                      f.map, f.intermediate, f.t, threads, previous.Bits.data());
+        ASSERT_EQ(output.Bits, f.output.Bits) << "threads " << threads;
+    }
+}
+
 TEST_P(WarpFrameTest, MismatchedInputsChangeNothing) {
     Frame f(64, 48, 2, 2, 5, 10);
     const PixelBuffer before = f.output;

@@ -171,6 +171,35 @@ TEST_F(AviWriterTest, FramesWithLatin1NamesInALatin1FolderAreWritten) {
     EXPECT_EQ(test::DecodeBgr24(Output()), expected);
 }
 
+// Frames that are plain 24-bit bitmaps of the output size are taken from
+// the file as they stand, anything else is decoded: the video is the same
+// bytes either way, even with stray bytes in the row padding.
+TEST_F(AviWriterTest, PlainBitmapsGiveTheSameVideoAsDecodedPictures) {
+    std::vector<std::string> bitmaps, pictures;
+    for (int k = 0; k < 3; ++k) {
+        const QImage picture = test::FramePicture(33, 21, k);
+        const std::string name = frames.File(std::to_string(k));
+        ASSERT_TRUE(picture.save(QString::fromStdString(name + ".png")));
+        ASSERT_TRUE(picture.save(QString::fromStdString(name + ".bmp")));
+        pictures.push_back(name + ".png");
+        bitmaps.push_back(name + ".bmp");
+    }
+    {
+        // 33 pixels of 3 bytes: each row ends in 1 byte of padding.
+        std::string bytes = test::ReadFile(bitmaps[1]);
+        ASSERT_EQ(bytes.size(), 54u + 100 * 21);
+        for (int y = 0; y < 21; ++y) bytes[54 + 100 * y + 99] = '\x7f';
+        test::WriteFile(bitmaps[1], bytes);
+    }
+    for (const char* codec : {"none", "mpeg4"}) {
+        SCOPED_TRACE(codec);
+        const std::string fromBitmaps = out.File("bitmaps.avi"), fromPictures = out.File("pictures.avi");
+        ASSERT_EQ(CreateAviFile(bitmaps, fromBitmaps, 33, 21, 20, Choose(codec)), AviOutcome::Written);
+        ASSERT_EQ(CreateAviFile(pictures, fromPictures, 33, 21, 20, Choose(codec)), AviOutcome::Written);
+        EXPECT_EQ(test::ReadFile(fromBitmaps), test::ReadFile(fromPictures));
+    }
+}
+
 TEST_F(AviWriterTest, JpegFramesOnly) {
     SKIP_WITHOUT_FFPROBE();
     test::WriteFrames(frames.Path(), 0, 0, 48, 32, ".jpg");

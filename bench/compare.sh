@@ -1,0 +1,63 @@
+#!/bin/bash
+# Times fennix-morph against itself and against the ffmpeg program, each
+# run three times, the best time reported:
+#   render: PROJECT.mph on the plain path and on the fastest vector path
+#           (both on every core), side by side;
+#   avi:    the rendered frames to an AVI with each compressor, and ffmpeg
+#           on the same frames with the same settings.
+# usage: bench/compare.sh PROJECT.mph [path/to/fennix-morph] [codec …]
+# The frames and videos go to a temporary folder (under $TMPDIR: a tmpfs such
+# as /dev/shm keeps disk write-back out of the figures), removed at the end.
+set -euo pipefail
+
+project=${1:?usage: compare.sh PROJECT.mph [fennix-morph] [codec ...]}
+morph=${2:-$(dirname "$0")/../build/bin/fennix-morph}
+shift $(( $# >= 2 ? 2 : 1 ))
+codecs=("$@")
+[ ${#codecs[@]} -gt 0 ] || codecs=(mjpeg mpeg4 h264 ffv1)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Best wall time in seconds of three runs of the command.
+best() {
+    local best=
+    for _ in 1 2 3; do
+        local start end
+        start=$(date +%s.%N)
+        "$@" > /dev/null 2>&1
+        end=$(date +%s.%N)
+        best=$(echo "$start $end ${best:-1e9}" | awk '{t = $2 - $1; print (t < $3 ? t : $3)}')
+    done
+    echo "$best"
+}
+
+render() {  # path, folder
+    rm -rf "$2"
+    FENNIX_WARP_PATH=$1 "$morph" render "$project" "$2"
+}
+
+plain=$(best render plain "$work/plain")
+fast=$(best render auto "$work/frames")
+printf 'render  plain %.2f s  vector %.2f s  ratio %.2f\n' "$plain" "$fast" \
+    "$(echo "$fast $plain" | awk '{print $1 / $2}')"
+
+# ffmpeg's options for what each of Fennix's compressors writes at its
+# default settings (quality 75, a key frame every frame).
+ffmpeg_options() {
+    case $1 in
+        mjpeg) echo "-c:v mjpeg -pix_fmt yuvj420p -q:v 9 -qmin 9 -qmax 9" ;;
+        mpeg4) echo "-c:v mpeg4 -pix_fmt yuv420p -q:v 9 -qmin 9 -qmax 9 -g 1 -bf 0" ;;
+        h264) echo "-c:v libx264 -pix_fmt yuv420p -crf 12 -g 1 -bf 0" ;;
+        ffv1) echo "-c:v ffv1 -pix_fmt bgr0" ;;
+    esac
+}
+
+for codec in "${codecs[@]}"; do
+    ours=$(best "$morph" avi "$work/frames" "$work/$codec.avi" --codec "$codec")
+    # shellcheck disable=SC2046
+    theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
+        $(ffmpeg_options "$codec") "$work/$codec-ffmpeg.avi")
+    printf 'avi %-6s fennix %.2f s  ffmpeg %.2f s  ratio %.2f\n' "$codec" "$ours" "$theirs" \
+        "$(echo "$ours $theirs" | awk '{print $1 / $2}')"
+done
