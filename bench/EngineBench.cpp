@@ -1,7 +1,8 @@
 // Timings of the per-frame engine work: painting the index map, the warp
 // on each path (plain, AVX2, AVX-512) and one whole frame including its
 // bitmap file, on one thread and on two, at 640 × 480 and 1920 × 1080 with
-// a 10 × 10 grid whose end mesh has its points moved.
+// a 10 × 10 grid whose end mesh has its points moved; and one frame of the
+// document window's preview.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "engine/EngineTestData.h"
+#include "engine/FramePreview.h"
 #include "engine/PixelBuffer.h"
 #include "engine/Warp.h"
 #include "platform/PicturePane.h"
@@ -141,6 +143,32 @@ BENCHMARK(BM_WarpFrame)
 BENCHMARK(BM_WholeFrame)
     ->Args({640, 480, 0, 0})
     ->ArgsProduct({{1920}, {1080}, {1, 2}, {0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The document window's preview: one frame at full size (after a point is
+// released) and reduced (while a point is dragged).
+// range(0) × range(1) pictures; range(2) the scale in percent.
+void BM_PreviewFrame(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    const QImage start = Pattern(width, height, 0), end = Pattern(width, height, 90);
+    const MatrixRecord startMatrix = test::Grid(width, height, 10, 10);
+    const MatrixRecord endMatrix = test::JitteredGrid(width, height, 10, 10, 12345);
+    const MorphSource source{&start, &end, &startMatrix, &endMatrix, 19};
+    const double scale = state.range(2) / 100.0;
+    for (auto _ : state) {
+        const QImage frame = RenderMorphFrameReduced(source, 10, 0, scale);
+        benchmark::DoNotOptimize(frame.constBits());
+    }
+    state.SetLabel(std::to_string(width) + "x" + std::to_string(height) + " at " +
+                   std::to_string(state.range(2)) + "%");
+}
+
+BENCHMARK(BM_PreviewFrame)
+    ->Args({1024, 768, 100})
+    ->Args({1024, 768, 63})
+    ->Args({4000, 3000, 100})
+    ->Args({4000, 3000, 16})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

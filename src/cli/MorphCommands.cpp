@@ -260,6 +260,24 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     return 0;
 }
 
+// The frames of `folder` for a video: every .bmp and .jpg file in name
+// order, the folder holding frame 000; `size`, when unset, becomes the
+// first frame's. An empty text, or the one-line reason it fails.
+std::string ReadFrameFolder(const std::string& folder, std::vector<std::string>& frames,
+                            std::optional<QSize>& size) {
+    if (!DirectoryExists(folder)) return "cannot read the folder " + folder;
+    if (!HasFirstFrame(folder)) return "the folder " + folder + " holds no frame 000";
+    for (const std::string& name : ListFolderFiles(folder, kFramePatterns))
+        frames.push_back(JoinPath(folder, name));
+    if (!size) {
+        ImageFailure why = ImageFailure::None;
+        const auto first = LoadImageFile(frames.front(), &why);
+        if (!first) return CannotReadImage(frames.front(), why);
+        size = first->size();
+    }
+    return {};
+}
+
 // "WxH" with two whole numbers 1 … 32767.
 std::optional<QSize> SizeOption(const std::string& text) {
     const size_t x = text.find_first_of("xX");
@@ -305,17 +323,9 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (!FindCompressor(codec)) return Fail(err, "the compressor " + codec + " is not available");
 
     const std::string folder = paths[0];
-    if (!DirectoryExists(folder)) return Fail(err, "cannot read the folder " + folder);
-    if (!HasFirstFrame(folder)) return Fail(err, "the folder " + folder + " holds no frame 000");
     std::vector<std::string> frames;
-    for (const std::string& name : ListFolderFiles(folder, kFramePatterns))
-        frames.push_back(JoinPath(folder, name));
-    if (!size) {
-        ImageFailure why = ImageFailure::None;
-        const auto first = LoadImageFile(frames.front(), &why);
-        if (!first) return Fail(err, CannotReadImage(frames.front(), why));
-        size = first->size();
-    }
+    if (const std::string failure = ReadFrameFolder(folder, frames, size); !failure.empty())
+        return Fail(err, failure);
 
     CompressorOptions options;
     options.Name = codec;
@@ -387,17 +397,9 @@ int VideoCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     if (!format)
         return Fail(err, "the output " + output + " must end in .mp4, .webm or .gif");
     options.Format = *format;
-    if (!DirectoryExists(folder)) return Fail(err, "cannot read the folder " + folder);
-    if (!HasFirstFrame(folder)) return Fail(err, "the folder " + folder + " holds no frame 000");
     std::vector<std::string> frames;
-    for (const std::string& name : ListFolderFiles(folder, kFramePatterns))
-        frames.push_back(JoinPath(folder, name));
-    if (!size) {
-        ImageFailure why = ImageFailure::None;
-        const auto first = LoadImageFile(frames.front(), &why);
-        if (!first) return Fail(err, CannotReadImage(frames.front(), why));
-        size = first->size();
-    }
+    if (const std::string failure = ReadFrameFolder(folder, frames, size); !failure.empty())
+        return Fail(err, failure);
     options.Width = size->width();
     options.Height = size->height();
 

@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "app/Settings.h"
+#include "controls/FormFields.h"
 #include "controls/GFXFrameX.h"
 #include "controls/GradientProgressBar.h"
 #include "controls/ccXPButton.h"
@@ -42,22 +43,6 @@ constexpr const char* kNoFrames = "フォルダの中にモーフ画像データ
 constexpr int kRepeatMax = 10;
 constexpr int kModeShift = 196;  // how far mode 2 moves the player controls left
 
-QString Q(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-QLabel* Label(const char* text, QWidget* parent, int x, int y, int w, int h) {
-    auto* label = new QLabel(Q(text), parent);
-    label->setGeometry(x, y, w, h);
-    return label;
-}
-
-QLineEdit* Field(QWidget* parent, int x, int y) {
-    auto* field = new QLineEdit(parent);
-    field->setGeometry(x, y, 56, 22);
-    field->setAlignment(Qt::AlignRight);
-    return field;
-}
 
 // True when the folder can be listed.
 bool Readable(const std::string& folder) {

@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 
 #include "app/Settings.h"
+#include "controls/FormFields.h"
 #include "controls/GFXFrameX.h"
 #include "controls/GradientProgressBar.h"
 #include "controls/ccXPButton.h"
@@ -32,22 +33,6 @@ constexpr const char* kNoFrames = "フォルダの中にモーフ画像データ
 // folder until a video has been saved.
 std::string VideoFolder;
 
-QString Q(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-QLabel* Label(const char* text, QWidget* parent, int x, int y, int w, int h) {
-    auto* label = new QLabel(Q(text), parent);
-    label->setGeometry(x, y, w, h);
-    return label;
-}
-
-QLineEdit* Field(QWidget* parent, int x, int y) {
-    auto* field = new QLineEdit(parent);
-    field->setGeometry(x, y, 56, 22);
-    field->setAlignment(Qt::AlignRight);
-    return field;
-}
 
 // The save dialog's filter of each format, in VideoFormat order.
 const char* const kFilterNames[] = {"MP4 Videoﾌｧｲﾙ", "WebM Videoﾌｧｲﾙ", "GIF ｱﾆﾒｰｼｮﾝ"};
