@@ -1,13 +1,17 @@
 #include "app/ProgramDialog.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 
 #include "app/WindowAnimation.h"
+#include "controls/GradientProgressBar.h"
 #include "controls/clsShadow.h"
+#include "platform/BackgroundJob.h"
 #include "platform/DialogPlacement.h"
 
 namespace fennix {
@@ -38,6 +42,43 @@ void ProgramDialog::keyPressEvent(QKeyEvent* event) {
     }
     if (button && button->isVisibleTo(this) && button->isEnabled()) button->click();
     event->accept();
+}
+
+void ProgramDialog::RunInBackground(BackgroundJob& job, GradientProgressBar* progress,
+                                    const QList<QWidget*>& idle,
+                                    const std::function<void(const JobReport&)>& work) {
+    QList<QWidget*> disabled;
+    for (QWidget* control : idle)
+        if (control->isEnabled()) disabled.append(control);
+    for (QWidget* control : disabled) control->setEnabled(false);
+    progress->SetValue(0);
+    progress->show();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+
+    QEventLoop wait;
+    runningJob_ = &job;
+    job.Start(
+        [&](BackgroundJob& running) {
+            work([&](int done, int total) {
+                running.Post([progress, done, total] {
+                    progress->SetValue(static_cast<int>(int64_t{done} * 100 / total));
+                });
+                return !running.CancelRequested();
+            });
+        },
+        [&] { wait.quit(); });
+    wait.exec();
+    runningJob_ = nullptr;
+
+    QApplication::restoreOverrideCursor();
+    progress->hide();
+    for (QWidget* control : disabled) control->setEnabled(true);
+}
+
+bool ProgramDialog::StopBackgroundJob() {
+    if (!runningJob_) return false;
+    runningJob_->Cancel();
+    return true;
 }
 
 void ProgramDialog::OpenFromCursor(QSize window) {

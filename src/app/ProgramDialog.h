@@ -1,12 +1,19 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <functional>
 #include <QHash>
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
 
 class QPushButton;
+
+namespace fennix {
+class BackgroundJob;
+class GradientProgressBar;
+}  // namespace fennix
 
 namespace fennix {
 
@@ -32,6 +39,20 @@ class ProgramDialog : public QDialog {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
+    // What a long job reports after each step: `done` of `total`; false
+    // when it is asked to stop.
+    using JobReport = std::function<bool(int done, int total)>;
+    // Runs `work` on `job`'s thread while the dialog keeps answering: the
+    // `idle` controls that are enabled wait disabled, `progress` follows
+    // what the work reports, and the pointer says work goes on. Returns
+    // once the work has ended, everything as it was.
+    void RunInBackground(BackgroundJob& job, GradientProgressBar* progress,
+                         const QList<QWidget*>& idle,
+                         const std::function<void(const JobReport&)>& work);
+    // Asks the job running in RunInBackground to stop, for ｷｬﾝｾﾙ and for
+    // closing while it runs; false when none runs.
+    bool StopBackgroundJob();
+
     // The last opening steps: places a dialog of outer size `window`, gives
     // it its shadow, remembers the cursor and plays the opening animation.
     void OpenFromCursor(QSize window);
@@ -40,6 +61,7 @@ class ProgramDialog : public QDialog {
     void ZoomBackToCursor();
 
   private:
+    BackgroundJob* runningJob_ = nullptr;
     QPointer<QPushButton> enterButton_;
     QHash<QWidget*, QPointer<QPushButton>> fieldButtons_;
     QPoint cursorAtOpening_;

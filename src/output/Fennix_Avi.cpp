@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -317,11 +316,7 @@ void Fennix_Avi::cmd_OK_Click() {
 }
 
 void Fennix_Avi::cmd_Can_Click() {
-    if (job_.Running()) {
-        job_.Cancel();
-        return;
-    }
-    reject();
+    if (!StopBackgroundJob()) reject();
 }
 
 void Fennix_Avi::VS_Repeat_Change(int value) {
@@ -383,49 +378,26 @@ AviOutcome Fennix_Avi::CreateInBackground(const std::vector<std::string>& frames
     // The frames are packed on a thread of their own: the dialog keeps
     // answering, shows how far the creation is, and its ｷｬﾝｾﾙ (or Escape)
     // stops it, leaving no file.
-    QList<QWidget*> idle;
-    for (QWidget* control : {static_cast<QWidget*>(drv1), static_cast<QWidget*>(dir1),
-                             static_cast<QWidget*>(File1), static_cast<QWidget*>(fraOption),
-                             static_cast<QWidget*>(Cmd_Viewer), static_cast<QWidget*>(VS_Repeat)})
-        if (control->isEnabled()) idle.append(control);
-    for (QWidget* control : idle) control->setEnabled(false);
-    Progress->SetValue(0);
-    Progress->show();
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-
     AviOutcome outcome = AviOutcome::Failed;
-    QEventLoop wait;
     const int width = OutputWidth, height = OutputHeight;
-    job_.Start(
-        [&, width, height](BackgroundJob& job) {
-            // The compressor is chosen on the dialog's thread, with the
-            // normal pointer, while the creation waits for the answer.
-            auto choose = [&] {
-                std::optional<CompressorOptions> options;
-                QMetaObject::invokeMethod(
-                    this,
-                    [&] {
-                        QApplication::restoreOverrideCursor();
-                        options = ChooseCompressor ? ChooseCompressor(this) : CompressorOptions{};
-                        QApplication::setOverrideCursor(Qt::BusyCursor);
-                    },
-                    Qt::BlockingQueuedConnection);
-                return options;
-            };
-            auto progress = [&](int written, int total) {
-                job.Post([this, written, total] {
-                    Progress->SetValue(static_cast<int>(int64_t{written} * 100 / total));
-                });
-                return !job.CancelRequested();
-            };
-            outcome = CreateAviFile(frames, path, width, height, rate, choose, nullptr, progress);
-        },
-        [&] { wait.quit(); });
-    wait.exec();
-
-    QApplication::restoreOverrideCursor();
-    Progress->hide();
-    for (QWidget* control : idle) control->setEnabled(true);
+    RunInBackground(job_, Progress, {drv1, dir1, File1, fraOption, Cmd_Viewer, VS_Repeat},
+                    [&](const JobReport& report) {
+        // The compressor is chosen on the dialog's thread, with the normal
+        // pointer, while the creation waits for the answer.
+        auto choose = [&] {
+            std::optional<CompressorOptions> options;
+            QMetaObject::invokeMethod(
+                this,
+                [&] {
+                    QApplication::restoreOverrideCursor();
+                    options = ChooseCompressor ? ChooseCompressor(this) : CompressorOptions{};
+                    QApplication::setOverrideCursor(Qt::BusyCursor);
+                },
+                Qt::BlockingQueuedConnection);
+            return options;
+        };
+        outcome = CreateAviFile(frames, path, width, height, rate, choose, nullptr, report);
+    });
     return outcome;
 }
 
@@ -447,10 +419,7 @@ void Fennix_Avi::Cmd_Viewer_Click() {
 void Fennix_Avi::done(int result) {
     // Closing (Escape, the window's close box) while a file is being made
     // stops the creation first; the dialog closes once it has ended.
-    if (job_.Running()) {
-        job_.Cancel();
-        return;
-    }
+    if (StopBackgroundJob()) return;
     // The scratch bitmap of an earlier version's creation, if one was left.
     RemoveRegularFile(AviTempPath());
     QDialog::done(result);

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -222,51 +221,22 @@ VideoResult Fennix_Video::ExportInBackground(const std::string& path, const Vide
     // The frames are encoded on a thread of their own: the dialog keeps
     // answering, shows how far the export is, and its ｷｬﾝｾﾙ (or Escape)
     // stops it, leaving no file.
-    QList<QWidget*> idle;
-    for (QWidget* control : {static_cast<QWidget*>(fraFrames), static_cast<QWidget*>(fraOption),
-                             static_cast<QWidget*>(Cmd_Export)})
-        if (control->isEnabled()) idle.append(control);
-    for (QWidget* control : idle) control->setEnabled(false);
-    Progress->SetValue(0);
-    Progress->show();
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-
     VideoResult result;
-    QEventLoop wait;
-    const std::vector<std::string> frames = frames_;
-    job_.Start(
-        [&, frames, options, path](BackgroundJob& job) {
-            result = ExportVideo(frames, path, options, [&](int done, int total) {
-                job.Post([this, done, total] {
-                    Progress->SetValue(static_cast<int>(int64_t{done} * 100 / total));
-                });
-                return !job.CancelRequested();
-            });
-        },
-        [&] { wait.quit(); });
-    wait.exec();
-
-    QApplication::restoreOverrideCursor();
-    Progress->hide();
-    for (QWidget* control : idle) control->setEnabled(true);
+    RunInBackground(job_, Progress, {fraFrames, fraOption, Cmd_Export},
+                    [&](const JobReport& report) {
+                        result = ExportVideo(frames_, path, options, report);
+                    });
     return result;
 }
 
 void Fennix_Video::cmd_Can_Click() {
-    if (job_.Running()) {
-        job_.Cancel();
-        return;
-    }
-    reject();
+    if (!StopBackgroundJob()) reject();
 }
 
 void Fennix_Video::done(int result) {
     // Closing (Escape, the window's close box) while a file is being made
     // stops the export first; the dialog closes once it has ended.
-    if (job_.Running()) {
-        job_.Cancel();
-        return;
-    }
+    if (StopBackgroundJob()) return;
     QDialog::done(result);
     ZoomBackToCursor();
 }
