@@ -69,6 +69,20 @@ void ConfigureImageReading() {
     QImageReader::setAllocationLimit(kImageAllocationLimitMB);
 }
 
+ImageFailure OpenImageFile(const std::string& path, QFile& file) {
+    // The path's bytes go to the system as they are: Qt could not name a
+    // file whose name is not valid UTF-8.
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
+        return errno == EISDIR || errno == EINVAL ? ImageFailure::NotRegularFile
+                                                  : ImageFailure::CannotOpen;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ImageFailure::CannotOpen;
+    }
+    return ImageFailure::None;
+}
+
 std::optional<QImage> LoadImageFile(const std::string& path, ImageFailure* why) {
     static const bool configured = (ConfigureImageReading(), true);
     (void)configured;
@@ -81,17 +95,9 @@ std::optional<QImage> LoadImageFile(const std::string& path, ImageFailure* why) 
     const std::string suffix = LowerSuffix(path);
     if (suffix == "wmf") return LoadWmfImage(path, why);
 
-    // The path's bytes go to the system as they are: Qt could not name a
-    // file whose name is not valid UTF-8.
-    const int fd = OpenRegularFile(path);
-    if (fd < 0)
-        return fail(errno == EISDIR || errno == EINVAL ? ImageFailure::NotRegularFile
-                                                       : ImageFailure::CannotOpen);
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return fail(ImageFailure::CannotOpen);
-    }
+    if (const ImageFailure failure = OpenImageFile(path, file); failure != ImageFailure::None)
+        return fail(failure);
 
     const QByteArray format =
         suffix == "dib" ? QByteArray("bmp") : QByteArray::fromStdString(suffix);

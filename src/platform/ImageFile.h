@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QImage>
 #include <cstdint>
 #include <optional>
@@ -32,6 +33,11 @@ enum class ImageFailure {
 // A short English description of the failure ("not a regular file", …);
 // empty for ImageFailure::None.
 const char* ImageFailureText(ImageFailure failure);
+
+// Opens the picture file at `path` (its bytes go to the system as they are,
+// so a name that is not UTF-8 still opens) into `file`, for reading; only a
+// regular file opens. None, NotRegularFile or CannotOpen.
+ImageFailure OpenImageFile(const std::string& path, QFile& file);
 
 // Sets Qt's image allocation limit to kImageAllocationLimitMB. Every program
 // calls it at start-up so that Qt's own readers share the bound; LoadImageFile

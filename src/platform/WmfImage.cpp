@@ -1,7 +1,5 @@
 #include "platform/WmfImage.h"
 
-#include <unistd.h>
-
 #include <QByteArray>
 #include <QDirIterator>
 #include <QFile>
@@ -9,7 +7,6 @@
 #include <QImageReader>
 #include <QRectF>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <iterator>
 #include <vector>
@@ -18,8 +15,6 @@ extern "C" {
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 }
-
-#include "core/RegularFile.h"
 
 namespace fennix {
 namespace {
@@ -449,16 +444,9 @@ std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
         return std::nullopt;
     };
     if (why) *why = ImageFailure::None;
-    // The path's bytes go to the system as they are (see LoadImageFile).
-    const int fd = OpenRegularFile(path);
-    if (fd < 0)
-        return fail(errno == EISDIR || errno == EINVAL ? ImageFailure::NotRegularFile
-                                                       : ImageFailure::CannotOpen);
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return fail(ImageFailure::CannotOpen);
-    }
+    if (const ImageFailure failure = OpenImageFile(path, file); failure != ImageFailure::None)
+        return fail(failure);
     if (file.size() > kMaxFileBytes) return fail(ImageFailure::TooLarge);
     QByteArray data = file.readAll();
     file.close();
