@@ -29,9 +29,8 @@ std::optional<VideoFormat> VideoFormatOfPath(const std::string& path) {
     if (dot == std::string::npos || path[dot] != '.') return std::nullopt;
     std::string extension = path.substr(dot + 1);
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == "mp4") return VideoFormat::Mp4;
-    if (extension == "webm") return VideoFormat::WebM;
-    if (extension == "gif") return VideoFormat::Gif;
+    for (const VideoFormat format : {VideoFormat::Mp4, VideoFormat::WebM, VideoFormat::Gif})
+        if (extension == VideoExtension(format)) return format;
     return std::nullopt;
 }
 

@@ -363,13 +363,7 @@ void Fennix_Main::ShowPreviewFrame(const QImage& frame, const PreviewJob::Reques
         Preview.SetPicture(frame.scaled(pane, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     } else {
         previewFrame_ = frame;
-        const ZoomScale zoom = Document.Zoom;
-        if (zoom == ZoomScale(1))
-            Preview.SetPicture(frame);
-        else if (zoom.Whole())
-            Preview.SetPicture(RepeatPixels(frame, static_cast<int>(zoom.Num)));
-        else
-            Preview.SetPicture(frame.scaled(pane, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        Preview.SetPicture(ImageAtZoom(frame, Document.Zoom));
     }
     PlacePreview();
 }
@@ -804,17 +798,13 @@ void Fennix_Main::SetZoom(ZoomScale zoom) {
     for (int k = 1; k <= 2; ++k) {
         PicturePane& pane = Panes.P(k);
         const QImage& original = Panes.Poriginal(k).Picture();
-        if (zoom == ZoomScale(1)) {
-            // The unzoomed picture itself, shared rather than copied.
-            pane.SetPicture(original);
-        } else if (!zoom.Whole()) {
-            // Scaled down for the eye only: points stay in image pixels.
-            pane.SetPicture(original.scaled(static_cast<int>(zoom.PaneLength(original.width())),
-                                            static_cast<int>(zoom.PaneLength(original.height())),
-                                            Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        if (zoom == ZoomScale(1) || !zoom.Whole()) {
+            // The unzoomed picture itself, shared rather than copied, or one
+            // scaled down for the eye only: points stay in image pixels.
+            pane.SetPicture(ImageAtZoom(original, zoom));
         } else {
             pane.ClearPicture();
-            const QImage zoomed = RepeatPixels(original, static_cast<int>(zoom.Num));
+            const QImage zoomed = ImageAtZoom(original, zoom);
             pane.SetSize(zoomed.width(), zoomed.height());
             pane.Layer() = zoomed;
             // The enlarged image becomes the pane's picture by way of a file,

@@ -130,4 +130,12 @@ QImage RepeatPixels(const QImage& image, int zoom) {
     return result;
 }
 
+QImage ImageAtZoom(const QImage& image, ZoomScale zoom) {
+    if (zoom == ZoomScale(1)) return image;
+    if (zoom.Whole()) return RepeatPixels(image, static_cast<int>(zoom.Num));
+    return image.scaled(static_cast<int>(zoom.PaneLength(image.width())),
+                        static_cast<int>(zoom.PaneLength(image.height())), Qt::IgnoreAspectRatio,
+                        Qt::SmoothTransformation);
+}
+
 }  // namespace fennix

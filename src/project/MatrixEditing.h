@@ -71,4 +71,8 @@ bool GridCountsFit(int width, int height, int rows, int columns);
 // zoom × zoom block of its colour. A zoom below 1 counts as 1.
 QImage RepeatPixels(const QImage& image, int zoom);
 
+// The picture as a pane shows it at `zoom`: itself at 100 %, pixels
+// repeated at the whole zooms, smoothly scaled to the pane's size below.
+QImage ImageAtZoom(const QImage& image, ZoomScale zoom);
+
 }  // namespace fennix
