@@ -219,10 +219,12 @@ void Fennix_Main::OpenAtFittingZoom() {
     // fit to.
     const ZoomScale fit = isVisible() ? WindowFitZoom() : ZoomScale(1);
     if (fit < ZoomScale(1)) {
-        SetZoom(fit);
+        SetZoom(fit);  // which asks for the preview at that zoom
     } else {
         Document.Zoom = 1;
+        TickZoom();
         DrawGrids();
+        UpdatePreview();
     }
 }
 
@@ -307,6 +309,7 @@ void Fennix_Main::PlacePreview() {
 void Fennix_Main::mnuPreview_Click() {
     SetPreviewShown(!previewShown_);
     Settings.PreviewShown = previewShown_;
+    UpdatePreview();
 }
 
 void Fennix_Main::SetPreviewShown(bool shown) {
@@ -321,7 +324,6 @@ void Fennix_Main::SetPreviewShown(bool shown) {
         Preview.SetSize(Panes.P(1).Width(), Panes.P(1).Height());
     }
     ArrangeViews();
-    if (shown) UpdatePreview();
 }
 
 void Fennix_Main::SetPreviewFrame(int k) {
