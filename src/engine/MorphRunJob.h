@@ -51,13 +51,15 @@ class MorphRunJob {
   private:
     void ShowNewestFrame();
 
-    BackgroundJob job_;
     Callbacks callbacks_;
     std::string result_;  // written by the run, read after it has ended
     int written_ = 0;
     std::mutex frameLock_;
     QImage newestFrame_;  // guarded by frameLock_
     int newestK_ = -1;    // guarded by frameLock_; -1 when already shown
+    // Last, so that it goes first: its thread, which uses the members
+    // above, has ended before they do.
+    BackgroundJob job_;
 };
 
 }  // namespace fennix

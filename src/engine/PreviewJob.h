@@ -27,7 +27,7 @@ class PreviewJob {
     };
     using Ready = std::function<void(const QImage& frame, const Request& request)>;
 
-    PreviewJob(QObject* window, Ready ready) : job_(window), ready_(std::move(ready)) {}
+    PreviewJob(QObject* window, Ready ready) : ready_(std::move(ready)), job_(window) {}
 
     // Makes the frame for `request` as soon as the one being made is done.
     void Ask(Request request);
@@ -39,11 +39,13 @@ class PreviewJob {
   private:
     void Start(Request request);
 
-    BackgroundJob job_;
     Ready ready_;
     Request current_;
     QImage made_;  // written by the thread, read after it has ended
     std::optional<Request> waiting_;
+    // Last, so that it goes first: its thread, which uses the members
+    // above, has ended before they do.
+    BackgroundJob job_;
 };
 
 }  // namespace fennix

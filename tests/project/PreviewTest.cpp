@@ -9,6 +9,7 @@
 #include "controls/ucScrollbar.h"
 #include "engine/FramePreview.h"
 #include "engine/MorphRun.h"
+#include "engine/PreviewJob.h"
 #include "platform/ImageFile.h"
 #include "project/Fennix_Main.h"
 #include "support/RunWait.h"
@@ -105,6 +106,34 @@ TEST_F(PreviewTest, ReleasingADraggedPointRemakesTheFrame) {
     window.Undo();
     ASSERT_TRUE(Settled());
     EXPECT_EQ(window.PreviewFrame(), before);
+}
+
+// A window may go while its preview frame is being made: the job's thread
+// ends before the request it reads goes, and nothing it made arrives.
+TEST(PreviewJobTest, GoesWithItsWindowWhileAFrameIsMade) {
+    PreviewJob::Request request;
+    request.start = QImage(2000, 1500, QImage::Format_RGB32);
+    request.start.fill(Qt::red);
+    request.end = request.start;
+    for (MatrixRecord* m : {&request.startMatrix, &request.endMatrix}) {
+        m->Width = 2000;
+        m->Height = 1500;
+        m->Rows = 4;
+        m->Columns = 4;
+        InitMatrix(*m);
+    }
+    request.lastFrame = 10;
+    request.k = 5;
+    int delivered = 0;
+    {
+        QObject window;
+        PreviewJob job(&window, [&](const QImage&, const PreviewJob::Request&) { ++delivered; });
+        job.Ask(request);
+        job.Ask(request);  // one waiting behind it
+        EXPECT_TRUE(job.Busy());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(delivered, 0);
 }
 
 TEST(FramePreview, UncoveredPixelsKeepWhatEarlierFramesLeft) {
