@@ -5,10 +5,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <thread>
 
 #include "core/Rounding.h"
+#include "engine/OffsetTable.h"
 #include "engine/WarpKernels.h"
 
 namespace fennix {
@@ -18,12 +20,7 @@ namespace {
 using warp::kNoArea;
 using warp::kPixelSlope;
 using warp::kSteepSlope;
-
-int32_t SquaredDistance(int32_t dx, int32_t dy) {
-    // Squares in 32-bit integers; images stay far below the overflow size.
-    return static_cast<int32_t>(static_cast<uint32_t>(dx) * static_cast<uint32_t>(dx) +
-                                static_cast<uint32_t>(dy) * static_cast<uint32_t>(dy));
-}
+using warp::SquaredDistance;
 
 int32_t Interpolate(int32_t start, int32_t end, float f) {
     return static_cast<int32_t>(
@@ -277,11 +274,20 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
     if (map.Width <= 0 || map.Height <= 0) return;
     if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
         return;
-    const warp::Images images{start,     end,        output, previous ? previous : output,
-                              map.Width, map.Height,
+    const WarpPath path = CurrentWarpPath();
+    const warp::SpanKernel kernel = KernelFor(path);
+    // The plain path is the reference and computes everything itself.
+    const std::shared_ptr<const warp::OffsetTable> offsets =
+        path == WarpPath::Plain ? nullptr : warp::OffsetTableFor(intermediate, map.Width, map.Height);
+    const warp::Images images{start,
+                              end,
+                              output,
+                              previous ? previous : output,
+                              map.Width,
+                              map.Height,
                               static_cast<double>(static_cast<float>(1.0 - t)),
-                              static_cast<double>(t)};
-    const warp::SpanKernel kernel = KernelFor(CurrentWarpPath());
+                              static_cast<double>(t),
+                              offsets.get()};
     // A triangle's area does not depend on where it is computed: once per
     // frame for every triangle.
     std::vector<float> areas(static_cast<size_t>(intermediate.Count()) + 1, 0.0f);

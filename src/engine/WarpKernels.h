@@ -18,6 +18,17 @@ namespace fennix::warp {
 inline const double kSteepSlope = static_cast<double>(1e20f);
 inline const double kPixelSlope = static_cast<double>(1e7f);
 inline const double kNoArea = static_cast<double>(5e20f);
+// √(kSteepSlope² + 1), the root of a vertical line to P0.
+double SteepRoot();
+
+// dx² + dy² in 32-bit integers, wrapping as they do; images stay far
+// below the size where it would.
+inline int32_t SquaredDistance(int32_t dx, int32_t dy) {
+    return static_cast<int32_t>(static_cast<uint32_t>(dx) * static_cast<uint32_t>(dx) +
+                                static_cast<uint32_t>(dy) * static_cast<uint32_t>(dy));
+}
+
+class OffsetTable;
 
 // The three pictures of one frame: 4 bytes a pixel (blue, green, red,
 // reserved), rows of 4·width bytes, top row first.
@@ -31,6 +42,9 @@ struct Images {
     int width, height;
     double keep;  // 1 − t, held as a 32-bit float
     double take;  // t
+    // Slopes, roots and lengths by offset, for the vector kernels; spans
+    // beyond its reach compute them.
+    const OffsetTable* offsets;
 };
 
 // Pixels x0 … x1 − 1 of row y, all in triangle `shape` of the intermediate

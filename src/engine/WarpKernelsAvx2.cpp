@@ -12,6 +12,7 @@
 
 #include <immintrin.h>
 
+#include "engine/OffsetTable.h"
 #include "engine/WarpKernels.h"
 
 #define FENNIX_AVX2 __attribute__((target("avx2")))
@@ -25,13 +26,17 @@ FENNIX_AVX2 inline __m256d Abs(__m256d v) {
     return _mm256_and_pd(v, _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffffLL)));
 }
 
+// c · |a| / root · length.
+FENNIX_AVX2 inline __m256d Scaled(__m256d c, __m256d a, __m256d root, __m256d length) {
+    return _mm256_mul_pd(_mm256_div_pd(_mm256_mul_pd(c, Abs(a)), root), length);
+}
+
 // c · |a| / √(s² + 1) · √(d²): the weight of one corner, with s the slope
 // (the guard where the run is 0) and d² the squared distance as a 32-bit
 // integer.
 FENNIX_AVX2 inline __m256d Weight(__m256d c, __m256d a, __m256d slope, __m128i squared) {
     const __m256d root = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(slope, slope), _mm256_set1_pd(1.0)));
-    const __m256d distance = _mm256_sqrt_pd(_mm256_cvtepi32_pd(squared));
-    return _mm256_mul_pd(_mm256_div_pd(_mm256_mul_pd(c, Abs(a)), root), distance);
+    return Scaled(c, a, root, _mm256_sqrt_pd(_mm256_cvtepi32_pd(squared)));
 }
 
 // Rounded through a 32-bit float and back, as a weight is stored.
@@ -114,6 +119,52 @@ FENNIX_AVX2 void WeightsAvx2(const Span& span, int first, int last, float* w0, f
     }
 }
 
+// The entries of a corner's plane for pixels x … x + 3.
+FENNIX_AVX2 inline __m256d Entries(const double* plane, const CornerEntries& corner, int x) {
+    const int at = corner.sign * (x - corner.origin);
+    if (corner.sign > 0) return _mm256_loadu_pd(plane + at);
+    return _mm256_permute4x64_pd(_mm256_loadu_pd(plane + at - 3), _MM_SHUFFLE(0, 1, 2, 3));
+}
+
+// The weights as WeightsAvx2 computes them, with the slopes, roots and
+// lengths read from the offset table instead of divided and rooted: only
+// the two divisions by the roots remain.
+FENNIX_AVX2 void WeightsFromTable(const Span& span, const CornerEntries& toP1, const CornerEntries& toP0,
+                                  int first, int last, float* w0, float* w1) {
+    const Triangle& t = *span.shape;
+    const int y = span.y;
+    const __m256d c = _mm256_set1_pd(span.c);
+    const __m256d p2yMinusY = _mm256_set1_pd(t.P2.Y - y);
+    const __m256d p2yMinusP0y = _mm256_set1_pd(t.P2.Y - t.P0.Y);
+    const __m256d p2xMinusP0x = _mm256_set1_pd(t.P2.X - t.P0.X);
+    // The table's guard is that of the line to P1; the line to P0 has its own.
+    const __m256d steep = _mm256_set1_pd(kSteepSlope);
+    const __m256d steepRoot = _mm256_set1_pd(SteepRoot());
+    const __m128i p2x = _mm_set1_epi32(t.P2.X);
+    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+
+    for (int x = first; x < last; x += 4) {
+        const __m128i X = _mm_add_epi32(_mm_set1_epi32(x), lanes);
+
+        const __m256d e = Entries(toP1.slopes, toP1, x);
+        const __m256d a0 = _mm256_sub_pd(p2yMinusY, _mm256_mul_pd(e, _mm256_cvtepi32_pd(_mm_sub_epi32(p2x, X))));
+        _mm_storeu_ps(w0 + (x - first),
+                      _mm256_cvtpd_ps(Scaled(c, a0, Entries(toP1.roots, toP1, x), Entries(toP1.lengths, toP1, x))));
+
+        __m256d o = Entries(toP0.slopes, toP0, x);
+        __m256d root = Entries(toP0.roots, toP0, x);
+        const unsigned vertical = static_cast<unsigned>(toP0.origin - x);  // the lane where x = P0.X
+        if (vertical < 4) {
+            const __m256d lane = _mm256_castsi256_pd(
+                _mm256_cmpeq_epi64(_mm256_setr_epi64x(0, 1, 2, 3), _mm256_set1_epi64x(vertical)));
+            o = _mm256_blendv_pd(o, steep, lane);
+            root = _mm256_blendv_pd(root, steepRoot, lane);
+        }
+        const __m256d a1 = _mm256_sub_pd(p2yMinusP0y, _mm256_mul_pd(o, p2xMinusP0x));
+        _mm_storeu_ps(w1 + (x - first), _mm256_cvtpd_ps(Scaled(c, a1, root, Entries(toP0.lengths, toP0, x))));
+    }
+}
+
 }  // namespace
 
 FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
@@ -146,9 +197,15 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
     // best in a short loop of their own, then positions, loads and blend.
     constexpr int kPiece = 64;
     alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
+    CornerEntries toP1, toP0;
+    const bool fromTable =
+        images.offsets && FindEntries(*images.offsets, *span.shape, span.y, span.x0, span.x1, toP1, toP0);
     for (int first = span.x0; first < span.x1; first += kPiece) {
         const int last = first + kPiece < span.x1 ? first + kPiece : span.x1;
-        WeightsAvx2(span, first, last, w0, w1);
+        if (fromTable)
+            WeightsFromTable(span, toP1, toP0, first, last, w0, w1);
+        else
+            WeightsAvx2(span, first, last, w0, w1);
         for (int x = first; x < last; x += 4) {
             const __m256d v0 = _mm256_cvtps_pd(_mm_load_ps(w0 + (x - first)));
             const __m256d v1 = _mm256_cvtps_pd(_mm_load_ps(w1 + (x - first)));

@@ -14,6 +14,7 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
+#include "engine/OffsetTable.h"
 #include "engine/WarpKernels.h"
 
 #define FENNIX_AVX512 __attribute__((target("avx512f,avx512vl,avx2")))
@@ -55,11 +56,15 @@ FENNIX_AVX512 inline __m256i Blend(__m256i s, __m256i e, int shift, __m512d keep
     return _mm256_slli_epi32(_mm256_and_si256(v, byte), shift);
 }
 
+// c · |a| / root · length for eight pixels, as a 32-bit float.
+FENNIX_AVX512 inline __m256 Scaled(__m512d c, __m512d a, __m512d root, __m512d length) {
+    return _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_div_pd(_mm512_mul_pd(c, _mm512_abs_pd(a)), root), length));
+}
+
 // c · |a| / √(s² + 1) · √(d²) for eight pixels, as WeightsAvx2 computes it.
 FENNIX_AVX512 inline __m256 Weight(__m512d c, __m512d a, __m512d slope, __m256i squared) {
     const __m512d root = _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(slope, slope), _mm512_set1_pd(1.0)));
-    const __m512d distance = _mm512_sqrt_pd(_mm512_cvtepi32_pd(squared));
-    return _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_div_pd(_mm512_mul_pd(c, _mm512_abs_pd(a)), root), distance));
+    return Scaled(c, a, root, _mm512_sqrt_pd(_mm512_cvtepi32_pd(squared)));
 }
 
 // The weights w0 and w1 of pixels first … last − 1 of the span, eight at a
@@ -102,6 +107,51 @@ FENNIX_AVX512 void WeightsAvx512(const Span& span, int first, int last, float* w
     }
 }
 
+// The entries of a corner's plane for pixels x … x + 7.
+FENNIX_AVX512 inline __m512d Entries(const double* plane, const CornerEntries& corner, int x) {
+    const int at = corner.sign * (x - corner.origin);
+    if (corner.sign > 0) return _mm512_loadu_pd(plane + at);
+    return _mm512_permutexvar_pd(_mm512_setr_epi64(7, 6, 5, 4, 3, 2, 1, 0), _mm512_loadu_pd(plane + at - 7));
+}
+
+// The weights as WeightsAvx512 computes them, with the slopes, roots and
+// lengths read from the offset table instead of divided and rooted: only
+// the two divisions by the roots remain.
+FENNIX_AVX512 void WeightsFromTable(const Span& span, const CornerEntries& toP1, const CornerEntries& toP0,
+                                    int first, int last, float* w0, float* w1) {
+    const Triangle& t = *span.shape;
+    const int y = span.y;
+    const __m512d c = _mm512_set1_pd(span.c);
+    const __m512d p2yMinusY = _mm512_set1_pd(t.P2.Y - y);
+    const __m512d p2yMinusP0y = _mm512_set1_pd(t.P2.Y - t.P0.Y);
+    const __m512d p2xMinusP0x = _mm512_set1_pd(t.P2.X - t.P0.X);
+    // The table's guard is that of the line to P1; the line to P0 has its own.
+    const __m512d steep = _mm512_set1_pd(kSteepSlope);
+    const __m512d steepRoot = _mm512_set1_pd(SteepRoot());
+    const __m256i p2x = _mm256_set1_epi32(t.P2.X);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+
+    for (int x = first; x < last; x += 8) {
+        const __m256i X = _mm256_add_epi32(_mm256_set1_epi32(x), lanes);
+
+        const __m512d e = Entries(toP1.slopes, toP1, x);
+        const __m512d a0 = _mm512_sub_pd(p2yMinusY, _mm512_mul_pd(e, _mm512_cvtepi32_pd(_mm256_sub_epi32(p2x, X))));
+        _mm256_storeu_ps(w0 + (x - first),
+                         Scaled(c, a0, Entries(toP1.roots, toP1, x), Entries(toP1.lengths, toP1, x)));
+
+        __m512d o = Entries(toP0.slopes, toP0, x);
+        __m512d root = Entries(toP0.roots, toP0, x);
+        const unsigned vertical = static_cast<unsigned>(toP0.origin - x);  // the lane where x = P0.X
+        if (vertical < 8) {
+            const auto lane = static_cast<__mmask8>(1u << vertical);
+            o = _mm512_mask_mov_pd(o, lane, steep);
+            root = _mm512_mask_mov_pd(root, lane, steepRoot);
+        }
+        const __m512d a1 = _mm512_sub_pd(p2yMinusP0y, _mm512_mul_pd(o, p2xMinusP0x));
+        _mm256_storeu_ps(w1 + (x - first), Scaled(c, a1, root, Entries(toP0.lengths, toP0, x)));
+    }
+}
+
 }  // namespace
 
 FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
@@ -129,9 +179,15 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
     // Pieces of kPiece pixels: first the weights, then the rest.
     constexpr int kPiece = 64;
     alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
+    CornerEntries toP1, toP0;
+    const bool fromTable =
+        images.offsets && FindEntries(*images.offsets, *span.shape, span.y, span.x0, span.x1, toP1, toP0);
     for (int first = span.x0; first < span.x1; first += kPiece) {
         const int last = first + kPiece < span.x1 ? first + kPiece : span.x1;
-        WeightsAvx512(span, first, last, w0, w1);
+        if (fromTable)
+            WeightsFromTable(span, toP1, toP0, first, last, w0, w1);
+        else
+            WeightsAvx512(span, first, last, w0, w1);
         for (int x = first; x < last; x += 8) {
             const __m512d v0 = _mm512_cvtps_pd(_mm256_load_ps(w0 + (x - first)));
             const __m512d v1 = _mm512_cvtps_pd(_mm256_load_ps(w1 + (x - first)));

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstring>
 #include <string>
 
 #include "EngineTestData.h"
 #include "core/Rounding.h"
+#include "engine/OffsetTable.h"
 #include "engine/Warp.h"
+#include "engine/WarpKernels.h"
 
 namespace fennix {
 namespace {
@@ -379,6 +383,23 @@ TEST_P(WarpFrameTest, HardMeshesGiveTheReferenceBytes) {
     }
 }
 
+// The vector paths read slopes, roots and lengths from a table of
+// offsets as far as it reaches and compute them beyond: a table bounded to
+// a few rows leaves spans of both kinds in every frame.
+TEST_P(WarpFrameTest, SpansBeyondTheOffsetTableGiveTheReferenceBytes) {
+    struct Unbound {
+        ~Unbound() { warp::LimitOffsetTables(0); }
+    } unbound;
+    warp::LimitOffsetTables(3000);
+    for (auto [w, h, rows, columns] : {std::array{333, 217, 3, 4}, std::array{640, 480, 10, 10}}) {
+        Frame f(w, h, rows, columns, 3, 7);
+        const PixelBuffer expected =
+            ReferenceWarp(f.start, f.startList, f.end, f.endList, f.output, f.map, f.intermediate, f.t);
+        f.Warp();
+        ASSERT_EQ(f.output.Bits, expected.Bits) << w << "x" << h;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, WarpFrameTest,
                          testing::Values(WarpPath::Plain, WarpPath::Avx2, WarpPath::Avx512),
                          [](const testing::TestParamInfo<WarpPath>& info) {
@@ -398,6 +419,51 @@ TEST(WarpPathTest, ChoosingAPath) {
             EXPECT_FALSE(SetWarpPath(path));
         }
     EXPECT_TRUE(WarpPathAvailable(CurrentWarpPath()));
+}
+
+}  // namespace
+}  // namespace fennix
+
+namespace fennix {
+namespace {
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Every entry a span finds is the value the weights would compute for the
+// pixel's own offset, bit for bit (the sign of a zero included), whichever
+// side of the corners the span lies on; spans beyond the reach find none.
+TEST(OffsetTableTest, SpansFindTheWeightsOwnValues) {
+    const warp::OffsetTable table(20, 12);
+    const Triangle shapes[] = {{{10, 10}, {14, 3}, {0, 0}}, {{3, 20}, {30, 15}, {9, 9}}, {{7, 8}, {7, 2}, {1, 1}}};
+    for (const Triangle& t : shapes)
+        for (int y = 0; y < 24; ++y)
+            for (int x0 = 0; x0 < 24; x0 += 5) {
+                const int x1 = x0 + 9;
+                warp::CornerEntries p1{}, p0{};
+                auto near = [](int dxA, int dxB, int dy) {
+                    return std::abs(dxA) <= 20 && std::abs(dxB) <= 20 && std::abs(dy) <= 12;
+                };
+                const bool inReach = near(x0 - t.P1.X, x1 - 1 - t.P1.X, y - t.P1.Y) &&
+                                     near(t.P0.X - x0, t.P0.X - x1 + 1, t.P0.Y - y);
+                ASSERT_EQ(warp::FindEntries(table, t, y, x0, x1, p1, p0), inReach) << y << " " << x0;
+                if (!inReach) continue;
+                for (int x = x0; x < x1; ++x) {
+                    const int at1 = p1.sign * (x - p1.origin), at0 = p0.sign * (x - p0.origin);
+                    const double e = x == t.P1.X ? warp::kPixelSlope : double(y - t.P1.Y) / double(x - t.P1.X);
+                    ASSERT_TRUE(SameBits(p1.slopes[at1], e)) << x << "," << y;
+                    ASSERT_TRUE(SameBits(p1.roots[at1], std::sqrt(e * e + 1)));
+                    ASSERT_TRUE(SameBits(p1.lengths[at1],
+                                         std::sqrt(double(warp::SquaredDistance(x - t.P1.X, y - t.P1.Y)))));
+                    ASSERT_TRUE(SameBits(p0.lengths[at0],
+                                         std::sqrt(double(warp::SquaredDistance(t.P0.X - x, t.P0.Y - y)))));
+                    if (x == t.P0.X) continue;  // the kernels put the steep guard there
+                    const double o = double(t.P0.Y - y) / double(t.P0.X - x);
+                    ASSERT_TRUE(SameBits(p0.slopes[at0], o)) << x << "," << y;
+                    ASSERT_TRUE(SameBits(p0.roots[at0], std::sqrt(o * o + 1)));
+                }
+            }
+    warp::CornerEntries p1{}, p0{};
+    EXPECT_FALSE(warp::FindEntries(table, shapes[0], 5, 0, 40, p1, p0));  // 30 pixels right of P1
 }
 
 }  // namespace
