@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <memory>
 #include <optional>
 #include <thread>
@@ -211,16 +214,19 @@ const char* WarpPathName(WarpPath path) {
 namespace {
 
 // The first x ≥ from of the row whose index is not i (W when there is
-// none). Blocks of eight are compared at once, into a bit mask whose
-// lowest set bit is the first difference; the compiler turns each block
-// into a few vector instructions.
+// none). Eight indices are compared at a time, into a bit mask whose
+// lowest clear bit is the first difference.
 int RunEnd(const int32_t* row, int from, int W, int32_t i) {
     int x = from;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi32(i);
     for (; x + 8 <= W; x += 8) {
-        unsigned differ = 0;
-        for (int k = 0; k < 8; ++k) differ |= static_cast<unsigned>(row[x + k] != i) << k;
-        if (differ != 0) return x + __builtin_ctz(differ);
+        const __m128i low = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)), wanted);
+        const __m128i high = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + 4)), wanted);
+        const unsigned same = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi32(low, high)));
+        if (same != 0xFFFF) return x + __builtin_ctz(~same) / 2;
     }
+#endif
     while (x < W && row[x] == i) ++x;
     return x;
 }
