@@ -2,7 +2,8 @@
 # Times fennix-morph against itself and against the ffmpeg program, each
 # run three times, the best time reported:
 #   render: PROJECT.mph on the plain path and on the fastest vector path
-#           (both on every core), side by side;
+#           (both on every core), side by side, and with the two OpenCV
+#           recipes of bench/OpenCvRecipe.cpp;
 #   avi:    the rendered frames to an AVI with each compressor, and ffmpeg
 #           on the same frames with the same settings.
 # usage: bench/compare.sh PROJECT.mph [path/to/fennix-morph] [codec …]
@@ -41,6 +42,21 @@ plain=$(best render plain "$work/plain")
 fast=$(best render auto "$work/frames")
 printf 'render  plain %.2f s  vector %.2f s  ratio %.2f\n' "$plain" "$fast" \
     "$(echo "$fast $plain" | awk '{print $1 / $2}')"
+
+# The OpenCV recipes (built when OpenCV's core and imgproc are installed)
+# on the same project, writing the same kind of frame files: the common
+# float, bilinear one and the lean nearest-pixel one.
+recipe=$(dirname "$morph")/fennix-opencv-recipe
+if [ -x "$recipe" ]; then
+    opencv_render() { rm -rf "$work/opencv"; mkdir -p "$work/opencv"; "$recipe" "$project" "$work/opencv" "$@"; }
+    for variant in common nearest; do
+        option=; [ "$variant" = nearest ] && option=--nearest
+        # shellcheck disable=SC2086
+        opencv=$(best opencv_render $option)
+        printf 'render  opencv %-7s %.2f s  vector %.2f s  ratio %.2f\n' "$variant" "$opencv" "$fast" \
+            "$(echo "$fast $opencv" | awk '{print $1 / $2}')"
+    done
+fi
 
 # ffmpeg's options for what each of Fennix's compressors writes at its
 # default settings (quality 75, a key frame every frame).

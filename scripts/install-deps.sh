@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg fonts-ipafont-gothic xvfb xauth
   clang libclang-rt-14-dev
+  libopencv-core-dev libopencv-imgproc-dev
 )
 
 missing=()
