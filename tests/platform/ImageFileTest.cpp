@@ -92,7 +92,7 @@ TEST(ImageFile, BitmapBytesAreThoseOfQtsWriter) {
         return bytes;
     };
     test::TestFolder folder;
-    for (int width : {1, 2, 3, 4, 5, 333}) {
+    for (int width : {1, 2, 3, 4, 5, 6, 7, 10, 333}) {
         QImage image(width, 7, QImage::Format_RGB32);
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x * 37 + y, y * 91, x ^ (y * 5)));
