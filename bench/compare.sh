@@ -1,6 +1,6 @@
 #!/bin/bash
 # Times fennix-morph against itself and against the ffmpeg program, each
-# run three times, the best time reported:
+# run $RUNS times (5 unless set), the best time reported:
 #   render: PROJECT.mph on the plain path and on the fastest vector path
 #           (both on every core), side by side, and with the two OpenCV
 #           recipes of bench/OpenCvRecipe.cpp;
@@ -20,10 +20,12 @@ codecs=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Best wall time in seconds of three runs of the command.
+# Best wall time in seconds of $RUNS runs of the command: the machine's
+# other work only ever adds time.
+runs=${RUNS:-5}
 best() {
     local best=
-    for _ in 1 2 3; do
+    for _ in $(seq "$runs"); do
         local start end
         start=$(date +%s.%N)
         "$@" > /dev/null 2>&1
