@@ -65,7 +65,9 @@ TEST(SafeWrite, RefusesWhatIsNotARegularFileAndLeavesIt) {
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_directory(dir) && fs::is_empty(dir));
-    if (haveDevice) EXPECT_TRUE(fs::is_character_file(device));
+    if (haveDevice) {
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
     EXPECT_EQ(ReadFile(readOnly), "keep");
     const std::string expected =
         haveDevice ? "dir fifo null ro.mph to-fifo" : "dir fifo ro.mph to-fifo";

@@ -240,7 +240,7 @@ TEST_F(ProjectFileTest, FailedSaveKeepsThePreviousFile) {
 TEST_F(ProjectFileTest, FileNamesThatAreNotUtf8ReadBack) {
     const std::string latin = folder.File("caf\xE9");
     std::filesystem::create_directory(latin);
-    start.ImagePath = latin + "/d\xE9but.bmp";
+    start.ImagePath = latin + "/d\xE9" "but.bmp";
     WriteFile(start.ImagePath, "BM");
     const std::string path = latin + "/\xE9t\xE9.mph";
     ASSERT_EQ(SaveMorphFile(path, start, end, latin + "/", 19, 0), "");
@@ -252,10 +252,10 @@ TEST_F(ProjectFileTest, FileNamesThatAreNotUtf8ReadBack) {
 
     // Moved away from its images, a project still finds a Latin-1 name
     // beside itself.
-    std::filesystem::rename(start.ImagePath, folder.File("d\xE9but.bmp"));
+    std::filesystem::rename(start.ImagePath, folder.File("d\xE9" "but.bmp"));
     std::filesystem::rename(path, folder.File("moved.mph"));
     ASSERT_EQ(LoadMorphFile(folder.File("moved.mph"), read), "");
-    EXPECT_EQ(read.Matrix1.ImagePath, folder.File("d\xE9but.bmp"));
+    EXPECT_EQ(read.Matrix1.ImagePath, folder.File("d\xE9" "but.bmp"));
 }
 
 TEST_F(ProjectFileTest, OverlongLinesFailAtOnce) {
