@@ -15,13 +15,14 @@ namespace {
 // At most this many doubles (32 MB): meshes with a few huge triangles get
 // the nearer offsets from the table and compute the rest.
 constexpr int64_t kLimit = int64_t{4} << 20;
-
-std::mutex lock;
-std::shared_ptr<const OffsetTable> shared;
-int64_t limit = kLimit;
 // Reaches grow in steps, so a mesh that moves a little from frame to frame
 // does not build a new table each time.
 constexpr int64_t kStep = 64;
+
+// The table every warp shares, and the bound on its size.
+std::mutex lock;
+std::shared_ptr<const OffsetTable> shared;
+int64_t limit = kLimit;
 
 int64_t Doubles(int64_t reachX, int64_t reachY) {
     return (reachY + 1) * 3 * (2 * reachX + 1 + 2 * OffsetTable::kPad);

@@ -5,7 +5,9 @@
 // triangle. The plain kernel (Warp.cpp) is the reference, written pixel by
 // pixel; the vector kernels (WarpKernelsAvx2.cpp, WarpKernelsAvx512.cpp)
 // perform the very same IEEE operations in the same order on 4 or 8 pixels
-// at a time, so all give the same bytes. Internal to the engine.
+// at a time, so all give the same bytes; where the offset table reaches
+// (OffsetTable.h), they read the values that depend only on a pixel's
+// offset from a corner instead of computing them. Internal to the engine.
 
 #include <cstdint>
 

@@ -193,8 +193,8 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
     const __m256d one = _mm256_set1_pd(1.0);
 
     // The span goes in pieces of kPiece pixels, each in two passes: first
-    // the weights, whose divisions and square roots dominate and overlap
-    // best in a short loop of their own, then positions, loads and blend.
+    // the weights, whose divisions overlap best in a short loop of their
+    // own, then positions, loads and blend.
     constexpr int kPiece = 64;
     alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
     CornerEntries toP1, toP0;

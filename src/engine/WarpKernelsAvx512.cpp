@@ -1,8 +1,8 @@
 // The warp's per-pixel work with AVX-512, eight pixels at a time: the
-// weights in a pass of their own (their divisions and square roots take
-// as long per value as with AVX2, but everything around them half as many
-// instructions), then positions, clamping, loads and the blend, with masks
-// for the last pixels of a span. Every step is the plain
+// weights in a pass of their own (slopes, roots and lengths read from the
+// offset table where it reaches, divided and rooted elsewhere), then
+// positions, clamping, loads and the blend, with masks for the last pixels
+// of a span. Every step is the plain
 // path's IEEE operation on the same operands in the same order, so the
 // bytes match (see WarpKernelsAvx2.cpp). Only the functions marked for
 // AVX-512 use it, and they run only on a CPU that has it.
