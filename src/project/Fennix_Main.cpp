@@ -660,13 +660,24 @@ void Fennix_Main::StopRunForClose() {
     quietRunEnd_ = false;
 }
 
-bool Fennix_Main::QueryUnload() {
-    StopRunForClose();
-    if (!Document.Dirty) return true;
-    // The question is about this document: it comes to the front first.
+void Fennix_Main::ComeToFront() {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(OuterWindow()); sub && sub->mdiArea())
         sub->mdiArea()->setActiveSubWindow(sub);
     OuterWindow()->raise();
+}
+
+bool Fennix_Main::QueryUnload() {
+    // Questions about this document: it comes to the front first.
+    if (run_.Running()) {
+        // A run may have hours to go; closing ends it only when the user
+        // says so. The frames written so far stay either way.
+        ComeToFront();
+        if (ShowMessage(kStopRunQuestion, MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
+            return false;
+        StopRunForClose();
+    }
+    if (!Document.Dirty) return true;
+    ComeToFront();
     switch (ShowMessage("変更されています。保存しますか？", MessageIcon::Question,
                         MessageButtons::YesNoCancel)) {
         case MessageAnswer::Cancel:
@@ -969,11 +980,12 @@ QWidget* Fennix_Main::OuterWindow() {
 }
 
 void Fennix_Main::closeEvent(QCloseEvent* event) {
-    StopRunForClose();
     if (!unloading_ && !QueryUnload()) {
         event->ignore();
         return;
     }
+    // The program closing, after every document agreed.
+    StopRunForClose();
     event->accept();
     emit Unloaded();
 }

@@ -17,6 +17,9 @@ class QUndoStack;
 
 namespace fennix {
 
+// Asked when a document whose morph is being made is closed.
+inline constexpr const char* kStopRunQuestion = "モーフィングを作成中です。中止して閉じますか？";
+
 class Fennix_Opt;
 class GradientProgressBar;
 class ccXPButton;
@@ -231,6 +234,8 @@ private:
     void SetRunControls(bool running);
     void MorphRunFinished(const std::string& result, int written);
     void StopRunForClose();
+    // Makes this document the active one, in front.
+    void ComeToFront();
     bool RelocateImages();
     void SaveUnderName(bool addToRecentFiles);
     bool WriteProject(const std::string& path);

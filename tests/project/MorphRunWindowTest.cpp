@@ -193,7 +193,8 @@ TEST_F(MorphRunWindowTest, LargeRunKeepsTheWindowTurningAndCancelsAfterAWholeFra
     EXPECT_TRUE(viewerFolders.empty());
 }
 
-// Escape cancels too; closing the window during a run stops it quietly.
+// Escape cancels too; closing the window during a run asks first, and
+// stops the run only on Yes.
 TEST_F(MorphRunWindowTest, EscapeCancelsAndClosingStopsTheRun) {
     Open(200);
     window.show();
@@ -208,9 +209,17 @@ TEST_F(MorphRunWindowTest, EscapeCancelsAndClosingStopsTheRun) {
     prompts->shown.clear();
     window.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 10)); };
     window.mnuMorphIt_Click();
+    prompts->Answer(MessageAnswer::No);
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.MorphRunning());
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, kStopRunQuestion);
+    EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNo);
+
+    prompts->Answer(MessageAnswer::Yes);
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.MorphRunning());
-    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_EQ(prompts->shown.size(), 2u);  // no word about the stopped run
 }
 
 TEST_F(MorphRunWindowTest, NoKeepsTheViewerClosedAndTheMenuOpensIt) {
