@@ -27,6 +27,7 @@ constexpr const char* kAviRepeatKey = "AVIリピート";
 constexpr const char* kRecentDisplayKey = "最近使ったファイル表示";
 constexpr const char* kRecentFileKey = "最近使ったファイル";
 constexpr const char* kPreviewKey = "プレビュー表示";
+constexpr const char* kVideoFolderKey = "フォルダ（動画）";
 
 std::string RecentKey(int n) { return kRecentFileKey + std::to_string(n); }
 
@@ -92,8 +93,9 @@ void LoadSettings() {
         Settings.RecentFiles[n] = ReadPath(RecentKey(n), file, FileExists);
     // The program's own additions live in a file of their own, so the
     // settings file keeps exactly its keys.
-    Settings.PreviewShown =
-        ConvertInt16(ReadIniValue(kSettingsSection, kPreviewKey, AdditionsFilePath()), 0) != 0;
+    const std::string additions = AdditionsFilePath();
+    Settings.PreviewShown = ConvertInt16(ReadIniValue(kSettingsSection, kPreviewKey, additions), 0) != 0;
+    Settings.VideoFolder = ReadPath(kVideoFolderKey, additions, DirectoryExists);
 }
 
 bool SaveSettings() {
@@ -119,7 +121,8 @@ bool SaveSettings() {
     for (int n = 1; n <= kRecentFileCount; ++n) text(RecentKey(n), Settings.RecentFiles[n]);
     // Where the settings cannot be written, nothing else is either.
     if (!Profile::Write(SettingsFilePath(), kSettingsSection, entries)) return false;
-    const Profile::Entries additions = {{kPreviewKey, NumberText(Settings.PreviewShown ? 1 : 0)}};
+    const Profile::Entries additions = {{kPreviewKey, NumberText(Settings.PreviewShown ? 1 : 0)},
+                                        {kVideoFolderKey, Settings.VideoFolder}};
     return Profile::Write(AdditionsFilePath(), kSettingsSection, additions);
 }
 

@@ -33,6 +33,7 @@ struct SettingsRecord {
     int16_t AviRepeat = 0;
     int16_t RecentDisplay = 0;
     bool PreviewShown = false;  // the document windows' preview pane
+    std::string VideoFolder;    // where videos were saved last; empty: none yet
     std::array<std::string, 21> RecentFiles;  // entries 1 … 20; [0] unused
 
     bool IsNewMorph = false;
@@ -49,7 +50,7 @@ inline constexpr int kRecentFileCount = 20;
 // The settings file: application folder + "/Fennix.ini".
 std::string SettingsFilePath();
 // The file of the settings the program adds to those of Fennix.ini (the
-// preview's choice), beside it, in the same form.
+// preview's choice, the videos' folder), beside it, in the same form.
 std::string AdditionsFilePath();
 
 // The value of `key` in `section` of `file`, read whole; empty when the key

@@ -28,10 +28,6 @@ namespace {
 
 constexpr const char* kNoFrames = "フォルダの中にモーフ画像データが見つかりません！";
 
-// The folder the save dialog opened last in this run; the AVI files'
-// folder until a video has been saved.
-std::string VideoFolder;
-
 
 // The save dialog's filter of each format, in VideoFormat order.
 const char* const kFilterNames[] = {"MP4 Videoﾌｧｲﾙ", "WebM Videoﾌｧｲﾙ", "GIF ｱﾆﾒｰｼｮﾝ"};
@@ -190,7 +186,8 @@ void Fennix_Video::Cmd_Export_Click() {
     FileRequest request;
     request.Save = true;
     request.Title = "ﾌｧｲﾙ名を付けて保存";
-    request.Folder = VideoFolder.empty() ? Settings.AviFolder() : VideoFolder;
+    // Where the last video went; the AVI files' folder until one has been saved.
+    request.Folder = Settings.VideoFolder.empty() ? Settings.AviFolder() : Settings.VideoFolder;
     request.Filters = {kFilterNames[static_cast<int>(options.Format)], "*." + extension};
     request.FileName = "*." + extension;
     request.DefaultExt = extension;
@@ -200,7 +197,7 @@ void Fennix_Video::Cmd_Export_Click() {
     std::string path = answer.Path.substr(0, answer.Path.find('\0'));
     // The file is of the format chosen here, whatever name was typed.
     if (VideoFormatOfPath(path) != options.Format) path += "." + extension;
-    VideoFolder = PathFolder(path);
+    Settings.VideoFolder = PathFolder(path);
 
     const VideoResult result = ExportInBackground(path, options);
     switch (result.Outcome) {

@@ -61,6 +61,31 @@ TEST_F(SettingsTest, SaveWritesThe33KeysInTableOrder) {
     EXPECT_EQ(lines[13], "最近使ったファイル表示= 2");
 }
 
+// The program's own settings (the preview's choice, the videos' folder)
+// go to a file of their own, so Fennix.ini keeps its 33 keys; a videos'
+// folder that is gone reads back as none.
+TEST_F(SettingsTest, AdditionsGoToTheirOwnFile) {
+    LoadSettings();
+    EXPECT_FALSE(Settings.PreviewShown);
+    EXPECT_EQ(Settings.VideoFolder, "");
+    const std::string videos = app.Path() + "/videos";
+    std::filesystem::create_directory(videos);
+    Settings.PreviewShown = true;
+    Settings.VideoFolder = videos;
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(Lines(test::ReadFile(ini())).size(), 34u);
+    EXPECT_EQ(Lines(test::ReadFile(AdditionsFilePath())),
+              (std::vector<std::string>{"[Section]", "プレビュー表示= 1", "フォルダ（動画）=" + videos}));
+
+    Settings = SettingsRecord();
+    LoadSettings();
+    EXPECT_TRUE(Settings.PreviewShown);
+    EXPECT_EQ(Settings.VideoFolder, videos);
+    std::filesystem::remove(videos);
+    LoadSettings();
+    EXPECT_EQ(Settings.VideoFolder, "");
+}
+
 TEST_F(SettingsTest, BadAndFractionalValuesFollowTheirConversion) {
     test::WriteFile(ini(),
                     "[Section]\n総フレーム数=abc\nマトリクス行数=\nマトリクス列数=7.5\n"
