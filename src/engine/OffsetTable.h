@@ -77,7 +77,8 @@ bool FindEntries(const OffsetTable& table, const Triangle& t, int y, int x0, int
 // height picture can have from their triangles' corners P0 and P1, as far
 // as a bounded size allows (spans beyond its reach are computed directly).
 // Tables are shared: one that already reaches far enough is returned as
-// it is, and a table stays valid for as long as a caller holds it.
+// it is, and a table stays valid for as long as a caller holds it. Null
+// (every span computed) only when not even a first table fits in memory.
 std::shared_ptr<const OffsetTable> OffsetTableFor(const TriangleList& mesh, int width, int height);
 
 // Bounds later tables to about `doubles` values (0: the normal bound) and
