@@ -192,6 +192,31 @@ TEST_F(FrameTest, DocumentsCascadeAndTheCloseQuestionShowsItsDocument) {
     EXPECT_EQ(asked, (std::vector<QMdiSubWindow*>{subs[0], subs[1]}));
 }
 
+// Closing the program while a document makes its morph asks about the
+// run first: No keeps everything as it was, Yes stops the run and closes.
+TEST_F(FrameTest, ClosingDuringARunAsksFirst) {
+    test::UseDefaultGridSettings();
+    Settings.FrameCount = 400;
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    Fennix_Main* document = frame.CreateDocument();
+    ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    document->mnuMorphIt_Click();
+    ASSERT_TRUE(document->MorphRunning());
+
+    prompts->Answer(MessageAnswer::No);
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(document->MorphRunning());
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, kStopRunQuestion);
+
+    prompts->Answer(MessageAnswer::Yes);
+    EXPECT_TRUE(frame.close());
+    EXPECT_FALSE(document->MorphRunning());
+    EXPECT_EQ(prompts->shown.size(), 2u);
+}
+
 TEST(CascadePlace, StepsInAndStartsAgainWhenTheRoomRunsOut) {
     // 400 × 300: room for (400 − 240) / 24 = 6 and (300 − 160) / 24 = 5 steps.
     const WindowPlace first = CascadePlace(0, 1000, 100, 400, 300);
