@@ -121,7 +121,7 @@ void BM_WholeFrame(benchmark::State& state) {
         state.ResumeTiming();
         const TriangleList intermediate =
             InterpolateTriangles(scene.startList, scene.endList, kFrame, kLastFrame);
-        PaintIndexMap(scene.map, width, height, intermediate);
+        PaintIndexMap(scene.map, width, height, intermediate, static_cast<int>(state.range(2)));
         WarpFrameBits(start.constBits(), scene.startList, end.constBits(), scene.endList,
                       scene.surface.Layer().bits(), scene.map, intermediate, scene.t,
                       static_cast<int>(state.range(2)));

@@ -150,7 +150,7 @@ void PaintRows(IndexMap& map, const TriangleList& triangles, int firstRow, int l
 
 }  // namespace
 
-void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& triangles) {
+void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& triangles, int threads) {
     map.Width = std::max(width, 0);
     map.Height = std::max(height, 0);
     if (map.Width == 0 || map.Height == 0) map.Width = map.Height = 0;
@@ -160,7 +160,8 @@ void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& tri
     if (map.Index.empty()) return;
     // Rows are independent, since each is painted with every triangle in
     // order: a large map is painted in two halves at once.
-    const int halves = map.Height >= 256 && std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    const bool two = threads > 0 ? threads > 1 : std::thread::hardware_concurrency() > 1;
+    const int halves = map.Height >= 256 && two ? 2 : 1;
     const int middle = map.Height / halves;
     std::optional<std::thread> helper;
     if (halves == 2) helper.emplace(PaintRows, std::ref(map), std::cref(triangles), middle, map.Height);

@@ -32,8 +32,9 @@ TriangleList InterpolateTriangles(const TriangleList& start, const TriangleList&
 // to its right); zero-area triangles cover nothing, and so do triangles with a coordinate beyond ±2^30. Either
 // vertex order works. A fold-free mesh whose border points lie on the image
 // border gives every pixel exactly one index. A width or height below 1
-// gives an empty 0 × 0 map.
-void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& triangles);
+// gives an empty 0 × 0 map. A large map is painted in two halves at once
+// unless `threads` is 1 (0: as the machine's cores allow).
+void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& triangles, int threads = 0);
 
 // The unsigned area of a triangle, as a 32-bit float, computed as half the
 // length of edge P0–P1 times the distance of P2 from its line. 0 when P0 =

@@ -210,8 +210,9 @@ TEST(IndexMapTest, AReusedMapHoldsWhatANewOneWould) {
     }
 }
 
-// A large map is painted in parts at once; each pixel still gets the last
-// triangle that claims it, as painting the triangles one by one shows.
+// A large map is painted in parts at once (unless one thread is asked
+// for); each pixel still gets the last triangle that claims it, as painting
+// the triangles one by one shows.
 TEST(IndexMapTest, LargeMapsKeepTheTriangleOrder) {
     const int width = 300, height = 270;
     TriangleList mesh = BuildTriangles(JitteredGrid(width, height, 4, 4, 3));
@@ -225,9 +226,11 @@ TEST(IndexMapTest, LargeMapsKeepTheTriangleOrder) {
         for (size_t p = 0; p < expected.size(); ++p)
             if (single.Index[p] != 0) expected[p] = i;
     }
-    IndexMap map;
-    PaintIndexMap(map, width, height, mesh);
-    EXPECT_EQ(map.Index, expected);
+    for (int threads : {0, 1, 2}) {
+        IndexMap map;
+        PaintIndexMap(map, width, height, mesh, threads);
+        EXPECT_EQ(map.Index, expected) << "threads " << threads;
+    }
 }
 
 TEST(IndexMapTest, EmptySizeGivesAnEmptyMap) {
