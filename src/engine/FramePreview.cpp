@@ -28,23 +28,13 @@ MatrixRecord Reduced(const MatrixRecord& matrix, double scale) {
 
 QImage RenderMorphFrame(const MorphSource& source, int k, int32_t backColor) {
     const int N = source.lastFrame;
-    if (N <= 0 || k < 0 || k > N) return {};
-    if (!source.start || !source.end || source.start->isNull() || source.end->isNull() ||
-        !source.startMatrix || !source.endMatrix)
-        return {};
-    const TriangleList startList = BuildTriangles(*source.startMatrix);
-    const TriangleList endList = BuildTriangles(*source.endMatrix);
-    const QSize size = source.start->size();
-    if (startList.Count() != endList.Count() ||
-        !WarpDistancesFit(startList, endList, size.width(), size.height()))
-        return {};
-
-    // The pictures as a run reads them: the end one at the start one's size.
-    const QImage start = source.start->convertToFormat(QImage::Format_RGB32);
-    const QImage end = (source.end->size() == size
-                            ? *source.end
-                            : source.end->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
-                           .convertToFormat(QImage::Format_RGB32);
+    MorphParts parts;
+    if (k < 0 || k > N || !MakeMorphParts(source, parts).empty()) return {};
+    const QImage& start = parts.start;
+    const QImage& end = parts.end;
+    const TriangleList& startList = parts.startList;
+    const TriangleList& endList = parts.endList;
+    const QSize size = start.size();
     QImage frame(size, QImage::Format_RGB32);
     frame.fill(ColorFromPacked(backColor));
 

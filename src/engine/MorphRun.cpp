@@ -135,12 +135,39 @@ bool DistancesFit(const TriangleList& first, const TriangleList& second, int wid
 
 }  // namespace
 
+std::string MakeMorphParts(const MorphSource& source, MorphParts& parts) {
+    if (source.lastFrame <= 0) return "the frame count must be at least 2";
+    if (!source.start || !source.end || source.start->isNull() || source.end->isNull())
+        return "an image is missing";
+    if (!source.startMatrix || !source.endMatrix) return "a grid is missing";
+    parts.startList = BuildTriangles(*source.startMatrix);
+    parts.endList = BuildTriangles(*source.endMatrix);
+    if (parts.startList.Count() != parts.endList.Count()) return "the two grids do not match";
+    // Points far off the image (from a damaged project file) would overflow
+    // the warp's arithmetic; such a run fails instead of writing garbage.
+    const QSize size = source.start->size();
+    if (!DistancesFit(parts.startList, parts.endList, size.width(), size.height()))
+        return "the grids reach too far beyond the image";
+    // The pixels of both images are read where they are. The end image is
+    // read as if it had the start image's size, so a different size is
+    // scaled first.
+    parts.start = source.start->convertToFormat(QImage::Format_RGB32);
+    parts.end = (source.end->size() == size
+                     ? *source.end
+                     : source.end->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
+                    .convertToFormat(QImage::Format_RGB32);
+    return {};
+}
+
 std::string RunMorph(const MorphSource& source, PicturePane& surface, const FrameOutput& output,
                      const MorphProgress& progress) {
     const int N = source.lastFrame;
-    if (N <= 0) return "the frame count must be at least 2";
-    if (!source.start || !source.end || source.start->isNull() || source.end->isNull())
-        return "an image is missing";
+    MorphParts parts;
+    if (std::string failure = MakeMorphParts(source, parts); !failure.empty()) return failure;
+    const QImage& start = parts.start;
+    const QImage& end = parts.end;
+    const TriangleList& startList = parts.startList;
+    const TriangleList& endList = parts.endList;
 
     std::optional<JpegCompanion> companion;
     if (output.saveKind != 0) {
@@ -149,23 +176,6 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         if (!companion) return why;
     }
 
-    const TriangleList startList = BuildTriangles(*source.startMatrix);
-    const TriangleList endList = BuildTriangles(*source.endMatrix);
-    if (startList.Count() != endList.Count()) return "the two grids do not match";
-    // Points far off the image (from a damaged project file) would overflow
-    // the warp's arithmetic; such a run fails instead of writing garbage.
-    if (!DistancesFit(startList, endList, source.start->width(), source.start->height()))
-        return "the grids reach too far beyond the image";
-
-    // The pixels of both images are read where they are. The end image is
-    // read as if it had the start image's size, so a different size is
-    // scaled first.
-    const QSize size = source.start->size();
-    const QImage start = source.start->convertToFormat(QImage::Format_RGB32);
-    const QImage end = (source.end->size() == size
-                            ? *source.end
-                            : source.end->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
-                           .convertToFormat(QImage::Format_RGB32);
     if (surface.Width() != start.width() || surface.Height() != start.height())
         return "the render surface does not have the start image's size";
     // Each frame is warped into a picture that starts as a copy of the frame
@@ -219,11 +229,6 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     }
     if (std::string failure = finishWriting(); !failure.empty()) return failure;
     return {};
-}
-
-bool WarpDistancesFit(const TriangleList& first, const TriangleList& second, int width,
-                      int height) {
-    return DistancesFit(first, second, width, height);
 }
 
 }  // namespace fennix

@@ -76,10 +76,18 @@ inline constexpr const char* kMorphCancelled = "cancelled";
 std::string RunMorph(const MorphSource& source, PicturePane& surface, const FrameOutput& output,
                      const MorphProgress& progress = {});
 
-// True when the warp's 32-bit squared distances hold every distance the
-// meshes between these two triangle lists can give over a width × height
-// image; a run of grids that reach further fails instead.
-bool WarpDistancesFit(const TriangleList& first, const TriangleList& second, int width,
-                      int height);
+// The parts a run works with: both pictures in 32-bit form, the end one at
+// the start one's size (scaled smoothly when it differs), and the two
+// triangle lists.
+struct MorphParts {
+    QImage start, end;
+    TriangleList startList, endList;
+};
+
+// Checks `source` as a run does and makes its parts. An empty text on
+// success, otherwise why a run would fail before its first frame (N < 1, a
+// missing image or grid, grids that differ, or grid points so far off the
+// image that the warp's 32-bit squared distances would overflow).
+std::string MakeMorphParts(const MorphSource& source, MorphParts& parts);
 
 }  // namespace fennix
