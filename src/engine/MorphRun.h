@@ -40,6 +40,15 @@ struct MorphSource {
     int lastFrame = 0;
 };
 
+// The same, held by value: what work on another thread reads while the
+// document it was taken from goes on changing.
+struct MorphCopy {
+    QImage start, end;
+    MatrixRecord startMatrix, endMatrix;
+    int lastFrame = 0;
+    MorphSource Source() const { return {&start, &end, &startMatrix, &endMatrix, lastFrame}; }
+};
+
 // Where and how the frames are written.
 struct FrameOutput {
     std::string frameFolder;      // ends in a separator

@@ -11,13 +11,7 @@ bool MorphRunJob::Start(Input input, Callbacks callbacks) {
     auto work = [this, input = std::move(input)](BackgroundJob& job) {
         PicturePane surface;
         surface.SetBackColor(input.backColor);
-        surface.SetSize(input.start.width(), input.start.height());
-        MorphSource source;
-        source.start = &input.start;
-        source.end = &input.end;
-        source.startMatrix = &input.startMatrix;
-        source.endMatrix = &input.endMatrix;
-        source.lastFrame = input.lastFrame;
+        surface.SetSize(input.morph.start.width(), input.morph.start.height());
         MorphProgress progress;
         progress.cancelled = [&job] { return job.CancelRequested(); };
         progress.beforeFrame = [this, &job](int k, int last) {
@@ -37,7 +31,7 @@ bool MorphRunJob::Start(Input input, Callbacks callbacks) {
             }
             if (!showPending) job.Post([this] { ShowNewestFrame(); });
         };
-        result_ = RunMorph(source, surface, input.output, progress);
+        result_ = RunMorph(input.morph.Source(), surface, input.output, progress);
     };
     return job_.Start(std::move(work), [this] {
         if (callbacks_.finished) callbacks_.finished(result_, written_);

@@ -22,9 +22,7 @@ namespace fennix {
 class MorphRunJob {
   public:
     struct Input {
-        QImage start, end;
-        MatrixRecord startMatrix, endMatrix;
-        int lastFrame = 0;
+        MorphCopy morph;
         FrameOutput output;
         int32_t backColor = 0;  // the colour of pixels no triangle covers in frame 0
     };

@@ -14,9 +14,7 @@ void PreviewJob::Start(Request request) {
     current_ = std::move(request);
     job_.Start(
         [this](BackgroundJob&) {
-            const MorphSource source{&current_.start, &current_.end, &current_.startMatrix,
-                                     &current_.endMatrix, current_.lastFrame};
-            made_ = RenderMorphFrameReduced(source, current_.k, current_.backColor,
+            made_ = RenderMorphFrameReduced(current_.morph.Source(), current_.k, current_.backColor,
                                             current_.scale);
         },
         [this] {

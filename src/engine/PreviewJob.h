@@ -18,9 +18,7 @@ namespace fennix {
 class PreviewJob {
   public:
     struct Request {
-        QImage start, end;
-        MatrixRecord startMatrix, endMatrix;
-        int lastFrame = 0;
+        MorphCopy morph;
         int k = 0;
         int32_t backColor = 0;
         double scale = 1;  // below 1: a quick frame of reduced size

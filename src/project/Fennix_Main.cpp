@@ -331,6 +331,12 @@ void Fennix_Main::SetPreviewFrame(int k) {
     UpdatePreview();
 }
 
+MorphCopy Fennix_Main::MorphNow() {
+    // The pictures are shared copies: the document's drawing detaches from them.
+    return {Panes.Poriginal(1).Picture(), Panes.Poriginal(2).Picture(), Document.Matrix(1), Document.Matrix(2),
+            Document.LastFrame};
+}
+
 void Fennix_Main::UpdatePreview(bool quick) {
     if (!previewShown_) return;
     const int last = Document.LastFrame;
@@ -338,16 +344,12 @@ void Fennix_Main::UpdatePreview(bool quick) {
     const int k = std::clamp(PreviewSlider->Value(), 0, std::max(last, 0));
     lblPreviewFrame->setText(QString("%1 / %2").arg(k).arg(last));
     PreviewJob::Request request;
-    request.start = Panes.Poriginal(1).Picture();
-    request.end = Panes.Poriginal(2).Picture();
-    request.startMatrix = Document.Matrix(1);
-    request.endMatrix = Document.Matrix(2);
-    request.lastFrame = last;
+    request.morph = MorphNow();
     request.k = k;
     request.backColor = Pb->BackColor();
     // While a point is dragged, a large picture is followed at about a
     // third of a million pixels, which keeps up with the mouse.
-    const double pixels = double(request.start.width()) * request.start.height();
+    const double pixels = double(request.morph.start.width()) * request.morph.start.height();
     constexpr double kQuickPixels = 300000;
     request.scale = quick && pixels > kQuickPixels ? std::sqrt(kQuickPixels / pixels) : 1;
     previewJob_.Ask(std::move(request));
@@ -403,11 +405,7 @@ void Fennix_Main::mnuMorphIt_Click() {
     SetRunControls(true);
 
     MorphRunJob::Input input;
-    input.start = Panes.Poriginal(1).Picture();
-    input.end = Panes.Poriginal(2).Picture();
-    input.startMatrix = Document.Matrix(1);
-    input.endMatrix = Document.Matrix(2);
-    input.lastFrame = Document.LastFrame;
+    input.morph = MorphNow();
     input.output.frameFolder = Settings.FrameFolder();
     input.output.saveKind = Settings.SaveKind;
     input.output.tempFolder = Settings.TempFolder;

@@ -234,6 +234,8 @@ private:
     void SetRunControls(bool running);
     void MorphRunFinished(const std::string& result, int written);
     void StopRunForClose();
+    // The document's pictures and grids as they are now, for a run or a preview.
+    MorphCopy MorphNow();
     // Makes this document the active one, in front.
     void ComeToFront();
     bool RelocateImages();

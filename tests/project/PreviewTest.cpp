@@ -112,17 +112,17 @@ TEST_F(PreviewTest, ReleasingADraggedPointRemakesTheFrame) {
 // ends before the request it reads goes, and nothing it made arrives.
 TEST(PreviewJobTest, GoesWithItsWindowWhileAFrameIsMade) {
     PreviewJob::Request request;
-    request.start = QImage(2000, 1500, QImage::Format_RGB32);
-    request.start.fill(Qt::red);
-    request.end = request.start;
-    for (MatrixRecord* m : {&request.startMatrix, &request.endMatrix}) {
+    request.morph.start = QImage(2000, 1500, QImage::Format_RGB32);
+    request.morph.start.fill(Qt::red);
+    request.morph.end = request.morph.start;
+    for (MatrixRecord* m : {&request.morph.startMatrix, &request.morph.endMatrix}) {
         m->Width = 2000;
         m->Height = 1500;
         m->Rows = 4;
         m->Columns = 4;
         InitMatrix(*m);
     }
-    request.lastFrame = 10;
+    request.morph.lastFrame = 10;
     request.k = 5;
     int delivered = 0;
     {
