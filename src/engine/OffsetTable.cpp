@@ -31,11 +31,6 @@ int64_t Doubles(int64_t reachX, int64_t reachY) {
 
 }  // namespace
 
-double SteepRoot() {
-    static const double root = std::sqrt(kSteepSlope * kSteepSlope + 1);
-    return root;
-}
-
 OffsetTable::OffsetTable(int reachX, int reachY)
     : reachX_(reachX),
       reachY_(reachY),

@@ -9,6 +9,7 @@
 // (OffsetTable.h), they read the values that depend only on a pixel's
 // offset from a corner instead of computing them. Internal to the engine.
 
+#include <cmath>
 #include <cstdint>
 
 #include "project/Triangulation.h"
@@ -21,7 +22,7 @@ inline const double kSteepSlope = static_cast<double>(1e20f);
 inline const double kPixelSlope = static_cast<double>(1e7f);
 inline const double kNoArea = static_cast<double>(5e20f);
 // √(kSteepSlope² + 1), the root of a vertical line to P0.
-double SteepRoot();
+inline const double kSteepRoot = std::sqrt(kSteepSlope * kSteepSlope + 1);
 
 // dx² + dy² in 32-bit integers, wrapping as they do; images stay far
 // below the size where it would.

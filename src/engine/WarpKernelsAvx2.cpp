@@ -139,7 +139,7 @@ FENNIX_AVX2 void WeightsFromTable(const Span& span, const CornerEntries& toP1, c
     const __m256d p2xMinusP0x = _mm256_set1_pd(t.P2.X - t.P0.X);
     // The table's guard is that of the line to P1; the line to P0 has its own.
     const __m256d steep = _mm256_set1_pd(kSteepSlope);
-    const __m256d steepRoot = _mm256_set1_pd(SteepRoot());
+    const __m256d steepRoot = _mm256_set1_pd(kSteepRoot);
     const __m128i p2x = _mm_set1_epi32(t.P2.X);
     const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
 

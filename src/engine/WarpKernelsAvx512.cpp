@@ -127,7 +127,7 @@ FENNIX_AVX512 void WeightsFromTable(const Span& span, const CornerEntries& toP1,
     const __m512d p2xMinusP0x = _mm512_set1_pd(t.P2.X - t.P0.X);
     // The table's guard is that of the line to P1; the line to P0 has its own.
     const __m512d steep = _mm512_set1_pd(kSteepSlope);
-    const __m512d steepRoot = _mm512_set1_pd(SteepRoot());
+    const __m512d steepRoot = _mm512_set1_pd(kSteepRoot);
     const __m256i p2x = _mm256_set1_epi32(t.P2.X);
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
 
