@@ -17,6 +17,7 @@ extern "C" {
 #include "core/RegularFile.h"
 #include "output/AviFrames.h"
 #include "output/FramePixels.h"
+#include "platform/LibavText.h"
 #include "output/cDIB.h"
 #include "platform/ImageFile.h"
 
@@ -125,8 +126,7 @@ struct AviFile::State {
 };
 
 AviFile::AviFile() : state_(std::make_unique<State>()) {
-    // The libraries' progress notes and statistics are not for the user.
-    av_log_set_level(AV_LOG_ERROR);
+    QuietLibav();
 }
 
 AviFile::~AviFile() {
@@ -307,9 +307,7 @@ bool AviFile::Finish() {
     int result = s.format->pb->error;
     if (result >= 0) result = avio_closep(&s.format->pb);
     if (result < 0) {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(result, text, sizeof text);
-        s.error = "cannot write " + s.out.Target() + ": " + text;
+        s.error = "cannot write " + s.out.Target() + ": " + LibavErrorText(result);
         return false;
     }
     if (!s.out.Commit(false)) return false;
@@ -319,11 +317,8 @@ bool AviFile::Finish() {
 
 std::string AviFile::Error() const {
     const State& s = *state_;
-    if (s.error.empty() && s.format && s.format->pb && s.format->pb->error < 0) {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(s.format->pb->error, text, sizeof text);
-        return "cannot write " + s.out.Target() + ": " + text;
-    }
+    if (s.error.empty() && s.format && s.format->pb && s.format->pb->error < 0)
+        return "cannot write " + s.out.Target() + ": " + LibavErrorText(s.format->pb->error);
     return s.error.empty() ? s.out.Error() : s.error;
 }
 

@@ -20,6 +20,7 @@ extern "C" {
 
 #include "core/SafeWrite.h"
 #include "output/AviFrames.h"
+#include "platform/LibavText.h"
 #include "platform/ImageFile.h"
 
 namespace fennix {
@@ -100,17 +101,6 @@ QImage VideoPicture(const QImage& source, int width, int height, QSize encoded) 
 
 namespace {
 
-// The libraries' progress notes are not for the user.
-void QuietLibraries() {
-    av_log_set_level(AV_LOG_ERROR);
-}
-
-std::string AvText(int error) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
-}
-
 // The errno value behind a libav error code, when it stands for one.
 int ErrnoOf(int error) {
     return error < 0 && error > -4096 ? -error : 0;
@@ -170,7 +160,7 @@ class VideoFile {
         const int opened = avio_open(&format_->pb, url.c_str(), AVIO_FLAG_WRITE);
         if (opened < 0) {
             format_->pb = nullptr;
-            return WriteFailure(ErrnoOf(opened), "cannot write " + path + ": " + AvText(opened));
+            return WriteFailure(ErrnoOf(opened), "cannot write " + path + ": " + LibavErrorText(opened));
         }
         packet_ = av_packet_alloc();
         return packet_ != nullptr || Failure(VideoOutcome::EncoderFailed, "out of memory");
@@ -226,7 +216,7 @@ class VideoFile {
         if (const int opened = avcodec_open2(c, codec, nullptr); opened < 0)
             return Failure(VideoOutcome::EncoderFailed,
                            std::string("the encoder ") + codec->name +
-                               " refused the frames: " + AvText(opened));
+                               " refused the frames: " + LibavErrorText(opened));
 
         stream_ = avformat_new_stream(format_, nullptr);
         if (!stream_ || avcodec_parameters_from_context(stream_->codecpar, c) < 0)
@@ -248,13 +238,13 @@ class VideoFile {
     // Encodes one frame (null: flushes the encoder) and writes what it gives.
     bool Encode(AVFrame* frame) {
         if (const int sent = avcodec_send_frame(encoder_, frame); sent < 0)
-            return Failure(VideoOutcome::EncoderFailed, "the encoder failed: " + AvText(sent));
+            return Failure(VideoOutcome::EncoderFailed, "the encoder failed: " + LibavErrorText(sent));
         for (;;) {
             const int received = avcodec_receive_packet(encoder_, packet_);
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return true;
             if (received < 0)
                 return Failure(VideoOutcome::EncoderFailed,
-                               "the encoder failed: " + AvText(received));
+                               "the encoder failed: " + LibavErrorText(received));
             av_packet_rescale_ts(packet_, encoder_->time_base, stream_->time_base);
             packet_->stream_index = stream_->index;
             if (const int written = av_interleaved_write_frame(format_, packet_); written < 0)
@@ -292,7 +282,7 @@ class VideoFile {
     // the first error (a full disk) where later calls report only EIO.
     bool WriteError(int error) {
         if (format_ && format_->pb && format_->pb->error < 0) error = format_->pb->error;
-        return WriteFailure(ErrnoOf(error), "cannot write " + out_.Target() + ": " + AvText(error));
+        return WriteFailure(ErrnoOf(error), "cannot write " + out_.Target() + ": " + LibavErrorText(error));
     }
 
     VideoResult& result_;
@@ -529,7 +519,7 @@ bool WriteGif(Export& e, VideoFile& file, const std::vector<int>& order) {
 
 VideoResult ExportVideo(const std::vector<std::string>& frames, const std::string& output,
                         const VideoOptions& options, const VideoProgress& progress) {
-    QuietLibraries();
+    QuietLibav();
     VideoResult result;
     auto fail = [&](VideoOutcome outcome, const std::string& reason) {
         result.Outcome = outcome;

@@ -14,6 +14,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "platform/LibavText.h"
+
 namespace fennix {
 
 namespace {
@@ -120,7 +122,7 @@ VideoPlayer::~VideoPlayer() {
 
 bool VideoPlayer::Open(const std::string& path) {
     if (decoder_) return false;
-    av_log_set_level(AV_LOG_ERROR);
+    QuietLibav();
     auto decoder = std::make_unique<Decoder>();
     if (!decoder->Open(path)) return false;
     decoder_ = std::move(decoder);
