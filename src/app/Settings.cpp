@@ -36,26 +36,26 @@ std::string RecentKey(int n) { return kRecentFileKey + std::to_string(n); }
 // UTF-8, Latin-1 say, is kept as the bytes it is on the disk), otherwise its
 // decoded text (a cp932 name of the Windows program). Empty when neither
 // names anything.
-std::string ReadPath(const std::string& key, const std::string& file,
+std::string ReadPath(const std::string& key, const ProfileFile& file,
                      bool (*present)(std::string_view)) {
-    const std::string bytes = Profile::ReadBytes(file, kSettingsSection, key);
+    const std::string bytes = file.ReadBytes(kSettingsSection, key);
     if (!bytes.empty() && present(bytes)) return bytes;
-    const std::string text = ReadIniValue(kSettingsSection, key, file);
+    const std::string text = file.Read(kSettingsSection, key);
     if (!text.empty() && present(text)) return text;
     return {};
 }
 
-std::string ReadFolder(const std::string& key, const std::string& file) {
+std::string ReadFolder(const std::string& key, const ProfileFile& file) {
     std::string folder = ReadPath(key, file, DirectoryExists);
     return folder.empty() ? ApplicationFolder() : folder;
 }
 
-int32_t Read32(const std::string& key, int32_t fallback, const std::string& file) {
-    return ConvertInt32(ReadIniValue(kSettingsSection, key, file), fallback);
+int32_t Read32(const std::string& key, int32_t fallback, const ProfileFile& file) {
+    return ConvertInt32(file.Read(kSettingsSection, key), fallback);
 }
 
-int16_t Read16(const std::string& key, int16_t fallback, const std::string& file) {
-    return ConvertInt16(ReadIniValue(kSettingsSection, key, file), fallback);
+int16_t Read16(const std::string& key, int16_t fallback, const ProfileFile& file) {
+    return ConvertInt16(file.Read(kSettingsSection, key), fallback);
 }
 
 }  // namespace
@@ -75,7 +75,8 @@ void WriteIniValue(const std::string& section, const std::string& key, const std
 }
 
 void LoadSettings() {
-    const std::string file = SettingsFilePath();
+    // Each file is read once, however many keys it holds.
+    const ProfileFile file(SettingsFilePath());
     Settings.SourceFolder() = ReadFolder(kSourceFolderKey, file);
     Settings.ProjectFolder() = ReadFolder(kProjectFolderKey, file);
     Settings.AviFolder() = ReadFolder(kAviFolderKey, file);
@@ -93,8 +94,8 @@ void LoadSettings() {
         Settings.RecentFiles[n] = ReadPath(RecentKey(n), file, FileExists);
     // The program's own additions live in a file of their own, so the
     // settings file keeps exactly its keys.
-    const std::string additions = AdditionsFilePath();
-    Settings.PreviewShown = ConvertInt16(ReadIniValue(kSettingsSection, kPreviewKey, additions), 0) != 0;
+    const ProfileFile additions(AdditionsFilePath());
+    Settings.PreviewShown = Read16(kPreviewKey, 0, additions) != 0;
     Settings.VideoFolder = ReadPath(kVideoFolderKey, additions, DirectoryExists);
 }
 

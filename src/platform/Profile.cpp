@@ -109,23 +109,6 @@ std::optional<Content> Load(const std::string& file) {
     return content;
 }
 
-// The stored value of the key, when the file holds it.
-std::optional<std::string> Find(const std::string& file, const std::string& section,
-                                 const std::string& key) {
-    const auto content = Load(file);
-    if (!content) return std::nullopt;
-    bool inSection = false;
-    for (size_t i = 0; i < content->lines.size(); ++i) {
-        const Parsed parsed = Parse(content->lines[i], i == 0);
-        if (parsed.kind == Parsed::kSection) {
-            inSection = SameName(parsed.name, section);
-        } else if (inSection && parsed.kind == Parsed::kKey && SameName(parsed.name, key)) {
-            return std::string(parsed.value);
-        }
-    }
-    return std::nullopt;
-}
-
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
 
 // Sets one key in the lines, as Profile::Write describes.
@@ -176,15 +159,46 @@ bool NameFits(const std::string& name, const char* forbidden) {
 
 }  // namespace
 
+ProfileFile::ProfileFile(const std::string& file) {
+    const auto content = Load(file);
+    if (!content) return;
+    std::string section;
+    bool inSection = false;  // keys before the first section belong to none
+    for (size_t i = 0; i < content->lines.size(); ++i) {
+        const Parsed parsed = Parse(content->lines[i], i == 0);
+        if (parsed.kind == Parsed::kSection) {
+            section = parsed.name;
+            inSection = true;
+        } else if (inSection && parsed.kind == Parsed::kKey) {
+            keys_.push_back({section, parsed.name, std::string(parsed.value)});
+        }
+    }
+}
+
+const ProfileFile::Key* ProfileFile::Find(const std::string& section, const std::string& name) const {
+    for (const Key& key : keys_)
+        if (SameName(key.section, section) && SameName(key.name, name)) return &key;
+    return nullptr;
+}
+
+std::string ProfileFile::Read(const std::string& section, const std::string& key) const {
+    const Key* found = Find(section, key);
+    return found ? Decode(found->value) : std::string();
+}
+
+std::string ProfileFile::ReadBytes(const std::string& section, const std::string& key) const {
+    const Key* found = Find(section, key);
+    return found ? found->value : std::string();
+}
+
 std::string Profile::Read(const std::string& file, const std::string& section,
                           const std::string& key) {
-    const auto value = Find(file, section, key);
-    return value ? Decode(*value) : std::string();
+    return ProfileFile(file).Read(section, key);
 }
 
 std::string Profile::ReadBytes(const std::string& file, const std::string& section,
                                const std::string& key) {
-    return Find(file, section, key).value_or(std::string());
+    return ProfileFile(file).ReadBytes(section, key);
 }
 
 bool Profile::Write(const std::string& file, const std::string& section, const std::string& key,

@@ -19,6 +19,23 @@ namespace fennix {
 // A file that exists but cannot be read (a folder, a FIFO, a device, an I/O
 // error, an unreadable or oversized file) reads as a missing one and is
 // never written.
+// The keys of a settings file as read once, for looking up many of them:
+// the answers of Profile::Read and Profile::ReadBytes, at the cost of one
+// reading of the file.
+class ProfileFile {
+public:
+    explicit ProfileFile(const std::string& file);
+    std::string Read(const std::string& section, const std::string& key) const;
+    std::string ReadBytes(const std::string& section, const std::string& key) const;
+
+private:
+    struct Key {
+        std::string section, name, value;  // the value as stored
+    };
+    const Key* Find(const std::string& section, const std::string& name) const;
+    std::vector<Key> keys_;  // in the order of the file
+};
+
 class Profile {
 public:
     // The value of `key` in `section` of the file as UTF-8 text, read whole
