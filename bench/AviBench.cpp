@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "output/AviFrames.h"
-#include "output/AviWriter.h"
-#include "platform/ImageFile.h"
+#include "media/AviFrames.h"
+#include "media/AviWriter.h"
+#include "media/ImageFile.h"
 
 namespace fennix {
 namespace {

@@ -15,9 +15,9 @@
 #include "engine/FramePreview.h"
 #include "engine/PixelBuffer.h"
 #include "engine/Warp.h"
-#include "platform/PicturePane.h"
-#include "project/MatrixRecord.h"
-#include "project/Triangulation.h"
+#include "media/PicturePane.h"
+#include "model/MatrixRecord.h"
+#include "model/Triangulation.h"
 
 namespace fennix {
 namespace {

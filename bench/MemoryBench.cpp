@@ -16,13 +16,13 @@
 #include <fstream>
 #include <string>
 
-#include "app/Fennix_Mdif.h"
-#include "app/Settings.h"
-#include "platform/ImageFile.h"
-#include "prepare/Fennix_Pic.h"
-#include "project/Fennix_Main.h"
-#include "project/MatrixRecord.h"
-#include "project/ProjectFile.h"
+#include "ui/frame/Fennix_Mdif.h"
+#include "model/Settings.h"
+#include "media/ImageFile.h"
+#include "ui/prepare/Fennix_Pic.h"
+#include "ui/document/Fennix_Main.h"
+#include "model/MatrixRecord.h"
+#include "model/ProjectFile.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 

@@ -24,10 +24,10 @@
 
 #include "engine/MorphRun.h"
 #include "engine/Warp.h"
-#include "platform/ImageFile.h"
-#include "platform/PicturePane.h"
-#include "project/ProjectFile.h"
-#include "project/Triangulation.h"
+#include "media/ImageFile.h"
+#include "media/PicturePane.h"
+#include "model/ProjectFile.h"
+#include "model/Triangulation.h"
 
 using namespace fennix;
 

@@ -3,11 +3,11 @@
 #include <QFontDatabase>
 #include <cstdlib>
 
-#include "app/Fennix_Mdif.h"
+#include "ui/frame/Fennix_Mdif.h"
 #include "core/AppFolder.h"
-#include "platform/ImageFile.h"
-#include "platform/QtPrompts.h"
-#include "platform/QtTranslation.h"
+#include "media/ImageFile.h"
+#include "ui/common/QtPrompts.h"
+#include "ui/common/QtTranslation.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

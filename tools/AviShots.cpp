@@ -6,12 +6,12 @@
 #include <QListWidget>
 
 #include "Shots.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "core/AppFolder.h"
-#include "output/AviFrames.h"
-#include "output/CompressorWidget.h"
-#include "output/Fennix_Avi.h"
-#include "platform/ImageFile.h"
+#include "media/AviFrames.h"
+#include "ui/output/CompressorWidget.h"
+#include "ui/output/Fennix_Avi.h"
+#include "media/ImageFile.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <QApplication>
 
 #include "Shots.h"
-#include "app/Fennix_Opt.h"
-#include "app/Settings.h"
-#include "project/Fennix_Main.h"
+#include "ui/frame/Fennix_Opt.h"
+#include "model/Settings.h"
+#include "ui/document/Fennix_Main.h"
 
 namespace fennix::shots {
 

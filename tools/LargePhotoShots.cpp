@@ -9,12 +9,12 @@
 #include <deque>
 
 #include "Shots.h"
-#include "app/Settings.h"
-#include "output/Fennix_View.h"
-#include "platform/ImageFile.h"
-#include "platform/Prompts.h"
-#include "prepare/Fennix_Pic.h"
-#include "project/Fennix_Main.h"
+#include "model/Settings.h"
+#include "ui/output/Fennix_View.h"
+#include "media/ImageFile.h"
+#include "core/Prompts.h"
+#include "ui/prepare/Fennix_Pic.h"
+#include "ui/document/Fennix_Main.h"
 
 namespace fennix::shots {
 

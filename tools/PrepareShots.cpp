@@ -5,10 +5,10 @@
 #include <deque>
 
 #include "Shots.h"
-#include "app/Settings.h"
-#include "platform/Prompts.h"
-#include "prepare/Fennix_Pic.h"
-#include "prepare/Fennix_Tri.h"
+#include "model/Settings.h"
+#include "core/Prompts.h"
+#include "ui/prepare/Fennix_Pic.h"
+#include "ui/prepare/Fennix_Tri.h"
 
 namespace fennix::shots {
 

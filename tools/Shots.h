@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/Prompts.h"
+#include "core/Prompts.h"
 
 namespace fennix::shots {
 

@@ -7,12 +7,12 @@
 #include <QPushButton>
 
 #include "Shots.h"
-#include "app/Settings.h"
-#include "controls/GFXFrameX.h"
-#include "controls/GradientProgressBar.h"
+#include "model/Settings.h"
+#include "ui/controls/GFXFrameX.h"
+#include "ui/controls/GradientProgressBar.h"
 #include "core/AppFolder.h"
-#include "output/Fennix_Video.h"
-#include "platform/ImageFile.h"
+#include "ui/output/Fennix_Video.h"
+#include "media/ImageFile.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <QTemporaryDir>
 
 #include "Shots.h"
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "engine/MorphRun.h"
-#include "output/Fennix_View.h"
-#include "platform/ImageFile.h"
+#include "ui/output/Fennix_View.h"
+#include "media/ImageFile.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <map>
 
 #include "Shots.h"
-#include "app/Fennix_Mdif.h"
-#include "app/Settings.h"
+#include "ui/frame/Fennix_Mdif.h"
+#include "model/Settings.h"
 #include "core/AppFolder.h"
-#include "platform/QtTranslation.h"
-#include "project/Fennix_Main.h"
+#include "ui/common/QtTranslation.h"
+#include "ui/document/Fennix_Main.h"
 
 namespace fennix::shots {
 

@@ -9,12 +9,12 @@
 #include "core/Paths.h"
 #include "core/SafeWrite.h"
 #include "engine/MorphRun.h"
-#include "output/AviFrames.h"
-#include "output/AviWriter.h"
-#include "output/VideoExport.h"
-#include "platform/ImageFile.h"
-#include "project/MorphDocument.h"
-#include "project/ProjectFile.h"
+#include "media/AviFrames.h"
+#include "media/AviWriter.h"
+#include "media/VideoExport.h"
+#include "media/ImageFile.h"
+#include "model/MorphDocument.h"
+#include "model/ProjectFile.h"
 
 namespace fennix {
 

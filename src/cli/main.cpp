@@ -5,7 +5,7 @@
 
 #include "cli/MorphCommands.h"
 #include "core/AppFolder.h"
-#include "platform/ImageFile.h"
+#include "media/ImageFile.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/Rounding.h"
-#include "platform/PackedColor.h"
-#include "project/Triangulation.h"
+#include "media/PackedColor.h"
+#include "model/Triangulation.h"
 
 namespace fennix {
 

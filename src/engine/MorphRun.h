@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTime>
 #include <QImage>
 #include <functional>
 #include <string>
@@ -8,27 +7,13 @@
 
 #include "engine/PixelBuffer.h"
 #include "engine/Warp.h"
-#include "platform/PicturePane.h"
-#include "project/MatrixRecord.h"
+#include "media/FrameSequence.h"
+#include "media/PicturePane.h"
+#include "model/MatrixRecord.h"
 
 namespace fennix {
 
 inline constexpr const char* kJpegScratchName = "Dumy.bmp";
-
-// The frame folder name for a run started at `when`: "yyyymmdd-hh-mm-ss".
-std::string FrameFolderName(const QDateTime& when);
-
-// The file name of frame k: k with at least three digits, then ".bmp" for
-// save kind 0 or ".jpg" for any other kind ("000.bmp", "1000.jpg").
-std::string FrameFileName(int k, int saveKind);
-
-// True for the name of a frame file: at least three digits, then ".bmp" or
-// ".jpg" (any letter case).
-bool IsFrameFileName(const std::string& name);
-
-// The names of the frame files in `folder` (regular files only), sorted.
-// Empty when there are none or the folder cannot be read.
-std::vector<std::string> ListFrameFiles(const std::string& folder);
 
 // Everything one morph run reads: the two images, the two grids and the
 // last frame index N (frame count − 1).

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "engine/MorphRun.h"
-#include "platform/BackgroundJob.h"
-#include "project/MatrixRecord.h"
+#include "engine/BackgroundJob.h"
+#include "model/MatrixRecord.h"
 
 namespace fennix {
 

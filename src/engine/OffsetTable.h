@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "project/Triangulation.h"
+#include "model/Triangulation.h"
 
 namespace fennix::warp {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/PicturePane.h"
+#include "media/PicturePane.h"
 
 namespace fennix {
 

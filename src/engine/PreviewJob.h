@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "engine/FramePreview.h"
-#include "platform/BackgroundJob.h"
-#include "project/MatrixRecord.h"
+#include "engine/BackgroundJob.h"
+#include "model/MatrixRecord.h"
 
 namespace fennix {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/PixelBuffer.h"
-#include "project/Triangulation.h"
+#include "model/Triangulation.h"
 
 namespace fennix {
 

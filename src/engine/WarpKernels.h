@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "project/Triangulation.h"
+#include "model/Triangulation.h"
 
 namespace fennix::warp {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "cli/RunCli.h"
-#include "output/AviTestFiles.h"
+#include "support/AviTestFiles.h"
 #include "support/TestFolder.h"
 
 namespace fennix {

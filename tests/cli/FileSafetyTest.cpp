@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "cli/RunCli.h"
-#include "output/AviTestFiles.h"
-#include "platform/ImageFile.h"
+#include "support/AviTestFiles.h"
+#include "media/ImageFile.h"
 #include "support/SmallDisk.h"
 #include "support/TestFolder.h"
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "cli/RunCli.h"
-#include "platform/ImageFile.h"
-#include "project/ProjectFile.h"
+#include "media/ImageFile.h"
+#include "model/ProjectFile.h"
 #include "support/TestFolder.h"
 
 namespace fennix {

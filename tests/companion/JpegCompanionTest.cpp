@@ -19,7 +19,7 @@
 #include <ostream>
 #include <string>
 
-#include "engine/JpegCompanion.h"
+#include "media/JpegCompanion.h"
 #include "support/TestFolder.h"
 
 namespace fennix {

@@ -7,8 +7,8 @@
 
 #include "engine/PixelBuffer.h"
 #include "engine/Warp.h"
-#include "project/MatrixRecord.h"
-#include "project/Triangulation.h"
+#include "model/MatrixRecord.h"
+#include "model/Triangulation.h"
 #include "support/TestGrids.h"
 
 namespace fennix::test {

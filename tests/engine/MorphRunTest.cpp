@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "engine/MorphRun.h"
-#include "platform/ImageFile.h"
-#include "project/MatrixRecord.h"
+#include "media/ImageFile.h"
+#include "model/MatrixRecord.h"
 #include "support/TestFolder.h"
 #include "support/TestGrids.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "FuzzFolder.h"
-#include "output/cDIB.h"
+#include "media/cDIB.h"
 
 using namespace fennix;
 

@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "FuzzFolder.h"
-#include "platform/ImageFile.h"
+#include "media/ImageFile.h"
 
 using namespace fennix;
 

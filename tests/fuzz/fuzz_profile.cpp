@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "FuzzFolder.h"
-#include "platform/Profile.h"
+#include "core/Profile.h"
 
 using namespace fennix;
 

@@ -7,11 +7,11 @@
 
 #include "FuzzFolder.h"
 #include "core/AppFolder.h"
-#include "platform/PicturePane.h"
-#include "project/MatrixDrawing.h"
-#include "project/MatrixEditing.h"
-#include "project/ProjectFile.h"
-#include "project/Triangulation.h"
+#include "media/PicturePane.h"
+#include "model/MatrixDrawing.h"
+#include "model/MatrixEditing.h"
+#include "model/ProjectFile.h"
+#include "model/Triangulation.h"
 
 using namespace fennix;
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "FuzzFolder.h"
-#include "platform/ImageFile.h"
+#include "media/ImageFile.h"
 
 using namespace fennix;
 

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "project/Fennix_Main.h"
+#include "ui/document/Fennix_Main.h"
 
 namespace fennix::test {
 

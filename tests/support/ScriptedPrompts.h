@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Prompts.h"
+#include "core/Prompts.h"
 
 namespace fennix::test {
 

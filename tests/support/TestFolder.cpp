@@ -5,7 +5,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "app/Settings.h"
+#include "model/Settings.h"
 #include "core/AppFolder.h"
 
 namespace fennix::test {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "project/MatrixRecord.h"
+#include "model/MatrixRecord.h"
 
 namespace fennix::test {
 

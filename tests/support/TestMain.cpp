@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "platform/ImageFile.h"
+#include "media/ImageFile.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

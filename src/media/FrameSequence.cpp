@@ -1,0 +1,74 @@
+#include "media/FrameSequence.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "core/Paths.h"
+
+namespace fennix {
+
+std::string FrameFolderName(const QDateTime& when) {
+    return when.toString("yyyyMMdd-hh-mm-ss").toStdString();
+}
+
+std::string FrameFileName(int k, int saveKind) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%03d", k);
+    return std::string(digits) + (saveKind == 0 ? ".bmp" : ".jpg");
+}
+
+bool IsFrameFileName(const std::string& name) {
+    const size_t dot = name.size() >= 4 ? name.size() - 4 : 0;
+    if (dot < 3) return false;
+    for (size_t i = 0; i < dot; ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    std::string suffix = name.substr(dot);
+    for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return suffix == ".bmp" || suffix == ".jpg";
+}
+
+std::vector<std::string> ListFrameFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        std::error_code ignored;
+        const std::string name = it->path().filename().string();
+        if (IsFrameFileName(name) && it->is_regular_file(ignored) && !it->is_symlink(ignored))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int FrameKindFromSaveKind(int saveKind) {
+    return saveKind == 0 ? kBitmapFrames : kJpegFrames;
+}
+
+std::string WithTrailingSeparator(std::string folder) {
+    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+    return folder;
+}
+
+std::string FramePath(const std::string& folder, int index, int kind) {
+    if (folder.empty() || index < 0) return {};
+    return WithTrailingSeparator(folder) + FrameFileName(index, FrameKindFromSaveKind(kind));
+}
+
+int FolderFrameKind(const std::string& folder) {
+    if (FileExists(FramePath(folder, 0, kBitmapFrames))) return kBitmapFrames;
+    if (FileExists(FramePath(folder, 0, kJpegFrames))) return kJpegFrames;
+    return -1;
+}
+
+int LastFrameIndex(const std::string& folder, int kind) {
+    int last = -1;
+    while (last < std::numeric_limits<int>::max() && FileExists(FramePath(folder, last + 1, kind)))
+        ++last;
+    return last;
+}
+
+}  // namespace fennix

@@ -1,0 +1,260 @@
+#include "media/ImageFile.h"
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QImageReader>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <vector>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include "core/Paths.h"
+#include "core/RegularFile.h"
+#include "core/SafeWrite.h"
+#include "media/WmfImage.h"
+
+namespace fennix {
+
+namespace {
+
+// The file name's suffix in lower case ASCII, from the path's own bytes;
+// empty when the name has none.
+std::string LowerSuffix(const std::string& path) {
+    const std::string name = PathFileName(path);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) return {};
+    std::string suffix = name.substr(dot + 1);
+    for (char& c : suffix)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return suffix;
+}
+
+bool SizeAllowed(const QSize& size) {
+    return size.width() <= kMaxImageSide && size.height() <= kMaxImageSide &&
+           int64_t{size.width()} * size.height() <= kMaxImagePixels;
+}
+
+// Reads one image with `reader`; a size declared beyond the bounds stops it
+// before any pixel is decoded. `tooLarge` is set when that happened.
+QImage ReadBounded(QImageReader& reader, bool& tooLarge) {
+    reader.setAutoTransform(false);
+    const QSize declared = reader.size();  // invalid when the format cannot tell
+    if (declared.isValid() && !SizeAllowed(declared)) {
+        tooLarge = true;
+        return {};
+    }
+    return reader.read();
+}
+
+}  // namespace
+
+const char* ImageFailureText(ImageFailure failure) {
+    switch (failure) {
+        case ImageFailure::None:
+            return "";
+        case ImageFailure::CannotOpen:
+            return "cannot be opened";
+        case ImageFailure::NotRegularFile:
+            return "not a regular file";
+        case ImageFailure::CannotDecode:
+            return "not a picture that can be decoded";
+        case ImageFailure::TooLarge:
+            return "too large (more than 200 megapixels or a side above 32767 pixels)";
+    }
+    return "";
+}
+
+void ConfigureImageReading() {
+    QImageReader::setAllocationLimit(kImageAllocationLimitMB);
+}
+
+ImageFailure OpenImageFile(const std::string& path, QFile& file) {
+    // The path's bytes go to the system as they are: Qt could not name a
+    // file whose name is not valid UTF-8.
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
+        return errno == EISDIR || errno == EINVAL ? ImageFailure::NotRegularFile
+                                                  : ImageFailure::CannotOpen;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ImageFailure::CannotOpen;
+    }
+    return ImageFailure::None;
+}
+
+std::optional<QImage> LoadImageFile(const std::string& path, ImageFailure* why) {
+    static const bool configured = (ConfigureImageReading(), true);
+    (void)configured;
+    const auto fail = [why](ImageFailure failure) -> std::optional<QImage> {
+        if (why) *why = failure;
+        return std::nullopt;
+    };
+    if (why) *why = ImageFailure::None;
+
+    const std::string suffix = LowerSuffix(path);
+    if (suffix == "wmf") return LoadWmfImage(path, why);
+
+    QFile file;
+    if (const ImageFailure failure = OpenImageFile(path, file); failure != ImageFailure::None)
+        return fail(failure);
+
+    const QByteArray format =
+        suffix == "dib" ? QByteArray("bmp") : QByteArray::fromStdString(suffix);
+    bool tooLarge = false;
+    QImage image;
+    {
+        QImageReader reader(&file, format);
+        image = ReadBounded(reader, tooLarge);
+    }
+    if (image.isNull() && !tooLarge && file.seek(0)) {
+        // The suffix may not match the content (a JPEG saved as .bmp):
+        // let the reader guess from the bytes.
+        QImageReader guess(&file);
+        guess.setDecideFormatFromContent(true);
+        image = ReadBounded(guess, tooLarge);
+    }
+    if (tooLarge) return fail(ImageFailure::TooLarge);
+    if (image.isNull()) return fail(ImageFailure::CannotDecode);
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+namespace {
+
+void Put16(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+void Put32(uint8_t* p, uint32_t v) {
+    Put16(p, v);
+    Put16(p + 2, v >> 16);
+}
+
+// Rows of 3 bytes a pixel, padded to a multiple of 4 bytes.
+size_t BitmapRowBytes(int width) {
+    return (static_cast<size_t>(width) * 24 + 31) / 32 * 4;
+}
+
+// The file and info headers of a 24-bit bottom-up bitmap of `image`.
+std::array<uint8_t, kBitmapHeaderBytes> BitmapHeader(const QImage& image) {
+    std::array<uint8_t, kBitmapHeaderBytes> h{};
+    const size_t imageBytes = BitmapRowBytes(image.width()) * static_cast<size_t>(image.height());
+    h[0] = 'B';
+    h[1] = 'M';
+    Put32(&h[2], static_cast<uint32_t>(kBitmapHeaderBytes + imageBytes));
+    Put32(&h[10], kBitmapHeaderBytes);
+    Put32(&h[14], 40);
+    Put32(&h[18], static_cast<uint32_t>(image.width()));
+    Put32(&h[22], static_cast<uint32_t>(image.height()));
+    Put16(&h[26], 1);
+    Put16(&h[28], 24);
+    Put32(&h[34], static_cast<uint32_t>(imageBytes));
+    Put32(&h[38], static_cast<uint32_t>(image.dotsPerMeterX()));
+    Put32(&h[42], static_cast<uint32_t>(image.dotsPerMeterY()));
+    return h;
+}
+
+// Blue, green, red of `width` pixels of 4 bytes.
+void PackPixelsPlain(const uint8_t* __restrict in, int width, uint8_t* __restrict out) {
+    for (int x = 0; x < width; ++x) {
+        out[3 * x] = in[4 * x];
+        out[3 * x + 1] = in[4 * x + 1];
+        out[3 * x + 2] = in[4 * x + 2];
+    }
+}
+
+#if defined(__x86_64__)
+// The same, four pixels to a byte shuffle. Each store writes 16 bytes of
+// which the first 12 count; the last pixels go the plain way, so nothing
+// is written beyond the row.
+__attribute__((target("ssse3"))) void PackPixelsSsse3(const uint8_t* __restrict in, int width,
+                                                      uint8_t* __restrict out) {
+    const __m128i pick = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int x = 0;
+    for (; x + 6 <= width; x += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x),
+                         _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * x)), pick));
+    PackPixelsPlain(in + 4 * x, width - x, out + 3 * x);
+}
+#endif
+
+void PackPixels(const uint8_t* in, int width, uint8_t* out) {
+#if defined(__x86_64__)
+    static const bool shuffles = __builtin_cpu_supports("ssse3");
+    if (shuffles) return PackPixelsSsse3(in, width, out);
+#endif
+    PackPixelsPlain(in, width, out);
+}
+
+// Row y of a 32-bit image as bitmap bytes: blue, green, red per pixel, then
+// zeros up to the row's padded length.
+void PackRow(const QImage& image, int y, uint8_t* out) {
+    const int width = image.width();
+    PackPixels(image.constScanLine(y), width, out);
+    for (size_t pad = size_t(width) * 3; pad < BitmapRowBytes(width); ++pad) out[pad] = 0;
+}
+
+// Sends the bitmap of a 32-bit image to `sink` in pieces of about 256 KB:
+// the header, then the rows from the bottom one up, packed as they go, so
+// the whole file is never held in memory. False as soon as the sink fails.
+template <typename Sink>
+bool StreamBitmap(const QImage& image, Sink&& sink) {
+    const auto header = BitmapHeader(image);
+    if (!sink(header.data(), header.size())) return false;
+    const size_t rowBytes = BitmapRowBytes(image.width());
+    const int rowsPerPiece = std::max<int>(1, static_cast<int>((256 << 10) / rowBytes));
+    std::vector<uint8_t> piece(rowBytes * static_cast<size_t>(std::min(rowsPerPiece, image.height())));
+    for (int y = image.height() - 1; y >= 0;) {
+        uint8_t* out = piece.data();
+        int rows = 0;
+        for (; rows < rowsPerPiece && y >= 0; ++rows, --y, out += rowBytes) PackRow(image, y, out);
+        if (!sink(piece.data(), rowBytes * rows)) return false;
+    }
+    return true;
+}
+
+// The image in the 32-bit layout the bitmap rows are packed from.
+QImage AsRgb32(const QImage& image) {
+    return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+}
+
+// Writes the bitmap of `image` into a started SafeFile.
+bool WriteBitmap(const QImage& image, SafeFile& file) {
+    return StreamBitmap(AsRgb32(image), [&](const uint8_t* bytes, size_t size) {
+        return file.Write(std::string_view(reinterpret_cast<const char*>(bytes), size));
+    });
+}
+
+}  // namespace
+
+QByteArray EncodeBitmap(const QImage& image) {
+    QByteArray bytes;
+    if (image.isNull()) return bytes;
+    StreamBitmap(AsRgb32(image), [&](const uint8_t* data, size_t size) {
+        bytes.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+        return true;
+    });
+    return bytes;
+}
+
+bool ScratchBitmap::Write(const QImage& image, const std::string& nearPath) {
+    return !image.isNull() && file_.Begin(nearPath) && WriteBitmap(image, file_);
+}
+
+bool SaveBitmapFile(const QImage& image, const std::string& path, std::string* error, bool sync) {
+    if (image.isNull()) {
+        if (error) *error = "cannot encode the picture for " + path;
+        return false;
+    }
+    SafeFile file;
+    const bool ok = file.Begin(path) && WriteBitmap(image, file) && file.Commit(sync);
+    if (!ok && error) *error = file.Error();
+    return ok;
+}
+
+}  // namespace fennix

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QImage>
+#include <optional>
+#include <string>
+
+#include "media/ImageFile.h"
+
+namespace fennix {
+
+// The largest picture side, in pixels, a metafile may ask for.
+inline constexpr int kMaxWmfSide = 16384;
+
+// The most pixels a metafile is rendered with: 16 megapixels (4096 × 4096,
+// 64 MB at 32 bits). A few hundred bytes of metafile can ask for any size up
+// to kMaxWmfSide on each side; a picture beyond the budget is rendered
+// smaller, its aspect kept, so that rendering takes neither gigabytes nor
+// many seconds.
+inline constexpr int64_t kWmfPixelBudget = int64_t{4096} * 4096;
+
+// The size a metafile of natural size `natural` is rendered at: `natural`
+// itself within kWmfPixelBudget, otherwise scaled down evenly until it fits
+// (each side at least 1 pixel).
+QSize WmfRenderSize(QSize natural);
+
+// Renders a Windows metafile (.wmf) onto a white background at its natural
+// size: with a placeable header, its bounding box at 96 dots per inch;
+// without one, its window extent taken as pixels (or, when it sets none, the
+// extent of what it draws); a natural size beyond kWmfPixelBudget is
+// rendered at WmfRenderSize. Only a regular file is opened (see
+// LoadImageFile); the path is the file name's own bytes. Text is drawn with
+// the standard PostScript fonts or, when those are not installed, with
+// TrueType stand-ins, and is shrunk to at most 512 pixels. The image is
+// 32-bit RGB. Nothing when the file is missing or not a regular file, is not
+// a metafile, is cut short or damaged, or asks for a side larger than
+// kMaxWmfSide, or holds a bitmap larger than its record; `why`, when given,
+// then says which (TooLarge for such a side or a file above 256 MB).
+std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why = nullptr);
+
+}  // namespace fennix

@@ -1,0 +1,183 @@
+#include "model/MatrixDrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace fennix {
+
+namespace {
+
+constexpr int64_t kLimit = kPaintLimit;
+
+bool WithinLimit(int64_t v) {
+    return v >= -kLimit && v <= kLimit;
+}
+
+// Draws the marker box (x − s, y − s) … (x + s, y + s) filled. All values are
+// exact in 64 bits; a box beyond the painter's range is left out when it
+// misses the pane and cut to the range otherwise.
+void Marker(PaneDrawing& draw, int64_t x, int64_t y, int64_t s, int64_t paneWidth,
+            int64_t paneHeight, int32_t color) {
+    int64_t x1 = x - s, y1 = y - s, x2 = x + s, y2 = y + s;
+    if (!WithinLimit(x1) || !WithinLimit(y1) || !WithinLimit(x2) || !WithinLimit(y2)) {
+        if (std::max(x1, x2) < 0 || std::max(y1, y2) < 0 || std::min(x1, x2) >= paneWidth ||
+            std::min(y1, y2) >= paneHeight)
+            return;
+        x1 = std::clamp(x1, -kLimit, kLimit);
+        y1 = std::clamp(y1, -kLimit, kLimit);
+        x2 = std::clamp(x2, -kLimit, kLimit);
+        y2 = std::clamp(y2, -kLimit, kLimit);
+    }
+    draw.FilledEllipse(static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2),
+                       static_cast<int>(y2), color);
+}
+
+// Draws the line (x1, y1) – (x2, y2). A line reaching beyond the painter's
+// range is cut to the square ±kLimit (Liang–Barsky, in double), so its
+// direction stays; a line wholly outside that square is left out.
+void Segment(PaneDrawing& draw, int64_t x1, int64_t y1, int64_t x2, int64_t y2, int32_t color) {
+    if (WithinLimit(x1) && WithinLimit(y1) && WithinLimit(x2) && WithinLimit(y2)) {
+        draw.Line(static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2),
+                  static_cast<int>(y2), color);
+        return;
+    }
+    const double ax = static_cast<double>(x1), ay = static_cast<double>(y1);
+    const double dx = static_cast<double>(x2) - ax, dy = static_cast<double>(y2) - ay;
+    const double limit = static_cast<double>(kLimit);
+    double t0 = 0, t1 = 1;
+    // Each edge of the square: p · t ≤ q keeps the point inside.
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax + limit, limit - ax, ay + limit, limit - ay};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0) {
+            if (q[k] < 0) return;  // parallel to this edge and outside it
+            continue;
+        }
+        const double t = q[k] / p[k];
+        if (p[k] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1) return;
+    }
+    auto at = [&](double origin, double delta, double t) {
+        return static_cast<int>(std::clamp(std::nearbyint(origin + t * delta), -limit, limit));
+    };
+    draw.Line(at(ax, dx, t0), at(ay, dy, t0), at(ax, dx, t1), at(ay, dy, t1), color);
+}
+
+// Draws the grid's markers and lines on `draw`, all of them or, with
+// `within`, only those whose box reaches into it.
+void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& matrix,
+              ZoomScale zoom, const QRect* within) {
+    const int64_t s = matrix.PointerSize;
+    const auto& p = matrix.Points;
+    const auto reaches = [within](int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+        if (!within) return true;
+        return std::max(x1, x2) >= within->left() && std::min(x1, x2) <= within->right() &&
+               std::max(y1, y2) >= within->top() && std::min(y1, y2) <= within->bottom();
+    };
+
+    for (int j = 1; j <= matrix.Columns + 1; ++j)
+        for (int i = 1; i <= matrix.Rows + 1; ++i) {
+            const int64_t x = zoom.PanePos(p(i, j).X), y = zoom.PanePos(p(i, j).Y);
+            if (reaches(x - s, y - s, x + s, y + s))
+                Marker(draw, x, y, s, pane.Width(), pane.Height(), matrix.PointerColor);
+        }
+
+    auto line = [&](const Point& a, const Point& b) {
+        const int64_t x1 = zoom.PanePos(a.X), y1 = zoom.PanePos(a.Y);
+        const int64_t x2 = zoom.PanePos(b.X), y2 = zoom.PanePos(b.Y);
+        if (reaches(std::min(x1, x2) - 1, std::min(y1, y2) - 1, std::max(x1, x2) + 1,
+                    std::max(y1, y2) + 1))
+            Segment(draw, x1, y1, x2, y2, matrix.MatrixColor);
+    };
+    for (int j = 1; j <= matrix.Columns; ++j)
+        for (int i = 1; i <= matrix.Rows; ++i) {
+            line(p(i, j), p(i + 1, j));
+            line(p(i + 1, j), p(i + 1, j + 1));
+            line(p(i + 1, j + 1), p(i, j + 1));
+            line(p(i, j + 1), p(i, j));
+            line(p(i, j), p(i + 1, j + 1));
+        }
+}
+
+// A box in pane pixels from two corners in 64 bits, kept within the
+// painter's range.
+QRect LimitedBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+    const auto c = [](int64_t v) { return static_cast<int>(std::clamp(v, -kLimit, kLimit)); };
+    return QRect(QPoint(c(std::min(x1, x2)), c(std::min(y1, y2))),
+                 QPoint(c(std::max(x1, x2)), c(std::max(y1, y2))));
+}
+
+// Strips covering the line a–b with a margin of two pixels: as few boxes as
+// keep each one at most 16 pixels across the line's direction, so a level or
+// upright line is one thin box and a slanted one a staircase of small ones.
+void AddLineArea(QRegion& area, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+    constexpr int64_t kAcross = 16, kMargin = 2;
+    const int64_t minor = std::min(std::abs(x2 - x1), std::abs(y2 - y1));
+    const int64_t pieces = std::clamp<int64_t>((minor + kAcross - 1) / kAcross, 1, 256);
+    for (int64_t n = 0; n < pieces; ++n) {
+        const int64_t ax = x1 + (x2 - x1) * n / pieces, ay = y1 + (y2 - y1) * n / pieces;
+        const int64_t bx = x1 + (x2 - x1) * (n + 1) / pieces,
+                      by = y1 + (y2 - y1) * (n + 1) / pieces;
+        area += LimitedBox(std::min(ax, bx) - kMargin, std::min(ay, by) - kMargin,
+                           std::max(ax, bx) + kMargin, std::max(ay, by) + kMargin);
+    }
+}
+
+}  // namespace
+
+void DrawMatrix(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom) {
+    pane.Cls();
+    {
+        PaneDrawing draw(pane);
+        DrawGrid(draw, pane, matrix, zoom, nullptr);
+    }
+    pane.Refresh();
+}
+
+void DrawMatrixArea(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom,
+                    const QRegion& area) {
+    const QRegion within = area & QRect(0, 0, pane.Width(), pane.Height());
+    if (within.isEmpty()) return;
+    pane.ClsArea(within);
+    {
+        PaneDrawing draw(pane, within);
+        const QRect bounds = within.boundingRect();
+        DrawGrid(draw, pane, matrix, zoom, &bounds);
+    }
+    pane.RefreshArea(within);
+}
+
+QRegion MarkerArea(Point point, int size, ZoomScale zoom) {
+    const int64_t x = zoom.PanePos(point.X), y = zoom.PanePos(point.Y);
+    const int64_t s = std::abs(int64_t{size}) + 1;
+    return QRegion(LimitedBox(x - s, y - s, x + s, y + s));
+}
+
+QRegion PointArea(const MatrixRecord& matrix, int i, int j, ZoomScale zoom) {
+    const PointGrid& p = matrix.Points;
+    const int lastI = std::min(matrix.Rows + 1, p.CountI());
+    const int lastJ = std::min(matrix.Columns + 1, p.CountJ());
+    if (i < 1 || j < 1 || i > lastI || j > lastJ) return {};
+    QRegion area = MarkerArea(p(i, j), matrix.PointerSize, zoom);
+    const int64_t x = zoom.PanePos(p(i, j).X), y = zoom.PanePos(p(i, j).Y);
+    // The lines from the point run to exactly these six neighbours.
+    const int offsets[6][2] = {{-1, -1}, {0, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 0}};
+    for (const auto& o : offsets) {
+        const int ni = i + o[0], nj = j + o[1];
+        if (ni < 1 || nj < 1 || ni > lastI || nj > lastJ) continue;
+        AddLineArea(area, x, y, zoom.PanePos(p(ni, nj).X), zoom.PanePos(p(ni, nj).Y));
+    }
+    return area;
+}
+
+void DrawMarker(PicturePane& pane, Point point, int size, ZoomScale zoom, int32_t color) {
+    PaneDrawing draw(pane);
+    Marker(draw, zoom.PanePos(point.X), zoom.PanePos(point.Y), size, pane.Width(), pane.Height(),
+           color);
+}
+
+}  // namespace fennix

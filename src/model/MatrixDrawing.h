@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QRegion>
+#include <cstdint>
+
+#include "media/PicturePane.h"
+#include "model/MatrixRecord.h"
+#include "model/ZoomScale.h"
+
+namespace fennix {
+
+// The largest distance from the origin, in pane pixels, of any position
+// handed to the painter. Far beyond any pane, and well within what the
+// painter's fixed-point rasteriser holds.
+inline constexpr int kPaintLimit = (1 << 23) - 1;
+
+// Draws a grid over its image: clears the pane's drawing layer, draws a
+// marker of radius PointerSize (in pane pixels, not zoomed) around every
+// point at its pane position zoom.PanePos, then every cell outline and diagonal in
+// MatrixColor over the markers, and refreshes the pane.
+// Positions and sizes from a damaged project (anything a 32-bit number
+// holds) are computed in 64 bits. Where they reach past ±kPaintLimit, a
+// marker wholly outside the pane is left out and any other marker is drawn
+// in its box cut to that range; a line is cut to that range along its own
+// direction, so what shows of it in the pane stays in place. Values within
+// the range are drawn exactly as given.
+void DrawMatrix(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom);
+
+// Redraws only `area` (pane pixels) of what DrawMatrix draws: the area is
+// put back to the pane's picture and every marker and line reaching into it
+// is drawn again, cut to the area, in DrawMatrix's order; then only the area
+// is refreshed. The pixels come out as a whole DrawMatrix gives them.
+void DrawMatrixArea(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom,
+                    const QRegion& area);
+
+// The pane pixels that point (i, j) of the grid covers with its marker and
+// the lines to its neighbours (a margin of one pixel around each), as a few
+// thin strips along each line rather than one box, so that a dragged point
+// repaints little more than what it changes. Empty for indices outside the
+// grid.
+QRegion PointArea(const MatrixRecord& matrix, int i, int j, ZoomScale zoom);
+
+// The box of one marker of radius `size` around `point`, in pane pixels.
+QRegion MarkerArea(Point point, int size, ZoomScale zoom);
+
+// Draws the filled marker of one point on `pane` (radius `size` around the
+// point's pane position) in `color`, as DrawMatrix draws it, without
+// clearing or refreshing the pane. Safe for any values, as DrawMatrix.
+void DrawMarker(PicturePane& pane, Point point, int size, ZoomScale zoom, int32_t color);
+
+}  // namespace fennix

@@ -1,0 +1,38 @@
+#include "model/ProgramFiles.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "model/Settings.h"
+#include "model/TempImages.h"
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+
+namespace fennix {
+
+void OpenProgramFiles() {
+    RunStep([] {
+        const std::string& app = ApplicationFolder();
+        Settings.TempFolder = JoinPath(app, kTempFolderName);
+        Settings.ImageFolder = JoinPath(app, kImageFolderName);
+    });
+    for (const std::string* folder : {&Settings.TempFolder, &Settings.ImageFolder}) {
+        RunStep([folder] {
+            std::error_code error;
+            if (!DirectoryExists(*folder)) std::filesystem::create_directory(*folder, error);
+        });
+    }
+    RunStep([] {
+        TempWorkspace& workspace = ProgramWorkspace();
+        workspace.Claim(Settings.TempFolder);
+        workspace.RemoveLeftovers();
+    });
+    RunStep(LoadSettings);
+}
+
+void CloseProgramFiles(const std::vector<std::string>& inUse) {
+    RunStep(SaveSettings);
+    RunStep([&inUse] { ProgramWorkspace().Release(inUse); });
+}
+
+}  // namespace fennix

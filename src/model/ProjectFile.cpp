@@ -1,0 +1,274 @@
+#include "model/ProjectFile.h"
+
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/AppFolder.h"
+#include "core/NumberText.h"
+#include "core/Paths.h"
+#include "core/RegularFile.h"
+#include "core/Rounding.h"
+#include "core/SafeWrite.h"
+#include "core/TextEncoding.h"
+
+namespace fennix {
+
+namespace {
+
+constexpr const char* kSaveFailed = "保存できませんでした。";
+constexpr const char* kLoadFailed = "モーフィングファイルを読み込めませんでした。";
+constexpr const char* kImageMissing = kImageMissingMessage;
+// Far more than the largest grid a window can edit needs.
+constexpr size_t kMaxProjectBytes = size_t{16} << 20;
+
+// ---- Writing -------------------------------------------------------------
+
+void PutString(std::string& out, const std::string& text) {
+    out += '"';
+    out += text;
+    out += "\"\r\n";
+}
+
+void PutInteger(std::string& out, int32_t value) {
+    out += std::to_string(value);
+    out += "\r\n";
+}
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// False when the record cannot be written as a block that reads back.
+bool Writable(const MatrixRecord& m) {
+    if (m.Rows < 1 || m.Columns < 1 || HasLineBreak(m.ImagePath)) return false;
+    return static_cast<int64_t>(m.Points.CountI()) >= static_cast<int64_t>(m.Rows) + 1 &&
+           static_cast<int64_t>(m.Points.CountJ()) >= static_cast<int64_t>(m.Columns) + 1;
+}
+
+void PutBlock(std::string& out, const MatrixRecord& m) {
+    PutInteger(out, m.PointerColor);
+    PutInteger(out, m.PointerSize);
+    PutString(out, m.ImagePath);
+    PutInteger(out, m.Rows);
+    PutInteger(out, m.Columns);
+    PutInteger(out, m.Height);
+    for (int j = 1; j <= m.Columns + 1; ++j) {
+        for (int i = 1; i <= m.Rows + 1; ++i) {
+            PutInteger(out, m.Points(i, j).X);
+            PutInteger(out, m.Points(i, j).Y);
+        }
+    }
+    PutInteger(out, m.Width);
+    PutInteger(out, m.MatrixColor);
+}
+
+// ---- Reading -------------------------------------------------------------
+
+// The longest line a project file may hold: room for any path and its
+// quotes. A longer line means the file is damaged or not a project at all,
+// and reading on would only cost time and memory.
+constexpr size_t kMaxLineBytes = 8192;
+
+// The lines of the file's bytes, split at LF with one CR before it removed. A
+// final line break does not start another line. Nothing when a line is longer
+// than kMaxLineBytes.
+std::optional<std::vector<std::string_view>> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        const size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.size() > kMaxLineBytes) return std::nullopt;
+        lines.push_back(line);
+        start = next;
+    }
+    return lines;
+}
+
+// Hands out the lines of a project file one by one.
+class LineReader {
+  public:
+    // `utf8`: the whole file is UTF-8 text. Otherwise it comes from the
+    // Windows program (cp932) or holds file names that are not UTF-8.
+    LineReader(std::vector<std::string_view> lines, bool utf8)
+        : lines_(std::move(lines)), utf8_(utf8) {}
+
+    size_t Remaining() const { return lines_.size() - next_; }
+
+    // The next line as a string value: a leading quote and the last
+    // character removed. Nothing at the end of the file. `raw` is the value
+    // as stored; `text` the same decoded (different only for a line of a
+    // file that is not UTF-8, decoded as cp932).
+    struct Value {
+        std::string raw;
+        std::string text;
+    };
+    std::optional<Value> String() {
+        if (Remaining() == 0) return std::nullopt;
+        std::string_view line = lines_[next_++];
+        if (!line.empty() && line.front() == '"') {
+            line.remove_prefix(1);
+            if (!line.empty()) line.remove_suffix(1);
+        }
+        Value value{std::string(line), std::string(line)};
+        if (!utf8_ && !IsValidUtf8(line)) value.text = Cp932ToUtf8(line);
+        return value;
+    }
+
+    // The next line as a signed 32-bit integer. Nothing at the end of the
+    // file, for text that is not a number and for values out of range.
+    std::optional<int32_t> Integer() {
+        if (Remaining() == 0) return std::nullopt;
+        const auto number = ParseNumber(lines_[next_++]);
+        if (!number) return std::nullopt;
+        const double rounded = RoundEven(*number);
+        if (rounded < std::numeric_limits<int32_t>::min() ||
+            rounded > std::numeric_limits<int32_t>::max())
+            return std::nullopt;
+        return static_cast<int32_t>(rounded);
+    }
+
+  private:
+    std::vector<std::string_view> lines_;
+    size_t next_ = 0;
+    bool utf8_ = true;
+};
+
+// The image path to use for a stored one: the stored path when a file is
+// there, otherwise the file of that name in `projectFolder` when one is
+// there. File names are bytes, so the stored bytes are tried first and then
+// their decoded text.
+std::optional<std::string> ResolveImage(const LineReader::Value& stored,
+                                        const std::string& projectFolder) {
+    for (const std::string* path : {&stored.raw, &stored.text})
+        if (FileExists(*path)) return *path;
+    for (const std::string* path : {&stored.raw, &stored.text}) {
+        const std::string beside = projectFolder + PathFileName(*path);
+        if (FileExists(beside)) return beside;
+    }
+    return std::nullopt;
+}
+
+enum class BlockResult { Ok, Malformed, ImageMissing };
+
+// Reads one matrix block into `m`. `imagePath` receives the stored image path
+// (for the message when it cannot be found).
+BlockResult ReadBlock(LineReader& in, const std::string& projectFolder, MatrixRecord& m,
+                      std::string& imagePath) {
+    const auto pointerColor = in.Integer();
+    const auto pointerSize = in.Integer();
+    if (!pointerColor || !pointerSize) return BlockResult::Malformed;
+    const auto stored = in.String();
+    if (!stored) return BlockResult::Malformed;
+    imagePath = stored->text;
+    const auto resolved = ResolveImage(*stored, projectFolder);
+    if (!resolved) return BlockResult::ImageMissing;
+
+    const auto rows = in.Integer();
+    const auto columns = in.Integer();
+    const auto height = in.Integer();
+    if (!rows || !columns || !height || *rows < 1 || *columns < 1) return BlockResult::Malformed;
+    // The points and the two lines after them must all be in the file, so a
+    // damaged count never makes us allocate more points than there are lines.
+    const int64_t countI = static_cast<int64_t>(*rows) + 1;
+    const int64_t countJ = static_cast<int64_t>(*columns) + 1;
+    if (countI > static_cast<int64_t>(in.Remaining()) ||
+        countJ > static_cast<int64_t>(in.Remaining()) ||
+        2 * countI * countJ + 2 > static_cast<int64_t>(in.Remaining()))
+        return BlockResult::Malformed;
+
+    m = MatrixRecord{};
+    m.PointerColor = *pointerColor;
+    m.PointerSize = *pointerSize;
+    m.ImagePath = *resolved;
+    m.Rows = *rows;
+    m.Columns = *columns;
+    m.Height = *height;
+    m.Points.Redim(static_cast<int>(countI), static_cast<int>(countJ));
+    for (int j = 1; j <= countJ; ++j) {
+        for (int i = 1; i <= countI; ++i) {
+            const auto x = in.Integer();
+            const auto y = in.Integer();
+            if (!x || !y) return BlockResult::Malformed;
+            m.Points(i, j) = Point{*x, *y};
+        }
+    }
+    const auto width = in.Integer();
+    const auto matrixColor = in.Integer();
+    if (!width || !matrixColor) return BlockResult::Malformed;
+    m.Width = *width;
+    m.MatrixColor = *matrixColor;
+    return BlockResult::Ok;
+}
+
+}  // namespace
+
+std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
+                          const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
+                          std::string* reason) {
+    const std::string failed = kSaveFailed + path;
+    if (path.empty() || HasLineBreak(folder) || !Writable(m1) || !Writable(m2)) {
+        if (reason) *reason = "a path holds a line break, or a grid is incomplete";
+        return failed;
+    }
+
+    std::string out;
+    PutString(out, folder);
+    PutInteger(out, lastFrame);
+    PutBlock(out, m1);
+    PutBlock(out, m2);
+    PutInteger(out, backgroundColor);
+
+    if (!ReplaceFileContents(path, out, reason)) return failed;
+    return {};
+}
+
+std::string LoadMorphFile(const std::string& path, MorphProject& project) {
+    const std::string failed = kLoadFailed + path;
+    // Only a regular file is read: a pipe or device given as the project
+    // would block the window or never end.
+    const auto bytes = ReadRegularFile(path, kMaxProjectBytes);
+    if (!bytes) return failed;
+    std::string_view text = *bytes;
+    const bool utf8 = IsValidUtf8(text);
+    if (utf8 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    auto lines = SplitLines(text);
+    if (!lines) return failed;
+    LineReader in(std::move(*lines), utf8);
+    const std::string projectFolder = PathFolder(path);
+
+    MorphProject read;
+    const auto folder = in.String();
+    const auto lastFrame = in.Integer();
+    if (!folder || !lastFrame) return failed;
+    read.Folder = DirectoryExists(folder->raw)    ? folder->raw
+                  : DirectoryExists(folder->text) ? folder->text
+                                                  : ApplicationFolder() + "/";
+    read.LastFrame = *lastFrame;
+
+    for (MatrixRecord* m : {&read.Matrix1, &read.Matrix2}) {
+        std::string imagePath;
+        switch (ReadBlock(in, projectFolder, *m, imagePath)) {
+            case BlockResult::Ok:
+                break;
+            case BlockResult::ImageMissing:
+                return kImageMissing + imagePath;
+            case BlockResult::Malformed:
+                return failed;
+        }
+    }
+
+    const auto backgroundColor = in.Integer();
+    if (!backgroundColor) return failed;
+    read.BackgroundColor = *backgroundColor;
+
+    project = std::move(read);
+    return {};
+}
+
+}  // namespace fennix

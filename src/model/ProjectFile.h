@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/MatrixRecord.h"
+
+namespace fennix {
+
+// The project file (.mph): one value per line, no header. Line 1 is a folder
+// (a quoted string), line 2 the last frame index, then one block per matrix,
+// then the background colour. A matrix block is PointerColor, PointerSize,
+// ImagePath (quoted), Rows, Columns, Height, the points (for j = 1 … Columns+1,
+// for i = 1 … Rows+1: X line, Y line), Width, MatrixColor. Strings are written
+// between double quotes without any escaping; integers in decimal with a
+// leading "-" when negative. Files are written in UTF-8 with CR LF after every
+// line; files from the Windows program (cp932, CR LF) read as well. File
+// names are bytes: a path that is not UTF-8 is stored as its bytes and found
+// again by them when the file is read.
+
+// Everything a project file holds.
+struct MorphProject {
+    // As written: the folder text of line 1. As read: that folder when a
+    // directory exists there, otherwise ApplicationFolder() + "/".
+    std::string Folder;
+    int32_t LastFrame = 0;
+    MatrixRecord Matrix1;
+    MatrixRecord Matrix2;
+    int32_t BackgroundColor = 0;
+
+    friend bool operator==(const MorphProject&, const MorphProject&) = default;
+};
+
+// The start of LoadMorphFile's message for an image that cannot be found.
+inline constexpr const char* kImageMissingMessage = "画像ファイルが無効です。";
+
+// Writes the project file at `path`. Returns empty text on success, otherwise
+// "保存できませんでした。" followed by the path.
+// The whole file is first written to a new file beside the target and flushed
+// to disk, and only then renamed over the target, so a failed save (missing
+// folder, full disk, target is a folder) leaves an existing file untouched
+// and no temporary file behind. A symbolic link at `path` is followed: the
+// file it points to is replaced, the link stays. A `folder` or ImagePath
+// holding a line break cannot be stored (the reader would take it apart);
+// such a save fails without writing anything, and so does a record whose Rows
+// or Columns are below 1 or whose Points are smaller than (Rows+1) ×
+// (Columns+1).
+// `reason`, when given, receives a short English reason on failure.
+std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
+                          const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
+                          std::string* reason = nullptr);
+
+// Reads the project file at `path` into `project`. Returns empty text on
+// success. Each ImagePath is resolved: when no file exists at the stored
+// path, the file with the same name beside the project file is taken (so a
+// project moved together with its images still opens, Windows paths
+// included); when neither exists the result is "画像ファイルが無効です。"
+// followed by the path as stored.
+// A path that is no regular file (a folder, pipe or device), a file that
+// cannot be read, is larger than 16 MB or has a line longer than 8 KB, ends early, holds something other than a 32-bit number
+// where a number belongs (a fraction is rounded ties to even), or has Rows
+// or Columns below 1 or more points than lines left in the file gives "モーフィングファイルを読み込めませんでした。" followed by the path.
+// Lines after the background colour are ignored. On any failure `project` is
+// left exactly as it was.
+std::string LoadMorphFile(const std::string& path, MorphProject& project);
+
+}  // namespace fennix

@@ -1,0 +1,89 @@
+#include "ui/common/PaneWidget.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "media/PackedColor.h"
+
+namespace fennix {
+
+PaneWidget::PaneWidget(PicturePane& pane, QWidget* parent) : QWidget(parent), pane_(pane) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    pane_.SetChangedHandler([this](const QRegion& area) {
+        Sync();
+        fitted_ = QImage();
+        if (!isVisible()) return;
+        // A part of a pane shown pixel for pixel repaints only that part.
+        if (area.isEmpty() || Fitted())
+            repaint();
+        else
+            repaint(area);
+    });
+    Sync();
+}
+
+void PaneWidget::Sync() {
+    const QSize shown = Fitted() ? FitSize(pane_.Width(), pane_.Height(), fitBox_.width(),
+                                           fitBox_.height())
+                                 : QSize(pane_.Width(), pane_.Height());
+    setGeometry(pane_.Left(), pane_.Top(), shown.width(), shown.height());
+    setVisible(pane_.Visible());
+}
+
+void PaneWidget::SetFitBox(QSize box) {
+    fitBox_ = box;
+    fitted_ = QImage();
+    Sync();
+    update();
+}
+
+bool PaneWidget::Fitted() const {
+    return !fitBox_.isEmpty() &&
+           (pane_.Width() > fitBox_.width() || pane_.Height() > fitBox_.height());
+}
+
+void PaneWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (pane_.Layer().isNull()) {
+        painter.fillRect(rect(), ColorFromPacked(pane_.BackColor()));
+    } else if (Fitted()) {
+        if (fitted_.size() != size())
+            fitted_ = pane_.Layer().scaled(size(), Qt::IgnoreAspectRatio,
+                                           Qt::SmoothTransformation);
+        painter.drawImage(0, 0, fitted_);
+    } else {
+        const QRect r = event->rect();
+        painter.drawImage(r.topLeft(), pane_.Layer(), r);
+    }
+}
+
+void PaneWidget::mousePressEvent(QMouseEvent* event) {
+    emit MouseDown(event->button(), event->globalPosition().toPoint());
+    emit PaneMouseDown(event->button(), event->position());
+}
+
+void PaneWidget::mouseMoveEvent(QMouseEvent* event) {
+    emit MouseMove(event->buttons(), event->globalPosition().toPoint());
+    emit PaneMouseMove(event->buttons(), event->position());
+}
+
+void PaneWidget::mouseReleaseEvent(QMouseEvent* event) {
+    emit MouseUp(event->button(), event->globalPosition().toPoint());
+    emit PaneMouseUp(event->button(), event->position());
+}
+
+PanelWidget::PanelWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PanelWidget::SetBackColor(int32_t color) {
+    backColor_ = color;
+    update();
+}
+
+void PanelWidget::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), ColorFromPacked(backColor_));
+}
+
+}  // namespace fennix

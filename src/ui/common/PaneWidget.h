@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+
+#include "media/PicturePane.h"
+
+namespace fennix {
+
+// Shows a PicturePane's layer at the pane's place and size, and follows
+// the pane's changes. The pane stays owned by the caller.
+class PaneWidget : public QWidget {
+    Q_OBJECT
+public:
+    PaneWidget(PicturePane& pane, QWidget* parent);
+
+    PicturePane& Pane() { return pane_; }
+
+    // Brings the widget's geometry and visibility up to date with the pane.
+    void Sync();
+
+    // With a box: a pane larger than the box is shown whole, scaled down to
+    // FitSize (smoothly, from a small copy made once per change of the
+    // pane), and the widget takes that size. An empty box (the default)
+    // shows the pane pixel for pixel.
+    void SetFitBox(QSize box);
+    // True while the pane is shown scaled down.
+    bool Fitted() const;
+
+signals:
+    // Mouse events on the pane, with the cursor in screen pixels.
+    void MouseDown(Qt::MouseButton button, QPoint screen);
+    void MouseMove(Qt::MouseButtons buttons, QPoint screen);
+    void MouseUp(Qt::MouseButton button, QPoint screen);
+    // The same events with the cursor in fractional pixels of the pane.
+    void PaneMouseDown(Qt::MouseButton button, QPointF local);
+    void PaneMouseMove(Qt::MouseButtons buttons, QPointF local);
+    void PaneMouseUp(Qt::MouseButton button, QPointF local);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    PicturePane& pane_;
+    QSize fitBox_;
+    QImage fitted_;  // the scaled copy shown while Fitted(); null until needed
+};
+
+// A plain panel filled with a back colour (packed RGB).
+class PanelWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit PanelWidget(QWidget* parent);
+
+    int32_t BackColor() const { return backColor_; }
+    void SetBackColor(int32_t color);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int32_t backColor_ = 0x8F8F8F;
+};
+
+}  // namespace fennix

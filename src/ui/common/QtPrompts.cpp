@@ -1,0 +1,152 @@
+#include "ui/common/QtPrompts.h"
+
+#include <QFile>
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+
+#include "media/PackedColor.h"
+
+namespace fennix {
+
+MessageAnswer QtPrompts::Message(const std::string& text, const std::string& title,
+                                 MessageIcon icon, MessageButtons buttons) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setText(QString::fromStdString(text));
+    box.setWindowTitle(QString::fromStdString(title));
+    switch (icon) {
+        case MessageIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+    }
+
+    // Japanese button captions, as the rest of the interface.
+    auto add = [&](QMessageBox::StandardButton button, const char* caption) {
+        box.addButton(button)->setText(QString::fromUtf8(caption));
+    };
+    switch (buttons) {
+        case MessageButtons::Ok:
+            add(QMessageBox::Ok, "OK");
+            break;
+        case MessageButtons::OkCancel:
+            add(QMessageBox::Ok, "OK");
+            add(QMessageBox::Cancel, "キャンセル");
+            break;
+        case MessageButtons::YesNo:
+            add(QMessageBox::Yes, "はい(&Y)");
+            add(QMessageBox::No, "いいえ(&N)");
+            break;
+        case MessageButtons::YesNoCancel:
+            add(QMessageBox::Yes, "はい(&Y)");
+            add(QMessageBox::No, "いいえ(&N)");
+            add(QMessageBox::Cancel, "キャンセル");
+            break;
+        case MessageButtons::RetryCancel:
+            add(QMessageBox::Retry, "再試行(&R)");
+            add(QMessageBox::Cancel, "キャンセル");
+            break;
+    }
+
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        case QMessageBox::Retry:
+            return MessageAnswer::Retry;
+        case QMessageBox::Cancel:
+            return MessageAnswer::Cancel;
+        default:
+            return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    }
+}
+
+QString QtFilterText(const std::string& description, const std::string& patterns) {
+    QString text = QString::fromStdString(description);
+    QString list = QString::fromStdString(patterns);
+    list.replace(';', ' ');
+    // A description that already ends in its pattern list keeps its words
+    // and only gets the separators Qt understands.
+    const qsizetype open = text.lastIndexOf('(');
+    if (open >= 0 && text.endsWith(')')) return text.left(open + 1) + list + ")";
+    return text + " (" + list + ")";
+}
+
+FileAnswer QtPrompts::ChooseFile(const FileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.Title),
+                       QString::fromStdString(request.Folder));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.Save || !request.FileMustExist ? QFileDialog::AnyFile
+                                                              : QFileDialog::ExistingFile);
+    if (!request.DefaultExt.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExt));
+    QStringList filters;
+    for (size_t i = 0; i + 1 < request.Filters.size(); i += 2)
+        filters << QtFilterText(request.Filters[i], request.Filters[i + 1]);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = std::clamp(request.FilterIndex, 1, static_cast<int>(filters.size()));
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (!request.FileName.empty()) dialog.selectFile(QString::fromStdString(request.FileName));
+
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        const QString path = dialog.selectedFiles().first();
+        if (request.Save && request.OverwritePrompt && QFileInfo::exists(path)) {
+            const std::string question =
+                OverwriteQuestion(QFileInfo(path).fileName().toStdString());
+            if (Message(question, request.Title, MessageIcon::Exclamation, MessageButtons::YesNo) !=
+                MessageAnswer::Yes)
+                continue;  // back to the dialog, as the user expects
+        }
+        FileAnswer answer;
+        answer.Confirmed = true;
+        answer.Path = QFile::encodeName(path).toStdString();
+        answer.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        return answer;
+    }
+}
+
+int32_t QtPrompts::PickColor(int32_t color) {
+    static bool customColoursSet = false;
+    if (!customColoursSet) {
+        for (int i = 0; i < QColorDialog::customCount(); ++i)
+            QColorDialog::setCustomColor(i, Qt::white);
+        customColoursSet = true;
+    }
+    QColorDialog dialog(ColorFromPacked(color), QApplication::activeWindow());
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted) return -1;
+    return PackedFromColor(dialog.selectedColor());
+}
+
+bool QtPrompts::ChooseFolder(const std::string& title, const std::string& start,
+                             std::string& folder) {
+    const QString chosen = QFileDialog::getExistingDirectory(
+        QApplication::activeWindow(), QString::fromStdString(title), QString::fromStdString(start),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (chosen.isEmpty()) return false;
+    folder = QFile::encodeName(chosen).toStdString();
+    return true;
+}
+
+}  // namespace fennix

@@ -1,0 +1,271 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "engine/MorphRunJob.h"
+#include "engine/PreviewJob.h"
+#include "model/MorphDocument.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QUndoStack;
+
+namespace fennix {
+
+// Asked when a document whose morph is being made is closed.
+inline constexpr const char* kStopRunQuestion = "モーフィングを作成中です。中止して閉じますか？";
+
+class Fennix_Opt;
+class GradientProgressBar;
+class ccXPButton;
+class Slider;
+struct DocumentSnapshot;
+class PaneWidget;
+class PanelWidget;
+class ucScrollbar;
+
+// The document window of one morph: the start and end image side by side,
+// each with its grid, inside a panel with two scroll bars, and the
+// document's own menu, which the frame shows while this window is active.
+class Fennix_Main : public QWidget {
+    Q_OBJECT
+public:
+    explicit Fennix_Main(QWidget* parent = nullptr);
+    ~Fennix_Main() override;
+
+    // Creates the document from two prepared image files: loads both, lays
+    // both grids from the settings, draws them and shows the window. When an
+    // image cannot be loaded, shows "<path>が無効です。" and unloads the
+    // window; returns false then.
+    bool NewMorph(const std::string& startPath, const std::string& endPath);
+
+    // Places the panes and the scroll bars for the current sizes.
+    void ArrangeViews();
+
+    // 作成スタート: writes the document's frames into a new folder named
+    // after the date and time, showing each frame as it is made, then asks
+    // whether to look at them. A failure shows "③処理は失敗しました。" and
+    // leaves the window as it was; the frames written so far stay.
+    void mnuMorphIt_Click();
+
+    // プレビュー: shows or hides the preview pane right of the two pictures:
+    // the frame a run would write for the frame its slider chooses (the
+    // middle one at first), at the document's zoom, remade whenever the
+    // grids, the colours or the frame count change. The choice is
+    // remembered for the next windows.
+    void mnuPreview_Click();
+    bool PreviewShown() const { return previewShown_; }
+    // Moves the preview's slider to frame k (kept within 0 … LastFrame), as
+    // the user does, and shows that frame.
+    void SetPreviewFrame(int k);
+    // True while a preview frame is being made or waits to be.
+    bool PreviewBusy() const { return previewJob_.Busy(); }
+    // The last whole frame the preview showed, at its own size.
+    const QImage& PreviewFrame() const { return previewFrame_; }
+    PicturePane Preview;                  // the frame at the document's zoom
+    Slider* PreviewSlider = nullptr;      // frame 0 … LastFrame
+    QLabel* lblPreviewFrame = nullptr;    // "k / N"
+    QAction* mnuPreview = nullptr;
+
+    // True from 作成スタート until the run has ended and the window is back.
+    bool MorphRunning() const;
+    // Stops the run after the frame being made (its ｷｬﾝｾﾙ button, Escape):
+    // the frames written stay, and a message says how many there are.
+    void CancelMorphRun();
+
+    // The clock that names frame folders (tests set a fixed one).
+    std::function<QDateTime()> Clock = [] { return QDateTime::currentDateTime(); };
+
+    // Shows the frame viewer modally (after a run, or from the menu with
+    // ViewerFromMenu set); tests replace it so nothing waits for a user.
+    std::function<void()> RunViewer;
+
+    // Called during a run each time frame k (0 … last) is shown, with the
+    // window repainted; a tool that pictures a run in progress sets it.
+    std::function<void(int k, int last)> FrameShown;
+
+    // モーフィングビューア: the frame viewer with a folder choice.
+    void mnuMorph_Click();
+
+    // Opens the project file at `path` in this fresh window: reads it, loads
+    // both images, draws both grids and shows the window with the path as
+    // caption. On failure shows why and unloads the window; returns false.
+    bool OpenMorph(const std::string& path);
+
+    // 上書き保存: writes the project file in place; a document never saved
+    // (or whose file has gone) is saved under a name instead.
+    // 名前を付けて保存: asks for a name and writes the project file there;
+    // the file joins the recent-file list.
+    // Either first moves a new document's prepared images from the
+    // temporary folder into the image folder (before the name is asked).
+    // When that fails, "<image folder>に画像を保存できませんでした。" is shown
+    // and nothing is written. A failed write leaves the document as it was:
+    // changed, under its old name, the recent-file list untouched.
+    void mnuSaveMorph_Click();
+    void mnuSaveName_Click();
+
+    // Asked before the window closes; false keeps it open. The frame asks
+    // every document before it closes any, so one refusal stops its close.
+    virtual bool QueryUnload();
+
+    // Closes the window (its frame box inside the frame window) for good.
+    void Unload();
+
+    // Grid editing with the mouse on P(k) (k = 1 or 2), the position in
+    // fractional pane pixels. Only the left button edits. Pressing takes the
+    // first point under the cursor and marks its partner in the other image;
+    // moving drags it (kept in the image, border points on their border);
+    // releasing keeps it only where it does not cross its neighbours' lines,
+    // otherwise it goes back with "マトリクスのラインがオーバーラップしています。".
+    // Every release of a held point makes the document dirty.
+    void P_MouseDown(int k, Qt::MouseButton button, double x, double y);
+    void P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y);
+    void P_MouseUp(int k, Qt::MouseButton button, double x, double y);
+
+    // 100% / 200% / 300% (z = 1, 2, 3): shows both images z times enlarged
+    // by pixel repetition with their grids. Points, Dirty and the selection
+    // stay as they are. Other values are ignored.
+    void mnuZoom_Click(int z);
+
+    // Shows both images at `zoom` with their grids: enlarged by pixel
+    // repetition for the whole zooms, scaled down smoothly for fractions
+    // (50 %, 25 %, the fitted scale). Like the zoom command, it changes
+    // neither the points nor Dirty nor the selection.
+    void SetZoom(ZoomScale zoom);
+
+    // ウィンドウに合わせる: the largest zoom (at most 100 %) at which both
+    // images show whole side by side in the window.
+    void mnuZoomFit_Click();
+    ZoomScale WindowFitZoom() const;
+
+    // マトリクスの色 (0), ポインタの色 (1), 背景の色 (2): asks for a colour
+    // and applies it to both grids (or the background); a cancel changes
+    // nothing.
+    void mnuColor_Click(int index);
+
+    // オプション: the options dialog on the document's values; afterwards a
+    // changed grid size is offered as a reset (or refused when cells would
+    // be smaller than 5 pixels), the frame count and the marker size are
+    // taken over. A cancelled dialog changes nothing.
+    void mnuSetting_Click();
+
+    // Shows the options dialog modally; tests replace it to act on the dialog.
+    std::function<void(Fennix_Opt&)> RunOptionsDialog;
+
+    // The window became the active document: no point is held any more. A
+    // point still held is put back where it was before it was pressed.
+    void Form_Activate();
+
+    // 元に戻す and やり直し: step back and forth through the point moves,
+    // grid resets, colour and option changes of this document. Nothing
+    // happens while a point is held or when there is no step.
+    void Undo();
+    void Redo();
+
+    // To be called after the document was saved: the current state becomes
+    // the one that undoing back to clears Dirty.
+    void MarkSaved();
+
+    QUndoStack* UndoStack() const { return undoStack_; }
+
+    // The document's menu, in menu-bar order.
+    const QList<QMenu*>& Menus() const { return menus_; }
+
+    MorphDocument Document;
+    DocumentPanes Panes;
+
+    PanelWidget* Pb = nullptr;
+    ucScrollbar* HScroll1 = nullptr;
+    ucScrollbar* VScroll1 = nullptr;
+    GradientProgressBar* GradientProgressBar1 = nullptr;
+    ccXPButton* cmdCancelRun = nullptr;  // beside the progress bar during a run
+
+    QAction* mnuCloseMorph = nullptr;
+    QAction* mnuSaveMorph = nullptr;
+    QAction* mnuSaveName = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
+    QAction* mnuSetting = nullptr;
+    QAction* mnuColor[3] = {};
+    QAction* mnuZoom[4] = {};  // 1 … 3
+    QAction* mnuZoomFit = nullptr;
+    QAction* mnuZoom50 = nullptr;
+    QAction* mnuZoom25 = nullptr;
+    QAction* mnuMorphIt = nullptr;
+    QAction* mnuMorph = nullptr;
+    QAction* mnuAVI = nullptr;
+    QAction* mnuAVI2 = nullptr;
+    QAction* mnuVideo = nullptr;  // 動画ファイルの書き出し
+
+signals:
+    // Sent when the window has been unloaded.
+    void Unloaded();
+    // Sent after a save under a new name has added to the recent-file list.
+    void RecentFilesChanged();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // Ctrl + wheel steps through the zooms; the wheel scrolls up and down,
+    // with Shift left and right.
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void BuildMenus();
+    void HScroll1_Change(int value);
+    void VScroll1_Change(int value);
+    void ShowWindow();
+    void EndMorphRun(const QString& caption);
+    void SetPreviewShown(bool shown);
+    void TickZoom();
+    // SetZoom, keeping the picture pixel under `cursor` (window coordinates)
+    // under it where the scroll bars allow.
+    void ZoomAround(ZoomScale zoom, QPointF cursor);
+    void PlacePreview();
+    // Asks for the preview frame of the current state; `quick` while a point
+    // is dragged: a reduced frame for a large picture.
+    void UpdatePreview(bool quick = false);
+    void ShowPreviewFrame(const QImage& frame, const PreviewJob::Request& request);
+    void SetRunControls(bool running);
+    void MorphRunFinished(const std::string& result, int written);
+    void StopRunForClose();
+    // The document's pictures and grids as they are now, for a run or a preview.
+    MorphCopy MorphNow();
+    // Makes this document the active one, in front.
+    void ComeToFront();
+    bool RelocateImages();
+    void SaveUnderName(bool addToRecentFiles);
+    bool WriteProject(const std::string& path);
+    QWidget* OuterWindow();
+    void DrawGrids();
+    bool LoadImage(int k, const std::string& path);
+    void OpenAtFittingZoom();
+    void ApplySnapshot(const DocumentSnapshot& snapshot);
+    void PushEdit(const QString& text, const DocumentSnapshot& before);
+
+    QList<QMenu*> menus_;
+    PaneWidget* paneWidgets_[2] = {};
+    PaneWidget* morphWidget_ = nullptr;
+    bool unloading_ = false;
+    int dragPane_ = 0;  // the pane a held point belongs to
+    int zoomWheel_ = 0; // Ctrl + wheel turned but not yet a whole step
+    QUndoStack* undoStack_ = nullptr;
+    QAction* cancelRunAction_ = nullptr;  // Escape during a run
+    QList<QAction*> disabledForRun_;
+    QString runCaption_;
+    bool quietRunEnd_ = false;
+    MorphRunJob run_{this};
+    bool previewShown_ = false;
+    PaneWidget* previewWidget_ = nullptr;
+    QImage previewFrame_;
+    PreviewJob previewJob_{this, [this](const QImage& frame, const PreviewJob::Request& request) {
+                               ShowPreviewFrame(frame, request);
+                           }};
+};
+
+}  // namespace fennix

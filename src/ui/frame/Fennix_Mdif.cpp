@@ -1,0 +1,230 @@
+#include "ui/frame/Fennix_Mdif.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <string>
+#include <vector>
+
+#include "ui/frame/Fennix_Opt.h"
+#include "model/ProgramFiles.h"
+#include "model/RecentFiles.h"
+#include "model/Settings.h"
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+#include "core/Prompts.h"
+#include "ui/output/Fennix_Avi.h"
+#include "ui/output/Fennix_Video.h"
+#include "ui/output/Fennix_View.h"
+#include "ui/output/Fennix_aviView.h"
+#include "ui/prepare/Fennix_Pic.h"
+#include "ui/common/cFileDlg.h"
+#include "ui/document/Fennix_Main.h"
+
+namespace fennix {
+
+Fennix_Mdif::Fennix_Mdif() {
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+    // Every window without an icon of its own takes the application's.
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(QIcon(":/fennix.svg"));
+    resize(1024, 720);
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdiArea_);
+    BuildMenu();
+    RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
+    RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
+    RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Fennix_Mdif::ShowMenusOf);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
+        if (auto* document = sub ? qobject_cast<Fennix_Main*>(sub->widget()) : nullptr)
+            document->Form_Activate();
+    });
+}
+
+Fennix_Mdif::~Fennix_Mdif() {
+    // The area and the documents go away after this object's own part:
+    // stop their signals from reaching a half-destroyed frame.
+    mdiArea_->disconnect(this);
+    for (Fennix_Main* document : Documents()) document->disconnect(this);
+}
+
+void Fennix_Mdif::BuildMenu() {
+    auto text = [](const char* caption) { return QString::fromUtf8(caption); };
+
+    mnuFile = new QMenu(text(" ファイル"), this);
+    mnuNewMorph = mnuFile->addAction(text("新規(&N)"));
+    mnuNewMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuOpenMorph = mnuFile->addAction(text("開く(&O)"));
+    mnuOpenMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnudmy1 = mnuFile->addSeparator();
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        mnuRecent[n] = mnuFile->addAction(QString());
+        mnuRecent[n]->setVisible(false);
+        connect(mnuRecent[n], &QAction::triggered, this, [this, n] { mnuRecent_Click(n); });
+    }
+    mnudmy2 = mnuFile->addSeparator();
+    mnudmy2->setVisible(false);
+    mnuEnd = mnuFile->addAction(text("Fennixの終了(&E)"));
+    mnuEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(mnuEnd, &QAction::triggered, this, &QWidget::close);
+
+    mnuOption = new QAction(text("オプション"), this);
+
+    mnuView = new QMenu(text("ビューア"), this);
+    mnuMo = mnuView->addAction(text("モーフィングデータ(&M)"));
+    mnuMo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuAVI = mnuView->addAction(text("AVI ファイル(&A)"));
+    mnuAVI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuVideo = mnuView->addAction(text("動画ファイルの書き出し(&V)"));
+
+    connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
+    connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
+    connect(mnuOpenMorph, &QAction::triggered, this, &Fennix_Mdif::mnuOpenMorph_Click);
+    connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviPlayer(this); });
+    connect(mnuVideo, &QAction::triggered, this, [this] { ShowVideoExport(this); });
+    connect(mnuOption, &QAction::triggered, this, &Fennix_Mdif::mnuOption_Click);
+
+    // The frame's shortcuts work also while a document's menu is shown.
+    addActions({mnuNewMorph, mnuOpenMorph, mnuEnd, mnuMo, mnuAVI});
+
+    frameMenuBar_ = {mnuFile->menuAction(), mnuOption, mnuView->menuAction()};
+    ShowMenusOf(nullptr);
+}
+
+void Fennix_Mdif::ShowMenusOf(QMdiSubWindow* active) {
+    // While a modal box is up the area has no active window; keep showing
+    // the menu of the window that was active.
+    if (!active) active = mdiArea_->currentSubWindow();
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    auto* document = active ? qobject_cast<Fennix_Main*>(active->widget()) : nullptr;
+    if (document) {
+        for (QMenu* menu : document->Menus()) bar->addMenu(menu);
+    } else {
+        for (QAction* action : frameMenuBar_) bar->addAction(action);
+    }
+}
+
+Fennix_Main* Fennix_Mdif::CreateDocument() {
+    auto* document = new Fennix_Main;
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(document);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->hide();
+    connect(document, &Fennix_Main::RecentFilesChanged, this, &Fennix_Mdif::RebuildRecentMenu);
+    connect(document, &Fennix_Main::Unloaded, this, [this, sub] {
+        mdiArea_->removeSubWindow(sub);
+        ShowMenusOf(mdiArea_->activeSubWindow());
+    });
+    return document;
+}
+
+void Fennix_Mdif::mnuNewMorph_Click() {
+    Settings.IsNewMorph = true;
+    Fennix_Pic dialog(this);
+    dialog.Confirmed = [this](const std::string& start, const std::string& end) {
+        Fennix_Main* document = CreateDocument();
+        document->Document.SourcePath[0] = StartSourcePath;
+        document->Document.SourcePath[1] = EndSourcePath;
+        document->NewMorph(start, end);
+    };
+    RunSourceDialog(dialog);
+}
+
+void Fennix_Mdif::mnuOption_Click() {
+    Settings.DialogConfirmed = false;
+    {
+        Fennix_Opt dialog(this);
+        RunOptionsDialog(dialog);
+    }
+    RebuildRecentMenu();
+}
+
+void Fennix_Mdif::mnuMo_Click() {
+    Settings.ViewerFromMenu = true;
+    Settings.FrameFolder() = ApplicationFolder();
+    RunViewer();
+}
+
+QList<Fennix_Main*> Fennix_Mdif::Documents() const {
+    QList<Fennix_Main*> documents;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+        if (auto* document = qobject_cast<Fennix_Main*>(sub->widget())) documents.append(document);
+    return documents;
+}
+
+void Fennix_Mdif::MDIForm_Load() {
+    OpenProgramFiles();
+    RunStep([this] { RebuildRecentMenu(); });
+}
+
+void Fennix_Mdif::RebuildRecentMenu() {
+    const RecentMenu menu = RecentMenuFor(Settings);
+    mnudmy1->setVisible(true);
+    if (!menu.valid) {
+        mnudmy2->setVisible(false);
+        return;
+    }
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        mnuRecent[n]->setVisible(!menu.captions[n].empty());
+        // "&&" shows an ampersand in a path as itself, not as a mnemonic.
+        if (!menu.captions[n].empty())
+            mnuRecent[n]->setText(QString::fromStdString(menu.captions[n]).replace("&", "&&"));
+    }
+    mnudmy2->setVisible(menu.separator);
+}
+
+void Fennix_Mdif::mnuOpenMorph_Click() {
+    cFileDlg dialog;
+    dialog.DlgTitle = "ファイルを開く";
+    dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
+    Settings.DialogFolder() = Settings.ProjectFolder();
+    std::string path, title;
+    if (!dialog.VBGetOpenFileName(path, title)) return;
+    Settings.IsNewMorph = false;
+    Settings.ProjectFolder() = PathFolder(path);
+    CreateDocument()->OpenMorph(path);
+}
+
+void Fennix_Mdif::mnuRecent_Click(int n) {
+    const std::string path = Settings.RecentFiles[n];
+    Settings.DialogFolder() = Settings.ProjectFolder();
+    Settings.IsNewMorph = false;
+    Settings.ProjectFolder() = PathFolder(path);
+    CreateDocument()->OpenMorph(path);
+}
+
+void Fennix_Mdif::MDIForm_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    // A document still open keeps its images (see CloseProgramFiles).
+    std::vector<std::string> inUse;
+    RunStep([&] {
+        for (Fennix_Main* document : Documents())
+            for (int k = 1; k <= 2; ++k) inUse.push_back(document->Document.Matrix(k).ImagePath);
+    });
+    CloseProgramFiles(inUse);
+}
+
+void Fennix_Mdif::closeEvent(QCloseEvent* event) {
+    // Every document may veto first; only then does any of them close, so a
+    // cancelled close leaves all windows as they were.
+    const QList<Fennix_Main*> documents = Documents();
+    for (Fennix_Main* document : documents) {
+        if (!document->QueryUnload()) {
+            event->ignore();
+            return;
+        }
+    }
+    for (Fennix_Main* document : documents) document->Unload();
+    MDIForm_Unload();
+    event->accept();
+}
+
+}  // namespace fennix

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+#include "model/Settings.h"
+#include "ui/controls/Slider.h"
+#include "ui/controls/ucScrollbar.h"
+#include "engine/FramePreview.h"
+#include "engine/MorphRun.h"
+#include "engine/PreviewJob.h"
+#include "media/ImageFile.h"
+#include "ui/document/Fennix_Main.h"
+#include "support/RunWait.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+class PreviewTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        test::UseDefaultGridSettings();
+        Settings.TempFolder = app.Path();
+        Settings.FrameCount = 9;
+        Settings.PreviewShown = false;
+        window.resize(1200, 400);
+        window.RunViewer = [] {};
+        window.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)); };
+        ASSERT_TRUE(window.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+        // A moved inner point: the frames are warped, not only blended.
+        window.Document.Matrix(2).Points(3, 3).X += 17;
+        window.Document.Matrix(2).Points(3, 3).Y -= 9;
+    }
+    void TearDown() override { Settings.PreviewShown = false; }
+
+    bool Settled() { return QTest::qWaitFor([this] { return !window.PreviewBusy(); }, 20000); }
+
+    // What a run writes for frame k of the document as it stands.
+    QImage RunFrame(int k) {
+        const MorphSource source{&window.Panes.Poriginal(1).Picture(),
+                                 &window.Panes.Poriginal(2).Picture(), &window.Document.Matrix(1),
+                                 &window.Document.Matrix(2), window.Document.LastFrame};
+        return RenderMorphFrame(source, k, window.Panes.MorphT.BackColor());
+    }
+
+    test::AppFolderScope app;
+    test::ScopedPrompts prompts;
+    Fennix_Main window;
+};
+
+TEST_F(PreviewTest, HiddenByDefaultTheWindowIsAsItWas) {
+    EXPECT_FALSE(window.PreviewShown());
+    EXPECT_FALSE(window.mnuPreview->isChecked());
+    EXPECT_EQ(window.mnuPreview->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    EXPECT_FALSE(window.Preview.Visible());
+    EXPECT_FALSE(window.PreviewSlider->isVisible());
+    EXPECT_FALSE(window.HScroll1->isEnabled());  // 650 pixels fit in 1200
+
+    window.mnuPreview->trigger();
+    EXPECT_TRUE(window.Preview.Visible());
+    EXPECT_TRUE(Settings.PreviewShown);  // remembered for the next windows
+    EXPECT_EQ(window.Preview.Left(), 320 + 10 + 320 + 10);
+    EXPECT_EQ(window.PreviewSlider->Value(), 4);  // the middle of frames 0 … 8
+    window.mnuPreview->trigger();
+    EXPECT_FALSE(window.Preview.Visible());
+    EXPECT_FALSE(Settings.PreviewShown);
+}
+
+TEST_F(PreviewTest, ShowsExactlyTheFramesARunWrites) {
+    window.mnuMorphIt_Click();
+    ASSERT_TRUE(test::WaitForRun(window));
+    const std::string folder = Settings.FrameFolder();
+    window.mnuPreview_Click();
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(window.lblPreviewFrame->text(), "4 / 8");
+    for (int k : {0, 4, 8}) {
+        window.SetPreviewFrame(k);
+        ASSERT_TRUE(Settled());
+        const auto file = LoadImageFile(folder + FrameFileName(k, 0));
+        ASSERT_TRUE(file);
+        const QImage written = file->convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(window.PreviewFrame(), written) << k;
+        EXPECT_EQ(window.Preview.Layer(), written) << k;  // at 100 %
+    }
+}
+
+TEST_F(PreviewTest, ReleasingADraggedPointRemakesTheFrame) {
+    window.mnuPreview_Click();
+    ASSERT_TRUE(Settled());
+    const QImage before = window.PreviewFrame();
+    ASSERT_EQ(before, RunFrame(4));
+
+    const Point p = window.Document.Matrix(1).Points(2, 2);
+    window.P_MouseDown(1, Qt::LeftButton, p.X, p.Y);
+    window.P_MouseMove(1, Qt::LeftButton, p.X + 12, p.Y + 8);
+    window.P_MouseUp(1, Qt::LeftButton, p.X + 12, p.Y + 8);
+    ASSERT_EQ(window.Document.Matrix(1).Points(2, 2), (Point{p.X + 12, p.Y + 8}));
+    ASSERT_TRUE(Settled());
+    EXPECT_NE(window.PreviewFrame(), before);
+    EXPECT_EQ(window.PreviewFrame(), RunFrame(4));
+
+    // Undo brings back the frame of before.
+    window.Undo();
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(window.PreviewFrame(), before);
+}
+
+// A window may go while its preview frame is being made: the job's thread
+// ends before the request it reads goes, and nothing it made arrives.
+TEST(PreviewJobTest, GoesWithItsWindowWhileAFrameIsMade) {
+    PreviewJob::Request request;
+    request.morph.start = QImage(2000, 1500, QImage::Format_RGB32);
+    request.morph.start.fill(Qt::red);
+    request.morph.end = request.morph.start;
+    for (MatrixRecord* m : {&request.morph.startMatrix, &request.morph.endMatrix}) {
+        m->Width = 2000;
+        m->Height = 1500;
+        m->Rows = 4;
+        m->Columns = 4;
+        InitMatrix(*m);
+    }
+    request.morph.lastFrame = 10;
+    request.k = 5;
+    int delivered = 0;
+    {
+        QObject window;
+        PreviewJob job(&window, [&](const QImage&, const PreviewJob::Request&) { ++delivered; });
+        job.Ask(request);
+        job.Ask(request);  // one waiting behind it
+        EXPECT_TRUE(job.Busy());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(delivered, 0);
+}
+
+TEST(FramePreview, UncoveredPixelsKeepWhatEarlierFramesLeft) {
+    // A grid whose border points stand off the picture's border leaves
+    // pixels uncovered: the frame must show what the run's surface holds.
+    test::AppFolderScope app;
+    test::TestFolder frames;
+    const auto sun = LoadImageFile(test::SamplePath("sun.bmp"));
+    const auto moon = LoadImageFile(test::SamplePath("moon.bmp"));
+    MatrixRecord start, end;
+    for (MatrixRecord* m : {&start, &end}) {
+        m->Width = 320;
+        m->Height = 240;
+        m->Rows = 2;
+        m->Columns = 2;
+        InitMatrix(*m);
+    }
+    end.Points(1, 1) = {40, 30};     // the corner moves in over the frames
+    end.Points(3, 3) = {280, 200};
+    const MorphSource source{&*sun, &*moon, &start, &end, 4};
+    PicturePane surface;
+    surface.SetBackColor(0x123456);
+    surface.SetSize(320, 240);
+    FrameOutput output;
+    output.frameFolder = frames.Path() + "/";
+    ASSERT_EQ(RunMorph(source, surface, output), "");
+    for (int k = 0; k <= 4; ++k) {
+        const QImage written =
+            LoadImageFile(frames.File(FrameFileName(k, 0)))->convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(RenderMorphFrame(source, k, 0x123456), written) << k;
+    }
+    EXPECT_TRUE(RenderMorphFrame(source, 5, 0).isNull());
+    const QImage quick = RenderMorphFrameReduced(source, 2, 0, 0.5);
+    EXPECT_EQ(quick.size(), QSize(160, 120));
+}
+
+}  // namespace
+}  // namespace fennix

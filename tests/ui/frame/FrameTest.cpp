@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <array>
+#include <filesystem>
+
+#include "ui/frame/Fennix_Mdif.h"
+#include "model/Settings.h"
+#include "model/TempImages.h"
+#include "ui/document/Fennix_Main.h"
+#include "model/ViewArrangement.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+
+namespace fennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Caption(const QAction* action) { return action->text().remove('&'); }
+
+QStringList BarCaptions(QMainWindow& window) {
+    QStringList captions;
+    for (QAction* action : window.menuBar()->actions()) captions << Caption(action);
+    return captions;
+}
+
+// A document that refuses to close, as one whose user answered Cancel.
+class RefusingDocument : public Fennix_Main {
+public:
+    bool QueryUnload() override { return false; }
+};
+
+class FrameTest : public testing::Test {
+protected:
+    test::AppFolderScope app;
+    test::ScopedPrompts prompts;
+    std::string temp() const { return app.Path() + "/テンポラリデータ"; }
+    std::string images() const { return app.Path() + "/スタート・エンド画像データ"; }
+};
+
+TEST_F(FrameTest, FirstStartCreatesBothFoldersAndLoadsDefaults) {
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    EXPECT_TRUE(fs::is_directory(temp()));
+    EXPECT_TRUE(fs::is_directory(images()));
+    EXPECT_EQ(Settings.TempFolder, temp());
+    EXPECT_EQ(Settings.ImageFolder, images());
+    EXPECT_EQ(Settings.FrameCount, 20);
+    EXPECT_EQ(Settings.ProjectFolder(), app.Path());
+    for (int n = 1; n <= 20; ++n) EXPECT_FALSE(frame.mnuRecent[n]->isVisible());
+    EXPECT_FALSE(frame.mnudmy2->isVisible());
+    EXPECT_EQ(frame.windowTitle(), "Fennix");
+}
+
+TEST_F(FrameTest, StartWithFoldersPresentKeepsTheirFiles) {
+    fs::create_directory(temp());
+    fs::create_directory(images());
+    test::WriteFile(images() + "/face_001.bmp", "kept");
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    EXPECT_EQ(test::ReadFile(images() + "/face_001.bmp"), "kept");
+}
+
+TEST_F(FrameTest, FrameMenuHasItsCaptionsOrderAndShortcuts) {
+    Fennix_Mdif frame;
+    EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア"}));
+
+    const QList<QAction*> file = frame.mnuFile->actions();
+    ASSERT_EQ(file.size(), 2 + 1 + 20 + 1 + 1);
+    EXPECT_EQ(Caption(file[0]), "新規(N)");
+    EXPECT_EQ(file[0]->shortcut(), QKeySequence("Ctrl+N"));
+    EXPECT_EQ(Caption(file[1]), "開く(O)");
+    EXPECT_EQ(file[1]->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_TRUE(file[2]->isSeparator());
+    for (int n = 1; n <= 20; ++n) EXPECT_EQ(file[2 + n], frame.mnuRecent[n]);
+    EXPECT_TRUE(file[23]->isSeparator());
+    EXPECT_EQ(Caption(file[24]), "Fennixの終了(E)");
+    EXPECT_EQ(file[24]->shortcut(), QKeySequence("Ctrl+E"));
+
+    const QList<QAction*> view = frame.mnuView->actions();
+    ASSERT_EQ(view.size(), 3);
+    EXPECT_EQ(Caption(view[0]), "モーフィングデータ(M)");
+    EXPECT_EQ(view[0]->shortcut(), QKeySequence("Ctrl+M"));
+    EXPECT_EQ(Caption(view[1]), "AVI ファイル(A)");
+    EXPECT_EQ(view[1]->shortcut(), QKeySequence("Ctrl+A"));
+    // The video export comes after the viewer's own items.
+    EXPECT_EQ(Caption(view[2]), "動画ファイルの書き出し(V)");
+    EXPECT_EQ(view[2], frame.mnuVideo);
+}
+
+TEST_F(FrameTest, QuitWritesSettingsAndRemovesOnlyThisCopysTemporaryImages) {
+    std::string own[4];
+    {
+        Fennix_Mdif frame;
+        frame.MDIForm_Load();
+        frame.show();
+        for (int pair = 0; pair < 2; ++pair) {
+            const TempImagePair names = NextTempImagePair(Settings.TempFolder);
+            own[2 * pair] = names.start;
+            own[2 * pair + 1] = names.end;
+            test::WriteFile(names.start, "x");
+            test::WriteFile(names.end, "x");
+        }
+        // Files of no copy of this version (older ones named their images so
+        // and shared one zoom bitmap) may belong to a program still running.
+        for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "other.bmp"})
+            test::WriteFile(temp() + "/" + name, "x");
+        test::WriteFile(images() + "/face_001.bmp", "kept");
+        Settings.FrameCount = 33;
+        frame.mnuEnd->trigger();
+        EXPECT_FALSE(frame.isVisible());
+    }
+    for (const std::string& path : own) EXPECT_FALSE(fs::exists(path)) << path;
+    for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "other.bmp"})
+        EXPECT_EQ(test::ReadFile(temp() + "/" + name), "x") << name;
+    EXPECT_TRUE(fs::exists(images() + "/face_001.bmp"));
+    EXPECT_NE(test::ReadFile(app.Path() + "/Fennix.ini").find("総フレーム数= 33\n"),
+              std::string::npos);
+    // Nothing of this copy is left: no images, no lock file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp()), fs::directory_iterator()), 4);
+}
+
+TEST_F(FrameTest, ADocumentThatRefusesKeepsTheWholeFrameOpen) {
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    Fennix_Main* willing = frame.CreateDocument();
+    ASSERT_TRUE(willing->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    auto* refusing = new RefusingDocument;
+    frame.MdiArea()->addSubWindow(refusing)->show();
+
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(frame.Documents().size(), 2);
+    EXPECT_TRUE(willing->isVisible());
+    EXPECT_FALSE(fs::exists(app.Path() + "/Fennix.ini"));  // shut-down did not run
+}
+
+TEST_F(FrameTest, MenuBarShowsTheActiveDocumentsMenu) {
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    Fennix_Main* document = frame.CreateDocument();
+    ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
+    EXPECT_EQ(BarCaptions(frame),
+              QStringList({"ファイル", "編集", "ツール", "モーフィング", "動画 (AVI ファイル) "}));
+
+    document->mnuCloseMorph->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frame.Documents().isEmpty());
+    EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア"}));
+}
+
+// New documents open one step further in, inside the visible frame area,
+// and the close question about a changed document shows it in front.
+TEST_F(FrameTest, DocumentsCascadeAndTheCloseQuestionShowsItsDocument) {
+    Fennix_Mdif frame;
+    frame.resize(900, 600);
+    frame.MDIForm_Load();
+    frame.show();
+    QList<Fennix_Main*> documents;
+    for (int n = 0; n < 3; ++n) {
+        documents << frame.CreateDocument();
+        ASSERT_TRUE(documents.back()->NewMorph(test::SamplePath("sun.bmp"),
+                                               test::SamplePath("moon.bmp")));
+    }
+    const QRect area = frame.MdiArea()->viewport()->rect();
+    const QList<QMdiSubWindow*> subs = frame.MdiArea()->subWindowList();
+    ASSERT_EQ(subs.size(), 3);
+    for (int n = 0; n < 3; ++n) {
+        EXPECT_EQ(subs[n]->pos(), QPoint(n * kCascadeStep, n * kCascadeStep));
+        EXPECT_TRUE(area.contains(subs[n]->geometry())) << n;
+    }
+
+    // The first two are changed; each question finds its own document active.
+    documents[0]->Document.Dirty = true;
+    documents[1]->Document.Dirty = true;
+    frame.MdiArea()->setActiveSubWindow(subs[2]);
+    std::vector<QMdiSubWindow*> asked;
+    prompts->onMessage = [&](const test::ScriptedPrompts::Shown&) {
+        asked.push_back(frame.MdiArea()->activeSubWindow());
+    };
+    prompts->Answer(MessageAnswer::No);
+    prompts->Answer(MessageAnswer::Cancel);
+    EXPECT_FALSE(frame.close());
+    EXPECT_EQ(asked, (std::vector<QMdiSubWindow*>{subs[0], subs[1]}));
+}
+
+// Closing the program while a document makes its morph asks about the
+// run first: No keeps everything as it was, Yes stops the run and closes.
+TEST_F(FrameTest, ClosingDuringARunAsksFirst) {
+    test::UseDefaultGridSettings();
+    Settings.FrameCount = 400;
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    Fennix_Main* document = frame.CreateDocument();
+    ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    document->mnuMorphIt_Click();
+    ASSERT_TRUE(document->MorphRunning());
+
+    prompts->Answer(MessageAnswer::No);
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(document->MorphRunning());
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, kStopRunQuestion);
+
+    prompts->Answer(MessageAnswer::Yes);
+    EXPECT_TRUE(frame.close());
+    EXPECT_FALSE(document->MorphRunning());
+    EXPECT_EQ(prompts->shown.size(), 2u);
+}
+
+TEST(CascadePlace, StepsInAndStartsAgainWhenTheRoomRunsOut) {
+    // 400 × 300: room for (400 − 240) / 24 = 6 and (300 − 160) / 24 = 5 steps.
+    const WindowPlace first = CascadePlace(0, 1000, 100, 400, 300);
+    EXPECT_EQ((std::array{first.left, first.top, first.width, first.height}),
+              (std::array{0, 0, 400, 100}));
+    const WindowPlace fifth = CascadePlace(5, 200, 200, 400, 300);
+    EXPECT_EQ((std::array{fifth.left, fifth.top, fifth.width, fifth.height}),
+              (std::array{120, 120, 200, 180}));
+    EXPECT_EQ(CascadePlace(6, 200, 200, 400, 300).left, 0);
+    // An area smaller than the least size still places at the corner.
+    const WindowPlace tiny = CascadePlace(3, 500, 500, 100, 50);
+    EXPECT_EQ((std::array{tiny.left, tiny.top, tiny.width, tiny.height}),
+              (std::array{0, 0, 100, 50}));
+}
+
+TEST(TempImages, EachUnsavedDocumentGetsItsOwnPair) {
+    test::TestFolder folder;
+    TempWorkspace workspace;
+    ASSERT_TRUE(workspace.Claim(folder.Path(), "41"));
+    TempImagePair first = workspace.NextPair();
+    EXPECT_EQ(first.start, folder.File("temp_41_0.bmp"));
+    EXPECT_EQ(first.end, folder.File("temp_41_1.bmp"));
+    test::WriteFile(first.start, "x");
+    test::WriteFile(first.end, "x");
+    TempImagePair second = workspace.NextPair();
+    EXPECT_EQ(second.start, folder.File("temp_41_2.bmp"));
+    EXPECT_EQ(second.end, folder.File("temp_41_3.bmp"));
+    // Pairs handed out stay taken, even when their files have gone, and so
+    // does a pair with either file present.
+    fs::remove(first.end);
+    test::WriteFile(folder.File("temp_41_5.bmp"), "x");
+    EXPECT_EQ(workspace.NextPair().start, folder.File("temp_41_6.bmp"));
+}
+
+TEST(TempImages, NamesOfPreparedImages) {
+    for (const char* name : {"temp_0.bmp", "temp_17.bmp", "temp_4711_0.bmp", "temp_4711-2_13.bmp"})
+        EXPECT_TRUE(IsTempImageName(name)) << name;
+    for (const char* name : {"temp_.bmp", "temp_x.bmp", "temp_1_.bmp", "temp__1.bmp", "tmp.bmp",
+                             "temp_1-_2.bmp", "mytemp_1.bmp", "temp_1.lock", "temp_1_2.jpg"})
+        EXPECT_FALSE(IsTempImageName(name)) << name;
+}
+
+}  // namespace
+}  // namespace fennix
