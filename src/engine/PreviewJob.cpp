@@ -1,6 +1,14 @@
 #include "engine/PreviewJob.h"
 
+#include <cmath>
+
 namespace fennix {
+
+double PreviewScale(int width, int height, bool quick) {
+    constexpr double kQuickPixels = 300000;
+    const double pixels = double(width) * height;
+    return quick && pixels > kQuickPixels ? std::sqrt(kQuickPixels / pixels) : 1;
+}
 
 void PreviewJob::Ask(Request request) {
     if (job_.Running()) {

@@ -10,6 +10,12 @@
 
 namespace fennix {
 
+// The scale a preview frame of a width × height picture is made at: 1, but
+// while a point is dragged (`quick`) a picture of more than about a third
+// of a million pixels is followed at that many, which keeps up with the
+// mouse.
+double PreviewScale(int width, int height, bool quick);
+
 // Makes preview frames on a thread of their own for a window. Requests
 // come faster than frames while a point is dragged: the newest one waiting
 // replaces any other, so the window always gets to the latest state and

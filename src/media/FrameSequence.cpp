@@ -14,6 +14,12 @@ std::string FrameFolderName(const QDateTime& when) {
     return when.toString("yyyyMMdd-hh-mm-ss").toStdString();
 }
 
+std::string MakeFrameFolder(const std::string& parent, const QDateTime& when) {
+    const std::string folder = JoinPath(parent, FrameFolderName(when));
+    std::error_code error;
+    return std::filesystem::create_directory(folder, error) ? folder : std::string();
+}
+
 std::string FrameFileName(int k, int saveKind) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%03d", k);

@@ -14,6 +14,11 @@ namespace fennix {
 // The frame folder name for a run started at `when`: "yyyymmdd-hh-mm-ss".
 std::string FrameFolderName(const QDateTime& when);
 
+// Makes the frame folder of a run started at `when` inside `parent` and
+// returns its path. Empty when it cannot be made: it exists already (a run
+// in the same second), or `parent` cannot be written.
+std::string MakeFrameFolder(const std::string& parent, const QDateTime& when);
+
 // The file name of frame k: k with at least three digits, then ".bmp" for
 // save kind 0 or ".jpg" for any other kind ("000.bmp", "1000.jpg").
 std::string FrameFileName(int k, int saveKind);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/MorphDocument.h"
 #include "model/TempImages.h"
 #include "core/Paths.h"
 #include "core/RegularFile.h"
@@ -113,6 +114,22 @@ std::optional<std::string> RelocateImage(const std::string& imagePath,
         if (errno != EEXIST) return std::nullopt;
     }
     return std::nullopt;
+}
+
+bool RelocateDocumentImages(MorphDocument& document, const std::string& tempFolder,
+                            const std::string& imageFolder) {
+    bool relocated = true;
+    for (int k = 1; k <= 2; ++k) {
+        MatrixRecord& m = document.Matrix(k);
+        const bool own = IsOwnTempImage(m.ImagePath, tempFolder);
+        const auto path =
+            RelocateImage(m.ImagePath, tempFolder, imageFolder, document.SourcePath[k - 1], own);
+        if (path)
+            m.ImagePath = *path;
+        else
+            relocated = false;
+    }
+    return relocated;
 }
 
 }  // namespace fennix

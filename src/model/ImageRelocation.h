@@ -5,6 +5,8 @@
 
 namespace fennix {
 
+struct MorphDocument;
+
 // The name a prepared image takes in the image folder when its document is
 // first saved: base + "_" + a counter of at least three digits + ".bmp",
 // with the smallest counter from 1 under which nothing is in the folder yet
@@ -37,5 +39,13 @@ std::optional<std::string> RelocateImage(const std::string& imagePath,
                                          const std::string& tempFolder,
                                          const std::string& imageFolder,
                                          const std::string& sourcePath, bool move = true);
+
+// Relocates both images of `document` (see RelocateImage) before it is
+// saved: this copy's own prepared images move, another copy's are copied,
+// and each image path follows its image. False when an image could not be
+// relocated; its path then stays as it was, and the document must not be
+// saved. An image that is not a prepared one stays where it is.
+bool RelocateDocumentImages(MorphDocument& document, const std::string& tempFolder,
+                            const std::string& imageFolder);
 
 }  // namespace fennix

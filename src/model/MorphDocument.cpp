@@ -20,6 +20,7 @@ void InitDocumentGrids(MorphDocument& document, const PicturePane& startPane,
     document.LastFrame = LastFrameOf(Settings.FrameCount);
     document.SelectedI = -1;
     document.SelectedJ = -1;
+    document.SelectedGrid = 0;
 
     MatrixRecord& start = document.Matrix(1);
     start.PointerSize = Settings.PointerSize;

@@ -23,6 +23,7 @@ struct MorphDocument {
     std::array<MatrixRecord, 2> matrices;
     int SelectedI = -1;
     int SelectedJ = -1;
+    int SelectedGrid = 0;  // the grid (1 or 2) of the held point; 0 for none
     Point DragBackup;
     int LastFrame = 0;     // frame count − 1
     std::string FileName;  // project file; empty until saved

@@ -271,4 +271,9 @@ std::string LoadMorphFile(const std::string& path, MorphProject& project) {
     return {};
 }
 
+std::string ProjectFileTarget(const std::string& chosen) {
+    const bool hasExtension = chosen.size() >= 4 && chosen.compare(chosen.size() - 4, 4, ".mph") == 0;
+    return hasExtension ? chosen : chosen + ".mph";
+}
+
 }  // namespace fennix

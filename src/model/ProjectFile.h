@@ -50,6 +50,10 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
                           const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
                           std::string* reason = nullptr);
 
+// The file a save under the name `chosen` writes: the name itself when it
+// ends in ".mph", otherwise the name with ".mph" added.
+std::string ProjectFileTarget(const std::string& chosen);
+
 // Reads the project file at `path` into `project`. Returns empty text on
 // success. Each ImagePath is resolved: when no file exists at the stored
 // path, the file with the same name beside the project file is taken (so a

@@ -76,5 +76,16 @@ TEST(ViewerLayoutTest, MinimumPanelWidthAndTruncatedPlacement) {
               QRect(-112, -89, 426, 370));
 }
 
+// A run's frame folder is made once: a second run in the same second, or
+// a folder that cannot be written, gets none.
+TEST(FrameFolder, MadeOnceAndNamedAfterTheTime) {
+    test::TestFolder root;
+    const QDateTime when(QDate(2024, 3, 5), QTime(7, 8, 9));
+    EXPECT_EQ(MakeFrameFolder(root.Path(), when), root.File("20240305-07-08-09"));
+    EXPECT_TRUE(std::filesystem::is_directory(root.File("20240305-07-08-09")));
+    EXPECT_EQ(MakeFrameFolder(root.Path(), when), "");
+    EXPECT_EQ(MakeFrameFolder(root.File("missing"), when), "");
+}
+
 }  // namespace
 }  // namespace fennix

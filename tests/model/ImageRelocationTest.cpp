@@ -6,6 +6,7 @@
 #include <set>
 
 #include "model/ImageRelocation.h"
+#include "model/MorphDocument.h"
 #include "support/TestFolder.h"
 
 namespace fennix {
@@ -116,6 +117,25 @@ TEST_F(ImageRelocationTest, AcrossFileSystemsTheImageIsCopiedWhole) {
     EXPECT_EQ(test::ReadFile(*moved), bytes);
     EXPECT_FALSE(fs::exists(prepared));
     EXPECT_EQ(NamesIn(target), std::set<std::string>{"face_001.bmp"});
+}
+
+// Before a save: the prepared image is relocated and the document follows
+// it; an image from an opened project stays. A prepared image that has
+// gone fails the whole and keeps its path.
+TEST_F(ImageRelocationTest, DocumentImagesFollowTheirRelocation) {
+    MorphDocument document;
+    document.Matrix(1).ImagePath = prepared;
+    document.SourcePath[0] = source;
+    document.Matrix(2).ImagePath = source;
+    EXPECT_TRUE(RelocateDocumentImages(document, temp, images));
+    EXPECT_EQ(document.Matrix(1).ImagePath, images + "/face_001.bmp");
+    EXPECT_EQ(document.Matrix(2).ImagePath, source);
+
+    const std::string gone = temp + "/temp_4711_1.bmp";
+    document.Matrix(2).ImagePath = gone;
+    EXPECT_FALSE(RelocateDocumentImages(document, temp, images));
+    EXPECT_EQ(document.Matrix(2).ImagePath, gone);
+    EXPECT_EQ(document.Matrix(1).ImagePath, images + "/face_001.bmp");
 }
 
 }  // namespace

@@ -271,5 +271,12 @@ TEST_F(ProjectFileTest, OverlongLinesFailAtOnce) {
     EXPECT_EQ(read, before);
 }
 
+TEST(ProjectFileTarget, AddsTheExtensionOnlyWhenMissing) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/p/m.mph", "/p/m.mph"},   {"/p/m", "/p/m.mph"},         {"/p/m.MPH", "/p/m.MPH.mph"},
+        {"/p/m.mph.bak", "/p/m.mph.bak.mph"}, {"mph", "mph.mph"}, {".mph", ".mph"}};
+    for (const auto& [chosen, target] : cases) EXPECT_EQ(ProjectFileTarget(chosen), target) << chosen;
+}
+
 }  // namespace
 }  // namespace fennix

@@ -252,7 +252,6 @@ private:
     PaneWidget* paneWidgets_[2] = {};
     PaneWidget* morphWidget_ = nullptr;
     bool unloading_ = false;
-    int dragPane_ = 0;  // the pane a held point belongs to
     int zoomWheel_ = 0; // Ctrl + wheel turned but not yet a whole step
     QUndoStack* undoStack_ = nullptr;
     QAction* cancelRunAction_ = nullptr;  // Escape during a run

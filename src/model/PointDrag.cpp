@@ -1,0 +1,81 @@
+#include "model/PointDrag.h"
+
+namespace fennix {
+
+namespace {
+
+bool Within(const PointGrid& points, GridIndex at) {
+    return at.I >= 1 && at.J >= 1 && at.I <= points.CountI() && at.J <= points.CountJ();
+}
+
+bool Holds(const MorphDocument& document, int k) {
+    return (k == 1 || k == 2) && document.SelectedGrid == k &&
+           Within(document.Matrix(k).Points, {document.SelectedI, document.SelectedJ});
+}
+
+void LetGo(MorphDocument& document) {
+    document.SelectedI = -1;
+    document.SelectedJ = -1;
+    document.SelectedGrid = 0;
+}
+
+}  // namespace
+
+GridIndex PressPoint(MorphDocument& document, int k, double x, double y) {
+    LetGo(document);
+    if (k != 1 && k != 2) return {};
+    const MatrixRecord& matrix = document.Matrix(k);
+    const GridIndex hit = FindHitPoint(matrix, x, y, document.Zoom);
+    if (!hit.Found()) return hit;
+    document.SelectedI = hit.I;
+    document.SelectedJ = hit.J;
+    document.SelectedGrid = k;
+    document.DragBackup = matrix.Points(hit.I, hit.J);
+    return hit;
+}
+
+std::optional<Point> PartnerPoint(const MorphDocument& document, int k, GridIndex at) {
+    if (k != 1 && k != 2) return std::nullopt;
+    const MatrixRecord& partner = document.Matrix(3 - k);
+    if (!Within(partner.Points, at)) return std::nullopt;
+    return partner.Points(at.I, at.J);
+}
+
+bool MoveHeldPoint(MorphDocument& document, int k, double x, double y, int imageWidth,
+                   int imageHeight) {
+    if (!Holds(document, k)) return false;
+    MatrixRecord& matrix = document.Matrix(k);
+    const int i = document.SelectedI, j = document.SelectedJ;
+    const Point after = DragPosition(matrix, i, j, x, y, imageWidth, imageHeight, document.Zoom);
+    if (after == matrix.Points(i, j)) return false;
+    matrix.Points(i, j) = after;
+    return true;
+}
+
+PointRelease ReleaseHeldPoint(MorphDocument& document, int k, double x, double y) {
+    PointRelease release;
+    if (!Holds(document, k)) return release;
+    release.point = {document.SelectedI, document.SelectedJ};
+    release.from = document.DragBackup;
+    Point& point = document.Matrix(k).Points(release.point.I, release.point.J);
+    if (!ReleaseAllowed(document.Matrix(k), release.point.I, release.point.J, x, y,
+                        document.Zoom)) {
+        point = release.from;
+        release.result = PointRelease::PutBack;
+    } else if (point != release.from) {
+        release.result = PointRelease::Moved;
+    }
+    LetGo(document);
+    document.Dirty = true;
+    return release;
+}
+
+bool DropHeldPoint(MorphDocument& document) {
+    const int k = document.SelectedGrid;
+    const bool held = Holds(document, k);
+    if (held) document.Matrix(k).Points(document.SelectedI, document.SelectedJ) = document.DragBackup;
+    LetGo(document);
+    return held;
+}
+
+}  // namespace fennix

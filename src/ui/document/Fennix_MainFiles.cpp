@@ -1,0 +1,167 @@
+// The document window's project files: opening, saving, closing.
+#include "ui/document/Fennix_Main.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QUndoStack>
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/Paths.h"
+#include "core/Prompts.h"
+#include "model/ImageRelocation.h"
+#include "model/ProjectFile.h"
+#include "model/RecentFiles.h"
+#include "model/Settings.h"
+#include "ui/common/PaneWidget.h"
+#include "ui/common/cFileDlg.h"
+
+namespace fennix {
+
+bool Fennix_Main::OpenMorph(const std::string& path) {
+    OuterWindow()->hide();
+    MorphProject project;
+    const std::string message = LoadMorphFile(path, project);
+    if (!message.empty()) {
+        ShowMessage(message, MessageIcon::Critical);
+        Unload();
+        return false;
+    }
+    Settings.FrameFolder() = project.Folder;
+    Settings.BackgroundColor = project.BackgroundColor;
+    Document.LastFrame = project.LastFrame;
+    Document.Matrix(1) = project.Matrix1;
+    Document.Matrix(2) = project.Matrix2;
+
+    for (int k = 1; k <= 2; ++k) {
+        const std::string& image = Document.Matrix(k).ImagePath;
+        if (!LoadImage(k, image)) {
+            ShowMessage(image + "が無効です。", MessageIcon::Exclamation);
+            Unload();
+            return false;
+        }
+    }
+
+    Document.FileName = path;
+    Pb->SetBackColor(Settings.BackgroundColor);
+    Panes.MorphT.SetBackColor(Settings.BackgroundColor);
+    setWindowTitle(QString::fromStdString(path));
+    ShowWindow();
+    OpenAtFittingZoom();
+    mnuSaveMorph->setEnabled(true);
+    ArrangeViews();
+    Document.Dirty = false;
+    return true;
+}
+
+bool Fennix_Main::RelocateImages() {
+    const bool relocated =
+        RelocateDocumentImages(Document, Settings.TempFolder, Settings.ImageFolder);
+    // A project referring to the temporary folder would lose its images
+    // when they are cleaned up: it is not written at all.
+    if (!relocated)
+        ShowMessage(Settings.ImageFolder +
+                        "に画像を保存できませんでした。\nプロジェクトは保存されていません。",
+                    MessageIcon::Critical);
+    return relocated;
+}
+
+bool Fennix_Main::WriteProject(const std::string& path) {
+    const std::string message =
+        SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
+                      Document.LastFrame, Settings.BackgroundColor);
+    if (!message.empty()) {
+        // The work is not safe yet: the document stays marked as changed.
+        ShowMessage(message, MessageIcon::Critical);
+        return false;
+    }
+    MarkSaved();
+    return true;
+}
+
+void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
+    static const char* kTitle = "ファィルの保存";
+    std::string chosen, target;
+    for (;;) {
+        cFileDlg dialog;
+        dialog.DlgTitle = kTitle;
+        dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
+        dialog.OverwritePrompt = true;
+        Settings.DialogFolder() = Settings.ProjectFolder();
+        std::string title;
+        if (!dialog.VBGetSaveFileName(chosen, title)) return;
+
+        target = ProjectFileTarget(chosen);
+        // The dialog asked about the name as typed; when ".mph" is added the
+        // file actually written is another one, which must not be replaced
+        // without the same question. No goes back to the dialog.
+        std::error_code error;
+        if (target == chosen || !std::filesystem::is_regular_file(target, error)) break;
+        if (CurrentPrompts().Message(OverwriteQuestion(PathFileName(target)), kTitle,
+                                     MessageIcon::Exclamation,
+                                     MessageButtons::YesNo) == MessageAnswer::Yes)
+            break;
+    }
+    // A failed write leaves the document as it was: still changed, under
+    // its old name, and not in the recent-file list.
+    if (!WriteProject(target)) return;
+    Document.FileName = target;
+    Settings.ProjectFolder() = PathFolder(chosen);
+    if (addToRecentFiles) {
+        AddRecentFile(target);
+        emit RecentFilesChanged();
+    }
+}
+
+void Fennix_Main::mnuSaveMorph_Click() {
+    Settings.BackgroundColor = Pb->BackColor();
+    // Only a new document has prepared images to relocate; for any other
+    // this does nothing.
+    if (!RelocateImages()) return;
+    if (!Document.FileName.empty() && FileExists(Document.FileName)) {
+        WriteProject(Document.FileName);
+        return;
+    }
+    SaveUnderName(false);
+}
+
+void Fennix_Main::mnuSaveName_Click() {
+    Settings.BackgroundColor = Pb->BackColor();
+    if (!RelocateImages()) return;
+    SaveUnderName(true);
+}
+
+void Fennix_Main::ComeToFront() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(OuterWindow()); sub && sub->mdiArea())
+        sub->mdiArea()->setActiveSubWindow(sub);
+    OuterWindow()->raise();
+}
+
+bool Fennix_Main::QueryUnload() {
+    // Questions about this document: it comes to the front first.
+    if (run_.Running()) {
+        // A run may have hours to go; closing ends it only when the user
+        // says so. The frames written so far stay either way.
+        ComeToFront();
+        if (ShowMessage(kStopRunQuestion, MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
+            return false;
+        StopRunForClose();
+    }
+    if (!Document.Dirty) return true;
+    ComeToFront();
+    switch (ShowMessage("変更されています。保存しますか？", MessageIcon::Question,
+                        MessageButtons::YesNoCancel)) {
+        case MessageAnswer::Cancel:
+            return false;
+        case MessageAnswer::Yes:
+            // A save that was cancelled or failed keeps the window (and a
+            // closing program) open, so the changes are not lost.
+            mnuSaveMorph_Click();
+            return !Document.Dirty;
+        default:
+            return true;
+    }
+}
+
+}  // namespace fennix
