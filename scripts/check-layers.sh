@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the layering of src/: every folder includes only its own headers
-# and those of the layers below it, and only ui/ includes Qt Widgets.
+# and those of the layers below it, only ui/ includes Qt Widgets, and ui/
+# reaches codecs only through media/.
 #   core      plain C++, no Qt at all
 #   media     image, metafile and video formats      (core)
 #   model     the document as data                   (core, media)
@@ -48,6 +49,11 @@ while IFS= read -r file; do
         status=1
       fi
     done < <(grep -E '^#include <Q' "$file" || true)
+  fi
+  # Codecs and decoders stay below the windows.
+  if [[ $layer == ui ]] && grep -qE '^#include <(libav|libsw|turbojpeg|libwmf|opencv)' "$file"; then
+    echo "$file: ui/ uses the media layer, not FFmpeg, TurboJPEG, libwmf or OpenCV directly"
+    status=1
   fi
   if [[ $layer == core ]] && grep -qE '^#include <Q' "$file"; then
     echo "$file: core/ uses no Qt"

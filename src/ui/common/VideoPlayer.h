@@ -10,8 +10,10 @@ class QWidget;
 
 namespace fennix {
 
+class VideoDecoder;
+
 // Plays the video stream of a file (AVI or anything else libavformat reads)
-// into a widget, decoding with libavcodec and converting with libswscale.
+// into a widget; the frames come from a VideoDecoder.
 // Used as a media device: open, ask the natural size, place the picture in
 // a window, play to the end, close.
 class VideoPlayer {
@@ -50,8 +52,7 @@ class VideoPlayer {
     int FramesShown() const { return framesShown_; }
 
   private:
-    struct Decoder;
-    std::unique_ptr<Decoder> decoder_;
+    std::unique_ptr<VideoDecoder> decoder_;
     QPointer<QWidget> surface_;
     bool stop_ = false;
     bool playing_ = false;
