@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -229,14 +230,20 @@ bool IsInput(const std::string& path,
 // link or as a hard link).
 std::string CheckFrameFolder(const std::string& folder, int kind, int lastFrame,
                              const std::vector<std::pair<std::string, std::string>>& inputs) {
+    // By frame number, so the message names the first frame concerned.
+    std::vector<std::string> names;
     std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().native();
-        std::error_code ignored;
-        if (IsFrameFileName(name) && it->is_symlink(ignored))
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().native());
+    std::sort(names.begin(), names.end(), FrameOrderLess);
+    for (const std::string& name : names) {
+        struct stat info {};
+        if (IsFrameFileName(name) && ::lstat(JoinPath(folder, name).c_str(), &info) == 0 &&
+            S_ISLNK(info.st_mode))
             return "the folder " + folder + " holds the link " + name +
                    " named like a frame; frames are never written through links";
+    }
+    for (const std::string& name : names) {
         // A name this run writes: frame k of its kind, k up to lastFrame.
         if (!IsWrittenFrameName(name)) continue;
         const auto k = ParseNumber(name.substr(0, name.size() - 4));
