@@ -1,6 +1,8 @@
 #include "cli/MorphCommands.h"
 
-#include <QTemporaryDir>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -8,10 +10,12 @@
 #include "core/NumberText.h"
 #include "core/Paths.h"
 #include "core/SafeWrite.h"
+#include "core/ScratchFolder.h"
 #include "engine/MorphRun.h"
 #include "media/AviFrames.h"
 #include "media/AviWriter.h"
 #include "media/VideoExport.h"
+#include "media/FrameSequence.h"
 #include "media/ImageFile.h"
 #include "model/MorphDocument.h"
 #include "model/ProjectFile.h"
@@ -41,12 +45,16 @@ constexpr const char* kRenderHelp =
     "usage: fennix-morph render PROJECT.mph OUTDIR [--jpeg] [--force]\n"
     "Writes the frames of the project as OUTDIR/000.bmp, 001.bmp ... (or .jpg with\n"
     "--jpeg), creating OUTDIR when it is missing. A folder that already holds frames\n"
-    "is refused; --force removes those frames (and nothing else) first.\n";
+    "is refused; --force removes the frames a run wrote there (000.bmp ... or\n"
+    "000.jpg ..., and nothing else: never the project's own pictures) first. A link\n"
+    "named like a frame in OUTDIR is refused, as is a frame that would replace the\n"
+    "project or one of its pictures.\n";
 
 constexpr const char* kAviHelp =
     "usage: fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
-    "Packs every .bmp and .jpg file of FRAMEDIR, in name order, into an AVI video; the\n"
-    "folder must hold the frame 000.bmp or 000.jpg. Each frame is stretched to WxH\n"
+    "Packs every .bmp and .jpg file of FRAMEDIR, in frame order (999 before 1000), into\n"
+    "an AVI video; the folder must hold the frame 000.bmp or 000.jpg. Each frame is\n"
+    "stretched to WxH\n"
     "(default: the size of the first frame). N frames per second (default 20, kept\n"
     "within 1 ... 30). NAME is the compressor: none (uncompressed, the default),\n"
     "msvideo1, cinepak, mjpeg, mpeg4, h264, huffyuv, utvideo or ffv1, as far as the\n"
@@ -55,8 +63,9 @@ constexpr const char* kAviHelp =
 constexpr const char* kVideoHelp =
     "usage: fennix-morph video FRAMEDIR OUTPUT [--fps N] [--size WxH]\n"
     "                          [--quality high|normal|small] [--pingpong]\n"
-    "Makes a video of every .bmp and .jpg file of FRAMEDIR, in name order; the folder\n"
-    "must hold the frame 000.bmp or 000.jpg. The format follows OUTPUT's extension:\n"
+    "Makes a video of every .bmp and .jpg file of FRAMEDIR, in frame order (999 before\n"
+    "1000); the folder must hold the frame 000.bmp or 000.jpg. The format follows\n"
+    "OUTPUT's extension:\n"
     "  .mp4   H.264 (libx264), yuv420p, index at the front (plays while it loads);\n"
     "         an odd width or height grows by one, repeating the last column or row\n"
     "  .webm  VP9 (libvpx-vp9), yuv420p\n"
@@ -114,6 +123,26 @@ std::optional<int> CountOption(const std::string& text, int minimum) {
         return std::nullopt;
     return static_cast<int>(*number);
 }
+
+// Removes what killed writes left beside `path` (see
+// RemoveAbandonedScratchFiles) before a new one is written there.
+void RemoveScratchBeside(const std::string& path) {
+    const std::string folder = PathFolder(path);
+    RemoveAbandonedScratchFiles(folder.empty() ? std::string(".") : folder);
+}
+
+// Why `output` may not be written: it is one of the frames of `folder`
+// (under that name, through a link or as a hard link); empty when it may.
+std::string OutputOverFrame(const std::string& output, const std::string& folder,
+                            const std::vector<std::string>& frames) {
+    const std::string frame = FrameAtOutput(output, frames);
+    if (frame.empty()) return {};
+    return "the output " + output + " is one of the frames of " + folder + " (" + frame + ")";
+}
+
+// The prefix of the scratch folders in the system's temporary folder:
+// "fennix-morph-<pid>-XXXXXX".
+constexpr const char* kScratchPrefix = "fennix-morph";
 
 int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
@@ -178,11 +207,54 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     endMatrix.ImagePath = end;
 
     const std::string project = Absolute(paths[2]);
+    RemoveScratchBeside(project);
     std::string reason;
     const std::string message = SaveMorphFile(project, matrix, endMatrix, PathFolder(project),
                                               frames - 1, kDefaultBackColor, &reason);
     if (!message.empty()) return Fail(err, "cannot write the project " + project + ": " + reason);
     return 0;
+}
+
+// True when `path` is the very file of one of `inputs` (what and where).
+bool IsInput(const std::string& path,
+             const std::vector<std::pair<std::string, std::string>>& inputs) {
+    for (const auto& input : inputs)
+        if (SameFile(path, input.second)) return true;
+    return false;
+}
+
+// Why a run of frames 0 … lastFrame of `kind` may not write into `folder`,
+// empty when it may: a link named like a frame (a frame would be written
+// through it, to a file outside the folder), or a frame the run writes that
+// is one of `inputs` (the project or a picture, under that name, through a
+// link or as a hard link).
+std::string CheckFrameFolder(const std::string& folder, int kind, int lastFrame,
+                             const std::vector<std::pair<std::string, std::string>>& inputs) {
+    // By frame number, so the message names the first frame concerned.
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().native());
+    std::sort(names.begin(), names.end(), FrameOrderLess);
+    for (const std::string& name : names) {
+        struct stat info {};
+        if (IsFrameFileName(name) && ::lstat(JoinPath(folder, name).c_str(), &info) == 0 &&
+            S_ISLNK(info.st_mode))
+            return "the folder " + folder + " holds the link " + name +
+                   " named like a frame; frames are never written through links";
+    }
+    for (const std::string& name : names) {
+        // A name this run writes: frame k of its kind, k up to lastFrame.
+        if (!IsWrittenFrameName(name)) continue;
+        const auto k = ParseNumber(name.substr(0, name.size() - 4));
+        if (!k || *k > lastFrame || name != FrameFileName(static_cast<int>(*k), kind)) continue;
+        const std::string frame = JoinPath(folder, name);
+        for (const auto& input : inputs)
+            if (SameFile(frame, input.second))
+                return "the frame " + frame + " would replace the " + input.first + " " +
+                       input.second;
+    }
+    return {};
 }
 
 int RenderCommand(const std::vector<std::string>& args, const std::string& programFolder,
@@ -226,18 +298,31 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     if (!DirectoryExists(folder))
         return Fail(err, "cannot create the folder " + folder +
                              (error ? ": " + error.message() : std::string()));
+    RemoveAbandonedScratchFiles(folder);
+    const std::vector<std::pair<std::string, std::string>> inputs = {
+        {"project", paths[0]},
+        {"start picture", project.Matrix1.ImagePath},
+        {"end picture", project.Matrix2.ImagePath}};
+    if (const std::string failure = CheckFrameFolder(folder, jpeg ? kJpegFrames : kBitmapFrames,
+                                                     project.LastFrame, inputs);
+        !failure.empty())
+        return Fail(err, failure);
     // Old frames would mix with the new ones (and an AVI of the folder would
     // pack both runs), so they are only replaced when asked.
     if (const auto old = ListFrameFiles(folder); !old.empty()) {
         if (!force)
             return Fail(err, "the folder " + folder + " already holds frames (" + old.front() +
                                  "); use --force to replace them");
-        for (const std::string& name : old)
-            if (!RemoveRegularFile(JoinPath(folder, name)))
-                return Fail(err, "cannot remove the old frame " + JoinPath(folder, name));
+        // Only what a run wrote goes: the names a run gives its frames, and
+        // never the project's own pictures, whatever they are called.
+        for (const std::string& name : old) {
+            const std::string path = JoinPath(folder, name);
+            if (!IsWrittenFrameName(name) || IsInput(path, inputs)) continue;
+            if (!RemoveRegularFile(path)) return Fail(err, "cannot remove the old frame " + path);
+        }
     }
-    QTemporaryDir scratch;
-    if (jpeg && !scratch.isValid()) return Fail(err, "cannot create a temporary folder");
+    ScratchFolder scratch(SystemTempFolder(), kScratchPrefix);
+    if (jpeg && !scratch.Valid()) return Fail(err, "cannot create a temporary folder");
 
     PicturePane surface;
     surface.SetBackColor(project.BackgroundColor);
@@ -247,7 +332,7 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     FrameOutput output;
     output.frameFolder = JoinPath(folder, "");
     output.saveKind = jpeg ? 1 : 0;
-    output.tempFolder = scratch.path().toStdString();
+    output.tempFolder = scratch.Path();
     output.companionFolder = programFolder;
     ProgressLine line(err, terminal);
     MorphProgress progress;
@@ -260,14 +345,14 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     return 0;
 }
 
-// The frames of `folder` for a video: every .bmp and .jpg file in name
+// The frames of `folder` for a video: every .bmp and .jpg file in frame
 // order, the folder holding frame 000; `size`, when unset, becomes the
 // first frame's. An empty text, or the one-line reason it fails.
 std::string ReadFrameFolder(const std::string& folder, std::vector<std::string>& frames,
                             std::optional<QSize>& size) {
     if (!DirectoryExists(folder)) return "cannot read the folder " + folder;
     if (!HasFirstFrame(folder)) return "the folder " + folder + " holds no frame 000";
-    for (const std::string& name : ListFolderFiles(folder, kFramePatterns))
+    for (const std::string& name : ListFrameFolder(folder))
         frames.push_back(JoinPath(folder, name));
     if (!size) {
         ImageFailure why = ImageFailure::None;
@@ -330,6 +415,9 @@ int AviCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     CompressorOptions options;
     options.Name = codec;
     const std::string output = paths[1];
+    if (const std::string failure = OutputOverFrame(output, folder, frames); !failure.empty())
+        return Fail(err, failure);
+    RemoveScratchBeside(output);
     std::string why;
     ProgressLine line(err, terminal);
     const AviOutcome outcome = CreateAviFile(
@@ -402,6 +490,9 @@ int VideoCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         return Fail(err, failure);
     options.Width = size->width();
     options.Height = size->height();
+    if (const std::string failure = OutputOverFrame(output, folder, frames); !failure.empty())
+        return Fail(err, failure);
+    RemoveScratchBeside(output);
 
     ProgressLine line(err, terminal);
     const VideoResult result = ExportVideo(frames, output, options, [&](int done, int total) {
@@ -430,6 +521,8 @@ int RunMorphCommand(const std::vector<std::string>& args, const std::string& pro
         (args.empty() ? err : out) << kUsage;
         return args.empty() ? 1 : 0;
     }
+    // Scratch folders of runs that were killed (a render's JPEG scratch).
+    RemoveAbandonedScratchFolders(SystemTempFolder(), kScratchPrefix);
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "new") return NewCommand(rest, out, err);
     if (args[0] == "render") return RenderCommand(rest, programFolder, out, err, terminal);

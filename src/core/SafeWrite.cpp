@@ -1,13 +1,19 @@
 #include "core/SafeWrite.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <random>
+#include <vector>
+
 
 namespace fennix {
 
@@ -89,7 +95,9 @@ bool SafeFile::Begin(const std::string& path) {
 
     const std::string folder = FolderOf(target_);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string tag = RandomTag();
+        // The process id in the name tells whose scratch file it is, so the
+        // files of a process that was killed can be found and removed later.
+        const std::string tag = std::to_string(::getpid()) + "-" + RandomTag();
         for (const std::string& name :
              {"." + NameOf(target_) + "." + tag + ".tmp", ".fennix-" + tag + ".tmp"}) {
             const std::string candidate = folder + "/" + name;
@@ -97,6 +105,10 @@ bool SafeFile::Begin(const std::string& path) {
                          0666);
             if (fd_ >= 0) {
                 scratch_ = candidate;
+                // Held while the file is open: the kernel lets go when the
+                // process ends, however it ends, so a locked scratch file
+                // is never taken for an abandoned one.
+                ::flock(fd_, LOCK_EX | LOCK_NB);
                 if (S_ISREG(existing.st_mode) && ::fchmod(fd_, existing.st_mode & 07777) != 0)
                     return Fail("cannot set the permissions of " + path, errno);
                 return true;
@@ -184,6 +196,69 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
     if (::link(from.c_str(), to.c_str()) != 0) return false;
     ::unlink(from.c_str());
     return true;
+}
+
+int ParseProcessId(std::string_view digits) {
+    if (digits.empty() || digits.size() > 10 || digits.front() == '0') return 0;
+    long long value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value > INT_MAX ? 0 : static_cast<int>(value);
+}
+
+bool ProcessRuns(int pid) {
+    if (pid <= 0) return false;
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+int ScratchFileOwner(const std::string& name) {
+    // ".NAME.<pid>-<8 hex>.tmp" or ".fennix-<pid>-<8 hex>.tmp".
+    constexpr std::string_view kSuffix = ".tmp";
+    if (name.size() < 1 + 2 + 9 + kSuffix.size() || name.front() != '.' ||
+        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
+        return 0;
+    const std::string_view stem(name.data(), name.size() - kSuffix.size());
+    const std::string_view hex = stem.substr(stem.size() - 8);
+    for (char c : hex)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return 0;
+    if (stem[stem.size() - 9] != '-') return 0;
+    const std::string_view rest = stem.substr(0, stem.size() - 9);
+    const size_t start = rest.find_last_of(".-");
+    if (start == std::string_view::npos || start == 0) return 0;
+    if (rest[start] == '-' && rest.substr(0, start) != ".fennix") return 0;
+    return ParseProcessId(rest.substr(start + 1));
+}
+
+int RemoveAbandonedScratchFiles(const std::string& folder) {
+    int removed = 0;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (ScratchFileOwner(name) > 0) names.push_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : names) {
+        const int owner = ScratchFileOwner(name);
+        if (owner == ::getpid() || ProcessRuns(owner)) continue;
+        const std::string path = folder + "/" + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat opened {}, named {};
+        // Only a regular file that no process holds (one in another process
+        // namespace may share the number of an ended one here) and that still
+        // has this name.
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
+            ::unlink(path.c_str()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
 }
 
 bool RemoveRegularFile(const std::string& path) {

@@ -7,7 +7,8 @@ namespace fennix {
 
 // One file written so that it is either complete or not there at all.
 //
-// Begin creates a scratch file with a name of its own beside the target;
+// Begin creates a scratch file with a name of its own beside the target
+// (".NAME.<pid>-<8 hex digits>.tmp", locked with flock while it is open);
 // the content goes there (through Write, Descriptor, or ScratchPath for
 // writers that open files by name), and Commit checks it, closes it and
 // renames it over the target. Until then the target is untouched. An
@@ -85,6 +86,26 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes,
 // EXDEV when the two are on different file systems. `from` is then left as
 // it was.
 bool RenameWithoutReplacing(const std::string& from, const std::string& to);
+
+// The process id a name carries: decimal digits without a leading zero, at
+// least 1; 0 for anything else.
+int ParseProcessId(std::string_view digits);
+
+// True while a process with this id runs (as far as this process can see:
+// one that exists but belongs to someone else counts as running).
+bool ProcessRuns(int pid);
+
+// The process that made a scratch file, from its name (".NAME.<pid>-<tag>.tmp"
+// or ".fennix-<pid>-<tag>.tmp" as SafeFile names them); 0 for any other name,
+// the scratch names of older versions (without the process) among them.
+int ScratchFileOwner(const std::string& name);
+
+// Removes from `folder` the scratch files that writes of processes that no
+// longer run left behind (a killed program, a lost power): regular files
+// with a scratch name whose process has ended and that no process holds
+// open for writing. Scratch files of running writes, links and other files
+// stay. Returns the number removed.
+int RemoveAbandonedScratchFiles(const std::string& folder);
 
 // Removes `path` only when it is a regular file itself (a link, folder,
 // device or FIFO stays). True when it was removed or did not exist.

@@ -11,6 +11,7 @@
 #include "core/NumberText.h"
 #include "core/Paths.h"
 #include "core/Rounding.h"
+#include "media/FrameSequence.h"
 
 namespace fennix {
 
@@ -81,20 +82,30 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, const std::s
     return names;
 }
 
+std::vector<std::string> ListFrameFolder(const std::string& folder) {
+    std::vector<std::string> names = ListFolderFiles(folder, kFramePatterns);
+    std::stable_sort(names.begin(), names.end(), FrameOrderLess);
+    return names;
+}
+
 bool HasFirstFrame(const std::string& folder) {
     return FileExists(JoinPath(folder, "000.bmp")) || FileExists(JoinPath(folder, "000.jpg"));
 }
 
 bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& frames) {
+    return !FrameAtOutput(output, frames).empty();
+}
+
+std::string FrameAtOutput(const std::string& output, const std::vector<std::string>& frames) {
     struct stat target {};
-    if (::stat(output.c_str(), &target) != 0) return false;
+    if (::stat(output.c_str(), &target) != 0) return {};
     for (const std::string& frame : frames) {
         struct stat info {};
         if (::stat(frame.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
             info.st_ino == target.st_ino)
-            return true;
+            return frame;
     }
-    return false;
+    return {};
 }
 
 std::optional<int16_t> FieldToInt16(const std::string& text) {

@@ -31,6 +31,11 @@ bool FileNameLess(const std::string& a, const std::string& b);
 // list order. Empty when the folder cannot be read.
 std::vector<std::string> ListFolderFiles(const std::string& folder, const std::string& patterns);
 
+// The frame files of `folder` as a video packs them: the regular files
+// that match kFramePatterns, in frame order (FrameOrderLess), so "1000.bmp"
+// follows "999.bmp". Empty when the folder cannot be read.
+std::vector<std::string> ListFrameFolder(const std::string& folder);
+
 // True when the folder holds the first frame of a sequence, "000.bmp" or
 // "000.jpg".
 bool HasFirstFrame(const std::string& folder);
@@ -38,6 +43,10 @@ bool HasFirstFrame(const std::string& folder);
 // True when `output` is the very file of one of `frames` (links
 // followed): writing a video there would replace that frame.
 bool IsOneOfFrames(const std::string& output, const std::vector<std::string>& frames);
+
+// The frame of `frames` that is the very file of `output` (links and hard
+// links followed); empty when there is none.
+std::string FrameAtOutput(const std::string& output, const std::vector<std::string>& frames);
 
 // A size or rate field as a 16-bit integer: the number rounded to the
 // nearest whole number, halves to the even one. Nothing when the text is not

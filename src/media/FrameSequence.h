@@ -27,7 +27,18 @@ std::string FrameFileName(int k, int saveKind);
 // ".jpg" (any letter case).
 bool IsFrameFileName(const std::string& name);
 
-// The names of the frame files in `folder` (regular files only), sorted.
+// True for a name this program gives a frame: exactly what FrameFileName
+// makes for some k of either kind ("000.bmp", "042.jpg", "1000.bmp"), so
+// not "0042.jpg" (a fourth digit only from 1000 on) nor "000.BMP".
+bool IsWrittenFrameName(const std::string& name);
+
+// The order of frame files: names whose part before the last "." is all
+// digits by that number ("999.bmp" before "1000.bmp"), equal numbers by
+// FileNameLess; every other name after them, by FileNameLess.
+bool FrameOrderLess(const std::string& a, const std::string& b);
+
+// The names of the frame files in `folder` (regular files only), in frame
+// order (FrameOrderLess).
 // Empty when there are none or the folder cannot be read.
 std::vector<std::string> ListFrameFiles(const std::string& folder);
 

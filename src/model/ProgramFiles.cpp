@@ -7,6 +7,7 @@
 #include "model/TempImages.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
+#include "core/SafeWrite.h"
 
 namespace fennix {
 
@@ -26,6 +27,13 @@ void OpenProgramFiles() {
         TempWorkspace& workspace = ProgramWorkspace();
         workspace.Claim(Settings.TempFolder);
         workspace.RemoveLeftovers();
+    });
+    // Scratch files of writes that a killed copy of the program never
+    // finished (settings, projects' pictures, scratch bitmaps).
+    RunStep([] {
+        for (const std::string& folder :
+             {ApplicationFolder(), Settings.TempFolder, Settings.ImageFolder})
+            RemoveAbandonedScratchFiles(folder);
     });
     RunStep(LoadSettings);
 }

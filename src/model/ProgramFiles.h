@@ -20,8 +20,10 @@ bool RunStep(Step&& step) noexcept {
 // Start-up of the program's files in the application folder: sets
 // Settings.TempFolder and Settings.ImageFolder and creates them when
 // missing, claims the temporary folder for this copy of the program and
-// removes what copies that have ended left there (see TempWorkspace), and
-// loads the settings. Every step runs even when one before it failed; a
+// removes what copies that have ended left there (see TempWorkspace) and the
+// scratch files of their unfinished writes in the application, temporary
+// and image folders (see RemoveAbandonedScratchFiles), and loads the
+// settings. Every step runs even when one before it failed; a
 // settings file that cannot be read gives the defaults. Nothing is thrown.
 void OpenProgramFiles();
 

@@ -99,6 +99,7 @@ class LineReader {
         : lines_(std::move(lines)), utf8_(utf8) {}
 
     size_t Remaining() const { return lines_.size() - next_; }
+    bool Utf8() const { return utf8_; }
 
     // The next line as a string value: a leading quote and the last
     // character removed. Nothing at the end of the file. `raw` is the value
@@ -139,16 +140,32 @@ class LineReader {
     bool utf8_ = true;
 };
 
+// True when a stored image path was written by the Windows program: it has
+// a drive letter or starts with "\", or the project is not UTF-8 (so cp932
+// from Windows) and the path is not one of this system, which always starts
+// with "/" here.
+bool StoredOnWindows(const LineReader::Value& stored, bool utf8File) {
+    if (IsWindowsPath(stored.text)) return true;
+    return !utf8File && !stored.text.empty() && stored.text.front() != '/' &&
+           stored.text.find('\\') != std::string::npos;
+}
+
 // The image path to use for a stored one: the stored path when a file is
 // there, otherwise the file of that name in `projectFolder` when one is
 // there. File names are bytes, so the stored bytes are tried first and then
-// their decoded text.
+// their decoded text. A path of this system names its file after the last
+// "/" only ("\" is part of a Linux name); a path from the Windows program
+// after the last "\" or "/", split as cp932 so that the second byte of 表 or
+// ソ (0x5C) stays in the name.
 std::optional<std::string> ResolveImage(const LineReader::Value& stored,
-                                        const std::string& projectFolder) {
+                                        const std::string& projectFolder, bool utf8File) {
     for (const std::string* path : {&stored.raw, &stored.text})
         if (FileExists(*path)) return *path;
+    const bool windows = StoredOnWindows(stored, utf8File);
     for (const std::string* path : {&stored.raw, &stored.text}) {
-        const std::string beside = projectFolder + PathFileName(*path);
+        const std::string name = windows ? WindowsPathFileName(*path) : PathFileName(*path);
+        if (name.empty()) continue;
+        const std::string beside = projectFolder + name;
         if (FileExists(beside)) return beside;
     }
     return std::nullopt;
@@ -166,7 +183,7 @@ BlockResult ReadBlock(LineReader& in, const std::string& projectFolder, MatrixRe
     const auto stored = in.String();
     if (!stored) return BlockResult::Malformed;
     imagePath = stored->text;
-    const auto resolved = ResolveImage(*stored, projectFolder);
+    const auto resolved = ResolveImage(*stored, projectFolder, in.Utf8());
     if (!resolved) return BlockResult::ImageMissing;
 
     const auto rows = in.Integer();
@@ -215,6 +232,18 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
     if (path.empty() || HasLineBreak(folder) || !Writable(m1) || !Writable(m2)) {
         if (reason) *reason = "a path holds a line break, or a grid is incomplete";
         return failed;
+    }
+
+    // The project never takes the place of one of its own pictures (a name,
+    // a link or a hard link of it): the picture would be lost.
+    for (const MatrixRecord* m : {&m1, &m2}) {
+        if (!SameFile(path, m->ImagePath)) continue;
+        const bool start = m == &m1;
+        if (reason)
+            *reason = std::string("it is the same file as the ") + (start ? "start" : "end") +
+                      " picture " + m->ImagePath;
+        return failed + "\n" + (start ? "開始画像" : "終了画像") + "（" + m->ImagePath +
+               "）と同じファイルには保存できません。";
     }
 
     std::string out;

@@ -45,6 +45,9 @@ inline constexpr const char* kImageMissingMessage = "画像ファイルが無効
 // such a save fails without writing anything, and so does a record whose Rows
 // or Columns are below 1 or whose Points are smaller than (Rows+1) ×
 // (Columns+1).
+// A `path` that is the very file of either ImagePath (links and hard links
+// followed) is refused, nothing written: the message then goes on, after a
+// line break, to name that picture.
 // `reason`, when given, receives a short English reason on failure.
 std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
                           const std::string& folder, int32_t lastFrame, int32_t backgroundColor,

@@ -17,9 +17,57 @@ TEST(Paths, FolderAndFileNameSplitOnBothSeparators) {
     EXPECT_EQ(PathFileName("/home/u/face.mph"), "face.mph");
     EXPECT_EQ(PathFolder("face.mph"), "");
     EXPECT_EQ(PathFileName("face.mph"), "face.mph");
-    EXPECT_EQ(PathFileName("/home/u\\win\\顔.bmp"), "顔.bmp");
     EXPECT_EQ(JoinPath("/a", "b.ini"), "/a/b.ini");
     EXPECT_EQ(JoinPath("/a/", "b.ini"), "/a/b.ini");
+}
+
+// A path of this system splits only at "/"; a path the Windows program
+// stored (drive letter, leading "\\") at "\\" as well, read as cp932 when
+// it is not UTF-8, so 0x5C as the second byte of 表 or ソ stays in the name.
+TEST(Paths, OnlyWindowsPathsSplitAtBackslashes) {
+    struct Case {
+        const char* path;
+        const char* folder;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"/home/u\\win\\顔.bmp", "/home/", "u\\win\\顔.bmp"},  // a name holding "\\"
+        {"/home/u/a\\b.bmp", "/home/u/", "a\\b.bmp"},
+        {"a\\b.bmp", "", "a\\b.bmp"},
+        {"/pics/\x95\x5C.bmp", "/pics/", "\x95\x5C.bmp"},   // cp932 表 as a Linux name
+        {"/pics/\x83\x5C.bmp", "/pics/", "\x83\x5C.bmp"},   // cp932 ソ
+        {"C:\\work\\face.mph", "C:\\work\\", "face.mph"},
+        {"c:/work/face.mph", "c:/work/", "face.mph"},
+        {"C:\\\x83\x82\\\x95\x5C.bmp", "C:\\\x83\x82\\", "\x95\x5C.bmp"},  // cp932
+        {"C:\\モーフ\\表.bmp", "C:\\モーフ\\", "表.bmp"},
+        {"\\\\server\\share\\ソ.bmp", "\\\\server\\share\\", "ソ.bmp"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PathFolder(c.path), c.folder) << c.path;
+        EXPECT_EQ(PathFileName(c.path), c.name) << c.path;
+    }
+    EXPECT_TRUE(IsWindowsPath("C:\\a"));
+    EXPECT_TRUE(IsWindowsPath("\\\\srv\\a"));
+    EXPECT_FALSE(IsWindowsPath("/C:\\a"));
+    EXPECT_FALSE(IsWindowsPath("ab:\\c"));
+    EXPECT_EQ(WindowsPathFileName("\\\x95\x5C\\\x83\x5C.bmp"), "\x83\x5C.bmp");
+    EXPECT_EQ(WindowsPathFileName("/gone/dir\\ソ.bmp"), "ソ.bmp");
+}
+
+TEST(Paths, SameFileFollowsLinksAndHardLinks) {
+    test::TestFolder folder;
+    const std::string file = folder.File("s.bmp"), other = folder.File("e.bmp");
+    test::WriteFile(file, "BM");
+    test::WriteFile(other, "BM");
+    std::filesystem::create_symlink("s.bmp", folder.File("link.bmp"));
+    std::filesystem::create_hard_link(file, folder.File("hard.bmp"));
+    EXPECT_TRUE(SameFile(file, file));
+    EXPECT_TRUE(SameFile(folder.File("link.bmp"), file));
+    EXPECT_TRUE(SameFile(file, folder.File("hard.bmp")));
+    EXPECT_TRUE(SameFile(folder.Path() + "/./s.bmp", file));
+    EXPECT_FALSE(SameFile(file, other));
+    EXPECT_FALSE(SameFile(file, folder.File("missing.bmp")));
+    EXPECT_FALSE(SameFile("", file));
 }
 
 TEST(Paths, FileExistsOnlyForReadableFiles) {

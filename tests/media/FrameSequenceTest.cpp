@@ -2,11 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <QImage>
 #include <QRect>
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
 #include "support/FrameFiles.h"
+#include "media/AviFrames.h"
 #include "media/FramePlayer.h"
 #include "media/FrameSequence.h"
 #include "media/ImageFile.h"
@@ -60,6 +63,50 @@ TEST(FrameSequenceTest, ALatin1FolderPlaysAndAFifoEndsTheRunAtOnce) {
     for (; now < 200; ++now) player.Tick();
     EXPECT_EQ(shown, (std::vector<int>{0, 1}));
     EXPECT_FALSE(player.Playing());
+}
+
+// The names a run gives its frames, and nothing that merely looks numbered.
+TEST(FrameSequenceTest, WrittenFrameNamesAreExactlyTheRunsOwn) {
+    struct Case {
+        const char* name;
+        bool written;
+    };
+    const Case cases[] = {
+        {"000.bmp", true},   {"042.jpg", true},   {"999.bmp", true},    {"1000.bmp", true},
+        {"12345.jpg", true}, {"0042.jpg", false}, {"000.BMP", false},   {"001.Jpg", false},
+        {"01.bmp", false},   {"00a.bmp", false},  {"000.png", false},   {"000.bmp.tmp", false},
+        {".000.bmp", false}, {"3000000000.bmp", false},  // beyond any frame index
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsWrittenFrameName(c.name), c.written) << c.name;
+        if (c.written) EXPECT_TRUE(IsFrameFileName(c.name)) << c.name;
+    }
+}
+
+// Frames go by number everywhere a folder is read: 1000 after 999.
+TEST(FrameSequenceTest, AThousandAndOneFramesGoByNumber) {
+    test::TestFolder folder;
+    QImage tiny(4, 4, QImage::Format_RGB32);
+    for (int k = 0; k <= 1000; ++k) {
+        tiny.fill(QColor(k % 256, k / 256, 7));
+        ASSERT_TRUE(tiny.save(QString::fromStdString(FramePath(folder.Path(), k, 0)), "BMP"));
+    }
+    test::WriteFile(folder.File("notes.bmp"), "x");
+    std::vector<std::string> expected;
+    for (int k = 0; k <= 1000; ++k) expected.push_back(FrameFileName(k, 0));
+    EXPECT_EQ(ListFrameFiles(folder.Path()), expected);
+    expected.push_back("notes.bmp");
+    EXPECT_EQ(ListFrameFolder(folder.Path()), expected);
+    EXPECT_EQ(LastFrameIndex(folder.Path(), 0), 1000);
+
+    // The order itself: numbers by value whatever their width, every other
+    // name after them.
+    std::vector<std::string> names = {"b.jpg", "1000.bmp", "0999.jpg", "101.bmp", "100.bmp",
+                                      "1.bmp", "a10.bmp",  "001.bmp",  "001.jpg", "-5.bmp"};
+    std::sort(names.begin(), names.end(), FrameOrderLess);
+    EXPECT_EQ(names, (std::vector<std::string>{"001.bmp", "001.jpg", "1.bmp", "100.bmp", "101.bmp",
+                                               "0999.jpg", "1000.bmp", "-5.bmp", "a10.bmp",
+                                               "b.jpg"}));
 }
 
 TEST(ViewerLayoutTest, MinimumPanelWidthAndTruncatedPlacement) {

@@ -134,6 +134,75 @@ TEST_F(ProjectFileTest, ImagesAreFoundBesideAMovedProject) {
     EXPECT_EQ(fromWindows.Matrix1.Points, start.Points);
 }
 
+// Names whose bytes hold 0x5C ("\\" in a Linux name, the second byte of
+// cp932 表 and ソ) are found beside a moved project: a path of this system
+// splits only at "/", one of the Windows program as cp932 at "\\".
+TEST_F(ProjectFileTest, NamesHoldingABackslashByteAreFoundBesideAMovedProject) {
+    struct Case {
+        std::string stored;  // the path as the project file holds it
+        std::string beside;  // the picture's name beside the project
+        bool windowsFile;    // written as the Windows program writes (cp932)
+    };
+    const Case cases[] = {
+        {"/gone/pics/a\\b.bmp", "a\\b.bmp", false},
+        {"/gone/pics/\x95\x5C.bmp", "\x95\x5C.bmp", false},  // a Linux name in cp932 bytes
+        {"/gone/pics/\x83\x5C\x95\x5C.bmp", "\x83\x5C\x95\x5C.bmp", false},
+        {"C:\\\x83\x82\x81\x5b\x83\x74\\\x95\x5C.bmp", "表.bmp", true},
+        {"C:\\\x83\x82\x81\x5b\x83\x74\\\x95\x5C.bmp", "\x95\x5C.bmp", true},
+        {"\\\\server\\\x83\x5C.bmp", "ソ.bmp", true},
+        {"C:\\work\\ソ表.bmp", "ソ表.bmp", false},  // a UTF-8 file with a Windows path
+    };
+    for (const Case& c : cases) {
+        TestFolder moved;
+        WriteFile(moved.File(c.beside), "BM");
+        // Decoys: what a split inside the name would find.
+        WriteFile(moved.File(".bmp"), "BM");
+        WriteFile(moved.File("b.bmp"), "BM");
+        const std::string path = moved.File("m.mph");
+        ASSERT_EQ(Save(path), "");
+        std::string bytes = ReadFile(path);
+        bytes.replace(bytes.find(start.ImagePath), start.ImagePath.size(), c.stored);
+        if (c.windowsFile) {
+            // Another line in cp932 too, as the Windows program would write it.
+            bytes.replace(bytes.find(app.Path()), app.Path().size(), "C:\\\x83\x82");
+        }
+        WriteFile(path, bytes);
+        MorphProject read;
+        ASSERT_EQ(LoadMorphFile(path, read), "") << c.beside;
+        EXPECT_EQ(read.Matrix1.ImagePath, moved.File(c.beside)) << c.beside;
+        EXPECT_EQ(read.Matrix2.ImagePath, end.ImagePath);
+    }
+}
+
+// A project is never written over one of its own pictures: under its name,
+// through a link or as a hard link. The message names both files.
+TEST_F(ProjectFileTest, APictureIsNeverReplacedByItsProject) {
+    const std::string picture = ReadFile(start.ImagePath);
+    std::filesystem::create_symlink(start.ImagePath, folder.File("link.mph"));
+    std::filesystem::create_hard_link(end.ImagePath, folder.File("hard.mph"));
+    struct Case {
+        std::string path, image, side, english;
+    };
+    const Case cases[] = {
+        {start.ImagePath, start.ImagePath, "開始画像", "start"},
+        {end.ImagePath, end.ImagePath, "終了画像", "end"},
+        {folder.File("link.mph"), start.ImagePath, "開始画像", "start"},
+        {folder.File("hard.mph"), end.ImagePath, "終了画像", "end"},
+    };
+    for (const Case& c : cases) {
+        std::string reason;
+        EXPECT_EQ(SaveMorphFile(c.path, start, end, app.Path(), 19, 0, &reason),
+                  "保存できませんでした。" + c.path + "\n" + c.side + "（" + c.image +
+                      "）と同じファイルには保存できません。");
+        EXPECT_EQ(reason, "it is the same file as the " + c.english + " picture " + c.image);
+    }
+    EXPECT_EQ(ReadFile(start.ImagePath), picture);
+    EXPECT_EQ(ReadFile(end.ImagePath), "BM");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.mph")));
+    EXPECT_EQ(test::ListNames(folder.Path()), "hard.mph link.mph");
+    EXPECT_EQ(Save(folder.File("m.mph")), "");
+}
+
 TEST_F(ProjectFileTest, MissingImageIsReportedWithItsStoredPath) {
     end.ImagePath = "/gone/end.bmp";
     const std::string path = folder.File("m.mph");

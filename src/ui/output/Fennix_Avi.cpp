@@ -248,8 +248,9 @@ void Fennix_Avi::dir1_Change() {
     File1->clear();
     // Each row keeps its file's name as bytes: a name that is not valid
     // UTF-8 shows with stand-in characters but still names its file.
+    // Frames in frame order (999 before 1000), the order the AVI packs them.
     for (const std::string& name :
-         ListFolderFiles(folder_, mode_ == 2 ? kAviPatterns : kFramePatterns)) {
+         mode_ == 2 ? ListFolderFiles(folder_, kAviPatterns) : ListFrameFolder(folder_)) {
         auto* item = new QListWidgetItem(QString::fromStdString(name), File1);
         item->setData(Qt::UserRole, QByteArray::fromStdString(name));
     }

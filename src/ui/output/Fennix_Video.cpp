@@ -121,7 +121,7 @@ void Fennix_Video::Form_Load() {
 void Fennix_Video::SetFolder(const std::string& folder) {
     folder_ = folder;
     frames_.clear();
-    for (const std::string& name : ListFolderFiles(folder_, kFramePatterns))
+    for (const std::string& name : ListFrameFolder(folder_))
         frames_.push_back(JoinPath(folder_, name));
     // The folder's own name (a run's date and time) in the label, the whole
     // path in its tip.
