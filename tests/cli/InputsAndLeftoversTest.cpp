@@ -180,7 +180,7 @@ TEST_F(InputsTest, AThousandAndOneFramesPackByNumber) {
         ASSERT_TRUE(tiny.save(QString::fromStdString(frames.File(name)), "BMP"));
     }
     const qsizetype frameBytes = 4 * 4 * 3;
-    for (const std::vector<std::string> args :
+    for (const std::vector<std::string>& args :
          {std::vector<std::string>{"avi", frames.Path(), folder.File("m.avi")},
           std::vector<std::string>{"video", frames.Path(), folder.File("m.mp4"), "--fps", "60"},
           std::vector<std::string>{"video", frames.Path(), folder.File("m.gif"), "--fps", "50"}}) {
