@@ -124,7 +124,9 @@ class Fennix_Pic : public ProgramDialog {
     void Form_Load();
     void ShowSizes(int s, bool withPrefix);
     void EnableAfterPick(int s);
-    void LoadSlot(int s, const std::string& path);
+    // Decodes `path` into slot s; false, with a message saying why, when it
+    // cannot be read, the slot then unchanged.
+    bool LoadSlot(int s, const std::string& path);
 };
 
 }  // namespace fennix

@@ -9,6 +9,11 @@
 #include <filesystem>
 
 #include "ui/frame/Fennix_Mdif.h"
+#include "ui/output/Fennix_Video.h"
+#include "ui/controls/GradientProgressBar.h"
+#include "support/AviTestFiles.h"
+#include <QComboBox>
+#include <QTimer>
 #include "model/Settings.h"
 #include "model/TempImages.h"
 #include "ui/document/Fennix_Main.h"
@@ -215,6 +220,59 @@ TEST_F(FrameTest, ClosingDuringARunAsksFirst) {
     EXPECT_TRUE(frame.close());
     EXPECT_FALSE(document->MorphRunning());
     EXPECT_EQ(prompts->shown.size(), 2u);
+}
+
+// Closing the program while a video file is being made asks first. No lets
+// the export run to its end and keeps the program open; Yes stops the
+// export, leaves no file, tells nothing more, and closes the program once
+// the dialog has returned.
+TEST_F(FrameTest, ClosingDuringAnExportAsksFirst) {
+    test::TestFolder frames, out;
+    test::WriteFrames(frames.Path(), 0, 29, 160, 120);
+    const std::string question = "動画ファイルを作成中です。中止して閉じますか？";
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        SCOPED_TRACE(answer == MessageAnswer::Yes ? "Yes" : "No");
+        Fennix_Mdif frame;
+        frame.MDIForm_Load();
+        frame.show();
+        Settings.FrameFolder() = frames.Path() + "/";
+        const std::string path = out.File(answer == MessageAnswer::Yes ? "stopped.gif" : "all.gif");
+        prompts->shown.clear();
+        bool runningAtClose = false, closed = true, progressAtClose = false;
+        QTimer::singleShot(0, &frame, [&] {
+            auto* dialog = frame.findChild<Fennix_Video*>();
+            ASSERT_NE(dialog, nullptr);
+            dialog->cboFormat->setCurrentIndex(static_cast<int>(VideoFormat::Gif));
+            prompts->ChooseFilePath(path);
+            QTimer::singleShot(0, dialog, [&, dialog] {
+                runningAtClose = dialog->Exporting();
+                progressAtClose = dialog->Progress->isVisible();
+                prompts->Answer(answer);
+                closed = frame.close();
+            });
+            dialog->Cmd_Export_Click();
+            EXPECT_FALSE(dialog->Exporting());
+            dialog->reject();
+        });
+        frame.mnuVideo->trigger();
+
+        EXPECT_TRUE(runningAtClose);
+        EXPECT_TRUE(progressAtClose);
+        EXPECT_FALSE(closed);  // the first close waits for the dialog
+        ASSERT_GE(prompts->shown.size(), 1u);
+        EXPECT_EQ(prompts->shown[0].text, question);
+        EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNo);
+        if (answer == MessageAnswer::No) {
+            ASSERT_EQ(prompts->shown.size(), 2u);
+            EXPECT_EQ(prompts->shown[1].text, "動画ファイルを作成しました!");
+            EXPECT_EQ(test::ListNames(out.Path()), "all.gif");
+            EXPECT_TRUE(frame.isVisible());
+        } else {
+            EXPECT_EQ(prompts->shown.size(), 1u);
+            EXPECT_EQ(test::ListNames(out.Path()), "all.gif");  // only the earlier one
+            EXPECT_FALSE(frame.isVisible());
+        }
+    }
 }
 
 TEST(CascadePlace, StepsInAndStartsAgainWhenTheRoomRunsOut) {
