@@ -96,10 +96,12 @@ bool ProgramDialog::QueryStopForClose() {
         MessageAnswer::Yes)
         return false;
     closingProgram_ = true;
-    // The job checks its flag after every step of its loops; once it has
-    // returned, RunInBackground's wait ends when this call has returned.
+    // The job checks its flag after every step of its loops. Its end is
+    // waited for with the events going on, as the job may be waiting for
+    // the window itself (the AVI compressor is chosen on it); once it has
+    // ended, RunInBackground's own wait ends when this call has returned.
     runningJob_->Cancel();
-    runningJob_->Finish();
+    while (runningJob_->Running()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     reject();
     return true;
 }
