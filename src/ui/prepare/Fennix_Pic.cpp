@@ -1,6 +1,8 @@
 #include "ui/prepare/Fennix_Pic.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <cstdio>
@@ -202,7 +204,7 @@ bool Fennix_Pic::LoadSlot(int s, const std::string& path) {
     // FIFO or a device) is refused with its reason; the slot keeps what it
     // showed.
     ImageFailure why = ImageFailure::None;
-    const std::optional<QImage> image = LoadImageFile(path, &why);
+    const std::optional<QImage> image = ReadPicture(path, why);
     if (!image) {
         ShowMessage(path + "が無効です。\n" + ImageFailureReason(why), MessageIcon::Exclamation);
         return false;
@@ -216,6 +218,23 @@ bool Fennix_Pic::LoadSlot(int s, const std::string& path) {
     t.BaseWidth = t.P.Width();
     t.BaseHeight = t.P.Height();
     return true;
+}
+
+std::optional<QImage> Fennix_Pic::ReadPicture(const std::string& path, ImageFailure& why) {
+    // A large photo takes seconds to decode and a metafile up to its time
+    // budget: the window is repainted and moved meanwhile.
+    std::optional<QImage> image;
+    const bool wasEnabled = isEnabled();
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QEventLoop wait;
+    reading_.Start([&](BackgroundJob&) { image = LoadImageFile(path, &why); },
+                   [&] { wait.quit(); });
+    wait.exec();
+    reading_.Finish();  // a wait cut short by the program quitting
+    QApplication::restoreOverrideCursor();
+    setEnabled(wasEnabled);
+    return image;
 }
 
 void Fennix_Pic::EnableAfterPick(int s) {

@@ -2,7 +2,9 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -123,6 +125,28 @@ TEST_F(SourceDialogTest, PickingLoadsBothPanesAndEnablesTheSlot) {
     Pick(0, fifo);
     EXPECT_EQ(StartSourcePath, path);
     EXPECT_EQ(PaneSize(0), QSize(333, 111));
+}
+
+// A picture is decoded off the window's thread: the window answers (a
+// timer runs) while a large one is read, the dialog waiting disabled under
+// the busy pointer, and all is as before once the picture is there.
+TEST_F(SourceDialogTest, PicturesAreReadWhileTheWindowAnswers) {
+    const std::string path = pictures.File("large.png");
+    ASSERT_TRUE(test::PatternImage(3000, 2000).save(QString::fromStdString(path), "PNG"));
+    bool answered = false, disabled = false, busy = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        answered = true;
+        disabled = !dialog.isEnabled();
+        busy = QApplication::overrideCursor() != nullptr;
+    });
+    Pick(0, path);
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(disabled);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(PaneSize(0), QSize(3000, 2000));
+    EXPECT_EQ(dialog.slot[0].P.Layer().pixel(2999, 1999), test::PatternImage(3000, 2000).pixel(2999, 1999));
+    EXPECT_TRUE(dialog.isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 // The headers of a 24-bit BMP that claims width × height and holds a few
