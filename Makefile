@@ -41,7 +41,6 @@ test-sanitize: deps $(SANITIZE_BUILD)/CMakeCache.txt
 	cd $(SANITIZE_BUILD) && \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -E '^(fuzz|e2e-xvfb|install)$$'
 
 screenshots: build
