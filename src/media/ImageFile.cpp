@@ -65,6 +65,26 @@ const char* ImageFailureText(ImageFailure failure) {
             return "not a picture that can be decoded";
         case ImageFailure::TooLarge:
             return "too large (more than 200 megapixels or a side above 32767 pixels)";
+        case ImageFailure::TooComplex:
+            return "a drawing too complex to render (too many records or too long to draw)";
+    }
+    return "";
+}
+
+const char* ImageFailureReason(ImageFailure failure) {
+    switch (failure) {
+        case ImageFailure::None:
+            return "";
+        case ImageFailure::CannotOpen:
+            return "ファイルが見つからないか、読み取る権限がありません。";
+        case ImageFailure::NotRegularFile:
+            return "通常のファイルではありません（フォルダ、FIFO、デバイスなど）。";
+        case ImageFailure::CannotDecode:
+            return "画像として読み込めません。形式が違うか、壊れているか、途中で切れています。";
+        case ImageFailure::TooLarge:
+            return "画像が大きすぎます（2 億画素を超えるか、一辺が 32767 ピクセルを超えています）。";
+        case ImageFailure::TooComplex:
+            return "図形の数が多すぎるか、描画に時間がかかりすぎます。";
     }
     return "";
 }

@@ -28,11 +28,16 @@ enum class ImageFailure {
     NotRegularFile,  // a folder, FIFO, device or socket: never opened for reading
     CannotDecode,    // not a picture, damaged, or in a format without a reader
     TooLarge,        // declares more than kMaxImagePixels or a side above kMaxImageSide
+    TooComplex,      // a metafile with more records, or more drawing work, than its budget
 };
 
 // A short English description of the failure ("not a regular file", …);
 // empty for ImageFailure::None.
 const char* ImageFailureText(ImageFailure failure);
+
+// The same reason in Japanese, as one sentence for a message box; empty for
+// ImageFailure::None.
+const char* ImageFailureReason(ImageFailure failure);
 
 // Opens the picture file at `path` (its bytes go to the system as they are,
 // so a name that is not UTF-8 still opens) into `file`, for reading; only a

@@ -136,6 +136,10 @@ class VideoFile {
   public:
     explicit VideoFile(VideoResult& result) : result_(result) {}
     ~VideoFile() {
+        // The GIF muxer holds the last packet until its trailer writes it:
+        // an export that stopped or failed on the way writes the trailer
+        // into the scratch file that goes anyway, so that packet is freed.
+        if (gifOpen_) av_write_trailer(format_);
         av_packet_free(&packet_);
         avcodec_free_context(&encoder_);
         if (format_) {
@@ -232,6 +236,7 @@ class VideoFile {
         const int written = avformat_write_header(format_, &options);
         av_dict_free(&options);
         if (written < 0) return WriteError(written);
+        gifOpen_ = kind == VideoFormat::Gif;
         return true;
     }
 
@@ -255,6 +260,7 @@ class VideoFile {
     // Flushes the encoder, finishes the container and puts the file in place.
     bool Finish() {
         if (!Encode(nullptr)) return false;
+        gifOpen_ = false;
         if (const int trailer = av_write_trailer(format_); trailer < 0) return WriteError(trailer);
         // A write that failed on the way (a full disk) is recorded in the
         // context; the close reports a failed flush.
@@ -291,6 +297,7 @@ class VideoFile {
     AVStream* stream_ = nullptr;
     AVCodecContext* encoder_ = nullptr;
     AVPacket* packet_ = nullptr;
+    bool gifOpen_ = false;  // a GIF's header is written and its trailer not yet
 };
 
 // A filter graph from sources named "in" (and "pal" for a palette) to one
@@ -330,9 +337,15 @@ class Filters {
     }
 
     // Gives the graph a frame (null: the end) on the source "in" or "pal".
-    bool Add(AVFrame* frame, bool palette = false) {
-        return av_buffersrc_add_frame_flags(palette ? pal_ : in_, frame,
-                                            AV_BUFFERSRC_FLAG_KEEP_REF) >= 0;
+    // With `push` the graph takes the frame in at once, as far as it can
+    // go; otherwise the frame waits in the graph until an output is asked
+    // for. A filter that gives its output only at the end (the palette's
+    // statistics) must be pushed every frame, or every frame of the
+    // sequence would wait in memory and all the work would come at the
+    // end, where nothing can stop it.
+    bool Add(AVFrame* frame, bool palette = false, bool push = false) {
+        const int flags = AV_BUFFERSRC_FLAG_KEEP_REF | (push ? AV_BUFFERSRC_FLAG_PUSH : 0);
+        return av_buffersrc_add_frame_flags(palette ? pal_ : in_, frame, flags) >= 0;
     }
 
     // The next frame the graph has ready: a frame, or null with `failed`
@@ -480,7 +493,7 @@ bool WriteGif(Export& e, VideoFile& file, const std::vector<int>& order) {
             const QImage picture = e.Picture(k);
             if (picture.isNull()) return false;
             FramePtr frame(FrameOf(picture, k));
-            if (!frame || !statistics.Add(frame.get())) return filterFailure();
+            if (!frame || !statistics.Add(frame.get(), false, true)) return filterFailure();
             if (!e.Step()) return false;
         }
         bool failed = false;

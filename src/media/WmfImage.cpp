@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <iterator>
 #include <vector>
 
@@ -176,10 +177,11 @@ int Side(double pixels) {
 
 // Reads the headers and follows the mapping records through the file; the
 // picture's size is its render size (WmfRenderSize). Nothing when the bytes
-// are not a metafile, its size is zero or absurd (`sideTooLarge` is then
-// set for a side above kMaxWmfSide), or a bitmap in it is larger than its
-// record holds.
-std::optional<Layout> ReadLayout(const QByteArray& data, bool& sideTooLarge) {
+// are not a metafile, its size is zero or absurd (`refused` is then set to
+// TooLarge for a side above kMaxWmfSide), a bitmap in it is larger than its
+// record holds, or it has more than kWmfRecordBudget records (`refused`:
+// TooComplex).
+std::optional<Layout> ReadLayout(const QByteArray& data, ImageFailure& refused) {
     qint64 start = 0;
     const bool placeable = data.size() >= kPlaceableBytes && DoubleWord(data, 0) == kPlaceableKey;
     Mapping map;
@@ -202,10 +204,15 @@ std::optional<Layout> ReadLayout(const QByteArray& data, bool& sideTooLarge) {
     // decides the frame.
     std::optional<Mapping> frameMap;
     bool haveExtent = false;
+    int64_t records = 0;
     for (qint64 at = start + kHeaderBytes; at + 6 <= data.size();) {
         const qint64 words = DoubleWord(data, at);
         const unsigned function = Word(data, at + 4);
         if (words < 3 || (words == 3 && function == 0) || at + words * 2 > data.size()) break;
+        if (++records > kWmfRecordBudget) {
+            refused = ImageFailure::TooComplex;
+            return std::nullopt;
+        }
         const qint64 p = at + 6;
         at += words * 2;
         if (function == kCreateFontIndirect && words >= 5) layout.fonts.push_back(p);
@@ -271,7 +278,7 @@ std::optional<Layout> ReadLayout(const QByteArray& data, bool& sideTooLarge) {
     }
     if (layout.pixels.isEmpty()) return std::nullopt;
     if (layout.pixels.width() > kMaxWmfSide || layout.pixels.height() > kMaxWmfSide) {
-        sideTooLarge = true;
+        refused = ImageFailure::TooLarge;
         return std::nullopt;
     }
     layout.pixels = WmfRenderSize(layout.pixels);
@@ -421,6 +428,26 @@ bool WithinImageLimit(QSize size) {
     return limit <= 0 || ((qint64{size.width()} * 4 * size.height()) >> 20) < limit;
 }
 
+// The processor time the calling thread has used, in nanoseconds.
+int64_t ThreadTime() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+// libwmf asks its status function after each record whether to go on: the
+// answer is no once the reading and drawing have used their time.
+struct TimeBudget {
+    int64_t end = ThreadTime() + int64_t{kWmfTimeBudgetMs} * 1'000'000;
+    bool exceeded = false;
+
+    static int Check(void* context, float) {
+        auto* budget = static_cast<TimeBudget*>(context);
+        if (!budget->exceeded && ThreadTime() > budget->end) budget->exceeded = true;
+        return budget->exceeded ? 1 : 0;
+    }
+};
+
 int CollectPng(void* context, char* buffer, int length) {
     if (length > 0) static_cast<QByteArray*>(context)->append(buffer, length);
     return length;
@@ -450,9 +477,9 @@ std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
     if (file.size() > kMaxFileBytes) return fail(ImageFailure::TooLarge);
     QByteArray data = file.readAll();
     file.close();
-    bool sideTooLarge = false;
-    std::optional<Layout> layout = ReadLayout(data, sideTooLarge);
-    if (!layout) return fail(sideTooLarge ? ImageFailure::TooLarge : ImageFailure::CannotDecode);
+    ImageFailure refused = ImageFailure::CannotDecode;
+    std::optional<Layout> layout = ReadLayout(data, refused);
+    if (!layout) return fail(refused);
 
     Session session;
     wmfAPI_Options options{};
@@ -463,13 +490,16 @@ std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
     if (wmf_api_create(&session.api, flags, &options) != wmf_E_None || !session.api)
         return fail(ImageFailure::CannotDecode);
     wmfAPI* api = session.api;
+    TimeBudget budget;
+    wmf_status_function(api, &budget, &TimeBudget::Check);
     wmf_gd_t* gd = WMF_GD_GetData(api);
     if (!(gd->flags & WMF_GD_SUPPORTS_PNG)) return fail(ImageFailure::CannotDecode);
     if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(data.data()), long(data.size())) !=
         wmf_E_None)
         return fail(ImageFailure::CannotDecode);
     wmfD_Rect box{};
-    if (wmf_scan(api, 0, &box) != wmf_E_None) return fail(ImageFailure::CannotDecode);
+    if (wmf_scan(api, 0, &box) != wmf_E_None)
+        return fail(budget.exceeded ? ImageFailure::TooComplex : ImageFailure::CannotDecode);
 
     if (!layout->frame) {
         const QRectF drawn(QPointF(box.TL.x, box.TL.y), QPointF(box.BR.x, box.BR.y));
@@ -495,7 +525,7 @@ std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
     gd->bbox.BR = {float(layout->frame->right()), float(layout->frame->bottom())};
     wmfD_Rect played{};
     if (wmf_play(api, 0, &played) != wmf_E_None || png.isEmpty())
-        return fail(ImageFailure::CannotDecode);
+        return fail(budget.exceeded ? ImageFailure::TooComplex : ImageFailure::CannotDecode);
 
     const QImage image = QImage::fromData(png, "PNG");
     if (image.isNull() || image.size() != layout->pixels) return fail(ImageFailure::CannotDecode);

@@ -18,6 +18,15 @@ inline constexpr int kMaxWmfSide = 16384;
 // many seconds.
 inline constexpr int64_t kWmfPixelBudget = int64_t{4096} * 4096;
 
+// The most records a metafile may have. Real drawings have some thousands;
+// a file of a million tiny records would keep libwmf busy for minutes.
+inline constexpr int64_t kWmfRecordBudget = 100'000;
+
+// The most processor time, in milliseconds, reading and drawing a metafile
+// may take; a drawing still unfinished then is refused. Processor time of
+// the reading thread, so a busy machine does not refuse a simple drawing.
+inline constexpr int kWmfTimeBudgetMs = 500;
+
 // The size a metafile of natural size `natural` is rendered at: `natural`
 // itself within kWmfPixelBudget, otherwise scaled down evenly until it fits
 // (each side at least 1 pixel).
@@ -33,8 +42,11 @@ QSize WmfRenderSize(QSize natural);
 // TrueType stand-ins, and is shrunk to at most 512 pixels. The image is
 // 32-bit RGB. Nothing when the file is missing or not a regular file, is not
 // a metafile, is cut short or damaged, or asks for a side larger than
-// kMaxWmfSide, or holds a bitmap larger than its record; `why`, when given,
-// then says which (TooLarge for such a side or a file above 256 MB).
+// kMaxWmfSide, or holds a bitmap larger than its record, and when it has
+// more than kWmfRecordBudget records (refused before anything is drawn) or
+// takes more than kWmfTimeBudgetMs to draw; `why`, when given, then says
+// which (TooLarge for such a side or a file above 256 MB, TooComplex for a
+// budget exceeded).
 std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why = nullptr);
 
 }  // namespace fennix

@@ -59,10 +59,13 @@ Point DragPosition(const MatrixRecord& matrix, int i, int j, double x, double y,
 
 namespace {
 
-// True when p lies on the segment a–b.
+// True when p lies on the segment a–b. The differences of two 32-bit
+// coordinates take 33 bits, so their products take 66: they are compared
+// in 128 bits.
 bool OnSegment(Point a, Point b, Point p) {
-    const int64_t cross =
-        (int64_t{b.X} - a.X) * (int64_t{p.Y} - a.Y) - (int64_t{b.Y} - a.Y) * (int64_t{p.X} - a.X);
+    using Wide = __int128;
+    const Wide cross = Wide{int64_t{b.X} - a.X} * (int64_t{p.Y} - a.Y) -
+                       Wide{int64_t{b.Y} - a.Y} * (int64_t{p.X} - a.X);
     return cross == 0 && p.X >= std::min(a.X, b.X) && p.X <= std::max(a.X, b.X) &&
            p.Y >= std::min(a.Y, b.Y) && p.Y <= std::max(a.Y, b.Y);
 }

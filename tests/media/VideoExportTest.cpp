@@ -3,6 +3,8 @@
 #include <QFile>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 #include "support/AviTestFiles.h"
 #include "media/AviFrames.h"
@@ -199,6 +201,67 @@ TEST_F(VideoExportTest, StopMidwayKeepsTheOldFileAndLeavesNothingElse) {
         EXPECT_EQ(VideoFailureMessage(result), "");
     }
     EXPECT_EQ(test::ListNames(out.Path()), "old.gif old.mp4");
+}
+
+// The resident memory of this process, in bytes.
+int64_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    int64_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// A GIF's first pass (the palette's statistics) takes each frame in as it
+// is read: asked to stop at any step of either pass, the export stops
+// right there, and the pass does not keep the frames it has counted.
+TEST_F(VideoExportTest, AGifStopsAtTheStepAskedAndThePalettePassKeepsNoFrame) {
+    constexpr int kCount = 24, kWidth = 640, kHeight = 480;
+    // Two pictures in turn: after the second, the palette's statistics
+    // meet no new colour and have no reason to grow.
+    for (int k = 0; k < kCount; ++k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%03d.bmp", k);
+        test::FramePicture(kWidth, kHeight, k % 2).save(QString::fromStdString(frames.File(name)));
+    }
+    const std::vector<std::string> list = FramePaths(frames.Path());
+    ASSERT_EQ(list.size(), size_t{kCount});
+    // The step after which the export is asked to stop: the palette pass's
+    // first, middle and last frame, then the second pass.
+    for (const int stop : {1, kCount / 2, kCount, kCount + 2}) {
+        int calls = 0, lastDone = 0;
+        int64_t early = 0, late = 0;
+        const VideoResult result = ExportVideo(
+            list, out.File("stopped.gif"), Options(VideoFormat::Gif, kWidth, kHeight),
+            [&](int done, int total) {
+                ++calls;
+                lastDone = done;
+                EXPECT_EQ(total, 2 * kCount);
+                if (done == 3) early = ResidentBytes();
+                if (done == kCount) late = ResidentBytes();
+                return done < stop;
+            });
+        EXPECT_EQ(result.Outcome, VideoOutcome::Stopped) << stop;
+        EXPECT_EQ(calls, stop);
+        EXPECT_EQ(lastDone, stop);
+        EXPECT_EQ(test::ListNames(out.Path()), "") << stop;
+        // Kept frames would be 1.2 MB each: 21 of them 25 MB. (The
+        // address sanitizer holds freed memory back on purpose.)
+        if (stop == kCount && !kAddressSanitizer) {
+            EXPECT_LT(late - early, int64_t{kWidth} * kHeight * 4 * (kCount - 3) / 3);
+        }
+    }
 }
 
 TEST_F(VideoExportTest, FailuresSayWhyAndLeaveNoFile) {

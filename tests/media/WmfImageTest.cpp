@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QElapsedTimer>
 #include <QImageReader>
 #include <cstdint>
 #include <string>
@@ -311,6 +312,60 @@ TEST(WmfImage, ImageFileRendersWmfInAnyLetterCase) {
     EXPECT_EQ(image->size(), QSize(200, 100));
     EXPECT_EQ(image->pixel(100, 50), kRed);
     EXPECT_EQ(*image, *LoadWmfImage(folder.File("X.WMF")));
+}
+
+// A w × h drawing (window extent, no placeable header) of `count` red
+// rectangles over the whole window.
+std::string Rectangles(int w, int h, int64_t count) {
+    std::string body = Record(0x020C, {h, w}) + Record(0x02FC, {0, 0x00FF, 0, 0}) +
+                       Record(0x012D, {0});
+    const std::string rectangle = Record(0x041B, {h, w, 0, 0});
+    body.reserve(body.size() + rectangle.size() * size_t(count) + 6);
+    for (int64_t k = 0; k < count; ++k) body += rectangle;
+    body += Record(0x0000, {});
+    return Le16(1) + Le16(9) + Le16(0x0300) + Le32(unsigned(9 + body.size() / 2)) + Le16(1) +
+           Le32(7) + Le16(0) + body;
+}
+
+// Drawings beyond the record or the time budget are refused quickly, with
+// their own reason; a drawing within both renders.
+TEST(WmfImage, RecordAndTimeBudgets) {
+    test::TestFolder folder;
+    struct Case {
+        const char* name;
+        int side;
+        int64_t rectangles;  // three set-up records come first
+        ImageFailure expected;
+    };
+    const Case cases[] = {
+        {"within.wmf", 64, 1000, ImageFailure::None},
+        // Refused by their count, before anything is drawn.
+        {"one-record-over.wmf", 64, kWmfRecordBudget - 2, ImageFailure::TooComplex},
+        {"million-records.wmf", 64, 1'500'000, ImageFailure::TooComplex},
+        // A few thousand fills of 16 megapixels each: about a minute of drawing.
+        {"slow.wmf", 4096, 5000, ImageFailure::TooComplex},
+    };
+    for (const Case& c : cases) {
+        const std::string path = folder.File(c.name);
+        test::WriteFile(path, Rectangles(c.side, c.side, c.rectangles));
+        QElapsedTimer clock;
+        clock.start();
+        ImageFailure why = ImageFailure::None;
+        const auto image = LoadImageFile(path, &why);
+        const qint64 elapsed = clock.elapsed();
+        EXPECT_EQ(why, c.expected) << c.name;
+        EXPECT_EQ(image.has_value(), c.expected == ImageFailure::None) << c.name;
+        if (image) {
+            EXPECT_EQ(image->pixel(10, 10), kRed) << c.name;
+        }
+        // Refusing takes a fraction of a second; the bound is generous for
+        // a busy machine and a sanitizer build.
+        if (!image) {
+            EXPECT_LT(elapsed, 5000) << c.name;
+        }
+    }
+    EXPECT_STREQ(ImageFailureReason(ImageFailure::TooComplex),
+                 "図形の数が多すぎるか、描画に時間がかかりすぎます。");
 }
 
 }  // namespace

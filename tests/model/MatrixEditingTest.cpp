@@ -52,6 +52,11 @@ TEST(InsidePolygon, ExtremeCornersDoNotOverflow) {
     EXPECT_TRUE(InsidePolygon(square, {0, 0}));
     const std::vector<Point> sliver{{kMin, kMin}, {kMax, kMax}, {kMax, kMax - 1}};
     EXPECT_FALSE(InsidePolygon(sliver, {0, 5}));
+    // Points on the extreme edges, and one just off the long diagonal.
+    EXPECT_TRUE(InsidePolygon(square, {kMax, 0}));
+    EXPECT_TRUE(InsidePolygon(square, {kMin, kMin}));
+    EXPECT_TRUE(InsidePolygon(sliver, {kMin, kMin}));
+    EXPECT_FALSE(InsidePolygon({{kMin, kMin}, {kMax, kMax}, {kMax, kMin}}, {kMin, kMin + 1}));
 }
 
 TEST(FindHitPoint, RadiusStaysInPanePixelsAtZoom3AndPositionsRoundToEven) {

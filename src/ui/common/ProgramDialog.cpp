@@ -12,6 +12,7 @@
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/clsShadow.h"
 #include "engine/BackgroundJob.h"
+#include "core/Prompts.h"
 #include "ui/common/DialogPlacement.h"
 
 namespace fennix {
@@ -75,9 +76,33 @@ void ProgramDialog::RunInBackground(BackgroundJob& job, GradientProgressBar* pro
     for (QWidget* control : disabled) control->setEnabled(true);
 }
 
+bool ProgramDialog::JobRunning() const {
+    return runningJob_ && runningJob_->Running();
+}
+
 bool ProgramDialog::StopBackgroundJob() {
-    if (!runningJob_) return false;
+    if (!JobRunning()) return false;
     runningJob_->Cancel();
+    return true;
+}
+
+std::string ProgramDialog::StopJobQuestion() const {
+    return "作成中です。中止して閉じますか？";
+}
+
+bool ProgramDialog::QueryStopForClose() {
+    if (!JobRunning()) return true;
+    if (ShowMessage(StopJobQuestion(), MessageIcon::Question, MessageButtons::YesNo) !=
+        MessageAnswer::Yes)
+        return false;
+    closingProgram_ = true;
+    // The job checks its flag after every step of its loops. Its end is
+    // waited for with the events going on, as the job may be waiting for
+    // the window itself (the AVI compressor is chosen on it); once it has
+    // ended, RunInBackground's own wait ends when this call has returned.
+    runningJob_->Cancel();
+    while (runningJob_->Running()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    reject();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
+#include <string>
 
 class QPushButton;
 
@@ -36,8 +37,23 @@ class ProgramDialog : public QDialog {
     // only what the field itself does with it (open a folder, say).
     void SetEnterButton(QWidget* field, QPushButton* button);
 
+    // True while a job started by RunInBackground runs.
+    bool JobRunning() const;
+
+    // Asked before the program closes: true at once when no long job of
+    // this dialog runs. While one runs, asks StopJobQuestion(); No gives
+    // false and the job goes on; Yes stops the job, waits for it to end
+    // and closes the dialog, without the message its end would show.
+    bool QueryStopForClose();
+    // True once QueryStopForClose stopped a job for the program to close;
+    // whoever opened the dialog closes the program when it has returned.
+    bool ClosingProgram() const { return closingProgram_; }
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+    // The question QueryStopForClose asks while a job runs.
+    virtual std::string StopJobQuestion() const;
 
     // What a long job reports after each step: `done` of `total`; false
     // when it is asked to stop.
@@ -50,7 +66,7 @@ class ProgramDialog : public QDialog {
                          const QList<QWidget*>& idle,
                          const std::function<void(const JobReport&)>& work);
     // Asks the job running in RunInBackground to stop, for ｷｬﾝｾﾙ and for
-    // closing while it runs; false when none runs.
+    // closing while it runs; false when none runs (or it has ended).
     bool StopBackgroundJob();
 
     // The last opening steps: places a dialog of outer size `window`, gives
@@ -66,6 +82,7 @@ class ProgramDialog : public QDialog {
     QHash<QWidget*, QPointer<QPushButton>> fieldButtons_;
     QPoint cursorAtOpening_;
     bool zoomedBack_ = false;
+    bool closingProgram_ = false;
 };
 
 }  // namespace fennix

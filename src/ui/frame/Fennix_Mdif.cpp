@@ -213,6 +213,23 @@ void Fennix_Mdif::MDIForm_Unload() {
 }
 
 void Fennix_Mdif::closeEvent(QCloseEvent* event) {
+    // A dialog making a file (AVI, video) asks first. Yes stops its job and
+    // closes it; the program closes once that dialog has returned to the
+    // one who opened it (see ShowVideoExport), not here, deep inside its
+    // wait, where the documents going away would take the dialog along.
+    bool stopped = false;
+    for (ProgramDialog* dialog : findChildren<ProgramDialog*>()) {
+        if (!dialog->JobRunning()) continue;
+        if (!dialog->QueryStopForClose()) {
+            event->ignore();
+            return;
+        }
+        stopped = true;
+    }
+    if (stopped) {
+        event->ignore();
+        return;
+    }
     // Every document may veto first; only then does any of them close, so a
     // cancelled close leaves all windows as they were.
     const QList<Fennix_Main*> documents = Documents();

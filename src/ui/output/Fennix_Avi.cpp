@@ -354,6 +354,7 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
     std::vector<std::string> frames;
     for (int i = 0; i < File1->count(); ++i) frames.push_back(FilePath(File1->item(i)));
     const AviOutcome outcome = CreateInBackground(frames, path, *rate);
+    if (ClosingProgram()) return;  // stopped for the program to close: nothing to tell
     switch (outcome) {
         case AviOutcome::Written:
             Cmd_Viewer->setEnabled(true);
@@ -417,6 +418,10 @@ void Fennix_Avi::Cmd_Viewer_Click() {
     PlayAvi(this);
 }
 
+std::string Fennix_Avi::StopJobQuestion() const {
+    return "AVI ファイルを作成中です。中止して閉じますか？";
+}
+
 void Fennix_Avi::done(int result) {
     // Closing (Escape, the window's close box) while a file is being made
     // stops the creation first; the dialog closes once it has ended.
@@ -432,6 +437,8 @@ void ShowAviCreation(QWidget* owner) {
     Fennix_Avi dialog(owner);
     dialog.Form_Load();
     dialog.exec();
+    // The program was being closed while the file was made: close it now.
+    if (dialog.ClosingProgram() && owner) owner->window()->close();
 }
 
 void ShowAviPlayer(QWidget* owner) {

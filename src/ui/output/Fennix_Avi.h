@@ -92,6 +92,7 @@ class Fennix_Avi : public ProgramDialog {
 
   protected:
     void done(int result) override;
+    std::string StopJobQuestion() const override;
 
   private:
     void FillDrives();

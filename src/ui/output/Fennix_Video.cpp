@@ -200,6 +200,7 @@ void Fennix_Video::Cmd_Export_Click() {
     Settings.VideoFolder = PathFolder(path);
 
     const VideoResult result = ExportInBackground(path, options);
+    if (ClosingProgram()) return;  // stopped for the program to close: nothing to tell
     switch (result.Outcome) {
         case VideoOutcome::Written:
             LastSavedPath = path;
@@ -230,6 +231,10 @@ void Fennix_Video::cmd_Can_Click() {
     if (!StopBackgroundJob()) reject();
 }
 
+std::string Fennix_Video::StopJobQuestion() const {
+    return "動画ファイルを作成中です。中止して閉じますか？";
+}
+
 void Fennix_Video::done(int result) {
     // Closing (Escape, the window's close box) while a file is being made
     // stops the export first; the dialog closes once it has ended.
@@ -242,6 +247,8 @@ void ShowVideoExport(QWidget* owner) {
     Fennix_Video dialog(owner);
     dialog.Form_Load();
     dialog.exec();
+    // The program was being closed when the export ran: close it now.
+    if (dialog.ClosingProgram() && owner) owner->window()->close();
 }
 
 }  // namespace fennix

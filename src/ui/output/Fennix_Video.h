@@ -74,6 +74,7 @@ class Fennix_Video : public ProgramDialog {
 
   protected:
     void done(int result) override;
+    std::string StopJobQuestion() const override;
 
   private:
     VideoResult ExportInBackground(const std::string& path, const VideoOptions& options);

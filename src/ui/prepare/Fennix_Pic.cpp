@@ -1,6 +1,8 @@
 #include "ui/prepare/Fennix_Pic.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include "ui/prepare/Fennix_Tri.h"
 #include "model/ImagePreparation.h"
 #include "ui/common/cFileDlg.h"
+#include "media/ImageFile.h"
 
 namespace fennix {
 
@@ -61,7 +64,14 @@ Fennix_Pic::Fennix_Pic(QWidget* parent) : ProgramDialog(parent) {
     Form_Load();
 }
 
-Fennix_Pic::~Fennix_Pic() = default;
+Fennix_Pic::~Fennix_Pic() {
+    // The controls go while the dialog is still whole: QWidget's own
+    // destructor would delete them only after the panes they show have
+    // gone, and a control losing its focus on the way (a field finishing
+    // its edit) would call a handler of a dialog no longer there.
+    for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
 
 void Fennix_Pic::BuildSlot(int s, int left) {
     Slot& t = slot[s];
@@ -189,19 +199,42 @@ void Fennix_Pic::ShowSizes(int s, bool withPrefix) {
     t.lbl_Size_S->setText(size);
 }
 
-void Fennix_Pic::LoadSlot(int s, const std::string& path) {
+bool Fennix_Pic::LoadSlot(int s, const std::string& path) {
+    // A file that cannot be read (not a picture, cut short, too large, a
+    // FIFO or a device) is refused with its reason; the slot keeps what it
+    // showed.
+    ImageFailure why = ImageFailure::None;
+    const std::optional<QImage> image = ReadPicture(path, why);
+    if (!image) {
+        ShowMessage(path + "が無効です。\n" + ImageFailureReason(why), MessageIcon::Exclamation);
+        return false;
+    }
     Slot& t = slot[s];
-    // A file that cannot be decoded leaves the panes cleared at their size.
     t.P.ClearPicture();
-    const bool loaded = t.P.LoadPicture(path);
+    t.P.SetPicture(*image);
     t.P.Refresh();
     // The file is decoded once: the source copy shares the pane's picture.
-    if (loaded)
-        t.Ps.SetPicture(t.P.Picture());
-    else
-        t.Ps.ClearPicture();
+    t.Ps.SetPicture(t.P.Picture());
     t.BaseWidth = t.P.Width();
     t.BaseHeight = t.P.Height();
+    return true;
+}
+
+std::optional<QImage> Fennix_Pic::ReadPicture(const std::string& path, ImageFailure& why) {
+    // A large photo takes seconds to decode and a metafile up to its time
+    // budget: the window is repainted and moved meanwhile.
+    std::optional<QImage> image;
+    const bool wasEnabled = isEnabled();
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QEventLoop wait;
+    reading_.Start([&](BackgroundJob&) { image = LoadImageFile(path, &why); },
+                   [&] { wait.quit(); });
+    wait.exec();
+    reading_.Finish();  // a wait cut short by the program quitting
+    QApplication::restoreOverrideCursor();
+    setEnabled(wasEnabled);
+    return image;
 }
 
 void Fennix_Pic::EnableAfterPick(int s) {
@@ -225,7 +258,7 @@ void Fennix_Pic::cmd_Sel_Click(int s) {
     if (!dialog.VBGetOpenFileName(path, title)) return;
 
     Slot& t = slot[s];
-    LoadSlot(s, path);
+    if (!LoadSlot(s, path)) return;
     Settings.SourceFolder() = PathFolder(path);
     ShowSizes(s, true);
     SourcePath(s) = path;
@@ -383,8 +416,7 @@ void Fennix_Pic::cmd_Doki_Click(int s) {
 }
 
 void Fennix_Pic::Cmd_Reset_Click(int s) {
-    if (SourcePath(s).empty()) return;
-    LoadSlot(s, SourcePath(s));
+    if (SourcePath(s).empty() || !LoadSlot(s, SourcePath(s))) return;
     EnableAfterPick(s);
     ShowSizes(s, false);
     UpdateScrollBars(s);

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "ui/common/ProgramDialog.h"
+#include "engine/BackgroundJob.h"
+#include "media/ImageFile.h"
 #include "media/PicturePane.h"
 
 class QCheckBox;
@@ -124,7 +126,14 @@ class Fennix_Pic : public ProgramDialog {
     void Form_Load();
     void ShowSizes(int s, bool withPrefix);
     void EnableAfterPick(int s);
-    void LoadSlot(int s, const std::string& path);
+    // Decodes `path` into slot s; false, with a message saying why, when it
+    // cannot be read, the slot then unchanged.
+    bool LoadSlot(int s, const std::string& path);
+    // Decodes `path` on a thread of its own and returns once it is done;
+    // meanwhile the dialog keeps painting but takes no input.
+    std::optional<QImage> ReadPicture(const std::string& path, ImageFailure& why);
+
+    BackgroundJob reading_{this};
 };
 
 }  // namespace fennix

@@ -9,6 +9,14 @@
 #include <filesystem>
 
 #include "ui/frame/Fennix_Mdif.h"
+#include "ui/output/Fennix_Video.h"
+#include "ui/output/Fennix_Avi.h"
+#include "ui/output/CompressorWidget.h"
+#include <QLineEdit>
+#include "ui/controls/GradientProgressBar.h"
+#include "support/AviTestFiles.h"
+#include <QComboBox>
+#include <QTimer>
 #include "model/Settings.h"
 #include "model/TempImages.h"
 #include "ui/document/Fennix_Main.h"
@@ -215,6 +223,82 @@ TEST_F(FrameTest, ClosingDuringARunAsksFirst) {
     EXPECT_TRUE(frame.close());
     EXPECT_FALSE(document->MorphRunning());
     EXPECT_EQ(prompts->shown.size(), 2u);
+}
+
+// Closing the program while a video or an AVI file is being made asks
+// first. No lets the job run to its end and keeps the program open; Yes
+// stops the job, leaves no file, tells nothing more, and closes the program
+// once the dialog has returned.
+TEST_F(FrameTest, ClosingDuringAnExportAsksFirst) {
+    // An uncompressed AVI is quick to write: it gets more and larger frames.
+    test::TestFolder frames, aviFrames, out;
+    test::WriteFrames(frames.Path(), 0, 29, 160, 120);
+    test::WriteFrames(aviFrames.Path(), 0, 99, 320, 240);
+    ChooseCompressor = [](QWidget*) { return std::optional<CompressorOptions>(CompressorOptions{}); };
+    struct Case {
+        bool avi;  // the AVI dialog of a document, else the frame's video export
+        MessageAnswer answer;
+    };
+    for (const Case c : {Case{false, MessageAnswer::No}, Case{false, MessageAnswer::Yes},
+                         Case{true, MessageAnswer::No}, Case{true, MessageAnswer::Yes}}) {
+        const bool yes = c.answer == MessageAnswer::Yes;
+        SCOPED_TRACE(std::string(c.avi ? "AVI, " : "video, ") + (yes ? "Yes" : "No"));
+        Fennix_Mdif frame;
+        frame.MDIForm_Load();
+        frame.show();
+        Settings.FrameFolder() = frames.Path() + "/";
+        Fennix_Main* document = nullptr;
+        if (c.avi) {
+            document = frame.CreateDocument();
+            ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+            document->Document.Dirty = false;
+        }
+        const std::string name = std::string(yes ? "stopped" : "whole") + (c.avi ? ".avi" : ".gif");
+        prompts->shown.clear();
+        bool runningAtClose = false, closed = true;
+        QTimer::singleShot(0, &frame, [&] {
+            auto* dialog = frame.findChild<ProgramDialog*>();
+            ASSERT_NE(dialog, nullptr);
+            prompts->ChooseFilePath(out.File(name));
+            QTimer::singleShot(0, dialog, [&, dialog] {
+                runningAtClose = dialog->JobRunning();
+                prompts->Answer(c.answer);
+                closed = frame.close();
+            });
+            if (auto* video = qobject_cast<Fennix_Video*>(dialog)) {
+                video->cboFormat->setCurrentIndex(static_cast<int>(VideoFormat::Gif));
+                video->Cmd_Export_Click();
+            } else if (auto* avi = qobject_cast<Fennix_Avi*>(dialog)) {
+                avi->SetFolder(aviFrames.Path());
+                avi->txtWidth->setText("320");
+                avi->txtHeight->setText("240");
+                avi->Cmd_Avi_Save_Click();
+            }
+            EXPECT_FALSE(dialog->JobRunning());
+            dialog->reject();
+        });
+        (c.avi ? document->mnuAVI : frame.mnuVideo)->trigger();
+
+        EXPECT_TRUE(runningAtClose);
+        EXPECT_FALSE(closed);  // the first close waits for the dialog
+        ASSERT_GE(prompts->shown.size(), 1u);
+        EXPECT_EQ(prompts->shown[0].text, c.avi ? "AVI ファイルを作成中です。中止して閉じますか？"
+                                                : "動画ファイルを作成中です。中止して閉じますか？");
+        EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNo);
+        if (!yes) {
+            ASSERT_EQ(prompts->shown.size(), 2u);
+            EXPECT_EQ(prompts->shown[1].text,
+                      c.avi ? "Avi ファイルを作成しました!" : "動画ファイルを作成しました!");
+            EXPECT_TRUE(fs::exists(out.File(name)));
+            EXPECT_TRUE(frame.isVisible());
+        } else {
+            EXPECT_EQ(prompts->shown.size(), 1u);
+            EXPECT_FALSE(fs::exists(out.File(name)));
+            EXPECT_FALSE(frame.isVisible());
+        }
+    }
+    EXPECT_EQ(test::ListNames(out.Path()), "whole.avi whole.gif");
+    ChooseCompressor = ShowCompressorChooser;
 }
 
 TEST(CascadePlace, StepsInAndStartsAgainWhenTheRoomRunsOut) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -107,20 +110,132 @@ TEST_F(SourceDialogTest, PickingLoadsBothPanesAndEnablesTheSlot) {
     EXPECT_EQ(StartSourcePath, path);
     EXPECT_EQ(PaneSize(0), QSize(333, 111));
 
-    // A file that does not decode leaves the pane cleared at its size.
+    // A file that does not decode is refused; the slot keeps its picture
+    // (UnreadablePicturesAreRefused goes through every kind).
     const std::string broken = pictures.File("broken.bmp");
     test::WriteFile(broken, "not a picture");
     Pick(0, broken);
-    EXPECT_EQ(StartSourcePath, broken);
+    EXPECT_EQ(StartSourcePath, path);
     EXPECT_EQ(PaneSize(0), QSize(333, 111));
-    EXPECT_EQ(dialog.slot[0].P.Layer().pixel(10, 10), qRgb(0, 0, 0));
+    EXPECT_EQ(dialog.slot[0].P.Layer().pixel(10, 10), test::PatternImage(333, 111).pixel(10, 10));
 
-    // A FIFO is treated as such a file at once, not waited on for ever.
+    // A FIFO is refused at once, not waited on for ever.
     const std::string fifo = pictures.File("fifo.jpg");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     Pick(0, fifo);
-    EXPECT_EQ(StartSourcePath, fifo);
+    EXPECT_EQ(StartSourcePath, path);
     EXPECT_EQ(PaneSize(0), QSize(333, 111));
+}
+
+// A picture is decoded off the window's thread: the window answers (a
+// timer runs) while a large one is read, the dialog waiting disabled under
+// the busy pointer, and all is as before once the picture is there.
+TEST_F(SourceDialogTest, PicturesAreReadWhileTheWindowAnswers) {
+    const std::string path = pictures.File("large.png");
+    ASSERT_TRUE(test::PatternImage(3000, 2000).save(QString::fromStdString(path), "PNG"));
+    bool answered = false, disabled = false, busy = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        answered = true;
+        disabled = !dialog.isEnabled();
+        busy = QApplication::overrideCursor() != nullptr;
+    });
+    Pick(0, path);
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(disabled);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(PaneSize(0), QSize(3000, 2000));
+    EXPECT_EQ(dialog.slot[0].P.Layer().pixel(2999, 1999), test::PatternImage(3000, 2000).pixel(2999, 1999));
+    EXPECT_TRUE(dialog.isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The headers of a 24-bit BMP that claims width × height and holds a few
+// bytes of pixels.
+std::string BitmapClaiming(uint32_t width, uint32_t height) {
+    auto le = [](uint32_t v, int bytes) {
+        std::string out;
+        for (int k = 0; k < bytes; ++k) out += char((v >> (8 * k)) & 0xFF);
+        return out;
+    };
+    const std::string info = le(40, 4) + le(width, 4) + le(height, 4) + le(1, 2) + le(24, 2) +
+                             std::string(24, '\0');
+    const std::string pixels(64, '\x7F');
+    return "BM" + le(uint32_t(14 + info.size() + pixels.size()), 4) + le(0, 4) +
+           le(uint32_t(14 + info.size()), 4) + info + pixels;
+}
+
+// A FIFO, a device, a file that is no picture, one cut short, one too large
+// and a drawing over its budget: each is refused with the message for a
+// failed picture and its reason, and the slot keeps the picture it had,
+// for a pick and for a reset alike.
+TEST_F(SourceDialogTest, UnreadablePicturesAreRefused) {
+    const std::string good = Picture("good.bmp", 64, 48);
+    const std::string goodBytes = test::ReadFile(good);
+    const QImage pattern = test::PatternImage(64, 48);
+    const std::string fifo = pictures.File("fifo.bmp"), device = pictures.File("zero.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const bool haveDevice = ::mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0;
+    test::WriteFile(pictures.File("text.jpg"), "only words, no picture");
+    ASSERT_TRUE(pattern.save(QString::fromStdString(pictures.File("cut.png")), "PNG"));
+    const std::string png = test::ReadFile(pictures.File("cut.png"));
+    test::WriteFile(pictures.File("cut.png"), png.substr(0, png.size() / 2));
+    test::WriteFile(pictures.File("huge.bmp"), BitmapClaiming(16000, 16000));
+    std::string records;
+    for (int k = 0; k < 200'000; ++k) records += std::string("\x03\0\0\0\x1E\0", 6);  // SaveDC
+    test::WriteFile(pictures.File("busy.wmf"),
+                    std::string("\x01\0\x09\0\0\x03\0\0\0\0\0\0\x03\0\0\0\0\0", 18) +
+                        records + std::string("\x03\0\0\0\0\0", 6));
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {fifo, "通常のファイルではありません（フォルダ、FIFO、デバイスなど）。"},
+        {haveDevice ? device : fifo, "通常のファイルではありません（フォルダ、FIFO、デバイスなど）。"},
+        {pictures.File("text.jpg"),
+         "画像として読み込めません。形式が違うか、壊れているか、途中で切れています。"},
+        {pictures.File("cut.png"),
+         "画像として読み込めません。形式が違うか、壊れているか、途中で切れています。"},
+        {pictures.File("huge.bmp"),
+         "画像が大きすぎます（2 億画素を超えるか、一辺が 32767 ピクセルを超えています）。"},
+        {pictures.File("busy.wmf"), "図形の数が多すぎるか、描画に時間がかかりすぎます。"},
+        {pictures.File("missing.bmp"), "ファイルが見つからないか、読み取る権限がありません。"},
+    };
+    Pick(0, good);
+    Settings.SourceFolder() = "/elsewhere/";
+    auto expectKept = [&](const std::string& name) {
+        EXPECT_EQ(StartSourcePath, good) << name;
+        EXPECT_EQ(Settings.SourceFolder(), "/elsewhere/") << name;
+        EXPECT_EQ(PaneSize(0), QSize(64, 48)) << name;
+        EXPECT_EQ(dialog.slot[0].Ps.Width(), 64) << name;
+        EXPECT_EQ(SizeLabel(0), "Size = 64 * 48") << name;
+        EXPECT_EQ(dialog.slot[0].P.Layer().pixel(5, 7), pattern.pixel(5, 7)) << name;
+        EXPECT_TRUE(dialog.slot[0].Cmd_Reset->isEnabled()) << name;
+    };
+    for (const Case& c : cases) {
+        prompts->shown.clear();
+        Pick(0, c.path);
+        ASSERT_EQ(prompts->shown.size(), 1u) << c.path;
+        EXPECT_EQ(prompts->shown[0].text, c.path + "が無効です。\n" + c.reason);
+        EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Exclamation);
+        expectKept(c.path);
+    }
+
+    // The picked file broken afterwards: ﾘｾｯﾄ refuses it too and keeps the
+    // picture; repaired, the reset works again.
+    test::WriteFile(good, "overwritten");
+    prompts->shown.clear();
+    dialog.Cmd_Reset_Click(0);
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text, good + "が無効です。\n"
+                                             "画像として読み込めません。形式が違うか、壊れているか、"
+                                             "途中で切れています。");
+    expectKept("reset");
+    test::WriteFile(good, goodBytes);
+    prompts->shown.clear();
+    dialog.Cmd_Reset_Click(0);
+    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_EQ(SizeLabel(0), "64 * 48");
 }
 
 TEST_F(SourceDialogTest, ScrollBarsAndThumbnailFollowThePictureSize) {
