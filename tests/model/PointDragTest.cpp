@@ -75,16 +75,6 @@ TEST(PointDrag, ALostReleasePutsThePointBackUnchecked) {
     EXPECT_FALSE(document.Dirty);
 }
 
-TEST(PointDrag, BorderPointsSlideOnTheirBorderAndCornersStay) {
-    MorphDocument document = Document();
-    ASSERT_EQ(PressPoint(document, 1, 64, 0), (GridIndex{2, 1}));
-    EXPECT_TRUE(MoveHeldPoint(document, 1, 90, 40, 320, 240));
-    EXPECT_EQ(document.Matrix(1).Points(2, 1), (Point{90, 0}));
-    ReleaseHeldPoint(document, 1, 90, 40);
-    ASSERT_EQ(PressPoint(document, 1, 0, 0), (GridIndex{1, 1}));
-    EXPECT_FALSE(MoveHeldPoint(document, 1, 30, 30, 320, 240));
-}
-
 TEST(PointDrag, PartnersOfGridsOfOtherCounts) {
     MorphDocument document = Document();
     document.Matrix(2) = test::Grid(320, 240, 2, 2);  // 3 × 3 points
