@@ -15,6 +15,7 @@ int main(int argc, char* argv[]) {
     // Qt's standard dialogs speak Japanese like the rest of the program.
     const auto translator = fennix::LoadQtTranslation();
     if (translator) QApplication::installTranslator(translator.get());
+    fennix::UseJapaneseLocale();
     fennix::ConfigureImageReading();
 
     // The interface is Japanese, half-width katakana included: prefer a

@@ -63,6 +63,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const auto translator = fennix::LoadQtTranslation();
     if (translator) QApplication::installTranslator(translator.get());
+    fennix::UseJapaneseLocale();
     if (QFontDatabase::families().contains("IPAGothic")) {
         QFont font("IPAGothic");
         font.setPointSize(10);

@@ -28,6 +28,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
+    "                        [--fit stretch]\n"
     "       fennix-morph render PROJECT.mph OUTDIR [--jpeg] [--force]\n"
     "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
     "       fennix-morph video FRAMEDIR OUTPUT [--fps N] [--size WxH]\n"
@@ -70,7 +71,9 @@ constexpr const char* kVideoHelp =
     "         an odd width or height grows by one, repeating the last column or row\n"
     "  .webm  VP9 (libvpx-vp9), yuv420p\n"
     "  .gif   one palette for the whole sequence, dithered, looping for ever\n"
-    "Each frame is scaled to WxH (default: the size of the first frame). N frames per\n"
+    "Each frame is scaled to WxH. By default the video has the first frame's size\n"
+    "shrunk, shape kept, to what plays everywhere: MP4 and WebM at most 1920x1080\n"
+    "(either way round, even sides), a GIF at most 640 pixels wide. N frames per\n"
     "second, 1 ... 60 (default 20; a GIF plays at most 50). --quality: high, normal\n"
     "(the default) or small. --pingpong plays the frames forward, then backward\n"
     "without repeating the first and last, for a seamless loop.\n";
@@ -486,8 +489,10 @@ int VideoCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         return Fail(err, "the output " + output + " must end in .mp4, .webm or .gif");
     options.Format = *format;
     std::vector<std::string> frames;
+    const bool sizeGiven = size.has_value();
     if (const std::string failure = ReadFrameFolder(folder, frames, size); !failure.empty())
         return Fail(err, failure);
+    if (!sizeGiven) size = DefaultVideoSize(options.Format, *size);
     options.Width = size->width();
     options.Height = size->height();
     if (const std::string failure = OutputOverFrame(output, folder, frames); !failure.empty())

@@ -17,6 +17,8 @@ class ConsolePrompts : public Prompts {
                 return MessageAnswer::Yes;
             case MessageButtons::RetryCancel:
                 return MessageAnswer::Retry;
+            case MessageButtons::YesNoDefaultNo:
+                return MessageAnswer::No;
             default:
                 return MessageAnswer::Ok;
         }

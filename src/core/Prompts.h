@@ -8,7 +8,9 @@
 namespace fennix {
 
 enum class MessageIcon { None, Information, Exclamation, Critical, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+// YesNoDefaultNo: はい and いいえ with いいえ taken by Enter, for questions
+// whose はい throws work away.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry };
 
 inline constexpr const char* kAppTitle = "Fennix";
@@ -60,7 +62,8 @@ class Prompts {
 };
 
 // The prompts in use. Until one is installed, messages are written to
-// standard error and answered with the first button (Ok, Yes or Retry).
+// standard error and answered with the default button (Ok, Yes, Retry, or
+// No where No is the default).
 Prompts& CurrentPrompts();
 
 // Installs `prompts` for the rest of the run (or until the next call) and

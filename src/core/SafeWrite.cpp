@@ -1,5 +1,7 @@
 #include "core/SafeWrite.h"
 
+#include "core/RegularFile.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -266,6 +268,43 @@ bool RemoveRegularFile(const std::string& path) {
     if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
     if (!S_ISREG(info.st_mode)) return false;
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool NameTaken(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool CopyToNewFile(const std::string& from, const std::string& to) {
+    const int in = OpenRegularFile(from);
+    if (in < 0) return false;
+    SafeFile out;
+    bool ok = !NameTaken(to) && out.Begin(to);
+    int error = ok ? 0 : (out.ErrorNumber() ? out.ErrorNumber() : EEXIST);
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = errno;
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else if (!out.Write(std::string_view(buffer, static_cast<size_t>(n)))) {
+            error = out.ErrorNumber();
+            ok = false;
+        }
+    }
+    if (ok && !out.CommitNew()) {
+        error = out.ErrorNumber();
+        ok = false;
+    }
+    ::close(in);
+    if (!ok) {
+        out.Discard();
+        errno = error ? error : EIO;
+    }
+    return ok;
 }
 
 }  // namespace fennix

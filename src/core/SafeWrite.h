@@ -111,4 +111,12 @@ int RemoveAbandonedScratchFiles(const std::string& folder);
 // device or FIFO stays). True when it was removed or did not exist.
 bool RemoveRegularFile(const std::string& path);
 
+// True when anything, a broken link included, has the name `path`.
+bool NameTaken(const std::string& path);
+
+// Copies the regular file `from` to the new file `to` through SafeFile.
+// False with errno set on failure (EEXIST when `to` exists); nothing of the
+// copy is left then.
+bool CopyToNewFile(const std::string& from, const std::string& to);
+
 }  // namespace fennix

@@ -92,6 +92,9 @@ struct AviFile::State {
     AVCodecContext* encoder = nullptr;
     SwsContext* scaler = nullptr;
     AVFrame* frame = nullptr;
+    // The bitmap's rows copied top-down into a padded buffer for swscale,
+    // whose vector loops read a little past the end of the last row.
+    AVFrame* staging = nullptr;
     AVPacket* packet = nullptr;
     int width = 0, height = 0, rate = 1, bitCount = 0, stride = 0;
     AVPixelFormat source = AV_PIX_FMT_NONE;
@@ -104,6 +107,7 @@ struct AviFile::State {
     ~State() {
         sws_freeContext(scaler);
         av_frame_free(&frame);
+        av_frame_free(&staging);
         av_packet_free(&packet);
         avcodec_free_context(&encoder);
         if (format) {
@@ -242,6 +246,12 @@ bool AviFile::Compress(const CompressorOptions& options) {
                                       SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
                                       nullptr, nullptr);
             if (!s.scaler) return false;
+            s.staging = av_frame_alloc();
+            if (!s.staging) return false;
+            s.staging->format = s.source;
+            s.staging->width = s.width;
+            s.staging->height = s.height;
+            if (av_frame_get_buffer(s.staging, 0) < 0) return false;
         }
     }
     s.stream->time_base = AVRational{1, s.rate};
@@ -284,9 +294,11 @@ bool AviFile::Write(int position, const uint8_t* bits, int size) {
             break;
         case State::Conversion::Scaler: {
             // Bottom-up rows: start at the last row and step backwards.
-            const uint8_t* source[1] = {bits + static_cast<ptrdiff_t>(s.height - 1) * s.stride};
-            const int sourceStride[1] = {-s.stride};
-            sws_scale(s.scaler, source, sourceStride, 0, s.height, planes, lineSizes);
+            av_image_copy_plane(s.staging->data[0], s.staging->linesize[0],
+                                bits + static_cast<ptrdiff_t>(s.height - 1) * s.stride, -s.stride,
+                                s.width * (s.bitCount / 8), s.height);
+            sws_scale(s.scaler, s.staging->data, s.staging->linesize, 0, s.height, planes,
+                      lineSizes);
             break;
         }
     }

@@ -174,8 +174,12 @@ std::array<uint8_t, kBitmapHeaderBytes> BitmapHeader(const QImage& image) {
     Put16(&h[26], 1);
     Put16(&h[28], 24);
     Put32(&h[34], static_cast<uint32_t>(imageBytes));
-    Put32(&h[38], static_cast<uint32_t>(image.dotsPerMeterX()));
-    Put32(&h[42], static_cast<uint32_t>(image.dotsPerMeterY()));
+    // One resolution for every file, 96 dots per inch: a QImage's own
+    // follows the screen it was made under, so the window and the command
+    // line would otherwise write different headers for the same frame.
+    constexpr uint32_t kDotsPerMeter = 3780;
+    Put32(&h[38], kDotsPerMeter);
+    Put32(&h[42], kDotsPerMeter);
     return h;
 }
 

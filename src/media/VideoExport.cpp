@@ -76,6 +76,23 @@ QSize EncodedVideoSize(VideoFormat format, int width, int height) {
     return {width + (width & 1), height + (height & 1)};
 }
 
+QSize DefaultVideoSize(VideoFormat format, QSize frame) {
+    if (frame.width() < 1 || frame.height() < 1) return frame;
+    const bool landscape = frame.width() >= frame.height();
+    const double scale =
+        format == VideoFormat::Gif
+            ? std::min(1.0, 640.0 / frame.width())
+            : std::min({1.0, 1920.0 / (landscape ? frame.width() : frame.height()),
+                        1080.0 / (landscape ? frame.height() : frame.width())});
+    if (scale >= 1.0) return frame;
+    // Video sides even (4:2:0 colour halves them), a GIF's as they come.
+    const int step = format == VideoFormat::Gif ? 1 : 2;
+    const auto side = [&](int length) {
+        return std::max(step, static_cast<int>(length * scale / step) * step);
+    };
+    return {side(frame.width()), side(frame.height())};
+}
+
 QImage VideoPicture(const QImage& source, int width, int height, QSize encoded) {
     if (source.isNull() || !FrameSizeAllowed(width, height) ||
         !FrameSizeAllowed(encoded.width(), encoded.height()) || encoded.width() < width ||
@@ -447,13 +464,14 @@ bool WriteYuv(Export& e, VideoFile& file, const std::vector<int>& order) {
     }
     for (size_t i = 0; ok && i < order.size(); ++i) {
         const QImage picture = e.Picture(order[i]);
-        if (picture.isNull() || av_frame_make_writable(frame.get()) < 0) {
+        // The scaler reads from a padded copy: its vector loops run a little
+        // past the end of the last row, beyond what a QImage holds.
+        const FramePtr rgb(picture.isNull() ? nullptr : FrameOf(picture, 0));
+        if (!rgb || av_frame_make_writable(frame.get()) < 0) {
             ok = false;
             break;
         }
-        const uint8_t* rows[1] = {picture.constBits()};
-        const int strides[1] = {static_cast<int>(picture.bytesPerLine())};
-        sws_scale(scaler, rows, strides, 0, h, frame->data, frame->linesize);
+        sws_scale(scaler, rgb->data, rgb->linesize, 0, h, frame->data, frame->linesize);
         frame->pts = static_cast<int64_t>(i);
         ok = file.Encode(frame.get()) && e.Step();
     }

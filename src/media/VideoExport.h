@@ -59,6 +59,13 @@ std::vector<int> VideoFrameOrder(int count, bool pingPong);
 // other formats keep any size.
 QSize EncodedVideoSize(VideoFormat format, int width, int height);
 
+// The size a video is made at when none is set: the frames' own size,
+// shrunk with its shape kept (never enlarged) to what plays everywhere. MP4
+// and WebM fit 1920 × 1080 either way round (H.264 level 4.2 and the VP9
+// that browsers decode in hardware), with even sides; a GIF is at most 640
+// pixels wide, as it is a file of every pixel of every frame.
+QSize DefaultVideoSize(VideoFormat format, QSize frame);
+
 // One frame as it goes to the encoder: `source` scaled smoothly to
 // width × height (unchanged when it has that size already), then grown to
 // `encoded` by repeating its last column and row. 32-bit, opaque. A null

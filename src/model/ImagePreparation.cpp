@@ -70,11 +70,14 @@ std::optional<TypedReductionValue> TypedReduction(const std::string& text, int b
         const long long p = ((value + 1) * 100 - 1) / baseWidth;
         TypedReductionValue result;
         result.percent = static_cast<int>(std::clamp<long long>(p, 10, 100));
-        const bool between = value < baseWidth && value >= ReducedSize(10, baseWidth, 1).width();
+        const int least = ReducedSize(10, baseWidth, 1).width();
+        const bool between = value < baseWidth && value >= least;
         if (between && value > 0) result.width = static_cast<int>(value);
+        result.met = value <= baseWidth && value >= least && value > 0;
         return result;
     }
-    return TypedReductionValue{static_cast<int>(std::clamp<long long>(value, 10, 100)), 0};
+    return TypedReductionValue{static_cast<int>(std::clamp<long long>(value, 10, 100)), 0,
+                               value >= 10 && value <= 100};
 }
 
 ScrollLayout ScrollLayoutFor(int width, int height) {
@@ -143,6 +146,29 @@ TrimGeometry TrimGeometryFor(int W, int H) {
     g.window = {g.panel.width(), g.panel.height() + 20};
     g.x0 = (vw - 4 - W) / 2;
     g.y0 = (vh - 4 - H) / 2;
+    return g;
+}
+
+TrimGeometry TrimGeometryFor(int W, int H, QSize picture, QSize room) {
+    if (W <= 640 && H <= 480) return TrimGeometryFor(W, H);
+    // What the window adds around its viewport (the panel's edge and button
+    // strip, a title bar and frame), and the margin of 24 inside it.
+    constexpr int kChromeWidth = 4 + 16, kChromeHeight = 76 + 40, kMargin = 24;
+    const int64_t wide = std::max(W, picture.width()), high = std::max(H, picture.height());
+    const int64_t roomWidth = std::max<int64_t>(room.width() - kChromeWidth - kMargin, 360);
+    const int64_t roomHeight = std::max<int64_t>(room.height() - kChromeHeight - kMargin, 360);
+    TrimGeometry g;
+    g.scale = ZoomScale::Ratio(roomWidth, wide);
+    if (const ZoomScale byHeight = ZoomScale::Ratio(roomHeight, high); byHeight < g.scale)
+        g.scale = byHeight;
+    if (ZoomScale(1) < g.scale) g.scale = ZoomScale(1);
+    const int vw = std::max(static_cast<int>(g.scale.PaneLength(wide)) + kMargin, 384);
+    const int vh = std::max(static_cast<int>(g.scale.PaneLength(high)) + kMargin, 384);
+    g.viewport = {vw, vh};
+    g.panel = {vw + 4, vh + 56};
+    g.window = {g.panel.width(), g.panel.height() + 20};
+    g.x0 = (vw - 4 - static_cast<int>(g.scale.PaneLength(W))) / 2;
+    g.y0 = (vh - 4 - static_cast<int>(g.scale.PaneLength(H))) / 2;
     return g;
 }
 

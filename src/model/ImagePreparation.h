@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "model/ZoomScale.h"
+
 namespace fennix {
 
 // The viewport shows 300 × 300 pixels of a picture.
@@ -37,10 +39,14 @@ QSize ReducedSize(int percent, int width, int height);
 // lies between that of a 10 % reduction and the picture's own (0 otherwise,
 // and for a percentage). Blanks around the text and full-width digits are
 // allowed. The percentage is kept within 10 … 100; nothing for any other
-// text, or for a width with no picture (baseWidth 0).
+// text, or for a width with no picture (baseWidth 0). `met` is false when
+// the text asked for what cannot be done (a percentage outside 10 … 100, a
+// width above the picture's own or below that of a 10 % reduction), which
+// the values then stand for as nearly as they can.
 struct TypedReductionValue {
     int percent = 100;
     int width = 0;
+    bool met = true;
     bool operator==(const TypedReductionValue&) const = default;
 };
 std::optional<TypedReductionValue> TypedReduction(const std::string& text, int baseWidth);
@@ -92,7 +98,16 @@ struct TrimGeometry {
     QSize window;
     int x0 = 0;
     int y0 = 0;
+    // Screen pixels per picture pixel: the picture and the rectangle are
+    // shown reduced by it (1 in the layout above).
+    ZoomScale scale;
 };
 TrimGeometry TrimGeometryFor(int W, int H);
+
+// The same for a rectangle over a picture of `picture` size on a screen
+// with `room` free: the layout above while the rectangle fits its largest
+// viewport; otherwise a viewport as large as the screen allows, with the
+// picture and the rectangle reduced until both show whole in it.
+TrimGeometry TrimGeometryFor(int W, int H, QSize picture, QSize room);
 
 }  // namespace fennix

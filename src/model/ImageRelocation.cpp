@@ -26,47 +26,6 @@ std::string Counter(int n) {
     return text.size() < 3 ? std::string(3 - text.size(), '0') + text : text;
 }
 
-// True when anything, a broken link included, has the name.
-bool Taken(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-// Copies the regular file `from` to the new file `to` through SafeFile.
-// False with errno set on failure (EEXIST when `to` exists); nothing of the
-// copy is left then.
-bool CopyToNewFile(const std::string& from, const std::string& to) {
-    const int in = OpenRegularFile(from);
-    if (in < 0) return false;
-    SafeFile out;
-    bool ok = !Taken(to) && out.Begin(to);
-    int error = ok ? 0 : (out.ErrorNumber() ? out.ErrorNumber() : EEXIST);
-    char buffer[65536];
-    while (ok) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = errno;
-            ok = false;
-        } else if (n == 0) {
-            break;
-        } else if (!out.Write(std::string_view(buffer, static_cast<size_t>(n)))) {
-            error = out.ErrorNumber();
-            ok = false;
-        }
-    }
-    if (ok && !out.CommitNew()) {
-        error = out.ErrorNumber();
-        ok = false;
-    }
-    ::close(in);
-    if (!ok) {
-        out.Discard();
-        errno = error ? error : EIO;
-    }
-    return ok;
-}
-
 }  // namespace
 
 std::string RelocatedImageName(const std::string& imageFolder, const std::string& sourcePath) {
@@ -77,7 +36,7 @@ std::string RelocatedImageName(const std::string& imageFolder, const std::string
     }
     for (int n = 1;; ++n) {
         const std::string candidate = JoinPath(imageFolder, base + "_" + Counter(n) + ".bmp");
-        if (!Taken(candidate)) return candidate;
+        if (!NameTaken(candidate)) return candidate;
     }
 }
 

@@ -28,6 +28,7 @@ constexpr const char* kRecentDisplayKey = "最近使ったファイル表示";
 constexpr const char* kRecentFileKey = "最近使ったファイル";
 constexpr const char* kPreviewKey = "プレビュー表示";
 constexpr const char* kVideoFolderKey = "フォルダ（動画）";
+constexpr const char* kWholeViewKey = "全体表示";
 
 std::string RecentKey(int n) { return kRecentFileKey + std::to_string(n); }
 
@@ -97,6 +98,7 @@ void LoadSettings() {
     const ProfileFile additions(AdditionsFilePath());
     Settings.PreviewShown = Read16(kPreviewKey, 0, additions) != 0;
     Settings.VideoFolder = ReadPath(kVideoFolderKey, additions, DirectoryExists);
+    Settings.WholePictureShown = Read16(kWholeViewKey, 0, additions) != 0;
 }
 
 bool SaveSettings() {
@@ -123,7 +125,8 @@ bool SaveSettings() {
     // Where the settings cannot be written, nothing else is either.
     if (!Profile::Write(SettingsFilePath(), kSettingsSection, entries)) return false;
     const Profile::Entries additions = {{kPreviewKey, NumberText(Settings.PreviewShown ? 1 : 0)},
-                                        {kVideoFolderKey, Settings.VideoFolder}};
+                                        {kVideoFolderKey, Settings.VideoFolder},
+                                        {kWholeViewKey, NumberText(Settings.WholePictureShown ? 1 : 0)}};
     return Profile::Write(AdditionsFilePath(), kSettingsSection, additions);
 }
 

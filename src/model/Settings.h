@@ -34,6 +34,7 @@ struct SettingsRecord {
     int16_t RecentDisplay = 0;
     bool PreviewShown = false;  // the document windows' preview pane
     std::string VideoFolder;    // where videos were saved last; empty: none yet
+    bool WholePictureShown = false;  // 画像の選択 shows each picture shrunk whole
     std::array<std::string, 21> RecentFiles;  // entries 1 … 20; [0] unused
 
     bool IsNewMorph = false;

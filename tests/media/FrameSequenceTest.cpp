@@ -79,7 +79,9 @@ TEST(FrameSequenceTest, WrittenFrameNamesAreExactlyTheRunsOwn) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsWrittenFrameName(c.name), c.written) << c.name;
-        if (c.written) EXPECT_TRUE(IsFrameFileName(c.name)) << c.name;
+        if (c.written) {
+            EXPECT_TRUE(IsFrameFileName(c.name)) << c.name;
+        }
     }
 }
 

@@ -81,14 +81,18 @@ std::string PngHeaderClaiming(uint32_t width, uint32_t height) {
 // ---- Only regular files are opened ----
 
 // The program's own bitmap writer gives the bytes Qt's BMP writer gives,
-// for every row padding, for other formats and resolutions, in memory and
-// in a file.
+// for every row padding and for other formats, in memory and in a file,
+// except that whatever resolution the image carries (it follows the screen
+// in a program with windows) the file says 96 dots per inch.
 TEST(ImageFile, BitmapBytesAreThoseOfQtsWriter) {
     auto qtBytes = [](const QImage& image) {
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        QImageWriter(&buffer, "bmp").write(image.convertToFormat(QImage::Format_RGB32));
+        QImage at96 = image.convertToFormat(QImage::Format_RGB32);
+        at96.setDotsPerMeterX(3780);
+        at96.setDotsPerMeterY(3780);
+        QImageWriter(&buffer, "bmp").write(at96);
         return bytes;
     };
     test::TestFolder folder;

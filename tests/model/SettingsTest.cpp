@@ -61,7 +61,8 @@ TEST_F(SettingsTest, SaveWritesThe33KeysInTableOrder) {
     EXPECT_EQ(lines[13], "最近使ったファイル表示= 2");
 }
 
-// The program's own settings (the preview's choice, the videos' folder)
+// The program's own settings (the preview's choice, the videos' folder,
+// 画像の選択's whole view)
 // go to a file of their own, so Fennix.ini keeps its 33 keys; a videos'
 // folder that is gone reads back as none.
 TEST_F(SettingsTest, AdditionsGoToTheirOwnFile) {
@@ -72,14 +73,17 @@ TEST_F(SettingsTest, AdditionsGoToTheirOwnFile) {
     std::filesystem::create_directory(videos);
     Settings.PreviewShown = true;
     Settings.VideoFolder = videos;
+    Settings.WholePictureShown = true;
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(Lines(test::ReadFile(ini())).size(), 34u);
     EXPECT_EQ(Lines(test::ReadFile(AdditionsFilePath())),
-              (std::vector<std::string>{"[Section]", "プレビュー表示= 1", "フォルダ（動画）=" + videos}));
+              (std::vector<std::string>{"[Section]", "プレビュー表示= 1",
+                                        "フォルダ（動画）=" + videos, "全体表示= 1"}));
 
     Settings = SettingsRecord();
     LoadSettings();
     EXPECT_TRUE(Settings.PreviewShown);
+    EXPECT_TRUE(Settings.WholePictureShown);
     EXPECT_EQ(Settings.VideoFolder, videos);
     std::filesystem::remove(videos);
     LoadSettings();

@@ -17,6 +17,7 @@ MessageAnswer ScriptedPrompts::Message(const std::string& text, const std::strin
         case MessageButtons::YesNo:
         case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
         case MessageButtons::RetryCancel: return MessageAnswer::Retry;
+        case MessageButtons::YesNoDefaultNo: return MessageAnswer::No;
         default: return MessageAnswer::Ok;
     }
 }

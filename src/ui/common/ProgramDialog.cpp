@@ -92,7 +92,7 @@ std::string ProgramDialog::StopJobQuestion() const {
 
 bool ProgramDialog::QueryStopForClose() {
     if (!JobRunning()) return true;
-    if (ShowMessage(StopJobQuestion(), MessageIcon::Question, MessageButtons::YesNo) !=
+    if (ShowMessage(StopJobQuestion(), MessageIcon::Question, MessageButtons::YesNoDefaultNo) !=
         MessageAnswer::Yes)
         return false;
     closingProgram_ = true;

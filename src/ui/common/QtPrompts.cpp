@@ -52,6 +52,11 @@ MessageAnswer QtPrompts::Message(const std::string& text, const std::string& tit
             add(QMessageBox::Yes, "はい(&Y)");
             add(QMessageBox::No, "いいえ(&N)");
             break;
+        case MessageButtons::YesNoDefaultNo:
+            add(QMessageBox::Yes, "はい(&Y)");
+            add(QMessageBox::No, "いいえ(&N)");
+            box.setDefaultButton(QMessageBox::No);
+            break;
         case MessageButtons::YesNoCancel:
             add(QMessageBox::Yes, "はい(&Y)");
             add(QMessageBox::No, "いいえ(&N)");

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLibraryInfo>
+#include <QLocale>
 
 #include "core/AppFolder.h"
 
@@ -17,6 +18,10 @@ std::unique_ptr<QTranslator> LoadQtTranslation() {
     for (const QString& folder : folders)
         if (translator->load("qtbase_ja", folder)) return translator;
     return nullptr;
+}
+
+void UseJapaneseLocale() {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 
 }  // namespace fennix

@@ -12,4 +12,9 @@ namespace fennix {
 // holds it; the standard dialogs then stay in English.
 std::unique_ptr<QTranslator> LoadQtTranslation();
 
+// Makes Japanese the locale Qt formats with, whatever the desktop's: the
+// file dialogs' dates ("12月9日") and file types ("フォルダー") follow the
+// rest of the interface.
+void UseJapaneseLocale();
+
 }  // namespace fennix

@@ -76,6 +76,12 @@ void Slider::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(hasFocus() ? theme::kCaption : theme::kBorder, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(outline);
+    if (hasFocus()) {
+        // The keyboard's mark: a dotted frame round the whole control.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(theme::kText, 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void Slider::mousePressEvent(QMouseEvent* event) {
@@ -103,12 +109,32 @@ void Slider::mouseReleaseEvent(QMouseEvent*) {
 
 void Slider::keyPressEvent(QKeyEvent* event) {
     const int current = std::clamp(value_, 0, max_);
-    if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Down)
-        SetByUser(std::max(current - 1, 0));
-    else if (event->key() == Qt::Key_Right || event->key() == Qt::Key_Up)
-        SetByUser(std::min(current + 1, max_));
-    else
-        QWidget::keyPressEvent(event);
+    // Page Up and Page Down move a tenth of the track, as a scroll bar does.
+    const int page = std::max(max_ / 10, 1);
+    switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+            SetByUser(std::max(current - 1, 0));
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+            SetByUser(std::min(current + 1, max_));
+            break;
+        case Qt::Key_PageDown:
+            SetByUser(std::max(current - page, 0));
+            break;
+        case Qt::Key_PageUp:
+            SetByUser(std::min(current + page, max_));
+            break;
+        case Qt::Key_Home:
+            SetByUser(0);
+            break;
+        case Qt::Key_End:
+            SetByUser(max_);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+    }
 }
 
 }  // namespace fennix

@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 #include <QUndoStack>
 #include <QWheelEvent>
 
@@ -39,10 +40,6 @@
 // Fennix_MainRun.cpp (the morph run and the preview).
 
 namespace fennix {
-
-namespace {
-constexpr int kPreviewStripHeight = 30;  // the preview's slider below it
-}  // namespace
 
 Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -95,6 +92,13 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
 
     BuildMenus();
 
+    // A window fitted to its pictures is fitted again once a resize (a
+    // drag of its edge sends many) has come to rest.
+    refitTimer_ = new QTimer(this);
+    refitTimer_->setSingleShot(true);
+    refitTimer_->setInterval(60);
+    connect(refitTimer_, &QTimer::timeout, this, &Fennix_Main::Refit);
+
     // Window load.
     Document.Zoom = 1;
     TickZoom();
@@ -116,6 +120,9 @@ void Fennix_Main::BuildMenus() {
     mnuCloseMorph = item(file, "閉じる");
     mnuSaveMorph = item(file, "上書き保存");
     mnuSaveName = item(file, "名前を付けて保存");
+    mnuSaveWithPictures = item(file, "画像と一緒に保存");
+    connect(mnuSaveWithPictures, &QAction::triggered, this,
+            &Fennix_Main::mnuSaveWithPictures_Click);
     connect(mnuCloseMorph, &QAction::triggered, this, [this] { OuterWindow()->close(); });
 
     QMenu* edit = menu("編集");
@@ -214,6 +221,7 @@ void Fennix_Main::OpenAtFittingZoom() {
     const ZoomScale fit = isVisible() ? WindowFitZoom() : ZoomScale(1);
     if (fit < ZoomScale(1)) {
         SetZoom(fit);  // which asks for the preview at that zoom
+        fitToWindow_ = true;
     } else {
         Document.Zoom = 1;
         TickZoom();
@@ -239,9 +247,11 @@ void Fennix_Main::ArrangeViews() {
     sizes.panelHeight = Pb->height();
     sizes.vScrollWidth = VScroll1->width();
     sizes.hScrollHeight = HScroll1->height();
+    previewBelow_ = previewShown_ && FitWindow().previewBelow;
     if (previewShown_) {
         sizes.previewWidth = start.Width();
         sizes.previewHeight = start.Height() + kPreviewStripHeight;
+        sizes.previewBelow = previewBelow_;
     }
     const ViewArrangement layout = ArrangeViewSizes(sizes);
 
@@ -259,11 +269,9 @@ void Fennix_Main::ArrangeViews() {
     place(HScroll1, layout.horizontal);
 
     // The run's progress bar lies just above the horizontal bar, as wide as
-    // the screen, wherever the panel's size has put that bar.
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    // the visible part of the panel, so that its fill reads as the share done.
     GradientProgressBar1->setGeometry(0, HScroll1->y() - HScroll1->height(),
-                                      screen ? screen->geometry().width() : 1024,
-                                      GradientProgressBar::kHeight);
+                                      std::max(VScroll1->x(), 1), GradientProgressBar::kHeight);
     // Its cancel button at the right end of the visible part, level with it.
     cmdCancelRun->move(std::max(VScroll1->x() - cmdCancelRun->width() - 4, 0),
                        GradientProgressBar1->geometry().bottom() + 1 - cmdCancelRun->height());
@@ -290,14 +298,29 @@ void Fennix_Main::mnuZoom_Click(int z) {
 
 void Fennix_Main::mnuZoomFit_Click() {
     SetZoom(WindowFitZoom());
+    fitToWindow_ = true;
+}
+
+FittedView Fennix_Main::FitWindow() const {
+    const int areaWidth = Pb->width() - VScroll1->width();
+    const int areaHeight = Pb->height() - HScroll1->height();
+    return FitView(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(),
+                   Panes.Poriginal(2).Width(), Panes.Poriginal(2).Height(), areaWidth, areaHeight,
+                   previewShown_, kPreviewStripHeight);
 }
 
 ZoomScale Fennix_Main::WindowFitZoom() const {
-    const int areaWidth = Pb->width() - VScroll1->width();
-    const int areaHeight = Pb->height() - HScroll1->height();
-    return FitZoom(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(),
-                   Panes.Poriginal(2).Width(), Panes.Poriginal(2).Height(), areaWidth, areaHeight,
-                   kImageGap);
+    return FitWindow().zoom;
+}
+
+void Fennix_Main::Refit() {
+    // Not while frames are made (the zoom waits, as its menu does) or a
+    // point is held; the run's end and the release come back here.
+    if (!fitToWindow_ || run_.Running() || !isVisible()) return;
+    const ZoomScale fit = WindowFitZoom();
+    if (fit == Document.Zoom) return;
+    SetZoom(fit);
+    fitToWindow_ = true;
 }
 
 void Fennix_Main::TickZoom() {
@@ -314,6 +337,7 @@ void Fennix_Main::TickZoom() {
 
 void Fennix_Main::SetZoom(ZoomScale zoom) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    fitToWindow_ = false;  // a zoom of its own, until ウィンドウに合わせる
     Document.Zoom = zoom;
     TickZoom();
     const std::string tmp = JoinPath(Settings.TempFolder, kZoomScratchName);
@@ -355,12 +379,15 @@ void Fennix_Main::ShowWindow() {
     outer->show();
     show();
     auto* sub = qobject_cast<QMdiSubWindow*>(outer);
-    const int preview = previewShown_ ? kImageGap + Panes.P(1).Width() : 0;
-    const QSize content(
-        Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + preview + VScroll1->width(),
-        std::max(Panes.P(1).Height() + (previewShown_ ? kPreviewStripHeight : 0),
-                 Panes.P(2).Height()) +
-            HScroll1->height());
+    if (sub && sub->mdiArea()) {
+        // A new document is the one in front and active, now and once more
+        // after the events still to come (a window manager handing the focus
+        // back to the window that had it before a dialog), which would
+        // otherwise put the document that was active before back in front.
+        ComeToFront();
+        QTimer::singleShot(0, this, [this] { ComeToFront(); });
+    }
+    const QSize content = ContentSize();
     if (!sub || !sub->mdiArea()) {
         // A window of its own that nobody sized yet: the size of both images
         // where the screen has room for it.
@@ -382,6 +409,38 @@ void Fennix_Main::ShowWindow() {
     sub->setGeometry(place.left, place.top, place.width, place.height);
 }
 
+QSize Fennix_Main::ContentSize() {
+    const int preview = previewShown_ ? kImageGap + Panes.P(1).Width() : 0;
+    return {Panes.P(1).Width() + kImageGap + Panes.P(2).Width() + preview + VScroll1->width(),
+            std::max(Panes.P(1).Height() + (previewShown_ ? kPreviewStripHeight : 0),
+                     Panes.P(2).Height()) +
+                HScroll1->height()};
+}
+
+void Fennix_Main::MakeRoomForPreview() {
+    // The window grows towards the size of all three panes, as far as the
+    // frame has room right of and below it.
+    auto* sub = qobject_cast<QMdiSubWindow*>(OuterWindow());
+    if (sub && sub->mdiArea() && !sub->isMaximized() && !sub->isMinimized()) {
+        const QSize area = sub->mdiArea()->viewport()->size();
+        const QSize wanted = ContentSize() + (sub->size() - size());
+        const QRect place = sub->geometry();
+        sub->resize(std::max(place.width(), std::min(wanted.width(), area.width() - place.left())),
+                    std::max(place.height(), std::min(wanted.height(), area.height() - place.top())));
+    }
+    if (QLayout* layout = OuterWindow()->layout()) layout->activate();
+    ArrangeViews();
+    // Where it still lies outside what the window shows, the pictures are
+    // fitted to the window with it.
+    const QRect visible(0, 0, VScroll1->x(), HScroll1->y());
+    const QRect preview(Preview.Left(), Preview.Top(), Preview.Width(),
+                        Preview.Height() + kPreviewStripHeight);
+    if (fitToWindow_ || !visible.contains(preview)) {
+        SetZoom(WindowFitZoom());
+        fitToWindow_ = true;
+    }
+}
+
 QWidget* Fennix_Main::OuterWindow() {
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
     return sub ? static_cast<QWidget*>(sub) : this;
@@ -401,6 +460,7 @@ void Fennix_Main::closeEvent(QCloseEvent* event) {
 void Fennix_Main::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     ArrangeViews();
+    if (fitToWindow_) refitTimer_->start();
 }
 
 void Fennix_Main::ZoomAround(ZoomScale zoom, QPointF cursor) {

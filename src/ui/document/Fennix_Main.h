@@ -9,10 +9,12 @@
 #include "engine/MorphRunJob.h"
 #include "engine/PreviewJob.h"
 #include "model/MorphDocument.h"
+#include "model/ViewArrangement.h"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 class QUndoStack;
 
 namespace fennix {
@@ -109,6 +111,13 @@ public:
     void mnuSaveMorph_Click();
     void mnuSaveName_Click();
 
+    // 画像と一緒に保存: asks for a project file name and writes a copy of the
+    // project there with copies of its two pictures beside it, a folder to
+    // take elsewhere as a whole. The document itself stays as it is (its
+    // name, its pictures, Dirty); a new document's prepared pictures are
+    // first put in the image folder, as a save does.
+    void mnuSaveWithPictures_Click();
+
     // Asked before the window closes; false keeps it open. The frame asks
     // every document before it closes any, so one refusal stops its close.
     virtual bool QueryUnload();
@@ -140,8 +149,13 @@ public:
 
     // ウィンドウに合わせる: the largest zoom (at most 100 %) at which both
     // images show whole side by side in the window.
+    // The fitted zoom stays in force as the window is resized or maximised,
+    // until another zoom is chosen.
     void mnuZoomFit_Click();
     ZoomScale WindowFitZoom() const;
+    bool FittedToWindow() const { return fitToWindow_; }
+    // True while the preview lies under the pictures rather than right of them.
+    bool PreviewBelow() const { return previewBelow_; }
 
     // マトリクスの色 (0), ポインタの色 (1), 背景の色 (2): asks for a colour
     // and applies it to both grids (or the background); a cancel changes
@@ -188,6 +202,7 @@ public:
     QAction* mnuCloseMorph = nullptr;
     QAction* mnuSaveMorph = nullptr;
     QAction* mnuSaveName = nullptr;
+    QAction* mnuSaveWithPictures = nullptr;
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
     QAction* mnuSetting = nullptr;
@@ -227,6 +242,15 @@ private:
     // under it where the scroll bars allow.
     void ZoomAround(ZoomScale zoom, QPointF cursor);
     void PlacePreview();
+    // The window's fit with the sizes as they are now.
+    FittedView FitWindow() const;
+    // The fitted zoom again, after a resize or a run.
+    void Refit();
+    // The size of the panes at the current zoom with the scroll bars.
+    QSize ContentSize();
+    // Once the preview is turned on: the window grows within the frame,
+    // and the pictures are fitted when the preview is still not seen whole.
+    void MakeRoomForPreview();
     // Asks for the preview frame of the current state; `quick` while a point
     // is dragged: a reduced frame for a large picture.
     void UpdatePreview(bool quick = false);
@@ -240,6 +264,10 @@ private:
     void ComeToFront();
     bool RelocateImages();
     void SaveUnderName(bool addToRecentFiles);
+    // Asks for a project file with the save dialog titled `title`; the file
+    // that will be written (".mph" added where missing), with `chosen` the
+    // name as picked. Empty when cancelled.
+    std::string AskProjectPath(const char* title, std::string& chosen);
     bool WriteProject(const std::string& path);
     QWidget* OuterWindow();
     void DrawGrids();
@@ -260,6 +288,9 @@ private:
     bool quietRunEnd_ = false;
     MorphRunJob run_{this};
     bool previewShown_ = false;
+    bool previewBelow_ = false;
+    bool fitToWindow_ = false;  // ウィンドウに合わせる in force
+    QTimer* refitTimer_ = nullptr;
     PaneWidget* previewWidget_ = nullptr;
     QImage previewFrame_;
     PreviewJob previewJob_{this, [this](const QImage& frame, const PreviewJob::Request& request) {

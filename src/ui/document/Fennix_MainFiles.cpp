@@ -11,6 +11,7 @@
 #include "core/Paths.h"
 #include "core/Prompts.h"
 #include "model/ImageRelocation.h"
+#include "model/ProjectCopy.h"
 #include "model/ProjectFile.h"
 #include "model/RecentFiles.h"
 #include "model/Settings.h"
@@ -80,17 +81,16 @@ bool Fennix_Main::WriteProject(const std::string& path) {
     return true;
 }
 
-void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
-    static const char* kTitle = "ファィルの保存";
-    std::string chosen, target;
+std::string Fennix_Main::AskProjectPath(const char* title, std::string& chosen) {
+    std::string target;
     for (;;) {
         cFileDlg dialog;
-        dialog.DlgTitle = kTitle;
+        dialog.DlgTitle = title;
         dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
         dialog.OverwritePrompt = true;
         Settings.DialogFolder() = Settings.ProjectFolder();
-        std::string title;
-        if (!dialog.VBGetSaveFileName(chosen, title)) return;
+        std::string fileTitle;
+        if (!dialog.VBGetSaveFileName(chosen, fileTitle)) return {};
 
         target = ProjectFileTarget(chosen);
         // The dialog asked about the name as typed; when ".mph" is added the
@@ -98,11 +98,18 @@ void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
         // without the same question. No goes back to the dialog.
         std::error_code error;
         if (target == chosen || !std::filesystem::is_regular_file(target, error)) break;
-        if (CurrentPrompts().Message(OverwriteQuestion(PathFileName(target)), kTitle,
+        if (CurrentPrompts().Message(OverwriteQuestion(PathFileName(target)), title,
                                      MessageIcon::Exclamation,
                                      MessageButtons::YesNo) == MessageAnswer::Yes)
             break;
     }
+    return target;
+}
+
+void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
+    std::string chosen;
+    const std::string target = AskProjectPath("ファィルの保存", chosen);
+    if (target.empty()) return;
     // A failed write leaves the document as it was: still changed, under
     // its old name, and not in the recent-file list.
     if (!WriteProject(target)) return;
@@ -132,10 +139,31 @@ void Fennix_Main::mnuSaveName_Click() {
     SaveUnderName(true);
 }
 
+void Fennix_Main::mnuSaveWithPictures_Click() {
+    Settings.BackgroundColor = Pb->BackColor();
+    if (!RelocateImages()) return;
+    std::string chosen;
+    const std::string target = AskProjectPath("画像と一緒に保存", chosen);
+    if (target.empty()) return;
+    const std::string message =
+        SaveProjectWithPictures(target, Document.Matrix(1), Document.Matrix(2),
+                                Settings.ProjectFolder(), Document.LastFrame,
+                                Settings.BackgroundColor);
+    if (!message.empty()) {
+        ShowMessage(message, MessageIcon::Critical);
+        return;
+    }
+    ShowMessage(PathFolder(target) + "に保存しました。", MessageIcon::Information);
+}
+
 void Fennix_Main::ComeToFront() {
+    if (unloading_ || !OuterWindow()->isVisible()) return;
     if (auto* sub = qobject_cast<QMdiSubWindow*>(OuterWindow()); sub && sub->mdiArea())
         sub->mdiArea()->setActiveSubWindow(sub);
     OuterWindow()->raise();
+    // The frame (or this window) becomes the desktop's active window, so the
+    // next command goes to this document.
+    window()->activateWindow();
 }
 
 bool Fennix_Main::QueryUnload() {
@@ -144,7 +172,8 @@ bool Fennix_Main::QueryUnload() {
         // A run may have hours to go; closing ends it only when the user
         // says so. The frames written so far stay either way.
         ComeToFront();
-        if (ShowMessage(kStopRunQuestion, MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
+        if (ShowMessage(kStopRunQuestion, MessageIcon::Question,
+                        MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
             return false;
         StopRunForClose();
     }

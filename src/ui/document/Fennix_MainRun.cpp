@@ -32,9 +32,10 @@ void Fennix_Main::PlacePreview() {
     if (!shown) return;
     const PicturePane& start = Panes.P(1);
     const PicturePane& end = Panes.P(2);
-    const int left = end.Left() + end.Width() + kImageGap;
-    Preview.Move(left, start.Top());
-    const int stripTop = start.Top() + start.Height() + 4;
+    const int left = previewBelow_ ? start.Left() : end.Left() + end.Width() + kImageGap;
+    const int top = previewBelow_ ? start.Top() + start.Height() + kImageGap : start.Top();
+    Preview.Move(left, top);
+    const int stripTop = top + start.Height() + 4;
     const int labelWidth = 72;
     const int sliderWidth = std::max(start.Width() - labelWidth - 4, 80);
     PreviewSlider->setGeometry(left, stripTop, sliderWidth, 22);
@@ -44,6 +45,7 @@ void Fennix_Main::PlacePreview() {
 void Fennix_Main::mnuPreview_Click() {
     SetPreviewShown(!previewShown_);
     Settings.PreviewShown = previewShown_;
+    if (previewShown_) MakeRoomForPreview();
     UpdatePreview();
 }
 
@@ -125,7 +127,8 @@ void Fennix_Main::mnuMorphIt_Click() {
     Panes.P(2).SetVisible(false);
     surface.ClearPicture();
     surface.Move(0, 0);
-    surface.SetSize(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height());
+    // The frames show at the document's zoom, where the pictures were.
+    surface.SetSize(Panes.P(1).Width(), Panes.P(1).Height());
     surface.SetVisible(true);
     Pb->repaint();
 
@@ -149,7 +152,7 @@ void Fennix_Main::mnuMorphIt_Click() {
         GradientProgressBar1->SetValue(static_cast<int>(done * 100 / total));
     };
     callbacks.frame = [this](int k, const QImage& frame) {
-        Panes.MorphT.Layer() = frame;
+        Panes.MorphT.Layer() = ImageAtZoom(frame, Document.Zoom);
         Panes.MorphT.Refresh();
         if (FrameShown) {
             OuterWindow()->repaint();
@@ -251,6 +254,7 @@ void Fennix_Main::EndMorphRun(const QString& caption) {
     GradientProgressBar1->hide();
     ArrangeViews();
     OuterWindow()->setWindowTitle(caption);
+    Refit();  // the window may have been resized meanwhile
 }
 
 void Fennix_Main::StopRunForClose() {

@@ -102,6 +102,9 @@ Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
             VS_FPS->SetValue(value);
         }
     });
+    for (QLineEdit* field : {txtWidth, txtHeight})
+        connect(field, &QLineEdit::textEdited, this, [this] { sizeTyped_ = true; });
+    connect(cboFormat, &QComboBox::currentIndexChanged, this, [this] { ShowDefaultSize(); });
     connect(cmd_Folder, &QPushButton::clicked, this, &Fennix_Video::cmd_Folder_Click);
     connect(Cmd_Export, &QPushButton::clicked, this, &Fennix_Video::Cmd_Export_Click);
     connect(cmd_Can, &QPushButton::clicked, this, &Fennix_Video::cmd_Can_Click);
@@ -144,8 +147,17 @@ void Fennix_Video::SetFolder(const std::string& folder) {
     Pic_Pre.SetPicture(first->scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     Pic_Pre.Move((fraPre->width() - pixels.width()) / 2, (fraPre->height() - pixels.height()) / 2);
     Pic_PreWidget->Sync();
-    txtWidth->setText(QString::number(first->width()));
-    txtHeight->setText(QString::number(first->height()));
+    frameSize_ = first->size();
+    sizeTyped_ = false;
+    ShowDefaultSize();
+}
+
+void Fennix_Video::ShowDefaultSize() {
+    if (sizeTyped_ || frameSize_.isEmpty()) return;
+    const QSize size = DefaultVideoSize(
+        static_cast<VideoFormat>(std::max(cboFormat->currentIndex(), 0)), frameSize_);
+    txtWidth->setText(QString::number(size.width()));
+    txtHeight->setText(QString::number(size.height()));
 }
 
 void Fennix_Video::cmd_Folder_Click() {
@@ -195,8 +207,17 @@ void Fennix_Video::Cmd_Export_Click() {
     const FileAnswer answer = CurrentPrompts().ChooseFile(request);
     if (!answer.Confirmed || answer.Path.empty()) return;
     std::string path = answer.Path.substr(0, answer.Path.find('\0'));
-    // The file is of the format chosen here, whatever name was typed.
-    if (VideoFormatOfPath(path) != options.Format) path += "." + extension;
+    // A name typed with a video extension chooses that format (and its
+    // default size, when the size is the default); any other name gets the
+    // chosen format's extension.
+    if (const auto typed = VideoFormatOfPath(path)) {
+        if (*typed != options.Format) {
+            cboFormat->setCurrentIndex(static_cast<int>(*typed));
+            if (!ReadOptions(options)) return;
+        }
+    } else {
+        path += "." + extension;
+    }
     Settings.VideoFolder = PathFolder(path);
 
     const VideoResult result = ExportInBackground(path, options);

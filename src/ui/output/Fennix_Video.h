@@ -33,8 +33,8 @@ class Fennix_Video : public ProgramDialog {
     // The opening steps: start folder (the last run's frames), centring.
     void Form_Load();
 
-    // Shows the frames of `folder`: count, preview, and their size in the
-    // size fields.
+    // Shows the frames of `folder`: count, preview, and in the size fields
+    // the size the chosen format makes of them by default.
     void SetFolder(const std::string& folder);
     const std::string& Folder() const { return folder_; }
     const std::vector<std::string>& Frames() const { return frames_; }
@@ -78,8 +78,13 @@ class Fennix_Video : public ProgramDialog {
 
   private:
     VideoResult ExportInBackground(const std::string& path, const VideoOptions& options);
+    // The size fields at the format's default for the frames, unless the
+    // user has typed a size of their own.
+    void ShowDefaultSize();
 
     std::string folder_;
+    QSize frameSize_;          // the first frame's
+    bool sizeTyped_ = false;  // the size fields hold the user's own values
     std::vector<std::string> frames_;
     BackgroundJob job_{this};
 };

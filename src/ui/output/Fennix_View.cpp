@@ -1,5 +1,6 @@
 #include "ui/output/Fennix_View.h"
 
+#include <QAbstractButton>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -146,6 +147,7 @@ void Fennix_View::BuildControls() {
     connect(HS_Interval, &ucScrollbar::Change, this, &Fennix_View::HS_Interval_Change);
     connect(FrameSlider, &Slider::Change, this, [this](int k) { JumpToFrame(k); });
     connect(PlayTimer, &QTimer::timeout, this, &Fennix_View::PlayTimer_Timer);
+    for (QAbstractButton* button : findChildren<QAbstractButton*>()) button->installEventFilter(this);
 }
 
 void Fennix_View::Form_Load() {
@@ -276,6 +278,17 @@ void Fennix_View::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool Fennix_View::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Left || key == Qt::Key_Right) {
+            keyPressEvent(static_cast<QKeyEvent*>(event));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QSize Fennix_View::ShownFrameSize() const {

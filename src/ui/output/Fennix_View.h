@@ -95,6 +95,9 @@ class Fennix_View : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Left and Right reach the viewer from its buttons too, which would
+    // otherwise move the focus with them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildControls();

@@ -81,7 +81,11 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.PicBack = new PanelWidget(this);
     t.PicBack->SetBackColor(kViewportGrey);
     t.PicBack->setGeometry(left, 48, 304, 304);
-    t.PaneView = new PaneWidget(t.P, t.PicBack);
+    // The pane is seen through the 300 × 300 viewport only, never in the
+    // box's grey edge beyond the scroll bars.
+    auto* clip = new QWidget(t.PicBack);
+    clip->setGeometry(0, 0, kViewportSize, kViewportSize);
+    t.PaneView = new PaneWidget(t.P, clip);
     t.VScroll = new ucScrollbar(Qt::Vertical, t.PicBack);
     t.HScroll = new ucScrollbar(Qt::Horizontal, t.PicBack);
     t.Cmd_D = new QWidget(t.PicBack);
@@ -91,8 +95,10 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.lbl_Size->setGeometry(left, 356, 150, 20);
     t.chk_Whole = new QCheckBox(Text("全体表示"), this);
     t.chk_Whole->setGeometry(left + 204, 356, 100, 20);
-    t.chk_Whole->setChecked(true);
-    t.PaneView->SetFitBox(QSize(kViewportSize, kViewportSize));
+    // Unticked, the specified view: the picture at its own size, scrolled
+    // and dragged. Ticked once, it stays the user's choice.
+    t.chk_Whole->setChecked(Settings.WholePictureShown);
+    t.PaneView->SetFitBox(Settings.WholePictureShown ? QSize(kViewportSize, kViewportSize) : QSize());
 
     t.lbl_sam = new QLabel(Text("ｻﾑﾈｲﾙ"), this);
     t.lbl_sam->setGeometry(left, 380, 64, 18);
@@ -363,8 +369,17 @@ void Fennix_Pic::VS_Stretch_Change(int s) {
 
 void Fennix_Pic::txt_Stretch_Change(int s) {
     Slot& t = slot[s];
-    const auto typed = TypedReduction(t.txt_Stretch->text().toStdString(), t.BaseWidth);
+    const std::string text = t.txt_Stretch->text().toStdString();
+    const auto typed = TypedReduction(text, t.BaseWidth);
     if (!typed) return;
+    if (!typed->met && t.UnmetReduction != text) {
+        // Said once for each text (the field loses its focus to the message).
+        t.UnmetReduction = text;
+        ShowMessage("縮小率は 10 から 100 ％まで、幅は " +
+                        std::to_string(ReducedSize(10, t.BaseWidth, 1).width()) + " から " +
+                        std::to_string(t.BaseWidth) + " ピクセルまでで入力してください。",
+                    MessageIcon::Exclamation);
+    }
     t.VS_Stretch->SetValue(typed->percent);
     // A typed width is met exactly, not only to the nearest whole percent.
     t.TargetWidth = typed->width;
@@ -376,6 +391,7 @@ void Fennix_Pic::txt_Stretch_Change(int s) {
 
 void Fennix_Pic::chk_Whole_Click(int s) {
     Slot& t = slot[s];
+    Settings.WholePictureShown = t.chk_Whole->isChecked();
     t.PaneView->SetFitBox(t.chk_Whole->isChecked() ? QSize(kViewportSize, kViewportSize)
                                                     : QSize());
     UpdateScrollBars(s);

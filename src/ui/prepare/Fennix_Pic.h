@@ -73,6 +73,7 @@ class Fennix_Pic : public ProgramDialog {
         QLabel* lbl_Size_S = nullptr;
         int32_t BaseWidth = 0;
         int TargetWidth = 0;  // a typed reduced width, until the spin is stepped
+        std::string UnmetReduction;  // the typed text last answered with a message
         int32_t BaseHeight = 0;
         bool Centred = false;  // placed in the middle of the viewport, shown whole
         int16_t Drag = 0;

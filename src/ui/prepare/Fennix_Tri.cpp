@@ -1,7 +1,10 @@
 #include "ui/prepare/Fennix_Tri.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 
 #include "model/Settings.h"
 #include "ui/controls/ccXPButton.h"
@@ -49,7 +52,11 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     : ProgramDialog(parent), target_(target), W_(W), H_(H) {
     setWindowTitle(Text("Fennix 画像のトリミング"));
     setModal(true);
-    const TrimGeometry g = TrimGeometryFor(W, H);
+    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const TrimGeometry g = TrimGeometryFor(W, H, target.Picture().size(),
+                                           screen ? screen->availableGeometry().size() : QSize());
+    scale_ = g.scale;
 
     Pic_B = new PanelWidget(this);
     Pic_B->SetBackColor(kPanelGrey);
@@ -89,7 +96,14 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
 
     // The slot's picture (as picked, reduced or last trimmed), placed at the
     // rectangle's corner with the four lines over it.
-    Image.SetPicture(target.Picture());
+    // A picture too large for the screen shows reduced; the crop is still
+    // taken from the picture itself.
+    Image.SetPicture(scale_ == ZoomScale(1)
+                         ? target.Picture()
+                         : target.Picture().scaled(
+                               static_cast<int>(scale_.PaneLength(target.Picture().width())),
+                               static_cast<int>(scale_.PaneLength(target.Picture().height())),
+                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     Image.Move(g.x0, g.y0);
     P = new PaneWidget(Image, Client);
     P->setCursor(Qt::SizeAllCursor);
@@ -98,10 +112,12 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     connect(P, &PaneWidget::MouseMove, this,
             [this](Qt::MouseButtons, QPoint c) { P_MouseMove(c); });
     connect(P, &PaneWidget::MouseUp, this, [this] { P_MouseUp(); });
-    const QRect lines[4] = {{g.x0, g.y0, W, 2},
-                            {g.x0, g.y0 + H - 2, W, 2},
-                            {g.x0, g.y0, 2, H},
-                            {g.x0 + W - 2, g.y0, 2, H}};
+    const int w = static_cast<int>(scale_.PaneLength(W));
+    const int h = static_cast<int>(scale_.PaneLength(H));
+    const QRect lines[4] = {{g.x0, g.y0, w, 2},
+                            {g.x0, g.y0 + h - 2, w, 2},
+                            {g.x0, g.y0, 2, h},
+                            {g.x0 + w - 2, g.y0, 2, h}};
     for (int i = 0; i < 4; ++i) {
         Pic_Line[i] = new PanelWidget(Client);
         Pic_Line[i]->SetBackColor(kBlue);
@@ -141,8 +157,9 @@ void Fennix_Tri::cmd_Color_Click() {
 
 void Fennix_Tri::cmd_OK_Click() {
     Settings.DialogConfirmed = true;
-    const int16_t dx = static_cast<int16_t>(Pic_Line[0]->x() - Image.Left());
-    const int16_t dy = static_cast<int16_t>(Pic_Line[0]->y() - Image.Top());
+    const int dx = scale_.ImagePos(Pic_Line[0]->x() - Image.Left());
+    const int dy = scale_.ImagePos(Pic_Line[0]->y() - Image.Top());
+    const QImage source = target_.Picture();  // kept while the pane is cleared
     target_.Move(0, 0);
     target_.SetSize(W_, H_);
     target_.ClearPicture();
@@ -150,7 +167,7 @@ void Fennix_Tri::cmd_OK_Click() {
         // Where the rectangle reaches beyond the picture, the pane keeps
         // the black it was cleared to.
         QPainter painter(&target_.Layer());
-        painter.drawImage(QPoint(0, 0), Image.Picture(), QRect(dx, dy, W_, H_));
+        painter.drawImage(QPoint(0, 0), source, QRect(dx, dy, W_, H_));
     }
     target_.SetPicture(target_.Layer().copy());
     target_.Refresh();

@@ -4,6 +4,7 @@
 
 #include "ui/common/ProgramDialog.h"
 #include "media/PicturePane.h"
+#include "model/ZoomScale.h"
 
 class QLabel;
 
@@ -58,6 +59,7 @@ class Fennix_Tri : public ProgramDialog {
   private:
     PicturePane& target_;
     int W_, H_;
+    ZoomScale scale_;  // screen pixels per picture pixel
     int16_t drag_ = 0;
     int16_t grabX_ = 0;
     int16_t grabY_ = 0;

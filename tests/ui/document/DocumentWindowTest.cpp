@@ -126,7 +126,7 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
         return list;
     };
     EXPECT_EQ(captions(window.Menus()[0]),
-              QStringList({"閉じる", "上書き保存", "名前を付けて保存"}));
+              QStringList({"閉じる", "上書き保存", "名前を付けて保存", "画像と一緒に保存"}));
     EXPECT_EQ(captions(window.Menus()[1]), QStringList({"元に戻す", "やり直し"}));
     EXPECT_EQ(window.mnuUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     EXPECT_EQ(window.mnuRedo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));

@@ -214,7 +214,7 @@ TEST_F(MorphRunWindowTest, EscapeCancelsAndClosingStopsTheRun) {
     EXPECT_TRUE(window.MorphRunning());
     ASSERT_EQ(prompts->shown.size(), 1u);
     EXPECT_EQ(prompts->shown[0].text, kStopRunQuestion);
-    EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNoDefaultNo);
 
     prompts->Answer(MessageAnswer::Yes);
     EXPECT_TRUE(window.close());

@@ -284,7 +284,7 @@ TEST_F(FrameTest, ClosingDuringAnExportAsksFirst) {
         ASSERT_GE(prompts->shown.size(), 1u);
         EXPECT_EQ(prompts->shown[0].text, c.avi ? "AVI ファイルを作成中です。中止して閉じますか？"
                                                 : "動画ファイルを作成中です。中止して閉じますか？");
-        EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNoDefaultNo);
         if (!yes) {
             ASSERT_EQ(prompts->shown.size(), 2u);
             EXPECT_EQ(prompts->shown[1].text,

@@ -23,14 +23,15 @@ TEST(TypedReduction, PercentagesAndWidths) {
     EXPECT_EQ(TypedReduction("50", 640), (R{50, 0}));
     EXPECT_EQ(TypedReduction(" 35% ", 640), (R{35, 0}));
     EXPECT_EQ(TypedReduction("３５％", 640), (R{35, 0}));  // as a Japanese input method types it
-    EXPECT_EQ(TypedReduction("5", 640), (R{10, 0}));      // kept within 10 … 100
-    EXPECT_EQ(TypedReduction("250%", 640), (R{100, 0}));
+    EXPECT_EQ(TypedReduction("5", 640), (R{10, 0, false}));  // kept within 10 … 100
+    EXPECT_EQ(TypedReduction("250%", 640), (R{100, 0, false}));
     // A width: the spin's nearest percentage below, and the width itself.
     EXPECT_EQ(TypedReduction("800", 6000), (R{13, 800}));  // 13 % would be 780
     EXPECT_EQ(TypedReduction("103px", 150), (R{69, 103}));
     EXPECT_EQ(TypedReduction("80px", 640), (R{12, 80}));
     EXPECT_EQ(TypedReduction("640px", 640), (R{100, 0}));  // its own width: no reduction
-    EXPECT_EQ(TypedReduction("50px", 640), (R{10, 0}));    // below 10 %: 10 %
+    EXPECT_EQ(TypedReduction("50px", 640), (R{10, 0, false}));  // below 10 %: 10 %
+    EXPECT_EQ(TypedReduction("641", 640), (R{100, 0, false}));  // wider than the picture
     EXPECT_EQ(TypedReduction("800", 0), std::nullopt);
     EXPECT_EQ(TypedReduction("", 640), std::nullopt);
     EXPECT_EQ(TypedReduction("1e3", 640), std::nullopt);
@@ -53,11 +54,23 @@ class LargePictureTest : public testing::Test {
     Fennix_Pic dialog;
 };
 
-TEST_F(LargePictureTest, ALargePictureShowsWholeAndUntickedScrollsAsBefore) {
+// Pixel for pixel with scroll bars at first; 全体表示 shows it shrunk whole,
+// and the choice holds for the next dialog.
+TEST_F(LargePictureTest, ALargePictureScrollsAndTickedShowsWhole) {
     Pick(0, 640, 480);
     auto& t = dialog.slot[0];
     // Decoded once: the source copy shares the pane's picture.
     EXPECT_EQ(t.Ps.Picture().constBits(), t.P.Picture().constBits());
+    EXPECT_FALSE(t.chk_Whole->isChecked());
+    EXPECT_FALSE(t.PaneView->Fitted());
+    EXPECT_EQ(t.PaneView->size(), QSize(640, 480));
+    EXPECT_FALSE(t.HScroll->isHidden());
+    EXPECT_EQ(t.HScroll->Max(), 356);
+    // Nothing of the picture shows in the box's edge beyond the viewport.
+    EXPECT_EQ(t.PaneView->parentWidget()->geometry(), QRect(0, 0, 300, 300));
+
+    t.chk_Whole->click();
+    EXPECT_TRUE(Settings.WholePictureShown);
     EXPECT_TRUE(t.PaneView->Fitted());
     EXPECT_EQ(t.PaneView->size(), QSize(300, 225));
     EXPECT_EQ(t.PaneView->pos(), QPoint(0, 37));  // in the middle of the viewport
@@ -72,20 +85,21 @@ TEST_F(LargePictureTest, ALargePictureShowsWholeAndUntickedScrollsAsBefore) {
     EXPECT_EQ(QSize(t.P.Width(), t.P.Height()), QSize(640, 480));
 
     t.chk_Whole->click();
+    EXPECT_FALSE(Settings.WholePictureShown);
     EXPECT_FALSE(t.PaneView->Fitted());
-    EXPECT_EQ(t.PaneView->size(), QSize(640, 480));
     EXPECT_EQ(t.P.Left(), 0);
     EXPECT_EQ(t.P.Top(), 0);
-    EXPECT_FALSE(t.HScroll->isHidden());
-    EXPECT_EQ(t.HScroll->Max(), 356);
-    t.chk_Whole->click();
-    EXPECT_TRUE(t.HScroll->isHidden());
 
     // Reduced within the viewport, it shows pixel for pixel at the corner.
     t.VS_Stretch->SetValue(40);
     dialog.Cmd_Stretch_Click(0);
     EXPECT_FALSE(t.PaneView->Fitted());
     EXPECT_EQ(t.PaneView->geometry(), QRect(0, 0, 256, 192));
+
+    // The next dialog opens as the last one was left.
+    t.chk_Whole->click();
+    EXPECT_TRUE(Fennix_Pic().slot[1].chk_Whole->isChecked());
+    Settings.WholePictureShown = false;
 }
 
 TEST_F(LargePictureTest, ATypedReductionSetsTheSpinAndEnterReduces) {

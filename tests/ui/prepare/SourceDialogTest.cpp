@@ -251,7 +251,6 @@ TEST_F(SourceDialogTest, ScrollBarsAndThumbnailFollowThePictureSize) {
         {480, 640, true, true, 196, 356, {45, 60}}, {800, 300, true, false, 500, 0, {}}};
     for (const Case& c : cases) {
         Fennix_Pic fresh;
-        fresh.slot[0].chk_Whole->click();  // pixel for pixel, with the scroll bars
         prompts->ChooseFilePath(Picture("p.bmp", c.w, c.h));
         fresh.cmd_Sel_Click(0);
         const auto& t = fresh.slot[0];
@@ -323,7 +322,6 @@ TEST_F(SourceDialogTest, ReduceMatchAndReset) {
 }
 
 TEST_F(SourceDialogTest, DraggingMovesThePaneWithinTheScrollRange) {
-    dialog.slot[0].chk_Whole->click();  // pixel for pixel, with the scroll bars
     Pick(0, Picture("big.bmp", 400, 400));
     auto& t = dialog.slot[0];
     dialog.P_MouseDown(0, Qt::LeftButton, {500, 500});

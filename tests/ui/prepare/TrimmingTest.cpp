@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -60,6 +62,18 @@ TEST(TrimGeometryTest, ViewportKeepsAMarginWithinItsLimits) {
     EXPECT_EQ(g.viewport, QSize(664, 504));
     EXPECT_EQ(QPoint(g.x0, g.y0), QPoint(-20, -50));
     EXPECT_EQ(DialogPosition({1920, 1080}, {388, 460}), QPoint(766, 206));
+
+    // A rectangle beyond the largest viewport: picture and rectangle shown
+    // reduced, whole, in a window that fits the screen.
+    g = TrimGeometryFor(4000, 3000, {4000, 3000}, {1920, 1080});
+    EXPECT_EQ(g.scale, ZoomScale::Ratio(940, 3000));
+    EXPECT_EQ(g.viewport, QSize(1253 + 24, 940 + 24));
+    EXPECT_EQ(QPoint(g.x0, g.y0), QPoint(10, 10));
+    EXPECT_LE(g.window.width(), 1920);
+    EXPECT_LE(g.window.height() + 40, 1080);
+    // One that fits keeps the layout above, whatever the picture.
+    EXPECT_EQ(TrimGeometryFor(700, 600, {700, 600}, {1920, 1080}).scale, ZoomScale(1));
+    EXPECT_EQ(TrimGeometryFor(600, 400, {8000, 6000}, {800, 600}).viewport, QSize(624, 424));
 }
 
 class TrimmingTest : public testing::Test {
@@ -192,6 +206,33 @@ TEST_F(TrimmingTest, OkCropsTheFramedPart) {
     ASSERT_EQ(QSize(t.P.Width(), t.P.Height()), QSize(100, 50));
     EXPECT_EQ(t.P.Layer().pixel(0, 0), source.pixel(40, 30));
     EXPECT_EQ(t.P.Layer().pixel(99, 49), source.pixel(139, 79));
+}
+
+// A large picture trims in its own pixels though it is shown reduced: a drag
+// on the screen moves the rectangle by the screen distance over the scale.
+TEST_F(TrimmingTest, AReducedViewCropsInPicturePixels) {
+    const QImage source = test::PatternImage(2000, 1500);
+    prompts->ChooseFilePath(test::WritePattern(pictures.File("big.bmp"), 2000, 1500));
+    dialog.cmd_Sel_Click(0);
+    ZoomScale scale;
+    Trim("1900", "1400", [&](Fennix_Tri& tri) {
+        scale = TrimGeometryFor(1900, 1400, {2000, 1500},
+                                QGuiApplication::primaryScreen()->availableGeometry().size())
+                    .scale;
+        ASSERT_LT(scale, ZoomScale(1));
+        EXPECT_EQ(tri.Image.Width(), scale.PaneLength(2000));
+        EXPECT_EQ(tri.Pic_Line[0]->width(), scale.PaneLength(1900));
+        EXPECT_TRUE(QRect(QPoint(0, 0), tri.Client->size()).contains(tri.Pic_Line[3]->geometry()));
+        tri.P_MouseDown(Qt::LeftButton, {300, 300});
+        tri.P_MouseMove({270, 280});
+        tri.P_MouseUp();
+        tri.cmd_OK_Click();
+    });
+    const auto& t = dialog.slot[0];
+    ASSERT_EQ(QSize(t.P.Width(), t.P.Height()), QSize(1900, 1400));
+    const int dx = scale.ImagePos(30), dy = scale.ImagePos(20);
+    EXPECT_EQ(t.P.Layer().pixel(0, 0), source.pixel(dx, dy));
+    EXPECT_EQ(t.P.Layer().pixel(1899 - dx, 1399 - dy), source.pixel(1899, 1399));
 }
 
 // 新規 from the frame: pick two sample pictures, OK, and a document with
