@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize screenshots clean
+.PHONY: all deps configure build run test test-sanitize screenshots screenshots-wm clean
 
 all: build
 
@@ -46,6 +46,12 @@ test-sanitize: deps $(SANITIZE_BUILD)/CMakeCache.txt
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots
 	@echo "screenshots in $(BUILD)/screenshots"
+
+# The same windows on a real X server (Xvfb) with a window manager (openbox),
+# where stacking, activation and maximising are the manager's.
+screenshots-wm: build
+	scripts/with-window-manager.sh $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots-wm
+	@echo "screenshots in $(BUILD)/screenshots-wm"
 
 clean:
 	rm -rf $(BUILD)

@@ -10,7 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libavutil-dev
   libturbojpeg0-dev libwmf-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg fonts-ipafont-gothic xvfb xauth
+  ffmpeg fonts-ipafont-gothic xvfb xauth openbox x11-utils
   clang libclang-rt-14-dev
   libopencv-core-dev libopencv-imgproc-dev
 )

@@ -78,17 +78,24 @@ QSize EncodedVideoSize(VideoFormat format, int width, int height) {
 
 QSize DefaultVideoSize(VideoFormat format, QSize frame) {
     if (frame.width() < 1 || frame.height() < 1) return frame;
-    const bool landscape = frame.width() >= frame.height();
-    const double scale =
-        format == VideoFormat::Gif
-            ? std::min(1.0, 640.0 / frame.width())
-            : std::min({1.0, 1920.0 / (landscape ? frame.width() : frame.height()),
-                        1080.0 / (landscape ? frame.height() : frame.width())});
-    if (scale >= 1.0) return frame;
+    // The scale num / den, exact: the smallest of 1 and limit / length.
+    int64_t num = 1, den = 1;
+    const auto limit = [&](int64_t most, int64_t length) {
+        if (most * den < num * length) num = most, den = length;
+    };
+    const int longer = std::max(frame.width(), frame.height());
+    const int shorter = std::min(frame.width(), frame.height());
+    if (format == VideoFormat::Gif) {
+        limit(640, frame.width());
+    } else {
+        limit(1920, longer);
+        limit(1080, shorter);
+    }
+    if (num == den) return frame;
     // Video sides even (4:2:0 colour halves them), a GIF's as they come.
     const int step = format == VideoFormat::Gif ? 1 : 2;
     const auto side = [&](int length) {
-        return std::max(step, static_cast<int>(length * scale / step) * step);
+        return std::max(step, static_cast<int>(length * num / den / step * step));
     };
     return {side(frame.width()), side(frame.height())};
 }

@@ -167,8 +167,9 @@ TrimGeometry TrimGeometryFor(int W, int H, QSize picture, QSize room) {
     g.viewport = {vw, vh};
     g.panel = {vw + 4, vh + 56};
     g.window = {g.panel.width(), g.panel.height() + 20};
-    g.x0 = (vw - 4 - static_cast<int>(g.scale.PaneLength(W))) / 2;
-    g.y0 = (vh - 4 - static_cast<int>(g.scale.PaneLength(H))) / 2;
+    // The rectangle at the margin's corner: the picture, laid at the
+    // rectangle's corner, is then seen whole too.
+    g.x0 = g.y0 = (kMargin - 4) / 2;
     return g;
 }
 

@@ -107,7 +107,8 @@ TrimGeometry TrimGeometryFor(int W, int H);
 // The same for a rectangle over a picture of `picture` size on a screen
 // with `room` free: the layout above while the rectangle fits its largest
 // viewport; otherwise a viewport as large as the screen allows, with the
-// picture and the rectangle reduced until both show whole in it.
+// picture and the rectangle reduced until both show whole in it, the
+// rectangle at the corner of the margin.
 TrimGeometry TrimGeometryFor(int W, int H, QSize picture, QSize room);
 
 }  // namespace fennix

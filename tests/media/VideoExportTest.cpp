@@ -71,6 +71,26 @@ TEST(VideoExportLogic, FormatsOrderSizesAndPictures) {
     EXPECT_EQ(EncodedVideoSize(VideoFormat::WebM, 333, 217), QSize(333, 217));
     EXPECT_EQ(EncodedVideoSize(VideoFormat::Gif, 1, 1), QSize(1, 1));
 
+    // Sizes that play everywhere: shape kept, never enlarged.
+    struct SizeCase {
+        VideoFormat format;
+        QSize frames, video;
+    } sizes[] = {
+        {VideoFormat::Mp4, {4000, 3000}, {1440, 1080}},
+        {VideoFormat::WebM, {4000, 3000}, {1440, 1080}},
+        {VideoFormat::Mp4, {3000, 4000}, {1080, 1440}},  // upright
+        {VideoFormat::Mp4, {7680, 4320}, {1920, 1080}},
+        {VideoFormat::Mp4, {1921, 1081}, {1918, 1080}},  // even sides
+        {VideoFormat::Mp4, {1280, 720}, {1280, 720}},
+        {VideoFormat::Mp4, {333, 217}, {333, 217}},
+        {VideoFormat::Gif, {4000, 3000}, {640, 480}},
+        {VideoFormat::Gif, {641, 1}, {640, 1}},
+        {VideoFormat::Gif, {200, 900}, {200, 900}},
+    };
+    for (const SizeCase& c : sizes)
+        EXPECT_EQ(DefaultVideoSize(c.format, c.frames), c.video)
+            << c.frames.width() << "x" << c.frames.height();
+
     // The extra column and row repeat the last ones.
     const QImage source = test::FramePicture(3, 3, 1);
     const QImage grown = VideoPicture(source, 3, 3, QSize(4, 4));

@@ -32,6 +32,18 @@ void Fennix_Main::PlacePreview() {
     if (!shown) return;
     const PicturePane& start = Panes.P(1);
     const PicturePane& end = Panes.P(2);
+    const QSize size(start.Width(), start.Height());
+    if (QSize(Preview.Width(), Preview.Height()) != size) {
+        // The zoom changed: the last frame stands in until the frame at the
+        // new zoom is made.
+        if (previewFrame_.isNull()) {
+            Preview.ClearPicture();
+            Preview.SetSize(size.width(), size.height());
+        } else {
+            Preview.SetPicture(
+                previewFrame_.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        }
+    }
     const int left = previewBelow_ ? start.Left() : end.Left() + end.Width() + kImageGap;
     const int top = previewBelow_ ? start.Top() + start.Height() + kImageGap : start.Top();
     Preview.Move(left, top);

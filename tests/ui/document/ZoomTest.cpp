@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QAction>
+#include <QTest>
 #include <QWheelEvent>
 
 #include "model/Settings.h"
@@ -243,6 +244,52 @@ TEST_F(ZoomWindowTest, PicturesLargerThanTheWindowOpenFitted) {
     EXPECT_EQ(w.Document.Matrix(1).Width, 1200);
     EXPECT_EQ(w.Document.Matrix(1).Points(6, 6), (Point{1200, 900}));
     EXPECT_EQ(w.Panes.Poriginal(2).Width(), 1200);
+}
+
+// ウィンドウに合わせる holds through resizes until another zoom is picked,
+// and a preview turned on at the fitted zoom is seen whole: right of the
+// pictures in a wide window, under them in a tall one.
+TEST_F(ZoomWindowTest, TheFittedViewFollowsTheWindowAndMakesRoomForThePreview) {
+    test::TestFolder folder;
+    QImage picture(1200, 900, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    const std::string start = folder.File("a.bmp"), end = folder.File("b.bmp");
+    ASSERT_TRUE(SaveBitmapFile(picture, start));
+    ASSERT_TRUE(SaveBitmapFile(picture, end));
+    Fennix_Main w;
+    w.resize(800, 600);
+    ASSERT_TRUE(w.NewMorph(start, end));
+    ASSERT_TRUE(w.FittedToWindow());
+    const auto settled = [&] {
+        return QTest::qWaitFor([&] { return w.Document.Zoom == w.WindowFitZoom(); }, 2000);
+    };
+    const auto seen = [&](const PicturePane& pane, int below) {
+        return QRect(0, 0, w.VScroll1->x(), w.HScroll1->y())
+            .contains(QRect(pane.Left(), pane.Top(), pane.Width(), pane.Height() + below));
+    };
+    const ZoomScale small = w.Document.Zoom;
+    w.resize(1600, 600);
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(small < w.Document.Zoom);
+
+    w.mnuPreview_Click();
+    ASSERT_TRUE(w.PreviewShown());
+    EXPECT_TRUE(w.Preview.Visible());
+    EXPECT_FALSE(w.PreviewBelow());
+    EXPECT_TRUE(seen(w.Preview, kPreviewStripHeight));
+    EXPECT_TRUE(seen(w.Panes.P(2), 0));
+    w.resize(500, 900);
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(w.PreviewBelow());
+    EXPECT_TRUE(seen(w.Preview, kPreviewStripHeight));
+
+    // A zoom of the user's own stays when the window changes.
+    w.mnuZoom_Click(1);
+    EXPECT_FALSE(w.FittedToWindow());
+    w.resize(700, 700);
+    QTest::qWait(100);
+    EXPECT_EQ(w.Document.Zoom, ZoomScale(1));
+    w.mnuPreview_Click();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 
@@ -101,6 +102,36 @@ TEST_F(VideoDialogTest, ExportsThroughTheSaveDialogAndReports) {
     // The next save dialog opens where this file went.
     dialog->Cmd_Export_Click();
     EXPECT_EQ(prompts->fileRequests.back().Folder, out.Path() + "/");
+}
+
+// The size fields show the chosen format's default until the user types a
+// size; a name typed with another video extension makes that format.
+TEST_F(VideoDialogTest, DefaultSizesFollowTheFormatAndATypedExtensionChoosesIt) {
+    SKIP_WITHOUT_FFPROBE();
+    test::WriteFrames(frames.Path(), 0, 1, 1000, 500);
+    auto dialog = Open();
+    EXPECT_EQ(dialog->txtWidth->text(), "1000");
+    dialog->cboFormat->setCurrentIndex(static_cast<int>(VideoFormat::Gif));
+    EXPECT_EQ(dialog->txtWidth->text(), "640");
+    EXPECT_EQ(dialog->txtHeight->text(), "320");
+    dialog->cboFormat->setCurrentIndex(static_cast<int>(VideoFormat::WebM));
+    EXPECT_EQ(dialog->txtWidth->text(), "1000");
+
+    prompts->ChooseFilePath(out.File("name.gif"));
+    dialog->Cmd_Export_Click();
+    EXPECT_EQ(dialog->LastSavedPath, out.File("name.gif"));
+    EXPECT_EQ(dialog->cboFormat->currentIndex(), static_cast<int>(VideoFormat::Gif));
+    const auto video = test::ProbeVideo(out.File("name.gif"));
+    EXPECT_EQ(video.at("codec_name"), "gif");
+    EXPECT_EQ(video.at("width"), "640");
+    EXPECT_EQ(test::ListNames(out.Path()), "name.gif");
+
+    // A size of the user's own stays whatever the format.
+    dialog->txtWidth->setFocus();
+    dialog->txtWidth->selectAll();
+    QTest::keyClicks(dialog->txtWidth, "300");
+    dialog->cboFormat->setCurrentIndex(static_cast<int>(VideoFormat::Mp4));
+    EXPECT_EQ(dialog->txtWidth->text(), "300");
 }
 
 // ｷｬﾝｾﾙ and Escape during an export stop it: a message, no new file, the
