@@ -12,7 +12,8 @@ PaneWidget::PaneWidget(PicturePane& pane, QWidget* parent) : QWidget(parent), pa
     setAttribute(Qt::WA_OpaquePaintEvent);
     pane_.SetChangedHandler([this](const QRegion& area) {
         Sync();
-        fitted_ = QImage();
+        fitted_ = Fitted() && expected_.size() == size() ? expected_ : QImage();
+        expected_ = QImage();
         if (!isVisible()) return;
         // A part of a pane shown pixel for pixel repaints only that part.
         if (area.isEmpty() || Fitted())

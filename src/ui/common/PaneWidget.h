@@ -24,8 +24,13 @@ public:
     // pane), and the widget takes that size. An empty box (the default)
     // shows the pane pixel for pixel.
     void SetFitBox(QSize box);
+    QSize FitBox() const { return fitBox_; }
     // True while the pane is shown scaled down.
     bool Fitted() const;
+    // The scaled copy of the picture the pane is given next, made elsewhere
+    // (off the window's thread): shown instead of scaling the picture again
+    // when its size is the one the picture is shown at.
+    void ExpectFitted(const QImage& shown) { expected_ = shown; }
 
 signals:
     // Mouse events on the pane, with the cursor in screen pixels.
@@ -47,6 +52,7 @@ private:
     PicturePane& pane_;
     QSize fitBox_;
     QImage fitted_;  // the scaled copy shown while Fitted(); null until needed
+    QImage expected_;  // see ExpectFitted
 };
 
 // A plain panel filled with a back colour (packed RGB).

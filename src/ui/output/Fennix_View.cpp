@@ -244,13 +244,27 @@ void Fennix_View::HS_Interval_Change(int value) {
 
 void Fennix_View::PlayTimer_Timer() {
     player_.Tick();
+    // The frame after this one is read while this one is shown.
+    if (player_.Playing()) {
+        const std::string next = FramePath(folderPath_, player_.Counter(), kind_);
+        if (!next.empty()) prefetch_.Ask(next, PicMorphView->FitBox());
+    } else {
+        prefetch_.Clear();
+    }
     Reschedule();
     ShowFramePosition();
 }
 
 bool Fennix_View::LoadFrame(int index) {
     const std::string path = FramePath(folderPath_, index, kind_);
-    if (path.empty() || !PicMorph.LoadPicture(path)) return false;
+    if (path.empty()) return false;
+    if (auto ahead = prefetch_.Take(path)) {
+        if (ahead->picture.isNull()) return false;
+        PicMorphView->ExpectFitted(ahead->shown);
+        PicMorph.SetPicture(ahead->picture);
+    } else if (!PicMorph.LoadPicture(path)) {
+        return false;
+    }
     PlaceFrame();
     PicMorph.Refresh();
     shownFrame_ = index;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "media/FramePlayer.h"
+#include "media/FramePrefetch.h"
 #include "media/PicturePane.h"
 
 class QKeyEvent;
@@ -114,6 +115,7 @@ class Fennix_View : public QDialog {
 
     QElapsedTimer elapsed_;
     FramePlayer player_;
+    FramePrefetch prefetch_;  // the next frame of a run, read while this one shows
     std::string folderPath_;
     QString shownPath_;  // lbl_Path's text: the chosen folder, empty before a choice
     int kind_ = 0;
