@@ -53,6 +53,28 @@ TEST_F(VideoCommandTest, TheExtensionChoosesTheFormatAndTheOptionsApply) {
     EXPECT_EQ(test::ProbeVideo(out.File("morph.webm")).at("codec_name"), "vp9");
 }
 
+// Large frames make videos that play everywhere unless a size is given:
+// MP4 and WebM within 1920 × 1080 (H.264 level 4.2 at most), a GIF 640 wide.
+TEST_F(VideoCommandTest, LargeFramesGiveSizesThatPlayEverywhere) {
+    SKIP_WITHOUT_FFPROBE();
+    test::WriteFrames(frames.Path(), 0, 1, 2400, 1800);
+    struct Case {
+        const char* name;
+        const char* width;
+        const char* height;
+    } cases[] = {{"big.mp4", "1440", "1080"}, {"big.webm", "1440", "1080"}, {"big.gif", "640", "480"}};
+    for (const Case& c : cases) {
+        const test::CliResult run = RunVideo({frames.Path(), out.File(c.name)});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto video = test::ProbeVideo(out.File(c.name));
+        EXPECT_EQ(video.at("width"), c.width) << c.name;
+        EXPECT_EQ(video.at("height"), c.height) << c.name;
+        if (video.at("codec_name") == "h264") {
+            EXPECT_LE(std::stoi(video.at("level")), 42);
+        }
+    }
+}
+
 TEST_F(VideoCommandTest, RefusesBadInputWithOneLineAndNoFile) {
     const std::string movie = out.File("movie.mp4");
     const auto fails = [&](std::vector<std::string> args, const std::string& message) {

@@ -40,12 +40,13 @@ inline bool HaveFfprobe() {
 }
 
 // What ffprobe reports of the first video stream, key by key
-// (codec_name, profile, pix_fmt, width, height, r_frame_rate, nb_read_frames).
+// (codec_name, profile, level, pix_fmt, width, height, r_frame_rate,
+// nb_read_frames).
 inline std::map<std::string, std::string> ProbeVideo(const std::string& path) {
     QProcess probe;
     probe.start("ffprobe",
                 {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
-                 "stream=codec_name,profile,pix_fmt,width,height,r_frame_rate,nb_read_frames",
+                 "stream=codec_name,profile,level,pix_fmt,width,height,r_frame_rate,nb_read_frames",
                  "-of", "default=noprint_wrappers=1", QString::fromStdString(path)});
     probe.waitForFinished(120000);
     std::map<std::string, std::string> values;

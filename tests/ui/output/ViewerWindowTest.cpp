@@ -124,6 +124,16 @@ TEST_F(ViewerWindowTest, CounterSliderAndArrowKeysJumpWhileStopped) {
     EXPECT_EQ(FrameOnScreen(), 9);
     QTest::keyClick(view.get(), Qt::Key_Right);  // nothing beyond the last frame
     EXPECT_EQ(view->lblFrame->text(), "9 / 9");
+    // From a button of the strip too, which keeps the focus; the slider
+    // takes Home, End and the page keys.
+    QTest::keyClick(view->Cmd_Play, Qt::Key_Left);
+    EXPECT_EQ(FrameOnScreen(), 8);
+    QTest::keyClick(view->FrameSlider, Qt::Key_Home);
+    EXPECT_EQ(FrameOnScreen(), 0);
+    QTest::keyClick(view->FrameSlider, Qt::Key_PageUp);
+    EXPECT_EQ(FrameOnScreen(), 1);
+    QTest::keyClick(view->FrameSlider, Qt::Key_End);
+    EXPECT_EQ(FrameOnScreen(), 9);
 
     // While frames play the counter follows and jumping waits.
     view->Cmd_Play_Click();

@@ -124,6 +124,17 @@ TEST_F(LargePictureTest, ATypedReductionSetsTheSpinAndEnterReduces) {
     EXPECT_EQ(t.VS_Stretch->Value(), 52);
     t.VS_Stretch->SetValue(t.VS_Stretch->Value() + 1);
     EXPECT_EQ(t.lbl_Size_S->text(), "339 * 254");
+
+    // What cannot be met is said, once for the same text, and the nearest
+    // value is taken.
+    ASSERT_TRUE(prompts->shown.empty());
+    t.txt_Stretch->setText("700");
+    dialog.txt_Stretch_Change(0);
+    dialog.txt_Stretch_Change(0);
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text,
+              "縮小率は 10 から 100 ％まで、幅は 64 から 640 ピクセルまでで入力してください。");
+    EXPECT_EQ(t.VS_Stretch->Value(), 100);
 }
 
 }  // namespace
