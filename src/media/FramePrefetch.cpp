@@ -21,10 +21,16 @@ void FramePrefetch::Ask(const std::string& path, QSize box) {
         if (!image) return frame;
         frame.picture = image->convertToFormat(QImage::Format_RGB32);
         const QSize size = frame.picture.size();
-        if (!box.isEmpty() && (size.width() > box.width() || size.height() > box.height()))
-            frame.shown = frame.picture.scaled(
-                FitSize(size.width(), size.height(), box.width(), box.height()),
-                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (!box.isEmpty() && (size.width() > box.width() || size.height() > box.height())) {
+            // Sampled down to twice the size first, then smoothed: close to a
+            // smooth scaling of the whole, at a fraction of its time.
+            const QSize shown = FitSize(size.width(), size.height(), box.width(), box.height());
+            QImage half = frame.picture;
+            if (size.width() > 4 * shown.width() && size.height() > 4 * shown.height())
+                half = frame.picture.scaled(shown * 2, Qt::IgnoreAspectRatio,
+                                            Qt::FastTransformation);
+            frame.shown = half.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
         return frame;
         });
     } catch (const std::system_error&) {
