@@ -27,6 +27,7 @@
 #include "ui/controls/Slider.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucScrollbar.h"
+#include "ui/document/Fennix_RunOpt.h"
 #include "ui/frame/Fennix_Opt.h"
 #include "ui/output/Fennix_Avi.h"
 #include "ui/output/Fennix_Video.h"
@@ -62,6 +63,7 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     }
     undoStack_ = new QUndoStack(this);
     RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
+    RunTimingDialog = [](Fennix_RunOpt& dialog) { dialog.exec(); };
     Panes.MorphT.SetVisible(false);
     morphWidget_ = new PaneWidget(Panes.MorphT, Pb);
     Preview.SetVisible(false);
@@ -147,6 +149,7 @@ void Fennix_Main::BuildMenus() {
 
     QMenu* go = menu("モーフィング");
     mnuMorphIt = item(go, "作成スタート");
+    mnuRunOptions = item(go, "作成オプション");
     mnuMorph = item(go, "モーフィングビューア");
     mnuPreview = item(go, "プレビュー");
     mnuPreview->setCheckable(true);
@@ -160,6 +163,7 @@ void Fennix_Main::BuildMenus() {
 
     connect(mnuMorphIt, &QAction::triggered, this, &Fennix_Main::mnuMorphIt_Click);
     connect(mnuSetting, &QAction::triggered, this, &Fennix_Main::mnuSetting_Click);
+    connect(mnuRunOptions, &QAction::triggered, this, &Fennix_Main::mnuRunOptions_Click);
     for (int index = 0; index < 3; ++index)
         connect(mnuColor[index], &QAction::triggered, this,
                 [this, index] { mnuColor_Click(index); });

@@ -31,6 +31,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     Settings.FrameFolder() = project.Folder;
     Settings.BackgroundColor = project.BackgroundColor;
     Document.LastFrame = project.LastFrame;
+    Document.Run = project.Additions.Run;
     Document.Matrix(1) = project.Matrix1;
     Document.Matrix(2) = project.Matrix2;
 
@@ -70,7 +71,8 @@ bool Fennix_Main::RelocateImages() {
 bool Fennix_Main::WriteProject(const std::string& path) {
     const std::string message =
         SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
-                      Document.LastFrame, Settings.BackgroundColor);
+                      Document.LastFrame, Settings.BackgroundColor, nullptr,
+                      ProjectAdditions{Document.Run});
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
