@@ -149,12 +149,12 @@ void Fennix_Main::BuildMenus() {
 
     QMenu* go = menu("モーフィング");
     mnuMorphIt = item(go, "作成スタート");
-    mnuRunOptions = item(go, "作成オプション");
     mnuMorph = item(go, "モーフィングビューア");
     mnuPreview = item(go, "プレビュー");
     mnuPreview->setCheckable(true);
     mnuPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(mnuPreview, &QAction::triggered, this, &Fennix_Main::mnuPreview_Click);
+    mnuRunOptions = item(go, "作成オプション");
 
     QMenu* video = menu("動画 (AVI ファイル) ");
     mnuAVI = item(video, "AVI ファイルの作成");

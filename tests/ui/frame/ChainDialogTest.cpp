@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QMenu>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -14,7 +13,6 @@
 #include "support/TestFolder.h"
 #include "support/TestGrids.h"
 #include "ui/frame/Fennix_Chain.h"
-#include "ui/frame/Fennix_Mdif.h"
 
 namespace fennix {
 namespace {
@@ -110,13 +108,6 @@ TEST_F(ChainDialogTest, CancelKeepsWholeFramesAndBadProjectsAreNamed) {
     ASSERT_EQ(prompts->shown.size(), 2u);
     EXPECT_EQ(prompts->shown[1].text, "モーフィングファイルを読み込めませんでした。" + folder.File("broken.mph"));
     EXPECT_FALSE(std::filesystem::exists(folder.File("out2")));
-}
-
-TEST(ChainMenu, TheFramesFileMenuOffersIt) {
-    test::AppFolderScope app;
-    Fennix_Mdif frame;
-    EXPECT_TRUE(frame.mnuFile->actions().contains(frame.mnuChain));
-    EXPECT_EQ(frame.mnuChain->text(), "連続モーフィング");
 }
 
 }  // namespace
