@@ -51,17 +51,18 @@ struct FrameOutput {
     bool joined = false;
 };
 
-// Numbers are those of the frame files written (see RunMorph).
-// beforeFrame(m, last) comes before the frame written as m is made, last
-// being the number of the run's last file; afterFrame(m) after each file m
-// is written, the held copies included. Frame k is written while frame
-// k + 1 is made, so afterFrame(m) may come after the next beforeFrame. `cancelled` is asked before each frame is made and
-// again before it is written: true ends the run there, after the frames
-// already written (a frame still being written is finished first and
-// reported), so the frames on disk are always whole ones.
+// The numbers are those of the frame files (see RunMorph): beforeFrame(m,
+// last) comes before the frame first written as m is made, `last` being the
+// number of the run's last file; afterFrame(m) after each file m is
+// written, held copies included. A frame is written while the next one is
+// made, so afterFrame(m) may come after the next beforeFrame. `cancelled`
+// is asked before each frame is made and again before it is written: true
+// ends the run there, after the frames already written (a frame still
+// being written is finished first and reported), so the frames on disk are
+// always whole ones.
 struct MorphProgress {
-    std::function<void(int k, int lastFrame)> beforeFrame;
-    std::function<void(int k)> afterFrame;
+    std::function<void(int m, int last)> beforeFrame;
+    std::function<void(int m)> afterFrame;
     std::function<bool()> cancelled;
 };
 
