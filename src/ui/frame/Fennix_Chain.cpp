@@ -179,7 +179,13 @@ void Fennix_Chain::cmdRun_Click() {
                         MorphProgress progress;
                         progress.afterFrame = [&](int) { ++done; };
                         progress.cancelled = [&] { return !report(std::min(done, total), total); };
-                        outcome = RunMorphChain(projects, {}, output, progress);
+                        // Which project is being made, shown on the window's thread.
+                        auto started = [this](int index, int count) {
+                            job_.Post([this, index, count] {
+                                lblStatus->setText(Q("%1 / %2 番目のプロジェクトを作成中").arg(index + 1).arg(count));
+                            });
+                        };
+                        outcome = RunMorphChain(projects, {}, output, progress, started);
                     });
     cmdCancel->setText(Q("閉じる"));
     lastFolder_ = folder;
