@@ -50,7 +50,7 @@ Fennix_RunOpt::Fennix_RunOpt(const RunOptions& options, int lastFrame, QWidget* 
     Label("フレーム", this, 236, 60, 80, 24);
 
     auto* curve = new GFXFrameX(Q("変化のカーブ"), this);
-    curve->setGeometry(8, 98, kWidth - 16, 118);
+    curve->setGeometry(8, 98, kWidth - 16, 144);
     Label("形の動き", this, 24, 124, 120, 24);
     cboMotion = CurveList(this, 24, 148, kWidth - 48);
     chkDissolve = new QCheckBox(Q("色の変化に別のカーブを使う"), this);
@@ -58,7 +58,7 @@ Fennix_RunOpt::Fennix_RunOpt(const RunOptions& options, int lastFrame, QWidget* 
     cboDissolve = CurveList(this, 24, 206, kWidth - 48);
 
     lblCount = new QLabel(this);
-    lblCount->setGeometry(12, 226, kWidth - 24, 20);
+    lblCount->setGeometry(14, 250, kWidth - 28, 20);
 
     cmdOK = new ccXPButton(Q("設定"), this);
     cmdOK->setGeometry(kWidth - 8 - 84 - 8 - 84, kHeight - 38, 84, 30);

@@ -36,7 +36,7 @@ class Fennix_RunOpt : public ProgramDialog {
     ccXPButton* cmdCancel = nullptr;
 
     static constexpr int kWidth = 340;
-    static constexpr int kHeight = 292;
+    static constexpr int kHeight = 318;
 
   protected:
     void done(int result) override;
