@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <system_error>
 
@@ -11,6 +12,7 @@
 #include "core/Paths.h"
 #include "core/SafeWrite.h"
 #include "core/ScratchFolder.h"
+#include "engine/MorphChain.h"
 #include "engine/MorphRun.h"
 #include "media/AviFrames.h"
 #include "media/AviWriter.h"
@@ -29,7 +31,9 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
     "                        [--fit stretch]\n"
-    "       fennix-morph render PROJECT.mph OUTDIR [--jpeg] [--force]\n"
+    "       fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
+    "                          [--ease CURVE] [--colour-ease CURVE]\n"
+    "                          [--hold-start N] [--hold-end M]\n"
     "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
     "       fennix-morph video FRAMEDIR OUTPUT [--fps N] [--size WxH]\n"
     "                          [--quality high|normal|small] [--pingpong]\n";
@@ -43,13 +47,24 @@ constexpr const char* kNewHelp =
     "the end picture is then stretched to the start picture's size when frames are made.\n";
 
 constexpr const char* kRenderHelp =
-    "usage: fennix-morph render PROJECT.mph OUTDIR [--jpeg] [--force]\n"
+    "usage: fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
+    "                           [--ease CURVE] [--colour-ease CURVE]\n"
+    "                           [--hold-start N] [--hold-end M]\n"
     "Writes the frames of the project as OUTDIR/000.bmp, 001.bmp ... (or .jpg with\n"
     "--jpeg), creating OUTDIR when it is missing. A folder that already holds frames\n"
     "is refused; --force removes the frames a run wrote there (000.bmp ... or\n"
     "000.jpg ..., and nothing else: never the project's own pictures) first. A link\n"
     "named like a frame in OUTDIR is refused, as is a frame that would replace the\n"
-    "project or one of its pictures.\n";
+    "project or one of its pictures.\n"
+    "Several projects are rendered one after the other into OUTDIR, numbered on\n"
+    "across them; where a project starts on the picture the one before ended on\n"
+    "(the same file or the same pixels) that frame is written once.\n"
+    "Timing (each option replaces what the projects set):\n"
+    "  --ease CURVE         how the motion runs: linear (even pace), in (slow start,\n"
+    "                       t^2), out (slow end, 1-(1-t)^2) or in-out (3t^2-2t^3)\n"
+    "  --colour-ease CURVE  a curve of its own for the colour dissolve\n"
+    "  --hold-start N       N more copies of the first frame (0 ... 100000)\n"
+    "  --hold-end M         M more copies of the last frame (0 ... 100000)\n";
 
 constexpr const char* kAviHelp =
     "usage: fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
@@ -260,54 +275,110 @@ std::string CheckFrameFolder(const std::string& folder, int kind, int lastFrame,
     return {};
 }
 
+// The projects of a render, read and checked with their pictures before
+// anything is written; `total` receives the number of frames they write.
+std::string ReadRenderProjects(const std::vector<std::string>& paths, const RunOverrides& overrides,
+                               std::vector<ChainProject>& projects, int64_t& total) {
+    std::string previousEndPath;
+    std::optional<QImage> previousEnd;
+    QSize previousSize;
+    total = 0;
+    for (const std::string& path : paths) {
+        ChainProject link{path, {}};
+        MorphProject& project = link.project;
+        if (const std::string message = LoadMorphFile(path, project); !message.empty()) {
+            if (message.rfind(kImageMissingMessage, 0) == 0)
+                return "the project " + path + " names an image that is missing: " +
+                       message.substr(std::string_view(kImageMissingMessage).size());
+            // A damaged additions block: its message says where and why.
+            if (message.rfind("モーフィングファイルを読み込めませんでした。", 0) != 0)
+                return "cannot open the project " + path + ": " + message;
+            return "cannot open the project " + path +
+                   ": not a readable project file (missing, damaged, or not a file)";
+        }
+        ImageFailure why = ImageFailure::None;
+        const auto start = LoadImageFile(project.Matrix1.ImagePath, &why);
+        if (!start) return CannotReadImage(project.Matrix1.ImagePath, why);
+        auto end = LoadImageFile(project.Matrix2.ImagePath, &why);
+        if (!end) return CannotReadImage(project.Matrix2.ImagePath, why);
+        if (project.LastFrame < 1) return "the project " + path + " has fewer than 2 frames";
+        const bool joined = previousEnd && IsJoint(previousEndPath, *previousEnd, previousSize,
+                                                   project.Matrix1.ImagePath, *start);
+        total += WrittenFrameCount(overrides.AppliedTo(project.Additions.Run), project.LastFrame, joined);
+        if (total > std::numeric_limits<int32_t>::max()) return "the projects make too many frames";
+        previousEndPath = project.Matrix2.ImagePath;
+        previousEnd = std::move(end);
+        previousSize = start->size();
+        projects.push_back(std::move(link));
+    }
+    return {};
+}
+
+// Reads the value of a run option into `overrides`; empty text, or why not.
+std::string ReadRunOption(const std::string& option, const std::string& value, RunOverrides& overrides) {
+    if (option == "--hold-start" || option == "--hold-end") {
+        const auto frames = CountOption(value, 0);
+        if (!frames || *frames > kMaxHoldFrames)
+            return option + " needs a whole number from 0 to " + std::to_string(kMaxHoldFrames);
+        (option == "--hold-start" ? overrides.HoldStart : overrides.HoldEnd) = *frames;
+        return {};
+    }
+    const auto easing = EasingFromName(value);
+    if (!easing) return option + " takes linear, in, out or in-out";
+    (option == "--ease" ? overrides.Motion : overrides.Dissolve) = *easing;
+    return {};
+}
+
 int RenderCommand(const std::vector<std::string>& args, const std::string& programFolder,
                   std::ostream& out, std::ostream& err, bool terminal) {
     std::vector<std::string> paths;
     bool jpeg = false, force = false;
-    for (const std::string& arg : args) {
+    RunOverrides overrides;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--help") {
             out << kRenderHelp;
             return 0;
         }
-        if (arg == "--jpeg")
+        if (arg == "--jpeg") {
             jpeg = true;
-        else if (arg == "--force")
+        } else if (arg == "--force") {
             force = true;
-        else if (arg.rfind("--", 0) == 0)
+        } else if (arg == "--ease" || arg == "--colour-ease" || arg == "--hold-start" ||
+                   arg == "--hold-end") {
+            if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
+            if (const std::string why = ReadRunOption(arg, args[++i], overrides); !why.empty())
+                return Fail(err, why);
+        } else if (arg.rfind("--", 0) == 0) {
             return Fail(err, "unknown option " + arg);
-        else
+        } else {
             paths.push_back(arg);
+        }
     }
-    if (paths.size() != 2) return Fail(err, "render needs PROJECT.mph OUTDIR (see --help)");
+    if (paths.size() < 2) return Fail(err, "render needs PROJECT.mph OUTDIR (see --help)");
+    const std::string folder = paths.back();
+    paths.pop_back();
 
-    MorphProject project;
-    if (const std::string message = LoadMorphFile(paths[0], project); !message.empty()) {
-        if (message.rfind(kImageMissingMessage, 0) == 0)
-            return Fail(err, "the project " + paths[0] + " names an image that is missing: " +
-                                 message.substr(std::string_view(kImageMissingMessage).size()));
-        return Fail(err, "cannot open the project " + paths[0] +
-                             ": not a readable project file (missing, damaged, or not a file)");
-    }
-    ImageFailure why = ImageFailure::None;
-    const auto start = LoadImageFile(project.Matrix1.ImagePath, &why);
-    if (!start) return Fail(err, CannotReadImage(project.Matrix1.ImagePath, why));
-    const auto end = LoadImageFile(project.Matrix2.ImagePath, &why);
-    if (!end) return Fail(err, CannotReadImage(project.Matrix2.ImagePath, why));
-    if (project.LastFrame < 1) return Fail(err, "the project has fewer than 2 frames");
+    std::vector<ChainProject> projects;
+    int64_t total = 0;
+    if (const std::string failure = ReadRenderProjects(paths, overrides, projects, total);
+        !failure.empty())
+        return Fail(err, failure);
 
     std::error_code error;
-    const std::string folder = paths[1];
     fs::create_directories(folder, error);
     if (!DirectoryExists(folder))
         return Fail(err, "cannot create the folder " + folder +
                              (error ? ": " + error.message() : std::string()));
     RemoveAbandonedScratchFiles(folder);
-    const std::vector<std::pair<std::string, std::string>> inputs = {
-        {"project", paths[0]},
-        {"start picture", project.Matrix1.ImagePath},
-        {"end picture", project.Matrix2.ImagePath}};
+    std::vector<std::pair<std::string, std::string>> inputs;
+    for (const ChainProject& link : projects) {
+        inputs.push_back({"project", link.path});
+        inputs.push_back({"start picture", link.project.Matrix1.ImagePath});
+        inputs.push_back({"end picture", link.project.Matrix2.ImagePath});
+    }
     if (const std::string failure = CheckFrameFolder(folder, jpeg ? kJpegFrames : kBitmapFrames,
-                                                     project.LastFrame, inputs);
+                                                     static_cast<int>(total - 1), inputs);
         !failure.empty())
         return Fail(err, failure);
     // Old frames would mix with the new ones (and an AVI of the folder would
@@ -327,11 +398,6 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     ScratchFolder scratch(SystemTempFolder(), kScratchPrefix);
     if (jpeg && !scratch.Valid()) return Fail(err, "cannot create a temporary folder");
 
-    PicturePane surface;
-    surface.SetBackColor(project.BackgroundColor);
-    surface.SetSize(start->width(), start->height());
-
-    MorphSource source{&*start, &*end, &project.Matrix1, &project.Matrix2, project.LastFrame};
     FrameOutput output;
     output.frameFolder = JoinPath(folder, "");
     output.saveKind = jpeg ? 1 : 0;
@@ -339,12 +405,13 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     output.companionFolder = programFolder;
     ProgressLine line(err, terminal);
     MorphProgress progress;
-    progress.afterFrame = [&](int k) {
-        line.Show("frame", int64_t{k} + 1, int64_t{project.LastFrame} + 1);
-    };
-    const std::string failure = RunMorph(source, surface, output, progress);
+    progress.afterFrame = [&](int k) { line.Show("frame", int64_t{k} + 1, total); };
+    const ChainOutcome outcome = RunMorphChain(projects, overrides, output, progress);
     line.End();
-    if (!failure.empty()) return Fail(err, failure);
+    if (!outcome.failure.empty()) {
+        if (projects.size() == 1) return Fail(err, outcome.failure);
+        return Fail(err, projects[static_cast<size_t>(outcome.project)].path + ": " + outcome.failure);
+    }
     return 0;
 }
 

@@ -38,21 +38,23 @@ QImage RenderMorphFrame(const MorphSource& source, int k, int32_t backColor) {
     QImage frame(size, QImage::Format_RGB32);
     frame.fill(ColorFromPacked(backColor));
 
+    auto mesh = [&](int j) {
+        return InterpolateTrianglesAt(startList, endList, FractionsOf(source.options, j, N).mesh);
+    };
     auto warp = [&](int j, const IndexMap& map, const TriangleList& intermediate) {
-        const float t = static_cast<float>(static_cast<double>(j) / N);
         WarpFrameBits(start.constBits(), startList, end.constBits(), endList, frame.bits(), map,
-                      intermediate, t);
+                      intermediate, FractionsOf(source.options, j, N).dissolve);
     };
     IndexMap map;
-    TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
+    TriangleList intermediate = mesh(k);
     PaintIndexMap(map, size.width(), size.height(), intermediate);
     if (!Covered(map)) {
         // What frames 0 … k − 1 left where frame k covers nothing.
         IndexMap earlier;
         for (int j = 0; j < k; ++j) {
-            const TriangleList mesh = InterpolateTriangles(startList, endList, j, N);
-            PaintIndexMap(earlier, size.width(), size.height(), mesh);
-            warp(j, earlier, mesh);
+            const TriangleList earlierMesh = mesh(j);
+            PaintIndexMap(earlier, size.width(), size.height(), earlierMesh);
+            warp(j, earlier, earlierMesh);
         }
     }
     warp(k, map, intermediate);
@@ -69,7 +71,7 @@ QImage RenderMorphFrameReduced(const MorphSource& source, int k, int32_t backCol
     const QImage end = source.end->scaled(small, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     const MatrixRecord startMatrix = Reduced(*source.startMatrix, scale);
     const MatrixRecord endMatrix = Reduced(*source.endMatrix, scale);
-    const MorphSource reduced{&start, &end, &startMatrix, &endMatrix, source.lastFrame};
+    const MorphSource reduced{&start, &end, &startMatrix, &endMatrix, source.lastFrame, source.options};
     return RenderMorphFrame(reduced, k, backColor);
 }
 

@@ -7,7 +7,8 @@
 
 namespace fennix {
 
-// Frame k of 0 … N (N = source.lastFrame) exactly as a run writes it, on a
+// Made frame k of 0 … N (N = source.lastFrame) exactly as a run writes it,
+// eased as source.options say (the held copies are not counted), on a
 // surface of `backColor`. As in a run, pixels that no triangle of frame k
 // covers keep the colour of the latest earlier frame that covered them (the
 // background colour when none did), so such a frame is made from frame 0

@@ -42,7 +42,8 @@ std::string WriteFrame(const QImage& frame, int k, const FrameOutput& output,
 
 // Writes frames on a thread of its own while the next one is made: one
 // frame at a time, each handed over as a shared copy of the picture, which
-// the next frame's drawing detaches from.
+// the next frame's drawing detaches from. A held frame is written under
+// each of its numbers in turn.
 class FrameWriter {
   public:
     FrameWriter(const FrameOutput& output, const std::optional<JpegCompanion>& companion)
@@ -50,11 +51,19 @@ class FrameWriter {
     // Waits for the frame still being written, so that none is left half done.
     ~FrameWriter() { Finish(); }
 
-    // Starts writing `frame` as frame k; call Finish for the one before first.
-    void Start(const QImage& frame, int k) {
+    // Starts writing `frame` as the files first … first + count − 1; call
+    // Finish for the one before first.
+    void Start(const QImage& frame, int first, int count) {
         frame_ = frame;
-        k_ = k;
-        writing_ = std::async(std::launch::async, [this] { return WriteFrame(frame_, k_, output_, companion_); });
+        first_ = first;
+        count_ = count;
+        writing_ = std::async(std::launch::async, [this] {
+            for (int i = 0; i < count_; ++i)
+                if (std::string failure = WriteFrame(frame_, first_ + i, output_, companion_);
+                    !failure.empty())
+                    return failure;
+            return std::string();
+        });
     }
 
     // True while a frame has been started and not yet finished.
@@ -64,15 +73,17 @@ class FrameWriter {
     // (or none was started), otherwise why not.
     std::string Finish() { return writing_.valid() ? writing_.get() : std::string(); }
 
-    // The frame started last, and its number.
+    // The frame started last, and its numbers.
     const QImage& Frame() const { return frame_; }
-    int K() const { return k_; }
+    int First() const { return first_; }
+    int Count() const { return count_; }
 
   private:
     const FrameOutput& output_;
     const std::optional<JpegCompanion>& companion_;
     QImage frame_;
-    int k_ = -1;
+    int first_ = -1;
+    int count_ = 0;
     std::future<std::string> writing_;
 };
 
@@ -144,6 +155,20 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
 
     if (surface.Width() != start.width() || surface.Height() != start.height())
         return "the render surface does not have the start image's size";
+    const RunOptions& options = source.options;
+    if (options.HoldStart < 0 || options.HoldStart > kMaxHoldFrames || options.HoldEnd < 0 ||
+        options.HoldEnd > kMaxHoldFrames || output.firstNumber < 0)
+        return "the frames to hold are out of range";
+    const int64_t lastNumber =
+        int64_t{output.firstNumber} + WrittenFrameCount(options, N, output.joined) - 1;
+    if (lastNumber > std::numeric_limits<int32_t>::max()) return "the run has too many frames";
+    // Frame k (0 < k < N) is written as base + k; frame 0 also under the
+    // numbers before it, frame N under those after it.
+    const int64_t base = int64_t{output.firstNumber} + options.HoldStart - (output.joined ? 1 : 0);
+    auto firstNumberOf = [&](int k) { return k == 0 ? int64_t{output.firstNumber} : base + k; };
+    auto countOf = [&](int k) {
+        return static_cast<int>((k == N ? base + N + options.HoldEnd : base + k) - firstNumberOf(k) + 1);
+    };
     // Each frame is warped into a picture that starts as a copy of the frame
     // before (the surface's layer for the first): the pixels no triangle
     // covers keep what it holds. The frame being written, the one the
@@ -166,7 +191,8 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         if (std::string failure = writer.Finish(); !failure.empty()) return failure;
         surface.Layer() = writer.Frame();
         surface.Refresh();
-        if (progress.afterFrame) progress.afterFrame(writer.K());
+        if (progress.afterFrame)
+            for (int i = 0; i < writer.Count(); ++i) progress.afterFrame(writer.First() + i);
         return {};
     };
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
@@ -179,19 +205,21 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
             const std::string failure = finishWriting();
             return failure.empty() ? kMorphCancelled : failure;
         }
-        if (progress.beforeFrame) progress.beforeFrame(k, N);
-        const TriangleList intermediate = InterpolateTriangles(startList, endList, k, N);
+        const int count = countOf(k);
+        const int first = static_cast<int>(firstNumberOf(k));
+        if (progress.beforeFrame && count > 0) progress.beforeFrame(first, static_cast<int>(lastNumber));
+        const FrameFractions f = FractionsOf(options, k, N);
+        const TriangleList intermediate = InterpolateTrianglesAt(startList, endList, f.mesh);
         PaintIndexMap(map, start.width(), start.height(), intermediate);
-        const float t = static_cast<float>(static_cast<double>(k) / N);
         const size_t next = spare();
         WarpFrameBits(start.constBits(), startList, end.constBits(), endList, pictures[next].bits(), map,
-                      intermediate, t, 0, pictures[current].constBits());
+                      intermediate, f.dissolve, 0, pictures[current].constBits());
         current = next;
         if (std::string failure = finishWriting(); !failure.empty()) return failure;
         // A stop asked for while the frame before was written: this frame
         // is not written, so the run ends after whole frames only.
         if (k > 0 && cancelled()) return kMorphCancelled;
-        writer.Start(pictures[current], k);
+        if (count > 0) writer.Start(pictures[current], first, count);
     }
     if (std::string failure = finishWriting(); !failure.empty()) return failure;
     return {};

@@ -10,19 +10,21 @@
 #include "media/FrameSequence.h"
 #include "media/PicturePane.h"
 #include "model/MatrixRecord.h"
+#include "model/RunOptions.h"
 
 namespace fennix {
 
 inline constexpr const char* kJpegScratchName = "Dumy.bmp";
 
-// Everything one morph run reads: the two images, the two grids and the
-// last frame index N (frame count − 1).
+// Everything one morph run reads: the two images, the two grids, the
+// last frame index N (frame count − 1) and the timing of the run.
 struct MorphSource {
     const QImage* start = nullptr;
     const QImage* end = nullptr;
     const MatrixRecord* startMatrix = nullptr;
     const MatrixRecord* endMatrix = nullptr;
     int lastFrame = 0;
+    RunOptions options = {};
 };
 
 // The same, held by value: what work on another thread reads while the
@@ -31,7 +33,8 @@ struct MorphCopy {
     QImage start, end;
     MatrixRecord startMatrix, endMatrix;
     int lastFrame = 0;
-    MorphSource Source() const { return {&start, &end, &startMatrix, &endMatrix, lastFrame}; }
+    RunOptions options;
+    MorphSource Source() const { return {&start, &end, &startMatrix, &endMatrix, lastFrame, options}; }
 };
 
 // Where and how the frames are written.
@@ -40,17 +43,26 @@ struct FrameOutput {
     int saveKind = 0;             // 0 bitmap, otherwise JPEG
     std::string tempFolder;       // holds the scratch bitmap of JPEG frames
     std::string companionFolder;  // folder of the JPEG companion library
+    // The number of the first frame file written; a run that continues
+    // another in the same folder starts after its frames.
+    int firstNumber = 0;
+    // The first frame is the last frame of the run before (its start
+    // picture is that run's end picture): it is not written again.
+    bool joined = false;
 };
 
-// Called before frame k of 0 … N is made and after it is written. Frame k
-// is written while frame k + 1 is made, so afterFrame(k) may come after
-// beforeFrame(k + 1). `cancelled` is asked before each frame is made and
-// again before it is written: true ends the run there, after the frames
-// already written (a frame still being written is finished first and
-// reported), so the frames on disk are always whole ones.
+// The numbers are those of the frame files (see RunMorph): beforeFrame(m,
+// last) comes before the frame first written as m is made, `last` being the
+// number of the run's last file; afterFrame(m) after each file m is
+// written, held copies included. A frame is written while the next one is
+// made, so afterFrame(m) may come after the next beforeFrame. `cancelled`
+// is asked before each frame is made and again before it is written: true
+// ends the run there, after the frames already written (a frame still
+// being written is finished first and reported), so the frames on disk are
+// always whole ones.
 struct MorphProgress {
-    std::function<void(int k, int lastFrame)> beforeFrame;
-    std::function<void(int k)> afterFrame;
+    std::function<void(int m, int last)> beforeFrame;
+    std::function<void(int m)> afterFrame;
     std::function<bool()> cancelled;
 };
 
@@ -67,6 +79,12 @@ inline constexpr const char* kMorphCancelled = "cancelled";
 // failing, grid points so far off the image that the warp's 32-bit squared
 // distances would overflow) stops and returns a short reason. The frames
 // written so far stay.
+// Frame k is made with the mesh and the dissolve of FractionsOf(options,
+// k, N). The files are numbered from output.firstNumber on: options.HoldStart
+// copies of frame 0, frame 0, frames 1 … N, then options.HoldEnd copies of
+// frame N (WrittenFrameCount files in all); with output.joined, one file
+// fewer of frame 0. A run whose last number would pass the 32-bit range
+// fails before it starts.
 std::string RunMorph(const MorphSource& source, PicturePane& surface, const FrameOutput& output,
                      const MorphProgress& progress = {});
 

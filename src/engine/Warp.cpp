@@ -53,10 +53,14 @@ inline int ClampRound(double value, int limit) {
 }  // namespace
 
 TriangleList InterpolateTriangles(const TriangleList& start, const TriangleList& end, int k, int N) {
-    if (N == 0 || start.Count() != end.Count()) return TriangleList();
+    if (N == 0) return TriangleList();
     const double fraction = static_cast<double>(k) / N;
     if (!(fraction >= 0 && fraction <= 1)) return TriangleList();
-    const float f = static_cast<float>(static_cast<double>(k) / N);
+    return InterpolateTrianglesAt(start, end, static_cast<float>(fraction));
+}
+
+TriangleList InterpolateTrianglesAt(const TriangleList& start, const TriangleList& end, float f) {
+    if (start.Count() != end.Count() || !(f >= 0 && f <= 1)) return TriangleList();
     TriangleList result(static_cast<size_t>(start.Count()));
     for (int i = 1; i <= start.Count(); ++i) {
         result[i] = {Interpolate(start[i].P0, end[i].P0, f), Interpolate(start[i].P1, end[i].P1, f),

@@ -23,6 +23,12 @@ struct IndexMap {
 // in length.
 TriangleList InterpolateTriangles(const TriangleList& start, const TriangleList& end, int k, int N);
 
+// The mesh `f` (0 … 1) of the way from `start` to `end`, each coordinate
+// computed as above: what frame k of N is made with when the motion is
+// eased. An empty list when f is not within 0 … 1 or the lists differ in
+// length.
+TriangleList InterpolateTrianglesAt(const TriangleList& start, const TriangleList& end, float f);
+
 // Re-dimensions the map to width × height and fills triangle i = 1 … n
 // with i, in order, so later triangles cover earlier ones; every other
 // pixel gets 0. Nothing of the map's earlier content remains (a map of the

@@ -7,6 +7,7 @@ DocumentSnapshot TakeSnapshot(const MorphDocument& document, int32_t backColor) 
     snapshot.matrices = document.matrices;
     for (MatrixRecord& m : snapshot.matrices) m.ImagePath.clear();
     snapshot.LastFrame = document.LastFrame;
+    snapshot.Run = document.Run;
     snapshot.BackColor = backColor;
     return snapshot;
 }
@@ -18,6 +19,7 @@ int32_t RestoreSnapshot(MorphDocument& document, const DocumentSnapshot& snapsho
         document.matrices[k].ImagePath = std::move(path);
     }
     document.LastFrame = snapshot.LastFrame;
+    document.Run = snapshot.Run;
     return snapshot.BackColor;
 }
 

@@ -11,12 +11,13 @@
 namespace fennix {
 
 // What an undo step puts back: the two grids with their counts, colours and
-// marker sizes, the frame count and the background colour. Image paths are
+// marker sizes, the frame count, the run options and the background colour. Image paths are
 // not part of it: saving may move the images, and undoing an edit must not
 // point the document at files that are gone.
 struct DocumentSnapshot {
     std::array<MatrixRecord, 2> matrices;
     int LastFrame = 0;
+    RunOptions Run;
     int32_t BackColor = 0;
     friend bool operator==(const DocumentSnapshot&, const DocumentSnapshot&) = default;
 };

@@ -5,6 +5,7 @@
 
 #include "media/PicturePane.h"
 #include "model/MatrixRecord.h"
+#include "model/RunOptions.h"
 #include "model/ZoomScale.h"
 
 namespace fennix {
@@ -26,6 +27,7 @@ struct MorphDocument {
     int SelectedGrid = 0;  // the grid (1 or 2) of the held point; 0 for none
     Point DragBackup;
     int LastFrame = 0;     // frame count − 1
+    RunOptions Run;        // holds and easing of the document's runs
     std::string FileName;  // project file; empty until saved
     bool Dirty = false;
     ZoomScale Zoom = 1;  // 1, 2 or 3 from 100 … 300 %; fractions from 50 %, 25 %, fit

@@ -65,7 +65,8 @@ std::string CopyBeside(const std::string& picture, const std::string& folder) {
 
 std::string SaveProjectWithPictures(const std::string& projectPath, MatrixRecord m1,
                                     MatrixRecord m2, const std::string& frameFolder,
-                                    int32_t lastFrame, int32_t backgroundColor) {
+                                    int32_t lastFrame, int32_t backgroundColor,
+                                    const ProjectAdditions& additions) {
     const std::string folder = PathFolder(projectPath);
     const bool shared = SameFile(m1.ImagePath, m2.ImagePath);
     for (MatrixRecord* m : {&m1, &m2}) {
@@ -77,7 +78,8 @@ std::string SaveProjectWithPictures(const std::string& projectPath, MatrixRecord
         if (copy.empty()) return m->ImagePath + "をコピーできませんでした。";
         m->ImagePath = copy;
     }
-    return SaveMorphFile(projectPath, m1, m2, frameFolder, lastFrame, backgroundColor);
+    return SaveMorphFile(projectPath, m1, m2, frameFolder, lastFrame, backgroundColor, nullptr,
+                         additions);
 }
 
 }  // namespace fennix

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/MatrixRecord.h"
+#include "model/ProjectFile.h"
 
 namespace fennix {
 
@@ -21,6 +22,7 @@ namespace fennix {
 // (they are whole files).
 std::string SaveProjectWithPictures(const std::string& projectPath, MatrixRecord m1,
                                     MatrixRecord m2, const std::string& frameFolder,
-                                    int32_t lastFrame, int32_t backgroundColor);
+                                    int32_t lastFrame, int32_t backgroundColor,
+                                    const ProjectAdditions& additions = {});
 
 }  // namespace fennix

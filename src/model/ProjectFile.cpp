@@ -64,6 +64,37 @@ void PutBlock(std::string& out, const MatrixRecord& m) {
     PutInteger(out, m.MatrixColor);
 }
 
+// ---- The additions block ------------------------------------------------
+
+constexpr std::string_view kAdditionsMarker = "[fennix-additions]";
+constexpr std::string_view kAdditionsEnd = "[end]";
+constexpr std::string_view kRunSection = "[run]";
+constexpr int kAdditionsVersion = 1;
+
+void PutLine(std::string& out, std::string_view line) {
+    out += line;
+    out += "\r\n";
+}
+
+void PutKey(std::string& out, std::string_view key, const std::string& value) {
+    PutLine(out, std::string(key) + "=" + value);
+}
+
+void PutAdditions(std::string& out, const ProjectAdditions& additions) {
+    if (additions.IsDefault()) return;
+    PutLine(out, kAdditionsMarker);
+    PutKey(out, "version", std::to_string(kAdditionsVersion));
+    const RunOptions& run = additions.Run;
+    if (!run.IsDefault()) {
+        PutLine(out, kRunSection);
+        PutKey(out, "hold-start", std::to_string(run.HoldStart));
+        PutKey(out, "hold-end", std::to_string(run.HoldEnd));
+        PutKey(out, "ease", EasingName(run.Motion));
+        if (run.Dissolve) PutKey(out, "colour-ease", EasingName(*run.Dissolve));
+    }
+    PutLine(out, kAdditionsEnd);
+}
+
 // ---- Reading -------------------------------------------------------------
 
 // The longest line a project file may hold: room for any path and its
@@ -99,6 +130,19 @@ class LineReader {
         : lines_(std::move(lines)), utf8_(utf8) {}
 
     size_t Remaining() const { return lines_.size() - next_; }
+    // The number (from 1) of the line read last.
+    size_t LineNumber() const { return next_; }
+
+    // Puts the line read last back.
+    void Unread() {
+        if (next_ > 0) --next_;
+    }
+
+    // The next line as it stands; nothing at the end of the file.
+    std::optional<std::string_view> Line() {
+        if (Remaining() == 0) return std::nullopt;
+        return lines_[next_++];
+    }
     bool Utf8() const { return utf8_; }
 
     // The next line as a string value: a leading quote and the last
@@ -171,6 +215,96 @@ std::optional<std::string> ResolveImage(const LineReader::Value& stored,
     return std::nullopt;
 }
 
+// A whole number of at most 9 digits, a "-" before it allowed; nothing
+// for any other text.
+std::optional<int> StrictInteger(std::string_view text) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+// Reads the key lines of the [run] section up to the next line starting
+// with "[" (left unread). Empty text on success, otherwise why not.
+std::string ReadRunSection(LineReader& in, RunOptions& run) {
+    bool seen[4] = {};
+    constexpr std::string_view kKeys[4] = {"hold-start", "hold-end", "ease", "colour-ease"};
+    while (in.Remaining() > 0) {
+        const std::string_view line = *in.Line();
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            in.Unread();
+            return {};
+        }
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) return "「キー=値」の形ではありません";
+        const std::string_view key = line.substr(0, equals);
+        const std::string value(line.substr(equals + 1));
+        int index = 0;
+        while (index < 4 && kKeys[index] != key) ++index;
+        if (index == 4) return "[run] に知らないキーがあります";
+        if (seen[index]) return "キー「" + std::string(kKeys[index]) + "」が二度あります";
+        seen[index] = true;
+        if (index < 2) {
+            const auto frames = StrictInteger(value);
+            if (!frames || *frames < 0 || *frames > kMaxHoldFrames)
+                return "保持するフレーム数は 0 から " + std::to_string(kMaxHoldFrames) +
+                       " までの整数です";
+            (index == 0 ? run.HoldStart : run.HoldEnd) = *frames;
+        } else {
+            const auto easing = EasingFromName(value);
+            if (!easing) return "カーブは linear、in、out、in-out のどれかです";
+            if (index == 2)
+                run.Motion = *easing;
+            else
+                run.Dissolve = *easing;
+        }
+    }
+    return {};
+}
+
+// Reads the additions block when the lines after the background colour
+// start with one. Empty text on success (also when there is no block),
+// otherwise the line number and why it cannot be read.
+std::string ReadAdditions(LineReader& in, ProjectAdditions& additions, size_t& failedLine) {
+    // Only a block that starts at once is one; anything else after the
+    // plain lines is ignored as it always was.
+    const auto marker = in.Line();
+    if (!marker || *marker != kAdditionsMarker) return {};
+    auto fail = [&](std::string why) {
+        failedLine = in.LineNumber();
+        return why;
+    };
+    const auto version = in.Line();
+    if (!version || version->substr(0, 8) != "version=") return fail("版の行（version=）がありません");
+    const auto number = StrictInteger(version->substr(8));
+    if (!number || *number < 1) return fail("版の番号が正しくありません");
+    if (*number > kAdditionsVersion)
+        return fail("版 " + std::to_string(*number) + " の追加情報はこのプログラムでは読めません");
+    bool runSeen = false;
+    while (true) {
+        const auto line = in.Line();
+        if (!line) return fail("終わりの行（[end]）がないまま終わっています");
+        if (line->empty()) continue;
+        if (*line == kAdditionsEnd) break;
+        if (*line == kRunSection) {
+            if (runSeen) return fail("[run] が二度あります");
+            runSeen = true;
+            if (std::string why = ReadRunSection(in, additions.Run); !why.empty()) return fail(why);
+            continue;
+        }
+        return fail("知らない節か行です");
+    }
+    while (const auto line = in.Line())
+        if (!line->empty()) return fail("[end] の後に行があります");
+    return {};
+}
+
 enum class BlockResult { Ok, Malformed, ImageMissing };
 
 // Reads one matrix block into `m`. `imagePath` receives the stored image path
@@ -227,7 +361,7 @@ BlockResult ReadBlock(LineReader& in, const std::string& projectFolder, MatrixRe
 
 std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
                           const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
-                          std::string* reason) {
+                          std::string* reason, const ProjectAdditions& additions) {
     const std::string failed = kSaveFailed + path;
     if (path.empty() || HasLineBreak(folder) || !Writable(m1) || !Writable(m2)) {
         if (reason) *reason = "a path holds a line break, or a grid is incomplete";
@@ -252,6 +386,7 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
     PutBlock(out, m1);
     PutBlock(out, m2);
     PutInteger(out, backgroundColor);
+    PutAdditions(out, additions);
 
     if (!ReplaceFileContents(path, out, reason)) return failed;
     return {};
@@ -295,6 +430,10 @@ std::string LoadMorphFile(const std::string& path, MorphProject& project) {
     const auto backgroundColor = in.Integer();
     if (!backgroundColor) return failed;
     read.BackgroundColor = *backgroundColor;
+    size_t failedLine = 0;
+    if (const std::string why = ReadAdditions(in, read.Additions, failedLine); !why.empty())
+        return "モーフィングファイルの追加情報が壊れています（" + std::to_string(failedLine) +
+               " 行目：" + why + "）。" + path;
 
     project = std::move(read);
     return {};

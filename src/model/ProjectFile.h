@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/MatrixRecord.h"
+#include "model/RunOptions.h"
 
 namespace fennix {
 
@@ -17,6 +18,33 @@ namespace fennix {
 // line; files from the Windows program (cp932, CR LF) read as well. File
 // names are bytes: a path that is not UTF-8 is stored as its bytes and found
 // again by them when the file is read.
+//
+// What this program stores beyond those lines goes into a block after the
+// background colour, which readers of the plain format never reach (they
+// stop at the background colour). A project whose additions are all at
+// their defaults has no block: its file is the plain format, line for
+// line. The block:
+//
+//   [fennix-additions]       marker: the first line after the background colour
+//   version=1                the block's format; a later one is refused
+//   [run]                    section: run options, each key at most once
+//   hold-start=N             0 … 100000 (default 0)
+//   hold-end=M               0 … 100000 (default 0)
+//   ease=in-out              linear, in, out or in-out (default linear)
+//   colour-ease=in           the dissolve's own curve (default: ease's)
+//   [end]                    closes the block; only empty lines follow
+//
+// Sections appear at most once each, in any order; empty lines are
+// skipped. An unknown section or key, a value out of range, a repeated key
+// or a block without its end is refused as damage: a file that cannot be
+// read whole is never half read (and then saved without what was lost).
+
+// What a project holds beyond the plain format's lines (see above).
+struct ProjectAdditions {
+    RunOptions Run;
+    bool IsDefault() const { return Run.IsDefault(); }
+    friend bool operator==(const ProjectAdditions&, const ProjectAdditions&) = default;
+};
 
 // Everything a project file holds.
 struct MorphProject {
@@ -27,6 +55,7 @@ struct MorphProject {
     MatrixRecord Matrix1;
     MatrixRecord Matrix2;
     int32_t BackgroundColor = 0;
+    ProjectAdditions Additions;
 
     friend bool operator==(const MorphProject&, const MorphProject&) = default;
 };
@@ -49,9 +78,11 @@ inline constexpr const char* kImageMissingMessage = "画像ファイルが無効
 // followed) is refused, nothing written: the message then goes on, after a
 // line break, to name that picture.
 // `reason`, when given, receives a short English reason on failure.
+// `additions` other than the defaults are written in the block after the
+// plain lines.
 std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
                           const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
-                          std::string* reason = nullptr);
+                          std::string* reason = nullptr, const ProjectAdditions& additions = {});
 
 // The file a save under the name `chosen` writes: the name itself when it
 // ends in ".mph", otherwise the name with ".mph" added.
@@ -67,8 +98,11 @@ std::string ProjectFileTarget(const std::string& chosen);
 // cannot be read, is larger than 16 MB or has a line longer than 8 KB, ends early, holds something other than a 32-bit number
 // where a number belongs (a fraction is rounded ties to even), or has Rows
 // or Columns below 1 or more points than lines left in the file gives "モーフィングファイルを読み込めませんでした。" followed by the path.
-// Lines after the background colour are ignored. On any failure `project` is
-// left exactly as it was.
+// Lines after the background colour are ignored unless they start with the
+// additions block, which is read into project.Additions (the defaults
+// without one); a damaged block gives "モーフィングファイルの追加情報が壊れています
+// （L 行目：why）。" followed by the path. On any failure `project` is left
+// exactly as it was.
 std::string LoadMorphFile(const std::string& path, MorphProject& project);
 
 }  // namespace fennix

@@ -207,6 +207,9 @@ def main():
     put("fuzz_project", "huge-values.mph",
         project(1, 1).replace(b"\r\n4\r\n", b"\r\n2147483647\r\n", 1)
         .replace(b"\r\n32\r\n", b"\r\n-2147483648\r\n"))
+    put("fuzz_project", "run-options.mph", project(2, 2) +
+        b"[fennix-additions]\r\nversion=1\r\n[run]\r\nhold-start=2\r\nhold-end=3\r\n"
+        b"ease=in-out\r\ncolour-ease=in\r\n[end]\r\n")
     put("fuzz_project", "cp932.mph", project(1, 1, folder="\u30c6\u30b9\u30c8").decode()
         .encode("cp932"))
 

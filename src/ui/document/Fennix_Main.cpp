@@ -28,6 +28,7 @@
 #include "ui/controls/Slider.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucScrollbar.h"
+#include "ui/document/Fennix_RunOpt.h"
 #include "ui/frame/Fennix_Opt.h"
 #include "ui/output/Fennix_Avi.h"
 #include "ui/output/Fennix_Video.h"
@@ -59,6 +60,7 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     }
     undoStack_ = new QUndoStack(this);
     RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
+    RunTimingDialog = [](Fennix_RunOpt& dialog) { dialog.exec(); };
     Panes.MorphT.SetVisible(false);
     morphWidget_ = new PaneWidget(Panes.MorphT, Pb);
     Preview.SetVisible(false);
@@ -159,6 +161,7 @@ void Fennix_Main::BuildMenus() {
     mnuPreview->setCheckable(true);
     mnuPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(mnuPreview, &QAction::triggered, this, &Fennix_Main::mnuPreview_Click);
+    mnuRunOptions = item(go, "作成オプション");
 
     QMenu* video = menu("動画 (AVI ファイル) ");
     mnuAVI = item(video, "AVI ファイルの作成");
@@ -167,6 +170,7 @@ void Fennix_Main::BuildMenus() {
 
     connect(mnuMorphIt, &QAction::triggered, this, &Fennix_Main::mnuMorphIt_Click);
     connect(mnuSetting, &QAction::triggered, this, &Fennix_Main::mnuSetting_Click);
+    connect(mnuRunOptions, &QAction::triggered, this, &Fennix_Main::mnuRunOptions_Click);
     for (int index = 0; index < 3; ++index)
         connect(mnuColor[index], &QAction::triggered, this,
                 [this, index] { mnuColor_Click(index); });

@@ -23,6 +23,7 @@ namespace fennix {
 inline constexpr const char* kStopRunQuestion = "モーフィングを作成中です。中止して閉じますか？";
 
 class Fennix_Opt;
+class Fennix_RunOpt;
 class GradientProgressBar;
 class ccXPButton;
 class Slider;
@@ -171,6 +172,14 @@ public:
     // Shows the options dialog modally; tests replace it to act on the dialog.
     std::function<void(Fennix_Opt&)> RunOptionsDialog;
 
+    // 作成オプション: the run options dialog on the document's holds and
+    // curves; a confirmed change is one undo step and marks the document
+    // changed, and the preview follows it. A cancelled dialog changes
+    // nothing.
+    void mnuRunOptions_Click();
+    // Shows the run options dialog modally; tests replace it.
+    std::function<void(Fennix_RunOpt&)> RunTimingDialog;
+
     // The window became the active document: no point is held any more. A
     // point still held is put back where it was before it was pressed.
     void Form_Activate();
@@ -212,6 +221,7 @@ public:
     QAction* mnuZoom50 = nullptr;
     QAction* mnuZoom25 = nullptr;
     QAction* mnuMorphIt = nullptr;
+    QAction* mnuRunOptions = nullptr;  // 作成オプション
     QAction* mnuMorph = nullptr;
     QAction* mnuAVI = nullptr;
     QAction* mnuAVI2 = nullptr;

@@ -9,6 +9,7 @@
 #include "model/PointDrag.h"
 #include "model/Settings.h"
 #include "ui/common/PaneWidget.h"
+#include "ui/document/Fennix_RunOpt.h"
 #include "ui/frame/Fennix_Opt.h"
 
 namespace fennix {
@@ -87,6 +88,17 @@ void Fennix_Main::mnuColor_Click(int index) {
         DrawGrids();
     }
     PushEdit(mnuColor[index]->text(), before);
+    Document.Dirty = true;
+}
+
+void Fennix_Main::mnuRunOptions_Click() {
+    if (Document.SelectedI != -1) return;
+    Fennix_RunOpt dialog(Document.Run, Document.LastFrame, this);
+    RunTimingDialog(dialog);
+    if (dialog.result() != QDialog::Accepted || dialog.Options() == Document.Run) return;
+    const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+    Document.Run = dialog.Options();
+    PushEdit(QString::fromUtf8("作成オプション"), before);
     Document.Dirty = true;
 }
 

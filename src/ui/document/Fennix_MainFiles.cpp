@@ -32,6 +32,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     Settings.FrameFolder() = project.Folder;
     Settings.BackgroundColor = project.BackgroundColor;
     Document.LastFrame = project.LastFrame;
+    Document.Run = project.Additions.Run;
     Document.Matrix(1) = project.Matrix1;
     Document.Matrix(2) = project.Matrix2;
 
@@ -71,7 +72,8 @@ bool Fennix_Main::RelocateImages() {
 bool Fennix_Main::WriteProject(const std::string& path) {
     const std::string message =
         SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
-                      Document.LastFrame, Settings.BackgroundColor);
+                      Document.LastFrame, Settings.BackgroundColor, nullptr,
+                      ProjectAdditions{Document.Run});
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
@@ -148,7 +150,7 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
     const std::string message =
         SaveProjectWithPictures(target, Document.Matrix(1), Document.Matrix(2),
                                 Settings.ProjectFolder(), Document.LastFrame,
-                                Settings.BackgroundColor);
+                                Settings.BackgroundColor, ProjectAdditions{Document.Run});
     if (!message.empty()) {
         ShowMessage(message, MessageIcon::Critical);
         return;

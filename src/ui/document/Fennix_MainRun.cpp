@@ -83,7 +83,7 @@ void Fennix_Main::SetPreviewFrame(int k) {
 MorphCopy Fennix_Main::MorphNow() {
     // The pictures are shared copies: the document's drawing detaches from them.
     return {Panes.Poriginal(1).Picture(), Panes.Poriginal(2).Picture(), Document.Matrix(1), Document.Matrix(2),
-            Document.LastFrame};
+            Document.LastFrame, Document.Run};
 }
 
 void Fennix_Main::UpdatePreview(bool quick) {

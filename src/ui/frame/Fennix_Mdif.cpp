@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/frame/Fennix_Chain.h"
 #include "ui/frame/Fennix_Opt.h"
 #include "model/ProgramFiles.h"
 #include "model/RecentFiles.h"
@@ -63,6 +64,7 @@ void Fennix_Mdif::BuildMenu() {
     mnuNewMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuOpenMorph = mnuFile->addAction(text("開く(&O)"));
     mnuOpenMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuChain = mnuFile->addAction(text("連続モーフィング"));
     mnudmy1 = mnuFile->addSeparator();
     for (int n = 1; n <= kRecentFileCount; ++n) {
         mnuRecent[n] = mnuFile->addAction(QString());
@@ -86,6 +88,7 @@ void Fennix_Mdif::BuildMenu() {
 
     connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
     connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
+    connect(mnuChain, &QAction::triggered, this, &Fennix_Mdif::mnuChain_Click);
     connect(mnuOpenMorph, &QAction::triggered, this, &Fennix_Mdif::mnuOpenMorph_Click);
     connect(mnuAVI, &QAction::triggered, this, [this] { ShowAviPlayer(this); });
     connect(mnuVideo, &QAction::triggered, this, [this] { ShowVideoExport(this); });
@@ -144,6 +147,10 @@ void Fennix_Mdif::mnuOption_Click() {
         RunOptionsDialog(dialog);
     }
     RebuildRecentMenu();
+}
+
+void Fennix_Mdif::mnuChain_Click() {
+    ShowMorphChain(this, [this] { RunViewer(); });
 }
 
 void Fennix_Mdif::mnuMo_Click() {

@@ -56,6 +56,10 @@ public:
     // from the two prepared images.
     void mnuNewMorph_Click();
 
+    // 連続モーフィング: several projects made into one folder of frames
+    // (Fennix_Chain); its viewer is RunViewer.
+    void mnuChain_Click();
+
     // モーフィングデータ: the frame viewer on the application folder, with a
     // folder choice.
     void mnuMo_Click();
@@ -75,6 +79,7 @@ public:
     QMenu* mnuFile = nullptr;
     QAction* mnuNewMorph = nullptr;
     QAction* mnuOpenMorph = nullptr;
+    QAction* mnuChain = nullptr;  // 連続モーフィング
     QAction* mnudmy1 = nullptr;
     QAction* mnuRecent[21] = {};  // 1 … 20
     QAction* mnudmy2 = nullptr;

@@ -136,7 +136,7 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
     EXPECT_EQ(captions(window.Menus()[2]->actions()[2]->menu()),
               QStringList({"ウィンドウに合わせる", "", "25%", "50%", "100%", "200%", "300%"}));
     EXPECT_EQ(captions(window.Menus()[3]),
-              QStringList({"作成スタート", "モーフィングビューア", "プレビュー"}));
+              QStringList({"作成スタート", "モーフィングビューア", "プレビュー", "作成オプション"}));
     EXPECT_EQ(captions(window.Menus()[4]),
               QStringList({"AVI ファイルの作成", "AVI ビューア", "動画ファイルの書き出し"}));
     EXPECT_TRUE(window.mnuCloseMorph->isEnabled());

@@ -79,16 +79,18 @@ TEST_F(FrameTest, FrameMenuHasItsCaptionsOrderAndShortcuts) {
     EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア"}));
 
     const QList<QAction*> file = frame.mnuFile->actions();
-    ASSERT_EQ(file.size(), 2 + 1 + 20 + 1 + 1);
+    ASSERT_EQ(file.size(), 2 + 1 + 1 + 20 + 1 + 1);
     EXPECT_EQ(Caption(file[0]), "新規(N)");
     EXPECT_EQ(file[0]->shortcut(), QKeySequence("Ctrl+N"));
     EXPECT_EQ(Caption(file[1]), "開く(O)");
     EXPECT_EQ(file[1]->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_TRUE(file[2]->isSeparator());
-    for (int n = 1; n <= 20; ++n) EXPECT_EQ(file[2 + n], frame.mnuRecent[n]);
-    EXPECT_TRUE(file[23]->isSeparator());
-    EXPECT_EQ(Caption(file[24]), "Fennixの終了(E)");
-    EXPECT_EQ(file[24]->shortcut(), QKeySequence("Ctrl+E"));
+    // The chain of projects joins the two commands that start work.
+    EXPECT_EQ(Caption(file[2]), "連続モーフィング");
+    EXPECT_TRUE(file[3]->isSeparator());
+    for (int n = 1; n <= 20; ++n) EXPECT_EQ(file[3 + n], frame.mnuRecent[n]);
+    EXPECT_TRUE(file[24]->isSeparator());
+    EXPECT_EQ(Caption(file[25]), "Fennixの終了(E)");
+    EXPECT_EQ(file[25]->shortcut(), QKeySequence("Ctrl+E"));
 
     const QList<QAction*> view = frame.mnuView->actions();
     ASSERT_EQ(view.size(), 3);

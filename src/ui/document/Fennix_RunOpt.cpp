@@ -1,0 +1,103 @@
+#include "ui/document/Fennix_RunOpt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QSpinBox>
+
+#include "ui/controls/FormFields.h"
+#include "ui/controls/GFXFrameX.h"
+#include "ui/controls/ccXPButton.h"
+
+namespace fennix {
+
+namespace {
+
+// The curves as the lists show them, in Easing order.
+const char* const kCurveCaptions[] = {"一定の速さ", "ゆっくり始まる", "ゆっくり終わる",
+                                      "ゆっくり始まり、ゆっくり終わる"};
+
+QComboBox* CurveList(QWidget* parent, int x, int y, int width) {
+    auto* list = new QComboBox(parent);
+    for (const char* caption : kCurveCaptions) list->addItem(Q(caption));
+    list->setGeometry(x, y, width, 24);
+    return list;
+}
+
+QSpinBox* HoldField(QWidget* parent, int x, int y) {
+    auto* field = new QSpinBox(parent);
+    field->setRange(0, kMaxHoldFrames);
+    field->setAlignment(Qt::AlignRight);
+    field->setGeometry(x, y, 80, 24);
+    return field;
+}
+
+}  // namespace
+
+Fennix_RunOpt::Fennix_RunOpt(const RunOptions& options, int lastFrame, QWidget* parent)
+    : ProgramDialog(parent), lastFrame_(lastFrame) {
+    setWindowTitle(Q("作成オプション"));
+    setModal(true);
+    setFixedSize(kWidth, kHeight);
+
+    auto* hold = new GFXFrameX(Q("静止（そのまま見せるフレーム数）"), this);
+    hold->setGeometry(8, 6, kWidth - 16, 86);
+    Label("開始画像", this, 24, 32, 120, 24);
+    spnHoldStart = HoldField(this, 150, 32);
+    Label("フレーム", this, 236, 32, 80, 24);
+    Label("終了画像", this, 24, 60, 120, 24);
+    spnHoldEnd = HoldField(this, 150, 60);
+    Label("フレーム", this, 236, 60, 80, 24);
+
+    auto* curve = new GFXFrameX(Q("変化のカーブ"), this);
+    curve->setGeometry(8, 98, kWidth - 16, 144);
+    Label("形の動き", this, 24, 124, 120, 24);
+    cboMotion = CurveList(this, 24, 148, kWidth - 48);
+    chkDissolve = new QCheckBox(Q("色の変化に別のカーブを使う"), this);
+    chkDissolve->setGeometry(24, 178, 230, 24);
+    cboDissolve = CurveList(this, 24, 206, kWidth - 48);
+
+    lblCount = new QLabel(this);
+    lblCount->setGeometry(14, 250, kWidth - 28, 20);
+
+    cmdOK = new ccXPButton(Q("設定"), this);
+    cmdOK->setGeometry(kWidth - 8 - 84 - 8 - 84, kHeight - 38, 84, 30);
+    cmdCancel = new ccXPButton(Q("ｷｬﾝｾﾙ"), this);
+    cmdCancel->setGeometry(kWidth - 8 - 84, kHeight - 38, 84, 30);
+    SetEnterButton(cmdOK);
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    spnHoldStart->setValue(options.HoldStart);
+    spnHoldEnd->setValue(options.HoldEnd);
+    cboMotion->setCurrentIndex(static_cast<int>(options.Motion));
+    chkDissolve->setChecked(options.Dissolve.has_value());
+    cboDissolve->setCurrentIndex(static_cast<int>(options.DissolveCurve()));
+    cboDissolve->setEnabled(chkDissolve->isChecked());
+    connect(chkDissolve, &QCheckBox::toggled, cboDissolve, &QWidget::setEnabled);
+    for (QSpinBox* field : {spnHoldStart, spnHoldEnd})
+        connect(field, &QSpinBox::valueChanged, this, &Fennix_RunOpt::ShowCount);
+    ShowCount();
+
+    OpenFromCursor(size());
+}
+
+RunOptions Fennix_RunOpt::Options() const {
+    RunOptions options;
+    options.HoldStart = spnHoldStart->value();
+    options.HoldEnd = spnHoldEnd->value();
+    options.Motion = static_cast<Easing>(cboMotion->currentIndex());
+    if (chkDissolve->isChecked()) options.Dissolve = static_cast<Easing>(cboDissolve->currentIndex());
+    return options;
+}
+
+void Fennix_RunOpt::ShowCount() {
+    lblCount->setText(Q("書き出すフレーム数: %1").arg(WrittenFrameCount(Options(), lastFrame_)));
+}
+
+void Fennix_RunOpt::done(int result) {
+    ZoomBackToCursor();
+    QDialog::done(result);
+}
+
+}  // namespace fennix

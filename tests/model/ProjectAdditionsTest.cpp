@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "core/AppFolder.h"
+#include "model/ProjectFile.h"
+#include "support/TestFolder.h"
+#include "support/TestGrids.h"
+
+namespace fennix {
+namespace {
+
+using test::ReadFile;
+using test::WriteFile;
+
+std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+// A reader of the plain format and nothing else: the folder line, the last
+// frame, two matrix blocks read with their own counts, the background
+// colour; then it stops. What a program that knows only that format sees.
+struct PlainRead {
+    int lastFrame = 0;
+    std::vector<int> values[2];  // every number of each block, in order
+    int background = 0;
+};
+PlainRead ReadPlainFormat(const std::vector<std::string>& lines) {
+    PlainRead read;
+    size_t next = 1;
+    auto number = [&] { return std::stoi(lines.at(next++)); };
+    read.lastFrame = number();
+    for (std::vector<int>& block : read.values) {
+        block.push_back(number());
+        block.push_back(number());
+        ++next;  // the picture
+        const int rows = number(), columns = number();
+        block.push_back(rows);
+        block.push_back(columns);
+        for (int i = 0; i < 2 * (rows + 1) * (columns + 1) + 3; ++i) block.push_back(number());
+    }
+    read.background = number();
+    return read;
+}
+
+class ProjectAdditionsTest : public testing::Test {
+  protected:
+    ProjectAdditionsTest() {
+        for (MatrixRecord* m : {&start, &end}) {
+            *m = test::Grid(64, 48, 2, 3);
+            m->ImagePath = app.Path() + (m == &start ? "/start.bmp" : "/end.bmp");
+            WriteFile(m->ImagePath, "BM");
+        }
+        end.Points(2, 2) = {40, 30};
+    }
+    std::string Save(const std::string& path, const RunOptions& run) {
+        return SaveMorphFile(path, start, end, app.Path(), 9, 0x808080, nullptr, ProjectAdditions{run});
+    }
+
+    test::AppFolderScope app;
+    test::TestFolder folder;
+    MatrixRecord start, end;
+};
+
+// Run options other than the defaults come back as they were; the plain
+// lines before the block are those of the project without them, so a
+// reader of the plain format reads the same grids from either file.
+TEST_F(ProjectAdditionsTest, RunOptionsRoundTripBehindThePlainLines) {
+    const std::string plainPath = folder.File("plain.mph");
+    ASSERT_EQ(Save(plainPath, {}), "");
+    const std::vector<std::string> plain = Lines(ReadFile(plainPath));
+    ASSERT_EQ(plain.size(), 2u + 2 * (2 * 3 * 4 + 8) + 1);
+
+    RunOptions eased;
+    eased.HoldStart = 2;
+    eased.HoldEnd = 3;
+    eased.Motion = Easing::InOut;
+    RunOptions ownDissolve;
+    ownDissolve.Motion = Easing::Out;
+    ownDissolve.Dissolve = Easing::In;
+    RunOptions heldOnly;
+    heldOnly.HoldEnd = kMaxHoldFrames;
+    RunOptions linearDissolve;
+    linearDissolve.Dissolve = Easing::Linear;  // set, even though it equals the motion's
+    for (const RunOptions& run : {eased, ownDissolve, heldOnly, linearDissolve}) {
+        const std::string path = folder.File("eased.mph");
+        ASSERT_EQ(Save(path, run), "");
+        const std::vector<std::string> lines = Lines(ReadFile(path));
+        ASSERT_GT(lines.size(), plain.size());
+        EXPECT_TRUE(std::equal(plain.begin(), plain.end(), lines.begin()));
+        EXPECT_EQ(lines[plain.size()], "[fennix-additions]");
+        EXPECT_EQ(lines.back(), "[end]");
+
+        MorphProject read;
+        ASSERT_EQ(LoadMorphFile(path, read), "");
+        EXPECT_EQ(read.Additions.Run, run);
+        EXPECT_EQ(read.Matrix1, start);
+        EXPECT_EQ(read.Matrix2, end);
+        EXPECT_EQ(read.LastFrame, 9);
+        EXPECT_EQ(read.BackgroundColor, 0x808080);
+
+        const PlainRead a = ReadPlainFormat(plain), b = ReadPlainFormat(lines);
+        EXPECT_EQ(a.lastFrame, b.lastFrame);
+        EXPECT_EQ(a.values[0], b.values[0]);
+        EXPECT_EQ(a.values[1], b.values[1]);
+        EXPECT_EQ(a.background, b.background);
+    }
+    // Back to the defaults: the plain file again, byte for byte.
+    const std::string path = folder.File("again.mph");
+    ASSERT_EQ(Save(path, {}), "");
+    EXPECT_EQ(ReadFile(path), ReadFile(plainPath));
+}
+
+// A damaged block is refused with the line and the reason, never half
+// read; what follows the plain lines without the marker is ignored as
+// before.
+TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
+    const std::string path = folder.File("m.mph");
+    ASSERT_EQ(Save(path, {}), "");
+    const std::vector<std::string> plain = Lines(ReadFile(path));
+    const std::string marker = "[fennix-additions]";
+    struct Case {
+        std::vector<std::string> block;
+        size_t line;  // the failing line, the marker being 1; 0 when the file reads
+        const char* why;
+    };
+    const Case cases[] = {
+        {{"anything else", "hold-start=5"}, 0, ""},
+        {{marker, "version=1", "[run]", "hold-start=1", "", "[end]", ""}, 0, ""},
+        {{marker}, 1, "版の行（version=）がありません"},
+        {{marker, "version=x"}, 2, "版の番号が正しくありません"},
+        {{marker, "version=2", "[run]", "[end]"}, 2, "版 2 の追加情報はこのプログラムでは読めません"},
+        {{marker, "version=1", "[run]", "hold-start=2"}, 4, "終わりの行（[end]）がないまま終わっています"},
+        {{marker, "version=1", "[run]", "hold-start=-1", "[end]"}, 4, "保持するフレーム数は 0 から 100000 までの整数です"},
+        {{marker, "version=1", "[run]", "hold-end=100001", "[end]"}, 4, "保持するフレーム数は 0 から 100000 までの整数です"},
+        {{marker, "version=1", "[run]", "hold-end=2.5", "[end]"}, 4, "保持するフレーム数は 0 から 100000 までの整数です"},
+        {{marker, "version=1", "[run]", "hold-end=99999999999999", "[end]"}, 4, "保持するフレーム数は 0 から 100000 までの整数です"},
+        {{marker, "version=1", "[run]", "ease=bounce", "[end]"}, 4, "カーブは linear、in、out、in-out のどれかです"},
+        {{marker, "version=1", "[run]", "ease=in", "ease=out", "[end]"}, 5, "キー「ease」が二度あります"},
+        {{marker, "version=1", "[run]", "speed=2", "[end]"}, 4, "[run] に知らないキーがあります"},
+        {{marker, "version=1", "[run]", "hold-start", "[end]"}, 4, "「キー=値」の形ではありません"},
+        {{marker, "version=1", "[run]", "[run]", "[end]"}, 4, "[run] が二度あります"},
+        {{marker, "version=1", "[colours]", "[end]"}, 3, "知らない節か行です"},
+        {{marker, "version=1", "[end]", "ease=in"}, 4, "[end] の後に行があります"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> lines = plain;
+        lines.insert(lines.end(), c.block.begin(), c.block.end());
+        WriteFile(path, Join(lines));
+        MorphProject read;
+        read.LastFrame = 77;
+        const std::string message = LoadMorphFile(path, read);
+        if (c.line == 0) {
+            EXPECT_EQ(message, "") << c.block.front();
+            EXPECT_EQ(read.Matrix2, end);
+            continue;
+        }
+        EXPECT_EQ(message, "モーフィングファイルの追加情報が壊れています（" +
+                               std::to_string(plain.size() + c.line) + " 行目：" + c.why + "）。" + path)
+            << c.why;
+        EXPECT_EQ(read.LastFrame, 77);  // untouched
+    }
+}
+
+}  // namespace
+}  // namespace fennix

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTest>
+#include <QUndoStack>
+
+#include "engine/FramePreview.h"
+#include "media/FrameSequence.h"
+#include "media/ImageFile.h"
+#include "model/Settings.h"
+#include "support/RunWait.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestFolder.h"
+#include "ui/document/Fennix_Main.h"
+#include "ui/controls/ccXPButton.h"
+#include "ui/document/Fennix_RunOpt.h"
+
+namespace fennix {
+namespace {
+
+class RunOptionsWindowTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        test::UseDefaultGridSettings();
+        Settings.TempFolder = app.Path();
+        Settings.FrameCount = 9;
+        Settings.PreviewShown = false;
+        window.resize(1200, 400);
+        window.RunViewer = [] {};
+        window.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)); };
+        ASSERT_TRUE(window.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+        window.Document.Matrix(2).Points(3, 3).X += 17;
+    }
+    void TearDown() override { Settings.PreviewShown = false; }
+
+    // Opens 作成オプション and lets `act` fill it in.
+    void Choose(const std::function<void(Fennix_RunOpt&)>& act) {
+        window.RunTimingDialog = act;
+        window.mnuRunOptions->trigger();
+    }
+
+    test::AppFolderScope app;
+    test::ScopedPrompts prompts;
+    Fennix_Main window;
+};
+
+// The dialog shows the document's options and the count of frames a run
+// writes; 設定 makes them the document's as one undo step, ｷｬﾝｾﾙ changes
+// nothing.
+TEST_F(RunOptionsWindowTest, TheDialogEditsTheDocumentsOptionsAsAnUndoStep) {
+    Choose([](Fennix_RunOpt& dialog) {
+        EXPECT_EQ(dialog.lblCount->text(), "書き出すフレーム数: 9");
+        dialog.spnHoldStart->setValue(2);
+        dialog.spnHoldEnd->setValue(3);
+        dialog.cboMotion->setCurrentIndex(3);
+        EXPECT_FALSE(dialog.cboDissolve->isEnabled());
+        EXPECT_EQ(dialog.lblCount->text(), "書き出すフレーム数: 14");
+        dialog.reject();
+    });
+    EXPECT_TRUE(window.Document.Run.IsDefault());
+    EXPECT_FALSE(window.Document.Dirty);
+
+    Choose([](Fennix_RunOpt& dialog) {
+        dialog.spnHoldStart->setValue(2);
+        dialog.spnHoldEnd->setValue(3);
+        dialog.cboMotion->setCurrentIndex(3);
+        dialog.chkDissolve->setChecked(true);
+        EXPECT_TRUE(dialog.cboDissolve->isEnabled());
+        dialog.cboDissolve->setCurrentIndex(1);
+        dialog.cmdOK->click();
+    });
+    RunOptions expected;
+    expected.HoldStart = 2;
+    expected.HoldEnd = 3;
+    expected.Motion = Easing::InOut;
+    expected.Dissolve = Easing::In;
+    EXPECT_EQ(window.Document.Run, expected);
+    EXPECT_TRUE(window.Document.Dirty);
+    window.Undo();
+    EXPECT_TRUE(window.Document.Run.IsDefault());
+    window.Redo();
+    EXPECT_EQ(window.Document.Run, expected);
+
+    // The dialog opens on what the document holds.
+    Choose([](Fennix_RunOpt& dialog) {
+        EXPECT_EQ(dialog.spnHoldEnd->value(), 3);
+        EXPECT_TRUE(dialog.chkDissolve->isChecked());
+        EXPECT_EQ(dialog.cboDissolve->currentIndex(), 1);
+        dialog.reject();
+    });
+}
+
+// The preview shows the eased frame of the slider's position, and a run
+// writes the held copies around the eased frames.
+TEST_F(RunOptionsWindowTest, PreviewAndRunFollowTheOptions) {
+    Choose([](Fennix_RunOpt& dialog) {
+        dialog.spnHoldEnd->setValue(2);
+        dialog.cboMotion->setCurrentIndex(1);
+        dialog.cmdOK->click();
+    });
+    window.mnuPreview_Click();
+    window.SetPreviewFrame(3);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window.PreviewBusy(); }, 20000));
+    const MorphSource eased{&window.Panes.Poriginal(1).Picture(), &window.Panes.Poriginal(2).Picture(),
+                            &window.Document.Matrix(1),          &window.Document.Matrix(2),
+                            window.Document.LastFrame,          window.Document.Run};
+    MorphSource plain = eased;
+    plain.options = {};
+    const int32_t back = window.Panes.MorphT.BackColor();
+    EXPECT_EQ(window.PreviewFrame(), RenderMorphFrame(eased, 3, back));
+    EXPECT_NE(window.PreviewFrame(), RenderMorphFrame(plain, 3, back));
+
+    window.mnuMorphIt_Click();
+    ASSERT_TRUE(test::WaitForRun(window));
+    const std::string folder = Settings.FrameFolder();
+    ASSERT_EQ(ListFrameFiles(folder).size(), 11u);
+    EXPECT_EQ(LoadImageFile(folder + "003.bmp")->convertToFormat(QImage::Format_RGB32),
+              RenderMorphFrame(eased, 3, back));
+    EXPECT_EQ(*LoadImageFile(folder + "010.bmp"), *LoadImageFile(folder + "008.bmp"));
+}
+
+}  // namespace
+}  // namespace fennix
