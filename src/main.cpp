@@ -10,12 +10,12 @@
 #include "ui/common/QtTranslation.h"
 
 int main(int argc, char* argv[]) {
+    fennix::UseJapaneseLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Fennix");
     // Qt's standard dialogs speak Japanese like the rest of the program.
     const auto translator = fennix::LoadQtTranslation();
     if (translator) QApplication::installTranslator(translator.get());
-    fennix::UseJapaneseLocale();
     fennix::ConfigureImageReading();
 
     // The interface is Japanese, half-width katakana included: prefer a

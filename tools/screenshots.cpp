@@ -60,10 +60,10 @@ void SaveMenu(QMenu* menu, const QDir& folder, const QString& name) {
 using namespace fennix::shots;
 
 int main(int argc, char* argv[]) {
+    fennix::UseJapaneseLocale();
     QApplication app(argc, argv);
     const auto translator = fennix::LoadQtTranslation();
     if (translator) QApplication::installTranslator(translator.get());
-    fennix::UseJapaneseLocale();
     if (QFontDatabase::families().contains("IPAGothic")) {
         QFont font("IPAGothic");
         font.setPointSize(10);

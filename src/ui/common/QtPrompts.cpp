@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "media/PackedColor.h"
+#include "ui/common/QtTranslation.h"
 
 namespace fennix {
 
@@ -94,10 +95,12 @@ QString QtFilterText(const std::string& description, const std::string& patterns
 }
 
 FileAnswer QtPrompts::ChooseFile(const FileRequest& request) {
+    JapaneseFileIcons icons;  // outlives the dialog, which uses it to the end
     QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.Title),
                        QString::fromStdString(request.Folder));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.Save || !request.FileMustExist ? QFileDialog::AnyFile
                                                               : QFileDialog::ExistingFile);
@@ -146,9 +149,14 @@ int32_t QtPrompts::PickColor(int32_t color) {
 
 bool QtPrompts::ChooseFolder(const std::string& title, const std::string& start,
                              std::string& folder) {
-    const QString chosen = QFileDialog::getExistingDirectory(
-        QApplication::activeWindow(), QString::fromStdString(title), QString::fromStdString(start),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    JapaneseFileIcons icons;  // outlives the dialog, which uses it to the end
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title),
+                       QString::fromStdString(start));
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setIconProvider(&icons);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    const QString chosen = dialog.selectedFiles().first();
     if (chosen.isEmpty()) return false;
     folder = QFile::encodeName(chosen).toStdString();
     return true;

@@ -1,6 +1,8 @@
 #include "ui/common/QtTranslation.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <cstdlib>
 #include <QLibraryInfo>
 #include <QLocale>
 
@@ -21,7 +23,13 @@ std::unique_ptr<QTranslator> LoadQtTranslation() {
 }
 
 void UseJapaneseLocale() {
+    ::setenv("LC_TIME", "ja_JP.UTF-8", 1);
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+}
+
+QString JapaneseFileIcons::type(const QFileInfo& info) const {
+    if (info.isDir()) return QString::fromUtf8("フォルダー");
+    return QFileIconProvider::type(info);
 }
 
 }  // namespace fennix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileIconProvider>
 #include <QTranslator>
 #include <memory>
 
@@ -13,8 +14,16 @@ namespace fennix {
 std::unique_ptr<QTranslator> LoadQtTranslation();
 
 // Makes Japanese the locale Qt formats with, whatever the desktop's: the
-// file dialogs' dates ("12月9日") and file types ("フォルダー") follow the
-// rest of the interface.
+// file dialogs' dates ("2026/12/09") and file types follow the rest of the
+// interface. Called before the application object is made, as the system
+// locale's time format is read from LC_TIME then (LC_ALL, when set, wins).
 void UseJapaneseLocale();
+
+// The file type Qt's file dialogs show for a folder, in Japanese, and
+// theirs for files (named from the locale).
+class JapaneseFileIcons : public QFileIconProvider {
+  public:
+    QString type(const QFileInfo& info) const override;
+};
 
 }  // namespace fennix

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include "ui/common/QtTranslation.h"
@@ -21,6 +23,12 @@ TEST(QtTranslation, StandardDialogButtonsSpeakJapanese) {
     QApplication::removeTranslator(translator.get());
     EXPECT_TRUE(open.startsWith("開く")) << open.toStdString();
     EXPECT_EQ(cancel, "キャンセル");
+}
+
+// The file dialogs' type column names a folder in Japanese too, whose
+// translation Qt's catalogue lacks.
+TEST(QtTranslation, FoldersAreTypedInJapanese) {
+    EXPECT_EQ(JapaneseFileIcons().type(QFileInfo(QDir::tempPath())), "フォルダー");
 }
 
 }  // namespace
