@@ -318,9 +318,14 @@ ZoomScale Fennix_Main::WindowFitZoom() const {
 }
 
 void Fennix_Main::Refit() {
-    // Not while frames are made (the zoom waits, as its menu does) or a
-    // point is held; the run's end and the release come back here.
+    // Not while frames are made (the zoom waits, as its menu does; the
+    // run's end comes back here) or while a point is held (tried again a
+    // little later).
     if (!fitToWindow_ || run_.Running() || !isVisible()) return;
+    if (Document.SelectedI != -1) {
+        refitTimer_->start();
+        return;
+    }
     const ZoomScale fit = WindowFitZoom();
     if (fit == Document.Zoom) return;
     SetZoom(fit);
