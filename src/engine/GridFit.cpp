@@ -166,11 +166,12 @@ std::optional<std::pair<Similarity, Face>> FaceAlignment(const cv::Mat& start, c
     };
     cv::CascadeClassifier eyes;
     const bool haveEyes = load("haarcascade_eye.xml", eyes);
-    for (const char* name :
-         {"haarcascade_frontalface_default.xml", "haarcascade_frontalcatface_extended.xml"}) {
+    const std::pair<const char*, bool> cascades[] = {
+        {"haarcascade_frontalface_default.xml", true},  // people, with eyes
+        {"haarcascade_frontalcatface_extended.xml", false}};
+    for (const auto& [name, human] : cascades) {
         cv::CascadeClassifier cascade;
         if (!load(name, cascade)) continue;
-        const bool human = name[12] == 'f' && name[17] == 'f';  // frontalface, not catface
         cv::CascadeClassifier* eyeCascade = human && haveEyes ? &eyes : nullptr;
         const auto startFace = FindFace(start, cascade, eyeCascade);
         if (!startFace) continue;
@@ -329,6 +330,7 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         if (face) {
             align = face->first;
             result.Alignment = FitAlignment::Faces;
+            result.FaceFound = true;
             // Features refine a face's alignment when they agree with it:
             // they put the face's middle within a quarter of its size.
             if (features) {

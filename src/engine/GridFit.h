@@ -55,6 +55,7 @@ struct GridFitResult {
     FitOutcome Outcome = FitOutcome::Failed;
     PointGrid Points;
     FitAlignment Alignment = FitAlignment::None;
+    bool FaceFound = false;  // a face in both pictures seeded the alignment
     int Trusted = 0;       // points placed by the flow at their start point
     int Interpolated = 0;  // points placed from their neighbours
     int HeldBack = 0;      // points stopped short so the mesh stays unfolded

@@ -178,3 +178,37 @@ TEST(GridFit, RefusesWhatCannotBeFitted) {
 
 }  // namespace
 }  // namespace fennix
+
+namespace fennix {
+namespace {
+
+// A portrait and a smaller, turned, blurred copy of it: the face detectors
+// find the face in both, and its eyes or box seed the alignment (features
+// that agree with it refine it). Without the cascade files there is no
+// face to go by.
+TEST(GridFit, AFaceInBothPicturesSeedsTheAlignment) {
+    QImage start(QString::fromUtf8("/usr/share/doc/opencv-doc/opencv4/html/face_swapped.jpg"));
+    ASSERT_FALSE(start.isNull());
+    start = start.convertToFormat(QImage::Format_RGB32);
+    test::WarpRecipe recipe = Similar(0, 0.8, 6, 14, 10);
+    QImage end = test::WarpedPicture(start, recipe);
+    cv::Mat pixels(end.height(), end.width(), CV_8UC4, end.bits(),
+                   static_cast<size_t>(end.bytesPerLine()));
+    cv::GaussianBlur(pixels, pixels, cv::Size(0, 0), 3.0);
+    const MatrixRecord grid = test::Grid(start.width(), start.height(), 8, 8);
+
+    const GridFitResult seeded = FitEndGrid(start, end, grid, grid);
+    ASSERT_EQ(seeded.Outcome, FitOutcome::Fitted) << seeded.Message;
+    EXPECT_TRUE(seeded.FaceFound);
+    const Errors e =
+        FitErrors(grid, seeded.Points, test::WarpTruth(recipe, start.width(), start.height()));
+    EXPECT_LE(e.median, 1.2);
+    EXPECT_LE(e.p90, 3.0);
+
+    GridFitOptions noFaces;
+    noFaces.CascadeFolder = "/nonexistent-cascades";
+    EXPECT_FALSE(FitEndGrid(start, end, grid, grid, noFaces).FaceFound);
+}
+
+}  // namespace
+}  // namespace fennix
