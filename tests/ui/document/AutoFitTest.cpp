@@ -120,5 +120,23 @@ TEST_F(AutoFitTest, ReferencePairsClickedOnBothPictures) {
     EXPECT_EQ(window.Document.Matrix(2), before);
 }
 
+// Pictures with nothing in common: the grid stays, no step is added and a
+// message says why.
+TEST_F(AutoFitTest, UnrelatedPicturesLeaveTheGridAndSaySo) {
+    const QImage other = test::Photo("baboon.jpg", 320).scaled(320, 300);
+    ASSERT_FALSE(other.isNull());
+    ASSERT_TRUE(other.save(QString::fromStdString(folder.File("other.bmp")), "BMP"));
+    Fennix_Main unrelated;
+    ASSERT_TRUE(unrelated.NewMorph(folder.File("start.bmp"), folder.File("other.bmp")));
+    const MatrixRecord before = unrelated.Document.Matrix(2);
+    unrelated.mnuAutoFit->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !unrelated.FitRunning(); }, 60000));
+    EXPECT_EQ(unrelated.Document.Matrix(2), before);
+    EXPECT_EQ(unrelated.UndoStack()->count(), 0);
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text,
+              "2つの画像に共通する部分が見つからないため、メッシュはそのままです。");
+}
+
 }  // namespace
 }  // namespace fennix
