@@ -55,7 +55,8 @@ Errors Measure(const MatrixRecord& grid, const test::WarpTruth& truth, Place pla
 }
 
 cv::Mat Gray(const QImage& image) {
-    const cv::Mat bgra(image.height(), image.width(), CV_8UC4, const_cast<uchar*>(image.constBits()),
+    const cv::Mat bgra(image.height(), image.width(), CV_8UC4,
+                       const_cast<uchar*>(image.constBits()),
                        static_cast<size_t>(image.bytesPerLine()));
     cv::Mat gray;
     cv::cvtColor(bgra, gray, cv::COLOR_BGRA2GRAY);
@@ -113,8 +114,8 @@ int main(int argc, char** argv) {
             });
             const Errors dis = Measure(grid, truth, [&](int i, int j, double& x, double& y) {
                 const Point p = grid.Points(i, j);
-                const cv::Point2f f = flow.at<cv::Point2f>(std::min(p.Y, height - 1),
-                                                           std::min(p.X, width - 1));
+                const cv::Point2f f =
+                    flow.at<cv::Point2f>(std::min(p.Y, height - 1), std::min(p.X, width - 1));
                 x = p.X + f.x;
                 y = p.Y + f.y;
             });

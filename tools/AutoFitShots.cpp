@@ -23,7 +23,8 @@ const Register autofit("autofit", [](const Context& c) {
     recipe.ShiftX = 12;
     recipe.ShiftY = -8;
     QTemporaryDir pictures;
-    const QString startPath = pictures.filePath("start.bmp"), endPath = pictures.filePath("end.bmp");
+    const QString startPath = pictures.filePath("start.bmp"),
+                  endPath = pictures.filePath("end.bmp");
     if (!start.save(startPath, "BMP") || !test::WarpedPicture(start, recipe).save(endPath, "BMP"))
         return;
 

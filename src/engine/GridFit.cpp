@@ -33,10 +33,10 @@ WorkingPicture MakeWorking(const QImage& image, int gridWidth, int gridHeight, i
     const int width = std::max(1, static_cast<int>(std::lround(gridWidth * picture.Scale)));
     const int height = std::max(1, static_cast<int>(std::lround(gridHeight * picture.Scale)));
     picture.Scale = static_cast<double>(width) / gridWidth;
-    const QImage rgb = image.format() == QImage::Format_RGB32 ||
-                               image.format() == QImage::Format_ARGB32
-                           ? image
-                           : image.convertToFormat(QImage::Format_RGB32);
+    const QImage rgb =
+        image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+            ? image
+            : image.convertToFormat(QImage::Format_RGB32);
     // QImage keeps 0xAARRGGBB words: the bytes run B, G, R, A.
     const cv::Mat bgra(rgb.height(), rgb.width(), CV_8UC4, const_cast<uchar*>(rgb.constBits()),
                        static_cast<size_t>(rgb.bytesPerLine()));
@@ -52,7 +52,9 @@ Similarity FromMatrix(const cv::Mat& m) {
     return {m.at<double>(0, 0), m.at<double>(1, 0), m.at<double>(0, 2), m.at<double>(1, 2)};
 }
 
-double ScaleOf(const Similarity& s) { return std::hypot(s.A, s.B); }
+double ScaleOf(const Similarity& s) {
+    return std::hypot(s.A, s.B);
+}
 
 bool Plausible(const Similarity& s) {
     const double scale = ScaleOf(s);
@@ -110,9 +112,8 @@ std::optional<Face> FindFace(const cv::Mat& gray, cv::CascadeClassifier& cascade
     const int least = std::max(24, std::min(small.cols, small.rows) / 8);
     cascade.detectMultiScale(small, found, 1.1, 5, 0, cv::Size(least, least));
     if (found.empty()) return std::nullopt;
-    const cv::Rect box = *std::max_element(found.begin(), found.end(), [](auto& a, auto& b) {
-        return a.area() < b.area();
-    });
+    const cv::Rect box = *std::max_element(found.begin(), found.end(),
+                                           [](auto& a, auto& b) { return a.area() < b.area(); });
     Face face;
     face.Box = cv::Rect2d(box.x / shrink, box.y / shrink, box.width / shrink, box.height / shrink);
     if (eyes) {
@@ -320,7 +321,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
             pairs.push_back({start.ToWork(r.StartX), start.ToWork(r.StartY), end.ToWork(r.EndX),
                              end.ToWork(r.EndY)});
         if (!SimilarityOfPairs(pairs, align) || !Plausible(align))
-            return Failure("基準点から位置合わせを決められません。離れた場所を2〜3組指定してください。");
+            return Failure(
+                "基準点から位置合わせを決められません。離れた場所を2〜3組指定してください。");
         result.Alignment = FitAlignment::References;
     } else {
         const auto face = FaceAlignment(start.Gray, end.Gray, options.CascadeFolder);
@@ -351,11 +353,11 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
 
     // The end picture laid onto the start picture by the alignment, with
     // the brightness and contrast of the start picture.
-    const cv::Mat toEnd = (cv::Mat_<double>(2, 3) << align.A, -align.B, align.C, align.B, align.A,
-                           align.D);
+    const cv::Mat toEnd =
+        (cv::Mat_<double>(2, 3) << align.A, -align.B, align.C, align.B, align.A, align.D);
     cv::Mat aligned;
-    cv::warpAffine(end.Gray, aligned, toEnd, start.Gray.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
-                   cv::BORDER_REPLICATE);
+    cv::warpAffine(end.Gray, aligned, toEnd, start.Gray.size(),
+                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
     {
         cv::Scalar startMean, startSpread, alignedMean, alignedSpread;
         cv::meanStdDev(start.Gray, startMean, startSpread);

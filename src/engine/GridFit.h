@@ -56,10 +56,10 @@ struct GridFitResult {
     PointGrid Points;
     FitAlignment Alignment = FitAlignment::None;
     bool FaceFound = false;  // a face in both pictures seeded the alignment
-    int Trusted = 0;       // points placed by the flow at their start point
-    int Interpolated = 0;  // points placed from their neighbours
-    int HeldBack = 0;      // points stopped short so the mesh stays unfolded
-    std::string Message;   // Japanese, for the window and the command line
+    int Trusted = 0;         // points placed by the flow at their start point
+    int Interpolated = 0;    // points placed from their neighbours
+    int HeldBack = 0;        // points stopped short so the mesh stays unfolded
+    std::string Message;     // in Japanese, for the window
 };
 
 // Reports progress 0 … 100; returning false asks the fit to stop.

@@ -11,7 +11,8 @@ namespace fennix {
 namespace {
 
 int64_t Cross(Point a, Point b, Point c) {
-    return (int64_t{b.X} - a.X) * (int64_t{c.Y} - a.Y) - (int64_t{b.Y} - a.Y) * (int64_t{c.X} - a.X);
+    return (int64_t{b.X} - a.X) * (int64_t{c.Y} - a.Y) -
+           (int64_t{b.Y} - a.Y) * (int64_t{c.X} - a.X);
 }
 
 // Cell (i, j), top-left point (i, j): its two triangles (top-left,
@@ -59,7 +60,8 @@ UnfoldedMoveResult MoveUnfolded(MatrixRecord& matrix, const std::vector<PointTar
         if (!GridUnfolded(base)) return result;  // cells narrower than a pixel
     }
     const auto index = [countI](int i, int j) {
-        return static_cast<size_t>(j - 1) * static_cast<size_t>(countI) + static_cast<size_t>(i - 1);
+        return static_cast<size_t>(j - 1) * static_cast<size_t>(countI) +
+               static_cast<size_t>(i - 1);
     };
 
     // The places asked for, within the picture and with the border rules
@@ -92,9 +94,11 @@ UnfoldedMoveResult MoveUnfolded(MatrixRecord& matrix, const std::vector<PointTar
         for (int k = 1; k + 1 < count; ++k) at(k + 1) = v[k];
     };
     for (int j : {1, countJ})
-        order(countI, [&](int i) -> double& { return goal[index(i, j)].X; }, matrix.Width);
+        order(
+            countI, [&](int i) -> double& { return goal[index(i, j)].X; }, matrix.Width);
     for (int i : {1, countI})
-        order(countJ, [&](int j) -> double& { return goal[index(i, j)].Y; }, matrix.Height);
+        order(
+            countJ, [&](int j) -> double& { return goal[index(i, j)].Y; }, matrix.Height);
 
     // How far along its way each point is: 0 at the base, 1 at the goal.
     std::vector<double> along(n, 1.0);

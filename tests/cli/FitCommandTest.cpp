@@ -47,9 +47,9 @@ TEST_F(FitCommandTest, WritesTheFittedGridAndLeavesTheInputAlone) {
 
     // Without --output the project itself is rewritten; reference pairs
     // are taken.
-    ASSERT_EQ(RunCli({"fit", project(), "--ref", "100,100,100,100", "--ref", "200,150,200,150"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunCli({"fit", project(), "--ref", "100,100,100,100", "--ref", "200,150,200,150"}).status,
+        0);
     ASSERT_EQ(LoadMorphFile(project(), after), "");
     EXPECT_NE(after.Matrix2.Points, before.Matrix2.Points);
 }

@@ -71,8 +71,13 @@ TEST(GridFit, FindsTheKnownWarp) {
         {"fruits, a gentle field", "fruits.jpg", 400, 10, 10, Field(6, 1.2), {}},
         {"baboon, a finer grid", "baboon.jpg", 360, 16, 16, Field(5, 1.5), {}},
         {"building, a stronger field", "building.jpg", 400, 8, 8, Field(9, 1.0), {}},
-        {"fruits, turned, scaled and shifted", "fruits.jpg", 400, 10, 10,
-         Similar(4, 1.12, 9, 14, -9), {}},
+        {"fruits, turned, scaled and shifted",
+         "fruits.jpg",
+         400,
+         10,
+         10,
+         Similar(4, 1.12, 9, 14, -9),
+         {}},
     };
     for (const FitCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,7 +106,9 @@ TEST(GridFit, FindsTheKnownWarp) {
 // at worst left nearly as it was.
 TEST(GridFit, UnrelatedPicturesNeitherFoldNorFail) {
     const std::vector<std::pair<const char*, const char*>> pairs = {
-        {"fruits.jpg", "baboon.jpg"}, {"building.jpg", "sudoku.png"}, {"starry_night.jpg", "messi5.jpg"}};
+        {"fruits.jpg", "baboon.jpg"},
+        {"building.jpg", "sudoku.png"},
+        {"starry_night.jpg", "messi5.jpg"}};
     for (const auto& [a, b] : pairs) {
         SCOPED_TRACE(std::string(a) + " / " + b);
         QImage start = test::Photo(a, 320), end = test::Photo(b, 320);
@@ -148,7 +155,8 @@ TEST(GridFit, ReferencePointsCarryALargeTurn) {
     for (auto [x, y] : {std::pair{120.0, 100.0}, {300.0, 120.0}, {200.0, 280.0}}) {
         double qx, qy;
         truth.Forward(x, y, qx, qy);
-        options.References.push_back({x, y, std::round(qx) + 1, std::round(qy) - 1});  // clicks are a little off
+        options.References.push_back(
+            {x, y, std::round(qx) + 1, std::round(qy) - 1});  // clicks are a little off
     }
     const MatrixRecord grid = test::Grid(start.width(), start.height(), 10, 10);
     const GridFitResult result = FitEndGrid(start, end, grid, grid, options);

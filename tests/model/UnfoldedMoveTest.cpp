@@ -15,7 +15,8 @@ namespace {
 std::vector<PointTarget> Targets(const MatrixRecord& m) {
     std::vector<PointTarget> t;
     for (int j = 1; j <= m.Columns + 1; ++j)
-        for (int i = 1; i <= m.Rows + 1; ++i) t.push_back({double(m.Points(i, j).X), double(m.Points(i, j).Y)});
+        for (int i = 1; i <= m.Rows + 1; ++i)
+            t.push_back({double(m.Points(i, j).X), double(m.Points(i, j).Y)});
     return t;
 }
 
@@ -56,30 +57,40 @@ TEST(MoveUnfolded, NeverFolds) {
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::vector<Case> cases = {
-        {"a smooth shift", [](auto& t, auto& m) {
+        {"a smooth shift",
+         [](auto& t, auto& m) {
              for (int j = 2; j <= m.Columns; ++j)
                  for (int i = 2; i <= m.Rows; ++i) At(t, m, i, j).X += 10, At(t, m, i, j).Y -= 7;
-         }, 0},
+         },
+         0},
         {"one point past its neighbour", [](auto& t, auto& m) { At(t, m, 3, 3).X += 100; }, 1},
-        {"two points swapped", [](auto& t, auto& m) {
-             std::swap(At(t, m, 2, 2), At(t, m, 3, 2));
-         }, 2},
-        {"everything onto one place", [](auto& t, auto&) {
+        {"two points swapped", [](auto& t, auto& m) { std::swap(At(t, m, 2, 2), At(t, m, 3, 2)); },
+         2},
+        {"everything onto one place",
+         [](auto& t, auto&) {
              for (auto& p : t) p = {100, 100};
-         }, -1},
-        {"a mirror image", [](auto& t, auto& m) {
+         },
+         -1},
+        {"a mirror image",
+         [](auto& t, auto& m) {
              for (auto& p : t) p.X = m.Width - p.X;
-         }, -1},
-        {"far outside, and not numbers", [nan](auto& t, auto& m) {
+         },
+         -1},
+        {"far outside, and not numbers",
+         [nan](auto& t, auto& m) {
              At(t, m, 2, 2) = {-1e9, 1e12};
              At(t, m, 4, 3) = {nan, nan};
              At(t, m, 1, 3) = {50, 1e6};  // a left border point
-         }, -1},
-        {"corners asked to move", [](auto& t, auto& m) {
+         },
+         -1},
+        {"corners asked to move",
+         [](auto& t, auto& m) {
              At(t, m, 1, 1) = {30, 30};
              At(t, m, m.Rows + 1, m.Columns + 1) = {10, 10};
-         }, 0},
-        {"random places", [](auto& t, auto& m) {
+         },
+         0},
+        {"random places",
+         [](auto& t, auto& m) {
              unsigned seed = 7;
              for (auto& p : t) {
                  seed = seed * 1103515245u + 12345u;
@@ -87,7 +98,8 @@ TEST(MoveUnfolded, NeverFolds) {
                  seed = seed * 1103515245u + 12345u;
                  p.Y = (seed >> 8) % (m.Height + 1);
              }
-         }, -1},
+         },
+         -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

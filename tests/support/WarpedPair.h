@@ -23,7 +23,8 @@ inline std::string PhotoPath(const std::string& name) {
 inline QImage Photo(const std::string& name, int width) {
     QImage image(QString::fromStdString(PhotoPath(name)));
     if (image.isNull()) return image;
-    return image.scaledToWidth(width, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
+    return image.scaledToWidth(width, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 struct WarpRecipe {

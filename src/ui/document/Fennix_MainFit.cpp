@@ -37,8 +37,10 @@ void Fennix_Main::mnuAlignByPoints_Click() {
     referencePairs_.clear();
     pendingReference_.reset();
     ShowMessage(
-        "開始画像と終了画像で同じものが写っている場所を、開始画像、終了画像の順にクリックしてください。"
-        "3組目をクリックすると合わせます。2組で合わせるときは、もう一度「基準点で合わせる」を選んでください。",
+        "開始画像と終了画像で同じものが写っている場所を、開始画像、終了画像の順にクリックしてくださ"
+        "い。"
+        "3組目をクリックすると合わせます。2組で合わせるときは、もう一度「基準点で合わせる」を選んで"
+        "ください。",
         MessageIcon::Information);
 }
 
@@ -86,12 +88,13 @@ void Fennix_Main::StartFit(std::vector<FitReference> references) {
     auto result = std::make_shared<GridFitResult>();
     fitJob_.Start(
         [start, end, startGrid, endGrid, options, result, this](BackgroundJob& job) {
-            *result = FitEndGrid(start, end, startGrid, endGrid, options, [&job, this](int percent) {
-                job.Post([this, percent] {
-                    if (fitDialog_) fitDialog_->setValue(percent);
+            *result =
+                FitEndGrid(start, end, startGrid, endGrid, options, [&job, this](int percent) {
+                    job.Post([this, percent] {
+                        if (fitDialog_) fitDialog_->setValue(percent);
+                    });
+                    return !job.CancelRequested();
                 });
-                return !job.CancelRequested();
-            });
         },
         [this, result, before = endGrid.Points] { FitFinished(*result, before); });
 }

@@ -40,8 +40,12 @@ class AutoFitTest : public testing::Test {
     }
     void TearDown() override { Settings.PreviewShown = false; }
 
-    bool Settled() { return QTest::qWaitFor([this] { return !window.PreviewBusy(); }, 20000); }
-    bool Fitted() { return QTest::qWaitFor([this] { return !window.FitRunning(); }, 60000); }
+    bool Settled() {
+        return QTest::qWaitFor([this] { return !window.PreviewBusy(); }, 20000);
+    }
+    bool Fitted() {
+        return QTest::qWaitFor([this] { return !window.FitRunning(); }, 60000);
+    }
 
     QImage MiddleFrame() {
         const MorphSource source{&window.Panes.Poriginal(1).Picture(),
