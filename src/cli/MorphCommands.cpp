@@ -271,6 +271,27 @@ std::string CheckFrameFolder(const std::string& folder, int kind, int lastFrame,
     return {};
 }
 
+// Reads the project at `path` and both its pictures; empty text, or the
+// one-line reason it fails.
+std::string LoadProject(const std::string& path, MorphProject& project, QImage& start,
+                        QImage& end) {
+    if (const std::string message = LoadMorphFile(path, project); !message.empty()) {
+        if (message.rfind(kImageMissingMessage, 0) == 0)
+            return "the project " + path + " names an image that is missing: " +
+                   message.substr(std::string_view(kImageMissingMessage).size());
+        return "cannot open the project " + path +
+               ": not a readable project file (missing, damaged, or not a file)";
+    }
+    ImageFailure why = ImageFailure::None;
+    const auto startImage = LoadImageFile(project.Matrix1.ImagePath, &why);
+    if (!startImage) return CannotReadImage(project.Matrix1.ImagePath, why);
+    const auto endImage = LoadImageFile(project.Matrix2.ImagePath, &why);
+    if (!endImage) return CannotReadImage(project.Matrix2.ImagePath, why);
+    start = *startImage;
+    end = *endImage;
+    return {};
+}
+
 int RenderCommand(const std::vector<std::string>& args, const std::string& programFolder,
                   std::ostream& out, std::ostream& err, bool terminal) {
     std::vector<std::string> paths;
@@ -292,18 +313,9 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     if (paths.size() != 2) return Fail(err, "render needs PROJECT.mph OUTDIR (see --help)");
 
     MorphProject project;
-    if (const std::string message = LoadMorphFile(paths[0], project); !message.empty()) {
-        if (message.rfind(kImageMissingMessage, 0) == 0)
-            return Fail(err, "the project " + paths[0] + " names an image that is missing: " +
-                                 message.substr(std::string_view(kImageMissingMessage).size()));
-        return Fail(err, "cannot open the project " + paths[0] +
-                             ": not a readable project file (missing, damaged, or not a file)");
-    }
-    ImageFailure why = ImageFailure::None;
-    const auto start = LoadImageFile(project.Matrix1.ImagePath, &why);
-    if (!start) return Fail(err, CannotReadImage(project.Matrix1.ImagePath, why));
-    const auto end = LoadImageFile(project.Matrix2.ImagePath, &why);
-    if (!end) return Fail(err, CannotReadImage(project.Matrix2.ImagePath, why));
+    QImage start, end;
+    if (const std::string failure = LoadProject(paths[0], project, start, end); !failure.empty())
+        return Fail(err, failure);
     if (project.LastFrame < 1) return Fail(err, "the project has fewer than 2 frames");
 
     std::error_code error;
@@ -340,9 +352,9 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
 
     PicturePane surface;
     surface.SetBackColor(project.BackgroundColor);
-    surface.SetSize(start->width(), start->height());
+    surface.SetSize(start.width(), start.height());
 
-    MorphSource source{&*start, &*end, &project.Matrix1, &project.Matrix2, project.LastFrame};
+    MorphSource source{&start, &end, &project.Matrix1, &project.Matrix2, project.LastFrame};
     FrameOutput output;
     output.frameFolder = JoinPath(folder, "");
     output.saveKind = jpeg ? 1 : 0;
@@ -408,22 +420,13 @@ int FitCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (output.empty()) output = path;
 
     MorphProject project;
-    if (const std::string message = LoadMorphFile(path, project); !message.empty()) {
-        if (message.rfind(kImageMissingMessage, 0) == 0)
-            return Fail(err, "the project " + path + " names an image that is missing: " +
-                                 message.substr(std::string_view(kImageMissingMessage).size()));
-        return Fail(err, "cannot open the project " + path +
-                             ": not a readable project file (missing, damaged, or not a file)");
-    }
-    ImageFailure why = ImageFailure::None;
-    const auto start = LoadImageFile(project.Matrix1.ImagePath, &why);
-    if (!start) return Fail(err, CannotReadImage(project.Matrix1.ImagePath, why));
-    const auto end = LoadImageFile(project.Matrix2.ImagePath, &why);
-    if (!end) return Fail(err, CannotReadImage(project.Matrix2.ImagePath, why));
+    QImage start, end;
+    if (const std::string failure = LoadProject(path, project, start, end); !failure.empty())
+        return Fail(err, failure);
 
     ProgressLine line(err, terminal);
     const GridFitResult result =
-        FitEndGrid(*start, *end, project.Matrix1, project.Matrix2, options, [&](int percent) {
+        FitEndGrid(start, end, project.Matrix1, project.Matrix2, options, [&](int percent) {
             line.Show("fit", percent, 100);
             return true;
         });
