@@ -13,6 +13,9 @@ packages=(
   ffmpeg fonts-ipafont-gothic xvfb xauth openbox x11-utils
   clang libclang-rt-14-dev
   libopencv-core-dev libopencv-imgproc-dev
+  libopencv-features2d-dev libopencv-calib3d-dev libopencv-video-dev
+  libopencv-objdetect-dev opencv-data
+  opencv-doc
 )
 
 missing=()

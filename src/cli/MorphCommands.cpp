@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "core/SafeWrite.h"
 #include "core/ScratchFolder.h"
 #include "engine/MorphChain.h"
+#include "engine/GridFit.h"
 #include "engine/MorphRun.h"
 #include "media/AviFrames.h"
 #include "media/AviWriter.h"
@@ -34,6 +36,7 @@ constexpr const char* kUsage =
     "       fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
     "                          [--ease CURVE] [--colour-ease CURVE]\n"
     "                          [--hold-start N] [--hold-end M]\n"
+    "       fennix-morph fit PROJECT.mph [--output OUT.mph] [--ref SX,SY,EX,EY ...]\n"
     "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
     "       fennix-morph video FRAMEDIR OUTPUT [--fps N] [--size WxH]\n"
     "                          [--quality high|normal|small] [--pingpong]\n";
@@ -65,6 +68,17 @@ constexpr const char* kRenderHelp =
     "  --colour-ease CURVE  a curve of its own for the colour dissolve\n"
     "  --hold-start N       N more copies of the first frame (0 ... 100000)\n"
     "  --hold-end M         M more copies of the last frame (0 ... 100000)\n";
+
+constexpr const char* kFitHelp =
+    "usage: fennix-morph fit PROJECT.mph [--output OUT.mph] [--ref SX,SY,EX,EY ...]\n"
+    "Moves the end grid's points onto the places of the end picture that show what\n"
+    "lies under the start grid's points: a global alignment (scale, turn, shift) from\n"
+    "matching features, or from a face found in both pictures, then a dense optical\n"
+    "flow. Corners stay, border points stay on their border and the grid never folds.\n"
+    "Two or three --ref pairs (a start place SX,SY and the matching end place EX,EY,\n"
+    "in pixels) give the alignment instead, for pictures whose features do not match.\n"
+    "The project is rewritten, or written to OUT.mph with --output. Pictures with\n"
+    "nothing in common leave the grid as it was.\n";
 
 constexpr const char* kAviHelp =
     "usage: fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
@@ -275,6 +289,30 @@ std::string CheckFrameFolder(const std::string& folder, int kind, int lastFrame,
     return {};
 }
 
+// Reads the project at `path` and both its pictures; empty text, or the
+// one-line reason it fails.
+std::string LoadProject(const std::string& path, MorphProject& project, QImage& start,
+                        QImage& end) {
+    if (const std::string message = LoadMorphFile(path, project); !message.empty()) {
+        if (message.rfind(kImageMissingMessage, 0) == 0)
+            return "the project " + path + " names an image that is missing: " +
+                   message.substr(std::string_view(kImageMissingMessage).size());
+        // A damaged additions block: its message says where and why.
+        if (message.rfind("モーフィングファイルを読み込めませんでした。", 0) != 0)
+            return "cannot open the project " + path + ": " + message;
+        return "cannot open the project " + path +
+               ": not a readable project file (missing, damaged, or not a file)";
+    }
+    ImageFailure why = ImageFailure::None;
+    const auto startImage = LoadImageFile(project.Matrix1.ImagePath, &why);
+    if (!startImage) return CannotReadImage(project.Matrix1.ImagePath, why);
+    const auto endImage = LoadImageFile(project.Matrix2.ImagePath, &why);
+    if (!endImage) return CannotReadImage(project.Matrix2.ImagePath, why);
+    start = *startImage;
+    end = *endImage;
+    return {};
+}
+
 // The projects of a render, read and checked with their pictures before
 // anything is written; `total` receives the number of frames they write.
 std::string ReadRenderProjects(const std::vector<std::string>& paths, const RunOverrides& overrides,
@@ -286,29 +324,17 @@ std::string ReadRenderProjects(const std::vector<std::string>& paths, const RunO
     for (const std::string& path : paths) {
         ChainProject link{path, {}};
         MorphProject& project = link.project;
-        if (const std::string message = LoadMorphFile(path, project); !message.empty()) {
-            if (message.rfind(kImageMissingMessage, 0) == 0)
-                return "the project " + path + " names an image that is missing: " +
-                       message.substr(std::string_view(kImageMissingMessage).size());
-            // A damaged additions block: its message says where and why.
-            if (message.rfind("モーフィングファイルを読み込めませんでした。", 0) != 0)
-                return "cannot open the project " + path + ": " + message;
-            return "cannot open the project " + path +
-                   ": not a readable project file (missing, damaged, or not a file)";
-        }
-        ImageFailure why = ImageFailure::None;
-        const auto start = LoadImageFile(project.Matrix1.ImagePath, &why);
-        if (!start) return CannotReadImage(project.Matrix1.ImagePath, why);
-        auto end = LoadImageFile(project.Matrix2.ImagePath, &why);
-        if (!end) return CannotReadImage(project.Matrix2.ImagePath, why);
+        QImage start, end;
+        if (const std::string failure = LoadProject(path, project, start, end); !failure.empty())
+            return failure;
         if (project.LastFrame < 1) return "the project " + path + " has fewer than 2 frames";
         const bool joined = previousEnd && IsJoint(previousEndPath, *previousEnd, previousSize,
-                                                   project.Matrix1.ImagePath, *start);
+                                                   project.Matrix1.ImagePath, start);
         total += WrittenFrameCount(overrides.AppliedTo(project.Additions.Run), project.LastFrame, joined);
         if (total > std::numeric_limits<int32_t>::max()) return "the projects make too many frames";
         previousEndPath = project.Matrix2.ImagePath;
         previousEnd = std::move(end);
-        previousSize = start->size();
+        previousSize = start.size();
         projects.push_back(std::move(link));
     }
     return {};
@@ -412,6 +438,94 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
         if (projects.size() == 1) return Fail(err, outcome.failure);
         return Fail(err, projects[static_cast<size_t>(outcome.project)].path + ": " + outcome.failure);
     }
+    return 0;
+}
+
+// "SX,SY,EX,EY": one pair of matching places.
+std::optional<FitReference> ReferenceOption(const std::string& text) {
+    double v[4];
+    size_t from = 0;
+    for (int k = 0; k < 4; ++k) {
+        const size_t comma = k < 3 ? text.find(',', from) : text.size();
+        if (comma == std::string::npos) return std::nullopt;
+        const auto number = ParseNumber(text.substr(from, comma - from));
+        if (!number || std::abs(*number) > 1e6) return std::nullopt;
+        v[k] = *number;
+        from = comma + 1;
+    }
+    return FitReference{v[0], v[1], v[2], v[3]};
+}
+
+int FitCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               bool terminal) {
+    std::vector<std::string> paths;
+    std::string output;
+    GridFitOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help") {
+            out << kFitHelp;
+            return 0;
+        }
+        if (arg == "--output" || arg == "--ref") {
+            if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--output") {
+                output = value;
+            } else if (const auto pair = ReferenceOption(value)) {
+                options.References.push_back(*pair);
+            } else {
+                return Fail(err, "--ref needs four numbers SX,SY,EX,EY, not " + value);
+            }
+        } else if (arg.rfind("--", 0) == 0) {
+            return Fail(err, "unknown option " + arg);
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() != 1) return Fail(err, "fit needs PROJECT.mph (see --help)");
+    if (options.References.size() == 1 || options.References.size() > 3)
+        return Fail(err, "--ref is given two or three times");
+    const std::string& path = paths[0];
+    if (output.empty()) output = path;
+
+    MorphProject project;
+    QImage start, end;
+    if (const std::string failure = LoadProject(path, project, start, end); !failure.empty())
+        return Fail(err, failure);
+
+    ProgressLine line(err, terminal);
+    const GridFitResult result =
+        FitEndGrid(start, end, project.Matrix1, project.Matrix2, options, [&](int percent) {
+            line.Show("fit", percent, 100);
+            return true;
+        });
+    line.End();
+    switch (result.Outcome) {
+        case FitOutcome::Failed:
+            if (project.Matrix1.Rows != project.Matrix2.Rows ||
+                project.Matrix1.Columns != project.Matrix2.Columns)
+                return Fail(err, "the start and end grids of " + path + " differ in size");
+            if (!options.References.empty())
+                return Fail(err, "the --ref pairs define no alignment (start places too close)");
+            return Fail(err, "cannot fit the grid of " + path);
+        case FitOutcome::NoMatch:
+            err << "fennix-morph: the pictures of " << path
+                << " have nothing in common the fit could find; the grid is unchanged\n";
+            break;
+        default:
+            out << "fitted " << path << ": " << result.Trusted << " points from the flow, "
+                << result.Interpolated << " from their neighbours, " << result.HeldBack
+                << " held back to keep the grid unfolded\n";
+            break;
+    }
+    project.Matrix2.Points = result.Points;
+    RemoveScratchBeside(output);
+    std::string reason;
+    if (!SaveMorphFile(output, project.Matrix1, project.Matrix2, project.Folder, project.LastFrame,
+                       project.BackgroundColor, &reason, project.Additions)
+             .empty())
+        return Fail(err, "cannot write the project " + output + ": " + reason);
     return 0;
 }
 
@@ -598,6 +712,7 @@ int RunMorphCommand(const std::vector<std::string>& args, const std::string& pro
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "new") return NewCommand(rest, out, err);
     if (args[0] == "render") return RenderCommand(rest, programFolder, out, err, terminal);
+    if (args[0] == "fit") return FitCommand(rest, out, err, terminal);
     if (args[0] == "avi") return AviCommand(rest, out, err, terminal);
     if (args[0] == "video") return VideoCommand(rest, out, err, terminal);
     return Fail(err, "unknown command " + args[0] + " (see --help)");

@@ -8,7 +8,7 @@ namespace fennix {
 
 // Runs one fennix-morph command line (the arguments after the program
 // name): "new START END PROJECT.mph [--rows R] [--cols C] [--frames F]" or
-// "render PROJECT.mph OUTDIR [--jpeg]" or "avi FRAMEDIR OUTPUT.avi [--fps N]
+// "render PROJECT.mph OUTDIR [--jpeg]" or "fit PROJECT.mph [--output OUT.mph]" or "avi FRAMEDIR OUTPUT.avi [--fps N]
 // [--size WxH] [--codec NAME]" or "video FRAMEDIR OUTPUT.mp4|.webm|.gif
 // [--fps N] [--size WxH] [--quality Q] [--pingpong]", each with --help. `programFolder`
 // is where the JPEG companion library is looked up. Help goes to `out`, a

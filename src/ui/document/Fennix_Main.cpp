@@ -153,6 +153,10 @@ void Fennix_Main::BuildMenus() {
     mnuZoom[1] = item(zooming, "100%");
     mnuZoom[2] = item(zooming, "200%");
     mnuZoom[3] = item(zooming, "300%");
+    mnuAutoFit = item(tools, "自動調整");
+    mnuAlignByPoints = item(tools, "基準点で合わせる");
+    connect(mnuAutoFit, &QAction::triggered, this, &Fennix_Main::mnuAutoFit_Click);
+    connect(mnuAlignByPoints, &QAction::triggered, this, &Fennix_Main::mnuAlignByPoints_Click);
 
     QMenu* go = menu("モーフィング");
     mnuMorphIt = item(go, "作成スタート");

@@ -4,8 +4,12 @@
 #include <QList>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "engine/BackgroundJob.h"
+#include "engine/GridFit.h"
 #include "engine/MorphRunJob.h"
 #include "engine/PreviewJob.h"
 #include "model/MorphDocument.h"
@@ -15,6 +19,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
+class QProgressDialog;
 class QUndoStack;
 
 namespace fennix {
@@ -196,6 +201,24 @@ public:
 
     QUndoStack* UndoStack() const { return undoStack_; }
 
+    // 自動調整: moves the end grid's points onto the places of the end
+    // picture that show what lies under the start grid's points (see
+    // FitEndGrid), on a worker thread with a progress dialog whose
+    // キャンセル stops it. The result is one undo step; the preview follows.
+    // Pictures with nothing in common leave the grid and say so.
+    void mnuAutoFit_Click();
+    // 基準点で合わせる: starts taking pairs of matching places, clicked first
+    // on the start picture, then on the end picture; the third pair fits at
+    // once. Chosen again with two pairs it fits with them, with fewer it
+    // stops taking pairs. The pairs set the global alignment of the fit.
+    void mnuAlignByPoints_Click();
+    // True from 自動調整 until its result is applied (or it was stopped).
+    bool FitRunning() const { return fitJob_.Running(); }
+    // The pairs clicked so far while 基準点で合わせる takes them.
+    const std::vector<FitReference>& ReferencePairs() const { return referencePairs_; }
+    bool TakingReferences() const { return takingReferences_; }
+    QProgressDialog* FitDialog() const { return fitDialog_; }
+
     // The document's menu, in menu-bar order.
     const QList<QMenu*>& Menus() const { return menus_; }
 
@@ -220,6 +243,8 @@ public:
     QAction* mnuZoomFit = nullptr;
     QAction* mnuZoom50 = nullptr;
     QAction* mnuZoom25 = nullptr;
+    QAction* mnuAutoFit = nullptr;
+    QAction* mnuAlignByPoints = nullptr;
     QAction* mnuMorphIt = nullptr;
     QAction* mnuRunOptions = nullptr;  // 作成オプション
     QAction* mnuMorph = nullptr;
@@ -285,6 +310,10 @@ private:
     void OpenAtFittingZoom();
     void ApplySnapshot(const DocumentSnapshot& snapshot);
     void PushEdit(const QString& text, const DocumentSnapshot& before);
+    void StartFit(std::vector<FitReference> references);
+    void FitFinished(const GridFitResult& result, const PointGrid& endBefore);
+    // A click on P(k) while 基準点で合わせる takes pairs; true when taken.
+    bool TakeReference(int k, double x, double y);
 
     QList<QMenu*> menus_;
     PaneWidget* paneWidgets_[2] = {};
@@ -297,6 +326,11 @@ private:
     QString runCaption_;
     bool quietRunEnd_ = false;
     MorphRunJob run_{this};
+    BackgroundJob fitJob_{this};
+    QProgressDialog* fitDialog_ = nullptr;
+    bool takingReferences_ = false;
+    std::vector<FitReference> referencePairs_;
+    std::optional<FitReference> pendingReference_;  // its start place clicked
     bool previewShown_ = false;
     bool previewBelow_ = false;
     bool fitToWindow_ = false;  // ウィンドウに合わせる in force

@@ -16,6 +16,7 @@ namespace fennix {
 
 void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y) {
     if (button != Qt::LeftButton || (k != 1 && k != 2)) return;
+    if (TakeReference(k, x, y)) return;
     // A point still held lost its release somewhere: put it back first.
     if (Document.SelectedI != -1) Form_Activate();
     const GridIndex hit = PressPoint(Document, k, x, y);

@@ -130,7 +130,7 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
     EXPECT_EQ(captions(window.Menus()[1]), QStringList({"元に戻す", "やり直し"}));
     EXPECT_EQ(window.mnuUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     EXPECT_EQ(window.mnuRedo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
-    EXPECT_EQ(captions(window.Menus()[2]), QStringList({"オプション", "色", "ズーミング"}));
+    EXPECT_EQ(captions(window.Menus()[2]), QStringList({"オプション", "色", "ズーミング", "自動調整", "基準点で合わせる"}));
     EXPECT_EQ(captions(window.Menus()[2]->actions()[1]->menu()),
               QStringList({"マトリクスの色", "ポインタの色", "背景の色"}));
     EXPECT_EQ(captions(window.Menus()[2]->actions()[2]->menu()),

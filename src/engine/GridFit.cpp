@@ -1,0 +1,464 @@
+#include "engine/GridFit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <filesystem>
+#include <optional>
+
+#include <opencv2/calib3d.hpp>
+#include <opencv2/core.hpp>
+#include <opencv2/features2d.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/objdetect.hpp>
+#include <opencv2/video/tracking.hpp>
+
+namespace fennix {
+
+namespace {
+
+// A picture in working pixels: its grid's frame (Width × Height) scaled by
+// Scale. Grid places and working places share the pixel-centre convention:
+// grid place x is the centre of pixel x.
+struct WorkingPicture {
+    cv::Mat Gray;
+    double Scale = 1;
+    double ToWork(double v) const { return (v + 0.5) * Scale - 0.5; }
+    double FromWork(double v) const { return (v + 0.5) / Scale - 0.5; }
+};
+
+WorkingPicture MakeWorking(const QImage& image, int gridWidth, int gridHeight, int side) {
+    WorkingPicture picture;
+    picture.Scale = std::min(1.0, static_cast<double>(side) / std::max(gridWidth, gridHeight));
+    const int width = std::max(1, static_cast<int>(std::lround(gridWidth * picture.Scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(gridHeight * picture.Scale)));
+    picture.Scale = static_cast<double>(width) / gridWidth;
+    const QImage rgb =
+        image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+            ? image
+            : image.convertToFormat(QImage::Format_RGB32);
+    // QImage keeps 0xAARRGGBB words: the bytes run B, G, R, A.
+    const cv::Mat bgra(rgb.height(), rgb.width(), CV_8UC4, const_cast<uchar*>(rgb.constBits()),
+                       static_cast<size_t>(rgb.bytesPerLine()));
+    cv::Mat gray;
+    cv::cvtColor(bgra, gray, cv::COLOR_BGRA2GRAY);
+    const bool smaller = width * height < gray.cols * gray.rows;
+    cv::resize(gray, picture.Gray, cv::Size(width, height), 0, 0,
+               smaller ? cv::INTER_AREA : cv::INTER_LINEAR);
+    return picture;
+}
+
+Similarity FromMatrix(const cv::Mat& m) {
+    return {m.at<double>(0, 0), m.at<double>(1, 0), m.at<double>(0, 2), m.at<double>(1, 2)};
+}
+
+double ScaleOf(const Similarity& s) {
+    return std::hypot(s.A, s.B);
+}
+
+bool Plausible(const Similarity& s) {
+    const double scale = ScaleOf(s);
+    return std::isfinite(scale) && std::isfinite(s.C) && std::isfinite(s.D) && scale > 0.2 &&
+           scale < 5;
+}
+
+// The similarity of the feature matches between the two pictures (start
+// places to end places), when enough of them agree on one.
+std::optional<Similarity> FeatureAlignment(const cv::Mat& start, const cv::Mat& end) {
+    auto orb = cv::ORB::create(2000);
+    std::vector<cv::KeyPoint> startPoints, endPoints;
+    cv::Mat startDescriptors, endDescriptors;
+    orb->detectAndCompute(start, cv::noArray(), startPoints, startDescriptors);
+    orb->detectAndCompute(end, cv::noArray(), endPoints, endDescriptors);
+    if (startPoints.size() < 8 || endPoints.size() < 8) return std::nullopt;
+    cv::BFMatcher matcher(cv::NORM_HAMMING);
+    std::vector<std::vector<cv::DMatch>> candidates;
+    matcher.knnMatch(startDescriptors, endDescriptors, candidates, 2);
+    std::vector<cv::Point2f> from, to;
+    for (const auto& pair : candidates) {
+        if (pair.size() < 2 || pair[0].distance >= 0.8f * pair[1].distance) continue;
+        from.push_back(startPoints[static_cast<size_t>(pair[0].queryIdx)].pt);
+        to.push_back(endPoints[static_cast<size_t>(pair[0].trainIdx)].pt);
+    }
+    if (from.size() < 12) return std::nullopt;
+    std::vector<uchar> inliers;
+    const cv::Mat m =
+        cv::estimateAffinePartial2D(from, to, inliers, cv::RANSAC, 3.0, 4000, 0.995, 10);
+    if (m.empty()) return std::nullopt;
+    const int agreeing = cv::countNonZero(inliers);
+    if (agreeing < 15 || agreeing * 4 < static_cast<int>(from.size())) return std::nullopt;
+    const Similarity s = FromMatrix(m);
+    if (!Plausible(s)) return std::nullopt;
+    return s;
+}
+
+// A face in a working picture: its box and, when both were found, its
+// eyes (left one first).
+struct Face {
+    cv::Rect2d Box;
+    bool Eyes = false;
+    cv::Point2d Left, Right;
+};
+
+// The largest face `cascade` finds in `gray`, looked for on a copy of at
+// most 480 pixels.
+std::optional<Face> FindFace(const cv::Mat& gray, cv::CascadeClassifier& cascade,
+                             cv::CascadeClassifier* eyes) {
+    const double shrink = std::min(1.0, 480.0 / std::max(gray.cols, gray.rows));
+    cv::Mat small;
+    cv::resize(gray, small, cv::Size(), shrink, shrink, cv::INTER_AREA);
+    cv::equalizeHist(small, small);
+    std::vector<cv::Rect> found;
+    const int least = std::max(24, std::min(small.cols, small.rows) / 8);
+    cascade.detectMultiScale(small, found, 1.1, 5, 0, cv::Size(least, least));
+    if (found.empty()) return std::nullopt;
+    const cv::Rect box = *std::max_element(found.begin(), found.end(),
+                                           [](auto& a, auto& b) { return a.area() < b.area(); });
+    Face face;
+    face.Box = cv::Rect2d(box.x / shrink, box.y / shrink, box.width / shrink, box.height / shrink);
+    if (eyes) {
+        // Eyes lie in the upper half of a face, one each side of its middle.
+        const cv::Rect upper(box.x, box.y, box.width, box.height / 2);
+        std::vector<cv::Rect> eyeBoxes;
+        eyes->detectMultiScale(small(upper), eyeBoxes, 1.1, 4, 0,
+                               cv::Size(box.width / 8, box.width / 8));
+        std::optional<cv::Point2d> left, right;
+        for (const cv::Rect& e : eyeBoxes) {
+            const cv::Point2d centre(upper.x + e.x + e.width / 2.0, upper.y + e.y + e.height / 2.0);
+            auto& side = centre.x < box.x + box.width / 2.0 ? left : right;
+            if (!side) side = centre / shrink;
+        }
+        if (left && right) {
+            face.Eyes = true;
+            face.Left = *left;
+            face.Right = *right;
+        }
+    }
+    return face;
+}
+
+// The similarity that takes the face of the start picture onto the face of
+// the end picture: by the eyes when both show them, else by the boxes.
+Similarity FaceSimilarity(const Face& start, const Face& end) {
+    std::vector<FitReference> pairs;
+    if (start.Eyes && end.Eyes) {
+        pairs = {{start.Left.x, start.Left.y, end.Left.x, end.Left.y},
+                 {start.Right.x, start.Right.y, end.Right.x, end.Right.y}};
+    } else {
+        pairs = {{start.Box.x, start.Box.y, end.Box.x, end.Box.y},
+                 {start.Box.br().x, start.Box.br().y, end.Box.br().x, end.Box.br().y}};
+    }
+    Similarity s;
+    SimilarityOfPairs(pairs, s);
+    return s;
+}
+
+// A face found in both pictures (people first, then cats), mapped from the
+// start picture to the end picture, and the face's size in the start
+// picture. None when the cascade files are missing or no face is in both.
+std::optional<std::pair<Similarity, Face>> FaceAlignment(const cv::Mat& start, const cv::Mat& end,
+                                                         const std::string& folder) {
+    if (folder.empty()) return std::nullopt;
+    namespace fs = std::filesystem;
+    const auto load = [&folder](const char* name, cv::CascadeClassifier& cascade) {
+        std::error_code error;
+        const fs::path path = fs::path(folder) / name;
+        return fs::is_regular_file(path, error) && cascade.load(path.string()) && !cascade.empty();
+    };
+    cv::CascadeClassifier eyes;
+    const bool haveEyes = load("haarcascade_eye.xml", eyes);
+    const std::pair<const char*, bool> cascades[] = {
+        {"haarcascade_frontalface_default.xml", true},  // people, with eyes
+        {"haarcascade_frontalcatface_extended.xml", false}};
+    for (const auto& [name, human] : cascades) {
+        cv::CascadeClassifier cascade;
+        if (!load(name, cascade)) continue;
+        cv::CascadeClassifier* eyeCascade = human && haveEyes ? &eyes : nullptr;
+        const auto startFace = FindFace(start, cascade, eyeCascade);
+        if (!startFace) continue;
+        const auto endFace = FindFace(end, cascade, eyeCascade);
+        if (!endFace) continue;
+        const Similarity s = FaceSimilarity(*startFace, *endFace);
+        if (Plausible(s)) return std::make_pair(s, *startFace);
+    }
+    return std::nullopt;
+}
+
+// Fills the displacements of the points not trusted from their trusted
+// neighbours: the smooth (membrane) interpolation that keeps trusted points
+// fixed. With no point trusted, every displacement is zero.
+void InterpolateUntrusted(std::vector<cv::Point2d>& shift, const std::vector<char>& trusted,
+                          int countI, int countJ) {
+    const bool any = std::find(trusted.begin(), trusted.end(), 1) != trusted.end();
+    for (size_t k = 0; k < shift.size(); ++k)
+        if (!trusted[k]) shift[k] = {0, 0};
+    if (!any) return;
+    const auto at = [countI](int i, int j) { return static_cast<size_t>(j) * countI + i; };
+    // Start from the nearest trusted value along the rows, so the sweeps
+    // below have little to carry.
+    for (int j = 0; j < countJ; ++j) {
+        for (int i = 0; i < countI; ++i) {
+            if (trusted[at(i, j)]) continue;
+            double best = 1e300;
+            for (int jj = 0; jj < countJ; ++jj)
+                for (int ii = 0; ii < countI; ++ii)
+                    if (trusted[at(ii, jj)]) {
+                        const double d = std::hypot(ii - i, jj - j);
+                        if (d < best) best = d, shift[at(i, j)] = shift[at(ii, jj)];
+                    }
+        }
+    }
+    for (int sweep = 0; sweep < 500; ++sweep) {
+        double change = 0;
+        for (int j = 0; j < countJ; ++j) {
+            for (int i = 0; i < countI; ++i) {
+                if (trusted[at(i, j)]) continue;
+                cv::Point2d sum(0, 0);
+                int n = 0;
+                if (i > 0) sum += shift[at(i - 1, j)], ++n;
+                if (i + 1 < countI) sum += shift[at(i + 1, j)], ++n;
+                if (j > 0) sum += shift[at(i, j - 1)], ++n;
+                if (j + 1 < countJ) sum += shift[at(i, j + 1)], ++n;
+                const cv::Point2d next = sum / n;
+                change = std::max(change, cv::norm(next - shift[at(i, j)]));
+                shift[at(i, j)] = next;
+            }
+        }
+        if (change < 1e-3) break;
+    }
+}
+
+// Bilinear sample of a two-channel float field, clamped at its edges.
+cv::Point2f Sample(const cv::Mat& field, float x, float y) {
+    x = std::clamp(x, 0.0f, static_cast<float>(field.cols - 1));
+    y = std::clamp(y, 0.0f, static_cast<float>(field.rows - 1));
+    const int x0 = std::min(static_cast<int>(x), field.cols - 2 < 0 ? 0 : field.cols - 2);
+    const int y0 = std::min(static_cast<int>(y), field.rows - 2 < 0 ? 0 : field.rows - 2);
+    const int x1 = std::min(x0 + 1, field.cols - 1), y1 = std::min(y0 + 1, field.rows - 1);
+    const float fx = x - x0, fy = y - y0;
+    const auto v = [&field](int xx, int yy) { return field.at<cv::Point2f>(yy, xx); };
+    return (v(x0, y0) * (1 - fx) + v(x1, y0) * fx) * (1 - fy) +
+           (v(x0, y1) * (1 - fx) + v(x1, y1) * fx) * fy;
+}
+
+// The flow at working place (x, y) of the start picture, when it can be
+// trusted: the median over a 5 × 5 window of the pixels whose flow comes
+// back (forward-backward check), the window being textured and at least
+// 60 % of it consistent.
+std::optional<cv::Point2d> TrustedFlow(const cv::Mat& start, const cv::Mat& forward,
+                                       const cv::Mat& backward, double x, double y) {
+    const int cx = static_cast<int>(std::lround(x)), cy = static_cast<int>(std::lround(y));
+    if (cx < 0 || cy < 0 || cx >= start.cols || cy >= start.rows) return std::nullopt;
+    // Texture: the spread of the start picture in a 9 × 9 window.
+    const cv::Rect around = cv::Rect(cx - 4, cy - 4, 9, 9) & cv::Rect(0, 0, start.cols, start.rows);
+    cv::Scalar mean, spread;
+    cv::meanStdDev(start(around), mean, spread);
+    if (spread[0] < 2.0) return std::nullopt;
+    std::vector<float> xs, ys;
+    int tried = 0;
+    for (int yy = cy - 2; yy <= cy + 2; ++yy) {
+        for (int xx = cx - 2; xx <= cx + 2; ++xx) {
+            if (xx < 0 || yy < 0 || xx >= start.cols || yy >= start.rows) continue;
+            ++tried;
+            const cv::Point2f f = forward.at<cv::Point2f>(yy, xx);
+            const cv::Point2f back = Sample(backward, xx + f.x, yy + f.y);
+            const float error = std::hypot(f.x + back.x, f.y + back.y);
+            if (error > 0.75f + 0.05f * std::hypot(f.x, f.y)) continue;
+            xs.push_back(f.x);
+            ys.push_back(f.y);
+        }
+    }
+    if (tried == 0 || xs.size() * 10 < static_cast<size_t>(tried) * 6) return std::nullopt;
+    const auto median = [](std::vector<float>& v) {
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return static_cast<double>(v[v.size() / 2]);
+    };
+    return cv::Point2d(median(xs), median(ys));
+}
+
+GridFitResult Failure(std::string message) {
+    GridFitResult result;
+    result.Outcome = FitOutcome::Failed;
+    result.Message = std::move(message);
+    return result;
+}
+
+GridFitResult Fit(const QImage& startImage, const QImage& endImage, const MatrixRecord& startGrid,
+                  const MatrixRecord& endGrid, const GridFitOptions& options,
+                  const FitProgress& progress) {
+    const auto going = [&progress](int percent) { return !progress || progress(percent); };
+    GridFitResult result;
+    result.Points = endGrid.Points;
+    const auto cancelled = [&result] {
+        result.Outcome = FitOutcome::Cancelled;
+        result.Message = "自動調整を中止しました。";
+        return result;
+    };
+    if (startImage.isNull() || endImage.isNull()) return Failure("画像がありません。");
+    if (startGrid.Rows != endGrid.Rows || startGrid.Columns != endGrid.Columns ||
+        startGrid.Points.CountI() != endGrid.Points.CountI() ||
+        startGrid.Points.CountJ() != endGrid.Points.CountJ() ||
+        startGrid.Points.CountI() != startGrid.Rows + 1 ||
+        startGrid.Points.CountJ() != startGrid.Columns + 1)
+        return Failure("開始画像と終了画像のメッシュの数が違うため、自動調整できません。");
+    if (startGrid.Width < 2 || startGrid.Height < 2 || endGrid.Width < 2 || endGrid.Height < 2)
+        return Failure("画像が小さすぎるため、自動調整できません。");
+    if (!going(0)) return cancelled();
+
+    const int side = std::max(64, options.WorkingSide);
+    const WorkingPicture start = MakeWorking(startImage, startGrid.Width, startGrid.Height, side);
+    const WorkingPicture end = MakeWorking(endImage, endGrid.Width, endGrid.Height, side);
+    if (!going(10)) return cancelled();
+
+    // The global alignment, start working places to end working places.
+    // With nothing found, the grid frames are laid on each other: a grid
+    // place of the start picture is the same grid place of the end picture.
+    const double ratio = end.Scale / start.Scale;
+    Similarity align{ratio, 0, 0.5 * ratio - 0.5, 0.5 * ratio - 0.5};
+    if (!options.References.empty()) {
+        std::vector<FitReference> pairs;
+        for (const FitReference& r : options.References)
+            pairs.push_back({start.ToWork(r.StartX), start.ToWork(r.StartY), end.ToWork(r.EndX),
+                             end.ToWork(r.EndY)});
+        if (!SimilarityOfPairs(pairs, align) || !Plausible(align))
+            return Failure(
+                "基準点から位置合わせを決められません。離れた場所を2〜3組指定してください。");
+        result.Alignment = FitAlignment::References;
+    } else {
+        const auto face = FaceAlignment(start.Gray, end.Gray, options.CascadeFolder);
+        if (!going(25)) return cancelled();
+        const auto features = FeatureAlignment(start.Gray, end.Gray);
+        if (!going(40)) return cancelled();
+        if (face) {
+            align = face->first;
+            result.Alignment = FitAlignment::Faces;
+            result.FaceFound = true;
+            // Features refine a face's alignment when they agree with it:
+            // they put the face's middle within a quarter of its size.
+            if (features) {
+                const cv::Point2d middle = (face->second.Box.tl() + face->second.Box.br()) / 2;
+                const double apart =
+                    std::hypot(features->MapX(middle.x, middle.y) - align.MapX(middle.x, middle.y),
+                               features->MapY(middle.x, middle.y) - align.MapY(middle.x, middle.y));
+                if (apart < 0.25 * face->second.Box.width * ScaleOf(align)) {
+                    align = *features;
+                    result.Alignment = FitAlignment::Features;
+                }
+            }
+        } else if (features) {
+            align = *features;
+            result.Alignment = FitAlignment::Features;
+        }
+    }
+
+    // The end picture laid onto the start picture by the alignment, with
+    // the brightness and contrast of the start picture.
+    const cv::Mat toEnd =
+        (cv::Mat_<double>(2, 3) << align.A, -align.B, align.C, align.B, align.A, align.D);
+    cv::Mat aligned;
+    cv::warpAffine(end.Gray, aligned, toEnd, start.Gray.size(),
+                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+    {
+        cv::Scalar startMean, startSpread, alignedMean, alignedSpread;
+        cv::meanStdDev(start.Gray, startMean, startSpread);
+        cv::meanStdDev(aligned, alignedMean, alignedSpread);
+        const double gain = startSpread[0] / std::max(1.0, alignedSpread[0]);
+        aligned.convertTo(aligned, CV_8U, gain, startMean[0] - gain * alignedMean[0]);
+    }
+    if (!going(45)) return cancelled();
+
+    auto dis = cv::DISOpticalFlow::create(cv::DISOpticalFlow::PRESET_MEDIUM);
+    cv::Mat forward, backward;
+    dis->calc(start.Gray, aligned, forward);
+    if (!going(70)) return cancelled();
+    dis->calc(aligned, start.Gray, backward);
+    if (!going(90)) return cancelled();
+
+    const int countI = startGrid.Rows + 1, countJ = startGrid.Columns + 1;
+    const size_t n = static_cast<size_t>(countI) * countJ;
+    std::vector<cv::Point2d> shift(n);
+    std::vector<char> trusted(n, 0);
+    for (int j = 1; j <= countJ; ++j) {
+        for (int i = 1; i <= countI; ++i) {
+            const size_t k = static_cast<size_t>(j - 1) * countI + (i - 1);
+            const Point p = startGrid.Points(i, j);
+            const double x = start.ToWork(p.X), y = start.ToWork(p.Y);
+            const auto flow = TrustedFlow(start.Gray, forward, backward, x, y);
+            if (!flow) continue;
+            // Where it leads must lie in the end picture.
+            const double ex = align.MapX(x + flow->x, y + flow->y);
+            const double ey = align.MapY(x + flow->x, y + flow->y);
+            if (ex < -0.5 || ey < -0.5 || ex > end.Gray.cols - 0.5 || ey > end.Gray.rows - 0.5)
+                continue;
+            shift[k] = *flow;
+            trusted[k] = 1;
+        }
+    }
+    result.Trusted = static_cast<int>(std::count(trusted.begin(), trusted.end(), 1));
+    result.Interpolated = static_cast<int>(n) - result.Trusted;
+
+    // Pictures with nothing in common: no alignment was found and the flow
+    // holds for less than a quarter of the points. The grid stays.
+    if (result.Alignment == FitAlignment::None && result.Trusted * 4 < static_cast<int>(n)) {
+        result.Outcome = FitOutcome::NoMatch;
+        result.Trusted = result.Interpolated = 0;
+        result.Message = "2つの画像に共通する部分が見つからないため、メッシュはそのままです。";
+        return result;
+    }
+    InterpolateUntrusted(shift, trusted, countI, countJ);
+
+    std::vector<PointTarget> targets(n);
+    for (int j = 1; j <= countJ; ++j) {
+        for (int i = 1; i <= countI; ++i) {
+            const size_t k = static_cast<size_t>(j - 1) * countI + (i - 1);
+            const Point p = startGrid.Points(i, j);
+            const double x = start.ToWork(p.X) + shift[k].x, y = start.ToWork(p.Y) + shift[k].y;
+            targets[k] = {end.FromWork(align.MapX(x, y)), end.FromWork(align.MapY(x, y))};
+        }
+    }
+    MatrixRecord fitted = endGrid;
+    const UnfoldedMoveResult moved = MoveUnfolded(fitted, targets);
+    result.HeldBack = moved.heldBack;
+    result.Points = fitted.Points;
+    result.Outcome = FitOutcome::Fitted;
+    result.Message = "自動調整しました。";
+    going(100);
+    return result;
+}
+
+}  // namespace
+
+bool SimilarityOfPairs(const std::vector<FitReference>& pairs, Similarity& similarity) {
+    if (pairs.size() < 2) return false;
+    double sx = 0, sy = 0, ex = 0, ey = 0;
+    for (const FitReference& p : pairs) sx += p.StartX, sy += p.StartY, ex += p.EndX, ey += p.EndY;
+    const double count = static_cast<double>(pairs.size());
+    sx /= count, sy /= count, ex /= count, ey /= count;
+    double spread = 0, a = 0, b = 0;
+    for (const FitReference& p : pairs) {
+        const double x = p.StartX - sx, y = p.StartY - sy, u = p.EndX - ex, v = p.EndY - ey;
+        spread += x * x + y * y;
+        a += x * u + y * v;
+        b += x * v - y * u;
+    }
+    if (!(spread > 1e-9) || !std::isfinite(spread)) return false;
+    similarity.A = a / spread;
+    similarity.B = b / spread;
+    similarity.C = ex - (similarity.A * sx - similarity.B * sy);
+    similarity.D = ey - (similarity.B * sx + similarity.A * sy);
+    return std::isfinite(similarity.A) && std::isfinite(similarity.B) &&
+           std::isfinite(similarity.C) && std::isfinite(similarity.D);
+}
+
+GridFitResult FitEndGrid(const QImage& startImage, const QImage& endImage,
+                         const MatrixRecord& startGrid, const MatrixRecord& endGrid,
+                         const GridFitOptions& options, const FitProgress& progress) {
+    try {
+        return Fit(startImage, endImage, startGrid, endGrid, options, progress);
+    } catch (const std::exception&) {
+        // OpenCV reports what it cannot do (memory, odd sizes) by throwing.
+        return Failure("自動調整に失敗しました。");
+    }
+}
+
+}  // namespace fennix

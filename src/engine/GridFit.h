@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/MatrixRecord.h"
+#include "model/UnfoldedMove.h"
+
+namespace fennix {
+
+// The automatic fit of the end grid: every end point goes to the place in
+// the end picture that shows what lies under its start point.
+//
+// First a global alignment (scale, rotation, shift) of the end picture onto
+// the start picture: from reference points the user gave, else from
+// feature matches (ORB, RANSAC), seeded by faces found in both pictures.
+// Then a dense optical flow (DIS) between the start picture and the aligned
+// end picture at a reduced working size; each end point takes the flow at
+// its start point. Flow that fails the forward-backward check, lies on a
+// plain surface or leads out of the end picture is not trusted: such points
+// are interpolated from their trusted neighbours. Last, the points move as
+// a drag moves them (MoveUnfolded): corners stay, border points slide along
+// their border, and no move folds the mesh.
+
+// One pair of matching places, in pixels of the start and of the end grid.
+struct FitReference {
+    double StartX = 0, StartY = 0;
+    double EndX = 0, EndY = 0;
+};
+
+struct GridFitOptions {
+    // The longest side of the working copies the flow is computed on.
+    int WorkingSide = 1024;
+    // Two or three pairs the user matched: they define the global
+    // alignment. Empty: it is found from the pictures.
+    std::vector<FitReference> References;
+    // The folder of OpenCV's cascade files; faces are looked for when the
+    // files are there. Empty: no faces.
+    std::string CascadeFolder = "/usr/share/opencv4/haarcascades";
+};
+
+// How the global alignment was found.
+enum class FitAlignment { None, Features, Faces, References };
+
+enum class FitOutcome {
+    Fitted,     // Points holds the fitted end grid
+    NoMatch,    // the pictures have too little in common: Points is the grid as it was
+    Cancelled,  // stopped on request
+    Failed,     // Message tells why
+};
+
+struct GridFitResult {
+    FitOutcome Outcome = FitOutcome::Failed;
+    PointGrid Points;
+    FitAlignment Alignment = FitAlignment::None;
+    bool FaceFound = false;  // a face in both pictures seeded the alignment
+    int Trusted = 0;         // points placed by the flow at their start point
+    int Interpolated = 0;    // points placed from their neighbours
+    int HeldBack = 0;        // points stopped short so the mesh stays unfolded
+    std::string Message;     // in Japanese, for the window
+};
+
+// Reports progress 0 … 100; returning false asks the fit to stop.
+using FitProgress = std::function<bool(int percent)>;
+
+// Fits the end grid `endGrid` over `endImage` to the start grid `startGrid`
+// over `startImage`. Pictures whose size differs from their grid's Width ×
+// Height are stretched to it first, as a morph does. The grids must have
+// the same counts. Never throws.
+GridFitResult FitEndGrid(const QImage& startImage, const QImage& endImage,
+                         const MatrixRecord& startGrid, const MatrixRecord& endGrid,
+                         const GridFitOptions& options = {}, const FitProgress& progress = {});
+
+// The similarity (scale, rotation, shift) taking the start places of
+// `pairs` to their end places in the least-squares sense, as
+// x' = A·x − B·y + C, y' = B·x + A·y + D; false for fewer than two pairs or
+// pairs whose start places coincide.
+struct Similarity {
+    double A = 1, B = 0, C = 0, D = 0;
+    double MapX(double x, double y) const { return A * x - B * y + C; }
+    double MapY(double x, double y) const { return B * x + A * y + D; }
+};
+bool SimilarityOfPairs(const std::vector<FitReference>& pairs, Similarity& similarity);
+
+}  // namespace fennix

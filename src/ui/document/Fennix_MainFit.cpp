@@ -1,0 +1,132 @@
+// The document window's automatic fit: 自動調整 and 基準点で合わせる.
+#include "ui/document/Fennix_Main.h"
+
+#include <QProgressDialog>
+#include <algorithm>
+#include <memory>
+
+#include "core/Prompts.h"
+#include "model/DocumentHistory.h"
+#include "model/MatrixDrawing.h"
+#include "ui/common/PaneWidget.h"
+
+namespace fennix {
+
+void Fennix_Main::mnuAutoFit_Click() {
+    takingReferences_ = false;
+    referencePairs_.clear();
+    pendingReference_.reset();
+    StartFit({});
+}
+
+void Fennix_Main::mnuAlignByPoints_Click() {
+    if (takingReferences_) {
+        std::vector<FitReference> pairs = referencePairs_;
+        takingReferences_ = false;
+        referencePairs_.clear();
+        pendingReference_.reset();
+        if (pairs.size() >= 2) {
+            StartFit(std::move(pairs));
+        } else {
+            DrawGrids();  // the marks of the clicks go
+        }
+        return;
+    }
+    if (FitRunning() || MorphRunning() || Document.SelectedI != -1) return;
+    takingReferences_ = true;
+    referencePairs_.clear();
+    pendingReference_.reset();
+    ShowMessage(
+        "開始画像と終了画像で同じものが写っている場所を、開始画像、終了画像の順にクリックしてくださ"
+        "い。"
+        "3組目をクリックすると合わせます。2組で合わせるときは、もう一度「基準点で合わせる」を選んで"
+        "ください。",
+        MessageIcon::Information);
+}
+
+bool Fennix_Main::TakeReference(int k, double x, double y) {
+    if (!takingReferences_) return false;
+    const Point at{Document.Zoom.ImagePos(x), Document.Zoom.ImagePos(y)};
+    const bool startSide = !pendingReference_;
+    if ((k == 1) != startSide) return true;  // the other picture's turn
+    const MatrixRecord& matrix = Document.Matrix(k);
+    if (at.X < 0 || at.Y < 0 || at.X > matrix.Width || at.Y > matrix.Height) return true;
+    if (startSide) {
+        pendingReference_ = FitReference{double(at.X), double(at.Y), 0, 0};
+    } else {
+        pendingReference_->EndX = at.X;
+        pendingReference_->EndY = at.Y;
+        referencePairs_.push_back(*pendingReference_);
+        pendingReference_.reset();
+    }
+    // A mark in the pointer colour's complement, so it stands apart from
+    // the grid's own points.
+    const int size = std::max(matrix.PointerSize, 4);
+    DrawMarker(Panes.P(k), at, size, Document.Zoom, 0xFFFFFF & ~matrix.PointerColor);
+    Panes.P(k).RefreshArea(MarkerArea(at, size, Document.Zoom));
+    if (referencePairs_.size() == 3) mnuAlignByPoints_Click();
+    return true;
+}
+
+void Fennix_Main::StartFit(std::vector<FitReference> references) {
+    if (FitRunning() || MorphRunning() || Document.SelectedI != -1) return;
+    const QImage start = Panes.Poriginal(1).Picture(), end = Panes.Poriginal(2).Picture();
+    const MatrixRecord startGrid = Document.Matrix(1), endGrid = Document.Matrix(2);
+    GridFitOptions options;
+    options.References = std::move(references);
+
+    fitDialog_ = new QProgressDialog(QString::fromUtf8("自動調整しています…"),
+                                     QString::fromUtf8("キャンセル"), 0, 100, this);
+    fitDialog_->setWindowTitle(QString::fromUtf8("自動調整"));
+    fitDialog_->setWindowModality(Qt::WindowModal);
+    fitDialog_->setAutoClose(false);
+    fitDialog_->setAutoReset(false);
+    fitDialog_->setMinimumDuration(300);
+    fitDialog_->setValue(0);
+    connect(fitDialog_, &QProgressDialog::canceled, this, [this] { fitJob_.Cancel(); });
+
+    auto result = std::make_shared<GridFitResult>();
+    fitJob_.Start(
+        [start, end, startGrid, endGrid, options, result, this](BackgroundJob& job) {
+            *result =
+                FitEndGrid(start, end, startGrid, endGrid, options, [&job, this](int percent) {
+                    job.Post([this, percent] {
+                        if (fitDialog_) fitDialog_->setValue(percent);
+                    });
+                    return !job.CancelRequested();
+                });
+        },
+        [this, result, before = endGrid.Points] { FitFinished(*result, before); });
+}
+
+void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endBefore) {
+    if (fitDialog_) {
+        fitDialog_->close();
+        fitDialog_->deleteLater();
+        fitDialog_ = nullptr;
+    }
+    switch (result.Outcome) {
+        case FitOutcome::Fitted: {
+            if (Document.Matrix(2).Points != endBefore) return;  // edited meanwhile
+            const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+            Document.Matrix(2).Points = result.Points;
+            DrawGrids();
+            PushEdit(QString::fromUtf8("自動調整"), before);
+            Document.Dirty = Document.Dirty || Document.Matrix(2).Points != endBefore;
+            break;
+        }
+        case FitOutcome::NoMatch:
+            DrawGrids();
+            ShowMessage(result.Message, MessageIcon::Information);
+            break;
+        case FitOutcome::Failed:
+            DrawGrids();
+            ShowMessage(result.Message, MessageIcon::Exclamation);
+            break;
+        case FitOutcome::Cancelled:
+            DrawGrids();
+            break;
+    }
+}
+
+}  // namespace fennix

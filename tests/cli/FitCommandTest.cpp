@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "cli/RunCli.h"
+#include "model/ProjectFile.h"
+#include "model/UnfoldedMove.h"
+#include "support/TestFolder.h"
+#include "support/WarpedPair.h"
+
+namespace fennix {
+namespace {
+
+using test::RunCli;
+
+class FitCommandTest : public testing::Test {
+  protected:
+    test::TestFolder folder;
+    std::string project() const { return folder.File("p.mph"); }
+    // A project of a photo and a warped copy of it, regular grids.
+    void MakeProject() {
+        const QImage start = test::Photo("fruits.jpg", 320);
+        ASSERT_FALSE(start.isNull());
+        ASSERT_TRUE(start.save(QString::fromStdString(folder.File("start.bmp")), "BMP"));
+        ASSERT_TRUE(test::WarpedPicture(start, test::WarpRecipe{})
+                        .save(QString::fromStdString(folder.File("end.bmp")), "BMP"));
+        ASSERT_EQ(RunCli({"new", folder.File("start.bmp"), folder.File("end.bmp"), project(),
+                          "--rows", "6", "--cols", "5"})
+                      .status,
+                  0);
+    }
+};
+
+TEST_F(FitCommandTest, WritesTheFittedGridAndLeavesTheInputAlone) {
+    MakeProject();
+    MorphProject before;
+    ASSERT_EQ(LoadMorphFile(project(), before), "");
+    const auto fit = RunCli({"fit", project(), "--output", folder.File("fitted.mph")});
+    ASSERT_EQ(fit.status, 0) << fit.err;
+    EXPECT_NE(fit.out.find("points from the flow"), std::string::npos) << fit.out;
+    MorphProject after, unchanged;
+    ASSERT_EQ(LoadMorphFile(folder.File("fitted.mph"), after), "");
+    ASSERT_EQ(LoadMorphFile(project(), unchanged), "");
+    EXPECT_EQ(unchanged, before);
+    EXPECT_EQ(after.Matrix1, before.Matrix1);
+    EXPECT_NE(after.Matrix2.Points, before.Matrix2.Points);
+    EXPECT_TRUE(GridUnfolded(after.Matrix2));
+    EXPECT_EQ(after.LastFrame, before.LastFrame);
+
+    // Without --output the project itself is rewritten; reference pairs
+    // are taken.
+    ASSERT_EQ(
+        RunCli({"fit", project(), "--ref", "100,100,100,100", "--ref", "200,150,200,150"}).status,
+        0);
+    ASSERT_EQ(LoadMorphFile(project(), after), "");
+    EXPECT_NE(after.Matrix2.Points, before.Matrix2.Points);
+}
+
+TEST_F(FitCommandTest, ClearMessagesForWhatCannotBeFitted) {
+    MakeProject();
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"fit"}, "fit needs PROJECT.mph"},
+        {{"fit", folder.File("none.mph")}, "cannot open the project"},
+        {{"fit", project(), "--output"}, "--output needs a value"},
+        {{"fit", project(), "--ref", "1,2,3"}, "--ref needs four numbers"},
+        {{"fit", project(), "--ref", "1,2,3,4"}, "--ref is given two or three times"},
+        {{"fit", project(), "--ref", "5,5,1,1", "--ref", "5,5,9,9"}, "define no alignment"},
+        {{"fit", project(), "--rows", "3"}, "unknown option --rows"},
+        {{"fit", project(), "--output", folder.Path()}, "cannot write the project"},
+    };
+    for (const auto& c : cases) {
+        const auto result = RunCli(c.args);
+        EXPECT_EQ(result.status, 1) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    EXPECT_NE(RunCli({"fit", "--help"}).out.find("usage: fennix-morph fit"), std::string::npos);
+}
+
+// The sample pictures (a sun and a moon) have little in common: the fit
+// succeeds all the same and the grid stays unfolded.
+TEST_F(FitCommandTest, UnrelatedPicturesStillGiveAnUnfoldedGrid) {
+    ASSERT_EQ(RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"), project()})
+                  .status,
+              0);
+    const auto fit = RunCli({"fit", project()});
+    ASSERT_EQ(fit.status, 0) << fit.err;
+    MorphProject after;
+    ASSERT_EQ(LoadMorphFile(project(), after), "");
+    EXPECT_TRUE(GridUnfolded(after.Matrix2));
+}
+
+}  // namespace
+}  // namespace fennix
