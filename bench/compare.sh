@@ -5,7 +5,9 @@
 #           (both on every core), side by side, and with the two OpenCV
 #           recipes of bench/OpenCvRecipe.cpp;
 #   avi:    the rendered frames to an AVI with each compressor, and ffmpeg
-#           on the same frames with the same settings.
+#           on the same frames with the same settings;
+#   video:  the frames to MP4 and WebM (VIDEO_FORMATS picks), and ffmpeg
+#           with the same encoder settings.
 # usage: bench/compare.sh PROJECT.mph [path/to/fennix-morph] [codec …]
 # The frames and videos go to a temporary folder (under $TMPDIR: a tmpfs such
 # as /dev/shm keeps disk write-back out of the figures), removed at the end.
@@ -77,5 +79,24 @@ for codec in "${codecs[@]}"; do
     theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
         $(ffmpeg_options "$codec") "$work/$codec-ffmpeg.avi")
     printf 'avi %-6s fennix %.2f s  ffmpeg %.2f s  ratio %.2f\n' "$codec" "$ours" "$theirs" \
+        "$(echo "$ours $theirs" | awk '{print $1 / $2}')"
+done
+
+# The videos for sharing, from the same frames at their own size, beside
+# ffmpeg with the settings `video` uses at 標準 (normal quality).
+video_ffmpeg_options() {
+    case $1 in
+        mp4) echo "-c:v libx264 -preset medium -profile:v high -crf 23 -pix_fmt yuv420p -g 40 -movflags +faststart" ;;
+        webm) echo "-c:v libvpx-vp9 -crf 32 -b:v 0 -deadline good -cpu-used 4 -row-mt 1 -pix_fmt yuv420p -g 40" ;;
+    esac
+}
+size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x \
+    "$work/frames/000.bmp")
+for format in ${VIDEO_FORMATS:-mp4 webm}; do
+    ours=$(best "$morph" video "$work/frames" "$work/morph.$format" --size "$size")
+    # shellcheck disable=SC2046
+    theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
+        $(video_ffmpeg_options "$format") "$work/ffmpeg.$format")
+    printf 'video %-5s fennix %.2f s  ffmpeg %.2f s  ratio %.2f\n' "$format" "$ours" "$theirs" \
         "$(echo "$ours $theirs" | awk '{print $1 / $2}')"
 done

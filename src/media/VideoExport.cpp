@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <future>
+#include <system_error>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -224,6 +226,9 @@ class VideoFile {
             c->color_trc = AVCOL_TRC_BT709;
             // A key frame every two seconds or so keeps seeking quick.
             c->gop_size = std::max(rate * 2, 1);
+            // Every core, as ffmpeg's own encoders do (libavcodec asks for
+            // one thread unless told).
+            c->thread_count = 0;
         }
         if (kind == VideoFormat::Mp4) {
             static const char* const kCrf[] = {"18", "23", "28"};
@@ -416,20 +421,47 @@ struct Export {
     VideoResult& result;
     int done = 0, total = 0;
 
-    // Frame k decoded and brought to the encoded size; a null picture (and
-    // the failure recorded) when it cannot be read.
-    QImage Picture(int k) {
+    struct Loaded {
+        QImage picture;  // null when the frame cannot be read
+        bool decoded = false;
         ImageFailure why = ImageFailure::None;
-        const auto image = LoadImageFile(frames[k], &why);
-        QImage picture;
-        if (image) picture = VideoPicture(*image, options.Width, options.Height, encoded);
-        if (picture.isNull()) {
+    };
+    std::future<Loaded> ahead{};  // the frame read while the one before is encoded
+    int aheadIndex = -1;
+
+    // Frame k decoded and brought to the encoded size. Touches nothing
+    // shared, so it may run on a thread of its own.
+    Loaded Load(int k) const {
+        Loaded loaded;
+        const auto image = LoadImageFile(frames[k], &loaded.why);
+        loaded.decoded = image.has_value();
+        if (image) loaded.picture = VideoPicture(*image, options.Width, options.Height, encoded);
+        return loaded;
+    }
+
+    // Frame k as Load makes it, taken from the read ahead when that was
+    // frame k; a null picture (and the failure recorded) when it cannot be
+    // read. With `next`, frame `next` is read meanwhile on a thread of its
+    // own, while the caller encodes frame k.
+    QImage Picture(int k, int next = -1) {
+        Loaded loaded = aheadIndex == k ? ahead.get() : Load(k);
+        if (ahead.valid()) ahead.get();  // another frame read ahead: not wanted
+        aheadIndex = -1;
+        if (loaded.picture.isNull()) {
             result.Outcome = VideoOutcome::LoadFailed;
             result.Frame = frames[k];
             result.Reason = "cannot read the frame " + frames[k] +
-                            (image ? std::string() : std::string(": ") + ImageFailureText(why));
+                            (loaded.decoded ? std::string()
+                                            : std::string(": ") + ImageFailureText(loaded.why));
+        } else if (next >= 0) {
+            try {
+                ahead = std::async(std::launch::async, [this, next] { return Load(next); });
+                aheadIndex = next;
+            } catch (const std::system_error&) {
+                // No thread to be had: the next frame is read when it is asked for.
+            }
         }
-        return picture;
+        return loaded.picture;
     }
 
     // Counts a step; false when the caller asked to stop.
@@ -470,7 +502,8 @@ bool WriteYuv(Export& e, VideoFile& file, const std::vector<int>& order) {
         e.result.Reason = "out of memory";
     }
     for (size_t i = 0; ok && i < order.size(); ++i) {
-        const QImage picture = e.Picture(order[i]);
+        const QImage picture =
+            e.Picture(order[i], i + 1 < order.size() ? order[i + 1] : -1);
         // The scaler reads from a padded copy: its vector loops run a little
         // past the end of the last row, beyond what a QImage holds.
         const FramePtr rgb(picture.isNull() ? nullptr : FrameOf(picture, 0));
@@ -515,7 +548,7 @@ bool WriteGif(Export& e, VideoFile& file, const std::vector<int>& order) {
         if (!statistics.Build(kPalette[level], e.encoded, e.options.Rate)) return filterFailure();
         const int count = static_cast<int>(e.frames.size());
         for (int k = 0; k < count; ++k) {
-            const QImage picture = e.Picture(k);
+            const QImage picture = e.Picture(k, k + 1 < count ? k + 1 : -1);
             if (picture.isNull()) return false;
             FramePtr frame(FrameOf(picture, k));
             if (!frame || !statistics.Add(frame.get(), false, true)) return filterFailure();
@@ -544,7 +577,7 @@ bool WriteGif(Export& e, VideoFile& file, const std::vector<int>& order) {
         }
     };
     for (size_t i = 0; i < order.size(); ++i) {
-        const QImage picture = e.Picture(order[i]);
+        const QImage picture = e.Picture(order[i], i + 1 < order.size() ? order[i + 1] : -1);
         if (picture.isNull()) return false;
         FramePtr frame(FrameOf(picture, static_cast<int64_t>(i)));
         if (!frame || !mapping.Add(frame.get())) return filterFailure();
