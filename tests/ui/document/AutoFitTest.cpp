@@ -13,6 +13,7 @@
 #include "support/TestFolder.h"
 #include "support/WarpedPair.h"
 #include "ui/document/Fennix_Main.h"
+#include "SampleDocument.h"
 
 namespace fennix {
 namespace {
@@ -22,10 +23,7 @@ namespace {
 class AutoFitTest : public testing::Test {
   protected:
     void SetUp() override {
-        test::UseDefaultGridSettings();
-        Settings.TempFolder = app.Path();
-        Settings.FrameCount = 9;
-        Settings.PreviewShown = false;
+        test::UseDocumentSettings(app.Path());
         const QImage start = test::Photo("fruits.jpg", 320);
         ASSERT_FALSE(start.isNull());
         test::WarpRecipe recipe;

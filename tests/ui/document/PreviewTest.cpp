@@ -12,6 +12,7 @@
 #include "engine/PreviewJob.h"
 #include "media/ImageFile.h"
 #include "ui/document/Fennix_Main.h"
+#include "SampleDocument.h"
 #include "support/RunWait.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
@@ -22,14 +23,8 @@ namespace {
 class PreviewTest : public testing::Test {
   protected:
     void SetUp() override {
-        test::UseDefaultGridSettings();
-        Settings.TempFolder = app.Path();
-        Settings.FrameCount = 9;
-        Settings.PreviewShown = false;
-        window.resize(1200, 400);
-        window.RunViewer = [] {};
-        window.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)); };
-        ASSERT_TRUE(window.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+        test::UseDocumentSettings(app.Path());
+        ASSERT_TRUE(test::OpenSampleDocument(window));
         // A moved inner point: the frames are warped, not only blended.
         window.Document.Matrix(2).Points(3, 3).X += 17;
         window.Document.Matrix(2).Points(3, 3).Y -= 9;

@@ -15,6 +15,7 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 #include "ui/document/Fennix_Main.h"
+#include "SampleDocument.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/document/Fennix_RunOpt.h"
 
@@ -24,14 +25,8 @@ namespace {
 class RunOptionsWindowTest : public testing::Test {
   protected:
     void SetUp() override {
-        test::UseDefaultGridSettings();
-        Settings.TempFolder = app.Path();
-        Settings.FrameCount = 9;
-        Settings.PreviewShown = false;
-        window.resize(1200, 400);
-        window.RunViewer = [] {};
-        window.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)); };
-        ASSERT_TRUE(window.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+        test::UseDocumentSettings(app.Path());
+        ASSERT_TRUE(test::OpenSampleDocument(window));
         window.Document.Matrix(2).Points(3, 3).X += 17;
     }
     void TearDown() override { Settings.PreviewShown = false; }

@@ -222,13 +222,17 @@ TEST_F(ZoomWindowTest, CtrlWheelZoomsAndTheWheelScrolls) {
     }
 }
 
-TEST_F(ZoomWindowTest, PicturesLargerThanTheWindowOpenFitted) {
-    test::TestFolder folder;
+// Two 1200 × 900 pictures, larger than the test windows.
+bool WriteLargePair(const std::string& start, const std::string& end) {
     QImage picture(1200, 900, QImage::Format_RGB32);
     picture.fill(Qt::darkCyan);
+    return SaveBitmapFile(picture, start) && SaveBitmapFile(picture, end);
+}
+
+TEST_F(ZoomWindowTest, PicturesLargerThanTheWindowOpenFitted) {
+    test::TestFolder folder;
     const std::string start = folder.File("a.bmp"), end = folder.File("b.bmp");
-    ASSERT_TRUE(SaveBitmapFile(picture, start));
-    ASSERT_TRUE(SaveBitmapFile(picture, end));
+    ASSERT_TRUE(WriteLargePair(start, end));
 
     Fennix_Main w;
     w.resize(800, 600);
@@ -251,11 +255,8 @@ TEST_F(ZoomWindowTest, PicturesLargerThanTheWindowOpenFitted) {
 // pictures in a wide window, under them in a tall one.
 TEST_F(ZoomWindowTest, TheFittedViewFollowsTheWindowAndMakesRoomForThePreview) {
     test::TestFolder folder;
-    QImage picture(1200, 900, QImage::Format_RGB32);
-    picture.fill(Qt::darkCyan);
     const std::string start = folder.File("a.bmp"), end = folder.File("b.bmp");
-    ASSERT_TRUE(SaveBitmapFile(picture, start));
-    ASSERT_TRUE(SaveBitmapFile(picture, end));
+    ASSERT_TRUE(WriteLargePair(start, end));
     Fennix_Main w;
     w.resize(800, 600);
     ASSERT_TRUE(w.NewMorph(start, end));
