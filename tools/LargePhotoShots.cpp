@@ -23,12 +23,7 @@ namespace {
 // A sample enlarged to 6000 × 4000 and written as a JPEG photograph.
 std::string LargePhoto(const std::string& sample, const QTemporaryDir& folder,
                        const char* name) {
-    const auto image = LoadImageFile(sample);
-    const std::string path = folder.filePath(name).toStdString();
-    if (image)
-        image->scaled(6000, 4000, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-            .save(QString::fromStdString(path), "JPEG", 90);
-    return path;
+    return EnlargedPhoto(sample, folder, name, {6000, 4000});
 }
 
 const Register large("large", [](const Context& c) {

@@ -4,7 +4,9 @@
 // function that renders its windows, and the tool runs them all in turn.
 
 #include <QDir>
+#include <QSize>
 #include <QString>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <deque>
 #include <functional>
@@ -24,6 +26,11 @@ struct Context {
     QDir out;
     std::string samples;
 };
+
+// A sample picture enlarged to `size` and written into `folder` as a JPEG
+// photograph named `name`; its path.
+std::string EnlargedPhoto(const std::string& sample, const QTemporaryDir& folder,
+                          const char* name, QSize size);
 
 // Registers a function from a file-scope object:
 //   const fennix::shots::Register viewer("viewer", [](const Context& c) { … });

@@ -26,12 +26,7 @@ namespace {
 
 // A sample enlarged to 4000 × 3000 and written as a JPEG photograph.
 std::string Photo(const std::string& sample, const QTemporaryDir& folder, const char* name) {
-    const auto image = LoadImageFile(sample);
-    const std::string path = folder.filePath(name).toStdString();
-    if (image)
-        image->scaled(4000, 3000, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-            .save(QString::fromStdString(path), "JPEG", 90);
-    return path;
+    return EnlargedPhoto(sample, folder, name, {4000, 3000});
 }
 
 // Lets the events run for a while (a refit after a resize waits a little).

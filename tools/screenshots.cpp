@@ -15,6 +15,7 @@
 #include "ui/frame/Fennix_Mdif.h"
 #include "model/Settings.h"
 #include "core/AppFolder.h"
+#include "media/ImageFile.h"
 #include "ui/common/QtTranslation.h"
 #include "ui/document/Fennix_Main.h"
 
@@ -44,6 +45,16 @@ void Save(QWidget* widget, const QDir& folder, const QString& name) {
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
         ++failures;
     }
+}
+
+std::string EnlargedPhoto(const std::string& sample, const QTemporaryDir& folder,
+                          const char* name, QSize size) {
+    const auto image = LoadImageFile(sample);
+    const std::string path = folder.filePath(name).toStdString();
+    if (image)
+        image->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .save(QString::fromStdString(path), "JPEG", 90);
+    return path;
 }
 
 namespace {
