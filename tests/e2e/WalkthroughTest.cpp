@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QTest>
@@ -379,6 +380,14 @@ TEST_F(WalkthroughTest, TypicalMorphFromNewToReopening) {
     EXPECT_EQ(reopened->Document.LastFrame, 4);
     EXPECT_EQ(reopened->Panes.P(2).Width(), 200);
     EXPECT_FALSE(reopened->Document.Dirty);
+    // Opened once more: the new document is in front and the active one.
+    frame->mnuRecent[1]->trigger();
+    ASSERT_EQ(frame->Documents().size(), 2);
+    Fennix_Main* again = frame->Documents()[1];
+    QTest::qWait(50);
+    ASSERT_NE(frame->MdiArea()->activeSubWindow(), nullptr);
+    EXPECT_EQ(frame->MdiArea()->activeSubWindow()->widget(), again);
+    EXPECT_EQ(frame->MdiArea()->subWindowList(QMdiArea::StackingOrder).last()->widget(), again);
     frame->mnuEnd->trigger();
     EXPECT_FALSE(frame->isVisible());
     EXPECT_EQ(FilesIn(imageFolder).size(), 2u);

@@ -163,6 +163,10 @@ void Fennix_Main::ComeToFront() {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(OuterWindow()); sub && sub->mdiArea())
         sub->mdiArea()->setActiveSubWindow(sub);
     OuterWindow()->raise();
+    // The frame gives the focus back to the widget that had it when it is
+    // activated again, and the document holding that widget becomes the
+    // active one: the focus moves here.
+    setFocus(Qt::ActiveWindowFocusReason);
     // The frame (or this window) becomes the desktop's active window, so the
     // next command goes to this document.
     window()->activateWindow();
