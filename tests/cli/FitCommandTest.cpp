@@ -77,18 +77,5 @@ TEST_F(FitCommandTest, ClearMessagesForWhatCannotBeFitted) {
     EXPECT_NE(RunCli({"fit", "--help"}).out.find("usage: fennix-morph fit"), std::string::npos);
 }
 
-// The sample pictures (a sun and a moon) have little in common: the fit
-// succeeds all the same and the grid stays unfolded.
-TEST_F(FitCommandTest, UnrelatedPicturesStillGiveAnUnfoldedGrid) {
-    ASSERT_EQ(RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"), project()})
-                  .status,
-              0);
-    const auto fit = RunCli({"fit", project()});
-    ASSERT_EQ(fit.status, 0) << fit.err;
-    MorphProject after;
-    ASSERT_EQ(LoadMorphFile(project(), after), "");
-    EXPECT_TRUE(GridUnfolded(after.Matrix2));
-}
-
 }  // namespace
 }  // namespace fennix

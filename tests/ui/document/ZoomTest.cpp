@@ -222,21 +222,20 @@ TEST_F(ZoomWindowTest, CtrlWheelZoomsAndTheWheelScrolls) {
     }
 }
 
-// Two 1200 × 900 pictures, larger than the test windows.
-bool WriteLargePair(const std::string& start, const std::string& end) {
+// `w` at 800 × 600 on two 1200 × 900 pictures written into `folder`.
+bool OpenLargePair(Fennix_Main& w, const test::TestFolder& folder) {
     QImage picture(1200, 900, QImage::Format_RGB32);
     picture.fill(Qt::darkCyan);
-    return SaveBitmapFile(picture, start) && SaveBitmapFile(picture, end);
+    const std::string start = folder.File("a.bmp"), end = folder.File("b.bmp");
+    if (!SaveBitmapFile(picture, start) || !SaveBitmapFile(picture, end)) return false;
+    w.resize(800, 600);
+    return w.NewMorph(start, end);
 }
 
 TEST_F(ZoomWindowTest, PicturesLargerThanTheWindowOpenFitted) {
     test::TestFolder folder;
-    const std::string start = folder.File("a.bmp"), end = folder.File("b.bmp");
-    ASSERT_TRUE(WriteLargePair(start, end));
-
     Fennix_Main w;
-    w.resize(800, 600);
-    ASSERT_TRUE(w.NewMorph(start, end));
+    ASSERT_TRUE(OpenLargePair(w, folder));
     const ZoomScale fit = w.Document.Zoom;
     EXPECT_TRUE(fit < ZoomScale(1));
     EXPECT_EQ(fit, w.WindowFitZoom());
@@ -255,11 +254,8 @@ TEST_F(ZoomWindowTest, PicturesLargerThanTheWindowOpenFitted) {
 // pictures in a wide window, under them in a tall one.
 TEST_F(ZoomWindowTest, TheFittedViewFollowsTheWindowAndMakesRoomForThePreview) {
     test::TestFolder folder;
-    const std::string start = folder.File("a.bmp"), end = folder.File("b.bmp");
-    ASSERT_TRUE(WriteLargePair(start, end));
     Fennix_Main w;
-    w.resize(800, 600);
-    ASSERT_TRUE(w.NewMorph(start, end));
+    ASSERT_TRUE(OpenLargePair(w, folder));
     ASSERT_TRUE(w.FittedToWindow());
     const auto settled = [&] {
         return QTest::qWaitFor([&] { return w.Document.Zoom == w.WindowFitZoom(); }, 2000);
