@@ -1,8 +1,8 @@
 // Timings of the per-frame engine work: painting the index map, the warp
 // on each path (plain, AVX2, AVX-512) and one whole frame including its
 // bitmap file, on one thread and on two, at 640 × 480 and 1920 × 1080 with
-// a 10 × 10 grid whose end mesh has its points moved; and one frame of the
-// document window's preview.
+// a 10 × 10 grid whose end mesh has its points moved (the whole frame also
+// with a dense 60 × 60 one); and one frame of the document window's preview.
 
 #include <benchmark/benchmark.h>
 
@@ -44,14 +44,14 @@ struct Scene {
     PicturePane surface;
     float t = static_cast<float>(static_cast<double>(kFrame) / kLastFrame);
 
-    Scene(int width, int height) {
+    Scene(int width, int height, int grid = kGrid) {
         PicturePane pane;
         pane.SetPicture(Pattern(width, height, 0));
         CaptureBits(pane, start);
         pane.SetPicture(Pattern(width, height, 90));
         CaptureBits(pane, end);
-        startList = BuildTriangles(test::Grid(width, height, kGrid, kGrid));
-        endList = BuildTriangles(test::JitteredGrid(width, height, kGrid, kGrid, 12345));
+        startList = BuildTriangles(test::Grid(width, height, grid, grid));
+        endList = BuildTriangles(test::JitteredGrid(width, height, grid, grid, 12345));
         intermediate = InterpolateTriangles(startList, endList, kFrame, kLastFrame);
         surface.SetSize(width, height);
         PaintIndexMap(map, width, height, intermediate);
@@ -104,11 +104,13 @@ void BM_WarpFrame(benchmark::State& state) {
 
 // One frame as a morph run makes it: interpolation, index map, the warp
 // straight into the surface's layer from the two pictures, and the bitmap
-// file. range(2) and range(3) as for BM_WarpFrame.
+// file. range(2) and range(3) as for BM_WarpFrame; range(4) the grid's rows
+// and columns.
 void BM_WholeFrame(benchmark::State& state) {
     if (!ForcePath(state)) return;
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-    Scene scene(width, height);
+    const int grid = static_cast<int>(state.range(4));
+    Scene scene(width, height, grid);
     const QImage start = Pattern(width, height, 0), end = Pattern(width, height, 90);
     QTemporaryDir folder;
     int k = 0;
@@ -130,7 +132,7 @@ void BM_WholeFrame(benchmark::State& state) {
             break;
         }
     }
-    SetLabel(state, Describe(state));
+    SetLabel(state, Describe(state) + ", " + std::to_string(grid) + "x" + std::to_string(grid) + " grid");
     SetWarpPath(WarpPath::Auto);
 }
 
@@ -141,8 +143,8 @@ BENCHMARK(BM_WarpFrame)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_WholeFrame)
-    ->Args({640, 480, 0, 0})
-    ->ArgsProduct({{1920}, {1080}, {1, 2}, {0}})
+    ->Args({640, 480, 0, 0, kGrid})
+    ->ArgsProduct({{1920}, {1080}, {1, 2}, {0}, {kGrid, 60}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

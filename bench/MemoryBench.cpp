@@ -7,10 +7,19 @@
 //   fennix-memory-bench drag <folder>   新規 on the JPEG pair, then drag an
 //                                       inner point at the opening zoom and at
 //                                       100 %, CPU time per step
+//   fennix-memory-bench run <folder>    開く on the 6000 × 4000 project and
+//                                       モーフィング作成 (its frames go to a
+//                                       temporary folder under $TMPDIR)
+//   fennix-memory-bench preview <folder> 開く on the 6000 × 4000 project,
+//                                       プレビュー on, then a point moved and
+//                                       released: how long until the preview
+//                                       shows the new state, and the exact frame
 // Each command is its own process, so the peak resident size (VmHWM) is that
 // command's alone. Pictures are made at run time from a sample.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTest>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -23,6 +32,7 @@
 #include "ui/document/Fennix_Main.h"
 #include "model/MatrixRecord.h"
 #include "model/ProjectFile.h"
+#include "support/RunWait.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
 
@@ -117,7 +127,7 @@ double DragSteps(Fennix_Main& document, int steps) {
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s make|new|open|drag <folder>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s make|new|open|drag|run|preview <folder>\n", argv[0]);
         return 2;
     }
     QApplication app(argc, argv);
@@ -152,6 +162,46 @@ int main(int argc, char** argv) {
         std::printf("opened at %d x %d pane pixels\n", document->Panes.P(1).Width(),
                     document->Panes.P(1).Height());
         Report("開く");
+        return 0;
+    }
+    if (command == "run" || command == "preview") {
+        prompts->ChooseFilePath(folder + "/big.mph");
+        frame.mnuOpenMorph_Click();
+        QApplication::processEvents();
+        if (frame.Documents().isEmpty()) return 1;
+        Fennix_Main& document = *frame.Documents().front();
+        Report("開く");
+        if (command == "run") {
+            prompts->Answer(MessageAnswer::No);  // 確認しますか？
+            document.mnuMorphIt_Click();
+            if (!test::WaitForRun(document)) return 1;
+            Report("モーフィング作成");
+            return 0;
+        }
+        document.mnuPreview_Click();
+        if (!QTest::qWaitFor([&] { return !document.PreviewBusy(); }, 60000)) return 1;
+        Report("プレビュー");
+        // A point moved the way a drag ends: one step, then the release.
+        const Point p = document.Document.Matrix(2).Points(2, 2);
+        const double scale = double(document.Panes.P(2).Width()) / document.Panes.Poriginal(2).Width();
+        const double x = p.X * scale, y = p.Y * scale;
+        document.P_MouseDown(2, Qt::LeftButton, x, y);
+        document.P_MouseMove(2, Qt::LeftButton, x + 12, y + 9);
+        if (!QTest::qWaitFor([&] { return !document.PreviewBusy(); }, 60000)) return 1;
+        const QImage before = document.Preview.Picture();
+        QElapsedTimer clock;
+        clock.start();
+        document.P_MouseUp(2, Qt::LeftButton, x + 12, y + 9);
+        double shown = -1;
+        while (document.PreviewBusy()) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            if (shown < 0 && document.Preview.Picture().cacheKey() != before.cacheKey())
+                shown = clock.nsecsElapsed() / 1e9;
+        }
+        const double exact = clock.nsecsElapsed() / 1e9;
+        if (shown < 0) shown = exact;
+        std::printf("release → preview shown %.3f s, exact frame %.3f s\n", shown, exact);
+        Report("プレビュー after the release");
         return 0;
     }
     if (command == "drag") {

@@ -10,10 +10,6 @@ namespace fennix {
 
 namespace {
 
-bool Covered(const IndexMap& map) {
-    return std::find(map.Index.begin(), map.Index.end(), 0) == map.Index.end();
-}
-
 MatrixRecord Reduced(const MatrixRecord& matrix, double scale) {
     MatrixRecord reduced = matrix;
     for (int j = 1; j <= reduced.Points.CountJ(); ++j)
@@ -41,23 +37,18 @@ QImage RenderMorphFrame(const MorphSource& source, int k, int32_t backColor) {
     auto mesh = [&](int j) {
         return InterpolateTrianglesAt(startList, endList, FractionsOf(source.options, j, N).mesh);
     };
-    auto warp = [&](int j, const IndexMap& map, const TriangleList& intermediate) {
-        WarpFrameBits(start.constBits(), startList, end.constBits(), endList, frame.bits(), map,
-                      intermediate, FractionsOf(source.options, j, N).dissolve);
+    auto warp = [&](int j, const TriangleList& intermediate, QImage& output, const QImage* previous) {
+        return WarpMeshBits(start.constBits(), startList, end.constBits(), endList, output.bits(), size.width(),
+                            size.height(), intermediate, FractionsOf(source.options, j, N).dissolve, 0,
+                            previous ? previous->constBits() : nullptr);
     };
-    IndexMap map;
-    TriangleList intermediate = mesh(k);
-    PaintIndexMap(map, size.width(), size.height(), intermediate);
-    if (!Covered(map)) {
-        // What frames 0 … k − 1 left where frame k covers nothing.
-        IndexMap earlier;
-        for (int j = 0; j < k; ++j) {
-            const TriangleList earlierMesh = mesh(j);
-            PaintIndexMap(earlier, size.width(), size.height(), earlierMesh);
-            warp(j, earlier, earlierMesh);
-        }
-    }
-    warp(k, map, intermediate);
+    if (warp(k, mesh(k), frame, nullptr) || k == 0) return frame;
+    // Where frame k covers nothing it shows what frames 0 … k − 1 left
+    // there, so those are made under it and frame k is made again on them.
+    QImage under(size, QImage::Format_RGB32);
+    under.fill(ColorFromPacked(backColor));
+    for (int j = 0; j < k; ++j) warp(j, mesh(j), under, nullptr);
+    warp(k, mesh(k), frame, &under);
     return frame;
 }
 

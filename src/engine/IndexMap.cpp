@@ -3,7 +3,8 @@
 // that share an edge never both claim (or both miss) a pixel on it. A map
 // that already has the size is not cleared first: the spans painted are
 // noted, and afterwards only the pixels between them are set to 0. A mesh
-// that covers the picture thus writes every pixel once.
+// that covers the picture thus writes every pixel once. A run paints a few
+// rows at a time instead (IndexBands), just before they are warped.
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "engine/IndexBands.h"
 #include "engine/Warp.h"
 
 namespace fennix {
@@ -82,9 +84,10 @@ struct RowSpan {
     int32_t y, lo, hi;
 };
 
-// Paints the rows firstRow … lastRow − 1 of the triangle, noting each span.
-void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index, int64_t firstRow,
-                   int64_t lastRow, std::vector<RowSpan>& painted) {
+// Paints the rows firstRow … lastRow − 1 of the triangle into `rows` (row
+// firstRow first, `width` indices each), noting each span when asked.
+void PaintTriangle(int32_t* rows, int width, const Triangle& triangle, int32_t index, int64_t firstRow,
+                   int64_t lastRow, std::vector<RowSpan>* painted) {
     Point p0 = triangle.P0, p1 = triangle.P1, p2 = triangle.P2;
     if (!InRange(p0) || !InRange(p1) || !InRange(p2)) return;
 
@@ -96,7 +99,7 @@ void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index, int64
 
     // Only the bounding box clipped to the map is visited.
     const int64_t minX = std::max<int64_t>(0, std::min({p0.X, p1.X, p2.X}));
-    const int64_t maxX = std::min<int64_t>(map.Width - 1, std::max({p0.X, p1.X, p2.X}));
+    const int64_t maxX = std::min<int64_t>(width - 1, std::max({p0.X, p1.X, p2.X}));
     const int64_t minY = std::max<int64_t>(firstRow, std::min({p0.Y, p1.Y, p2.Y}));
     const int64_t maxY = std::min<int64_t>(lastRow - 1, std::max({p0.Y, p1.Y, p2.Y}));
     if (minX > maxX || minY > maxY) return;
@@ -106,9 +109,10 @@ void PaintTriangle(IndexMap& map, const Triangle& triangle, int32_t index, int64
         int64_t lo = minX, hi = maxX;
         for (const Edge& edge : edges) edge.Clip(y, lo, hi);
         if (lo > hi) continue;
-        int32_t* row = map.Index.data() + y * map.Width;
+        int32_t* row = rows + (y - firstRow) * width;
         Fill(row + lo, hi + 1 - lo, index);
-        painted.push_back({static_cast<int32_t>(y), static_cast<int32_t>(lo), static_cast<int32_t>(hi)});
+        if (painted)
+            painted->push_back({static_cast<int32_t>(y), static_cast<int32_t>(lo), static_cast<int32_t>(hi)});
     }
 }
 
@@ -143,12 +147,55 @@ void ClearTheRest(IndexMap& map, const std::vector<RowSpan>& painted, int firstR
 void PaintRows(IndexMap& map, const TriangleList& triangles, int firstRow, int lastRow) {
     std::vector<RowSpan> painted;
     painted.reserve(static_cast<size_t>(lastRow - firstRow) * 8);
+    int32_t* rows = map.Index.data() + static_cast<size_t>(firstRow) * map.Width;
     for (int i = 1; i <= triangles.Count(); ++i)
-        PaintTriangle(map, triangles[i], i, firstRow, lastRow, painted);
+        PaintTriangle(rows, map.Width, triangles[i], i, firstRow, lastRow, &painted);
     ClearTheRest(map, painted, firstRow, lastRow);
 }
 
 }  // namespace
+
+namespace warp {
+
+IndexBands::IndexBands(const TriangleList& mesh, int width, int height, int bandRows)
+    : mesh_(mesh), width_(std::max(width, 0)), height_(std::max(height, 0)), bandRows_(std::max(bandRows, 1)) {
+    const int bands = (height_ + bandRows_ - 1) / bandRows_;
+    first_.assign(static_cast<size_t>(bands) + 1, 0);
+    if (bands == 0 || width_ == 0) return;
+    // The bands a triangle's rows reach; none for one wholly off the
+    // picture or too far out to paint.
+    auto reach = [&](const Triangle& t, int& low, int& high) {
+        if (!InRange(t.P0) || !InRange(t.P1) || !InRange(t.P2)) return false;
+        const int64_t top = std::max<int64_t>(0, std::min({t.P0.Y, t.P1.Y, t.P2.Y}));
+        const int64_t bottom = std::min<int64_t>(height_ - 1, std::max({t.P0.Y, t.P1.Y, t.P2.Y}));
+        if (top > bottom) return false;
+        low = static_cast<int>(top / bandRows_);
+        high = static_cast<int>(bottom / bandRows_);
+        return true;
+    };
+    // Counted first, then listed: each band's triangles in their own order.
+    for (int i = 1; i <= mesh.Count(); ++i)
+        if (int low, high; reach(mesh[i], low, high))
+            for (int b = low; b <= high; ++b) ++first_[static_cast<size_t>(b) + 1];
+    for (int b = 0; b < bands; ++b) first_[static_cast<size_t>(b) + 1] += first_[static_cast<size_t>(b)];
+    listed_.resize(static_cast<size_t>(first_.back()));
+    std::vector<int32_t> next(first_.begin(), first_.end() - 1);
+    for (int i = 1; i <= mesh.Count(); ++i)
+        if (int low, high; reach(mesh[i], low, high))
+            for (int b = low; b <= high; ++b) listed_[static_cast<size_t>(next[static_cast<size_t>(b)]++)] = i;
+}
+
+void IndexBands::Paint(int band, int32_t* rows) const {
+    const int firstRow = band * bandRows_;
+    const int lastRow = std::min(firstRow + bandRows_, height_);
+    std::fill(rows, rows + static_cast<size_t>(lastRow - firstRow) * width_, 0);
+    for (int32_t n = first_[static_cast<size_t>(band)]; n < first_[static_cast<size_t>(band) + 1]; ++n) {
+        const int32_t i = listed_[static_cast<size_t>(n)];
+        PaintTriangle(rows, width_, mesh_[i], i, firstRow, lastRow, nullptr);
+    }
+}
+
+}  // namespace warp
 
 void PaintIndexMap(IndexMap& map, int width, int height, const TriangleList& triangles, int threads) {
     map.Width = std::max(width, 0);

@@ -171,9 +171,10 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     };
     // Each frame is warped into a picture that starts as a copy of the frame
     // before (the surface's layer for the first): the pixels no triangle
-    // covers keep what it holds. The frame being written, the one the
-    // surface shows and any a caller keeps are held elsewhere too; a picture
-    // held by nobody else is used again for the next frame.
+    // covers keep what it holds. The frame being written is held by the
+    // writer and the surface too, and a caller may keep one; a picture held
+    // by nobody else is used again for the next frame, so a run holds two
+    // frames unless a caller keeps another.
     std::vector<QImage> pictures{surface.Layer().convertToFormat(QImage::Format_RGB32)};
     size_t current = 0;
     auto spare = [&]() -> size_t {
@@ -197,7 +198,6 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     };
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
 
-    IndexMap map;
     // Counted in 64 bits so that a last frame of INT32_MAX still ends.
     for (int64_t step = 0; step <= N; ++step) {
         const int k = static_cast<int>(step);
@@ -210,10 +210,14 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         if (progress.beforeFrame && count > 0) progress.beforeFrame(first, static_cast<int>(lastNumber));
         const FrameFractions f = FractionsOf(options, k, N);
         const TriangleList intermediate = InterpolateTrianglesAt(startList, endList, f.mesh);
-        PaintIndexMap(map, start.width(), start.height(), intermediate);
+        // The surface lets go of the frame before the one being written, so
+        // that picture is free for this frame; it shows the frame being
+        // written (and will hold it from its afterFrame on) meanwhile.
+        if (writer.Busy()) surface.Layer() = writer.Frame();
         const size_t next = spare();
-        WarpFrameBits(start.constBits(), startList, end.constBits(), endList, pictures[next].bits(), map,
-                      intermediate, f.dissolve, 0, pictures[current].constBits());
+        WarpMeshBits(start.constBits(), startList, end.constBits(), endList, pictures[next].bits(),
+                     start.width(), start.height(), intermediate, f.dissolve, 0,
+                     pictures[current].constBits());
         current = next;
         if (std::string failure = finishWriting(); !failure.empty()) return failure;
         // A stop asked for while the frame before was written: this frame

@@ -1,5 +1,7 @@
 #include "engine/MorphRunJob.h"
 
+#include "model/MatrixEditing.h"
+
 namespace fennix {
 
 bool MorphRunJob::Start(Input input, Callbacks callbacks) {
@@ -19,14 +21,17 @@ bool MorphRunJob::Start(Input input, Callbacks callbacks) {
                 if (callbacks_.progress) callbacks_.progress(k, last);
             });
         };
-        progress.afterFrame = [this, &job, &surface](int k) {
+        progress.afterFrame = [this, &job, &surface, zoom = input.shownAt](int k) {
             ++written_;
+            // The frame as the window shows it, made here: the window's
+            // thread is spared the scaling, and the run's own frame is not
+            // held by the window, which would keep a third one in memory.
+            QImage shown = ImageAtZoom(surface.Layer(), zoom);
             bool showPending;
             {
-                // A shared copy: the next frame's drawing detaches from it.
                 const std::lock_guard lock(frameLock_);
                 showPending = newestK_ >= 0;
-                newestFrame_ = surface.Layer();
+                newestFrame_ = std::move(shown);
                 newestK_ = k;
             }
             if (!showPending) job.Post([this] { ShowNewestFrame(); });

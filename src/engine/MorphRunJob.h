@@ -8,6 +8,7 @@
 #include "engine/MorphRun.h"
 #include "engine/BackgroundJob.h"
 #include "model/MatrixRecord.h"
+#include "model/ZoomScale.h"
 
 namespace fennix {
 
@@ -15,16 +16,17 @@ namespace fennix {
 // meanwhile. The run reads its own copies of the pictures and grids, so the
 // document may be looked at (not changed) while it goes on. The window's
 // callbacks run on the window's thread: `progress` before each frame,
-// `frame` with a frame just written (only the newest one when the window
-// falls behind, so frames never pile up in memory), and `finished` at the
-// end with RunMorph's result (kMorphCancelled after a cancel) and the
-// number of frames written.
+// `frame` with a frame just written, scaled to `shownAt` (only the newest
+// one when the window falls behind, so frames never pile up in memory), and
+// `finished` at the end with RunMorph's result (kMorphCancelled after a
+// cancel) and the number of frames written.
 class MorphRunJob {
   public:
     struct Input {
         MorphCopy morph;
         FrameOutput output;
         int32_t backColor = 0;  // the colour of pixels no triangle covers in frame 0
+        ZoomScale shownAt;      // the scale the window shows the frames at
     };
     struct Callbacks {
         std::function<void(int k, int lastFrame)> progress;

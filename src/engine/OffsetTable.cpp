@@ -95,11 +95,14 @@ std::shared_ptr<const OffsetTable> OffsetTableFor(const TriangleList& mesh, int 
     const int64_t reachY =
         std::max<int64_t>(0, std::min((needY + kStep - 1) / kStep * kStep, limit / Doubles(reachX, 0) - 1));
     if (shared && shared->ReachX() >= reachX && shared->ReachY() >= reachY) return shared;
+    // The smaller table goes before the larger one is made, so the two are
+    // not held at once (unless a warp still uses the old one).
+    shared.reset();
     try {
         shared = std::make_shared<const OffsetTable>(static_cast<int>(reachX), static_cast<int>(reachY));
     } catch (const std::bad_alloc&) {
-        // Short of memory the warp goes on with the table it had (or none):
-        // slower, the same bytes.
+        // Short of memory the warp goes on without a table: slower, the
+        // same bytes.
     }
     return shared;
 }

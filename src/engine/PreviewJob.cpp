@@ -4,10 +4,15 @@
 
 namespace fennix {
 
-double PreviewScale(int width, int height, bool quick) {
+double PreviewScale(int width, int height, bool quick, int paneWidth) {
     constexpr double kQuickPixels = 300000;
+    // Exact frames of up to about this many pixels take a fraction of a
+    // second; larger ones are shown at the pane's size first.
+    constexpr double kExactAtOncePixels = 4000000;
     const double pixels = double(width) * height;
-    return quick && pixels > kQuickPixels ? std::sqrt(kQuickPixels / pixels) : 1;
+    if (quick) return pixels > kQuickPixels ? std::sqrt(kQuickPixels / pixels) : 1;
+    if (pixels > kExactAtOncePixels && paneWidth > 0 && paneWidth < width) return double(paneWidth) / width;
+    return 1;
 }
 
 void PreviewJob::Ask(Request request) {
@@ -26,13 +31,20 @@ void PreviewJob::Start(Request request) {
                                             current_.scale);
         },
         [this] {
-            // A newer request goes first; this frame is shown meanwhile.
+            // A newer request goes first, then the exact frame that follows
+            // a reduced one; this frame is shown meanwhile.
             const Request answered = current_;
-            const QImage frame = made_;
+            const QImage frame = std::move(made_);
+            made_ = QImage();
             if (waiting_) {
                 Request next = std::move(*waiting_);
                 waiting_.reset();
                 Start(std::move(next));
+            } else if (answered.refine && answered.scale < 1) {
+                Request exact = answered;
+                exact.scale = 1;
+                exact.refine = false;
+                Start(std::move(exact));
             }
             if (ready_) ready_(frame, answered);
         });

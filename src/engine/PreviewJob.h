@@ -10,11 +10,13 @@
 
 namespace fennix {
 
-// The scale a preview frame of a width × height picture is made at: 1, but
-// while a point is dragged (`quick`) a picture of more than about a third
-// of a million pixels is followed at that many, which keeps up with the
-// mouse.
-double PreviewScale(int width, int height, bool quick);
+// The scale a preview frame of a width × height picture is made at first:
+// 1, but while a point is dragged (`quick`) a picture of more than about a
+// third of a million pixels is followed at that many, which keeps up with
+// the mouse; and otherwise a picture of more than a few million pixels
+// shown narrower than it is (`paneWidth`) is made at the pane's size first,
+// which shows at once, and exactly after (Request::refine).
+double PreviewScale(int width, int height, bool quick, int paneWidth = 0);
 
 // Makes preview frames on a thread of their own for a window. Requests
 // come faster than frames while a point is dragged: the newest one waiting
@@ -28,6 +30,9 @@ class PreviewJob {
         int k = 0;
         int32_t backColor = 0;
         double scale = 1;  // below 1: a quick frame of reduced size
+        // With a reduced scale: the exact frame follows it, unless a newer
+        // request comes first.
+        bool refine = false;
     };
     using Ready = std::function<void(const QImage& frame, const Request& request)>;
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/Rounding.h"
+#include "engine/IndexBands.h"
 #include "engine/OffsetTable.h"
 #include "engine/WarpKernels.h"
 
@@ -235,24 +236,27 @@ int RunEnd(const int32_t* row, int from, int W, int32_t i) {
     return x;
 }
 
-// Rows firstRow … lastRow − 1: each row is cut into spans of one triangle,
-// which the kernel fills. `areas` holds TriangleArea of each intermediate
-// triangle, by index.
+// Rows firstRow … lastRow − 1, whose indices `index` holds (row firstRow
+// first): each row is cut into spans of one triangle, which the kernel
+// fills. `areas` holds TriangleArea of each intermediate triangle, by
+// index. Sets `uncovered` when a pixel has no triangle.
 void WarpRows(const warp::Images& images, const TriangleList& startList,
-              const TriangleList& endList, const IndexMap& map, const TriangleList& intermediate,
-              const std::vector<float>& areas, warp::SpanKernel kernel, int firstRow, int lastRow) {
-    const int W = map.Width;
+              const TriangleList& endList, const int32_t* index, const TriangleList& intermediate,
+              const std::vector<float>& areas, warp::SpanKernel kernel, int firstRow, int lastRow,
+              bool& uncovered) {
+    const int W = images.width;
     const int n = intermediate.Count();
     int remembered = 0;
     warp::Span span{};
     for (int y = firstRow; y < lastRow; ++y) {
-        const int32_t* row = map.Index.data() + static_cast<size_t>(y) * W;
+        const int32_t* row = index + static_cast<size_t>(y - firstRow) * W;
         span.y = y;
         int x = 0;
         while (x < W) {
             const int i = row[x];
             const int runEnd = RunEnd(row, x + 1, W, i);
             if (i == 0 || i > n) {
+                uncovered = true;
                 // Not covered: the pixels of the picture the output starts from.
                 if (images.previous != images.output) {
                     const size_t at = (static_cast<size_t>(y) * W + x) * 4;
@@ -276,53 +280,102 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
     }
 }
 
-}  // namespace
-
-void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
-                   const TriangleList& endList, uint8_t* output, const IndexMap& map,
-                   const TriangleList& intermediate, float t, int threads, const uint8_t* previous) {
-    if (map.Width <= 0 || map.Height <= 0) return;
-    if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
-        return;
-    const WarpPath path = CurrentWarpPath();
-    const warp::SpanKernel kernel = KernelFor(path);
-    // The plain path is the reference and computes everything itself.
-    const std::shared_ptr<const warp::OffsetTable> offsets =
-        path == WarpPath::Plain ? nullptr : warp::OffsetTableFor(intermediate, map.Width, map.Height);
-    const warp::Images images{start,
-                              end,
-                              output,
-                              previous ? previous : output,
-                              map.Width,
-                              map.Height,
-                              static_cast<double>(static_cast<float>(1.0 - t)),
-                              static_cast<double>(t),
-                              offsets.get()};
+// What one frame's warp shares between its threads.
+struct FrameWork {
+    warp::Images images;
+    warp::SpanKernel kernel;
+    std::shared_ptr<const warp::OffsetTable> offsets;
     // A triangle's area does not depend on where it is computed: once per
     // frame for every triangle.
-    std::vector<float> areas(static_cast<size_t>(intermediate.Count()) + 1, 0.0f);
-    for (int i = 1; i <= intermediate.Count(); ++i) areas[static_cast<size_t>(i)] = TriangleArea(intermediate[i]);
-    // Rows are independent: the threads take bands of a few rows each in
-    // turn until none is left, so a thread that gets less of the CPU (the
-    // run writes the frame before at the same time) simply takes fewer.
-    const int H = map.Height;
-    constexpr int kBandRows = 8;
+    std::vector<float> areas;
+};
+
+// Sets up the warp of one frame; nothing for an empty picture or lists
+// that differ in length.
+std::optional<FrameWork> PrepareFrame(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
+                                      const TriangleList& endList, uint8_t* output, int width, int height,
+                                      const TriangleList& intermediate, float t, const uint8_t* previous) {
+    if (width <= 0 || height <= 0) return std::nullopt;
+    if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
+        return std::nullopt;
+    const WarpPath path = CurrentWarpPath();
+    FrameWork work{{}, KernelFor(path), nullptr, {}};
+    // The plain path is the reference and computes everything itself.
+    if (path != WarpPath::Plain) work.offsets = warp::OffsetTableFor(intermediate, width, height);
+    work.images = {start,
+                   end,
+                   output,
+                   previous ? previous : output,
+                   width,
+                   height,
+                   static_cast<double>(static_cast<float>(1.0 - t)),
+                   static_cast<double>(t),
+                   work.offsets.get()};
+    work.areas.assign(static_cast<size_t>(intermediate.Count()) + 1, 0.0f);
+    for (int i = 1; i <= intermediate.Count(); ++i) work.areas[static_cast<size_t>(i)] = TriangleArea(intermediate[i]);
+    return work;
+}
+
+constexpr int kBandRows = 8;
+
+// Rows are independent: the threads take bands of kBandRows rows each in
+// turn until none is left, so a thread that gets less of the CPU (the run
+// writes the frame before at the same time) simply takes fewer.
+// `band(first, last, uncovered)` does rows first … last − 1. True when no
+// band found an uncovered pixel.
+template <typename Band>
+bool ShareRows(int height, int threads, Band&& band) {
     const int cores = threads > 0 ? threads
                                   : static_cast<int>(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
-    const int workers = std::max(1, std::min(cores, H / 32 + 1));
+    const int workers = std::max(1, std::min(cores, height / 32 + 1));
     std::atomic<int> nextRow{0};
+    std::atomic<bool> anyUncovered{false};
     auto work = [&] {
+        bool uncovered = false;
         for (;;) {
             const int first = nextRow.fetch_add(kBandRows, std::memory_order_relaxed);
-            if (first >= H) return;
-            WarpRows(images, startList, endList, map, intermediate, areas, kernel, first,
-                     std::min(first + kBandRows, H));
+            if (first >= height) break;
+            band(first, std::min(first + kBandRows, height), uncovered);
         }
+        if (uncovered) anyUncovered = true;
     };
     std::vector<std::thread> helpers;
     for (int w = 1; w < workers; ++w) helpers.emplace_back(work);
     work();
     for (auto& helper : helpers) helper.join();
+    return !anyUncovered;
+}
+
+}  // namespace
+
+void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
+                   const TriangleList& endList, uint8_t* output, const IndexMap& map,
+                   const TriangleList& intermediate, float t, int threads, const uint8_t* previous) {
+    const std::optional<FrameWork> work = PrepareFrame(start, startList, end, endList, output, map.Width,
+                                                       map.Height, intermediate, t, previous);
+    if (!work) return;
+    ShareRows(map.Height, threads, [&](int first, int last, bool& uncovered) {
+        WarpRows(work->images, startList, endList, map.Index.data() + static_cast<size_t>(first) * map.Width,
+                 intermediate, work->areas, work->kernel, first, last, uncovered);
+    });
+}
+
+bool WarpMeshBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
+                  const TriangleList& endList, uint8_t* output, int width, int height,
+                  const TriangleList& intermediate, float t, int threads, const uint8_t* previous) {
+    const std::optional<FrameWork> work =
+        PrepareFrame(start, startList, end, endList, output, width, height, intermediate, t, previous);
+    if (!work) return true;
+    const warp::IndexBands bands(intermediate, width, height, kBandRows);
+    return ShareRows(height, threads, [&](int first, int last, bool& uncovered) {
+        // Each thread paints into a band of its own, kept from band to band
+        // and frame to frame.
+        thread_local std::vector<int32_t> index;
+        index.resize(static_cast<size_t>(kBandRows) * width);
+        bands.Paint(first / kBandRows, index.data());
+        WarpRows(work->images, startList, endList, index.data(), intermediate, work->areas, work->kernel, first,
+                 last, uncovered);
+    });
 }
 
 void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const PixelBuffer& end,

@@ -101,4 +101,16 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
                    const TriangleList& intermediate, float t, int threads = 0,
                    const uint8_t* previous = nullptr);
 
+// One frame as a run makes it: the same bytes as PaintIndexMap of
+// `intermediate` followed by WarpFrameBits, but the index map is painted a
+// few rows at a time by the thread that warps them, so no map of the whole
+// picture is held and the painting is shared out with the warp. Returns
+// false when some pixel has no triangle (it keeps, or takes from
+// `previous`, its colour), true when every pixel was covered or nothing was
+// done (an empty picture, lists that differ in length).
+bool WarpMeshBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
+                  const TriangleList& endList, uint8_t* output, int width, int height,
+                  const TriangleList& intermediate, float t, int threads = 0,
+                  const uint8_t* previous = nullptr);
+
 }  // namespace fennix

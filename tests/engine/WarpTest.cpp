@@ -333,6 +333,49 @@ TEST_P(WarpFrameTest, StartingFromThePreviousFrameIsWarpingACopyOfIt) {
     }
 }
 
+// A frame made band by band is the frame made from the whole index map,
+// for meshes that cover the picture, leave holes, reach off it or fold,
+// heights that are no multiple of a band, and any thread count; the result
+// says whether every pixel was covered.
+TEST_P(WarpFrameTest, BandByBandIsTheWholeMapsFrame) {
+    struct Case {
+        const char* what;
+        int width, height;
+        TriangleList mesh;
+    };
+    const int w = 211, h = 77;
+    const TriangleList grid = BuildTriangles(JitteredGrid(w, h, 7, 5, 4));
+    TriangleList holes = grid;
+    for (int i = 1; i <= holes.Count(); i += 5) holes[i] = {{0, 0}, {0, 0}, {0, 0}};
+    const Case cases[] = {
+        {"covering mesh", w, h, grid},
+        {"holes", w, h, holes},
+        {"one row", w, 1, BuildTriangles(Grid(w, 1, 2, 3))},
+        {"off the picture and folded", w, h,
+         List({{{-40, -30}, {300, 20}, {10, 200}}, {{100, 5}, {20, 70}, {180, 60}}, {{-5, 90}, {400, 90}, {50, 300}}})},
+    };
+    for (const Case& c : cases) {
+        const TriangleList startList = c.mesh;
+        const TriangleList endList = c.mesh;
+        PixelBuffer start = Picture(c.width, c.height, 1), end = Picture(c.width, c.height, 2);
+        const PixelBuffer previous = Picture(c.width, c.height, 3);
+        IndexMap map;
+        PaintIndexMap(map, c.width, c.height, c.mesh);
+        PixelBuffer expected = Picture(c.width, c.height, 9);
+        WarpFrameBits(start.Bits.data(), startList, end.Bits.data(), endList, expected.Bits.data(), map, c.mesh,
+                      0.375f, 1, previous.Bits.data());
+        const bool covered = std::find(map.Index.begin(), map.Index.end(), 0) == map.Index.end();
+        for (int threads : {1, 2, 0}) {
+            PixelBuffer output = Picture(c.width, c.height, 9);
+            EXPECT_EQ(WarpMeshBits(start.Bits.data(), startList, end.Bits.data(), endList, output.Bits.data(),
+                                   c.width, c.height, c.mesh, 0.375f, threads, previous.Bits.data()),
+                      covered)
+                << c.what;
+            ASSERT_EQ(output.Bits, expected.Bits) << c.what << ", threads " << threads;
+        }
+    }
+}
+
 TEST_P(WarpFrameTest, MismatchedInputsChangeNothing) {
     Frame f(64, 48, 2, 2, 5, 10);
     const PixelBuffer before = f.output;

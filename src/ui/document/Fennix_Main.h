@@ -73,7 +73,8 @@ public:
     void SetPreviewFrame(int k);
     // True while a preview frame is being made or waits to be.
     bool PreviewBusy() const { return previewJob_.Busy(); }
-    // The last whole frame the preview showed, at its own size.
+    // The last frame the preview showed, at the pane's size (the frame's
+    // own at 100 %).
     const QImage& PreviewFrame() const { return previewFrame_; }
     PicturePane Preview;                  // the frame at the document's zoom
     Slider* PreviewSlider = nullptr;      // frame 0 … LastFrame

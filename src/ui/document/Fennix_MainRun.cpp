@@ -96,7 +96,9 @@ void Fennix_Main::UpdatePreview(bool quick) {
     request.morph = MorphNow();
     request.k = k;
     request.backColor = Pb->BackColor();
-    request.scale = PreviewScale(request.morph.start.width(), request.morph.start.height(), quick);
+    request.scale =
+        PreviewScale(request.morph.start.width(), request.morph.start.height(), quick, Panes.P(1).Width());
+    request.refine = !quick;
     previewJob_.Ask(std::move(request));
 }
 
@@ -111,9 +113,10 @@ void Fennix_Main::ShowPreviewFrame(const QImage& frame, const PreviewJob::Reques
     } else if (request.scale < 1) {
         Preview.SetPicture(frame.scaled(pane, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     } else {
-        previewFrame_ = frame;
         Preview.SetPicture(ImageAtZoom(frame, Document.Zoom));
     }
+    // Kept at the pane's size: what shows until the frame of a new zoom is made.
+    if (!frame.isNull()) previewFrame_ = Preview.Picture();
     PlacePreview();
 }
 
@@ -156,6 +159,7 @@ void Fennix_Main::mnuMorphIt_Click() {
     input.output.tempFolder = Settings.TempFolder;
     input.output.companionFolder = ExecutableFolder();
     input.backColor = Pb->BackColor();
+    input.shownAt = Document.Zoom;
     MorphRunJob::Callbacks callbacks;
     callbacks.progress = [this](int k, int last) {
         // In 64 bits: the counts of a damaged project may reach INT32_MAX.
@@ -164,7 +168,7 @@ void Fennix_Main::mnuMorphIt_Click() {
         GradientProgressBar1->SetValue(static_cast<int>(done * 100 / total));
     };
     callbacks.frame = [this](int k, const QImage& frame) {
-        Panes.MorphT.Layer() = ImageAtZoom(frame, Document.Zoom);
+        Panes.MorphT.Layer() = frame;  // already at the document's zoom
         Panes.MorphT.Refresh();
         if (FrameShown) {
             OuterWindow()->repaint();

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QLabel>
 #include <QTest>
+#include <cmath>
+#include <tuple>
+#include <vector>
 
 #include "model/Settings.h"
 #include "ui/controls/Slider.h"
@@ -129,6 +132,54 @@ TEST(PreviewJobTest, GoesWithItsWindowWhileAFrameIsMade) {
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(delivered, 0);
+}
+
+// A large picture shown small: the frame comes at the pane's size first,
+// then exactly; a newer request between the two goes first and the exact
+// frame of the old one is never made.
+TEST(PreviewJobTest, ALargePictureShowsAtThePanesSizeFirstThenExactly) {
+    const int w = 2400, h = 1800;
+    for (auto [width, height, quick, pane, scale] :
+         {std::tuple{w, h, false, 600, 0.25}, {w, h, false, 0, 1.0}, {w, h, false, w, 1.0},
+          {1920, 1080, false, 600, 1.0}, {w, h, true, 600, std::sqrt(300000.0 / (w * h))}})
+        EXPECT_DOUBLE_EQ(PreviewScale(width, height, quick, pane), scale) << width << " " << pane << " " << quick;
+
+    PreviewJob::Request request;
+    request.morph.start = QImage(w, h, QImage::Format_RGB32);
+    request.morph.start.fill(Qt::darkCyan);
+    request.morph.end = QImage(w, h, QImage::Format_RGB32);
+    request.morph.end.fill(Qt::yellow);
+    for (MatrixRecord* m : {&request.morph.startMatrix, &request.morph.endMatrix}) {
+        m->Width = w;
+        m->Height = h;
+        m->Rows = m->Columns = 3;
+        InitMatrix(*m);
+    }
+    request.morph.endMatrix.Points(2, 2).X += 90;
+    request.morph.lastFrame = 8;
+    request.k = 4;
+    request.scale = PreviewScale(w, h, false, 600);
+    request.refine = true;
+    std::vector<QSize> sizes;
+    QImage last;
+    QObject window;
+    PreviewJob job(&window, [&](const QImage& frame, const PreviewJob::Request&) {
+        sizes.push_back(frame.size());
+        last = frame;
+    });
+    job.Ask(request);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !job.Busy(); }, 20000));
+    EXPECT_EQ(sizes, (std::vector<QSize>{{600, 450}, {w, h}}));
+    EXPECT_EQ(last, RenderMorphFrame(request.morph.Source(), 4, 0));
+
+    sizes.clear();
+    job.Ask(request);
+    PreviewJob::Request newer = request;
+    newer.k = 2;
+    newer.refine = false;
+    job.Ask(newer);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !job.Busy(); }, 20000));
+    EXPECT_EQ(sizes, (std::vector<QSize>{{600, 450}, {600, 450}}));
 }
 
 TEST(FramePreview, UncoveredPixelsKeepWhatEarlierFramesLeft) {
