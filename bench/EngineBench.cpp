@@ -102,10 +102,10 @@ void BM_WarpFrame(benchmark::State& state) {
     SetWarpPath(WarpPath::Auto);
 }
 
-// One frame as a morph run makes it: interpolation, index map, the warp
-// straight into the surface's layer from the two pictures, and the bitmap
-// file. range(2) and range(3) as for BM_WarpFrame; range(4) the grid's rows
-// and columns.
+// One frame as a morph run makes it: interpolation, the index map painted
+// band by band beside the warp straight into the surface's layer from the
+// two pictures, and the bitmap file. range(2) and range(3) as for
+// BM_WarpFrame; range(4) the grid's rows and columns.
 void BM_WholeFrame(benchmark::State& state) {
     if (!ForcePath(state)) return;
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
@@ -123,10 +123,9 @@ void BM_WholeFrame(benchmark::State& state) {
         state.ResumeTiming();
         const TriangleList intermediate =
             InterpolateTriangles(scene.startList, scene.endList, kFrame, kLastFrame);
-        PaintIndexMap(scene.map, width, height, intermediate, static_cast<int>(state.range(2)));
-        WarpFrameBits(start.constBits(), scene.startList, end.constBits(), scene.endList,
-                      scene.surface.Layer().bits(), scene.map, intermediate, scene.t,
-                      static_cast<int>(state.range(2)));
+        WarpMeshBits(start.constBits(), scene.startList, end.constBits(), scene.endList,
+                     scene.surface.Layer().bits(), width, height, intermediate, scene.t,
+                     static_cast<int>(state.range(2)));
         if (!scene.surface.SaveBitmap(path, nullptr, false)) {
             state.SkipWithError("cannot write the bitmap file");
             break;

@@ -6,8 +6,9 @@
 #           recipes of bench/OpenCvRecipe.cpp;
 #   avi:    the rendered frames to an AVI with each compressor, and ffmpeg
 #           on the same frames with the same settings;
-#   video:  the frames to MP4 and WebM (VIDEO_FORMATS picks), and ffmpeg
-#           with the same encoder settings.
+#   video:  the frames to MP4, WebM and GIF (VIDEO_FORMATS picks), and
+#           ffmpeg with the same encoder settings (the GIF at its default
+#           size, scaled, with the same palette and dithering filters).
 # usage: bench/compare.sh PROJECT.mph [path/to/fennix-morph] [codec …]
 # The frames and videos go to a temporary folder (under $TMPDIR: a tmpfs such
 # as /dev/shm keeps disk write-back out of the figures), removed at the end.
@@ -92,11 +93,22 @@ video_ffmpeg_options() {
 }
 size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x \
     "$work/frames/000.bmp")
-for format in ${VIDEO_FORMATS:-mp4 webm}; do
-    ours=$(best "$morph" video "$work/frames" "$work/morph.$format" --size "$size")
-    # shellcheck disable=SC2046
-    theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
-        $(video_ffmpeg_options "$format") "$work/ffmpeg.$format")
+gif_filters() {  # width, height
+    echo "scale=$1:$2:flags=bicubic,split[a][b];[a]palettegen=max_colors=256:reserve_transparent=0:stats_mode=full[p];[b][p]paletteuse=dither=bayer:bayer_scale=3:diff_mode=rectangle"
+}
+for format in ${VIDEO_FORMATS:-mp4 webm gif}; do
+    if [ "$format" = gif ]; then
+        ours=$(best "$morph" video "$work/frames" "$work/morph.gif")
+        gif_size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=: \
+            "$work/morph.gif")
+        theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
+            -filter_complex "$(gif_filters "${gif_size%:*}" "${gif_size#*:}")" -loop 0 "$work/ffmpeg.gif")
+    else
+        ours=$(best "$morph" video "$work/frames" "$work/morph.$format" --size "$size")
+        # shellcheck disable=SC2046
+        theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
+            $(video_ffmpeg_options "$format") "$work/ffmpeg.$format")
+    fi
     printf 'video %-5s fennix %.2f s  ffmpeg %.2f s  ratio %.2f\n' "$format" "$ours" "$theirs" \
         "$(echo "$ours $theirs" | awk '{print $1 / $2}')"
 done
