@@ -73,6 +73,9 @@ class FrameWriter {
     // (or none was started), otherwise why not.
     std::string Finish() { return writing_.valid() ? writing_.get() : std::string(); }
 
+    // Lets go of the frame written last (none may be being written).
+    void Release() { frame_ = QImage(); }
+
     // The frame started last, and its numbers.
     const QImage& Frame() const { return frame_; }
     int First() const { return first_; }
@@ -210,15 +213,25 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         if (progress.beforeFrame && count > 0) progress.beforeFrame(first, static_cast<int>(lastNumber));
         const FrameFractions f = FractionsOf(options, k, N);
         const TriangleList intermediate = InterpolateTrianglesAt(startList, endList, f.mesh);
-        // The surface lets go of the frame before the one being written, so
-        // that picture is free for this frame; it shows the frame being
-        // written (and will hold it from its afterFrame on) meanwhile.
-        if (writer.Busy()) surface.Layer() = writer.Frame();
-        const size_t next = spare();
+        if (output.oneFrame) {
+            // The frame before is written first, and then nobody but the
+            // run holds its picture, which the warp turns into this frame
+            // (a caller that keeps it gets its own copy).
+            if (std::string failure = finishWriting(); !failure.empty()) return failure;
+            writer.Release();
+            surface.Layer() = QImage();
+        } else if (writer.Busy()) {
+            // The surface lets go of the frame before the one being written,
+            // so that picture is free for this frame; it shows the frame
+            // being written (and will hold it from its afterFrame on).
+            surface.Layer() = writer.Frame();
+        }
+        const size_t next = output.oneFrame ? current : spare();
         WarpMeshBits(start.constBits(), startList, end.constBits(), endList, pictures[next].bits(),
                      start.width(), start.height(), intermediate, f.dissolve, 0,
-                     pictures[current].constBits());
+                     next == current ? nullptr : pictures[current].constBits());
         current = next;
+        if (output.oneFrame) surface.Layer() = pictures[current];
         if (std::string failure = finishWriting(); !failure.empty()) return failure;
         // A stop asked for while the frame before was written: this frame
         // is not written, so the run ends after whole frames only.

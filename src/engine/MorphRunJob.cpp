@@ -14,6 +14,8 @@ bool MorphRunJob::Start(Input input, Callbacks callbacks) {
         PicturePane surface;
         surface.SetBackColor(input.backColor);
         surface.SetSize(input.morph.start.width(), input.morph.start.height());
+        FrameOutput output = input.output;
+        output.oneFrame = int64_t{input.morph.start.width()} * input.morph.start.height() >= kOneFramePixels;
         MorphProgress progress;
         progress.cancelled = [&job] { return job.CancelRequested(); };
         progress.beforeFrame = [this, &job](int k, int last) {
@@ -36,7 +38,7 @@ bool MorphRunJob::Start(Input input, Callbacks callbacks) {
             }
             if (!showPending) job.Post([this] { ShowNewestFrame(); });
         };
-        result_ = RunMorph(input.morph.Source(), surface, input.output, progress);
+        result_ = RunMorph(input.morph.Source(), surface, output, progress);
     };
     return job_.Start(std::move(work), [this] {
         if (callbacks_.finished) callbacks_.finished(result_, written_);

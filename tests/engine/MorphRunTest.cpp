@@ -26,7 +26,9 @@ QImage Gradient(int w, int h, int shift) {
     return image;
 }
 
-class MorphRunTest : public testing::Test {
+// Each case runs both ways: each frame written beside the next one's warp,
+// and one frame at a time.
+class MorphRunTest : public testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
         fs::create_directory(frames());
@@ -36,6 +38,7 @@ class MorphRunTest : public testing::Test {
         output.frameFolder = frames() + "/";
         output.tempFolder = folder.Path();
         output.companionFolder = QCoreApplication::applicationDirPath().toStdString();
+        output.oneFrame = GetParam();
     }
     std::string frames() const { return folder.File("frames"); }
 
@@ -60,7 +63,7 @@ TEST(FrameFiles, NamesHaveAtLeastThreeDigits) {
               "20261231-23-59-58");
 }
 
-TEST_F(MorphRunTest, TwoFramesAreTheStartAndTheEndImage) {
+TEST_P(MorphRunTest, TwoFramesAreTheStartAndTheEndImage) {
     std::vector<int> before, after;
     MorphProgress progress{[&](int k, int last) { before.push_back(k * 10 + last); },
                            [&](int k) { after.push_back(k); }, {}};
@@ -75,7 +78,7 @@ TEST_F(MorphRunTest, TwoFramesAreTheStartAndTheEndImage) {
 // is complete, with the surface showing that very frame, in order, each
 // after its own beforeFrame; pixels left uncovered keep the frame
 // before.
-TEST_F(MorphRunTest, EachFrameIsReportedOnceItsFileIsWritten) {
+TEST_P(MorphRunTest, EachFrameIsReportedOnceItsFileIsWritten) {
     source.lastFrame = 5;
     endGrid.Points(1, 1) = Point{20, 15};  // the corner moves in: pixels left uncovered
     std::vector<int> before, after;
@@ -98,13 +101,13 @@ TEST_F(MorphRunTest, EachFrameIsReportedOnceItsFileIsWritten) {
         EXPECT_EQ(LoadImageFile(frames() + "/" + FrameFileName(k, 0))->pixel(1, 1), start.pixel(1, 1));
 }
 
-TEST_F(MorphRunTest, ZeroLastFrameFailsBeforeWritingAnything) {
+TEST_P(MorphRunTest, ZeroLastFrameFailsBeforeWritingAnything) {
     source.lastFrame = 0;
     EXPECT_NE(RunMorph(source, surface, output), "");
     EXPECT_TRUE(fs::is_empty(frames()));
 }
 
-TEST_F(MorphRunTest, EndImageOfAnotherSizeIsScaledForTheRun) {
+TEST_P(MorphRunTest, EndImageOfAnotherSizeIsScaledForTheRun) {
     const QImage big = end.scaled(122, 74);
     source.end = &big;
     ASSERT_EQ(RunMorph(source, surface, output), "");
@@ -113,7 +116,7 @@ TEST_F(MorphRunTest, EndImageOfAnotherSizeIsScaledForTheRun) {
     EXPECT_EQ(big.width(), 122);  // the caller's image is untouched
 }
 
-TEST_F(MorphRunTest, JpegFramesGoThroughTheCompanionAndLeaveNoScratch) {
+TEST_P(MorphRunTest, JpegFramesGoThroughTheCompanionAndLeaveNoScratch) {
     output.saveKind = 1;
     source.lastFrame = 2;
     ASSERT_EQ(RunMorph(source, surface, output), "");
@@ -128,7 +131,7 @@ TEST_F(MorphRunTest, JpegFramesGoThroughTheCompanionAndLeaveNoScratch) {
 
 // A frame that cannot be written ends the run there: the frames before it
 // stay, none after it is made, and no scratch bitmap is left behind.
-TEST_F(MorphRunTest, CancelEndsTheRunBeforeTheNextFrame) {
+TEST_P(MorphRunTest, CancelEndsTheRunBeforeTheNextFrame) {
     source.lastFrame = 4;
     std::vector<int> written;
     MorphProgress progress{{}, [&](int k) { written.push_back(k); },
@@ -138,7 +141,7 @@ TEST_F(MorphRunTest, CancelEndsTheRunBeforeTheNextFrame) {
     EXPECT_EQ(ListFrameFiles(frames()), (std::vector<std::string>{"000.bmp", "001.bmp"}));
 }
 
-TEST_F(MorphRunTest, AFrameThatCannotBeWrittenStopsTheRunAndKeepsTheEarlierOnes) {
+TEST_P(MorphRunTest, AFrameThatCannotBeWrittenStopsTheRunAndKeepsTheEarlierOnes) {
     source.lastFrame = 3;
     fs::create_directory(frames() + "/001.bmp");  // a folder where frame 1 should go
     std::vector<int> written;
@@ -162,7 +165,7 @@ TEST_F(MorphRunTest, AFrameThatCannotBeWrittenStopsTheRunAndKeepsTheEarlierOnes)
 // 32-bit squared distances would overflow, the run fails before any frame
 // instead of writing frames of garbage. Points a little off the picture
 // still morph.
-TEST_F(MorphRunTest, GridsReachingFarOffThePictureFailTheRun) {
+TEST_P(MorphRunTest, GridsReachingFarOffThePictureFailTheRun) {
     endGrid.Points(2, 2) = Point{50000, 10};
     EXPECT_NE(RunMorph(source, surface, output), "");
     EXPECT_TRUE(fs::is_empty(frames()));
@@ -183,7 +186,7 @@ TEST_F(MorphRunTest, GridsReachingFarOffThePictureFailTheRun) {
     EXPECT_TRUE(fs::exists(frames() + "/001.bmp"));
 }
 
-TEST_F(MorphRunTest, MissingCompanionOrUnwritableFolderFails) {
+TEST_P(MorphRunTest, MissingCompanionOrUnwritableFolderFails) {
     output.saveKind = 1;
     output.companionFolder = folder.File("nowhere");
     EXPECT_NE(RunMorph(source, surface, output), "");
@@ -194,6 +197,11 @@ TEST_F(MorphRunTest, MissingCompanionOrUnwritableFolderFails) {
     EXPECT_NE(RunMorph(source, surface, output), "");
     EXPECT_FALSE(fs::exists(folder.File("missing")));
 }
+
+INSTANTIATE_TEST_SUITE_P(BothWays, MorphRunTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "OneFrame" : "Overlapped");
+                         });
 
 }  // namespace
 }  // namespace fennix

@@ -200,16 +200,22 @@ TEST(FramePreview, UncoveredPixelsKeepWhatEarlierFramesLeft) {
     end.Points(1, 1) = {40, 30};     // the corner moves in over the frames
     end.Points(3, 3) = {280, 200};
     const MorphSource source{&*sun, &*moon, &start, &end, 4};
-    PicturePane surface;
-    surface.SetBackColor(0x123456);
-    surface.SetSize(320, 240);
-    FrameOutput output;
-    output.frameFolder = frames.Path() + "/";
-    ASSERT_EQ(RunMorph(source, surface, output), "");
-    for (int k = 0; k <= 4; ++k) {
-        const QImage written =
-            LoadImageFile(frames.File(FrameFileName(k, 0)))->convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(RenderMorphFrame(source, k, 0x123456), written) << k;
+    // Made one frame at a time or with each frame written beside the next
+    // one's warp, the same frames.
+    for (const bool oneFrame : {false, true}) {
+        PicturePane surface;
+        surface.SetBackColor(0x123456);
+        surface.SetSize(320, 240);
+        FrameOutput output;
+        output.frameFolder = frames.Path() + "/";
+        output.oneFrame = oneFrame;
+        ASSERT_EQ(RunMorph(source, surface, output), "");
+        for (int k = 0; k <= 4; ++k) {
+            const QImage written =
+                LoadImageFile(frames.File(FrameFileName(k, 0)))->convertToFormat(QImage::Format_RGB32);
+            EXPECT_EQ(RenderMorphFrame(source, k, 0x123456), written) << k << " one frame " << oneFrame;
+        }
+        EXPECT_EQ(surface.Layer(), RenderMorphFrame(source, 4, 0x123456));
     }
     EXPECT_TRUE(RenderMorphFrame(source, 5, 0).isNull());
     const QImage quick = RenderMorphFrameReduced(source, 2, 0, 0.5);
