@@ -201,6 +201,7 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     };
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
 
+    const bool oneFrame = int64_t{start.width()} * start.height() >= output.oneFrameFrom;
     // Counted in 64 bits so that a last frame of INT32_MAX still ends.
     for (int64_t step = 0; step <= N; ++step) {
         const int k = static_cast<int>(step);
@@ -213,7 +214,7 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         if (progress.beforeFrame && count > 0) progress.beforeFrame(first, static_cast<int>(lastNumber));
         const FrameFractions f = FractionsOf(options, k, N);
         const TriangleList intermediate = InterpolateTrianglesAt(startList, endList, f.mesh);
-        if (output.oneFrame) {
+        if (oneFrame) {
             // The frame before is written first, and then nobody but the
             // run holds its picture, which the warp turns into this frame
             // (a caller that keeps it gets its own copy).
@@ -226,12 +227,12 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
             // being written (and will hold it from its afterFrame on).
             surface.Layer() = writer.Frame();
         }
-        const size_t next = output.oneFrame ? current : spare();
+        const size_t next = oneFrame ? current : spare();
         WarpMeshBits(start.constBits(), startList, end.constBits(), endList, pictures[next].bits(),
                      start.width(), start.height(), intermediate, f.dissolve, 0,
                      next == current ? nullptr : pictures[current].constBits());
         current = next;
-        if (output.oneFrame) surface.Layer() = pictures[current];
+        if (oneFrame) surface.Layer() = pictures[current];
         if (std::string failure = finishWriting(); !failure.empty()) return failure;
         // A stop asked for while the frame before was written: this frame
         // is not written, so the run ends after whole frames only.

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -49,15 +50,15 @@ struct FrameOutput {
     // The first frame is the last frame of the run before (its start
     // picture is that run's end picture): it is not written again.
     bool joined = false;
-    // Each frame is made in the picture of the one before, once that one is
-    // written: the run holds one frame instead of two, and is slower by the
-    // writing, which no longer goes on beside the warp. For large pictures
-    // in a window that shares the machine's memory.
-    bool oneFrame = false;
+    // Pictures of at least this many pixels are made one frame at a time:
+    // each frame in the picture of the one before, once that one is
+    // written. The run then holds one frame instead of two, and is slower
+    // by the writing, which no longer goes on beside the warp. For large
+    // pictures in a window that shares the machine's memory.
+    int64_t oneFrameFrom = std::numeric_limits<int64_t>::max();
 };
 
-// Pictures of at least this many pixels are run one frame at a time in a
-// window (FrameOutput::oneFrame).
+// What the windows give as FrameOutput::oneFrameFrom.
 inline constexpr int64_t kOneFramePixels = 12'000'000;
 
 // The numbers are those of the frame files (see RunMorph): beforeFrame(m,

@@ -15,7 +15,7 @@ bool MorphRunJob::Start(Input input, Callbacks callbacks) {
         surface.SetBackColor(input.backColor);
         surface.SetSize(input.morph.start.width(), input.morph.start.height());
         FrameOutput output = input.output;
-        output.oneFrame = int64_t{input.morph.start.width()} * input.morph.start.height() >= kOneFramePixels;
+        output.oneFrameFrom = kOneFramePixels;
         MorphProgress progress;
         progress.cancelled = [&job] { return job.CancelRequested(); };
         progress.beforeFrame = [this, &job](int k, int last) {

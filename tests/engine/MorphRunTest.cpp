@@ -38,7 +38,7 @@ class MorphRunTest : public testing::TestWithParam<bool> {
         output.frameFolder = frames() + "/";
         output.tempFolder = folder.Path();
         output.companionFolder = QCoreApplication::applicationDirPath().toStdString();
-        output.oneFrame = GetParam();
+        if (GetParam()) output.oneFrameFrom = 0;
     }
     std::string frames() const { return folder.File("frames"); }
 

@@ -169,6 +169,7 @@ void Fennix_Chain::cmdRun_Click() {
     output.saveKind = Settings.SaveKind;
     output.tempFolder = Settings.TempFolder;
     output.companionFolder = ExecutableFolder();
+    output.oneFrameFrom = kOneFramePixels;
     const int64_t bound = ChainFrameBound(projects, {});
     const int total = static_cast<int>(std::min<int64_t>(bound, INT32_MAX));
     ChainOutcome outcome;

@@ -208,7 +208,7 @@ TEST(FramePreview, UncoveredPixelsKeepWhatEarlierFramesLeft) {
         surface.SetSize(320, 240);
         FrameOutput output;
         output.frameFolder = frames.Path() + "/";
-        output.oneFrame = oneFrame;
+        if (oneFrame) output.oneFrameFrom = 0;
         ASSERT_EQ(RunMorph(source, surface, output), "");
         for (int k = 0; k <= 4; ++k) {
             const QImage written =
