@@ -19,11 +19,11 @@ struct Feature {
     double x, y, twinX, twinY;
 };
 constexpr Feature kFeatures[] = {
-    {128, 148, 196, 148},  // eyes
-    {196, 148, 128, 148},
-    {162, 192, 162, 192},  // nose
-    {138, 228, 186, 228},  // corners of the mouth
-    {186, 228, 138, 228},
+    {150, 125, 187, 125},  // eyes
+    {187, 125, 150, 125},
+    {168, 152, 168, 152},  // nose
+    {152, 178, 184, 178},  // corners of the mouth
+    {184, 178, 152, 178},
 };
 
 const Register freepoints("freepoints", [](const Context& c) {
