@@ -1,5 +1,7 @@
 #include "model/FreePointEditing.h"
 
+#include <algorithm>
+
 #include "core/Rounding.h"
 #include "model/FreeMesh.h"
 #include "model/MatrixDrawing.h"
@@ -10,6 +12,15 @@ namespace {
 
 bool ValidPair(const MorphDocument& document, int n) {
     return n >= 0 && n < FreePairCount(document.Matrix(1), document.Matrix(2));
+}
+
+// Where a drag to (x, y) puts a free point of `matrix`: within the picture
+// and within the grid's Width × Height, the room a project file keeps free
+// points in.
+Point FreePosition(const MatrixRecord& matrix, double x, double y, int imageWidth, int imageHeight,
+                   ZoomScale zoom) {
+    return DragPosition(matrix, 0, 0, x, y, std::min(imageWidth, matrix.Width),
+                        std::min(imageHeight, matrix.Height), zoom);
 }
 
 }  // namespace
@@ -31,8 +42,7 @@ std::optional<int> AddFreePair(MorphDocument& document, int k, double x, double 
     MatrixRecord& start = document.Matrix(1);
     MatrixRecord& end = document.Matrix(2);
     if (start.FreePoints.size() != end.FreePoints.size()) return std::nullopt;
-    const Point at = DragPosition(document.Matrix(k), 0, 0, x, y, imageWidth, imageHeight,
-                                  document.Zoom);
+    const Point at = FreePosition(document.Matrix(k), x, y, imageWidth, imageHeight, document.Zoom);
     const auto partner = MapThroughMesh(start, end, k, at);
     if (!partner) return std::nullopt;
     const bool unfolded = MeshUnfolded(start, end);
@@ -81,7 +91,7 @@ bool MoveHeldFreePoint(MorphDocument& document, int k, double x, double y, int i
     const auto n = HeldFreePoint(document, k);
     if (!n) return false;
     MatrixRecord& matrix = document.Matrix(k);
-    const Point after = DragPosition(matrix, 0, 0, x, y, imageWidth, imageHeight, document.Zoom);
+    const Point after = FreePosition(matrix, x, y, imageWidth, imageHeight, document.Zoom);
     Point& point = matrix.FreePoints[static_cast<size_t>(*n)];
     if (after == point) return false;
     point = after;

@@ -17,7 +17,8 @@ namespace fennix {
 std::optional<int> FindHitFreePoint(const MatrixRecord& matrix, double x, double y, ZoomScale zoom);
 
 // Adds a pair at the place (x, y) of picture k, kept within the picture of
-// imageWidth × imageHeight: that point, and its partner where the current
+// imageWidth × imageHeight and the grid's Width × Height (where a project
+// file keeps free points): that point, and its partner where the current
 // mesh takes it in the other picture, so the warp stays as it was. Refused
 // (none) where the mesh holds no such place or where the point would lie
 // on another one. The new pair is chosen; returns its index.
@@ -35,7 +36,7 @@ void HoldFreePoint(MorphDocument& document, int k, int n);
 std::optional<int> HeldFreePoint(const MorphDocument& document, int k);
 
 // Moves the held free point of grid k to where a drag to (x, y) puts it,
-// kept within the picture. True when it moved.
+// kept within the picture and the grid's Width × Height. True when it moved.
 bool MoveHeldFreePoint(MorphDocument& document, int k, double x, double y, int imageWidth,
                        int imageHeight);
 
