@@ -186,10 +186,10 @@ bool WholeGrid(const MatrixRecord& m) {
            m.Points.CountJ() == m.Columns + 1;
 }
 
-// The mesh of the two records, the grid's own triangles without free points.
-FreeMesh MeshOf(const MatrixRecord& start, const MatrixRecord& end) {
-    if (UsesFreeMesh(start, end)) return BuildFreeMesh(start, end);
-    return {GridTriangles(start.Rows, start.Columns), 0};
+// Two whole grids of the same counts, which can share one mesh.
+bool SameGrids(const MatrixRecord& start, const MatrixRecord& end) {
+    return WholeGrid(start) && WholeGrid(end) && start.Rows == end.Rows &&
+           start.Columns == end.Columns;
 }
 
 // Corner lists of both records cut to the pairs they share.
@@ -216,8 +216,7 @@ int FreePairCount(const MatrixRecord& start, const MatrixRecord& end) {
 }
 
 bool UsesFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
-    return FreePairCount(start, end) > 0 && WholeGrid(start) && WholeGrid(end) &&
-           start.Rows == end.Rows && start.Columns == end.Columns;
+    return FreePairCount(start, end) > 0 && SameGrids(start, end);
 }
 
 FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
@@ -249,10 +248,8 @@ void BuildMeshTriangles(const MatrixRecord& start, const MatrixRecord& end, Tria
 }
 
 bool MeshUnfolded(const MatrixRecord& start, const MatrixRecord& end) {
-    if (!WholeGrid(start) || !WholeGrid(end) || start.Rows != end.Rows ||
-        start.Columns != end.Columns)
-        return false;
-    const FreeMesh mesh = MeshOf(start, end);
+    if (!SameGrids(start, end)) return false;
+    const FreeMesh mesh = BuildFreeMesh(start, end);
     if (mesh.Unplaced > 0) return false;
     const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
     const std::vector<Point> s = CornersOf(start, pairs), e = CornersOf(end, pairs);
@@ -265,10 +262,8 @@ bool MeshUnfolded(const MatrixRecord& start, const MatrixRecord& end) {
 
 std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecord& end, int from,
                                     Point p) {
-    if ((from != 1 && from != 2) || !WholeGrid(start) || !WholeGrid(end) ||
-        start.Rows != end.Rows || start.Columns != end.Columns)
-        return std::nullopt;
-    const FreeMesh mesh = MeshOf(start, end);
+    if ((from != 1 && from != 2) || !SameGrids(start, end)) return std::nullopt;
+    const FreeMesh mesh = BuildFreeMesh(start, end);
     const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
     const std::vector<Point> s = CornersOf(start, pairs), e = CornersOf(end, pairs);
     const std::vector<Point>& src = from == 1 ? s : e;
@@ -293,9 +288,7 @@ std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecor
 }
 
 void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
-    if (!WholeGrid(start) || !WholeGrid(end) || start.Rows != end.Rows ||
-        start.Columns != end.Columns)
-        return;
+    if (!SameGrids(start, end)) return;
     const int rows = start.Rows * 2, columns = start.Columns * 2;
     PointGrid fineStart, fineEnd;
     fineStart.Redim(rows + 1, columns + 1);

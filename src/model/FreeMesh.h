@@ -44,7 +44,9 @@ int FreePairCount(const MatrixRecord& start, const MatrixRecord& end);
 // both grids have the same counts and at least one pair exists.
 bool UsesFreeMesh(const MatrixRecord& start, const MatrixRecord& end);
 
-// The mesh of the two records (see above).
+// The mesh of the two records (see above): the grid's own triangles alone
+// where they share no pair; no triangles when the start record's points do
+// not match its counts.
 FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end);
 
 // The start and end triangle lists the morph warps along: BuildTriangles of
