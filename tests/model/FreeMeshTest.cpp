@@ -86,6 +86,42 @@ TEST(FreeMesh, FreePointsJoinTheMeshInsideTheOutline) {
     }
 }
 
+// Many points at random places (on grid lines and on one another too): the
+// triangles always cover the picture once and every point is a corner (one
+// on top of another or of a grid point is left out, its place being one).
+TEST(FreeMesh, RandomPointsAlwaysTileThePicture) {
+    uint32_t state = 12345;
+    const auto next = [&state](int below) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<int>((state >> 8) % static_cast<uint32_t>(below));
+    };
+    for (int round = 0; round < 60; ++round) {
+        const int cells = 1 + round % 4;
+        MatrixRecord start = Grid(60, 40, cells, cells), end = start;
+        const int count = 1 + next(25);
+        for (int n = 0; n < count; ++n) {
+            // Coarse places in some rounds, so points meet lines and each other.
+            const int step = round % 3 == 0 ? 10 : 1;
+            start.FreePoints.push_back({next(60 / step + 1) * step, next(40 / step + 1) * step});
+        }
+        end.FreePoints = start.FreePoints;
+        TriangleList s, e;
+        BuildMeshTriangles(start, end, s, e);
+        int64_t area = 0;
+        std::set<std::pair<int, int>> corners;
+        for (int t = 1; t <= s.Count(); ++t) {
+            ASSERT_NE(TwiceArea(s[t]), 0) << "round " << round;
+            area += std::abs(TwiceArea(s[t]));
+            for (Point p : {s[t].P0, s[t].P1, s[t].P2}) corners.insert({p.X, p.Y});
+        }
+        EXPECT_EQ(area, 2 * 60 * 40) << "round " << round;
+        for (Point p : start.FreePoints) EXPECT_TRUE(corners.count({p.X, p.Y})) << "round " << round;
+        // With the end as the start, only a point without a place counts as a fold.
+        const FreeMesh mesh = BuildFreeMesh(start, end);
+        EXPECT_EQ(mesh.Unplaced > 0, !MeshUnfolded(start, end)) << "round " << round;
+    }
+}
+
 // Each corner inserted makes the triangles around it Delaunay: four points
 // close together in one cell are joined to one another, not to far grid
 // corners across them.
