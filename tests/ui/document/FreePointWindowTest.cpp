@@ -4,8 +4,10 @@
 
 #include "model/FreeMesh.h"
 #include "model/Settings.h"
+#include "support/Mouse.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
+#include "ui/common/PaneWidget.h"
 #include "ui/document/Fennix_Main.h"
 
 namespace fennix {
@@ -100,6 +102,28 @@ TEST_F(FreePointWindowTest, AddMoveDeleteUndoRedo) {
     EXPECT_TRUE(Free(2).empty());
     for (int n = 0; n < 4; ++n) w.Redo();
     EXPECT_EQ(Free(2), afterAll);
+}
+
+// The window system's events: a double click (press, release, double
+// click, release) on an empty place adds a pair; on a point it only takes
+// the point.
+TEST_F(FreePointWindowTest, RealDoubleClicksOnThePane) {
+    PaneWidget* pane = w.findChildren<PaneWidget*>()[0];
+    ASSERT_EQ(&pane->Pane(), &w.Panes.P(1));
+    auto doubleClick = [pane](QPointF at) {
+        test::SendMouse(pane, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        test::SendMouse(pane, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        test::SendMouse(pane, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+        test::SendMouse(pane, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    };
+    doubleClick({100, 70});
+    EXPECT_EQ(Free(1), (std::vector<Point>{{100, 70}}));
+    doubleClick({101, 71});  // on the new pair's square
+    doubleClick({128, 96});  // on grid point (3, 3)
+    EXPECT_EQ(Free(1).size(), 1u);
+    EXPECT_EQ(w.Document.SelectedI, -1);
+    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_EQ(w.UndoStack()->count(), 1);
 }
 
 // 格子を細かくする doubles the grid, keeps the pairs and is one step; past
