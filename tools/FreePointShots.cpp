@@ -1,6 +1,6 @@
 // Screenshots of free point pairs: a portrait and a turned, smaller mirror
 // image of it, with pairs on the eyes, the nose and the mouth and the
-// preview at the middle frame.
+// preview at the middle frame; then the grid made twice as fine.
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -70,6 +70,10 @@ const Register freepoints("freepoints", [](const Context& c) {
     document.SetPreviewFrame(document.Document.LastFrame / 2);
     settle();
     Save(&document, c.out, "document-free-points");
+    // 格子を細かくする: the same correspondence on a grid twice as fine.
+    document.mnuRefineGrid_Click();
+    settle();
+    Save(&document, c.out, "document-free-points-refined");
     Settings.PreviewShown = false;
 });
 
