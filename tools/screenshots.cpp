@@ -103,8 +103,11 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < document->Menus().size(); ++i)
         SaveMenu(document->Menus()[i], out, QString("document-menu-%1").arg(i + 1));
 
-    // The other windows, area by area, each on a fresh application folder.
+    // The other windows, area by area, each on a fresh application folder;
+    // names after the output folder choose some areas only.
+    const QStringList only = QApplication::arguments().mid(2);
     for (const auto& [name, shoot] : Registry()) {
+        if (!only.isEmpty() && !only.contains(QString::fromStdString(name))) continue;
         QTemporaryDir folder;
         fennix::SetApplicationFolder(folder.path().toStdString());
         fennix::LoadSettings();  // no settings file there: a fresh installation's values

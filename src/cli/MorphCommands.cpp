@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -21,6 +22,8 @@
 #include "media/VideoExport.h"
 #include "media/FrameSequence.h"
 #include "media/ImageFile.h"
+#include "core/RegularFile.h"
+#include "model/FreeMesh.h"
 #include "model/MorphDocument.h"
 #include "model/ProjectFile.h"
 
@@ -32,7 +35,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
-    "                        [--fit stretch]\n"
+    "                        [--fit stretch] [--points FILE]\n"
     "       fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
     "                          [--ease CURVE] [--colour-ease CURVE]\n"
     "                          [--hold-start N] [--hold-end M]\n"
@@ -43,11 +46,14 @@ constexpr const char* kUsage =
 
 constexpr const char* kNewHelp =
     "usage: fennix-morph new START END PROJECT.mph [--rows R] [--cols C] [--frames F]\n"
-    "                        [--fit stretch]\n"
+    "                        [--fit stretch] [--points FILE]\n"
     "Writes a project whose two grids are regular: R cells across (default 5), C cells\n"
     "down (default 5), F frames (at least 2, default 20). The image paths are stored\n"
     "absolute. Pictures of different sizes are refused unless --fit stretch is given:\n"
-    "the end picture is then stretched to the start picture's size when frames are made.\n";
+    "the end picture is then stretched to the start picture's size when frames are made.\n"
+    "--points FILE adds free point pairs beside the grid: one pair a line, x1 y1 x2 y2\n"
+    "in pixels of the start picture (x1 y1) and of the end picture at the start\n"
+    "picture's size (x2 y2); blank lines and lines starting with # are skipped.\n";
 
 constexpr const char* kRenderHelp =
     "usage: fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
@@ -176,8 +182,60 @@ std::string OutputOverFrame(const std::string& output, const std::string& folder
 // "fennix-morph-<pid>-XXXXXX".
 constexpr const char* kScratchPrefix = "fennix-morph";
 
+// Reads the free point pairs of `path` into the two grids: one pair a line,
+// "x1 y1 x2 y2" (numbers rounded to whole pixels), within the pictures, each
+// pair finding its place in the mesh without folding it. Empty on success,
+// otherwise why not, naming the line.
+std::string ReadPointPairs(const std::string& path, MatrixRecord& start, MatrixRecord& end) {
+    const auto text = ReadRegularFile(path, size_t{16} << 20);
+    if (!text) return "cannot read the points file " + path;
+    size_t from = 0;
+    for (int lineNumber = 1; from < text->size(); ++lineNumber) {
+        size_t stop = text->find('\n', from);
+        if (stop == std::string::npos) stop = text->size();
+        std::string_view line(text->data() + from, stop - from);
+        from = stop + 1;
+        const auto bad = [&](const std::string& why) {
+            return path + ", line " + std::to_string(lineNumber) + ": " + why;
+        };
+        std::vector<std::string_view> fields;
+        for (size_t at = 0; at < line.size();) {
+            while (at < line.size() && std::isspace(static_cast<unsigned char>(line[at]))) ++at;
+            size_t end = at;
+            while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
+            if (end > at) fields.push_back(line.substr(at, end - at));
+            at = end;
+        }
+        if (fields.empty() || fields.front().front() == '#') continue;
+        int values[4] = {};
+        for (size_t v = 0; v < fields.size() && v < 4; ++v) {
+            const auto number = ParseNumber(fields[v]);
+            if (!number || !(std::abs(*number) < 1e9)) {
+                fields.clear();
+                break;
+            }
+            values[v] = static_cast<int>(std::nearbyint(*number));
+        }
+        if (fields.size() != 4) return bad("expected four numbers x1 y1 x2 y2");
+        if (static_cast<int>(start.FreePoints.size()) >= kMaxFreePairs)
+            return bad("more than " + std::to_string(kMaxFreePairs) + " pairs");
+        if (values[0] < 0 || values[0] > start.Width || values[1] < 0 || values[1] > start.Height ||
+            values[2] < 0 || values[2] > end.Width || values[3] < 0 || values[3] > end.Height)
+            return bad("the point lies outside the picture (0 ... " + std::to_string(start.Width) +
+                       ", 0 ... " + std::to_string(start.Height) + ")");
+        start.FreePoints.push_back({values[0], values[1]});
+        end.FreePoints.push_back({values[2], values[3]});
+        if (BuildFreeMesh(start, end).Unplaced > 0)
+            return bad("the start point lies on a grid point or on another pair's start point");
+        if (!MeshUnfolded(start, end))
+            return bad("the end point crosses the lines of the mesh around its start point");
+    }
+    return {};
+}
+
 int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
+    std::string pointsFile;
     int rows = 5, columns = 5, frames = 20;
     bool stretch = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -191,6 +249,11 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
                 return Fail(err, "--fit takes only the value stretch");
             stretch = true;
             ++i;
+            continue;
+        }
+        if (arg == "--points") {
+            if (i + 1 >= args.size()) return Fail(err, "--points needs a file");
+            pointsFile = args[++i];
             continue;
         }
         if (arg == "--rows" || arg == "--cols" || arg == "--frames") {
@@ -237,6 +300,9 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     MatrixRecord endMatrix = matrix;
     matrix.ImagePath = start;
     endMatrix.ImagePath = end;
+    if (!pointsFile.empty())
+        if (std::string why = ReadPointPairs(pointsFile, matrix, endMatrix); !why.empty())
+            return Fail(err, why);
 
     const std::string project = Absolute(paths[2]);
     RemoveScratchBeside(project);
@@ -520,6 +586,7 @@ int FitCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
             break;
     }
     project.Matrix2.Points = result.Points;
+    project.Matrix2.FreePoints = result.FreePoints;
     RemoveScratchBeside(output);
     std::string reason;
     if (!SaveMorphFile(output, project.Matrix1, project.Matrix2, project.Folder, project.LastFrame,

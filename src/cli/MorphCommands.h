@@ -7,7 +7,8 @@
 namespace fennix {
 
 // Runs one fennix-morph command line (the arguments after the program
-// name): "new START END PROJECT.mph [--rows R] [--cols C] [--frames F]" or
+// name): "new START END PROJECT.mph [--rows R] [--cols C] [--frames F]
+// [--points FILE]" or
 // "render PROJECT.mph OUTDIR [--jpeg]" or "fit PROJECT.mph [--output OUT.mph]" or "avi FRAMEDIR OUTPUT.avi [--fps N]
 // [--size WxH] [--codec NAME]" or "video FRAMEDIR OUTPUT.mp4|.webm|.gif
 // [--fps N] [--size WxH] [--quality Q] [--pingpong]", each with --help. `programFolder`

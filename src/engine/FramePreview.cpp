@@ -17,6 +17,7 @@ MatrixRecord Reduced(const MatrixRecord& matrix, double scale) {
             Point& p = reduced.Points(i, j);
             p = {RoundEvenInt(p.X * scale), RoundEvenInt(p.Y * scale)};
         }
+    for (Point& p : reduced.FreePoints) p = {RoundEvenInt(p.X * scale), RoundEvenInt(p.Y * scale)};
     return reduced;
 }
 

@@ -13,6 +13,9 @@
 #include <opencv2/objdetect.hpp>
 #include <opencv2/video/tracking.hpp>
 
+#include "core/Rounding.h"
+#include "model/FreeMesh.h"
+
 namespace fennix {
 
 namespace {
@@ -417,9 +420,40 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         }
     }
     MatrixRecord fitted = endGrid;
+    fitted.FreePoints.clear();
     const UnfoldedMoveResult moved = MoveUnfolded(fitted, targets);
     result.HeldBack = moved.heldBack;
     result.Points = fitted.Points;
+
+    // Free points: each end point goes where the flow leads its start
+    // point; where the flow is not trusted or would fold the mesh, where
+    // the fitted grid takes it; failing that it stays.
+    MatrixRecord startGridOnly = startGrid;
+    startGridOnly.FreePoints.clear();
+    MatrixRecord startSoFar = startGridOnly, endSoFar = fitted;
+    result.FreePoints = endGrid.FreePoints;
+    for (int f = 0; f < FreePairCount(startGrid, endGrid); ++f) {
+        const Point p = startGrid.FreePoints[static_cast<size_t>(f)];
+        std::vector<Point> candidates;
+        const double x = start.ToWork(p.X), y = start.ToWork(p.Y);
+        if (const auto flow = TrustedFlow(start.Gray, forward, backward, x, y)) {
+            const double ex = align.MapX(x + flow->x, y + flow->y);
+            const double ey = align.MapY(x + flow->x, y + flow->y);
+            if (ex >= -0.5 && ey >= -0.5 && ex <= end.Gray.cols - 0.5 && ey <= end.Gray.rows - 0.5)
+                candidates.push_back({std::clamp(RoundEvenInt(end.FromWork(ex)), 0, endGrid.Width),
+                                      std::clamp(RoundEvenInt(end.FromWork(ey)), 0, endGrid.Height)});
+        }
+        if (const auto mapped = MapThroughMesh(startGridOnly, fitted, 1, p)) candidates.push_back(*mapped);
+        candidates.push_back(endGrid.FreePoints[static_cast<size_t>(f)]);
+        startSoFar.FreePoints.push_back(p);
+        endSoFar.FreePoints.push_back(candidates.back());
+        for (const Point& candidate : candidates) {
+            endSoFar.FreePoints.back() = candidate;
+            if (MeshUnfolded(startSoFar, endSoFar)) break;
+        }
+        if (!MeshUnfolded(startSoFar, endSoFar)) endSoFar.FreePoints.back() = candidates.back();
+        result.FreePoints[static_cast<size_t>(f)] = endSoFar.FreePoints.back();
+    }
     result.Outcome = FitOutcome::Fitted;
     result.Message = "自動調整しました。";
     going(100);

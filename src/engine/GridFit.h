@@ -54,6 +54,10 @@ enum class FitOutcome {
 struct GridFitResult {
     FitOutcome Outcome = FitOutcome::Failed;
     PointGrid Points;
+    // The end grid's free points, those of pairs moved as the flow at their
+    // start point says (or as the fitted grid takes them), the mesh kept
+    // unfolded.
+    std::vector<Point> FreePoints;
     FitAlignment Alignment = FitAlignment::None;
     bool FaceFound = false;  // a face in both pictures seeded the alignment
     int Trusted = 0;         // points placed by the flow at their start point

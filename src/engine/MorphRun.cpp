@@ -12,7 +12,7 @@
 #include "core/Paths.h"
 #include "media/ImageFile.h"
 #include "media/JpegCompanion.h"
-#include "model/Triangulation.h"
+#include "model/FreeMesh.h"
 
 namespace fennix {
 
@@ -120,8 +120,7 @@ std::string MakeMorphParts(const MorphSource& source, MorphParts& parts) {
     if (!source.start || !source.end || source.start->isNull() || source.end->isNull())
         return "an image is missing";
     if (!source.startMatrix || !source.endMatrix) return "a grid is missing";
-    parts.startList = BuildTriangles(*source.startMatrix);
-    parts.endList = BuildTriangles(*source.endMatrix);
+    BuildMeshTriangles(*source.startMatrix, *source.endMatrix, parts.startList, parts.endList);
     if (parts.startList.Count() != parts.endList.Count()) return "the two grids do not match";
     // Points far off the image (from a damaged project file) would overflow
     // the warp's arithmetic; such a run fails instead of writing garbage.

@@ -101,6 +101,23 @@ void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& ma
             line(p(i, j + 1), p(i, j));
             line(p(i, j), p(i + 1, j + 1));
         }
+
+    // Free points: a square in the point colour, outlined in the grid colour,
+    // over the lines.
+    for (const Point& free : matrix.FreePoints) {
+        const int64_t x = zoom.PanePos(free.X), y = zoom.PanePos(free.Y);
+        const int64_t r = std::abs(s) + 1;
+        if (!WithinLimit(x - r) || !WithinLimit(x + r) || !WithinLimit(y - r) || !WithinLimit(y + r) ||
+            !reaches(x - r, y - r, x + r, y + r))
+            continue;
+        const int x1 = static_cast<int>(x - r), y1 = static_cast<int>(y - r);
+        const int x2 = static_cast<int>(x + r), y2 = static_cast<int>(y + r);
+        draw.FilledPolygon({{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}}, matrix.PointerColor);
+        draw.Line(x1, y1, x2, y1, matrix.MatrixColor);
+        draw.Line(x2, y1, x2, y2, matrix.MatrixColor);
+        draw.Line(x2, y2, x1, y2, matrix.MatrixColor);
+        draw.Line(x1, y2, x1, y1, matrix.MatrixColor);
+    }
 }
 
 // A box in pane pixels from two corners in 64 bits, kept within the
@@ -172,6 +189,21 @@ QRegion PointArea(const MatrixRecord& matrix, int i, int j, ZoomScale zoom) {
         AddLineArea(area, x, y, zoom.PanePos(p(ni, nj).X), zoom.PanePos(p(ni, nj).Y));
     }
     return area;
+}
+
+QRegion FreeMarkerArea(Point point, int size, ZoomScale zoom) {
+    return MarkerArea(point, std::abs(size) + 2, zoom);
+}
+
+void DrawFreeMarker(PicturePane& pane, Point point, int size, ZoomScale zoom, int32_t color) {
+    const int64_t x = zoom.PanePos(point.X), y = zoom.PanePos(point.Y);
+    const int64_t r = std::abs(int64_t{size}) + 1;
+    if (!WithinLimit(x - r) || !WithinLimit(x + r) || !WithinLimit(y - r) || !WithinLimit(y + r))
+        return;
+    PaneDrawing draw(pane);
+    const int x1 = static_cast<int>(x - r), y1 = static_cast<int>(y - r);
+    const int x2 = static_cast<int>(x + r), y2 = static_cast<int>(y + r);
+    draw.FilledPolygon({{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}}, color);
 }
 
 void DrawMarker(PicturePane& pane, Point point, int size, ZoomScale zoom, int32_t color) {

@@ -17,7 +17,8 @@ inline constexpr int kPaintLimit = (1 << 23) - 1;
 // Draws a grid over its image: clears the pane's drawing layer, draws a
 // marker of radius PointerSize (in pane pixels, not zoomed) around every
 // point at its pane position zoom.PanePos, then every cell outline and diagonal in
-// MatrixColor over the markers, and refreshes the pane.
+// MatrixColor over the markers, then the free points' square markers (see
+// DrawFreeMarker), and refreshes the pane.
 // Positions and sizes from a damaged project (anything a 32-bit number
 // holds) are computed in 64 bits. Where they reach past ±kPaintLimit, a
 // marker wholly outside the pane is left out and any other marker is drawn
@@ -42,6 +43,14 @@ QRegion PointArea(const MatrixRecord& matrix, int i, int j, ZoomScale zoom);
 
 // The box of one marker of radius `size` around `point`, in pane pixels.
 QRegion MarkerArea(Point point, int size, ZoomScale zoom);
+
+// The box of a free point's square marker for a marker size `size`, and that
+// square filled in `color` (a free point held or chosen), drawn as
+// DrawMatrix draws free points (a square of half side size + 1, in the point
+// colour outlined in the grid colour, over the lines), without clearing or
+// refreshing the pane.
+QRegion FreeMarkerArea(Point point, int size, ZoomScale zoom);
+void DrawFreeMarker(PicturePane& pane, Point point, int size, ZoomScale zoom, int32_t color);
 
 // Draws the filled marker of one point on `pane` (radius `size` around the
 // point's pane position) in `color`, as DrawMatrix draws it, without

@@ -41,7 +41,9 @@ private:
 
 // One image's grid. Rows is the number of cells along x (it divides the
 // width), Columns the number of cells along y (it divides the height); Points
-// runs over (1 … Rows+1, 1 … Columns+1).
+// runs over (1 … Rows+1, 1 … Columns+1). FreePoints are control points placed
+// anywhere beside the grid: FreePoints[n] of the start record and of the end
+// record are one pair.
 struct MatrixRecord {
     std::string ImagePath;
     int32_t PointerSize = 0;
@@ -52,6 +54,7 @@ struct MatrixRecord {
     PointGrid Points;
     int32_t Width = 0;
     int32_t Height = 0;
+    std::vector<Point> FreePoints;
 
     friend bool operator==(const MatrixRecord&, const MatrixRecord&) = default;
 };

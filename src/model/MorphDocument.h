@@ -25,6 +25,10 @@ struct MorphDocument {
     int SelectedI = -1;
     int SelectedJ = -1;
     int SelectedGrid = 0;  // the grid (1 or 2) of the held point; 0 for none
+    // SelectedI = kHeldFreePoint: the held point is free point SelectedJ
+    // (from 0) of grid SelectedGrid.
+    static constexpr int kHeldFreePoint = 0;
+    int ChosenFree = -1;  // the free pair a click chose (Delete removes it); -1 for none
     Point DragBackup;
     int LastFrame = 0;     // frame count − 1
     RunOptions Run;        // holds and easing of the document's runs

@@ -1,5 +1,7 @@
 #include "model/PointDrag.h"
 
+#include "model/FreeMesh.h"
+
 namespace fennix {
 
 namespace {
@@ -23,6 +25,7 @@ void LetGo(MorphDocument& document) {
 
 GridIndex PressPoint(MorphDocument& document, int k, double x, double y) {
     LetGo(document);
+    document.ChosenFree = -1;
     if (k != 1 && k != 2) return {};
     const MatrixRecord& matrix = document.Matrix(k);
     const GridIndex hit = FindHitPoint(matrix, x, y, document.Zoom);
@@ -58,8 +61,21 @@ PointRelease ReleaseHeldPoint(MorphDocument& document, int k, double x, double y
     release.point = {document.SelectedI, document.SelectedJ};
     release.from = document.DragBackup;
     Point& point = document.Matrix(k).Points(release.point.I, release.point.J);
+    // With free points the shared mesh must not fold either (unless it was
+    // folded before the point was taken).
+    auto meshFolds = [&] {
+        const MatrixRecord& start = document.Matrix(1);
+        const MatrixRecord& end = document.Matrix(2);
+        if (!UsesFreeMesh(start, end) || MeshUnfolded(start, end)) return false;
+        const Point now = point;
+        point = release.from;
+        const bool before = MeshUnfolded(start, end);
+        point = now;
+        return before;
+    };
     if (!ReleaseAllowed(document.Matrix(k), release.point.I, release.point.J, x, y,
-                        document.Zoom)) {
+                        document.Zoom) ||
+        meshFolds()) {
         point = release.from;
         release.result = PointRelease::PutBack;
     } else if (point != release.from) {
@@ -74,8 +90,12 @@ bool DropHeldPoint(MorphDocument& document) {
     const int k = document.SelectedGrid;
     const bool held = Holds(document, k);
     if (held) document.Matrix(k).Points(document.SelectedI, document.SelectedJ) = document.DragBackup;
+    const bool heldFree = (k == 1 || k == 2) && document.SelectedI == MorphDocument::kHeldFreePoint &&
+                          document.SelectedJ >= 0 &&
+                          document.SelectedJ < static_cast<int>(document.Matrix(k).FreePoints.size());
+    if (heldFree) document.Matrix(k).FreePoints[static_cast<size_t>(document.SelectedJ)] = document.DragBackup;
     LetGo(document);
-    return held;
+    return held || heldFree;
 }
 
 }  // namespace fennix

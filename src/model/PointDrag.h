@@ -36,14 +36,15 @@ struct PointRelease {
 };
 
 // Lets go of the held point of grid k at (x, y): it stays where it is
-// unless it would cross its neighbours' lines there (see ReleaseAllowed);
-// then it goes back to where it was pressed. Afterwards no point is held
+// unless it would cross its neighbours' lines there (see ReleaseAllowed) or,
+// with free points, fold the mesh they share with the grid (one that was not
+// folded before); then it goes back to where it was pressed. Afterwards no point is held
 // and the document counts as changed. Nothing happens (and Unmoved with no
 // point comes back) when no point is held.
 PointRelease ReleaseHeldPoint(MorphDocument& document, int k, double x, double y);
 
-// Puts a held point back where it was pressed, unchecked: its release will
-// not come any more. Afterwards no point is held. True when a point went
+// Puts a held point (a grid point or a free one) back where it was pressed,
+// unchecked: its release will not come any more. Afterwards no point is held. True when a point went
 // back.
 bool DropHeldPoint(MorphDocument& document);
 

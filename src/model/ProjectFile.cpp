@@ -1,5 +1,6 @@
 #include "model/ProjectFile.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -69,6 +70,7 @@ void PutBlock(std::string& out, const MatrixRecord& m) {
 constexpr std::string_view kAdditionsMarker = "[fennix-additions]";
 constexpr std::string_view kAdditionsEnd = "[end]";
 constexpr std::string_view kRunSection = "[run]";
+constexpr std::string_view kPointsSection = "[points]";
 constexpr int kAdditionsVersion = 1;
 
 void PutLine(std::string& out, std::string_view line) {
@@ -80,8 +82,10 @@ void PutKey(std::string& out, std::string_view key, const std::string& value) {
     PutLine(out, std::string(key) + "=" + value);
 }
 
-void PutAdditions(std::string& out, const ProjectAdditions& additions) {
-    if (additions.IsDefault()) return;
+void PutAdditions(std::string& out, const ProjectAdditions& additions, const MatrixRecord& m1,
+                  const MatrixRecord& m2) {
+    const size_t pairs = std::min(m1.FreePoints.size(), m2.FreePoints.size());
+    if (additions.IsDefault() && pairs == 0) return;
     PutLine(out, kAdditionsMarker);
     PutKey(out, "version", std::to_string(kAdditionsVersion));
     const RunOptions& run = additions.Run;
@@ -91,6 +95,15 @@ void PutAdditions(std::string& out, const ProjectAdditions& additions) {
         PutKey(out, "hold-end", std::to_string(run.HoldEnd));
         PutKey(out, "ease", EasingName(run.Motion));
         if (run.Dissolve) PutKey(out, "colour-ease", EasingName(*run.Dissolve));
+    }
+    if (pairs > 0) {
+        PutLine(out, kPointsSection);
+        PutKey(out, "count", std::to_string(pairs));
+        for (size_t n = 0; n < pairs; ++n) {
+            const Point a = m1.FreePoints[n], b = m2.FreePoints[n];
+            PutLine(out, std::to_string(a.X) + " " + std::to_string(a.Y) + " " +
+                             std::to_string(b.X) + " " + std::to_string(b.Y));
+        }
     }
     PutLine(out, kAdditionsEnd);
 }
@@ -268,10 +281,45 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
     return {};
 }
 
+// Reads the [points] section: "count=N", then N lines "x1 y1 x2 y2" of
+// whole numbers, each point within its picture (0 … Width, 0 … Height of
+// its record). Empty text on success, otherwise why not.
+std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2) {
+    const auto countLine = in.Line();
+    if (!countLine || countLine->substr(0, 6) != "count=") return "点の数の行（count=）がありません";
+    const auto count = StrictInteger(countLine->substr(6));
+    if (!count || *count < 1 || *count > kMaxFreePairs)
+        return "点の数は 1 から " + std::to_string(kMaxFreePairs) + " までの整数です";
+    if (static_cast<size_t>(*count) > in.Remaining()) return "点の行が足りません";
+    std::vector<Point> first, second;
+    for (int n = 0; n < *count; ++n) {
+        const auto line = in.Line();
+        int values[4];
+        std::string_view rest = *line;
+        for (int v = 0; v < 4; ++v) {
+            const size_t space = v < 3 ? rest.find(' ') : std::string_view::npos;
+            const auto number = StrictInteger(rest.substr(0, space));
+            if (!number || (v < 3 && space == std::string_view::npos))
+                return "点の行は「x1 y1 x2 y2」の四つの整数です";
+            values[v] = *number;
+            rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+        }
+        if (values[0] < 0 || values[0] > m1.Width || values[1] < 0 || values[1] > m1.Height ||
+            values[2] < 0 || values[2] > m2.Width || values[3] < 0 || values[3] > m2.Height)
+            return "点が画像の外にあります";
+        first.push_back({values[0], values[1]});
+        second.push_back({values[2], values[3]});
+    }
+    m1.FreePoints = std::move(first);
+    m2.FreePoints = std::move(second);
+    return {};
+}
+
 // Reads the additions block when the lines after the background colour
 // start with one. Empty text on success (also when there is no block),
 // otherwise the line number and why it cannot be read.
-std::string ReadAdditions(LineReader& in, ProjectAdditions& additions, size_t& failedLine) {
+std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedLine) {
+    ProjectAdditions& additions = project.Additions;
     // Only a block that starts at once is one; anything else after the
     // plain lines is ignored as it always was.
     const auto marker = in.Line();
@@ -286,7 +334,7 @@ std::string ReadAdditions(LineReader& in, ProjectAdditions& additions, size_t& f
     if (!number || *number < 1) return fail("版の番号が正しくありません");
     if (*number > kAdditionsVersion)
         return fail("版 " + std::to_string(*number) + " の追加情報はこのプログラムでは読めません");
-    bool runSeen = false;
+    bool runSeen = false, pointsSeen = false;
     while (true) {
         const auto line = in.Line();
         if (!line) return fail("終わりの行（[end]）がないまま終わっています");
@@ -296,6 +344,14 @@ std::string ReadAdditions(LineReader& in, ProjectAdditions& additions, size_t& f
             if (runSeen) return fail("[run] が二度あります");
             runSeen = true;
             if (std::string why = ReadRunSection(in, additions.Run); !why.empty()) return fail(why);
+            continue;
+        }
+        if (*line == kPointsSection) {
+            if (pointsSeen) return fail("[points] が二度あります");
+            pointsSeen = true;
+            if (std::string why = ReadPointsSection(in, project.Matrix1, project.Matrix2);
+                !why.empty())
+                return fail(why);
             continue;
         }
         return fail("知らない節か行です");
@@ -386,7 +442,7 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
     PutBlock(out, m1);
     PutBlock(out, m2);
     PutInteger(out, backgroundColor);
-    PutAdditions(out, additions);
+    PutAdditions(out, additions, m1, m2);
 
     if (!ReplaceFileContents(path, out, reason)) return failed;
     return {};
@@ -431,7 +487,7 @@ std::string LoadMorphFile(const std::string& path, MorphProject& project) {
     if (!backgroundColor) return failed;
     read.BackgroundColor = *backgroundColor;
     size_t failedLine = 0;
-    if (const std::string why = ReadAdditions(in, read.Additions, failedLine); !why.empty())
+    if (const std::string why = ReadAdditions(in, read, failedLine); !why.empty())
         return "モーフィングファイルの追加情報が壊れています（" + std::to_string(failedLine) +
                " 行目：" + why + "）。" + path;
 

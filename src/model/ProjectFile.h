@@ -32,6 +32,11 @@ namespace fennix {
 //   hold-end=M               0 … 100000 (default 0)
 //   ease=in-out              linear, in, out or in-out (default linear)
 //   colour-ease=in           the dissolve's own curve (default: ease's)
+//   [points]                 section: the free point pairs (none without it)
+//   count=N                  1 … kMaxFreePairs
+//   x1 y1 x2 y2              N lines: a start point and its end partner,
+//                            whole numbers within their pictures
+//                            (0 … Width, 0 … Height of their records)
 //   [end]                    closes the block; only empty lines follow
 //
 // Sections appear at most once each, in any order; empty lines are
@@ -39,7 +44,11 @@ namespace fennix {
 // or a block without its end is refused as damage: a file that cannot be
 // read whole is never half read (and then saved without what was lost).
 
-// What a project holds beyond the plain format's lines (see above).
+// The most free point pairs a project holds.
+inline constexpr int kMaxFreePairs = 10000;
+
+// What a project holds beyond the plain format's lines (see above); the
+// free points are in the two records' FreePoints.
 struct ProjectAdditions {
     RunOptions Run;
     bool IsDefault() const { return Run.IsDefault(); }
@@ -78,8 +87,8 @@ inline constexpr const char* kImageMissingMessage = "画像ファイルが無効
 // followed) is refused, nothing written: the message then goes on, after a
 // line break, to name that picture.
 // `reason`, when given, receives a short English reason on failure.
-// `additions` other than the defaults are written in the block after the
-// plain lines.
+// `additions` other than the defaults and the free point pairs of m1 and m2
+// are written in the block after the plain lines.
 std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
                           const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
                           std::string* reason = nullptr, const ProjectAdditions& additions = {});
@@ -99,8 +108,8 @@ std::string ProjectFileTarget(const std::string& chosen);
 // where a number belongs (a fraction is rounded ties to even), or has Rows
 // or Columns below 1 or more points than lines left in the file gives "モーフィングファイルを読み込めませんでした。" followed by the path.
 // Lines after the background colour are ignored unless they start with the
-// additions block, which is read into project.Additions (the defaults
-// without one); a damaged block gives "モーフィングファイルの追加情報が壊れています
+// additions block, which is read into project.Additions and the records'
+// FreePoints (the defaults and none without one); a damaged block gives "モーフィングファイルの追加情報が壊れています
 // （L 行目：why）。" followed by the path. On any failure `project` is left
 // exactly as it was.
 std::string LoadMorphFile(const std::string& path, MorphProject& project);

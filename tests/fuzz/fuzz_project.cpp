@@ -1,6 +1,7 @@
 // Fuzzes the project-file reader, and what a window does at once with a
 // project it opened: draw both grids (at every zoom), look for the point under
-// the mouse, check a release and cut the grids into triangles.
+// the mouse, check a release and cut the grids (with their free points) into
+// triangles.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include "core/AppFolder.h"
 #include "media/PicturePane.h"
 #include "model/MatrixDrawing.h"
+#include "model/FreeMesh.h"
 #include "model/MatrixEditing.h"
 #include "model/ProjectFile.h"
 #include "model/Triangulation.h"
@@ -47,5 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!LoadMorphFile(path, project).empty()) return 0;
     Exercise(project.Matrix1);
     Exercise(project.Matrix2);
+    // The mesh of both grids with their free points, and a place mapped
+    // through it.
+    TriangleList start, end;
+    BuildMeshTriangles(project.Matrix1, project.Matrix2, start, end);
+    MeshUnfolded(project.Matrix1, project.Matrix2);
+    MapThroughMesh(project.Matrix1, project.Matrix2, 1, {3, 4});
     return 0;
 }

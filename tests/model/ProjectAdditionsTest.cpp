@@ -174,5 +174,104 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
     }
 }
 
+// Free point pairs go into the block: the plain lines stay those of the
+// project without them, a plain reader reads the same grids, and the pairs
+// come back in their order, with or without run options beside them.
+TEST_F(ProjectAdditionsTest, FreePointsRoundTripBehindThePlainLines) {
+    const std::string plainPath = folder.File("plain.mph");
+    ASSERT_EQ(Save(plainPath, {}), "");
+    const std::vector<std::string> plain = Lines(ReadFile(plainPath));
+    RunOptions eased;
+    eased.Motion = Easing::In;
+    struct Case {
+        std::vector<Point> first, second;
+        RunOptions run;
+        std::vector<std::string> block;
+    };
+    const Case cases[] = {
+        {{{10, 12}}, {{14, 9}}, {}, {"[fennix-additions]", "version=1", "[points]", "count=1", "10 12 14 9", "[end]"}},
+        {{{0, 0}, {64, 48}, {3, 40}}, {{1, 1}, {64, 47}, {5, 44}}, eased,
+         {"[fennix-additions]", "version=1", "[run]", "hold-start=0", "hold-end=0", "ease=in",
+          "[points]", "count=3", "0 0 1 1", "64 48 64 47", "3 40 5 44", "[end]"}},
+    };
+    for (const Case& c : cases) {
+        start.FreePoints = c.first;
+        end.FreePoints = c.second;
+        const std::string path = folder.File("free.mph");
+        ASSERT_EQ(Save(path, c.run), "");
+        const std::vector<std::string> lines = Lines(ReadFile(path));
+        ASSERT_EQ(lines.size(), plain.size() + c.block.size());
+        EXPECT_TRUE(std::equal(plain.begin(), plain.end(), lines.begin()));
+        EXPECT_TRUE(std::equal(c.block.begin(), c.block.end(), lines.begin() + plain.size()));
+
+        MorphProject read;
+        ASSERT_EQ(LoadMorphFile(path, read), "");
+        EXPECT_EQ(read.Matrix1, start);
+        EXPECT_EQ(read.Matrix2, end);
+        EXPECT_EQ(read.Additions.Run, c.run);
+        const PlainRead a = ReadPlainFormat(plain), b = ReadPlainFormat(lines);
+        EXPECT_EQ(a.values[0], b.values[0]);
+        EXPECT_EQ(a.values[1], b.values[1]);
+        EXPECT_EQ(a.background, b.background);
+    }
+    // Without pairs again: the plain file, byte for byte.
+    start.FreePoints.clear();
+    end.FreePoints.clear();
+    const std::string path = folder.File("again.mph");
+    ASSERT_EQ(Save(path, {}), "");
+    EXPECT_EQ(ReadFile(path), ReadFile(plainPath));
+}
+
+TEST_F(ProjectAdditionsTest, DamagedPointSectionsAreRefused) {
+    const std::string path = folder.File("m.mph");
+    ASSERT_EQ(Save(path, {}), "");
+    const std::vector<std::string> plain = Lines(ReadFile(path));
+    const std::vector<std::string> head = {"[fennix-additions]", "version=1", "[points]"};
+    struct Case {
+        std::vector<std::string> rest;
+        size_t line;  // after the marker line 1
+        const char* why;
+    };
+    const std::string count = "点の数は 1 から 10000 までの整数です";
+    const std::string shape = "点の行は「x1 y1 x2 y2」の四つの整数です";
+    const Case cases[] = {
+        {{"count=1", "1 2 3 4", "[end]"}, 0, ""},
+        {{"[end]"}, 4, "点の数の行（count=）がありません"},
+        {{"count=0", "[end]"}, 4, count.c_str()},
+        {{"count=10001", "[end]"}, 4, count.c_str()},
+        {{"count=-3", "[end]"}, 4, count.c_str()},
+        {{"count=5", "1 2 3 4"}, 4, "点の行が足りません"},
+        {{"count=1", "1 2 3", "[end]"}, 5, shape.c_str()},
+        {{"count=1", "1 2 3 4 5", "[end]"}, 5, shape.c_str()},
+        {{"count=1", "1  2 3 4", "[end]"}, 5, shape.c_str()},
+        {{"count=1", "1 2 3 x", "[end]"}, 5, shape.c_str()},
+        {{"count=1", "1.5 2 3 4", "[end]"}, 5, shape.c_str()},
+        {{"count=1", "65 2 3 4", "[end]"}, 5, "点が画像の外にあります"},
+        {{"count=1", "1 2 3 -1", "[end]"}, 5, "点が画像の外にあります"},
+        {{"count=1", "1 2 3 49", "[end]"}, 5, "点が画像の外にあります"},
+        {{"count=1", "1 2 3 4", "[points]", "count=1", "1 2 3 4", "[end]"}, 6, "[points] が二度あります"},
+        {{"count=2", "1 2 3 4", "5 6 7 8"}, 6, "終わりの行（[end]）がないまま終わっています"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> lines = plain;
+        lines.insert(lines.end(), head.begin(), head.end());
+        lines.insert(lines.end(), c.rest.begin(), c.rest.end());
+        WriteFile(path, Join(lines));
+        MorphProject read;
+        read.LastFrame = 77;
+        const std::string message = LoadMorphFile(path, read);
+        if (c.line == 0) {
+            EXPECT_EQ(message, "");
+            EXPECT_EQ(read.Matrix1.FreePoints, (std::vector<Point>{{1, 2}}));
+            EXPECT_EQ(read.Matrix2.FreePoints, (std::vector<Point>{{3, 4}}));
+            continue;
+        }
+        EXPECT_EQ(message, "モーフィングファイルの追加情報が壊れています（" +
+                               std::to_string(plain.size() + c.line) + " 行目：" + c.why + "）。" + path)
+            << c.rest.front() << " " << c.why;
+        EXPECT_EQ(read.LastFrame, 77);
+    }
+}
+
 }  // namespace
 }  // namespace fennix

@@ -69,6 +69,11 @@ void PaneWidget::mouseMoveEvent(QMouseEvent* event) {
     emit PaneMouseMove(event->buttons(), event->position());
 }
 
+void PaneWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+    emit PaneDoubleClick(event->button(), event->position());
+}
+
 void PaneWidget::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseUp(event->button(), event->globalPosition().toPoint());
     emit PaneMouseUp(event->button(), event->position());

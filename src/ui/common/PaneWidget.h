@@ -41,12 +41,15 @@ signals:
     void PaneMouseDown(Qt::MouseButton button, QPointF local);
     void PaneMouseMove(Qt::MouseButtons buttons, QPointF local);
     void PaneMouseUp(Qt::MouseButton button, QPointF local);
+    // A double click: sent after the press that the second click also is.
+    void PaneDoubleClick(Qt::MouseButton button, QPointF local);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     PicturePane& pane_;

@@ -57,6 +57,8 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
                 [this, k](Qt::MouseButtons b, QPointF p) { P_MouseMove(k, b, p.x(), p.y()); });
         connect(pane, &PaneWidget::PaneMouseUp, this,
                 [this, k](Qt::MouseButton b, QPointF p) { P_MouseUp(k, b, p.x(), p.y()); });
+        connect(pane, &PaneWidget::PaneDoubleClick, this,
+                [this, k](Qt::MouseButton b, QPointF p) { P_DoubleClick(k, b, p.x(), p.y()); });
     }
     undoStack_ = new QUndoStack(this);
     RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
@@ -138,6 +140,9 @@ void Fennix_Main::BuildMenus() {
     connect(mnuRedo, &QAction::triggered, this, &Fennix_Main::Redo);
     connect(undoStack_, &QUndoStack::canUndoChanged, mnuUndo, &QAction::setEnabled);
     connect(undoStack_, &QUndoStack::canRedoChanged, mnuRedo, &QAction::setEnabled);
+    mnuDeletePoint = item(edit, "選んだ点の削除");
+    mnuDeletePoint->setShortcut(QKeySequence(Qt::Key_Delete));
+    connect(mnuDeletePoint, &QAction::triggered, this, &Fennix_Main::mnuDeletePoint_Click);
 
     QMenu* tools = menu("ツール");
     mnuSetting = item(tools, "オプション");
@@ -153,6 +158,8 @@ void Fennix_Main::BuildMenus() {
     mnuZoom[1] = item(zooming, "100%");
     mnuZoom[2] = item(zooming, "200%");
     mnuZoom[3] = item(zooming, "300%");
+    mnuRefineGrid = item(tools, "格子を細かくする");
+    connect(mnuRefineGrid, &QAction::triggered, this, &Fennix_Main::mnuRefineGrid_Click);
     mnuAutoFit = item(tools, "自動調整");
     mnuAlignByPoints = item(tools, "基準点で合わせる");
     connect(mnuAutoFit, &QAction::triggered, this, &Fennix_Main::mnuAutoFit_Click);

@@ -142,6 +142,19 @@ public:
     void P_MouseDown(int k, Qt::MouseButton button, double x, double y);
     void P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y);
     void P_MouseUp(int k, Qt::MouseButton button, double x, double y);
+    // Free points: a double click on P(k) where no point lies adds a pair
+    // (the point there and its partner where the mesh takes it in the other
+    // picture); a press on a free point chooses its pair and takes the
+    // point, which drags and is let go of like a grid point (the partner
+    // marked meanwhile). Adding, moving and removing are undo steps.
+    void P_DoubleClick(int k, Qt::MouseButton button, double x, double y);
+    // 選んだ点の削除 (Delete): removes the chosen free pair.
+    void mnuDeletePoint_Click();
+    // 格子を細かくする: doubles the rows and columns of both grids, every
+    // point and pair kept, the new points placed on the current mesh; an
+    // undo step. Refused with a message where cells would come out smaller
+    // than the grid allows.
+    void mnuRefineGrid_Click();
 
     // 100% / 200% / 300% (z = 1, 2, 3): shows both images z times enlarged
     // by pixel repetition with their grids. Points, Dirty and the selection
@@ -244,6 +257,8 @@ public:
     QAction* mnuZoomFit = nullptr;
     QAction* mnuZoom50 = nullptr;
     QAction* mnuZoom25 = nullptr;
+    QAction* mnuDeletePoint = nullptr;
+    QAction* mnuRefineGrid = nullptr;
     QAction* mnuAutoFit = nullptr;
     QAction* mnuAlignByPoints = nullptr;
     QAction* mnuMorphIt = nullptr;

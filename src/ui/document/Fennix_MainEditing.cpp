@@ -2,9 +2,12 @@
 #include "ui/document/Fennix_Main.h"
 
 #include <QUndoStack>
+#include <limits>
 
 #include "core/Prompts.h"
 #include "model/DocumentHistory.h"
+#include "model/FreeMesh.h"
+#include "model/FreePointEditing.h"
 #include "model/MatrixDrawing.h"
 #include "model/PointDrag.h"
 #include "model/Settings.h"
@@ -19,7 +22,16 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     if (TakeReference(k, x, y)) return;
     // A point still held lost its release somewhere: put it back first.
     if (Document.SelectedI != -1) Form_Activate();
+    // Free points lie over the grid's: they are taken first.
+    if (const auto free = FindHitFreePoint(Document.Matrix(k), x, y, Document.Zoom);
+        free && *free < FreePairCount(Document.Matrix(1), Document.Matrix(2))) {
+        HoldFreePoint(Document, k, *free);
+        DrawGrids();  // the chosen pair and the partner's mark
+        return;
+    }
+    const bool hadChoice = Document.ChosenFree != -1;
     const GridIndex hit = PressPoint(Document, k, x, y);
+    if (hadChoice) DrawGrids();  // the choice went
     if (!hit.Found()) return;
     // Mark the partner in the other image while the point is held.
     const int other = 3 - k;
@@ -33,6 +45,16 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
 void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y) {
     if (!(buttons & Qt::LeftButton) || k != Document.SelectedGrid) return;
     const MatrixRecord& matrix = Document.Matrix(k);
+    if (const auto free = HeldFreePoint(Document, k)) {
+        QRegion area = FreePointArea(matrix, *free, Document.Zoom);
+        if (!MoveHeldFreePoint(Document, k, x, y, Panes.Poriginal(k).Width(),
+                               Panes.Poriginal(k).Height()))
+            return;
+        area += FreePointArea(matrix, *free, Document.Zoom);
+        DrawMatrixArea(Panes.P(k), matrix, Document.Zoom, area);
+        UpdatePreview(true);
+        return;
+    }
     const int i = Document.SelectedI, j = Document.SelectedJ;
     // Only the point's marker and its lines change: that part is redrawn,
     // where it was and where it goes.
@@ -46,6 +68,19 @@ void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double 
 
 void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
     if (button != Qt::LeftButton || k != Document.SelectedGrid) return;
+    if (HeldFreePoint(Document, k)) {
+        const PointRelease release = ReleaseHeldFreePoint(Document, k);
+        if (release.result == PointRelease::PutBack) {
+            ShowMessage("マトリクスのラインがオーバーラップしています。", MessageIcon::Information);
+        } else if (release.result == PointRelease::Moved) {
+            DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+            before.matrices[k - 1].FreePoints[static_cast<size_t>(release.point.I)] = release.from;
+            PushEdit(QString::fromUtf8("点の移動"), before);
+        }
+        DrawGrids();
+        UpdatePreview();
+        return;
+    }
     const PointRelease release = ReleaseHeldPoint(Document, k, x, y);
     if (release.result == PointRelease::PutBack) {
         ShowMessage("マトリクスのラインがオーバーラップしています。", MessageIcon::Information);
@@ -64,6 +99,48 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
     }
     // The whole frame of the point where it now stays (or went back to).
     UpdatePreview();
+}
+
+void Fennix_Main::P_DoubleClick(int k, Qt::MouseButton button, double x, double y) {
+    if (button != Qt::LeftButton || (k != 1 && k != 2) || takingReferences_ || FitRunning() ||
+        MorphRunning() || Document.SelectedI != -1)
+        return;  // a point lies there (its press took it) or something else is going on
+    const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+    if (!AddFreePair(Document, k, x, y, Panes.Poriginal(k).Width(), Panes.Poriginal(k).Height())) {
+        ShowMessage("ここには点を置けません（ほかの点に重なるか、メッシュが折り重なります）。",
+                    MessageIcon::Information);
+        return;
+    }
+    DrawGrids();
+    PushEdit(QString::fromUtf8("点の追加"), before);
+}
+
+void Fennix_Main::mnuDeletePoint_Click() {
+    if (Document.SelectedI != -1 || Document.ChosenFree == -1) return;
+    const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+    if (!RemoveFreePair(Document, Document.ChosenFree)) return;
+    DrawGrids();
+    PushEdit(QString::fromUtf8("点の削除"), before);
+}
+
+void Fennix_Main::mnuRefineGrid_Click() {
+    if (Document.SelectedI != -1 || FitRunning() || MorphRunning()) return;
+    MatrixRecord& start = Document.Matrix(1);
+    MatrixRecord& end = Document.Matrix(2);
+    if (start.Rows != end.Rows || start.Columns != end.Columns) return;
+    if (start.Rows > std::numeric_limits<int>::max() / 2 ||
+        start.Columns > std::numeric_limits<int>::max() / 2 ||
+        !GridCountsFit(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(), start.Rows * 2,
+                       start.Columns * 2)) {
+        ShowMessage("格子をこれ以上細かくできません。ひとつの升目は縦横とも 5 ピクセル以上必要です。",
+                    MessageIcon::Exclamation);
+        return;
+    }
+    const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+    RefineGrids(start, end);
+    DrawGrids();
+    PushEdit(QString::fromUtf8("格子を細かくする"), before);
+    Document.Dirty = true;
 }
 
 void Fennix_Main::Form_Activate() {
@@ -128,7 +205,9 @@ void Fennix_Main::mnuSetting_Click() {
                     Document.Matrix(k).Rows = Settings.Rows;
                     Document.Matrix(k).Columns = Settings.Columns;
                     InitMatrix(Document.Matrix(k));
+                    Document.Matrix(k).FreePoints.clear();  // a fresh start
                 }
+                Document.ChosenFree = -1;
                 DrawGrids();
             }
         } else {
@@ -164,10 +243,22 @@ void Fennix_Main::MarkSaved() {
 void Fennix_Main::DrawGrids() {
     DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
     DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
+    // The chosen free pair (and so a held free point's partner) is filled in
+    // the grid colour on both pictures.
+    const int n = Document.ChosenFree;
+    if (n < 0 || n >= FreePairCount(Document.Matrix(1), Document.Matrix(2))) return;
+    for (int k = 1; k <= 2; ++k) {
+        const MatrixRecord& m = Document.Matrix(k);
+        const Point p = m.FreePoints[static_cast<size_t>(n)];
+        DrawFreeMarker(Panes.P(k), p, m.PointerSize, Document.Zoom, m.MatrixColor);
+        Panes.P(k).RefreshArea(FreeMarkerArea(p, m.PointerSize, Document.Zoom));
+    }
 }
 
 void Fennix_Main::ApplySnapshot(const DocumentSnapshot& snapshot) {
     const int32_t back = RestoreSnapshot(Document, snapshot);
+    if (Document.ChosenFree >= static_cast<int>(Document.Matrix(1).FreePoints.size()))
+        Document.ChosenFree = -1;
     if (back != Pb->BackColor()) {
         Pb->SetBackColor(back);
         Settings.BackgroundColor = back;

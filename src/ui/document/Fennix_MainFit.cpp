@@ -107,12 +107,16 @@ void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endB
     }
     switch (result.Outcome) {
         case FitOutcome::Fitted: {
-            if (Document.Matrix(2).Points != endBefore) return;  // edited meanwhile
+            if (Document.Matrix(2).Points != endBefore ||
+                Document.Matrix(2).FreePoints.size() != result.FreePoints.size())
+                return;  // edited meanwhile
             const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
             Document.Matrix(2).Points = result.Points;
+            Document.Matrix(2).FreePoints = result.FreePoints;
             DrawGrids();
             PushEdit(QString::fromUtf8("自動調整"), before);
-            Document.Dirty = Document.Dirty || Document.Matrix(2).Points != endBefore;
+            Document.Dirty = Document.Dirty || Document.Matrix(2).Points != endBefore ||
+                             Document.Matrix(2).FreePoints != before.matrices[1].FreePoints;
             break;
         }
         case FitOutcome::NoMatch:

@@ -1,0 +1,329 @@
+#include "model/FreeMesh.h"
+
+#include <algorithm>
+
+#include "core/Rounding.h"
+
+namespace fennix {
+
+namespace {
+
+// Twice the signed area of a, b, c; exact for any 32-bit coordinates.
+__int128 Orient(Point a, Point b, Point c) {
+    const __int128 abx = int64_t{b.X} - a.X, aby = int64_t{b.Y} - a.Y;
+    const __int128 acx = int64_t{c.X} - a.X, acy = int64_t{c.Y} - a.Y;
+    return abx * acy - aby * acx;
+}
+
+int Sign(__int128 v) { return (v > 0) - (v < 0); }
+
+// True when d lies strictly inside the circle through a, b, c (which must
+// have an area). Computed in long double: a wrong answer for corners almost
+// on the circle only picks the other of two fine diagonals.
+bool InCircle(Point a, Point b, Point c, Point d) {
+    const long double adx = a.X - static_cast<long double>(d.X), ady = a.Y - static_cast<long double>(d.Y);
+    const long double bdx = b.X - static_cast<long double>(d.X), bdy = b.Y - static_cast<long double>(d.Y);
+    const long double cdx = c.X - static_cast<long double>(d.X), cdy = c.Y - static_cast<long double>(d.Y);
+    const long double det = (adx * adx + ady * ady) * (bdx * cdy - cdx * bdy) -
+                            (bdx * bdx + bdy * bdy) * (adx * cdy - cdx * ady) +
+                            (cdx * cdx + cdy * cdy) * (adx * bdy - bdx * ady);
+    return det * Sign(Orient(a, b, c)) > 0;
+}
+
+// True when the quadrilateral with diagonal u–w and the corners p and d on
+// either side of it is strictly convex, so that the other diagonal p–d can
+// take its place.
+bool Convex(Point p, Point u, Point d, Point w) {
+    return Sign(Orient(u, w, p)) * Sign(Orient(u, w, d)) < 0 &&
+           Sign(Orient(p, d, u)) * Sign(Orient(p, d, w)) < 0;
+}
+
+bool Has(const MeshTriangle& t, int v) { return t[0] == v || t[1] == v || t[2] == v; }
+
+int ThirdCorner(const MeshTriangle& t, int u, int w) {
+    for (int v : t)
+        if (v != u && v != w) return v;
+    return -1;
+}
+
+// The grid's own triangles as corner indices, in BuildTriangles' order.
+std::vector<MeshTriangle> GridTriangles(int rows, int columns) {
+    std::vector<MeshTriangle> list;
+    list.reserve(static_cast<size_t>(2) * rows * columns);
+    const auto at = [rows](int i, int j) { return (j - 1) * (rows + 1) + (i - 1); };
+    for (int j = 1; j <= columns; ++j)
+        for (int i = 1; i <= rows; ++i) {
+            list.push_back({at(i, j), at(i, j + 1), at(i + 1, j + 1)});
+            list.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1)});
+        }
+    return list;
+}
+
+// Puts free points into the grid's triangles one after the other.
+class MeshBuilder {
+  public:
+    MeshBuilder(const std::vector<Point>& start, const std::vector<Point>& end,
+                std::vector<MeshTriangle>& triangles)
+        : start_(start), end_(end), triangles_(triangles) {}
+
+    // Inserts corner v; false when it finds no place.
+    bool Insert(int v) {
+        const Point p = start_[v];
+        for (size_t t = 0; t < triangles_.size(); ++t) {
+            const auto [a, b, c] = triangles_[t];
+            const int sense = Sign(Orient(start_[a], start_[b], start_[c]));
+            if (sense == 0) continue;
+            const int sides[3] = {Sign(Orient(start_[a], start_[b], p)) * sense,
+                                  Sign(Orient(start_[b], start_[c], p)) * sense,
+                                  Sign(Orient(start_[c], start_[a], p)) * sense};
+            if (sides[0] < 0 || sides[1] < 0 || sides[2] < 0) continue;
+            const int onEdges = (sides[0] == 0) + (sides[1] == 0) + (sides[2] == 0);
+            if (onEdges >= 2) return false;  // on a corner
+            if (onEdges == 0) {
+                triangles_[t] = {a, b, v};
+                triangles_.push_back({b, c, v});
+                triangles_.push_back({c, a, v});
+                Legalize(v, {{a, b}, {b, c}, {c, a}});
+                return true;
+            }
+            // On one edge: that edge's two triangles are each cut in two.
+            const int u = sides[0] == 0 ? a : sides[1] == 0 ? b : c;
+            const int w = sides[0] == 0 ? b : sides[1] == 0 ? c : a;
+            const int x = ThirdCorner(triangles_[t], u, w);
+            std::vector<std::array<int, 2>> edges{{w, x}, {x, u}};
+            const int beside = Neighbour(u, w, t);
+            Split(t, u, w, x, v);
+            if (beside >= 0) {
+                const int y = ThirdCorner(triangles_[static_cast<size_t>(beside)], u, w);
+                Split(static_cast<size_t>(beside), u, w, y, v);
+                edges.push_back({u, y});
+                edges.push_back({y, w});
+            }
+            Legalize(v, edges);
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    // True when triangle `corners` turns the same way at the end as at the
+    // start (and has an area).
+    bool Kept(const MeshTriangle& corners) const {
+        const int sense = Sign(Orient(start_[corners[0]], start_[corners[1]], start_[corners[2]]));
+        return sense != 0 &&
+               Sign(Orient(end_[corners[0]], end_[corners[1]], end_[corners[2]])) == sense;
+    }
+    bool Kept(int t) const { return Kept(triangles_[static_cast<size_t>(t)]); }
+
+    // The triangle other than `skip` with the edge u–w; -1 for none.
+    int Neighbour(int u, int w, size_t skip) const {
+        for (size_t t = 0; t < triangles_.size(); ++t)
+            if (t != skip && Has(triangles_[t], u) && Has(triangles_[t], w)) return static_cast<int>(t);
+        return -1;
+    }
+
+    // Sets triangle t to a, b, c turning the way it turned before.
+    void Replace(size_t t, int sense, MeshTriangle corners) {
+        if (Sign(Orient(start_[corners[0]], start_[corners[1]], start_[corners[2]])) != sense)
+            std::swap(corners[1], corners[2]);
+        triangles_[t] = corners;
+    }
+
+    // Cuts triangle t = (u, w, x) at v on its edge u–w.
+    void Split(size_t t, int u, int w, int x, int v) {
+        const MeshTriangle old = triangles_[t];
+        const int sense = Sign(Orient(start_[old[0]], start_[old[1]], start_[old[2]]));
+        Replace(t, sense, {u, v, x});
+        triangles_.push_back({});
+        Replace(triangles_.size() - 1, sense, {v, w, x});
+    }
+
+    // Flips the edges facing v while v lies in the circle of the triangle
+    // beyond them (Lawson's flips after an insertion). Each flip joins v to
+    // one more corner, so it ends.
+    void Legalize(int v, std::vector<std::array<int, 2>> edges) {
+        while (!edges.empty()) {
+            const auto [u, w] = edges.back();
+            edges.pop_back();
+            int mine = -1;
+            for (size_t t = 0; t < triangles_.size() && mine < 0; ++t)
+                if (Has(triangles_[t], v) && Has(triangles_[t], u) && Has(triangles_[t], w))
+                    mine = static_cast<int>(t);
+            if (mine < 0) continue;
+            const int other = Neighbour(u, w, static_cast<size_t>(mine));
+            if (other < 0) continue;  // the grid's outline
+            const int d = ThirdCorner(triangles_[static_cast<size_t>(other)], u, w);
+            if (!InCircle(start_[u], start_[w], start_[v], start_[d])) continue;
+            if (!Convex(start_[v], start_[u], start_[d], start_[w])) continue;
+            // The end mesh decides only against a flip that would fold two
+            // triangles that did not fold.
+            if (Kept(mine) && Kept(other) && !(Kept({v, u, d}) && Kept({v, d, w}))) continue;
+            const MeshTriangle old = triangles_[static_cast<size_t>(mine)];
+            const int sense = Sign(Orient(start_[old[0]], start_[old[1]], start_[old[2]]));
+            Replace(static_cast<size_t>(mine), sense, {v, u, d});
+            Replace(static_cast<size_t>(other), sense, {v, d, w});
+            edges.push_back({u, d});
+            edges.push_back({d, w});
+        }
+    }
+
+    const std::vector<Point>& start_;
+    const std::vector<Point>& end_;
+    std::vector<MeshTriangle>& triangles_;
+};
+
+TriangleList ListOf(const std::vector<MeshTriangle>& triangles, const std::vector<Point>& corners) {
+    TriangleList list(triangles.size());
+    for (size_t t = 0; t < triangles.size(); ++t) {
+        const auto [a, b, c] = triangles[t];
+        list[static_cast<int>(t) + 1] = {corners[a], corners[b], corners[c]};
+    }
+    return list;
+}
+
+bool WholeGrid(const MatrixRecord& m) {
+    return m.Rows >= 1 && m.Columns >= 1 && m.Points.CountI() == m.Rows + 1 &&
+           m.Points.CountJ() == m.Columns + 1;
+}
+
+// Two whole grids of the same counts, which can share one mesh.
+bool SameGrids(const MatrixRecord& start, const MatrixRecord& end) {
+    return WholeGrid(start) && WholeGrid(end) && start.Rows == end.Rows &&
+           start.Columns == end.Columns;
+}
+
+// Corner lists of both records cut to the pairs they share.
+std::vector<Point> CornersOf(const MatrixRecord& m, int pairs) {
+    std::vector<Point> corners = MeshCorners(m);
+    corners.resize(corners.size() - m.FreePoints.size() + static_cast<size_t>(pairs));
+    return corners;
+}
+
+}  // namespace
+
+std::vector<Point> MeshCorners(const MatrixRecord& matrix) {
+    std::vector<Point> corners;
+    const PointGrid& p = matrix.Points;
+    corners.reserve(static_cast<size_t>(p.CountI()) * p.CountJ() + matrix.FreePoints.size());
+    for (int j = 1; j <= p.CountJ(); ++j)
+        for (int i = 1; i <= p.CountI(); ++i) corners.push_back(p(i, j));
+    corners.insert(corners.end(), matrix.FreePoints.begin(), matrix.FreePoints.end());
+    return corners;
+}
+
+int FreePairCount(const MatrixRecord& start, const MatrixRecord& end) {
+    return static_cast<int>(std::min(start.FreePoints.size(), end.FreePoints.size()));
+}
+
+bool UsesFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
+    return FreePairCount(start, end) > 0 && SameGrids(start, end);
+}
+
+FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
+    FreeMesh mesh;
+    if (!WholeGrid(start)) return mesh;
+    mesh.Triangles = GridTriangles(start.Rows, start.Columns);
+    if (!UsesFreeMesh(start, end)) return mesh;
+    const int pairs = FreePairCount(start, end);
+    const std::vector<Point> startCorners = CornersOf(start, pairs);
+    const std::vector<Point> endCorners = CornersOf(end, pairs);
+    const int gridCount = static_cast<int>(startCorners.size()) - pairs;
+    MeshBuilder builder(startCorners, endCorners, mesh.Triangles);
+    for (int n = 0; n < pairs; ++n)
+        if (!builder.Insert(gridCount + n)) ++mesh.Unplaced;
+    return mesh;
+}
+
+void BuildMeshTriangles(const MatrixRecord& start, const MatrixRecord& end, TriangleList& startList,
+                        TriangleList& endList) {
+    if (!UsesFreeMesh(start, end)) {
+        startList = BuildTriangles(start);
+        endList = BuildTriangles(end);
+        return;
+    }
+    const int pairs = FreePairCount(start, end);
+    const FreeMesh mesh = BuildFreeMesh(start, end);
+    startList = ListOf(mesh.Triangles, CornersOf(start, pairs));
+    endList = ListOf(mesh.Triangles, CornersOf(end, pairs));
+}
+
+bool MeshUnfolded(const MatrixRecord& start, const MatrixRecord& end) {
+    if (!SameGrids(start, end)) return false;
+    const FreeMesh mesh = BuildFreeMesh(start, end);
+    if (mesh.Unplaced > 0) return false;
+    const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
+    const std::vector<Point> s = CornersOf(start, pairs), e = CornersOf(end, pairs);
+    for (const auto& [a, b, c] : mesh.Triangles) {
+        const int sense = Sign(Orient(s[a], s[b], s[c]));
+        if (sense == 0 || Sign(Orient(e[a], e[b], e[c])) != sense) return false;
+    }
+    return true;
+}
+
+std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecord& end, int from,
+                                    Point p) {
+    if ((from != 1 && from != 2) || !SameGrids(start, end)) return std::nullopt;
+    const FreeMesh mesh = BuildFreeMesh(start, end);
+    const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
+    const std::vector<Point> s = CornersOf(start, pairs), e = CornersOf(end, pairs);
+    const std::vector<Point>& src = from == 1 ? s : e;
+    const std::vector<Point>& dst = from == 1 ? e : s;
+    const MatrixRecord& target = from == 1 ? end : start;
+    for (const auto& [a, b, c] : mesh.Triangles) {
+        const __int128 whole = Orient(src[a], src[b], src[c]);
+        if (whole == 0) continue;
+        const __int128 wa = Orient(p, src[b], src[c]), wb = Orient(src[a], p, src[c]),
+                       wc = Orient(src[a], src[b], p);
+        if (Sign(wa) * Sign(whole) < 0 || Sign(wb) * Sign(whole) < 0 || Sign(wc) * Sign(whole) < 0)
+            continue;
+        const double la = static_cast<double>(wa) / static_cast<double>(whole);
+        const double lb = static_cast<double>(wb) / static_cast<double>(whole);
+        const double lc = 1.0 - la - lb;
+        const double x = la * dst[a].X + lb * dst[b].X + lc * dst[c].X;
+        const double y = la * dst[a].Y + lb * dst[b].Y + lc * dst[c].Y;
+        return Point{std::clamp(RoundEvenInt(x), 0, std::max(target.Width, 0)),
+                     std::clamp(RoundEvenInt(y), 0, std::max(target.Height, 0))};
+    }
+    return std::nullopt;
+}
+
+void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
+    if (!SameGrids(start, end)) return;
+    const int rows = start.Rows * 2, columns = start.Columns * 2;
+    PointGrid fineStart, fineEnd;
+    fineStart.Redim(rows + 1, columns + 1);
+    fineEnd.Redim(rows + 1, columns + 1);
+    const auto mid = [](Point a, Point b) {
+        return Point{RoundEvenInt((static_cast<double>(a.X) + b.X) / 2),
+                     RoundEvenInt((static_cast<double>(a.Y) + b.Y) / 2)};
+    };
+    // The old point (or pair of old points) a new point lies on or between.
+    const auto old = [](const PointGrid& g, int i, int j) { return g((i + 1) / 2, (j + 1) / 2); };
+    for (int j = 1; j <= columns + 1; ++j)
+        for (int i = 1; i <= rows + 1; ++i) {
+            const bool oldI = i % 2 == 1, oldJ = j % 2 == 1;
+            if (oldI && oldJ) {
+                fineStart(i, j) = old(start.Points, i, j);
+                fineEnd(i, j) = old(end.Points, i, j);
+                continue;
+            }
+            // Halfway along an edge (one index between two old ones) or the
+            // cell's diagonal (both).
+            const int i0 = oldI ? i : i - 1, j0 = oldJ ? j : j - 1;
+            const int i1 = oldI ? i : i + 1, j1 = oldJ ? j : j + 1;
+            const Point a = old(start.Points, i0, j0), b = old(start.Points, i1, j1);
+            fineStart(i, j) = mid(a, b);
+            const Point endHalf = mid(old(end.Points, i0, j0), old(end.Points, i1, j1));
+            Point mapped = MapThroughMesh(start, end, 1, fineStart(i, j)).value_or(endHalf);
+            // Border points stay on the border they lie on.
+            if (i == 1 || i == rows + 1) mapped.X = old(end.Points, i, j0).X;
+            if (j == 1 || j == columns + 1) mapped.Y = old(end.Points, i0, j).Y;
+            fineEnd(i, j) = mapped;
+        }
+    start.Rows = end.Rows = rows;
+    start.Columns = end.Columns = columns;
+    start.Points = std::move(fineStart);
+    end.Points = std::move(fineEnd);
+}
+
+}  // namespace fennix

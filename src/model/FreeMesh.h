@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "model/MatrixRecord.h"
+#include "model/Triangulation.h"
+
+namespace fennix {
+
+// The mesh of a morph whose grids carry free points: the grid points and
+// the free points triangulated together, one list of corner indices for the
+// start, the end and every mesh in between.
+//
+// Corners are numbered as MeshCorners lists them: the grid points row by
+// row (j outer, i inner), then the free points. The grid's own triangles
+// (BuildTriangles) are the starting mesh; each free point is put into the
+// triangle of the start mesh that holds it (split in three, or the two
+// triangles beside an edge it lies on split in two each), and then the
+// edges around it are flipped while the start positions ask for it
+// (Delaunay: a corner inside the circle through a triangle's corners). A
+// flip happens only where the four corners form a convex shape in both
+// pictures, so it never folds the end mesh, and the grid's outline is
+// never flipped: it stays the border. Without free points the mesh is the
+// grid's own triangles, in their order.
+
+using MeshTriangle = std::array<int, 3>;
+
+struct FreeMesh {
+    std::vector<MeshTriangle> Triangles;
+    // Free points that found no place in the start mesh (one on top of
+    // another point, or outside the grid's outline): they take no part.
+    int Unplaced = 0;
+};
+
+// The corners of a record's mesh: grid points, then free points.
+std::vector<Point> MeshCorners(const MatrixRecord& matrix);
+
+// The number of free point pairs the two records hold together.
+int FreePairCount(const MatrixRecord& start, const MatrixRecord& end);
+
+// True when the two records can share one mesh with their free points:
+// both grids have the same counts and at least one pair exists.
+bool UsesFreeMesh(const MatrixRecord& start, const MatrixRecord& end);
+
+// The mesh of the two records (see above): the grid's own triangles alone
+// where they share no pair; no triangles when the start record's points do
+// not match its counts.
+FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end);
+
+// The start and end triangle lists the morph warps along: BuildTriangles of
+// each grid when there are no free points (bit for bit what a grid alone
+// gives), the free mesh's triangles otherwise.
+void BuildMeshTriangles(const MatrixRecord& start, const MatrixRecord& end, TriangleList& startList,
+                        TriangleList& endList);
+
+// True when no triangle of the shared mesh folds: every triangle has an
+// area in the start picture, and the same turning sense in the end picture.
+// Every free point must have found its place.
+bool MeshUnfolded(const MatrixRecord& start, const MatrixRecord& end);
+
+// Where the mesh takes position `p` of picture `from` (1 start, 2 end) in
+// the other picture: the same place of the triangle holding it, rounded to
+// whole pixels and kept within the other picture's size. None when no
+// triangle holds it.
+std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecord& end, int from,
+                                    Point p);
+
+// Both grids with their rows and columns doubled: each existing point keeps
+// its place (point (i, j) becomes (2i − 1, 2j − 1)), a new point of the
+// start grid lies halfway along its edge (or the cell's top-left to
+// bottom-right diagonal), and its partner in the end grid where the
+// current mesh, free points included, takes that place. Free points stay.
+void RefineGrids(MatrixRecord& start, MatrixRecord& end);
+
+}  // namespace fennix
