@@ -23,6 +23,7 @@
 #include "media/ImageFile.h"
 #include "model/MorphDocument.h"
 #include "model/ProjectFile.h"
+#include "core/Translation.h"
 
 namespace fennix {
 
@@ -294,11 +295,11 @@ std::string CheckFrameFolder(const std::string& folder, int kind, int lastFrame,
 std::string LoadProject(const std::string& path, MorphProject& project, QImage& start,
                         QImage& end) {
     if (const std::string message = LoadMorphFile(path, project); !message.empty()) {
-        if (message.rfind(kImageMissingMessage, 0) == 0)
+        if (message.rfind(Tr("ProjectFile", kImageMissingMessage), 0) == 0)
             return "the project " + path + " names an image that is missing: " +
-                   message.substr(std::string_view(kImageMissingMessage).size());
+                   message.substr(std::string_view(Tr("ProjectFile", kImageMissingMessage)).size());
         // A damaged additions block: its message says where and why.
-        if (message.rfind("モーフィングファイルを読み込めませんでした。", 0) != 0)
+        if (message.rfind(Tr("ProjectFile", "モーフィングファイルを読み込めませんでした。"), 0) != 0)
             return "cannot open the project " + path + ": " + message;
         return "cannot open the project " + path +
                ": not a readable project file (missing, damaged, or not a file)";

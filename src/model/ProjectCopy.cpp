@@ -11,6 +11,7 @@
 #include "core/RegularFile.h"
 #include "core/SafeWrite.h"
 #include "model/ProjectFile.h"
+#include "core/Translation.h"
 
 namespace fennix {
 
@@ -75,7 +76,7 @@ std::string SaveProjectWithPictures(const std::string& projectPath, MatrixRecord
             break;
         }
         const std::string copy = CopyBeside(m->ImagePath, folder);
-        if (copy.empty()) return m->ImagePath + "をコピーできませんでした。";
+        if (copy.empty()) return m->ImagePath + Tr("ProjectCopy", "をコピーできませんでした。");
         m->ImagePath = copy;
     }
     return SaveMorphFile(projectPath, m1, m2, frameFolder, lastFrame, backgroundColor, nullptr,

@@ -14,6 +14,7 @@
 #include "engine/BackgroundJob.h"
 #include "core/Prompts.h"
 #include "ui/common/DialogPlacement.h"
+#include "core/Translation.h"
 
 namespace fennix {
 
@@ -87,7 +88,7 @@ bool ProgramDialog::StopBackgroundJob() {
 }
 
 std::string ProgramDialog::StopJobQuestion() const {
-    return "作成中です。中止して閉じますか？";
+    return Tr("ProgramDialog", "作成中です。中止して閉じますか？");
 }
 
 bool ProgramDialog::QueryStopForClose() {

@@ -14,6 +14,7 @@
 #include "engine/PreviewJob.h"
 #include "model/MorphDocument.h"
 #include "model/ViewArrangement.h"
+#include "core/Translation.h"
 
 class QAction;
 class QLabel;
@@ -25,7 +26,7 @@ class QUndoStack;
 namespace fennix {
 
 // Asked when a document whose morph is being made is closed.
-inline constexpr const char* kStopRunQuestion = "モーフィングを作成中です。中止して閉じますか？";
+inline constexpr const char* kStopRunQuestion = TrMark("Fennix_Main", "モーフィングを作成中です。中止して閉じますか？");
 
 class Fennix_Opt;
 class Fennix_RunOpt;

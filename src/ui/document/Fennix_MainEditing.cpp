@@ -11,6 +11,7 @@
 #include "ui/common/PaneWidget.h"
 #include "ui/document/Fennix_RunOpt.h"
 #include "ui/frame/Fennix_Opt.h"
+#include "core/Translation.h"
 
 namespace fennix {
 
@@ -48,12 +49,12 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
     if (button != Qt::LeftButton || k != Document.SelectedGrid) return;
     const PointRelease release = ReleaseHeldPoint(Document, k, x, y);
     if (release.result == PointRelease::PutBack) {
-        ShowMessage("マトリクスのラインがオーバーラップしています。", MessageIcon::Information);
+        ShowMessage(Tr("Fennix_MainEditing", "マトリクスのラインがオーバーラップしています。"), MessageIcon::Information);
         DrawMatrix(Panes.P(k), Document.Matrix(k), Document.Zoom);
     } else if (release.result == PointRelease::Moved) {
         DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
         before.matrices[k - 1].Points(release.point.I, release.point.J) = release.from;
-        PushEdit(QString::fromUtf8("ポイントの移動"), before);
+        PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "ポイントの移動")), before);
     }
     // The partner's mark goes: its box is redrawn as the grid has it.
     const int other = 3 - k;
@@ -99,7 +100,7 @@ void Fennix_Main::mnuRunOptions_Click() {
     if (dialog.result() != QDialog::Accepted || dialog.Options() == Document.Run) return;
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
     Document.Run = dialog.Options();
-    PushEdit(QString::fromUtf8("作成オプション"), before);
+    PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "作成オプション")), before);
     Document.Dirty = true;
 }
 
@@ -122,7 +123,7 @@ void Fennix_Main::mnuSetting_Click() {
     if (Settings.Rows != start.Rows || Settings.Columns != start.Columns) {
         if (GridCountsFit(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(), Settings.Rows,
                           Settings.Columns)) {
-            if (ShowMessage("マトリクスが変更されました。リセットしますか？", MessageIcon::Question,
+            if (ShowMessage(Tr("Fennix_MainEditing", "マトリクスが変更されました。リセットしますか？"), MessageIcon::Question,
                             MessageButtons::YesNo) == MessageAnswer::Yes) {
                 for (int k = 1; k <= 2; ++k) {
                     Document.Matrix(k).Rows = Settings.Rows;
@@ -132,7 +133,7 @@ void Fennix_Main::mnuSetting_Click() {
                 DrawGrids();
             }
         } else {
-            ShowMessage("マトリクスの行数または列数が多過ぎます。", MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_MainEditing", "マトリクスの行数または列数が多過ぎます。"), MessageIcon::Exclamation);
         }
     }
     Document.LastFrame = LastFrameOf(Settings.FrameCount);
@@ -140,7 +141,7 @@ void Fennix_Main::mnuSetting_Click() {
         for (int k = 1; k <= 2; ++k) Document.Matrix(k).PointerSize = Settings.PointerSize;
         DrawGrids();
     }
-    PushEdit(QString::fromUtf8("オプション"), before);
+    PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "オプション")), before);
     Document.Dirty = true;
 }
 
