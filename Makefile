@@ -53,8 +53,9 @@ translations: configure
 	cmake --build $(BUILD) --target update_translations
 
 screenshots: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots
-	@echo "screenshots in $(BUILD)/screenshots"
+	FENNIX_LANG=ja QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots
+	FENNIX_LANG=en QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots/en
+	@echo "screenshots in $(BUILD)/screenshots (English: $(BUILD)/screenshots/en)"
 
 # The same windows on a real X server (Xvfb) with a window manager (openbox),
 # where stacking, activation and maximising are the manager's.
