@@ -20,15 +20,15 @@
     </message>
     <message>
         <source>設定</source>
-        <translation>OK</translation>
+        <translation>Settings</translation>
     </message>
     <message>
         <source>圧縮の品質</source>
-        <translation>Compression quality</translation>
+        <translation>Quality</translation>
     </message>
     <message>
         <source>キーフレーム毎</source>
-        <translation>Key frame every</translation>
+        <translation>Key every</translation>
     </message>
     <message>
         <source> ﾌﾚｰﾑ</source>
@@ -600,11 +600,11 @@ The project has not been saved.</translation>
     </message>
     <message>
         <source>幅</source>
-        <translation>Width</translation>
+        <translation>W</translation>
     </message>
     <message>
         <source>高さ</source>
-        <translation>Height</translation>
+        <translation>H</translation>
     </message>
     <message>
         <source>ﾄﾘﾐﾝｸﾞ</source>
@@ -734,7 +734,7 @@ Resize the end picture to the start picture?</translation>
     </message>
     <message>
         <source>画像をﾄﾞﾗｯｸﾞして枠内にﾄﾘﾐﾝｸﾞ</source>
-        <translation>Drag the picture into the frame</translation>
+        <translation>Drag into the frame</translation>
     </message>
     <message>
         <source>ﾄﾘﾐﾝｸﾞのｻｲｽﾞ： </source>
