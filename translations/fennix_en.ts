@@ -765,7 +765,7 @@ Resize the end picture to the start picture?</translation>
     </message>
     <message>
         <source>GIF ｱﾆﾒｰｼｮﾝ</source>
-        <translation>GIF animation</translation>
+        <translation>GIF</translation>
     </message>
     <message>
         <source>動画ファイルの書き出し</source>
