@@ -12,11 +12,13 @@ namespace {
 
 const Register dialogs("dialogs", [](const Context& c) {
     const bool english = LanguageFromEnvironment() == Language::English;
-    QFileDialog files(nullptr, Tr("Fennix_Mdif", "ファイルを開く"), QString::fromStdString(c.samples));
+    QFileDialog files(nullptr, Tr("Fennix_Mdif", "ファイルを開く"),
+                      QString::fromStdString(c.samples));
     files.setOption(QFileDialog::DontUseNativeDialog);
     files.setFileMode(QFileDialog::ExistingFile);
     const QString bitmaps = english ? "Bitmaps (*.bmp)" : "ビットマップ (*.bmp)";
-    files.setNameFilters({english ? "Morph files (*.mph)" : "モーフィングファイル (*.mph)", bitmaps});
+    files.setNameFilters(
+        {english ? "Morph files (*.mph)" : "モーフィングファイル (*.mph)", bitmaps});
     files.selectNameFilter(bitmaps);
     files.resize(640, 420);
     files.show();

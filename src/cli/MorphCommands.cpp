@@ -13,17 +13,17 @@
 #include "core/Paths.h"
 #include "core/SafeWrite.h"
 #include "core/ScratchFolder.h"
-#include "engine/MorphChain.h"
+#include "core/Translation.h"
 #include "engine/GridFit.h"
+#include "engine/MorphChain.h"
 #include "engine/MorphRun.h"
 #include "media/AviFrames.h"
 #include "media/AviWriter.h"
-#include "media/VideoExport.h"
 #include "media/FrameSequence.h"
 #include "media/ImageFile.h"
+#include "media/VideoExport.h"
 #include "model/MorphDocument.h"
 #include "model/ProjectFile.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -299,7 +299,8 @@ std::string LoadProject(const std::string& path, MorphProject& project, QImage& 
             return "the project " + path + " names an image that is missing: " +
                    message.substr(std::string_view(Tr("ProjectFile", kImageMissingMessage)).size());
         // A damaged additions block: its message says where and why.
-        if (message.rfind(Tr("ProjectFile", "モーフィングファイルを読み込めませんでした。"), 0) != 0)
+        if (message.rfind(Tr("ProjectFile", "モーフィングファイルを読み込めませんでした。"), 0) !=
+            0)
             return "cannot open the project " + path + ": " + message;
         return "cannot open the project " + path +
                ": not a readable project file (missing, damaged, or not a file)";

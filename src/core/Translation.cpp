@@ -40,7 +40,8 @@ Language ChooseLanguage(std::string_view fennixLang, std::string_view lcAll,
     if (fennixLang == "ja") return Language::Japanese;
     if (fennixLang == "en") return Language::English;
     for (const std::string_view locale : {lcAll, lcMessages, lang})
-        if (!locale.empty()) return IsJapaneseLocale(locale) ? Language::Japanese : Language::English;
+        if (!locale.empty())
+            return IsJapaneseLocale(locale) ? Language::Japanese : Language::English;
     return Language::Japanese;
 }
 
@@ -62,7 +63,8 @@ std::string Format(std::string_view text, std::initializer_list<std::string_view
     std::string result;
     result.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        const size_t index = i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : args.size();
+        const size_t index =
+            i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : args.size();
         if (text[i] == '%' && index < args.size() && index < 9) {
             result += *(args.begin() + index);
             ++i;

@@ -36,7 +36,9 @@ const char* Tr(const char* context, const char* source);
 
 // Marks a text for the catalogue where it cannot be translated yet (a
 // constant, a table); gives back `source` unchanged.
-constexpr const char* TrMark(const char* /*context*/, const char* source) { return source; }
+constexpr const char* TrMark(const char* /*context*/, const char* source) {
+    return source;
+}
 
 // `text` with %1 … %9 replaced by the arguments, in one pass: an argument
 // holding "%2" stays as it is. Keeps a translated sentence whole where the

@@ -295,13 +295,15 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         result.Message = Tr("GridFit", "自動調整を中止しました。");
         return result;
     };
-    if (startImage.isNull() || endImage.isNull()) return Failure(Tr("GridFit", "画像がありません。"));
+    if (startImage.isNull() || endImage.isNull())
+        return Failure(Tr("GridFit", "画像がありません。"));
     if (startGrid.Rows != endGrid.Rows || startGrid.Columns != endGrid.Columns ||
         startGrid.Points.CountI() != endGrid.Points.CountI() ||
         startGrid.Points.CountJ() != endGrid.Points.CountJ() ||
         startGrid.Points.CountI() != startGrid.Rows + 1 ||
         startGrid.Points.CountJ() != startGrid.Columns + 1)
-        return Failure(Tr("GridFit", "開始画像と終了画像のメッシュの数が違うため、自動調整できません。"));
+        return Failure(
+            Tr("GridFit", "開始画像と終了画像のメッシュの数が違うため、自動調整できません。"));
     if (startGrid.Width < 2 || startGrid.Height < 2 || endGrid.Width < 2 || endGrid.Height < 2)
         return Failure(Tr("GridFit", "画像が小さすぎるため、自動調整できません。"));
     if (!going(0)) return cancelled();
@@ -323,7 +325,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
                              end.ToWork(r.EndY)});
         if (!SimilarityOfPairs(pairs, align) || !Plausible(align))
             return Failure(
-                Tr("GridFit", "基準点から位置合わせを決められません。離れた場所を2〜3組指定してください。"));
+                Tr("GridFit",
+                   "基準点から位置合わせを決められません。離れた場所を2〜3組指定してください。"));
         result.Alignment = FitAlignment::References;
     } else {
         const auto face = FaceAlignment(start.Gray, end.Gray, options.CascadeFolder);
@@ -403,7 +406,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     if (result.Alignment == FitAlignment::None && result.Trusted * 4 < static_cast<int>(n)) {
         result.Outcome = FitOutcome::NoMatch;
         result.Trusted = result.Interpolated = 0;
-        result.Message = Tr("GridFit", "2つの画像に共通する部分が見つからないため、メッシュはそのままです。");
+        result.Message =
+            Tr("GridFit", "2つの画像に共通する部分が見つからないため、メッシュはそのままです。");
         return result;
     }
     InterpolateUntrusted(shift, trusted, countI, countJ);

@@ -13,14 +13,14 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "core/SafeWrite.h"
 #include "core/RegularFile.h"
+#include "core/SafeWrite.h"
+#include "core/Translation.h"
 #include "media/AviFrames.h"
 #include "media/FramePixels.h"
+#include "media/ImageFile.h"
 #include "media/LibavText.h"
 #include "media/cDIB.h"
-#include "media/ImageFile.h"
-#include "core/Translation.h"
 
 namespace fennix {
 

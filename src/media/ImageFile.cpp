@@ -16,8 +16,8 @@
 #include "core/Paths.h"
 #include "core/RegularFile.h"
 #include "core/SafeWrite.h"
-#include "media/WmfImage.h"
 #include "core/Translation.h"
+#include "media/WmfImage.h"
 
 namespace fennix {
 
@@ -79,11 +79,15 @@ const char* ImageFailureReason(ImageFailure failure) {
         case ImageFailure::CannotOpen:
             return Tr("ImageFile", "ファイルが見つからないか、読み取る権限がありません。");
         case ImageFailure::NotRegularFile:
-            return Tr("ImageFile", "通常のファイルではありません（フォルダ、FIFO、デバイスなど）。");
+            return Tr("ImageFile",
+                      "通常のファイルではありません（フォルダ、FIFO、デバイスなど）。");
         case ImageFailure::CannotDecode:
-            return Tr("ImageFile", "画像として読み込めません。形式が違うか、壊れているか、途中で切れています。");
+            return Tr("ImageFile",
+                      "画像として読み込めません。形式が違うか、壊れているか、途中で切れています。");
         case ImageFailure::TooLarge:
-            return Tr("ImageFile", "画像が大きすぎます（2 億画素を超えるか、一辺が 32767 ピクセルを超えています）。");
+            return Tr(
+                "ImageFile",
+                "画像が大きすぎます（2 億画素を超えるか、一辺が 32767 ピクセルを超えています）。");
         case ImageFailure::TooComplex:
             return Tr("ImageFile", "図形の数が多すぎるか、描画に時間がかかりすぎます。");
     }

@@ -21,10 +21,10 @@ extern "C" {
 }
 
 #include "core/SafeWrite.h"
-#include "media/AviFrames.h"
-#include "media/LibavText.h"
-#include "media/ImageFile.h"
 #include "core/Translation.h"
+#include "media/AviFrames.h"
+#include "media/ImageFile.h"
+#include "media/LibavText.h"
 
 namespace fennix {
 
@@ -637,11 +637,13 @@ std::string VideoFailureMessage(const VideoResult& result) {
         case VideoOutcome::NoFrames:
             return Tr("VideoExport", "フォルダの中にモーフ画像データが見つかりません！");
         case VideoOutcome::BadSize:
-            return failed + Tr("VideoExport", "幅と高さは 1 以上で、大きすぎない値にしてください。");
+            return failed +
+                   Tr("VideoExport", "幅と高さは 1 以上で、大きすぎない値にしてください。");
         case VideoOutcome::LoadFailed:
             return Tr("VideoExport", "画像ファイルのロードで失敗しました!\n") + result.Frame;
         case VideoOutcome::OutputIsFrame:
-            return failed + Tr("VideoExport", "保存先のファイルがモーフ画像データの 1 枚と同じです。");
+            return failed +
+                   Tr("VideoExport", "保存先のファイルがモーフ画像データの 1 枚と同じです。");
         case VideoOutcome::EncoderMissing:
             return failed + Tr("VideoExport", "この形式のエンコーダがインストールされていません。");
         case VideoOutcome::EncoderFailed:

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/Prompts.h"
 #include "core/RegularFile.h"
 #include "core/SafeWrite.h"
-#include "core/Prompts.h"
 #include "core/Translation.h"
 
 namespace fennix {

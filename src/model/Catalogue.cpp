@@ -12,7 +12,8 @@ std::unique_ptr<QTranslator> InstallCatalogue(Language language, const std::stri
         InstallTranslator(nullptr);
         return nullptr;
     }
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(programFolder)) + "/translations";
+    const QString folder =
+        QFile::decodeName(QByteArray::fromStdString(programFolder)) + "/translations";
     auto catalogue = std::make_unique<QTranslator>();
     if (!catalogue->load("fennix_en", folder)) {
         std::cerr << "fennix: the English catalogue fennix_en.qm is missing from "

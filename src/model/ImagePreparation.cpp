@@ -124,12 +124,14 @@ TrimCheck CheckTrimSize(const std::string& widthText, const std::string& heightT
     }
     constexpr long long kMax = std::numeric_limits<int16_t>::max();
     if (*w > kMax || *w > paneWidth) {
-        check.message = Tr("ImagePreparation", "トリミングのサイズ幅(Max) = ") + std::to_string(paneWidth);
+        check.message =
+            Tr("ImagePreparation", "トリミングのサイズ幅(Max) = ") + std::to_string(paneWidth);
         check.focus = TrimCheck::Focus::Width;
         return check;
     }
     if (*h > kMax || *h > paneHeight) {
-        check.message = Tr("ImagePreparation", "トリミングのサイズ高さ(Max) = ") + std::to_string(paneHeight);
+        check.message =
+            Tr("ImagePreparation", "トリミングのサイズ高さ(Max) = ") + std::to_string(paneHeight);
         check.focus = TrimCheck::Focus::Height;
         return check;
     }

@@ -10,8 +10,8 @@
 #include "core/Paths.h"
 #include "core/RegularFile.h"
 #include "core/SafeWrite.h"
-#include "model/ProjectFile.h"
 #include "core/Translation.h"
+#include "model/ProjectFile.h"
 
 namespace fennix {
 

@@ -19,7 +19,8 @@ namespace fennix {
 namespace {
 
 constexpr const char* kSaveFailed = TrMark("ProjectFile", "保存できませんでした。");
-constexpr const char* kLoadFailed = TrMark("ProjectFile", "モーフィングファイルを読み込めませんでした。");
+constexpr const char* kLoadFailed =
+    TrMark("ProjectFile", "モーフィングファイルを読み込めませんでした。");
 constexpr const char* kImageMissing = kImageMissingMessage;
 // Far more than the largest grid a window can edit needs.
 constexpr size_t kMaxProjectBytes = size_t{16} << 20;
@@ -243,13 +244,15 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
             return {};
         }
         const size_t equals = line.find('=');
-        if (equals == std::string_view::npos) return Tr("ProjectFile", "「キー=値」の形ではありません");
+        if (equals == std::string_view::npos)
+            return Tr("ProjectFile", "「キー=値」の形ではありません");
         const std::string_view key = line.substr(0, equals);
         const std::string value(line.substr(equals + 1));
         int index = 0;
         while (index < 4 && kKeys[index] != key) ++index;
         if (index == 4) return Tr("ProjectFile", "[run] に知らないキーがあります");
-        if (seen[index]) return Format(Tr("ProjectFile", "キー「%1」が二度あります"), {kKeys[index]});
+        if (seen[index])
+            return Format(Tr("ProjectFile", "キー「%1」が二度あります"), {kKeys[index]});
         seen[index] = true;
         if (index < 2) {
             const auto frames = StrictInteger(value);
@@ -282,7 +285,8 @@ std::string ReadAdditions(LineReader& in, ProjectAdditions& additions, size_t& f
         return why;
     };
     const auto version = in.Line();
-    if (!version || version->substr(0, 8) != "version=") return fail(Tr("ProjectFile", "版の行（version=）がありません"));
+    if (!version || version->substr(0, 8) != "version=")
+        return fail(Tr("ProjectFile", "版の行（version=）がありません"));
     const auto number = StrictInteger(version->substr(8));
     if (!number || *number < 1) return fail(Tr("ProjectFile", "版の番号が正しくありません"));
     if (*number > kAdditionsVersion)
@@ -378,9 +382,10 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
         if (reason)
             *reason = std::string("it is the same file as the ") + (start ? "start" : "end") +
                       " picture " + m->ImagePath;
-        return failed + "\n" + Format(start ? Tr("ProjectFile", "開始画像（%1）と同じファイルには保存できません。")
-                                     : Tr("ProjectFile", "終了画像（%1）と同じファイルには保存できません。"),
-                              {m->ImagePath});
+        return failed + "\n" +
+               Format(start ? Tr("ProjectFile", "開始画像（%1）と同じファイルには保存できません。")
+                            : Tr("ProjectFile", "終了画像（%1）と同じファイルには保存できません。"),
+                      {m->ImagePath});
     }
 
     std::string out;
@@ -435,7 +440,8 @@ std::string LoadMorphFile(const std::string& path, MorphProject& project) {
     read.BackgroundColor = *backgroundColor;
     size_t failedLine = 0;
     if (const std::string why = ReadAdditions(in, read.Additions, failedLine); !why.empty())
-        return Format(Tr("ProjectFile", "モーフィングファイルの追加情報が壊れています（%1 行目：%2）。"),
+        return Format(Tr("ProjectFile",
+                         "モーフィングファイルの追加情報が壊れています（%1 行目：%2）。"),
                       {std::to_string(failedLine), why}) +
                path;
 

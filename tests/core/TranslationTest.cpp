@@ -29,8 +29,8 @@ TEST(Translation, TheLocaleChoosesTheLanguage) {
         {"", "", "", "en_GB", Language::English},
         {"", "", "", "de_DE.UTF-8", Language::English},
         {"", "", "", "fr_FR@euro", Language::English},
-        {"", "", "", "jv_ID", Language::English},       // Javanese, not Japanese
-        {"", "", "", "Cyrl", Language::English},        // not the C locale
+        {"", "", "", "jv_ID", Language::English},  // Javanese, not Japanese
+        {"", "", "", "Cyrl", Language::English},   // not the C locale
         // LC_ALL wins over LC_MESSAGES, which wins over LANG.
         {"", "de_DE.UTF-8", "ja_JP.UTF-8", "ja_JP.UTF-8", Language::English},
         {"", "C", "de_DE.UTF-8", "de_DE.UTF-8", Language::Japanese},
@@ -50,7 +50,8 @@ TEST(Translation, TheLocaleChoosesTheLanguage) {
 }
 
 TEST(Translation, FormatFillsNumberedPlaces) {
-    EXPECT_EQ(Format("キー「%1」が二度あります", {"hold-start"}), "キー「hold-start」が二度あります");
+    EXPECT_EQ(Format("キー「%1」が二度あります", {"hold-start"}),
+              "キー「hold-start」が二度あります");
     EXPECT_EQ(Format("%2 of %1", {"a", "b"}), "b of a");
     EXPECT_EQ(Format("%1%1", {"x"}), "xx");
     // An argument's own "%2" is not filled again; places without an
@@ -70,8 +71,8 @@ TEST(Translation, TrAsksTheInstalledTranslator) {
     });
     const char* english = Tr("Test", source);
     EXPECT_STREQ(english, "Could not save ");
-    EXPECT_EQ(Tr("Test", source), english);             // the same text, kept for the run
-    EXPECT_EQ(Tr("Other", source), source);             // unknown there: the Japanese
+    EXPECT_EQ(Tr("Test", source), english);  // the same text, kept for the run
+    EXPECT_EQ(Tr("Other", source), source);  // unknown there: the Japanese
     EXPECT_EQ(Tr("Test", "開始画像"), std::string("開始画像"));
     InstallTranslator(nullptr);
     EXPECT_EQ(Tr("Test", source), source);

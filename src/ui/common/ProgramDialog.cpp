@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "core/Prompts.h"
+#include "core/Translation.h"
+#include "engine/BackgroundJob.h"
+#include "ui/common/DialogPlacement.h"
 #include "ui/common/WindowAnimation.h"
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/clsShadow.h"
-#include "engine/BackgroundJob.h"
-#include "core/Prompts.h"
-#include "ui/common/DialogPlacement.h"
-#include "core/Translation.h"
 
 namespace fennix {
 

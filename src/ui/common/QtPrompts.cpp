@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "core/Translation.h"
 #include "media/PackedColor.h"
 #include "ui/common/QtTranslation.h"
-#include "core/Translation.h"
 
 namespace fennix {
 

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <cstdlib>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <cstdlib>
 
 #include "core/AppFolder.h"
 #include "model/Catalogue.h"

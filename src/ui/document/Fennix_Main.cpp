@@ -17,6 +17,7 @@
 
 #include "core/Paths.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "media/ImageFile.h"
 #include "model/MatrixDrawing.h"
 #include "model/MatrixEditing.h"
@@ -34,7 +35,6 @@
 #include "ui/output/Fennix_Video.h"
 #include "ui/output/Fennix_View.h"
 #include "ui/output/Fennix_aviView.h"
-#include "core/Translation.h"
 
 // The document window's construction, menus, layout, zoom and events. Its
 // other handlers live beside it: Fennix_MainEditing.cpp (points, colours,

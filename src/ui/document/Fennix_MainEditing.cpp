@@ -4,6 +4,7 @@
 #include <QUndoStack>
 
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "model/DocumentHistory.h"
 #include "model/MatrixDrawing.h"
 #include "model/PointDrag.h"
@@ -11,7 +12,6 @@
 #include "ui/common/PaneWidget.h"
 #include "ui/document/Fennix_RunOpt.h"
 #include "ui/frame/Fennix_Opt.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -49,7 +49,8 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
     if (button != Qt::LeftButton || k != Document.SelectedGrid) return;
     const PointRelease release = ReleaseHeldPoint(Document, k, x, y);
     if (release.result == PointRelease::PutBack) {
-        ShowMessage(Tr("Fennix_MainEditing", "マトリクスのラインがオーバーラップしています。"), MessageIcon::Information);
+        ShowMessage(Tr("Fennix_MainEditing", "マトリクスのラインがオーバーラップしています。"),
+                    MessageIcon::Information);
         DrawMatrix(Panes.P(k), Document.Matrix(k), Document.Zoom);
     } else if (release.result == PointRelease::Moved) {
         DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
@@ -123,8 +124,9 @@ void Fennix_Main::mnuSetting_Click() {
     if (Settings.Rows != start.Rows || Settings.Columns != start.Columns) {
         if (GridCountsFit(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(), Settings.Rows,
                           Settings.Columns)) {
-            if (ShowMessage(Tr("Fennix_MainEditing", "マトリクスが変更されました。リセットしますか？"), MessageIcon::Question,
-                            MessageButtons::YesNo) == MessageAnswer::Yes) {
+            if (ShowMessage(
+                    Tr("Fennix_MainEditing", "マトリクスが変更されました。リセットしますか？"),
+                    MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes) {
                 for (int k = 1; k <= 2; ++k) {
                     Document.Matrix(k).Rows = Settings.Rows;
                     Document.Matrix(k).Columns = Settings.Columns;
@@ -133,7 +135,8 @@ void Fennix_Main::mnuSetting_Click() {
                 DrawGrids();
             }
         } else {
-            ShowMessage(Tr("Fennix_MainEditing", "マトリクスの行数または列数が多過ぎます。"), MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_MainEditing", "マトリクスの行数または列数が多過ぎます。"),
+                        MessageIcon::Exclamation);
         }
     }
     Document.LastFrame = LastFrameOf(Settings.FrameCount);

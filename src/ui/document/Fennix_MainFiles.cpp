@@ -10,6 +10,7 @@
 
 #include "core/Paths.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "model/ImageRelocation.h"
 #include "model/ProjectCopy.h"
 #include "model/ProjectFile.h"
@@ -17,7 +18,6 @@
 #include "model/Settings.h"
 #include "ui/common/PaneWidget.h"
 #include "ui/common/cFileDlg.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -64,9 +64,11 @@ bool Fennix_Main::RelocateImages() {
     // A project referring to the temporary folder would lose its images
     // when they are cleaned up: it is not written at all.
     if (!relocated)
-        ShowMessage(Format(Tr("Fennix_MainFiles", "%1に画像を保存できませんでした。\nプロジェクトは保存されていません。"),
-                           {Settings.ImageFolder}),
-                    MessageIcon::Critical);
+        ShowMessage(
+            Format(Tr("Fennix_MainFiles",
+                      "%1に画像を保存できませんでした。\nプロジェクトは保存されていません。"),
+                   {Settings.ImageFolder}),
+            MessageIcon::Critical);
     return relocated;
 }
 
@@ -156,7 +158,8 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
         ShowMessage(message, MessageIcon::Critical);
         return;
     }
-    ShowMessage(Format(Tr("Fennix_MainFiles", "%1に保存しました。"), {PathFolder(target)}), MessageIcon::Information);
+    ShowMessage(Format(Tr("Fennix_MainFiles", "%1に保存しました。"), {PathFolder(target)}),
+                MessageIcon::Information);
 }
 
 void Fennix_Main::ComeToFront() {
@@ -186,8 +189,8 @@ bool Fennix_Main::QueryUnload() {
     }
     if (!Document.Dirty) return true;
     ComeToFront();
-    switch (ShowMessage(Tr("Fennix_MainFiles", "変更されています。保存しますか？"), MessageIcon::Question,
-                        MessageButtons::YesNoCancel)) {
+    switch (ShowMessage(Tr("Fennix_MainFiles", "変更されています。保存しますか？"),
+                        MessageIcon::Question, MessageButtons::YesNoCancel)) {
         case MessageAnswer::Cancel:
             return false;
         case MessageAnswer::Yes:

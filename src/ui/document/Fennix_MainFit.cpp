@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "model/DocumentHistory.h"
 #include "model/MatrixDrawing.h"
 #include "ui/common/PaneWidget.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -37,12 +37,14 @@ void Fennix_Main::mnuAlignByPoints_Click() {
     takingReferences_ = true;
     referencePairs_.clear();
     pendingReference_.reset();
-    ShowMessage(
-        Tr("Fennix_MainFit", "開始画像と終了画像で同じものが写っている場所を、開始画像、終了画像の順にクリックしてくださ"
-        "い。"
-        "3組目をクリックすると合わせます。2組で合わせるときは、もう一度「基準点で合わせる」を選んで"
-        "ください。"),
-        MessageIcon::Information);
+    ShowMessage(Tr("Fennix_MainFit",
+                   "開始画像と終了画像で同じものが写っている場所を、開始画像、終了画像の順にクリッ"
+                   "クしてくださ"
+                   "い。"
+                   "3組目をクリックすると合わせます。2組で合わせるときは、もう一度「基準点で合わせ"
+                   "る」を選んで"
+                   "ください。"),
+                MessageIcon::Information);
 }
 
 bool Fennix_Main::TakeReference(int k, double x, double y) {
@@ -76,8 +78,9 @@ void Fennix_Main::StartFit(std::vector<FitReference> references) {
     GridFitOptions options;
     options.References = std::move(references);
 
-    fitDialog_ = new QProgressDialog(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整しています…")),
-                                     QString::fromUtf8(Tr("Fennix_MainFit", "キャンセル")), 0, 100, this);
+    fitDialog_ =
+        new QProgressDialog(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整しています…")),
+                            QString::fromUtf8(Tr("Fennix_MainFit", "キャンセル")), 0, 100, this);
     fitDialog_->setWindowTitle(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整")));
     fitDialog_->setWindowModality(Qt::WindowModal);
     fitDialog_->setAutoClose(false);

@@ -8,6 +8,7 @@
 
 #include "core/AppFolder.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "engine/MorphRun.h"
 #include "model/MatrixDrawing.h"
 #include "model/MatrixEditing.h"
@@ -17,7 +18,6 @@
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/Slider.h"
 #include "ui/controls/ccXPButton.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -232,7 +232,8 @@ void Fennix_Main::MorphRunFinished(const std::string& result, int written) {
     }
     if (result == kMorphCancelled) {
         EndMorphRun(caption);
-        ShowMessage(Format(Tr("Fennix_MainRun", "作成を中止しました。%1 フレームを保存しました。"), {std::to_string(written)}),
+        ShowMessage(Format(Tr("Fennix_MainRun", "作成を中止しました。%1 フレームを保存しました。"),
+                           {std::to_string(written)}),
                     MessageIcon::Information);
         return;
     }
@@ -245,8 +246,8 @@ void Fennix_Main::MorphRunFinished(const std::string& result, int written) {
     QCoreApplication::processEvents();
     EndMorphRun(caption);
 
-    if (CurrentPrompts().Message(Tr("Fennix_MainRun", "正常終了しました。確認しますか？"), Tr("Fennix_MainRun", "Fennix(完了)"),
-                                 MessageIcon::Question,
+    if (CurrentPrompts().Message(Tr("Fennix_MainRun", "正常終了しました。確認しますか？"),
+                                 Tr("Fennix_MainRun", "Fennix(完了)"), MessageIcon::Question,
                                  MessageButtons::YesNo) == MessageAnswer::Yes) {
         Settings.ViewerFromMenu = false;
         RunViewer();

@@ -5,17 +5,19 @@
 #include <QLabel>
 #include <QSpinBox>
 
+#include "core/Translation.h"
 #include "ui/controls/FormFields.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/ccXPButton.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
 namespace {
 
 // The curves as the lists show them, in Easing order.
-const char* const kCurveCaptions[] = {TrMark("Fennix_RunOpt", "一定の速さ"), TrMark("Fennix_RunOpt", "ゆっくり始まる"), TrMark("Fennix_RunOpt", "ゆっくり終わる"),
+const char* const kCurveCaptions[] = {TrMark("Fennix_RunOpt", "一定の速さ"),
+                                      TrMark("Fennix_RunOpt", "ゆっくり始まる"),
+                                      TrMark("Fennix_RunOpt", "ゆっくり終わる"),
                                       TrMark("Fennix_RunOpt", "ゆっくり始まり、ゆっくり終わる")};
 
 QComboBox* CurveList(QWidget* parent, int x, int y, int width) {
@@ -93,7 +95,8 @@ RunOptions Fennix_RunOpt::Options() const {
 }
 
 void Fennix_RunOpt::ShowCount() {
-    lblCount->setText(Q(Tr("Fennix_RunOpt", "書き出すフレーム数: %1")).arg(WrittenFrameCount(Options(), lastFrame_)));
+    lblCount->setText(Q(Tr("Fennix_RunOpt", "書き出すフレーム数: %1"))
+                          .arg(WrittenFrameCount(Options(), lastFrame_)));
 }
 
 void Fennix_RunOpt::done(int result) {

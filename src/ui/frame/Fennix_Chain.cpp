@@ -10,6 +10,7 @@
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "media/FrameSequence.h"
 #include "model/Settings.h"
 #include "ui/common/cFileDlg.h"
@@ -17,7 +18,6 @@
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/ccXPButton.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -141,14 +141,16 @@ std::string Fennix_Chain::OutputFolder() {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!DirectoryExists(folder)) {
-        ShowMessage(folder + Tr("Fennix_Chain", "\nフォルダを作れませんでした。"), MessageIcon::Exclamation);
+        ShowMessage(folder + Tr("Fennix_Chain", "\nフォルダを作れませんでした。"),
+                    MessageIcon::Exclamation);
         return {};
     }
     // Frames of another run would mix with these.
     if (const auto old = ListFrameFiles(folder); !old.empty()) {
-        ShowMessage(folder + Format(Tr("Fennix_Chain", "\nこのフォルダにはすでにフレーム（%1）があります。"
-                                           "別のフォルダを選んでください。"),
-                                 {old.front()}),
+        ShowMessage(folder + Format(Tr("Fennix_Chain",
+                                       "\nこのフォルダにはすでにフレーム（%1）があります。"
+                                       "別のフォルダを選んでください。"),
+                                    {old.front()}),
                     MessageIcon::Exclamation);
         return {};
     }
@@ -184,7 +186,10 @@ void Fennix_Chain::cmdRun_Click() {
                         // Which project is being made, shown on the window's thread.
                         auto started = [this](int index, int count) {
                             job_.Post([this, index, count] {
-                                lblStatus->setText(Q(Tr("Fennix_Chain", "%1 / %2 番目のプロジェクトを作成中")).arg(index + 1).arg(count));
+                                lblStatus->setText(
+                                    Q(Tr("Fennix_Chain", "%1 / %2 番目のプロジェクトを作成中"))
+                                        .arg(index + 1)
+                                        .arg(count));
                             });
                         };
                         outcome = RunMorphChain(projects, {}, output, progress, started);
@@ -192,10 +197,13 @@ void Fennix_Chain::cmdRun_Click() {
     cmdCancel->setText(Q(Tr("Fennix_Chain", "閉じる")));
     lastFolder_ = folder;
     Settings.FrameFolder() = output.frameFolder;
-    lblStatus->setText(Q(Tr("Fennix_Chain", "%1 フレーム: %2")).arg(outcome.written).arg(QString::fromStdString(folder)));
+    lblStatus->setText(Q(Tr("Fennix_Chain", "%1 フレーム: %2"))
+                           .arg(outcome.written)
+                           .arg(QString::fromStdString(folder)));
     if (ClosingProgram()) return;
     if (outcome.failure == kMorphCancelled) {
-        ShowMessage(Format(Tr("Fennix_Chain", "作成を中止しました。%1 フレームを保存しました。"), {std::to_string(outcome.written)}),
+        ShowMessage(Format(Tr("Fennix_Chain", "作成を中止しました。%1 フレームを保存しました。"),
+                           {std::to_string(outcome.written)}),
                     MessageIcon::Information);
         return;
     }
@@ -204,11 +212,13 @@ void Fennix_Chain::cmdRun_Click() {
         return;
     }
     if (!outcome.failure.empty()) {
-        ShowMessage(std::string(Tr("Fennix_Chain", kRunFailed)) + "\n" + projects[static_cast<size_t>(outcome.project)].path,
+        ShowMessage(std::string(Tr("Fennix_Chain", kRunFailed)) + "\n" +
+                        projects[static_cast<size_t>(outcome.project)].path,
                     MessageIcon::Exclamation);
         return;
     }
-    if (CurrentPrompts().Message(Tr("Fennix_Chain", "正常終了しました。確認しますか？"), Tr("Fennix_Chain", "Fennix(完了)"), MessageIcon::Question,
+    if (CurrentPrompts().Message(Tr("Fennix_Chain", "正常終了しました。確認しますか？"),
+                                 Tr("Fennix_Chain", "Fennix(完了)"), MessageIcon::Question,
                                  MessageButtons::YesNo) == MessageAnswer::Yes &&
         RunViewer) {
         Settings.ViewerFromMenu = false;

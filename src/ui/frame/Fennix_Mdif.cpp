@@ -10,22 +10,22 @@
 #include <string>
 #include <vector>
 
-#include "ui/frame/Fennix_Chain.h"
-#include "ui/frame/Fennix_Opt.h"
-#include "model/ProgramFiles.h"
-#include "model/RecentFiles.h"
-#include "model/Settings.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
+#include "model/ProgramFiles.h"
+#include "model/RecentFiles.h"
+#include "model/Settings.h"
+#include "ui/common/cFileDlg.h"
+#include "ui/document/Fennix_Main.h"
+#include "ui/frame/Fennix_Chain.h"
+#include "ui/frame/Fennix_Opt.h"
 #include "ui/output/Fennix_Avi.h"
 #include "ui/output/Fennix_Video.h"
 #include "ui/output/Fennix_View.h"
 #include "ui/output/Fennix_aviView.h"
 #include "ui/prepare/Fennix_Pic.h"
-#include "ui/common/cFileDlg.h"
-#include "ui/document/Fennix_Main.h"
-#include "core/Translation.h"
 
 namespace fennix {
 

@@ -2,12 +2,12 @@
 
 #include <QLabel>
 
+#include "core/Translation.h"
 #include "model/Settings.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/ImageOption.h"
 #include "ui/controls/Slider.h"
 #include "ui/controls/ccXPButton.h"
-#include "core/Translation.h"
 
 namespace fennix {
 

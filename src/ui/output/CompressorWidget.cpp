@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "core/Translation.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/clsShadow.h"
-#include "core/Translation.h"
 
 namespace fennix {
 

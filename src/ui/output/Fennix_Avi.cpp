@@ -13,22 +13,22 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+#include "core/Prompts.h"
+#include "core/SafeWrite.h"
+#include "core/Translation.h"
+#include "media/AviFrames.h"
+#include "media/ImageFile.h"
 #include "model/Settings.h"
+#include "ui/common/PaneWidget.h"
 #include "ui/controls/FormFields.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucUpDown.h"
-#include "core/AppFolder.h"
-#include "core/Paths.h"
-#include "core/SafeWrite.h"
-#include "media/AviFrames.h"
 #include "ui/output/CompressorWidget.h"
 #include "ui/output/Fennix_aviView.h"
-#include "media/ImageFile.h"
-#include "ui/common/PaneWidget.h"
-#include "core/Prompts.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -39,7 +39,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kNoFrames = TrMark("Fennix_Avi", "フォルダの中にモーフ画像データが見つかりません！");
+constexpr const char* kNoFrames =
+    TrMark("Fennix_Avi", "フォルダの中にモーフ画像データが見つかりません！");
 constexpr int kRepeatMax = 10;
 constexpr int kModeShift = 196;  // how far mode 2 moves the player controls left
 
@@ -193,8 +194,8 @@ void Fennix_Avi::drv1_Change(const std::string& drive) {
             return;
         }
         const MessageAnswer answer =
-            ShowMessage(Format(Tr("Fennix_Avi", "ドライブ%1 は、準備されていません。"), {drive}), MessageIcon::Exclamation,
-                        MessageButtons::RetryCancel);
+            ShowMessage(Format(Tr("Fennix_Avi", "ドライブ%1 は、準備されていません。"), {drive}),
+                        MessageIcon::Exclamation, MessageButtons::RetryCancel);
         if (answer != MessageAnswer::Retry) break;
     }
     drv1->setCurrentIndex(drv1->findData(QString::fromStdString(DriveOf(folder_))));
@@ -362,11 +363,13 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
             ShowMessage(Tr("Fennix_Avi", "Avi ファイルを作成しました!"), MessageIcon::Exclamation);
             break;
         case AviOutcome::LoadFailed:
-            ShowMessage(Tr("Fennix_Avi", "画像ファイルのロードで失敗しました!"), MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_Avi", "画像ファイルのロードで失敗しました!"),
+                        MessageIcon::Exclamation);
             break;
         case AviOutcome::Failed:
         case AviOutcome::OutputIsFrame:
-            ShowMessage(Tr("Fennix_Avi", "Aviファイルの作成は失敗しました!"), MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_Avi", "Aviファイルの作成は失敗しました!"),
+                        MessageIcon::Exclamation);
             break;
         case AviOutcome::Stopped:
             ShowMessage(Tr("Fennix_Avi", "作成を中止しました。"), MessageIcon::Information);

@@ -9,29 +9,31 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+#include "core/Prompts.h"
+#include "core/Translation.h"
+#include "media/AviFrames.h"
+#include "media/ImageFile.h"
 #include "model/Settings.h"
+#include "ui/common/PaneWidget.h"
 #include "ui/controls/FormFields.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucUpDown.h"
-#include "core/AppFolder.h"
-#include "core/Paths.h"
-#include "media/AviFrames.h"
-#include "media/ImageFile.h"
-#include "ui/common/PaneWidget.h"
-#include "core/Prompts.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
 namespace {
 
-constexpr const char* kNoFrames = TrMark("Fennix_Video", "フォルダの中にモーフ画像データが見つかりません！");
-
+constexpr const char* kNoFrames =
+    TrMark("Fennix_Video", "フォルダの中にモーフ画像データが見つかりません！");
 
 // The save dialog's filter of each format, in VideoFormat order.
-const char* const kFilterNames[] = {TrMark("Fennix_Video", "MP4 Videoﾌｧｲﾙ"), TrMark("Fennix_Video", "WebM Videoﾌｧｲﾙ"), TrMark("Fennix_Video", "GIF ｱﾆﾒｰｼｮﾝ")};
+const char* const kFilterNames[] = {TrMark("Fennix_Video", "MP4 Videoﾌｧｲﾙ"),
+                                    TrMark("Fennix_Video", "WebM Videoﾌｧｲﾙ"),
+                                    TrMark("Fennix_Video", "GIF ｱﾆﾒｰｼｮﾝ")};
 
 }  // namespace
 
@@ -75,11 +77,13 @@ Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
     Label(Tr("Fennix_Video", "画質"), fraOption, 10, 146, 46, 22);
     cboQuality = new QComboBox(fraOption);
     cboQuality->setGeometry(60, 146, 110, 22);
-    cboQuality->addItems({Q(Tr("Fennix_Video", "高画質")), Q(Tr("Fennix_Video", "標準")), Q(Tr("Fennix_Video", "小さいﾌｧｲﾙ"))});
+    cboQuality->addItems({Q(Tr("Fennix_Video", "高画質")), Q(Tr("Fennix_Video", "標準")),
+                          Q(Tr("Fennix_Video", "小さいﾌｧｲﾙ"))});
     cboQuality->setCurrentIndex(1);
     chkPingPong = new QCheckBox(Q(Tr("Fennix_Video", "往復 (逆再生でつなぐ)")), fraOption);
     chkPingPong->setGeometry(10, 178, 164, 22);
-    chkPingPong->setToolTip(Q(Tr("Fennix_Video", "最後のフレームから先頭へ逆に戻り、継ぎ目なくループします。")));
+    chkPingPong->setToolTip(
+        Q(Tr("Fennix_Video", "最後のフレームから先頭へ逆に戻り、継ぎ目なくループします。")));
 
     Cmd_Export = new ccXPButton(Q(Tr("Fennix_Video", "動画ﾌｧｲﾙの書き出し")), MainPanel);
     Cmd_Export->setGeometry(10, 214, 250, 30);
@@ -163,19 +167,22 @@ void Fennix_Video::ShowDefaultSize() {
 
 void Fennix_Video::cmd_Folder_Click() {
     std::string chosen;
-    if (CurrentPrompts().ChooseFolder(Tr("Fennix_Video", "フォルダの選択"), folder_, chosen)) SetFolder(chosen);
+    if (CurrentPrompts().ChooseFolder(Tr("Fennix_Video", "フォルダの選択"), folder_, chosen))
+        SetFolder(chosen);
 }
 
 bool Fennix_Video::ReadOptions(VideoOptions& options) {
     const auto width = FieldToInt16(txtWidth->text().toStdString());
     const auto height = FieldToInt16(txtHeight->text().toStdString());
     if (!width || !height || !FrameSizeAllowed(*width, *height)) {
-        ShowMessage(Tr("Fennix_Video", "幅と高さに正しい値を入力してください。"), MessageIcon::Exclamation);
+        ShowMessage(Tr("Fennix_Video", "幅と高さに正しい値を入力してください。"),
+                    MessageIcon::Exclamation);
         return false;
     }
     const auto rate = FieldToInt16(txtFPS->text().toStdString());
     if (!rate || *rate < kVideoRateMin || *rate > kVideoRateMax) {
-        ShowMessage(Tr("Fennix_Video", "fp/s は 1 から 60 までの値を入力してください。"), MessageIcon::Exclamation);
+        ShowMessage(Tr("Fennix_Video", "fp/s は 1 から 60 までの値を入力してください。"),
+                    MessageIcon::Exclamation);
         return false;
     }
     options.Format = static_cast<VideoFormat>(std::max(cboFormat->currentIndex(), 0));
@@ -201,7 +208,8 @@ void Fennix_Video::Cmd_Export_Click() {
     request.Title = Tr("Fennix_Video", "ﾌｧｲﾙ名を付けて保存");
     // Where the last video went; the AVI files' folder until one has been saved.
     request.Folder = Settings.VideoFolder.empty() ? Settings.AviFolder() : Settings.VideoFolder;
-    request.Filters = {Tr("Fennix_Video", kFilterNames[static_cast<int>(options.Format)]), "*." + extension};
+    request.Filters = {Tr("Fennix_Video", kFilterNames[static_cast<int>(options.Format)]),
+                       "*." + extension};
     request.FileName = "*." + extension;
     request.DefaultExt = extension;
     request.OverwritePrompt = true;
@@ -226,7 +234,8 @@ void Fennix_Video::Cmd_Export_Click() {
     switch (result.Outcome) {
         case VideoOutcome::Written:
             LastSavedPath = path;
-            ShowMessage(Tr("Fennix_Video", "動画ファイルを作成しました!"), MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_Video", "動画ファイルを作成しました!"),
+                        MessageIcon::Exclamation);
             break;
         case VideoOutcome::Stopped:
             ShowMessage(Tr("Fennix_Video", "作成を中止しました。"), MessageIcon::Information);

@@ -9,19 +9,19 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "core/Prompts.h"
+#include "core/Translation.h"
+#include "media/FrameSequence.h"
 #include "model/Settings.h"
+#include "model/ViewerLayout.h"
+#include "ui/common/DialogPlacement.h"
+#include "ui/common/PaneWidget.h"
 #include "ui/common/WindowAnimation.h"
 #include "ui/controls/ButtonGlyphs.h"
+#include "ui/controls/Slider.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/clsShadow.h"
 #include "ui/controls/ucScrollbar.h"
-#include "media/FrameSequence.h"
-#include "model/ViewerLayout.h"
-#include "ui/controls/Slider.h"
-#include "ui/common/DialogPlacement.h"
-#include "ui/common/PaneWidget.h"
-#include "core/Prompts.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -62,12 +62,14 @@ bool ChooseFolderPlainly(QWidget*, std::string& folder) {
     std::string start = folder;
     for (;;) {
         std::string chosenPath;
-        if (!CurrentPrompts().ChooseFolder(Tr("Fennix_View", "フォルダの選択"), start, chosenPath)) return false;
+        if (!CurrentPrompts().ChooseFolder(Tr("Fennix_View", "フォルダの選択"), start, chosenPath))
+            return false;
         if (FolderFrameKind(chosenPath) >= 0) {
             folder = WithTrailingSeparator(chosenPath);
             return true;
         }
-        ShowMessage(Tr("Fennix_View", "フォルダの中にモーフ画像データが見つかりません！"), MessageIcon::Information);
+        ShowMessage(Tr("Fennix_View", "フォルダの中にモーフ画像データが見つかりません！"),
+                    MessageIcon::Information);
         start = chosenPath;
     }
 }

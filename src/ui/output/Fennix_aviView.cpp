@@ -4,11 +4,11 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include "model/Settings.h"
-#include "media/AviFrames.h"
-#include "model/ViewerLayout.h"
-#include "media/PicturePane.h"
 #include "core/Translation.h"
+#include "media/AviFrames.h"
+#include "media/PicturePane.h"
+#include "model/Settings.h"
+#include "model/ViewerLayout.h"
 
 namespace fennix {
 

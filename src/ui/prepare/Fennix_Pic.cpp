@@ -7,21 +7,21 @@
 #include <QLineEdit>
 #include <cstdio>
 
+#include "core/Paths.h"
+#include "core/Prompts.h"
+#include "core/SafeWrite.h"
+#include "core/Translation.h"
+#include "media/ImageFile.h"
+#include "model/ImagePreparation.h"
 #include "model/Settings.h"
 #include "model/TempImages.h"
+#include "ui/common/PaneWidget.h"
+#include "ui/common/cFileDlg.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucScrollbar.h"
 #include "ui/controls/ucUpDown.h"
-#include "core/Paths.h"
-#include "core/SafeWrite.h"
-#include "ui/common/PaneWidget.h"
-#include "core/Prompts.h"
 #include "ui/prepare/Fennix_Tri.h"
-#include "model/ImagePreparation.h"
-#include "ui/common/cFileDlg.h"
-#include "media/ImageFile.h"
-#include "core/Translation.h"
 
 namespace fennix {
 
@@ -42,8 +42,9 @@ QString SizeText(int width, int height) {
 // The filter of the pick dialog: the classic picture types first, then the
 // other pictures Linux users have.
 const char* kPictureFilter =
-    Tr("Fennix_Pic", "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
-    "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
+    Tr("Fennix_Pic",
+       "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
+       "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
 
 }  // namespace
 
@@ -76,7 +77,9 @@ Fennix_Pic::~Fennix_Pic() {
 
 void Fennix_Pic::BuildSlot(int s, int left) {
     Slot& t = slot[s];
-    t.cmd_Sel = new ccXPButton(Text(s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択")), this);
+    t.cmd_Sel = new ccXPButton(
+        Text(s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択")),
+        this);
     t.cmd_Sel->setGeometry(left, kMargin, kSlotWidth, 28);
 
     t.PicBack = new PanelWidget(this);
@@ -132,12 +135,14 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.txt_Stretch = new QLineEdit(reduce);
     t.txt_Stretch->setGeometry(80, 18, 80, 24);
     t.txt_Stretch->setPlaceholderText(Text(Tr("Fennix_Pic", "％か幅")));
-    t.txt_Stretch->setToolTip(Text(Tr("Fennix_Pic", "縮小率（％）か、縮小後の幅（ピクセル）を入力します")));
+    t.txt_Stretch->setToolTip(
+        Text(Tr("Fennix_Pic", "縮小率（％）か、縮小後の幅（ピクセル）を入力します")));
     t.Cmd_Stretch = new ccXPButton(Text(Tr("Fennix_Pic", "縮小")), reduce);
     t.Cmd_Stretch->setGeometry(170, 26, 56, 28);
 
-    t.cmd_Doki = new ccXPButton(
-        Text(s == 0 ? Tr("Fennix_Pic", "ｻｲｽﾞを終了画像に合わせる") : Tr("Fennix_Pic", "ｻｲｽﾞを開始画像に合わせる")), this);
+    t.cmd_Doki = new ccXPButton(Text(s == 0 ? Tr("Fennix_Pic", "ｻｲｽﾞを終了画像に合わせる")
+                                            : Tr("Fennix_Pic", "ｻｲｽﾞを開始画像に合わせる")),
+                                this);
     t.cmd_Doki->setGeometry(left, 524, 228, 28);
     t.Cmd_Reset = new ccXPButton(Text(Tr("Fennix_Pic", "ﾘｾｯﾄ")), this);
     t.Cmd_Reset->setGeometry(left + 236, 524, 68, 28);
@@ -213,7 +218,8 @@ bool Fennix_Pic::LoadSlot(int s, const std::string& path) {
     ImageFailure why = ImageFailure::None;
     const std::optional<QImage> image = ReadPicture(path, why);
     if (!image) {
-        ShowMessage(path + Tr("Fennix_Pic", "が無効です。\n") + ImageFailureReason(why), MessageIcon::Exclamation);
+        ShowMessage(path + Tr("Fennix_Pic", "が無効です。\n") + ImageFailureReason(why),
+                    MessageIcon::Exclamation);
         return false;
     }
     Slot& t = slot[s];
@@ -258,7 +264,8 @@ void Fennix_Pic::EnableAfterPick(int s) {
 
 void Fennix_Pic::cmd_Sel_Click(int s) {
     cFileDlg dialog;
-    dialog.DlgTitle = s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択");
+    dialog.DlgTitle =
+        s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択");
     dialog.Filter = kPictureFilter;
     Settings.DialogFolder() = Settings.SourceFolder();
     std::string path, title;
@@ -376,10 +383,13 @@ void Fennix_Pic::txt_Stretch_Change(int s) {
     if (!typed->met && t.UnmetReduction != text) {
         // Said once for each text (the field loses its focus to the message).
         t.UnmetReduction = text;
-        ShowMessage(Format(Tr("Fennix_Pic", "縮小率は 10 から 100 ％まで、幅は %1 から %2 ピクセルまでで入力してください。"),
-                           {std::to_string(ReducedSize(10, t.BaseWidth, 1).width()),
-                            std::to_string(t.BaseWidth)}),
-                    MessageIcon::Exclamation);
+        ShowMessage(
+            Format(
+                Tr("Fennix_Pic",
+                   "縮小率は 10 から 100 ％まで、幅は %1 から %2 ピクセルまでで入力してください。"),
+                {std::to_string(ReducedSize(10, t.BaseWidth, 1).width()),
+                 std::to_string(t.BaseWidth)}),
+            MessageIcon::Exclamation);
     }
     t.VS_Stretch->SetValue(typed->percent);
     // A typed width is met exactly, not only to the nearest whole percent.
@@ -476,8 +486,8 @@ void Fennix_Pic::cmd_OK_Click() {
     // Pictures of different sizes would have the end one stretched without
     // a word: the user decides, and No goes back to the dialog.
     if (slot[0].P.Width() != slot[1].P.Width() || slot[0].P.Height() != slot[1].P.Height()) {
-        if (ShowMessage(Tr("Fennix_Pic", kSizesDifferQuestion), MessageIcon::Question, MessageButtons::YesNo) !=
-            MessageAnswer::Yes)
+        if (ShowMessage(Tr("Fennix_Pic", kSizesDifferQuestion), MessageIcon::Question,
+                        MessageButtons::YesNo) != MessageAnswer::Yes)
             return;
         cmd_Doki_Click(1);
     }
@@ -491,7 +501,8 @@ void Fennix_Pic::cmd_OK_Click() {
             // stay in the dialog, so nothing is lost and the user can make
             // room and try again.
             if (n == 1) RemoveRegularFile(paths[0]);
-            ShowMessage(Format(Tr("Fennix_Pic", "%1に画像を保存できませんでした。"), {PathFolder(paths[n])}),
+            ShowMessage(Format(Tr("Fennix_Pic", "%1に画像を保存できませんでした。"),
+                               {PathFolder(paths[n])}),
                         MessageIcon::Exclamation);
             return;
         }

@@ -6,12 +6,12 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "model/Settings.h"
-#include "ui/controls/ccXPButton.h"
-#include "ui/common/PaneWidget.h"
 #include "core/Prompts.h"
-#include "model/ImagePreparation.h"
 #include "core/Translation.h"
+#include "model/ImagePreparation.h"
+#include "model/Settings.h"
+#include "ui/common/PaneWidget.h"
+#include "ui/controls/ccXPButton.h"
 
 namespace fennix {
 
@@ -77,9 +77,9 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
                        g.panel.height() - g.viewport.height() - 2);
     lbl_hint = new QLabel(Text(Tr("Fennix_Tri", "画像をﾄﾞﾗｯｸﾞして枠内にﾄﾘﾐﾝｸﾞ")), Pic_m);
     lbl_hint->setGeometry(6, 4, 190, 20);
-    lbl_size = new QLabel(
-        QString::fromStdString(Tr("Fennix_Tri", "ﾄﾘﾐﾝｸﾞのｻｲｽﾞ： ") + std::to_string(W) + " * " + std::to_string(H)),
-        Pic_m);
+    lbl_size = new QLabel(QString::fromStdString(Tr("Fennix_Tri", "ﾄﾘﾐﾝｸﾞのｻｲｽﾞ： ") +
+                                                 std::to_string(W) + " * " + std::to_string(H)),
+                          Pic_m);
     lbl_size->setGeometry(6, 26, 190, 20);
     const int right = g.panel.width() - 6;
     Cmd_Can = new ccXPButton(Text(Tr("Fennix_Tri", "ｷｬﾝｾﾙ")), Pic_m);

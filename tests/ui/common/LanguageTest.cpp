@@ -41,7 +41,8 @@ Shown ShownIn(Language language, const std::string& missingProject) {
     shown.folderType = JapaneseFileIcons().type(QFileInfo(QDir::tempPath()));
     MorphProject project;
     shown.loadFailure = LoadMorphFile(missingProject, project);
-    InstallTranslator(nullptr);  // back to the Japanese texts; the catalogue goes with `translators`
+    InstallTranslator(
+        nullptr);  // back to the Japanese texts; the catalogue goes with `translators`
     return shown;
 }
 
@@ -50,9 +51,19 @@ TEST(Language, TheEnvironmentChoosesJapaneseOrEnglishTexts) {
     test::ScopedPrompts prompts;
     test::TestFolder folder;
     const std::string missing = folder.File("none.mph");
-    const Shown japanese{"オプションの設定", "設定", "ｷｬﾝｾﾙ", "なし", "キャンセル", "フォルダー",
+    const Shown japanese{"オプションの設定",
+                         "設定",
+                         "ｷｬﾝｾﾙ",
+                         "なし",
+                         "キャンセル",
+                         "フォルダー",
                          "モーフィングファイルを読み込めませんでした。" + missing};
-    const Shown english{"Options", "OK", "Cancel", "None", "Cancel", "Folder",
+    const Shown english{"Options",
+                        "OK",
+                        "Cancel",
+                        "None",
+                        "Cancel",
+                        "Folder",
                         "Could not read the morph file " + missing};
     struct Case {
         const char *fennixLang, *lang;
