@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize screenshots screenshots-wm clean
+.PHONY: all deps configure build run test test-sanitize screenshots screenshots-wm package translations clean
 
 all: build
 
@@ -43,9 +43,19 @@ test-sanitize: deps $(SANITIZE_BUILD)/CMakeCache.txt
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -E '^(fuzz|e2e-xvfb|install)$$'
 
+# A Debian package of the program: $(BUILD)/fennix_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Adds the texts newly marked in src/ to translations/fennix_en.ts (kept
+# translations stay); translate the ones it reports, then build.
+translations: configure
+	cmake --build $(BUILD) --target update_translations
+
 screenshots: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots
-	@echo "screenshots in $(BUILD)/screenshots"
+	FENNIX_LANG=ja QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots
+	FENNIX_LANG=en QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots/en
+	@echo "screenshots in $(BUILD)/screenshots (English: $(BUILD)/screenshots/en)"
 
 # The same windows on a real X server (Xvfb) with a window manager (openbox),
 # where stacking, activation and maximising are the manager's.

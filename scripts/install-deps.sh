@@ -16,6 +16,8 @@ packages=(
   libopencv-features2d-dev libopencv-calib3d-dev libopencv-video-dev
   libopencv-objdetect-dev opencv-data
   opencv-doc
+  qt6-tools-dev qt6-l10n-tools
+  appstream desktop-file-utils dpkg-dev fakeroot man-db
 )
 
 missing=()

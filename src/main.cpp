@@ -10,16 +10,17 @@
 #include "ui/common/QtTranslation.h"
 
 int main(int argc, char* argv[]) {
-    fennix::UseJapaneseLocale();
+    // Japanese, or English outside a Japanese (or unset) locale; Qt's
+    // standard dialogs speak the same language as the rest of the program.
+    const fennix::Language language = fennix::LanguageFromEnvironment();
+    fennix::PrepareLanguage(language);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Fennix");
-    // Qt's standard dialogs speak Japanese like the rest of the program.
-    const auto translator = fennix::LoadQtTranslation();
-    if (translator) QApplication::installTranslator(translator.get());
+    const auto translators = fennix::InstallLanguage(language);
     fennix::ConfigureImageReading();
 
-    // The interface is Japanese, half-width katakana included: prefer a
-    // Japanese Gothic face over whatever the desktop's default lacks.
+    // Japanese texts, half-width katakana included, and Japanese file names
+    // in either language: prefer a Japanese Gothic face over whatever the desktop's default lacks.
     if (QFontDatabase::families().contains("IPAGothic")) {
         QFont font("IPAGothic");
         font.setPointSize(10);

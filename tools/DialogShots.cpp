@@ -1,20 +1,25 @@
 // Qt's own dialogs as the program opens them: the file dialog of 開く and
-// the colour dialog of the document's colour commands, both in Japanese.
+// the colour dialog of the document's colour commands, in the chosen language.
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 
 #include "Shots.h"
+#include "core/Translation.h"
 
 namespace fennix::shots {
 namespace {
 
 const Register dialogs("dialogs", [](const Context& c) {
-    QFileDialog files(nullptr, "ファイルを開く", QString::fromStdString(c.samples));
+    const bool english = LanguageFromEnvironment() == Language::English;
+    QFileDialog files(nullptr, Tr("Fennix_Mdif", "ファイルを開く"),
+                      QString::fromStdString(c.samples));
     files.setOption(QFileDialog::DontUseNativeDialog);
     files.setFileMode(QFileDialog::ExistingFile);
-    files.setNameFilters({"モーフィングファイル (*.mph)", "ビットマップ (*.bmp)"});
-    files.selectNameFilter("ビットマップ (*.bmp)");
+    const QString bitmaps = english ? "Bitmaps (*.bmp)" : "ビットマップ (*.bmp)";
+    files.setNameFilters(
+        {english ? "Morph files (*.mph)" : "モーフィングファイル (*.mph)", bitmaps});
+    files.selectNameFilter(bitmaps);
     files.resize(640, 420);
     files.show();
     QApplication::processEvents();

@@ -71,10 +71,11 @@ void SaveMenu(QMenu* menu, const QDir& folder, const QString& name) {
 using namespace fennix::shots;
 
 int main(int argc, char* argv[]) {
-    fennix::UseJapaneseLocale();
+    // The windows in the language the environment chooses (FENNIX_LANG).
+    const fennix::Language language = fennix::LanguageFromEnvironment();
+    fennix::PrepareLanguage(language);
     QApplication app(argc, argv);
-    const auto translator = fennix::LoadQtTranslation();
-    if (translator) QApplication::installTranslator(translator.get());
+    const auto translators = fennix::InstallLanguage(language);
     if (QFontDatabase::families().contains("IPAGothic")) {
         QFont font("IPAGothic");
         font.setPointSize(10);

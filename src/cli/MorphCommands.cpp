@@ -14,15 +14,16 @@
 #include "core/Paths.h"
 #include "core/SafeWrite.h"
 #include "core/ScratchFolder.h"
-#include "engine/MorphChain.h"
+#include "core/Translation.h"
 #include "engine/GridFit.h"
+#include "engine/MorphChain.h"
 #include "engine/MorphRun.h"
 #include "media/AviFrames.h"
 #include "media/AviWriter.h"
-#include "media/VideoExport.h"
 #include "media/FrameSequence.h"
 #include "media/ImageFile.h"
 #include "core/RegularFile.h"
+#include "media/VideoExport.h"
 #include "model/FreeMesh.h"
 #include "model/MorphDocument.h"
 #include "model/ProjectFile.h"
@@ -360,11 +361,12 @@ std::string CheckFrameFolder(const std::string& folder, int kind, int lastFrame,
 std::string LoadProject(const std::string& path, MorphProject& project, QImage& start,
                         QImage& end) {
     if (const std::string message = LoadMorphFile(path, project); !message.empty()) {
-        if (message.rfind(kImageMissingMessage, 0) == 0)
+        if (message.rfind(Tr("ProjectFile", kImageMissingMessage), 0) == 0)
             return "the project " + path + " names an image that is missing: " +
-                   message.substr(std::string_view(kImageMissingMessage).size());
+                   message.substr(std::string_view(Tr("ProjectFile", kImageMissingMessage)).size());
         // A damaged additions block: its message says where and why.
-        if (message.rfind("モーフィングファイルを読み込めませんでした。", 0) != 0)
+        if (message.rfind(Tr("ProjectFile", "モーフィングファイルを読み込めませんでした。"), 0) !=
+            0)
             return "cannot open the project " + path + ": " + message;
         return "cannot open the project " + path +
                ": not a readable project file (missing, damaged, or not a file)";

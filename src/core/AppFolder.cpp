@@ -32,7 +32,11 @@ void SetApplicationFolder(const std::string& folder) { Folder() = WithoutTrailin
 std::string ResolveApplicationFolder(const std::string& executableFolder,
                                      const std::string& xdgDataHome, const std::string& home) {
     const std::string own = WithoutTrailingSeparator(executableFolder);
-    if (!own.empty() && access(own.c_str(), W_OK | X_OK) == 0) return own;
+    // A program installed by the package manager (below /usr) never writes
+    // beside itself, not even when root may: removing the package would
+    // leave the working folders behind.
+    const bool packaged = own.rfind("/usr/", 0) == 0;
+    if (!own.empty() && !packaged && access(own.c_str(), W_OK | X_OK) == 0) return own;
 
     std::string dataHome = xdgDataHome;
     if (dataHome.empty()) dataHome = WithoutTrailingSeparator(home) + "/.local/share";

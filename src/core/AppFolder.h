@@ -16,7 +16,8 @@ std::string ExecutableFolder();
 void SetApplicationFolder(const std::string& folder);
 
 // The folder the program should use: the folder of the executable when it is
-// writable, otherwise `dataHome`/Fennix, where `dataHome` is $XDG_DATA_HOME
+// writable and not below /usr (where the package manager installs it),
+// otherwise `dataHome`/Fennix, where `dataHome` is $XDG_DATA_HOME
 // or, when that is empty, `home`/.local/share. The fallback folder is created
 // when missing. A trailing separator is removed.
 std::string ResolveApplicationFolder(const std::string& executableFolder,

@@ -1,6 +1,7 @@
 #include "core/Prompts.h"
 
 #include <cstdio>
+#include "core/Translation.h"
 
 namespace fennix {
 
@@ -55,7 +56,7 @@ std::unique_ptr<Prompts> InstallPrompts(std::unique_ptr<Prompts> prompts) {
 }
 
 std::string OverwriteQuestion(const std::string& fileName) {
-    return fileName + " は既に存在します。\n上書きしますか？";
+    return fileName + Tr("Prompts", " は既に存在します。\n上書きしますか？");
 }
 
 MessageAnswer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons) {

@@ -12,6 +12,7 @@
 #include <opencv2/imgproc.hpp>
 #include <opencv2/objdetect.hpp>
 #include <opencv2/video/tracking.hpp>
+#include "core/Translation.h"
 
 #include "core/Rounding.h"
 #include "model/FreeMesh.h"
@@ -294,18 +295,20 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     result.Points = endGrid.Points;
     const auto cancelled = [&result] {
         result.Outcome = FitOutcome::Cancelled;
-        result.Message = "自動調整を中止しました。";
+        result.Message = Tr("GridFit", "自動調整を中止しました。");
         return result;
     };
-    if (startImage.isNull() || endImage.isNull()) return Failure("画像がありません。");
+    if (startImage.isNull() || endImage.isNull())
+        return Failure(Tr("GridFit", "画像がありません。"));
     if (startGrid.Rows != endGrid.Rows || startGrid.Columns != endGrid.Columns ||
         startGrid.Points.CountI() != endGrid.Points.CountI() ||
         startGrid.Points.CountJ() != endGrid.Points.CountJ() ||
         startGrid.Points.CountI() != startGrid.Rows + 1 ||
         startGrid.Points.CountJ() != startGrid.Columns + 1)
-        return Failure("開始画像と終了画像のメッシュの数が違うため、自動調整できません。");
+        return Failure(
+            Tr("GridFit", "開始画像と終了画像のメッシュの数が違うため、自動調整できません。"));
     if (startGrid.Width < 2 || startGrid.Height < 2 || endGrid.Width < 2 || endGrid.Height < 2)
-        return Failure("画像が小さすぎるため、自動調整できません。");
+        return Failure(Tr("GridFit", "画像が小さすぎるため、自動調整できません。"));
     if (!going(0)) return cancelled();
 
     const int side = std::max(64, options.WorkingSide);
@@ -325,7 +328,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
                              end.ToWork(r.EndY)});
         if (!SimilarityOfPairs(pairs, align) || !Plausible(align))
             return Failure(
-                "基準点から位置合わせを決められません。離れた場所を2〜3組指定してください。");
+                Tr("GridFit",
+                   "基準点から位置合わせを決められません。離れた場所を2〜3組指定してください。"));
         result.Alignment = FitAlignment::References;
     } else {
         const auto face = FaceAlignment(start.Gray, end.Gray, options.CascadeFolder);
@@ -405,7 +409,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     if (result.Alignment == FitAlignment::None && result.Trusted * 4 < static_cast<int>(n)) {
         result.Outcome = FitOutcome::NoMatch;
         result.Trusted = result.Interpolated = 0;
-        result.Message = "2つの画像に共通する部分が見つからないため、メッシュはそのままです。";
+        result.Message =
+            Tr("GridFit", "2つの画像に共通する部分が見つからないため、メッシュはそのままです。");
         return result;
     }
     InterpolateUntrusted(shift, trusted, countI, countJ);
@@ -455,7 +460,7 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         result.FreePoints[static_cast<size_t>(f)] = endSoFar.FreePoints.back();
     }
     result.Outcome = FitOutcome::Fitted;
-    result.Message = "自動調整しました。";
+    result.Message = Tr("GridFit", "自動調整しました。");
     going(100);
     return result;
 }
@@ -491,7 +496,7 @@ GridFitResult FitEndGrid(const QImage& startImage, const QImage& endImage,
         return Fit(startImage, endImage, startGrid, endGrid, options, progress);
     } catch (const std::exception&) {
         // OpenCV reports what it cannot do (memory, odd sizes) by throwing.
-        return Failure("自動調整に失敗しました。");
+        return Failure(Tr("GridFit", "自動調整に失敗しました。"));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/Paths.h"
+#include "core/Translation.h"
 #include "media/ImageFile.h"
 
 namespace fennix {
@@ -20,7 +21,8 @@ std::string ReadChainProjects(const std::vector<std::string>& paths, std::vector
     for (const std::string& path : paths) {
         ChainProject link{path, {}};
         if (std::string message = LoadMorphFile(path, link.project); !message.empty()) return message;
-        if (link.project.LastFrame < 1) return path + "\nフレーム数が 2 より少ないプロジェクトです。";
+        if (link.project.LastFrame < 1)
+            return path + Tr("MorphChain", "\nフレーム数が 2 より少ないプロジェクトです。");
         read.push_back(std::move(link));
     }
     projects = std::move(read);

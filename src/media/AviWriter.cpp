@@ -13,13 +13,14 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "core/SafeWrite.h"
 #include "core/RegularFile.h"
+#include "core/SafeWrite.h"
+#include "core/Translation.h"
 #include "media/AviFrames.h"
 #include "media/FramePixels.h"
+#include "media/ImageFile.h"
 #include "media/LibavText.h"
 #include "media/cDIB.h"
-#include "media/ImageFile.h"
 
 namespace fennix {
 
@@ -35,7 +36,7 @@ struct CompressorKind {
 
 // Every compressor the writer knows, in the order the chooser lists them.
 const CompressorKind kKinds[] = {
-    {"none", "非圧縮 (全フレーム)", "", AV_PIX_FMT_NONE, false},
+    {"none", TrMark("AviWriter", "非圧縮 (全フレーム)"), "", AV_PIX_FMT_NONE, false},
     {"msvideo1", "Microsoft Video 1", "msvideo1", AV_PIX_FMT_RGB555LE, true},
     {"cinepak", "Cinepak", "cinepak", AV_PIX_FMT_RGB24, false},
     {"mjpeg", "Motion JPEG", "mjpeg", AV_PIX_FMT_YUVJ420P, true},
@@ -73,7 +74,7 @@ std::vector<Compressor> AvailableCompressors() {
     std::vector<Compressor> list;
     for (const auto& kind : kKinds) {
         if (*kind.encoder && !avcodec_find_encoder_by_name(kind.encoder)) continue;
-        list.push_back({kind.name, kind.caption, kind.encoder, kind.usesQuality});
+        list.push_back({kind.name, Tr("AviWriter", kind.caption), kind.encoder, kind.usesQuality});
     }
     return list;
 }

@@ -16,6 +16,7 @@
 #include "core/Paths.h"
 #include "core/RegularFile.h"
 #include "core/SafeWrite.h"
+#include "core/Translation.h"
 #include "media/WmfImage.h"
 
 namespace fennix {
@@ -76,15 +77,19 @@ const char* ImageFailureReason(ImageFailure failure) {
         case ImageFailure::None:
             return "";
         case ImageFailure::CannotOpen:
-            return "ファイルが見つからないか、読み取る権限がありません。";
+            return Tr("ImageFile", "ファイルが見つからないか、読み取る権限がありません。");
         case ImageFailure::NotRegularFile:
-            return "通常のファイルではありません（フォルダ、FIFO、デバイスなど）。";
+            return Tr("ImageFile",
+                      "通常のファイルではありません（フォルダ、FIFO、デバイスなど）。");
         case ImageFailure::CannotDecode:
-            return "画像として読み込めません。形式が違うか、壊れているか、途中で切れています。";
+            return Tr("ImageFile",
+                      "画像として読み込めません。形式が違うか、壊れているか、途中で切れています。");
         case ImageFailure::TooLarge:
-            return "画像が大きすぎます（2 億画素を超えるか、一辺が 32767 ピクセルを超えています）。";
+            return Tr(
+                "ImageFile",
+                "画像が大きすぎます（2 億画素を超えるか、一辺が 32767 ピクセルを超えています）。");
         case ImageFailure::TooComplex:
-            return "図形の数が多すぎるか、描画に時間がかかりすぎます。";
+            return Tr("ImageFile", "図形の数が多すぎるか、描画に時間がかかりすぎます。");
     }
     return "";
 }

@@ -21,9 +21,10 @@ extern "C" {
 }
 
 #include "core/SafeWrite.h"
+#include "core/Translation.h"
 #include "media/AviFrames.h"
-#include "media/LibavText.h"
 #include "media/ImageFile.h"
+#include "media/LibavText.h"
 
 namespace fennix {
 
@@ -628,38 +629,40 @@ VideoResult ExportVideo(const std::vector<std::string>& frames, const std::strin
 }
 
 std::string VideoFailureMessage(const VideoResult& result) {
-    const std::string failed = "動画ファイルの作成は失敗しました!\n";
+    const std::string failed = Tr("VideoExport", "動画ファイルの作成は失敗しました!\n");
     switch (result.Outcome) {
         case VideoOutcome::Written:
         case VideoOutcome::Stopped:
             return {};
         case VideoOutcome::NoFrames:
-            return "フォルダの中にモーフ画像データが見つかりません！";
+            return Tr("VideoExport", "フォルダの中にモーフ画像データが見つかりません！");
         case VideoOutcome::BadSize:
-            return failed + "幅と高さは 1 以上で、大きすぎない値にしてください。";
+            return failed +
+                   Tr("VideoExport", "幅と高さは 1 以上で、大きすぎない値にしてください。");
         case VideoOutcome::LoadFailed:
-            return "画像ファイルのロードで失敗しました!\n" + result.Frame;
+            return Tr("VideoExport", "画像ファイルのロードで失敗しました!\n") + result.Frame;
         case VideoOutcome::OutputIsFrame:
-            return failed + "保存先のファイルがモーフ画像データの 1 枚と同じです。";
+            return failed +
+                   Tr("VideoExport", "保存先のファイルがモーフ画像データの 1 枚と同じです。");
         case VideoOutcome::EncoderMissing:
-            return failed + "この形式のエンコーダがインストールされていません。";
+            return failed + Tr("VideoExport", "この形式のエンコーダがインストールされていません。");
         case VideoOutcome::EncoderFailed:
-            return failed + "動画の圧縮処理でエラーが起きました。";
+            return failed + Tr("VideoExport", "動画の圧縮処理でエラーが起きました。");
         case VideoOutcome::WriteFailed:
             switch (result.ErrorNumber) {
                 case ENOSPC:
                 case EDQUOT:
                 case EFBIG:
-                    return failed + "ディスクの空き容量が足りません。";
+                    return failed + Tr("VideoExport", "ディスクの空き容量が足りません。");
                 case EACCES:
                 case EPERM:
                 case EROFS:
-                    return failed + "保存先に書き込む権限がありません。";
+                    return failed + Tr("VideoExport", "保存先に書き込む権限がありません。");
                 case ENOENT:
                 case ENOTDIR:
-                    return failed + "保存先のフォルダが見つかりません。";
+                    return failed + Tr("VideoExport", "保存先のフォルダが見つかりません。");
                 default:
-                    return failed + "ファイルを書き込めませんでした。";
+                    return failed + Tr("VideoExport", "ファイルを書き込めませんでした。");
             }
     }
     return failed;

@@ -9,9 +9,10 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/Prompts.h"
 #include "core/RegularFile.h"
 #include "core/SafeWrite.h"
-#include "core/Prompts.h"
+#include "core/Translation.h"
 
 namespace fennix {
 
@@ -88,7 +89,7 @@ bool cDIB::CreateFromFile(const std::string& fileName) {
     Descriptor in{OpenRegularFile(fileName)};
     if (in.fd < 0) {
         if (errno == EACCES && IsRegularFile(fileName)) return false;
-        ShowMessage("ファイルが見つかりません。\r\n" + fileName, MessageIcon::Critical);
+        ShowMessage(Tr("cDIB", "ファイルが見つかりません。\r\n") + fileName, MessageIcon::Critical);
         return false;
     }
     struct stat info {};

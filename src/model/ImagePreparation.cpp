@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include "core/Translation.h"
 
 namespace fennix {
 
@@ -112,23 +113,25 @@ TrimCheck CheckTrimSize(const std::string& widthText, const std::string& heightT
     const auto w = ParseTrimNumber(widthText);
     const auto h = ParseTrimNumber(heightText);
     if (!w || !h || *w <= 0 || *h <= 0) {
-        check.message = "トリミングのサイズを入力してください";
+        check.message = Tr("ImagePreparation", "トリミングのサイズを入力してください");
         // The width field takes the focus whichever of the two is wrong.
         check.focus = TrimCheck::Focus::Width;
         return check;
     }
     if (!picked) {
-        check.message = "トリミングの画像をロードしてください";
+        check.message = Tr("ImagePreparation", "トリミングの画像をロードしてください");
         return check;
     }
     constexpr long long kMax = std::numeric_limits<int16_t>::max();
     if (*w > kMax || *w > paneWidth) {
-        check.message = "トリミングのサイズ幅(Max) = " + std::to_string(paneWidth);
+        check.message =
+            Tr("ImagePreparation", "トリミングのサイズ幅(Max) = ") + std::to_string(paneWidth);
         check.focus = TrimCheck::Focus::Width;
         return check;
     }
     if (*h > kMax || *h > paneHeight) {
-        check.message = "トリミングのサイズ高さ(Max) = " + std::to_string(paneHeight);
+        check.message =
+            Tr("ImagePreparation", "トリミングのサイズ高さ(Max) = ") + std::to_string(paneHeight);
         check.focus = TrimCheck::Focus::Height;
         return check;
     }

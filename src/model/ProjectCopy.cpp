@@ -10,6 +10,7 @@
 #include "core/Paths.h"
 #include "core/RegularFile.h"
 #include "core/SafeWrite.h"
+#include "core/Translation.h"
 #include "model/ProjectFile.h"
 
 namespace fennix {
@@ -75,7 +76,7 @@ std::string SaveProjectWithPictures(const std::string& projectPath, MatrixRecord
             break;
         }
         const std::string copy = CopyBeside(m->ImagePath, folder);
-        if (copy.empty()) return m->ImagePath + "をコピーできませんでした。";
+        if (copy.empty()) return m->ImagePath + Tr("ProjectCopy", "をコピーできませんでした。");
         m->ImagePath = copy;
     }
     return SaveMorphFile(projectPath, m1, m2, frameFolder, lastFrame, backgroundColor, nullptr,

@@ -13,13 +13,15 @@
 #include "core/Rounding.h"
 #include "core/SafeWrite.h"
 #include "core/TextEncoding.h"
+#include "core/Translation.h"
 
 namespace fennix {
 
 namespace {
 
-constexpr const char* kSaveFailed = "保存できませんでした。";
-constexpr const char* kLoadFailed = "モーフィングファイルを読み込めませんでした。";
+constexpr const char* kSaveFailed = TrMark("ProjectFile", "保存できませんでした。");
+constexpr const char* kLoadFailed =
+    TrMark("ProjectFile", "モーフィングファイルを読み込めませんでした。");
 constexpr const char* kImageMissing = kImageMissingMessage;
 // Far more than the largest grid a window can edit needs.
 constexpr size_t kMaxProjectBytes = size_t{16} << 20;
@@ -255,23 +257,25 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
             return {};
         }
         const size_t equals = line.find('=');
-        if (equals == std::string_view::npos) return "「キー=値」の形ではありません";
+        if (equals == std::string_view::npos)
+            return Tr("ProjectFile", "「キー=値」の形ではありません");
         const std::string_view key = line.substr(0, equals);
         const std::string value(line.substr(equals + 1));
         int index = 0;
         while (index < 4 && kKeys[index] != key) ++index;
-        if (index == 4) return "[run] に知らないキーがあります";
-        if (seen[index]) return "キー「" + std::string(kKeys[index]) + "」が二度あります";
+        if (index == 4) return Tr("ProjectFile", "[run] に知らないキーがあります");
+        if (seen[index])
+            return Format(Tr("ProjectFile", "キー「%1」が二度あります"), {kKeys[index]});
         seen[index] = true;
         if (index < 2) {
             const auto frames = StrictInteger(value);
             if (!frames || *frames < 0 || *frames > kMaxHoldFrames)
-                return "保持するフレーム数は 0 から " + std::to_string(kMaxHoldFrames) +
-                       " までの整数です";
+                return Format(Tr("ProjectFile", "保持するフレーム数は 0 から %1 までの整数です"),
+                              {std::to_string(kMaxHoldFrames)});
             (index == 0 ? run.HoldStart : run.HoldEnd) = *frames;
         } else {
             const auto easing = EasingFromName(value);
-            if (!easing) return "カーブは linear、in、out、in-out のどれかです";
+            if (!easing) return Tr("ProjectFile", "カーブは linear、in、out、in-out のどれかです");
             if (index == 2)
                 run.Motion = *easing;
             else
@@ -286,11 +290,11 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
 // its record). Empty text on success, otherwise why not.
 std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2) {
     const auto countLine = in.Line();
-    if (!countLine || countLine->substr(0, 6) != "count=") return "点の数の行（count=）がありません";
+    if (!countLine || countLine->substr(0, 6) != "count=") return Tr("ProjectFile", "点の数の行（count=）がありません");
     const auto count = StrictInteger(countLine->substr(6));
     if (!count || *count < 1 || *count > kMaxFreePairs)
-        return "点の数は 1 から " + std::to_string(kMaxFreePairs) + " までの整数です";
-    if (static_cast<size_t>(*count) > in.Remaining()) return "点の行が足りません";
+        return Format(Tr("ProjectFile", "点の数は 1 から %1 までの整数です"), {std::to_string(kMaxFreePairs)});
+    if (static_cast<size_t>(*count) > in.Remaining()) return Tr("ProjectFile", "点の行が足りません");
     std::vector<Point> first, second;
     for (int n = 0; n < *count; ++n) {
         const auto line = in.Line();
@@ -300,13 +304,13 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
             const size_t space = v < 3 ? rest.find(' ') : std::string_view::npos;
             const auto number = StrictInteger(rest.substr(0, space));
             if (!number || (v < 3 && space == std::string_view::npos))
-                return "点の行は「x1 y1 x2 y2」の四つの整数です";
+                return Tr("ProjectFile", "点の行は「x1 y1 x2 y2」の四つの整数です");
             values[v] = *number;
             rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
         }
         if (values[0] < 0 || values[0] > m1.Width || values[1] < 0 || values[1] > m1.Height ||
             values[2] < 0 || values[2] > m2.Width || values[3] < 0 || values[3] > m2.Height)
-            return "点が画像の外にあります";
+            return Tr("ProjectFile", "点が画像の外にあります");
         first.push_back({values[0], values[1]});
         second.push_back({values[2], values[3]});
     }
@@ -329,35 +333,37 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
         return why;
     };
     const auto version = in.Line();
-    if (!version || version->substr(0, 8) != "version=") return fail("版の行（version=）がありません");
+    if (!version || version->substr(0, 8) != "version=")
+        return fail(Tr("ProjectFile", "版の行（version=）がありません"));
     const auto number = StrictInteger(version->substr(8));
-    if (!number || *number < 1) return fail("版の番号が正しくありません");
+    if (!number || *number < 1) return fail(Tr("ProjectFile", "版の番号が正しくありません"));
     if (*number > kAdditionsVersion)
-        return fail("版 " + std::to_string(*number) + " の追加情報はこのプログラムでは読めません");
+        return fail(Format(Tr("ProjectFile", "版 %1 の追加情報はこのプログラムでは読めません"),
+                           {std::to_string(*number)}));
     bool runSeen = false, pointsSeen = false;
     while (true) {
         const auto line = in.Line();
-        if (!line) return fail("終わりの行（[end]）がないまま終わっています");
+        if (!line) return fail(Tr("ProjectFile", "終わりの行（[end]）がないまま終わっています"));
         if (line->empty()) continue;
         if (*line == kAdditionsEnd) break;
         if (*line == kRunSection) {
-            if (runSeen) return fail("[run] が二度あります");
+            if (runSeen) return fail(Tr("ProjectFile", "[run] が二度あります"));
             runSeen = true;
             if (std::string why = ReadRunSection(in, additions.Run); !why.empty()) return fail(why);
             continue;
         }
         if (*line == kPointsSection) {
-            if (pointsSeen) return fail("[points] が二度あります");
+            if (pointsSeen) return fail(Tr("ProjectFile", "[points] が二度あります"));
             pointsSeen = true;
             if (std::string why = ReadPointsSection(in, project.Matrix1, project.Matrix2);
                 !why.empty())
                 return fail(why);
             continue;
         }
-        return fail("知らない節か行です");
+        return fail(Tr("ProjectFile", "知らない節か行です"));
     }
     while (const auto line = in.Line())
-        if (!line->empty()) return fail("[end] の後に行があります");
+        if (!line->empty()) return fail(Tr("ProjectFile", "[end] の後に行があります"));
     return {};
 }
 
@@ -418,7 +424,7 @@ BlockResult ReadBlock(LineReader& in, const std::string& projectFolder, MatrixRe
 std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const MatrixRecord& m2,
                           const std::string& folder, int32_t lastFrame, int32_t backgroundColor,
                           std::string* reason, const ProjectAdditions& additions) {
-    const std::string failed = kSaveFailed + path;
+    const std::string failed = Tr("ProjectFile", kSaveFailed) + path;
     if (path.empty() || HasLineBreak(folder) || !Writable(m1) || !Writable(m2)) {
         if (reason) *reason = "a path holds a line break, or a grid is incomplete";
         return failed;
@@ -432,8 +438,10 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
         if (reason)
             *reason = std::string("it is the same file as the ") + (start ? "start" : "end") +
                       " picture " + m->ImagePath;
-        return failed + "\n" + (start ? "開始画像" : "終了画像") + "（" + m->ImagePath +
-               "）と同じファイルには保存できません。";
+        return failed + "\n" +
+               Format(start ? Tr("ProjectFile", "開始画像（%1）と同じファイルには保存できません。")
+                            : Tr("ProjectFile", "終了画像（%1）と同じファイルには保存できません。"),
+                      {m->ImagePath});
     }
 
     std::string out;
@@ -449,7 +457,7 @@ std::string SaveMorphFile(const std::string& path, const MatrixRecord& m1, const
 }
 
 std::string LoadMorphFile(const std::string& path, MorphProject& project) {
-    const std::string failed = kLoadFailed + path;
+    const std::string failed = Tr("ProjectFile", kLoadFailed) + path;
     // Only a regular file is read: a pipe or device given as the project
     // would block the window or never end.
     const auto bytes = ReadRegularFile(path, kMaxProjectBytes);
@@ -477,7 +485,7 @@ std::string LoadMorphFile(const std::string& path, MorphProject& project) {
             case BlockResult::Ok:
                 break;
             case BlockResult::ImageMissing:
-                return kImageMissing + imagePath;
+                return Tr("ProjectFile", kImageMissing) + imagePath;
             case BlockResult::Malformed:
                 return failed;
         }
@@ -488,8 +496,10 @@ std::string LoadMorphFile(const std::string& path, MorphProject& project) {
     read.BackgroundColor = *backgroundColor;
     size_t failedLine = 0;
     if (const std::string why = ReadAdditions(in, read, failedLine); !why.empty())
-        return "モーフィングファイルの追加情報が壊れています（" + std::to_string(failedLine) +
-               " 行目：" + why + "）。" + path;
+        return Format(Tr("ProjectFile",
+                         "モーフィングファイルの追加情報が壊れています（%1 行目：%2）。"),
+                      {std::to_string(failedLine), why}) +
+               path;
 
     project = std::move(read);
     return {};

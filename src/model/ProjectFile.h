@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Translation.h"
 #include "model/MatrixRecord.h"
 #include "model/RunOptions.h"
 
@@ -70,7 +71,8 @@ struct MorphProject {
 };
 
 // The start of LoadMorphFile's message for an image that cannot be found.
-inline constexpr const char* kImageMissingMessage = "画像ファイルが無効です。";
+inline constexpr const char* kImageMissingMessage =
+    TrMark("ProjectFile", "画像ファイルが無効です。");
 
 // Writes the project file at `path`. Returns empty text on success, otherwise
 // "保存できませんでした。" followed by the path.

@@ -49,6 +49,9 @@ TEST(AppFolder, ExecutableFolderWhenWritableOtherwiseUserDataFolder) {
     EXPECT_TRUE(std::filesystem::is_directory(data.File("xdg") + "/Fennix"));
     EXPECT_EQ(ResolveApplicationFolder(unwritable, "", data.Path()),
               data.Path() + "/.local/share/Fennix");
+    // The installed program's folder, even where root may write into it.
+    EXPECT_EQ(ResolveApplicationFolder("/usr/lib/fennix", data.File("xdg"), "/nonexistent"),
+              data.File("xdg") + "/Fennix");
 }
 
 }  // namespace

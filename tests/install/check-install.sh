@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary root and checks that the installed
 # programs run from there: the links in bin/, the companion library beside
-# the program (JPEG frames), the desktop entry and the icon.
+# the program (JPEG frames), the English catalogue, the desktop entry, the
+# AppStream metadata, the manual page and the icon.
 set -euo pipefail
 build=$1
 samples=$2
@@ -11,7 +12,7 @@ trap 'rm -rf "$root"' EXIT
 DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
 prefix="$root/usr"
 for f in bin/fennix bin/fennix-morph lib/fennix/libFennix.so \
-         share/applications/fennix.desktop share/icons/hicolor/scalable/apps/fennix.svg; do
+         share/applications/io.github.fennix.Fennix.desktop share/metainfo/io.github.fennix.Fennix.metainfo.xml share/man/man1/fennix-morph.1.gz share/icons/hicolor/scalable/apps/fennix.svg; do
   [[ -e "$prefix/$f" ]] || { echo "missing after install: $f"; exit 1; }
 done
 
@@ -22,4 +23,12 @@ mkdir -p "$work"
 for k in 000 001 002; do
   [[ -s "$work/frames/$k.jpg" ]] || { echo "frame $k.jpg was not written"; exit 1; }
 done
+# The English catalogue is found beside the installed program.
+cp "$work/p.mph" "$work/damaged.mph"
+printf '[fennix-additions]\nversion=99\n' >> "$work/damaged.mph"
+if FENNIX_LANG=en "$prefix/bin/fennix-morph" render "$work/damaged.mph" "$work/none" 2> "$work/err"; then
+  echo "a damaged project was rendered"; exit 1
+fi
+grep -q "additions of version 99 cannot be read" "$work/err" || {
+  echo "no English message from the installed program:"; cat "$work/err"; exit 1; }
 echo "install check passed"

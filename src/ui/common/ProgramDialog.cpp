@@ -8,12 +8,13 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "core/Prompts.h"
+#include "core/Translation.h"
+#include "engine/BackgroundJob.h"
+#include "ui/common/DialogPlacement.h"
 #include "ui/common/WindowAnimation.h"
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/clsShadow.h"
-#include "engine/BackgroundJob.h"
-#include "core/Prompts.h"
-#include "ui/common/DialogPlacement.h"
 
 namespace fennix {
 
@@ -87,7 +88,7 @@ bool ProgramDialog::StopBackgroundJob() {
 }
 
 std::string ProgramDialog::StopJobQuestion() const {
-    return "作成中です。中止して閉じますか？";
+    return Tr("ProgramDialog", "作成中です。中止して閉じますか？");
 }
 
 bool ProgramDialog::QueryStopForClose() {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "core/Translation.h"
 #include "media/PackedColor.h"
 #include "ui/common/QtTranslation.h"
 
@@ -47,25 +48,25 @@ MessageAnswer QtPrompts::Message(const std::string& text, const std::string& tit
             break;
         case MessageButtons::OkCancel:
             add(QMessageBox::Ok, "OK");
-            add(QMessageBox::Cancel, "キャンセル");
+            add(QMessageBox::Cancel, Tr("QtPrompts", "キャンセル"));
             break;
         case MessageButtons::YesNo:
-            add(QMessageBox::Yes, "はい(&Y)");
-            add(QMessageBox::No, "いいえ(&N)");
+            add(QMessageBox::Yes, Tr("QtPrompts", "はい(&Y)"));
+            add(QMessageBox::No, Tr("QtPrompts", "いいえ(&N)"));
             break;
         case MessageButtons::YesNoDefaultNo:
-            add(QMessageBox::Yes, "はい(&Y)");
-            add(QMessageBox::No, "いいえ(&N)");
+            add(QMessageBox::Yes, Tr("QtPrompts", "はい(&Y)"));
+            add(QMessageBox::No, Tr("QtPrompts", "いいえ(&N)"));
             box.setDefaultButton(QMessageBox::No);
             break;
         case MessageButtons::YesNoCancel:
-            add(QMessageBox::Yes, "はい(&Y)");
-            add(QMessageBox::No, "いいえ(&N)");
-            add(QMessageBox::Cancel, "キャンセル");
+            add(QMessageBox::Yes, Tr("QtPrompts", "はい(&Y)"));
+            add(QMessageBox::No, Tr("QtPrompts", "いいえ(&N)"));
+            add(QMessageBox::Cancel, Tr("QtPrompts", "キャンセル"));
             break;
         case MessageButtons::RetryCancel:
-            add(QMessageBox::Retry, "再試行(&R)");
-            add(QMessageBox::Cancel, "キャンセル");
+            add(QMessageBox::Retry, Tr("QtPrompts", "再試行(&R)"));
+            add(QMessageBox::Cancel, Tr("QtPrompts", "キャンセル"));
             break;
     }
 

@@ -3,6 +3,10 @@
 #include <QFileIconProvider>
 #include <QTranslator>
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Translation.h"
 
 namespace fennix {
 
@@ -19,8 +23,17 @@ std::unique_ptr<QTranslator> LoadQtTranslation();
 // locale's time format is read from LC_TIME then (LC_ALL, when set, wins).
 void UseJapaneseLocale();
 
-// The file type Qt's file dialogs show for a folder, in Japanese, and
-// theirs for files (named from the locale).
+// The interface language, in two steps around the making of the
+// application object. Before it: Japanese sets the Japanese locale (above),
+// English makes English the default locale. After it: Japanese installs
+// Qt's Japanese texts, English the program's English catalogue (Qt's own
+// texts are English already). The returned translators stay installed as
+// long as the caller keeps them.
+void PrepareLanguage(Language language);
+std::vector<std::unique_ptr<QTranslator>> InstallLanguage(Language language);
+
+// The file type Qt's file dialogs show for a folder, in the interface's
+// language, and theirs for files (named from the locale).
 class JapaneseFileIcons : public QFileIconProvider {
   public:
     QString type(const QFileInfo& info) const override;

@@ -17,6 +17,7 @@
 
 #include "core/Paths.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "media/ImageFile.h"
 #include "model/MatrixDrawing.h"
 #include "model/MatrixEditing.h"
@@ -82,7 +83,7 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     GradientProgressBar1 = new GradientProgressBar(Pb);
     GradientProgressBar1->hide();
     // A run can be stopped with the button beside its progress bar or Escape.
-    cmdCancelRun = new ccXPButton(QString::fromUtf8("ｷｬﾝｾﾙ"), Pb);
+    cmdCancelRun = new ccXPButton(QString::fromUtf8(Tr("Fennix_Main", "ｷｬﾝｾﾙ")), Pb);
     cmdCancelRun->resize(72, 22);
     cmdCancelRun->setCursor(Qt::ArrowCursor);
     cmdCancelRun->hide();
@@ -120,19 +121,19 @@ void Fennix_Main::BuildMenus() {
         return m->addAction(QString::fromUtf8(caption));
     };
 
-    QMenu* file = menu("ファイル");
-    mnuCloseMorph = item(file, "閉じる");
-    mnuSaveMorph = item(file, "上書き保存");
-    mnuSaveName = item(file, "名前を付けて保存");
-    mnuSaveWithPictures = item(file, "画像と一緒に保存");
+    QMenu* file = menu(Tr("Fennix_Main", "ファイル"));
+    mnuCloseMorph = item(file, Tr("Fennix_Main", "閉じる"));
+    mnuSaveMorph = item(file, Tr("Fennix_Main", "上書き保存"));
+    mnuSaveName = item(file, Tr("Fennix_Main", "名前を付けて保存"));
+    mnuSaveWithPictures = item(file, Tr("Fennix_Main", "画像と一緒に保存"));
     connect(mnuSaveWithPictures, &QAction::triggered, this,
             &Fennix_Main::mnuSaveWithPictures_Click);
     connect(mnuCloseMorph, &QAction::triggered, this, [this] { OuterWindow()->close(); });
 
-    QMenu* edit = menu("編集");
-    mnuUndo = item(edit, "元に戻す");
+    QMenu* edit = menu(Tr("Fennix_Main", "編集"));
+    mnuUndo = item(edit, Tr("Fennix_Main", "元に戻す"));
     mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = item(edit, "やり直し");
+    mnuRedo = item(edit, Tr("Fennix_Main", "やり直し"));
     mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     mnuUndo->setEnabled(false);
     mnuRedo->setEnabled(false);
@@ -140,44 +141,44 @@ void Fennix_Main::BuildMenus() {
     connect(mnuRedo, &QAction::triggered, this, &Fennix_Main::Redo);
     connect(undoStack_, &QUndoStack::canUndoChanged, mnuUndo, &QAction::setEnabled);
     connect(undoStack_, &QUndoStack::canRedoChanged, mnuRedo, &QAction::setEnabled);
-    mnuDeletePoint = item(edit, "選んだ点の削除");
+    mnuDeletePoint = item(edit, Tr("Fennix_Main", "選んだ点の削除"));
     mnuDeletePoint->setShortcut(QKeySequence(Qt::Key_Delete));
     connect(mnuDeletePoint, &QAction::triggered, this, &Fennix_Main::mnuDeletePoint_Click);
 
-    QMenu* tools = menu("ツール");
-    mnuSetting = item(tools, "オプション");
-    QMenu* colors = tools->addMenu(QString::fromUtf8("色"));
-    mnuColor[0] = item(colors, "マトリクスの色");
-    mnuColor[1] = item(colors, "ポインタの色");
-    mnuColor[2] = item(colors, "背景の色");
-    QMenu* zooming = tools->addMenu(QString::fromUtf8("ズーミング"));
-    mnuZoomFit = item(zooming, "ウィンドウに合わせる");
+    QMenu* tools = menu(Tr("Fennix_Main", "ツール"));
+    mnuSetting = item(tools, Tr("Fennix_Main", "オプション"));
+    QMenu* colors = tools->addMenu(QString::fromUtf8(Tr("Fennix_Main", "色")));
+    mnuColor[0] = item(colors, Tr("Fennix_Main", "マトリクスの色"));
+    mnuColor[1] = item(colors, Tr("Fennix_Main", "ポインタの色"));
+    mnuColor[2] = item(colors, Tr("Fennix_Main", "背景の色"));
+    QMenu* zooming = tools->addMenu(QString::fromUtf8(Tr("Fennix_Main", "ズーミング")));
+    mnuZoomFit = item(zooming, Tr("Fennix_Main", "ウィンドウに合わせる"));
     zooming->addSeparator();
     mnuZoom25 = item(zooming, "25%");
     mnuZoom50 = item(zooming, "50%");
     mnuZoom[1] = item(zooming, "100%");
     mnuZoom[2] = item(zooming, "200%");
     mnuZoom[3] = item(zooming, "300%");
-    mnuRefineGrid = item(tools, "格子を細かくする");
+    mnuRefineGrid = item(tools, Tr("Fennix_Main", "格子を細かくする"));
     connect(mnuRefineGrid, &QAction::triggered, this, &Fennix_Main::mnuRefineGrid_Click);
-    mnuAutoFit = item(tools, "自動調整");
-    mnuAlignByPoints = item(tools, "基準点で合わせる");
+    mnuAutoFit = item(tools, Tr("Fennix_Main", "自動調整"));
+    mnuAlignByPoints = item(tools, Tr("Fennix_Main", "基準点で合わせる"));
     connect(mnuAutoFit, &QAction::triggered, this, &Fennix_Main::mnuAutoFit_Click);
     connect(mnuAlignByPoints, &QAction::triggered, this, &Fennix_Main::mnuAlignByPoints_Click);
 
-    QMenu* go = menu("モーフィング");
-    mnuMorphIt = item(go, "作成スタート");
-    mnuMorph = item(go, "モーフィングビューア");
-    mnuPreview = item(go, "プレビュー");
+    QMenu* go = menu(Tr("Fennix_Main", "モーフィング"));
+    mnuMorphIt = item(go, Tr("Fennix_Main", "作成スタート"));
+    mnuMorph = item(go, Tr("Fennix_Main", "モーフィングビューア"));
+    mnuPreview = item(go, Tr("Fennix_Main", "プレビュー"));
     mnuPreview->setCheckable(true);
     mnuPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(mnuPreview, &QAction::triggered, this, &Fennix_Main::mnuPreview_Click);
-    mnuRunOptions = item(go, "作成オプション");
+    mnuRunOptions = item(go, Tr("Fennix_Main", "作成オプション"));
 
-    QMenu* video = menu("動画 (AVI ファイル) ");
-    mnuAVI = item(video, "AVI ファイルの作成");
-    mnuAVI2 = item(video, "AVI ビューア");
-    mnuVideo = item(video, "動画ファイルの書き出し");
+    QMenu* video = menu(Tr("Fennix_Main", "動画 (AVI ファイル) "));
+    mnuAVI = item(video, Tr("Fennix_Main", "AVI ファイルの作成"));
+    mnuAVI2 = item(video, Tr("Fennix_Main", "AVI ビューア"));
+    mnuVideo = item(video, Tr("Fennix_Main", "動画ファイルの書き出し"));
 
     connect(mnuMorphIt, &QAction::triggered, this, &Fennix_Main::mnuMorphIt_Click);
     connect(mnuSetting, &QAction::triggered, this, &Fennix_Main::mnuSetting_Click);
@@ -202,7 +203,7 @@ void Fennix_Main::BuildMenus() {
 
 bool Fennix_Main::NewMorph(const std::string& startPath, const std::string& endPath) {
     auto fail = [this](const std::string& path) {
-        ShowMessage(path + "が無効です。", MessageIcon::Exclamation);
+        ShowMessage(path + Tr("Fennix_Main", "が無効です。"), MessageIcon::Exclamation);
         Unload();
         return false;
     };

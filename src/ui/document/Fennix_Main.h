@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Translation.h"
 #include "engine/BackgroundJob.h"
 #include "engine/GridFit.h"
 #include "engine/MorphRunJob.h"
@@ -25,7 +26,8 @@ class QUndoStack;
 namespace fennix {
 
 // Asked when a document whose morph is being made is closed.
-inline constexpr const char* kStopRunQuestion = "モーフィングを作成中です。中止して閉じますか？";
+inline constexpr const char* kStopRunQuestion =
+    TrMark("Fennix_Main", "モーフィングを作成中です。中止して閉じますか？");
 
 class Fennix_Opt;
 class Fennix_RunOpt;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "model/DocumentHistory.h"
 #include "model/FreeMesh.h"
 #include "model/FreePointEditing.h"
@@ -71,11 +72,12 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
     if (HeldFreePoint(Document, k)) {
         const PointRelease release = ReleaseHeldFreePoint(Document, k);
         if (release.result == PointRelease::PutBack) {
-            ShowMessage("マトリクスのラインがオーバーラップしています。", MessageIcon::Information);
+            ShowMessage(Tr("Fennix_MainEditing", "マトリクスのラインがオーバーラップしています。"),
+                        MessageIcon::Information);
         } else if (release.result == PointRelease::Moved) {
             DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
             before.matrices[k - 1].FreePoints[static_cast<size_t>(release.point.I)] = release.from;
-            PushEdit(QString::fromUtf8("点の移動"), before);
+            PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "点の移動")), before);
         }
         DrawGrids();
         UpdatePreview();
@@ -83,12 +85,13 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
     }
     const PointRelease release = ReleaseHeldPoint(Document, k, x, y);
     if (release.result == PointRelease::PutBack) {
-        ShowMessage("マトリクスのラインがオーバーラップしています。", MessageIcon::Information);
+        ShowMessage(Tr("Fennix_MainEditing", "マトリクスのラインがオーバーラップしています。"),
+                    MessageIcon::Information);
         DrawMatrix(Panes.P(k), Document.Matrix(k), Document.Zoom);
     } else if (release.result == PointRelease::Moved) {
         DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
         before.matrices[k - 1].Points(release.point.I, release.point.J) = release.from;
-        PushEdit(QString::fromUtf8("ポイントの移動"), before);
+        PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "ポイントの移動")), before);
     }
     // The partner's mark goes: its box is redrawn as the grid has it.
     const int other = 3 - k;
@@ -107,12 +110,12 @@ void Fennix_Main::P_DoubleClick(int k, Qt::MouseButton button, double x, double 
         return;  // a point lies there (its press took it) or something else is going on
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
     if (!AddFreePair(Document, k, x, y, Panes.Poriginal(k).Width(), Panes.Poriginal(k).Height())) {
-        ShowMessage("ここには点を置けません（ほかの点に重なるか、メッシュが折り重なります）。",
+        ShowMessage(Tr("Fennix_MainEditing", "ここには点を置けません（ほかの点に重なるか、メッシュが折り重なります）。"),
                     MessageIcon::Information);
         return;
     }
     DrawGrids();
-    PushEdit(QString::fromUtf8("点の追加"), before);
+    PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "点の追加")), before);
 }
 
 void Fennix_Main::mnuDeletePoint_Click() {
@@ -120,7 +123,7 @@ void Fennix_Main::mnuDeletePoint_Click() {
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
     if (!RemoveFreePair(Document, Document.ChosenFree)) return;
     DrawGrids();
-    PushEdit(QString::fromUtf8("点の削除"), before);
+    PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "点の削除")), before);
 }
 
 void Fennix_Main::mnuRefineGrid_Click() {
@@ -132,14 +135,14 @@ void Fennix_Main::mnuRefineGrid_Click() {
         start.Columns > std::numeric_limits<int>::max() / 2 ||
         !GridCountsFit(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(), start.Rows * 2,
                        start.Columns * 2)) {
-        ShowMessage("格子をこれ以上細かくできません。ひとつの升目は縦横とも 5 ピクセル以上必要です。",
+        ShowMessage(Tr("Fennix_MainEditing", "格子をこれ以上細かくできません。ひとつの升目は縦横とも 5 ピクセル以上必要です。"),
                     MessageIcon::Exclamation);
         return;
     }
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
     RefineGrids(start, end);
     DrawGrids();
-    PushEdit(QString::fromUtf8("格子を細かくする"), before);
+    PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "格子を細かくする")), before);
     Document.Dirty = true;
 }
 
@@ -176,7 +179,7 @@ void Fennix_Main::mnuRunOptions_Click() {
     if (dialog.result() != QDialog::Accepted || dialog.Options() == Document.Run) return;
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
     Document.Run = dialog.Options();
-    PushEdit(QString::fromUtf8("作成オプション"), before);
+    PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "作成オプション")), before);
     Document.Dirty = true;
 }
 
@@ -199,8 +202,9 @@ void Fennix_Main::mnuSetting_Click() {
     if (Settings.Rows != start.Rows || Settings.Columns != start.Columns) {
         if (GridCountsFit(Panes.Poriginal(1).Width(), Panes.Poriginal(1).Height(), Settings.Rows,
                           Settings.Columns)) {
-            if (ShowMessage("マトリクスが変更されました。リセットしますか？", MessageIcon::Question,
-                            MessageButtons::YesNo) == MessageAnswer::Yes) {
+            if (ShowMessage(
+                    Tr("Fennix_MainEditing", "マトリクスが変更されました。リセットしますか？"),
+                    MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes) {
                 for (int k = 1; k <= 2; ++k) {
                     Document.Matrix(k).Rows = Settings.Rows;
                     Document.Matrix(k).Columns = Settings.Columns;
@@ -211,7 +215,8 @@ void Fennix_Main::mnuSetting_Click() {
                 DrawGrids();
             }
         } else {
-            ShowMessage("マトリクスの行数または列数が多過ぎます。", MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_MainEditing", "マトリクスの行数または列数が多過ぎます。"),
+                        MessageIcon::Exclamation);
         }
     }
     Document.LastFrame = LastFrameOf(Settings.FrameCount);
@@ -219,7 +224,7 @@ void Fennix_Main::mnuSetting_Click() {
         for (int k = 1; k <= 2; ++k) Document.Matrix(k).PointerSize = Settings.PointerSize;
         DrawGrids();
     }
-    PushEdit(QString::fromUtf8("オプション"), before);
+    PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "オプション")), before);
     Document.Dirty = true;
 }
 

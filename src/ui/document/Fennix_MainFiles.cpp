@@ -10,6 +10,7 @@
 
 #include "core/Paths.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "model/ImageRelocation.h"
 #include "model/ProjectCopy.h"
 #include "model/ProjectFile.h"
@@ -39,7 +40,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     for (int k = 1; k <= 2; ++k) {
         const std::string& image = Document.Matrix(k).ImagePath;
         if (!LoadImage(k, image)) {
-            ShowMessage(image + "が無効です。", MessageIcon::Exclamation);
+            ShowMessage(image + Tr("Fennix_MainFiles", "が無効です。"), MessageIcon::Exclamation);
             Unload();
             return false;
         }
@@ -63,9 +64,11 @@ bool Fennix_Main::RelocateImages() {
     // A project referring to the temporary folder would lose its images
     // when they are cleaned up: it is not written at all.
     if (!relocated)
-        ShowMessage(Settings.ImageFolder +
-                        "に画像を保存できませんでした。\nプロジェクトは保存されていません。",
-                    MessageIcon::Critical);
+        ShowMessage(
+            Format(Tr("Fennix_MainFiles",
+                      "%1に画像を保存できませんでした。\nプロジェクトは保存されていません。"),
+                   {Settings.ImageFolder}),
+            MessageIcon::Critical);
     return relocated;
 }
 
@@ -88,7 +91,7 @@ std::string Fennix_Main::AskProjectPath(const char* title, std::string& chosen) 
     for (;;) {
         cFileDlg dialog;
         dialog.DlgTitle = title;
-        dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
+        dialog.Filter = Tr("Fennix_MainFiles", "モーフィングファイル (*.mph)|*.mph");
         dialog.OverwritePrompt = true;
         Settings.DialogFolder() = Settings.ProjectFolder();
         std::string fileTitle;
@@ -110,7 +113,7 @@ std::string Fennix_Main::AskProjectPath(const char* title, std::string& chosen) 
 
 void Fennix_Main::SaveUnderName(bool addToRecentFiles) {
     std::string chosen;
-    const std::string target = AskProjectPath("ファィルの保存", chosen);
+    const std::string target = AskProjectPath(Tr("Fennix_MainFiles", "ファィルの保存"), chosen);
     if (target.empty()) return;
     // A failed write leaves the document as it was: still changed, under
     // its old name, and not in the recent-file list.
@@ -145,7 +148,7 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
     Settings.BackgroundColor = Pb->BackColor();
     if (!RelocateImages()) return;
     std::string chosen;
-    const std::string target = AskProjectPath("画像と一緒に保存", chosen);
+    const std::string target = AskProjectPath(Tr("Fennix_MainFiles", "画像と一緒に保存"), chosen);
     if (target.empty()) return;
     const std::string message =
         SaveProjectWithPictures(target, Document.Matrix(1), Document.Matrix(2),
@@ -155,7 +158,8 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
         ShowMessage(message, MessageIcon::Critical);
         return;
     }
-    ShowMessage(PathFolder(target) + "に保存しました。", MessageIcon::Information);
+    ShowMessage(Format(Tr("Fennix_MainFiles", "%1に保存しました。"), {PathFolder(target)}),
+                MessageIcon::Information);
 }
 
 void Fennix_Main::ComeToFront() {
@@ -178,15 +182,15 @@ bool Fennix_Main::QueryUnload() {
         // A run may have hours to go; closing ends it only when the user
         // says so. The frames written so far stay either way.
         ComeToFront();
-        if (ShowMessage(kStopRunQuestion, MessageIcon::Question,
+        if (ShowMessage(Tr("Fennix_Main", kStopRunQuestion), MessageIcon::Question,
                         MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
             return false;
         StopRunForClose();
     }
     if (!Document.Dirty) return true;
     ComeToFront();
-    switch (ShowMessage("変更されています。保存しますか？", MessageIcon::Question,
-                        MessageButtons::YesNoCancel)) {
+    switch (ShowMessage(Tr("Fennix_MainFiles", "変更されています。保存しますか？"),
+                        MessageIcon::Question, MessageButtons::YesNoCancel)) {
         case MessageAnswer::Cancel:
             return false;
         case MessageAnswer::Yes:

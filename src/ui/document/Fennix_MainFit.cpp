@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "model/DocumentHistory.h"
 #include "model/MatrixDrawing.h"
 #include "ui/common/PaneWidget.h"
@@ -36,12 +37,14 @@ void Fennix_Main::mnuAlignByPoints_Click() {
     takingReferences_ = true;
     referencePairs_.clear();
     pendingReference_.reset();
-    ShowMessage(
-        "開始画像と終了画像で同じものが写っている場所を、開始画像、終了画像の順にクリックしてくださ"
-        "い。"
-        "3組目をクリックすると合わせます。2組で合わせるときは、もう一度「基準点で合わせる」を選んで"
-        "ください。",
-        MessageIcon::Information);
+    ShowMessage(Tr("Fennix_MainFit",
+                   "開始画像と終了画像で同じものが写っている場所を、開始画像、終了画像の順にクリッ"
+                   "クしてくださ"
+                   "い。"
+                   "3組目をクリックすると合わせます。2組で合わせるときは、もう一度「基準点で合わせ"
+                   "る」を選んで"
+                   "ください。"),
+                MessageIcon::Information);
 }
 
 bool Fennix_Main::TakeReference(int k, double x, double y) {
@@ -75,9 +78,10 @@ void Fennix_Main::StartFit(std::vector<FitReference> references) {
     GridFitOptions options;
     options.References = std::move(references);
 
-    fitDialog_ = new QProgressDialog(QString::fromUtf8("自動調整しています…"),
-                                     QString::fromUtf8("キャンセル"), 0, 100, this);
-    fitDialog_->setWindowTitle(QString::fromUtf8("自動調整"));
+    fitDialog_ =
+        new QProgressDialog(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整しています…")),
+                            QString::fromUtf8(Tr("Fennix_MainFit", "キャンセル")), 0, 100, this);
+    fitDialog_->setWindowTitle(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整")));
     fitDialog_->setWindowModality(Qt::WindowModal);
     fitDialog_->setAutoClose(false);
     fitDialog_->setAutoReset(false);
@@ -114,7 +118,7 @@ void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endB
             Document.Matrix(2).Points = result.Points;
             Document.Matrix(2).FreePoints = result.FreePoints;
             DrawGrids();
-            PushEdit(QString::fromUtf8("自動調整"), before);
+            PushEdit(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整")), before);
             Document.Dirty = Document.Dirty || Document.Matrix(2).Points != endBefore ||
                              Document.Matrix(2).FreePoints != before.matrices[1].FreePoints;
             break;

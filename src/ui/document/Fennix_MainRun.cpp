@@ -8,6 +8,7 @@
 
 #include "core/AppFolder.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "engine/MorphRun.h"
 #include "model/MatrixDrawing.h"
 #include "model/MatrixEditing.h"
@@ -21,7 +22,7 @@
 namespace fennix {
 
 namespace {
-constexpr const char* kRunFailed = "③処理は失敗しました。";
+constexpr const char* kRunFailed = TrMark("Fennix_MainRun", "③処理は失敗しました。");
 }  // namespace
 
 void Fennix_Main::PlacePreview() {
@@ -128,7 +129,7 @@ void Fennix_Main::mnuMorphIt_Click() {
     // anything on the window changes.
     const std::string folder = MakeFrameFolder(ApplicationFolder(), Clock());
     if (folder.empty()) {
-        ShowMessage(kRunFailed, MessageIcon::Exclamation);
+        ShowMessage(Tr("Fennix_MainRun", kRunFailed), MessageIcon::Exclamation);
         return;
     }
     Settings.FrameFolder() = folder + "/";
@@ -235,21 +236,22 @@ void Fennix_Main::MorphRunFinished(const std::string& result, int written) {
     }
     if (result == kMorphCancelled) {
         EndMorphRun(caption);
-        ShowMessage("作成を中止しました。" + std::to_string(written) + " フレームを保存しました。",
+        ShowMessage(Format(Tr("Fennix_MainRun", "作成を中止しました。%1 フレームを保存しました。"),
+                           {std::to_string(written)}),
                     MessageIcon::Information);
         return;
     }
     if (!result.empty()) {
         // Over the frame the run stopped at; the window is put back after it.
-        ShowMessage(kRunFailed, MessageIcon::Exclamation);
+        ShowMessage(Tr("Fennix_MainRun", kRunFailed), MessageIcon::Exclamation);
         EndMorphRun(caption);
         return;
     }
     QCoreApplication::processEvents();
     EndMorphRun(caption);
 
-    if (CurrentPrompts().Message("正常終了しました。確認しますか？", "Fennix(完了)",
-                                 MessageIcon::Question,
+    if (CurrentPrompts().Message(Tr("Fennix_MainRun", "正常終了しました。確認しますか？"),
+                                 Tr("Fennix_MainRun", "Fennix(完了)"), MessageIcon::Question,
                                  MessageButtons::YesNo) == MessageAnswer::Yes) {
         Settings.ViewerFromMenu = false;
         RunViewer();

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QSpinBox>
 
+#include "core/Translation.h"
 #include "ui/controls/FormFields.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/ccXPButton.h"
@@ -14,12 +15,14 @@ namespace fennix {
 namespace {
 
 // The curves as the lists show them, in Easing order.
-const char* const kCurveCaptions[] = {"一定の速さ", "ゆっくり始まる", "ゆっくり終わる",
-                                      "ゆっくり始まり、ゆっくり終わる"};
+const char* const kCurveCaptions[] = {TrMark("Fennix_RunOpt", "一定の速さ"),
+                                      TrMark("Fennix_RunOpt", "ゆっくり始まる"),
+                                      TrMark("Fennix_RunOpt", "ゆっくり終わる"),
+                                      TrMark("Fennix_RunOpt", "ゆっくり始まり、ゆっくり終わる")};
 
 QComboBox* CurveList(QWidget* parent, int x, int y, int width) {
     auto* list = new QComboBox(parent);
-    for (const char* caption : kCurveCaptions) list->addItem(Q(caption));
+    for (const char* caption : kCurveCaptions) list->addItem(Q(Tr("Fennix_RunOpt", caption)));
     list->setGeometry(x, y, width, 24);
     return list;
 }
@@ -36,33 +39,33 @@ QSpinBox* HoldField(QWidget* parent, int x, int y) {
 
 Fennix_RunOpt::Fennix_RunOpt(const RunOptions& options, int lastFrame, QWidget* parent)
     : ProgramDialog(parent), lastFrame_(lastFrame) {
-    setWindowTitle(Q("作成オプション"));
+    setWindowTitle(Q(Tr("Fennix_RunOpt", "作成オプション")));
     setModal(true);
     setFixedSize(kWidth, kHeight);
 
-    auto* hold = new GFXFrameX(Q("静止（そのまま見せるフレーム数）"), this);
+    auto* hold = new GFXFrameX(Q(Tr("Fennix_RunOpt", "静止（そのまま見せるフレーム数）")), this);
     hold->setGeometry(8, 6, kWidth - 16, 86);
-    Label("開始画像", this, 24, 32, 120, 24);
+    Label(Tr("Fennix_RunOpt", "開始画像"), this, 24, 32, 120, 24);
     spnHoldStart = HoldField(this, 150, 32);
-    Label("フレーム", this, 236, 32, 80, 24);
-    Label("終了画像", this, 24, 60, 120, 24);
+    Label(Tr("Fennix_RunOpt", "フレーム"), this, 236, 32, 80, 24);
+    Label(Tr("Fennix_RunOpt", "終了画像"), this, 24, 60, 120, 24);
     spnHoldEnd = HoldField(this, 150, 60);
-    Label("フレーム", this, 236, 60, 80, 24);
+    Label(Tr("Fennix_RunOpt", "フレーム"), this, 236, 60, 80, 24);
 
-    auto* curve = new GFXFrameX(Q("変化のカーブ"), this);
+    auto* curve = new GFXFrameX(Q(Tr("Fennix_RunOpt", "変化のカーブ")), this);
     curve->setGeometry(8, 98, kWidth - 16, 144);
-    Label("形の動き", this, 24, 124, 120, 24);
+    Label(Tr("Fennix_RunOpt", "形の動き"), this, 24, 124, 120, 24);
     cboMotion = CurveList(this, 24, 148, kWidth - 48);
-    chkDissolve = new QCheckBox(Q("色の変化に別のカーブを使う"), this);
+    chkDissolve = new QCheckBox(Q(Tr("Fennix_RunOpt", "色の変化に別のカーブを使う")), this);
     chkDissolve->setGeometry(24, 178, 230, 24);
     cboDissolve = CurveList(this, 24, 206, kWidth - 48);
 
     lblCount = new QLabel(this);
     lblCount->setGeometry(14, 250, kWidth - 28, 20);
 
-    cmdOK = new ccXPButton(Q("設定"), this);
+    cmdOK = new ccXPButton(Q(Tr("Fennix_RunOpt", "設定")), this);
     cmdOK->setGeometry(kWidth - 8 - 84 - 8 - 84, kHeight - 38, 84, 30);
-    cmdCancel = new ccXPButton(Q("ｷｬﾝｾﾙ"), this);
+    cmdCancel = new ccXPButton(Q(Tr("Fennix_RunOpt", "ｷｬﾝｾﾙ")), this);
     cmdCancel->setGeometry(kWidth - 8 - 84, kHeight - 38, 84, 30);
     SetEnterButton(cmdOK);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
@@ -92,7 +95,8 @@ RunOptions Fennix_RunOpt::Options() const {
 }
 
 void Fennix_RunOpt::ShowCount() {
-    lblCount->setText(Q("書き出すフレーム数: %1").arg(WrittenFrameCount(Options(), lastFrame_)));
+    lblCount->setText(Q(Tr("Fennix_RunOpt", "書き出すフレーム数: %1"))
+                          .arg(WrittenFrameCount(Options(), lastFrame_)));
 }
 
 void Fennix_RunOpt::done(int result) {

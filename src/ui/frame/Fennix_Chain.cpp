@@ -10,6 +10,7 @@
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "media/FrameSequence.h"
 #include "model/Settings.h"
 #include "ui/common/cFileDlg.h"
@@ -21,15 +22,15 @@
 namespace fennix {
 
 namespace {
-constexpr const char* kRunFailed = "③処理は失敗しました。";
+constexpr const char* kRunFailed = TrMark("Fennix_Chain", "③処理は失敗しました。");
 }  // namespace
 
 Fennix_Chain::Fennix_Chain(QWidget* parent) : ProgramDialog(parent) {
-    setWindowTitle(Q("連続モーフィング"));
+    setWindowTitle(Q(Tr("Fennix_Chain", "連続モーフィング")));
     setModal(true);
     setFixedSize(kWidth, kHeight);
 
-    auto* list = new GFXFrameX(Q("プロジェクト（上から順に作成）"), this);
+    auto* list = new GFXFrameX(Q(Tr("Fennix_Chain", "プロジェクト（上から順に作成）")), this);
     list->setGeometry(8, 6, kWidth - 16, 200);
     lstProjects = new QListWidget(this);
     lstProjects->setGeometry(20, 30, kWidth - 140, 164);
@@ -38,25 +39,25 @@ Fennix_Chain::Fennix_Chain(QWidget* parent) : ProgramDialog(parent) {
         b->setGeometry(x, y, w, 28);
         return b;
     };
-    cmdAdd = button("追加", kWidth - 112, 30, 92);
-    cmdRemove = button("削除", kWidth - 112, 64, 92);
-    cmdUp = button("上へ", kWidth - 112, 112, 92);
-    cmdDown = button("下へ", kWidth - 112, 146, 92);
+    cmdAdd = button(Tr("Fennix_Chain", "追加"), kWidth - 112, 30, 92);
+    cmdRemove = button(Tr("Fennix_Chain", "削除"), kWidth - 112, 64, 92);
+    cmdUp = button(Tr("Fennix_Chain", "上へ"), kWidth - 112, 112, 92);
+    cmdDown = button(Tr("Fennix_Chain", "下へ"), kWidth - 112, 146, 92);
 
-    auto* output = new GFXFrameX(Q("出力フォルダ"), this);
+    auto* output = new GFXFrameX(Q(Tr("Fennix_Chain", "出力フォルダ")), this);
     output->setGeometry(8, 212, kWidth - 16, 62);
     txtFolder = new QLineEdit(this);
     txtFolder->setGeometry(20, 236, kWidth - 140, 26);
-    txtFolder->setPlaceholderText(Q("（空欄：日付と時刻の新しいフォルダ）"));
-    cmdFolder = button("ﾌｫﾙﾀﾞの選択", kWidth - 112, 235, 92);
+    txtFolder->setPlaceholderText(Q(Tr("Fennix_Chain", "（空欄：日付と時刻の新しいフォルダ）")));
+    cmdFolder = button(Tr("Fennix_Chain", "ﾌｫﾙﾀﾞの選択"), kWidth - 112, 235, 92);
 
     lblStatus = new QLabel(this);
     lblStatus->setGeometry(12, 282, kWidth - 24, 20);
     Progress = new GradientProgressBar(this);
     Progress->setGeometry(12, 304, kWidth - 24, 14);
     Progress->hide();
-    cmdRun = button("作成", kWidth - 8 - 92 - 8 - 92, kHeight - 40, 92);
-    cmdCancel = button("閉じる", kWidth - 8 - 92, kHeight - 40, 92);
+    cmdRun = button(Tr("Fennix_Chain", "作成"), kWidth - 8 - 92 - 8 - 92, kHeight - 40, 92);
+    cmdCancel = button(Tr("Fennix_Chain", "閉じる"), kWidth - 8 - 92, kHeight - 40, 92);
     SetEnterButton(cmdRun);
     SetEnterButton(txtFolder, cmdRun);
 
@@ -93,14 +94,14 @@ void Fennix_Chain::UpdateButtons() {
     cmdUp->setEnabled(row > 0);
     cmdDown->setEnabled(row >= 0 && row + 1 < count);
     cmdRun->setEnabled(count > 0);
-    lblStatus->setText(count == 0 ? Q("プロジェクトを追加してください。")
-                                  : Q("%1 個のプロジェクト").arg(count));
+    lblStatus->setText(count == 0 ? Q(Tr("Fennix_Chain", "プロジェクトを追加してください。"))
+                                  : Q(Tr("Fennix_Chain", "%1 個のプロジェクト")).arg(count));
 }
 
 void Fennix_Chain::cmdAdd_Click() {
     cFileDlg dialog;
-    dialog.DlgTitle = "ファイルを開く";
-    dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
+    dialog.DlgTitle = Tr("Fennix_Chain", "ファイルを開く");
+    dialog.Filter = Tr("Fennix_Chain", "モーフィングファイル (*.mph)|*.mph");
     Settings.DialogFolder() = Settings.ProjectFolder();
     std::string chosen, title;
     if (!dialog.VBGetOpenFileName(chosen, title)) return;
@@ -126,7 +127,7 @@ void Fennix_Chain::cmdMove_Click(int step) {
 void Fennix_Chain::cmdFolder_Click() {
     std::string chosen;
     const std::string start = txtFolder->text().isEmpty() ? ApplicationFolder() : txtFolder->text().toStdString();
-    if (CurrentPrompts().ChooseFolder("フォルダの選択", start, chosen))
+    if (CurrentPrompts().ChooseFolder(Tr("Fennix_Chain", "フォルダの選択"), start, chosen))
         txtFolder->setText(QString::fromStdString(chosen));
 }
 
@@ -134,19 +135,22 @@ std::string Fennix_Chain::OutputFolder() {
     std::string folder = txtFolder->text().trimmed().toStdString();
     if (folder.empty()) {
         folder = MakeFrameFolder(ApplicationFolder(), Clock());
-        if (folder.empty()) ShowMessage(kRunFailed, MessageIcon::Exclamation);
+        if (folder.empty()) ShowMessage(Tr("Fennix_Chain", kRunFailed), MessageIcon::Exclamation);
         return folder;
     }
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!DirectoryExists(folder)) {
-        ShowMessage(folder + "\nフォルダを作れませんでした。", MessageIcon::Exclamation);
+        ShowMessage(folder + Tr("Fennix_Chain", "\nフォルダを作れませんでした。"),
+                    MessageIcon::Exclamation);
         return {};
     }
     // Frames of another run would mix with these.
     if (const auto old = ListFrameFiles(folder); !old.empty()) {
-        ShowMessage(folder + "\nこのフォルダにはすでにフレーム（" + old.front() +
-                        "）があります。別のフォルダを選んでください。",
+        ShowMessage(folder + Format(Tr("Fennix_Chain",
+                                       "\nこのフォルダにはすでにフレーム（%1）があります。"
+                                       "別のフォルダを選んでください。"),
+                                    {old.front()}),
                     MessageIcon::Exclamation);
         return {};
     }
@@ -173,7 +177,7 @@ void Fennix_Chain::cmdRun_Click() {
     const int64_t bound = ChainFrameBound(projects, {});
     const int total = static_cast<int>(std::min<int64_t>(bound, INT32_MAX));
     ChainOutcome outcome;
-    cmdCancel->setText(Q("ｷｬﾝｾﾙ"));
+    cmdCancel->setText(Q(Tr("Fennix_Chain", "ｷｬﾝｾﾙ")));
     RunInBackground(job_, Progress, {lstProjects, cmdAdd, cmdRemove, cmdUp, cmdDown, txtFolder, cmdFolder, cmdRun},
                     [&](const JobReport& report) {
                         int done = 0;
@@ -183,31 +187,39 @@ void Fennix_Chain::cmdRun_Click() {
                         // Which project is being made, shown on the window's thread.
                         auto started = [this](int index, int count) {
                             job_.Post([this, index, count] {
-                                lblStatus->setText(Q("%1 / %2 番目のプロジェクトを作成中").arg(index + 1).arg(count));
+                                lblStatus->setText(
+                                    Q(Tr("Fennix_Chain", "%1 / %2 番目のプロジェクトを作成中"))
+                                        .arg(index + 1)
+                                        .arg(count));
                             });
                         };
                         outcome = RunMorphChain(projects, {}, output, progress, started);
                     });
-    cmdCancel->setText(Q("閉じる"));
+    cmdCancel->setText(Q(Tr("Fennix_Chain", "閉じる")));
     lastFolder_ = folder;
     Settings.FrameFolder() = output.frameFolder;
-    lblStatus->setText(Q("%1 フレーム: %2").arg(outcome.written).arg(QString::fromStdString(folder)));
+    lblStatus->setText(Q(Tr("Fennix_Chain", "%1 フレーム: %2"))
+                           .arg(outcome.written)
+                           .arg(QString::fromStdString(folder)));
     if (ClosingProgram()) return;
     if (outcome.failure == kMorphCancelled) {
-        ShowMessage("作成を中止しました。" + std::to_string(outcome.written) + " フレームを保存しました。",
+        ShowMessage(Format(Tr("Fennix_Chain", "作成を中止しました。%1 フレームを保存しました。"),
+                           {std::to_string(outcome.written)}),
                     MessageIcon::Information);
         return;
     }
     if (!outcome.image.empty()) {
-        ShowMessage(outcome.image + "が無効です。", MessageIcon::Exclamation);
+        ShowMessage(outcome.image + Tr("Fennix_Chain", "が無効です。"), MessageIcon::Exclamation);
         return;
     }
     if (!outcome.failure.empty()) {
-        ShowMessage(std::string(kRunFailed) + "\n" + projects[static_cast<size_t>(outcome.project)].path,
+        ShowMessage(std::string(Tr("Fennix_Chain", kRunFailed)) + "\n" +
+                        projects[static_cast<size_t>(outcome.project)].path,
                     MessageIcon::Exclamation);
         return;
     }
-    if (CurrentPrompts().Message("正常終了しました。確認しますか？", "Fennix(完了)", MessageIcon::Question,
+    if (CurrentPrompts().Message(Tr("Fennix_Chain", "正常終了しました。確認しますか？"),
+                                 Tr("Fennix_Chain", "Fennix(完了)"), MessageIcon::Question,
                                  MessageButtons::YesNo) == MessageAnswer::Yes &&
         RunViewer) {
         Settings.ViewerFromMenu = false;
@@ -220,7 +232,7 @@ void Fennix_Chain::cmdCancel_Click() {
 }
 
 std::string Fennix_Chain::StopJobQuestion() const {
-    return "連続モーフィングを作成中です。中止して閉じますか？";
+    return Tr("Fennix_Chain", "連続モーフィングを作成中です。中止して閉じますか？");
 }
 
 void Fennix_Chain::done(int result) {

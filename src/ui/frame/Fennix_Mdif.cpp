@@ -10,21 +10,22 @@
 #include <string>
 #include <vector>
 
-#include "ui/frame/Fennix_Chain.h"
-#include "ui/frame/Fennix_Opt.h"
-#include "model/ProgramFiles.h"
-#include "model/RecentFiles.h"
-#include "model/Settings.h"
 #include "core/AppFolder.h"
 #include "core/Paths.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
+#include "model/ProgramFiles.h"
+#include "model/RecentFiles.h"
+#include "model/Settings.h"
+#include "ui/common/cFileDlg.h"
+#include "ui/document/Fennix_Main.h"
+#include "ui/frame/Fennix_Chain.h"
+#include "ui/frame/Fennix_Opt.h"
 #include "ui/output/Fennix_Avi.h"
 #include "ui/output/Fennix_Video.h"
 #include "ui/output/Fennix_View.h"
 #include "ui/output/Fennix_aviView.h"
 #include "ui/prepare/Fennix_Pic.h"
-#include "ui/common/cFileDlg.h"
-#include "ui/document/Fennix_Main.h"
 
 namespace fennix {
 
@@ -59,12 +60,12 @@ Fennix_Mdif::~Fennix_Mdif() {
 void Fennix_Mdif::BuildMenu() {
     auto text = [](const char* caption) { return QString::fromUtf8(caption); };
 
-    mnuFile = new QMenu(text(" ファイル"), this);
-    mnuNewMorph = mnuFile->addAction(text("新規(&N)"));
+    mnuFile = new QMenu(text(Tr("Fennix_Mdif", " ファイル")), this);
+    mnuNewMorph = mnuFile->addAction(text(Tr("Fennix_Mdif", "新規(&N)")));
     mnuNewMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnuOpenMorph = mnuFile->addAction(text("開く(&O)"));
+    mnuOpenMorph = mnuFile->addAction(text(Tr("Fennix_Mdif", "開く(&O)")));
     mnuOpenMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuChain = mnuFile->addAction(text("連続モーフィング"));
+    mnuChain = mnuFile->addAction(text(Tr("Fennix_Mdif", "連続モーフィング")));
     mnudmy1 = mnuFile->addSeparator();
     for (int n = 1; n <= kRecentFileCount; ++n) {
         mnuRecent[n] = mnuFile->addAction(QString());
@@ -73,18 +74,18 @@ void Fennix_Mdif::BuildMenu() {
     }
     mnudmy2 = mnuFile->addSeparator();
     mnudmy2->setVisible(false);
-    mnuEnd = mnuFile->addAction(text("Fennixの終了(&E)"));
+    mnuEnd = mnuFile->addAction(text(Tr("Fennix_Mdif", "Fennixの終了(&E)")));
     mnuEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(mnuEnd, &QAction::triggered, this, &QWidget::close);
 
-    mnuOption = new QAction(text("オプション"), this);
+    mnuOption = new QAction(text(Tr("Fennix_Mdif", "オプション")), this);
 
-    mnuView = new QMenu(text("ビューア"), this);
-    mnuMo = mnuView->addAction(text("モーフィングデータ(&M)"));
+    mnuView = new QMenu(text(Tr("Fennix_Mdif", "ビューア")), this);
+    mnuMo = mnuView->addAction(text(Tr("Fennix_Mdif", "モーフィングデータ(&M)")));
     mnuMo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    mnuAVI = mnuView->addAction(text("AVI ファイル(&A)"));
+    mnuAVI = mnuView->addAction(text(Tr("Fennix_Mdif", "AVI ファイル(&A)")));
     mnuAVI->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    mnuVideo = mnuView->addAction(text("動画ファイルの書き出し(&V)"));
+    mnuVideo = mnuView->addAction(text(Tr("Fennix_Mdif", "動画ファイルの書き出し(&V)")));
 
     connect(mnuNewMorph, &QAction::triggered, this, &Fennix_Mdif::mnuNewMorph_Click);
     connect(mnuMo, &QAction::triggered, this, &Fennix_Mdif::mnuMo_Click);
@@ -189,8 +190,8 @@ void Fennix_Mdif::RebuildRecentMenu() {
 
 void Fennix_Mdif::mnuOpenMorph_Click() {
     cFileDlg dialog;
-    dialog.DlgTitle = "ファイルを開く";
-    dialog.Filter = "モーフィングファイル (*.mph)|*.mph";
+    dialog.DlgTitle = Tr("Fennix_Mdif", "ファイルを開く");
+    dialog.Filter = Tr("Fennix_Mdif", "モーフィングファイル (*.mph)|*.mph");
     Settings.DialogFolder() = Settings.ProjectFolder();
     std::string path, title;
     if (!dialog.VBGetOpenFileName(path, title)) return;

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "core/Translation.h"
 #include "model/Settings.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/ImageOption.h"
@@ -19,7 +20,7 @@ QString Text(const char* utf8) {
 }  // namespace
 
 Fennix_Opt::Fennix_Opt(QWidget* parent) : ProgramDialog(parent) {
-    setWindowTitle(Text("オプションの設定"));
+    setWindowTitle(Text(Tr("Fennix_Opt", "オプションの設定")));
     setModal(true);
     setFixedSize(kWidth, kHeight);
 
@@ -42,19 +43,19 @@ Fennix_Opt::Fennix_Opt(QWidget* parent) : ProgramDialog(parent) {
         label->setGeometry(20, top, 44, 22);
     };
 
-    frame("総ﾌﾚｰﾑ数", 6, 56);
+    frame(Tr("Fennix_Opt", "総ﾌﾚｰﾑ数"), 6, 56);
     Slider1 = slider(100, 20, 30, lbl_Frame);
 
-    frame("ﾏﾄﾘｸｽ", 68, 86);
-    caption("行数", 92);
+    frame(Tr("Fennix_Opt", "ﾏﾄﾘｸｽ"), 68, 86);
+    caption(Tr("Fennix_Opt", "行数"), 92);
     Slider2 = slider(40, 64, 92, lbl_Gyo);
-    caption("列数", 120);
+    caption(Tr("Fennix_Opt", "列数"), 120);
     Slider3 = slider(40, 64, 120, lbl_Retu);
 
-    frame("ﾎﾟｲﾝﾀの大きさ", 160, 56);
+    frame(Tr("Fennix_Opt", "ﾎﾟｲﾝﾀの大きさ"), 160, 56);
     Slider4 = slider(15, 20, 184, lbl_Point);
 
-    frame("保存ﾌｧｲﾙの種類", 222, 54);
+    frame(Tr("Fennix_Opt", "保存ﾌｧｲﾙの種類"), 222, 54);
     const char* kinds[2] = {"BMP", "JPG"};
     for (int i = 0; i < 2; ++i) {
         Kind[i] = new ImageOption(Text(kinds[i]), 28 + 110 * i, 246, 60, this);
@@ -62,17 +63,17 @@ Fennix_Opt::Fennix_Opt(QWidget* parent) : ProgramDialog(parent) {
     }
     LinkOptions({Kind[0], Kind[1]});
 
-    frame("最近使ったﾌｧｲﾙの表示数（Max.）", 282, 54);
-    const char* recents[6] = {"", "なし", "5", "10", "15", "20"};
+    frame(Tr("Fennix_Opt", "最近使ったﾌｧｲﾙの表示数（Max.）"), 282, 54);
+    const char* recents[6] = {"", Tr("Fennix_Opt", "なし"), "5", "10", "15", "20"};
     for (int i = 1; i <= 5; ++i) {
         Recent[i] = new ImageOption(Text(recents[i]), 22 + 56 * (i - 1), 306, 32, this);
         connect(Recent[i], &ImageOption::Clicked, this, [this, i] { Recent_Click(i); });
     }
     LinkOptions(std::vector<ImageOption*>(Recent + 1, Recent + 6));
 
-    ccXPButton1 = new ccXPButton(Text("設定"), this);
+    ccXPButton1 = new ccXPButton(Text(Tr("Fennix_Opt", "設定")), this);
     ccXPButton1->setGeometry(kWidth - 8 - 84 - 8 - 84, 352, 84, 30);
-    ccXPButton2 = new ccXPButton(Text("ｷｬﾝｾﾙ"), this);
+    ccXPButton2 = new ccXPButton(Text(Tr("Fennix_Opt", "ｷｬﾝｾﾙ")), this);
     ccXPButton2->setGeometry(kWidth - 8 - 84, 352, 84, 30);
     SetEnterButton(ccXPButton1);
     connect(ccXPButton1, &QPushButton::clicked, this, [this] { ccXPButton1_Click(); });

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "core/Translation.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/clsShadow.h"
@@ -13,11 +14,11 @@
 namespace fennix {
 
 CompressorWidget::CompressorWidget(QWidget* owner) : QDialog(owner) {
-    setWindowTitle(QString::fromUtf8("ビデオの圧縮"));
+    setWindowTitle(QString::fromUtf8(Tr("CompressorWidget", "ビデオの圧縮")));
     setFixedSize(360, 298);
     compressors_ = AvailableCompressors();
 
-    auto* caption = new QLabel(QString::fromUtf8("圧縮プログラム:"), this);
+    auto* caption = new QLabel(QString::fromUtf8(Tr("CompressorWidget", "圧縮プログラム:")), this);
     caption->setGeometry(12, 10, 200, 20);
     lstCompressor = new QListWidget(this);
     lstCompressor->setGeometry(12, 32, 220, 150);
@@ -25,22 +26,22 @@ CompressorWidget::CompressorWidget(QWidget* owner) : QDialog(owner) {
         lstCompressor->addItem(QString::fromStdString(compressor.Caption));
     lstCompressor->setCurrentRow(0);
 
-    auto* group = new GFXFrameX(QString::fromUtf8("設定"), this);
+    auto* group = new GFXFrameX(QString::fromUtf8(Tr("CompressorWidget", "設定")), this);
     group->setGeometry(12, 188, 336, 100);
-    auto* quality = new QLabel(QString::fromUtf8("圧縮の品質"), group);
+    auto* quality = new QLabel(QString::fromUtf8(Tr("CompressorWidget", "圧縮の品質")), group);
     quality->setGeometry(10, 18, 110, 22);
     txtQuality = new QSpinBox(group);
     txtQuality->setGeometry(122, 18, 70, 22);
     txtQuality->setRange(1, 100);
     txtQuality->setValue(75);
-    chkKeyFrame = new QCheckBox(QString::fromUtf8("キーフレーム毎"), group);
+    chkKeyFrame = new QCheckBox(QString::fromUtf8(Tr("CompressorWidget", "キーフレーム毎")), group);
     chkKeyFrame->setGeometry(10, 44, 110, 22);
     txtKeyFrame = new QSpinBox(group);
     txtKeyFrame->setGeometry(122, 44, 110, 22);
     txtKeyFrame->setRange(1, 1000);
     txtKeyFrame->setValue(15);
-    txtKeyFrame->setSuffix(QString::fromUtf8(" ﾌﾚｰﾑ"));
-    chkDataRate = new QCheckBox(QString::fromUtf8("データレート"), group);
+    txtKeyFrame->setSuffix(QString::fromUtf8(Tr("CompressorWidget", " ﾌﾚｰﾑ")));
+    chkDataRate = new QCheckBox(QString::fromUtf8(Tr("CompressorWidget", "データレート")), group);
     chkDataRate->setGeometry(10, 70, 110, 22);
     txtDataRate = new QSpinBox(group);
     txtDataRate->setGeometry(122, 70, 110, 22);
@@ -51,7 +52,7 @@ CompressorWidget::CompressorWidget(QWidget* owner) : QDialog(owner) {
     cmd_OK = new ccXPButton("OK", this);
     cmd_OK->setGeometry(248, 32, 100, 28);
     cmd_OK->setDefault(true);
-    cmd_Can = new ccXPButton(QString::fromUtf8("ｷｬﾝｾﾙ"), this);
+    cmd_Can = new ccXPButton(QString::fromUtf8(Tr("CompressorWidget", "ｷｬﾝｾﾙ")), this);
     cmd_Can->setGeometry(248, 68, 100, 28);
     connect(cmd_OK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmd_Can, &QPushButton::clicked, this, &QDialog::reject);

@@ -13,21 +13,22 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+#include "core/Prompts.h"
+#include "core/SafeWrite.h"
+#include "core/Translation.h"
+#include "media/AviFrames.h"
+#include "media/ImageFile.h"
 #include "model/Settings.h"
+#include "ui/common/PaneWidget.h"
 #include "ui/controls/FormFields.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucUpDown.h"
-#include "core/AppFolder.h"
-#include "core/Paths.h"
-#include "core/SafeWrite.h"
-#include "media/AviFrames.h"
 #include "ui/output/CompressorWidget.h"
 #include "ui/output/Fennix_aviView.h"
-#include "media/ImageFile.h"
-#include "ui/common/PaneWidget.h"
-#include "core/Prompts.h"
 
 namespace fennix {
 
@@ -38,7 +39,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kNoFrames = "フォルダの中にモーフ画像データが見つかりません！";
+constexpr const char* kNoFrames =
+    TrMark("Fennix_Avi", "フォルダの中にモーフ画像データが見つかりません！");
 constexpr int kRepeatMax = 10;
 constexpr int kModeShift = 196;  // how far mode 2 moves the player controls left
 
@@ -72,24 +74,24 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     fraPre->setGeometry(222, 10, 105, 105);
     Pic_PreWidget = new PaneWidget(Pic_Pre, fraPre);
 
-    fraOption = new GFXFrameX(Q("作成ｵﾌﾟｼｮﾝ"), MainPanel);
+    fraOption = new GFXFrameX(Q(Tr("Fennix_Avi", "作成ｵﾌﾟｼｮﾝ")), MainPanel);
     fraOption->setGeometry(440, 10, 127, 190);
-    Label("幅", fraOption, 10, 26, 46, 22);
+    Label(Tr("Fennix_Avi", "幅"), fraOption, 10, 26, 46, 22);
     txtWidth = Field(fraOption, 60, 26);
-    Label("高さ", fraOption, 10, 54, 46, 22);
+    Label(Tr("Fennix_Avi", "高さ"), fraOption, 10, 54, 46, 22);
     txtHeight = Field(fraOption, 60, 54);
     Label("fp/s", fraOption, 10, 82, 46, 22);
     txtFPS = Field(fraOption, 60, 82);
     txtFPS->setText("20");
-    Label("ﾌﾚｰﾑ数 ：", fraOption, 10, 110, 64, 22);
+    Label(Tr("Fennix_Avi", "ﾌﾚｰﾑ数 ："), fraOption, 10, 110, 64, 22);
     lbl_Flame = Label("", fraOption, 76, 110, 40, 22);
     lbl_Flame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Cmd_Avi_Save = new ccXPButton(Q("AVIﾌｧｲﾙの作成"), fraOption);
+    Cmd_Avi_Save = new ccXPButton(Q(Tr("Fennix_Avi", "AVIﾌｧｲﾙの作成")), fraOption);
     Cmd_Avi_Save->setGeometry(8, 146, 111, 30);
 
-    Cmd_Viewer = new ccXPButton(Q("AVI ﾋﾞｭｰｱ"), MainPanel);
+    Cmd_Viewer = new ccXPButton(Q(Tr("Fennix_Avi", "AVI ﾋﾞｭｰｱ")), MainPanel);
     Cmd_Viewer->setGeometry(440, 210, 127, 30);
-    lblRepeat = Label("ﾘﾋﾟｰﾄ", MainPanel, 440, 252, 50, 22);
+    lblRepeat = Label(Tr("Fennix_Avi", "ﾘﾋﾟｰﾄ"), MainPanel, 440, 252, 50, 22);
     VS_Repeat = new ucUpDown(1, kRepeatMax, 1, MainPanel);
     VS_Repeat->setGeometry(494, 246, 17, 34);
     lbl_Repeat = Label("", MainPanel, 516, 252, 50, 22);
@@ -100,7 +102,7 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
 
     cmd_OK = new ccXPButton("OK", MainPanel);
     cmd_OK->setGeometry(222, 346, 92, 30);
-    cmd_Can = new ccXPButton(Q("ｷｬﾝｾﾙ"), MainPanel);
+    cmd_Can = new ccXPButton(Q(Tr("Fennix_Avi", "ｷｬﾝｾﾙ")), MainPanel);
     cmd_Can->setGeometry(322, 346, 92, 30);
 
     connect(drv1, &QComboBox::activated, this,
@@ -128,7 +130,7 @@ void Fennix_Avi::Form_Load() {
         cmd_OK->hide();
         setFixedSize(595, 406);
         MainPanel->resize(577, MainPanel->height());
-        setWindowTitle(Q("AVI ファイルの作成"));
+        setWindowTitle(Q(Tr("Fennix_Avi", "AVI ファイルの作成")));
         Cmd_Viewer->setEnabled(false);
         Cmd_Avi_Save->setEnabled(true);
         // Enter creates the file only from the creation options.
@@ -137,14 +139,14 @@ void Fennix_Avi::Form_Load() {
     } else if (mode_ == 1) {
         setFixedSize(448, 406);
         MainPanel->resize(429, MainPanel->height());
-        setWindowTitle(Q("フォルダの選択"));
+        setWindowTitle(Q(Tr("Fennix_Avi", "フォルダの選択")));
         SetEnterButton(cmd_OK);
         start = Settings.FrameFolder();
     } else {
         cmd_OK->hide();
         setFixedSize(448, 406);
         MainPanel->resize(429, MainPanel->height());
-        setWindowTitle(Q("AVI ビューア"));
+        setWindowTitle(Q(Tr("Fennix_Avi", "AVI ビューア")));
         Cmd_Viewer->setEnabled(false);
         for (QWidget* control :
              {static_cast<QWidget*>(Cmd_Viewer), static_cast<QWidget*>(lblRepeat),
@@ -192,8 +194,8 @@ void Fennix_Avi::drv1_Change(const std::string& drive) {
             return;
         }
         const MessageAnswer answer =
-            ShowMessage("ドライブ" + drive + " は、準備されていません。", MessageIcon::Exclamation,
-                        MessageButtons::RetryCancel);
+            ShowMessage(Format(Tr("Fennix_Avi", "ドライブ%1 は、準備されていません。"), {drive}),
+                        MessageIcon::Exclamation, MessageButtons::RetryCancel);
         if (answer != MessageAnswer::Retry) break;
     }
     drv1->setCurrentIndex(drv1->findData(QString::fromStdString(DriveOf(folder_))));
@@ -308,7 +310,7 @@ void Fennix_Avi::File1_Click(int row) {
 
 void Fennix_Avi::cmd_OK_Click() {
     if (!HasFirstFrame(folder_)) {
-        ShowMessage(kNoFrames, MessageIcon::Information);
+        ShowMessage(Tr("Fennix_Avi", kNoFrames), MessageIcon::Information);
         return;
     }
     Settings.DialogConfirmed = true;
@@ -321,20 +323,20 @@ void Fennix_Avi::cmd_Can_Click() {
 }
 
 void Fennix_Avi::VS_Repeat_Change(int value) {
-    lbl_Repeat->setText(QString::number(value) + Q("回"));
+    lbl_Repeat->setText(QString::number(value) + Q(Tr("Fennix_Avi", "回")));
     Settings.AviRepeat = static_cast<int16_t>(value);
 }
 
 void Fennix_Avi::Cmd_Avi_Save_Click() {
     if (!HasFirstFrame(folder_)) {
-        ShowMessage(kNoFrames, MessageIcon::Information);
+        ShowMessage(Tr("Fennix_Avi", kNoFrames), MessageIcon::Information);
         return;
     }
     FileRequest request;
     request.Save = true;
-    request.Title = "ﾌｧｲﾙ名を付けて保存";
+    request.Title = Tr("Fennix_Avi", "ﾌｧｲﾙ名を付けて保存");
     request.Folder = Settings.AviFolder();
-    request.Filters = {"AVI Videoﾌｧｲﾙ", "*.avi"};
+    request.Filters = {Tr("Fennix_Avi", "AVI Videoﾌｧｲﾙ"), "*.avi"};
     request.FileName = "*.avi";
     request.DefaultExt = "avi";
     request.OverwritePrompt = true;
@@ -358,17 +360,19 @@ void Fennix_Avi::Cmd_Avi_Save_Click() {
     switch (outcome) {
         case AviOutcome::Written:
             Cmd_Viewer->setEnabled(true);
-            ShowMessage("Avi ファイルを作成しました!", MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_Avi", "Avi ファイルを作成しました!"), MessageIcon::Exclamation);
             break;
         case AviOutcome::LoadFailed:
-            ShowMessage("画像ファイルのロードで失敗しました!", MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_Avi", "画像ファイルのロードで失敗しました!"),
+                        MessageIcon::Exclamation);
             break;
         case AviOutcome::Failed:
         case AviOutcome::OutputIsFrame:
-            ShowMessage("Aviファイルの作成は失敗しました!", MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_Avi", "Aviファイルの作成は失敗しました!"),
+                        MessageIcon::Exclamation);
             break;
         case AviOutcome::Stopped:
-            ShowMessage("作成を中止しました。", MessageIcon::Information);
+            ShowMessage(Tr("Fennix_Avi", "作成を中止しました。"), MessageIcon::Information);
             break;
         case AviOutcome::Cancelled:
             break;
@@ -419,7 +423,7 @@ void Fennix_Avi::Cmd_Viewer_Click() {
 }
 
 std::string Fennix_Avi::StopJobQuestion() const {
-    return "AVI ファイルを作成中です。中止して閉じますか？";
+    return Tr("Fennix_Avi", "AVI ファイルを作成中です。中止して閉じますか？");
 }
 
 void Fennix_Avi::done(int result) {

@@ -9,83 +9,88 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "core/AppFolder.h"
+#include "core/Paths.h"
+#include "core/Prompts.h"
+#include "core/Translation.h"
+#include "media/AviFrames.h"
+#include "media/ImageFile.h"
 #include "model/Settings.h"
+#include "ui/common/PaneWidget.h"
 #include "ui/controls/FormFields.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucUpDown.h"
-#include "core/AppFolder.h"
-#include "core/Paths.h"
-#include "media/AviFrames.h"
-#include "media/ImageFile.h"
-#include "ui/common/PaneWidget.h"
-#include "core/Prompts.h"
 
 namespace fennix {
 
 namespace {
 
-constexpr const char* kNoFrames = "フォルダの中にモーフ画像データが見つかりません！";
-
+constexpr const char* kNoFrames =
+    TrMark("Fennix_Video", "フォルダの中にモーフ画像データが見つかりません！");
 
 // The save dialog's filter of each format, in VideoFormat order.
-const char* const kFilterNames[] = {"MP4 Videoﾌｧｲﾙ", "WebM Videoﾌｧｲﾙ", "GIF ｱﾆﾒｰｼｮﾝ"};
+const char* const kFilterNames[] = {TrMark("Fennix_Video", "MP4 Videoﾌｧｲﾙ"),
+                                    TrMark("Fennix_Video", "WebM Videoﾌｧｲﾙ"),
+                                    TrMark("Fennix_Video", "GIF ｱﾆﾒｰｼｮﾝ")};
 
 }  // namespace
 
 Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
     setModal(true);
-    setWindowTitle(Q("動画ファイルの書き出し"));
+    setWindowTitle(Q(Tr("Fennix_Video", "動画ファイルの書き出し")));
 
     MainPanel = new PanelWidget(this);
     MainPanel->SetBackColor(0xE8E0D8);
     MainPanel->setGeometry(9, 9, 460, 298);
 
-    fraFrames = new GFXFrameX(Q("ﾓｰﾌｨﾝｸﾞﾃﾞｰﾀ"), MainPanel);
+    fraFrames = new GFXFrameX(Q(Tr("Fennix_Video", "ﾓｰﾌｨﾝｸﾞﾃﾞｰﾀ")), MainPanel);
     fraFrames->setGeometry(10, 10, 250, 190);
     fraPre = new PanelWidget(fraFrames);
     fraPre->SetBackColor(0x808080);
     fraPre->setGeometry(10, 26, 105, 105);
     Pic_PreWidget = new PaneWidget(Pic_Pre, fraPre);
-    Label("ﾌｫﾙﾀﾞ ：", fraFrames, 122, 26, 120, 22);
+    Label(Tr("Fennix_Video", "ﾌｫﾙﾀﾞ ："), fraFrames, 122, 26, 120, 22);
     lbl_Folder = Label("", fraFrames, 122, 50, 122, 22);
-    Label("ﾌﾚｰﾑ数 ：", fraFrames, 122, 106, 64, 22);
+    Label(Tr("Fennix_Video", "ﾌﾚｰﾑ数 ："), fraFrames, 122, 106, 64, 22);
     lbl_Flame = Label("", fraFrames, 186, 106, 54, 22);
     lbl_Flame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    cmd_Folder = new ccXPButton(Q("ﾌｫﾙﾀﾞの選択"), fraFrames);
+    cmd_Folder = new ccXPButton(Q(Tr("Fennix_Video", "ﾌｫﾙﾀﾞの選択")), fraFrames);
     cmd_Folder->setGeometry(10, 146, 230, 30);
 
-    fraOption = new GFXFrameX(Q("作成ｵﾌﾟｼｮﾝ"), MainPanel);
+    fraOption = new GFXFrameX(Q(Tr("Fennix_Video", "作成ｵﾌﾟｼｮﾝ")), MainPanel);
     fraOption->setGeometry(270, 10, 180, 234);
-    Label("形式", fraOption, 10, 26, 46, 22);
+    Label(Tr("Fennix_Video", "形式"), fraOption, 10, 26, 46, 22);
     cboFormat = new QComboBox(fraOption);
     cboFormat->setGeometry(60, 26, 110, 22);
-    cboFormat->addItems({"MP4 (H.264)", "WebM (VP9)", Q("GIF ｱﾆﾒｰｼｮﾝ")});
-    Label("幅", fraOption, 10, 56, 46, 22);
+    cboFormat->addItems({"MP4 (H.264)", "WebM (VP9)", Q(Tr("Fennix_Video", "GIF ｱﾆﾒｰｼｮﾝ"))});
+    Label(Tr("Fennix_Video", "幅"), fraOption, 10, 56, 46, 22);
     txtWidth = Field(fraOption, 60, 56);
-    Label("高さ", fraOption, 10, 84, 46, 22);
+    Label(Tr("Fennix_Video", "高さ"), fraOption, 10, 84, 46, 22);
     txtHeight = Field(fraOption, 60, 84);
     Label("fp/s", fraOption, 10, 112, 46, 22);
     txtFPS = Field(fraOption, 60, 112);
     txtFPS->setText(QString::number(kVideoRateDefault));
     VS_FPS = new ucUpDown(kVideoRateMin, kVideoRateMax, kVideoRateDefault, fraOption);
     VS_FPS->setGeometry(120, 106, 17, 34);
-    Label("画質", fraOption, 10, 146, 46, 22);
+    Label(Tr("Fennix_Video", "画質"), fraOption, 10, 146, 46, 22);
     cboQuality = new QComboBox(fraOption);
     cboQuality->setGeometry(60, 146, 110, 22);
-    cboQuality->addItems({Q("高画質"), Q("標準"), Q("小さいﾌｧｲﾙ")});
+    cboQuality->addItems({Q(Tr("Fennix_Video", "高画質")), Q(Tr("Fennix_Video", "標準")),
+                          Q(Tr("Fennix_Video", "小さいﾌｧｲﾙ"))});
     cboQuality->setCurrentIndex(1);
-    chkPingPong = new QCheckBox(Q("往復 (逆再生でつなぐ)"), fraOption);
+    chkPingPong = new QCheckBox(Q(Tr("Fennix_Video", "往復 (逆再生でつなぐ)")), fraOption);
     chkPingPong->setGeometry(10, 178, 164, 22);
-    chkPingPong->setToolTip(Q("最後のフレームから先頭へ逆に戻り、継ぎ目なくループします。"));
+    chkPingPong->setToolTip(
+        Q(Tr("Fennix_Video", "最後のフレームから先頭へ逆に戻り、継ぎ目なくループします。")));
 
-    Cmd_Export = new ccXPButton(Q("動画ﾌｧｲﾙの書き出し"), MainPanel);
+    Cmd_Export = new ccXPButton(Q(Tr("Fennix_Video", "動画ﾌｧｲﾙの書き出し")), MainPanel);
     Cmd_Export->setGeometry(10, 214, 250, 30);
     Progress = new GradientProgressBar(MainPanel);
     Progress->setGeometry(10, 264, 338, GradientProgressBar::kHeight);
     Progress->hide();
-    cmd_Can = new ccXPButton(Q("ｷｬﾝｾﾙ"), MainPanel);
+    cmd_Can = new ccXPButton(Q(Tr("Fennix_Video", "ｷｬﾝｾﾙ")), MainPanel);
     cmd_Can->setGeometry(358, 256, 92, 30);
 
     // The spin and the field show the same rate; a field that is not a
@@ -162,19 +167,22 @@ void Fennix_Video::ShowDefaultSize() {
 
 void Fennix_Video::cmd_Folder_Click() {
     std::string chosen;
-    if (CurrentPrompts().ChooseFolder("フォルダの選択", folder_, chosen)) SetFolder(chosen);
+    if (CurrentPrompts().ChooseFolder(Tr("Fennix_Video", "フォルダの選択"), folder_, chosen))
+        SetFolder(chosen);
 }
 
 bool Fennix_Video::ReadOptions(VideoOptions& options) {
     const auto width = FieldToInt16(txtWidth->text().toStdString());
     const auto height = FieldToInt16(txtHeight->text().toStdString());
     if (!width || !height || !FrameSizeAllowed(*width, *height)) {
-        ShowMessage("幅と高さに正しい値を入力してください。", MessageIcon::Exclamation);
+        ShowMessage(Tr("Fennix_Video", "幅と高さに正しい値を入力してください。"),
+                    MessageIcon::Exclamation);
         return false;
     }
     const auto rate = FieldToInt16(txtFPS->text().toStdString());
     if (!rate || *rate < kVideoRateMin || *rate > kVideoRateMax) {
-        ShowMessage("fp/s は 1 から 60 までの値を入力してください。", MessageIcon::Exclamation);
+        ShowMessage(Tr("Fennix_Video", "fp/s は 1 から 60 までの値を入力してください。"),
+                    MessageIcon::Exclamation);
         return false;
     }
     options.Format = static_cast<VideoFormat>(std::max(cboFormat->currentIndex(), 0));
@@ -188,7 +196,7 @@ bool Fennix_Video::ReadOptions(VideoOptions& options) {
 
 void Fennix_Video::Cmd_Export_Click() {
     if (!HasFirstFrame(folder_)) {
-        ShowMessage(kNoFrames, MessageIcon::Information);
+        ShowMessage(Tr("Fennix_Video", kNoFrames), MessageIcon::Information);
         return;
     }
     VideoOptions options;
@@ -197,10 +205,11 @@ void Fennix_Video::Cmd_Export_Click() {
     const std::string extension = VideoExtension(options.Format);
     FileRequest request;
     request.Save = true;
-    request.Title = "ﾌｧｲﾙ名を付けて保存";
+    request.Title = Tr("Fennix_Video", "ﾌｧｲﾙ名を付けて保存");
     // Where the last video went; the AVI files' folder until one has been saved.
     request.Folder = Settings.VideoFolder.empty() ? Settings.AviFolder() : Settings.VideoFolder;
-    request.Filters = {kFilterNames[static_cast<int>(options.Format)], "*." + extension};
+    request.Filters = {Tr("Fennix_Video", kFilterNames[static_cast<int>(options.Format)]),
+                       "*." + extension};
     request.FileName = "*." + extension;
     request.DefaultExt = extension;
     request.OverwritePrompt = true;
@@ -225,10 +234,11 @@ void Fennix_Video::Cmd_Export_Click() {
     switch (result.Outcome) {
         case VideoOutcome::Written:
             LastSavedPath = path;
-            ShowMessage("動画ファイルを作成しました!", MessageIcon::Exclamation);
+            ShowMessage(Tr("Fennix_Video", "動画ファイルを作成しました!"),
+                        MessageIcon::Exclamation);
             break;
         case VideoOutcome::Stopped:
-            ShowMessage("作成を中止しました。", MessageIcon::Information);
+            ShowMessage(Tr("Fennix_Video", "作成を中止しました。"), MessageIcon::Information);
             break;
         default:
             ShowMessage(VideoFailureMessage(result), MessageIcon::Exclamation);
@@ -253,7 +263,7 @@ void Fennix_Video::cmd_Can_Click() {
 }
 
 std::string Fennix_Video::StopJobQuestion() const {
-    return "動画ファイルを作成中です。中止して閉じますか？";
+    return Tr("Fennix_Video", "動画ファイルを作成中です。中止して閉じますか？");
 }
 
 void Fennix_Video::done(int result) {

@@ -9,18 +9,19 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "core/Prompts.h"
+#include "core/Translation.h"
+#include "media/FrameSequence.h"
 #include "model/Settings.h"
+#include "model/ViewerLayout.h"
+#include "ui/common/DialogPlacement.h"
+#include "ui/common/PaneWidget.h"
 #include "ui/common/WindowAnimation.h"
 #include "ui/controls/ButtonGlyphs.h"
+#include "ui/controls/Slider.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/clsShadow.h"
 #include "ui/controls/ucScrollbar.h"
-#include "media/FrameSequence.h"
-#include "model/ViewerLayout.h"
-#include "ui/controls/Slider.h"
-#include "ui/common/DialogPlacement.h"
-#include "ui/common/PaneWidget.h"
-#include "core/Prompts.h"
 
 namespace fennix {
 
@@ -61,12 +62,14 @@ bool ChooseFolderPlainly(QWidget*, std::string& folder) {
     std::string start = folder;
     for (;;) {
         std::string chosenPath;
-        if (!CurrentPrompts().ChooseFolder("フォルダの選択", start, chosenPath)) return false;
+        if (!CurrentPrompts().ChooseFolder(Tr("Fennix_View", "フォルダの選択"), start, chosenPath))
+            return false;
         if (FolderFrameKind(chosenPath) >= 0) {
             folder = WithTrailingSeparator(chosenPath);
             return true;
         }
-        ShowMessage("フォルダの中にモーフ画像データが見つかりません！", MessageIcon::Information);
+        ShowMessage(Tr("Fennix_View", "フォルダの中にモーフ画像データが見つかりません！"),
+                    MessageIcon::Information);
         start = chosenPath;
     }
 }
@@ -94,7 +97,7 @@ Fennix_View* Fennix_View::Instance() {
 }
 
 void Fennix_View::BuildControls() {
-    setWindowTitle(Text("モーフィングビューア"));
+    setWindowTitle(Text(Tr("Fennix_View", "モーフィングビューア")));
     setModal(true);
 
     Pic_B = new PanelWidget(this);
@@ -113,11 +116,11 @@ void Fennix_View::BuildControls() {
     auto* row = new QHBoxLayout(Strip);
     row->setContentsMargins(4, 3, 4, 3);
     row->setSpacing(2);
-    Cmd_File = GlyphButton(Strip, Glyph::Folder, "ﾌｫﾙﾀﾞを開く");
-    Cmd_Play = GlyphButton(Strip, Glyph::Play, "ﾌﾟﾚｲ");
-    Cmd_Pause = GlyphButton(Strip, Glyph::Pause, "ﾎﾟｰｽﾞ");
-    Cmd_Loop = GlyphButton(Strip, Glyph::Loop, "ﾙｰﾌﾟ");
-    lbl = new QLabel(Text("ｲﾝﾀｰﾊﾞﾙ"), Strip);
+    Cmd_File = GlyphButton(Strip, Glyph::Folder, Tr("Fennix_View", "ﾌｫﾙﾀﾞを開く"));
+    Cmd_Play = GlyphButton(Strip, Glyph::Play, Tr("Fennix_View", "ﾌﾟﾚｲ"));
+    Cmd_Pause = GlyphButton(Strip, Glyph::Pause, Tr("Fennix_View", "ﾎﾟｰｽﾞ"));
+    Cmd_Loop = GlyphButton(Strip, Glyph::Loop, Tr("Fennix_View", "ﾙｰﾌﾟ"));
+    lbl = new QLabel(Text(Tr("Fennix_View", "ｲﾝﾀｰﾊﾞﾙ")), Strip);
     HS_Interval = new ucScrollbar(Qt::Horizontal, Strip);
     HS_Interval->setRange(kIntervalMin, kIntervalMax);
     HS_Interval->setSingleStep(kIntervalStep);

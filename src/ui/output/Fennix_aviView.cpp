@@ -4,10 +4,11 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include "model/Settings.h"
+#include "core/Translation.h"
 #include "media/AviFrames.h"
-#include "model/ViewerLayout.h"
 #include "media/PicturePane.h"
+#include "model/Settings.h"
+#include "model/ViewerLayout.h"
 
 namespace fennix {
 
@@ -17,7 +18,7 @@ constexpr int kDesignHeight = 244;
 }  // namespace
 
 Fennix_aviView::Fennix_aviView(QWidget* owner) : ProgramDialog(owner) {
-    setWindowTitle(QString::fromUtf8("AVIのビューア"));
+    setWindowTitle(QString::fromUtf8(Tr("Fennix_aviView", "AVIのビューア")));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     setAutoFillBackground(true);

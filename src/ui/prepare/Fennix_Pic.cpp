@@ -7,20 +7,21 @@
 #include <QLineEdit>
 #include <cstdio>
 
+#include "core/Paths.h"
+#include "core/Prompts.h"
+#include "core/SafeWrite.h"
+#include "core/Translation.h"
+#include "media/ImageFile.h"
+#include "model/ImagePreparation.h"
 #include "model/Settings.h"
 #include "model/TempImages.h"
+#include "ui/common/PaneWidget.h"
+#include "ui/common/cFileDlg.h"
 #include "ui/controls/GFXFrameX.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucScrollbar.h"
 #include "ui/controls/ucUpDown.h"
-#include "core/Paths.h"
-#include "core/SafeWrite.h"
-#include "ui/common/PaneWidget.h"
-#include "core/Prompts.h"
 #include "ui/prepare/Fennix_Tri.h"
-#include "model/ImagePreparation.h"
-#include "ui/common/cFileDlg.h"
-#include "media/ImageFile.h"
 
 namespace fennix {
 
@@ -41,20 +42,21 @@ QString SizeText(int width, int height) {
 // The filter of the pick dialog: the classic picture types first, then the
 // other pictures Linux users have.
 const char* kPictureFilter =
-    "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
-    "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg";
+    Tr("Fennix_Pic",
+       "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
+       "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
 
 }  // namespace
 
 Fennix_Pic::Fennix_Pic(QWidget* parent) : ProgramDialog(parent) {
-    setWindowTitle(Text("画像の選択"));
+    setWindowTitle(Text(Tr("Fennix_Pic", "画像の選択")));
     setModal(true);
     setFixedSize(kMargin * 3 + kSlotWidth * 2, 604);
     BuildSlot(0, kMargin);
     BuildSlot(1, kMargin * 2 + kSlotWidth);
 
     cmd_OK = new ccXPButton("OK", this);
-    cmd_Can = new ccXPButton(Text("ｷｬﾝｾﾙ"), this);
+    cmd_Can = new ccXPButton(Text(Tr("Fennix_Pic", "ｷｬﾝｾﾙ")), this);
     cmd_OK->setGeometry(width() - kMargin - 2 * 96 - 8, 564, 96, 28);
     cmd_Can->setGeometry(width() - kMargin - 96, 564, 96, 28);
     connect(cmd_OK, &QPushButton::clicked, this, [this] { cmd_OK_Click(); });
@@ -75,7 +77,9 @@ Fennix_Pic::~Fennix_Pic() {
 
 void Fennix_Pic::BuildSlot(int s, int left) {
     Slot& t = slot[s];
-    t.cmd_Sel = new ccXPButton(Text(s == 0 ? "開始画像の選択" : "終了画像の選択"), this);
+    t.cmd_Sel = new ccXPButton(
+        Text(s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択")),
+        this);
     t.cmd_Sel->setGeometry(left, kMargin, kSlotWidth, 28);
 
     t.PicBack = new PanelWidget(this);
@@ -93,34 +97,34 @@ void Fennix_Pic::BuildSlot(int s, int left) {
 
     t.lbl_Size = new QLabel(this);
     t.lbl_Size->setGeometry(left, 356, 150, 20);
-    t.chk_Whole = new QCheckBox(Text("全体表示"), this);
+    t.chk_Whole = new QCheckBox(Text(Tr("Fennix_Pic", "全体表示")), this);
     t.chk_Whole->setGeometry(left + 204, 356, 100, 20);
     // Unticked, the specified view: the picture at its own size, scrolled
     // and dragged. Ticked once, it stays the user's choice.
     t.chk_Whole->setChecked(Settings.WholePictureShown);
     t.PaneView->SetFitBox(Settings.WholePictureShown ? QSize(kViewportSize, kViewportSize) : QSize());
 
-    t.lbl_sam = new QLabel(Text("ｻﾑﾈｲﾙ"), this);
+    t.lbl_sam = new QLabel(Text(Tr("Fennix_Pic", "ｻﾑﾈｲﾙ")), this);
     t.lbl_sam->setGeometry(left, 380, 64, 18);
     t.ThumbnailView = new PaneWidget(t.P1, this);
     t.P1.Move(left, 400);
     t.lbl_sam->hide();
     t.P1.SetVisible(false);
 
-    auto* trim = new GFXFrameX(Text("ﾄﾘﾐﾝｸﾞｻｲｽﾞ"), this);
+    auto* trim = new GFXFrameX(Text(Tr("Fennix_Pic", "ﾄﾘﾐﾝｸﾞｻｲｽﾞ")), this);
     trim->setGeometry(left + 72, 380, 232, 66);
-    auto* widthLabel = new QLabel(Text("幅"), trim);
+    auto* widthLabel = new QLabel(Text(Tr("Fennix_Pic", "幅")), trim);
     widthLabel->setGeometry(8, 30, 18, 22);
     t.txt_w = new QLineEdit(trim);
     t.txt_w->setGeometry(26, 28, 52, 24);
-    auto* heightLabel = new QLabel(Text("高さ"), trim);
+    auto* heightLabel = new QLabel(Text(Tr("Fennix_Pic", "高さ")), trim);
     heightLabel->setGeometry(84, 30, 30, 22);
     t.txt_h = new QLineEdit(trim);
     t.txt_h->setGeometry(114, 28, 52, 24);
-    t.Cmd_Triming = new ccXPButton(Text("ﾄﾘﾐﾝｸﾞ"), trim);
+    t.Cmd_Triming = new ccXPButton(Text(Tr("Fennix_Pic", "ﾄﾘﾐﾝｸﾞ")), trim);
     t.Cmd_Triming->setGeometry(170, 26, 56, 28);
 
-    auto* reduce = new GFXFrameX(Text("画像の縮小"), this);
+    auto* reduce = new GFXFrameX(Text(Tr("Fennix_Pic", "画像の縮小")), this);
     reduce->setGeometry(left + 72, 452, 232, 66);
     t.VS_Stretch = new ucUpDown(10, 100, 10, reduce);
     t.VS_Stretch->setGeometry(8, 22, 18, 38);
@@ -130,15 +134,17 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.lbl_Size_S->setGeometry(30, 42, 110, 18);
     t.txt_Stretch = new QLineEdit(reduce);
     t.txt_Stretch->setGeometry(80, 18, 80, 24);
-    t.txt_Stretch->setPlaceholderText(Text("％か幅"));
-    t.txt_Stretch->setToolTip(Text("縮小率（％）か、縮小後の幅（ピクセル）を入力します"));
-    t.Cmd_Stretch = new ccXPButton(Text("縮小"), reduce);
+    t.txt_Stretch->setPlaceholderText(Text(Tr("Fennix_Pic", "％か幅")));
+    t.txt_Stretch->setToolTip(
+        Text(Tr("Fennix_Pic", "縮小率（％）か、縮小後の幅（ピクセル）を入力します")));
+    t.Cmd_Stretch = new ccXPButton(Text(Tr("Fennix_Pic", "縮小")), reduce);
     t.Cmd_Stretch->setGeometry(170, 26, 56, 28);
 
-    t.cmd_Doki = new ccXPButton(
-        Text(s == 0 ? "ｻｲｽﾞを終了画像に合わせる" : "ｻｲｽﾞを開始画像に合わせる"), this);
+    t.cmd_Doki = new ccXPButton(Text(s == 0 ? Tr("Fennix_Pic", "ｻｲｽﾞを終了画像に合わせる")
+                                            : Tr("Fennix_Pic", "ｻｲｽﾞを開始画像に合わせる")),
+                                this);
     t.cmd_Doki->setGeometry(left, 524, 228, 28);
-    t.Cmd_Reset = new ccXPButton(Text("ﾘｾｯﾄ"), this);
+    t.Cmd_Reset = new ccXPButton(Text(Tr("Fennix_Pic", "ﾘｾｯﾄ")), this);
     t.Cmd_Reset->setGeometry(left + 236, 524, 68, 28);
 
     for (QWidget* w : {static_cast<QWidget*>(t.Cmd_Triming), static_cast<QWidget*>(t.txt_w),
@@ -212,7 +218,8 @@ bool Fennix_Pic::LoadSlot(int s, const std::string& path) {
     ImageFailure why = ImageFailure::None;
     const std::optional<QImage> image = ReadPicture(path, why);
     if (!image) {
-        ShowMessage(path + "が無効です。\n" + ImageFailureReason(why), MessageIcon::Exclamation);
+        ShowMessage(path + Tr("Fennix_Pic", "が無効です。\n") + ImageFailureReason(why),
+                    MessageIcon::Exclamation);
         return false;
     }
     Slot& t = slot[s];
@@ -257,7 +264,8 @@ void Fennix_Pic::EnableAfterPick(int s) {
 
 void Fennix_Pic::cmd_Sel_Click(int s) {
     cFileDlg dialog;
-    dialog.DlgTitle = s == 0 ? "開始画像の選択" : "終了画像の選択";
+    dialog.DlgTitle =
+        s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択");
     dialog.Filter = kPictureFilter;
     Settings.DialogFolder() = Settings.SourceFolder();
     std::string path, title;
@@ -375,10 +383,13 @@ void Fennix_Pic::txt_Stretch_Change(int s) {
     if (!typed->met && t.UnmetReduction != text) {
         // Said once for each text (the field loses its focus to the message).
         t.UnmetReduction = text;
-        ShowMessage("縮小率は 10 から 100 ％まで、幅は " +
-                        std::to_string(ReducedSize(10, t.BaseWidth, 1).width()) + " から " +
-                        std::to_string(t.BaseWidth) + " ピクセルまでで入力してください。",
-                    MessageIcon::Exclamation);
+        ShowMessage(
+            Format(
+                Tr("Fennix_Pic",
+                   "縮小率は 10 から 100 ％まで、幅は %1 から %2 ピクセルまでで入力してください。"),
+                {std::to_string(ReducedSize(10, t.BaseWidth, 1).width()),
+                 std::to_string(t.BaseWidth)}),
+            MessageIcon::Exclamation);
     }
     t.VS_Stretch->SetValue(typed->percent);
     // A typed width is met exactly, not only to the nearest whole percent.
@@ -469,14 +480,14 @@ void Fennix_Pic::Cmd_Triming_Click(int s) {
 
 void Fennix_Pic::cmd_OK_Click() {
     if (StartSourcePath.empty() || EndSourcePath.empty()) {
-        ShowMessage("画像を選択してください", MessageIcon::Information);
+        ShowMessage(Tr("Fennix_Pic", "画像を選択してください"), MessageIcon::Information);
         return;
     }
     // Pictures of different sizes would have the end one stretched without
     // a word: the user decides, and No goes back to the dialog.
     if (slot[0].P.Width() != slot[1].P.Width() || slot[0].P.Height() != slot[1].P.Height()) {
-        if (ShowMessage(kSizesDifferQuestion, MessageIcon::Question, MessageButtons::YesNo) !=
-            MessageAnswer::Yes)
+        if (ShowMessage(Tr("Fennix_Pic", kSizesDifferQuestion), MessageIcon::Question,
+                        MessageButtons::YesNo) != MessageAnswer::Yes)
             return;
         cmd_Doki_Click(1);
     }
@@ -490,7 +501,8 @@ void Fennix_Pic::cmd_OK_Click() {
             // stay in the dialog, so nothing is lost and the user can make
             // room and try again.
             if (n == 1) RemoveRegularFile(paths[0]);
-            ShowMessage(PathFolder(paths[n]) + "に画像を保存できませんでした。",
+            ShowMessage(Format(Tr("Fennix_Pic", "%1に画像を保存できませんでした。"),
+                               {PathFolder(paths[n])}),
                         MessageIcon::Exclamation);
             return;
         }

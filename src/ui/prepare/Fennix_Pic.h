@@ -4,10 +4,11 @@
 #include <functional>
 #include <string>
 
-#include "ui/common/ProgramDialog.h"
+#include "core/Translation.h"
 #include "engine/BackgroundJob.h"
 #include "media/ImageFile.h"
 #include "media/PicturePane.h"
+#include "ui/common/ProgramDialog.h"
 
 class QCheckBox;
 class QLabel;
@@ -32,7 +33,8 @@ inline std::string EndSourcePath;
 // Asked by OK when the two prepared pictures differ in size: Yes matches the
 // end picture to the start picture's size, No goes back to the dialog.
 inline constexpr const char* kSizesDifferQuestion =
-    "開始画像と終了画像のサイズが違います。\n終了画像のサイズを開始画像に合わせますか？";
+    TrMark("Fennix_Pic",
+           "開始画像と終了画像のサイズが違います。\n終了画像のサイズを開始画像に合わせますか？");
 
 // "画像の選択": prepares the two pictures of a new morph. Slot 0 holds the
 // start image, slot 1 the end image; each is picked from a file, seen

@@ -6,11 +6,12 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "model/Settings.h"
-#include "ui/controls/ccXPButton.h"
-#include "ui/common/PaneWidget.h"
 #include "core/Prompts.h"
+#include "core/Translation.h"
 #include "model/ImagePreparation.h"
+#include "model/Settings.h"
+#include "ui/common/PaneWidget.h"
+#include "ui/controls/ccXPButton.h"
 
 namespace fennix {
 
@@ -50,7 +51,7 @@ class SunkenPanel : public PanelWidget {
 
 Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     : ProgramDialog(parent), target_(target), W_(W), H_(H) {
-    setWindowTitle(Text("Fennix 画像のトリミング"));
+    setWindowTitle(Text(Tr("Fennix_Tri", "Fennix 画像のトリミング")));
     setModal(true);
     const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen) screen = QGuiApplication::primaryScreen();
@@ -74,18 +75,18 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     Pic_m->SetBackColor(Pic_B->BackColor());
     Pic_m->setGeometry(0, g.viewport.height() + 2, g.panel.width(),
                        g.panel.height() - g.viewport.height() - 2);
-    lbl_hint = new QLabel(Text("画像をﾄﾞﾗｯｸﾞして枠内にﾄﾘﾐﾝｸﾞ"), Pic_m);
+    lbl_hint = new QLabel(Text(Tr("Fennix_Tri", "画像をﾄﾞﾗｯｸﾞして枠内にﾄﾘﾐﾝｸﾞ")), Pic_m);
     lbl_hint->setGeometry(6, 4, 190, 20);
-    lbl_size = new QLabel(
-        QString::fromStdString("ﾄﾘﾐﾝｸﾞのｻｲｽﾞ： " + std::to_string(W) + " * " + std::to_string(H)),
-        Pic_m);
+    lbl_size = new QLabel(QString::fromStdString(Tr("Fennix_Tri", "ﾄﾘﾐﾝｸﾞのｻｲｽﾞ： ") +
+                                                 std::to_string(W) + " * " + std::to_string(H)),
+                          Pic_m);
     lbl_size->setGeometry(6, 26, 190, 20);
     const int right = g.panel.width() - 6;
-    Cmd_Can = new ccXPButton(Text("ｷｬﾝｾﾙ"), Pic_m);
+    Cmd_Can = new ccXPButton(Text(Tr("Fennix_Tri", "ｷｬﾝｾﾙ")), Pic_m);
     Cmd_Can->setGeometry(right - 72, 12, 72, 28);
     cmd_OK = new ccXPButton("OK", Pic_m);
     cmd_OK->setGeometry(right - 72 - 4 - 64, 12, 64, 28);
-    cmd_Color = new ccXPButton(Text("色"), Pic_m);
+    cmd_Color = new ccXPButton(Text(Tr("Fennix_Tri", "色")), Pic_m);
     cmd_Color->setGeometry(right - 72 - 4 - 64 - 4 - 40, 12, 40, 28);
     connect(cmd_Color, &QPushButton::clicked, this, [this] { cmd_Color_Click(); });
     connect(cmd_OK, &QPushButton::clicked, this, [this] { cmd_OK_Click(); });
