@@ -99,10 +99,10 @@ gif_filters() {  # width, height
 for format in ${VIDEO_FORMATS:-mp4 webm gif}; do
     if [ "$format" = gif ]; then
         ours=$(best "$morph" video "$work/frames" "$work/morph.gif")
-        gif_size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=: \
+        gif_size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x \
             "$work/morph.gif")
         theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
-            -filter_complex "$(gif_filters "${gif_size%:*}" "${gif_size#*:}")" -loop 0 "$work/ffmpeg.gif")
+            -filter_complex "$(gif_filters "${gif_size%x*}" "${gif_size#*x}")" -loop 0 "$work/ffmpeg.gif")
     else
         ours=$(best "$morph" video "$work/frames" "$work/morph.$format" --size "$size")
         # shellcheck disable=SC2046
