@@ -32,15 +32,10 @@ const Register autofit("autofit", [](const Context& c) {
     Fennix_Main document;
     document.resize(1040, 340);
     document.NewMorph(startPath.toStdString(), endPath.toStdString());
-    const auto settle = [&document] {
-        while (document.FitRunning() || document.PreviewBusy())
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QApplication::processEvents();
-    };
-    settle();
+    SettleDocument(document);
     Save(&document, c.out, "document-autofit-before");
     document.mnuAutoFit_Click();
-    settle();
+    SettleDocument(document);
     Save(&document, c.out, "document-autofit-after");
     Settings.PreviewShown = false;
 });

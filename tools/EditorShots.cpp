@@ -46,8 +46,7 @@ const Register editor("editor", [](const Context& c) {
         previewed.P_MouseDown(2, Qt::LeftButton, p.X, p.Y);
         previewed.P_MouseMove(2, Qt::LeftButton, p.X + 30, p.Y - 20);
         previewed.P_MouseUp(2, Qt::LeftButton, p.X + 30, p.Y - 20);
-        while (previewed.PreviewBusy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QApplication::processEvents();
+        SettleDocument(previewed);
         Save(&previewed, c.out, "document-preview");
         Settings.PreviewShown = false;
     }

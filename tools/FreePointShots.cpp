@@ -49,11 +49,7 @@ const Register freepoints("freepoints", [](const Context& c) {
     Fennix_Main document;
     document.resize(1100, 420);
     document.NewMorph(startPath.toStdString(), endPath.toStdString());
-    const auto settle = [&document] {
-        while (document.PreviewBusy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QApplication::processEvents();
-    };
-    settle();
+    SettleDocument(document);
     // Each pair as a user makes it: a double click on the start picture,
     // then its partner dragged onto the feature in the end picture.
     const ZoomScale zoom = document.Document.Zoom;
@@ -68,11 +64,11 @@ const Register freepoints("freepoints", [](const Context& c) {
         document.P_MouseUp(2, Qt::LeftButton, zoom.PaneExact(ex), zoom.PaneExact(ey));
     }
     document.SetPreviewFrame(document.Document.LastFrame / 2);
-    settle();
+    SettleDocument(document);
     Save(&document, c.out, "document-free-points");
     // 格子を細かくする: the same correspondence on a grid twice as fine.
     document.mnuRefineGrid_Click();
-    settle();
+    SettleDocument(document);
     Save(&document, c.out, "document-free-points-refined");
     Settings.PreviewShown = false;
 });

@@ -14,11 +14,19 @@
 
 #include "core/Prompts.h"
 
+namespace fennix {
+class Fennix_Main;
+}
+
 namespace fennix::shots {
 
 // Renders `widget` into folder/name.png and prints the path; a failure is
 // counted and makes the tool's exit status non-zero.
 void Save(QWidget* widget, const QDir& folder, const QString& name);
+
+// Lets the events run until the document's automatic fit and preview frame
+// are done (20 seconds at most), then once more, so what they made shows.
+void SettleDocument(const Fennix_Main& document);
 
 // Everything a shooting function gets: the output folder and the folder of
 // the sample pictures. The application folder is a fresh temporary one.

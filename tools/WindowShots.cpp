@@ -37,10 +37,7 @@ void Settle(int ms = 300) {
 }
 
 void WaitForPreview(const Fennix_Main& document) {
-    QElapsedTimer clock;
-    clock.start();
-    while (document.PreviewBusy() && clock.elapsed() < 20000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    SettleDocument(document);
     Settle(100);
 }
 

@@ -3,6 +3,7 @@
 // Run it on the offscreen platform (QT_QPA_PLATFORM=offscreen).
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QMdiArea>
 #include <QMenu>
@@ -34,6 +35,14 @@ std::map<std::string, std::function<void(const Context&)>>& Registry() {
 
 Register::Register(const char* name, std::function<void(const Context&)> shoot) {
     Registry()[name] = std::move(shoot);
+}
+
+void SettleDocument(const Fennix_Main& document) {
+    QElapsedTimer clock;
+    clock.start();
+    while ((document.FitRunning() || document.PreviewBusy()) && clock.elapsed() < 20000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QApplication::processEvents();
 }
 
 void Save(QWidget* widget, const QDir& folder, const QString& name) {
