@@ -1,8 +1,10 @@
 // Timings of the per-frame engine work: painting the index map, the warp
 // on each path (plain, AVX2, AVX-512) and one whole frame including its
 // bitmap file, on one thread and on two, at 640 × 480 and 1920 × 1080 with
-// a 10 × 10 grid whose end mesh has its points moved (the whole frame also
-// with a dense 60 × 60 one); and one frame of the document window's preview.
+// a 10 × 10 grid whose end mesh has its points moved (the plain and AVX-512
+// warps and the whole frame also with a dense 60 × 60 one, whose short
+// spans make the per-span work count); and one frame of the document
+// window's preview.
 
 #include <benchmark/benchmark.h>
 
@@ -89,16 +91,18 @@ std::string Describe(benchmark::State& state) {
 }
 
 // range(2): threads (0 for one per core); range(3): the path, an index
-// into kPaths.
+// into kPaths; range(4): the grid's rows and columns.
 void BM_WarpFrame(benchmark::State& state) {
     if (!ForcePath(state)) return;
-    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                static_cast<int>(state.range(4)));
     for (auto _ : state) {
         WarpFrame(scene.start, scene.startList, scene.end, scene.endList, scene.output, scene.map,
                   scene.intermediate, scene.t, static_cast<int>(state.range(2)));
         benchmark::DoNotOptimize(scene.output.Bits.data());
     }
-    SetLabel(state, Describe(state));
+    SetLabel(state, Describe(state) + ", " + std::to_string(state.range(4)) + "x" +
+                        std::to_string(state.range(4)) + " grid");
     SetWarpPath(WarpPath::Auto);
 }
 
@@ -137,8 +141,9 @@ void BM_WholeFrame(benchmark::State& state) {
 
 BENCHMARK(BM_PaintIndexMap)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WarpFrame)
-    ->Args({640, 480, 0, 0})
-    ->ArgsProduct({{1920}, {1080}, {1, 2}, {1, 2, 3}})
+    ->Args({640, 480, 0, 0, kGrid})
+    ->ArgsProduct({{1920}, {1080}, {1, 2}, {1, 2, 3}, {kGrid}})
+    ->ArgsProduct({{1920}, {1080}, {1, 2}, {1, 3}, {60}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_WholeFrame)

@@ -168,6 +168,11 @@ FENNIX_AVX2 void WeightsFromTable(const Span& span, const CornerEntries& toP1, c
 }  // namespace
 
 FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
+    // Found before the constants below are set up: they would otherwise
+    // be kept on the stack across the call.
+    CornerEntries toP1, toP0;
+    const bool fromTable =
+        images.offsets && FindEntries(*images.offsets, *span.shape, span.y, span.x0, span.x1, toP1, toP0);
     const Triangle& q = *span.from;
     const Triangle& r = *span.to;
     const int W = images.width;
@@ -195,11 +200,9 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
     // The span goes in pieces of kPiece pixels, each in two passes: first
     // the weights, whose divisions overlap best in a short loop of their
     // own, then positions, loads and blend.
+    // (Every lane read from the buffers is written first.)
     constexpr int kPiece = 64;
-    alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
-    CornerEntries toP1, toP0;
-    const bool fromTable =
-        images.offsets && FindEntries(*images.offsets, *span.shape, span.y, span.x0, span.x1, toP1, toP0);
+    alignas(32) float w0[kPiece], w1[kPiece];
     for (int first = span.x0; first < span.x1; first += kPiece) {
         const int last = first + kPiece < span.x1 ? first + kPiece : span.x1;
         if (fromTable)

@@ -14,6 +14,8 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
+#include <cstdint>
+
 #include "engine/OffsetTable.h"
 #include "engine/WarpKernels.h"
 
@@ -44,6 +46,42 @@ FENNIX_AVX512 inline __m512d ClampRound(__m512d v, __m512d limit) {
 // double precision (it stays far below 2^53), as 32-bit integers.
 FENNIX_AVX512 inline __m256i Offset(__m512d x, __m512d y, __m512d width) {
     return _mm512_cvttpd_epi32(_mm512_add_pd(_mm512_mul_pd(y, width), x));
+}
+
+// Positions rounded ties to even to 32-bit integers: what ClampRound gives
+// for the positions inside the picture. A lane beyond the integers (or
+// NaN) gets INT_MIN.
+FENNIX_AVX512 inline __m256i Whole(__m512d v) {
+    return _mm512_cvt_roundpd_epi32(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+}
+
+FENNIX_AVX512 inline __m256i Clamp(__m256i v, __m256i limit) {
+    return _mm256_min_epi32(_mm256_max_epi32(v, _mm256_setzero_si256()), limit);
+}
+
+// The offsets in the start and the end picture of eight pixels' positions
+// (sx, sy) and (ex, ey), as ClampRound and Offset make them. Rounding
+// first and clamping the integers gives the same whole numbers with
+// cheaper steps: a position above the limit rounds to at least the limit,
+// one below 0 to at most 0. Only when a lane left the integers' range (a
+// triangle of no area sends its positions far out) does the clamping in
+// floating point decide.
+FENNIX_AVX512 inline void Offsets(__m512d sx, __m512d sy, __m512d ex, __m512d ey, int width, int height,
+                                  __m256i& from, __m256i& to) {
+    const __m256i x0 = Whole(sx), y0 = Whole(sy), x1 = Whole(ex), y1 = Whole(ey);
+    const __m256i outside = _mm256_set1_epi32(INT32_MIN);
+    if (_mm256_cmpeq_epi32_mask(x0, outside) | _mm256_cmpeq_epi32_mask(y0, outside) |
+        _mm256_cmpeq_epi32_mask(x1, outside) | _mm256_cmpeq_epi32_mask(y1, outside)) {
+        const __m512d right = _mm512_set1_pd(width - 1), bottom = _mm512_set1_pd(height - 1);
+        const __m512d w = _mm512_set1_pd(width);
+        from = Offset(ClampRound(sx, right), ClampRound(sy, bottom), w);
+        to = Offset(ClampRound(ex, right), ClampRound(ey, bottom), w);
+        return;
+    }
+    const __m256i right = _mm256_set1_epi32(width - 1), bottom = _mm256_set1_epi32(height - 1);
+    const __m256i w = _mm256_set1_epi32(width);
+    from = _mm256_add_epi32(_mm256_mullo_epi32(Clamp(y0, bottom), w), Clamp(x0, right));
+    to = _mm256_add_epi32(_mm256_mullo_epi32(Clamp(y1, bottom), w), Clamp(x1, right));
 }
 
 // One channel of eight pixels: S·keep + E·take, rounded ties to even, moved
@@ -155,6 +193,11 @@ FENNIX_AVX512 void WeightsFromTable(const Span& span, const CornerEntries& toP1,
 }  // namespace
 
 FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
+    // Found before the constants below are set up: they would otherwise
+    // be kept on the stack across the call.
+    CornerEntries toP1, toP0;
+    const bool fromTable =
+        images.offsets && FindEntries(*images.offsets, *span.shape, span.y, span.x0, span.x1, toP1, toP0);
     const Triangle& q = *span.from;
     const Triangle& r = *span.to;
     const int W = images.width;
@@ -170,18 +213,13 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
     const __m512d one = _mm512_set1_pd(1.0);
     const __m512d keep = _mm512_set1_pd(images.keep);
     const __m512d take = _mm512_set1_pd(images.take);
-    const __m512d right = _mm512_set1_pd(W - 1);
-    const __m512d bottom = _mm512_set1_pd(images.height - 1);
-    const __m512d width = _mm512_set1_pd(W);
     const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const int64_t ahead = int64_t{kPrefetchRows} * W;
 
-    // Pieces of kPiece pixels: first the weights, then the rest.
+    // Pieces of kPiece pixels: first the weights, then the rest. (Every
+    // lane read from the buffers is written first.)
     constexpr int kPiece = 64;
-    alignas(32) float w0[kPiece] = {}, w1[kPiece] = {};
-    CornerEntries toP1, toP0;
-    const bool fromTable =
-        images.offsets && FindEntries(*images.offsets, *span.shape, span.y, span.x0, span.x1, toP1, toP0);
+    alignas(32) float w0[kPiece], w1[kPiece];
     for (int first = span.x0; first < span.x1; first += kPiece) {
         const int last = first + kPiece < span.x1 ? first + kPiece : span.x1;
         if (fromTable)
@@ -193,11 +231,10 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
             const __m512d v1 = _mm512_cvtps_pd(_mm256_load_ps(w1 + (x - first)));
             const __m512d v2 = AsFloat(_mm512_sub_pd(_mm512_sub_pd(one, v0), v1));
 
-            const __m512d sx = ClampRound(Position(q1x, q0x, q2x, v1, v0, v2), right);
-            const __m512d sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
-            const __m512d ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
-            const __m512d ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
-            const __m256i from = Offset(sx, sy, width), to = Offset(ex, ey, width);
+            __m256i from, to;
+            Offsets(Position(q1x, q0x, q2x, v1, v0, v2), Position(q1y, q0y, q2y, v1, v0, v2),
+                    Position(r1x, r0x, r2x, v1, v0, v2), Position(r1y, r0y, r2y, v1, v0, v2), W, images.height,
+                    from, to);
             const __m256i S = _mm256_i32gather_epi32(start, from, 4);
             const __m256i E = _mm256_i32gather_epi32(end, to, 4);
             Prefetch(images.start, _mm256_cvtsi256_si32(from) + ahead);
