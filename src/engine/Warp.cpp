@@ -158,17 +158,23 @@ std::atomic<WarpPath>& ChosenPath() {
     return path;
 }
 
-warp::SpanKernel KernelFor(WarpPath path) {
+warp::Kernels KernelsFor(WarpPath path) {
+    warp::Kernels kernels;
     switch (path) {
 #if defined(__x86_64__)
         case WarpPath::Avx512:
-            return warp::SpanAvx512;
+            kernels.offsets = warp::SpanOffsetsAvx512;
+            kernels.run = warp::RunAvx512;
+            break;
         case WarpPath::Avx2:
-            return warp::SpanAvx2;
+            kernels.offsets = warp::SpanOffsetsAvx2;
+            kernels.run = warp::RunAvx2;
+            break;
 #endif
         default:
-            return warp::SpanPlain;
+            kernels.span = warp::SpanPlain;
     }
+    return kernels;
 }
 
 }  // namespace
@@ -237,26 +243,36 @@ int RunEnd(const int32_t* row, int from, int W, int32_t i) {
 }
 
 // Rows firstRow … lastRow − 1, whose indices `index` holds (row firstRow
-// first): each row is cut into spans of one triangle, which the kernel
-// fills. `areas` holds TriangleArea of each intermediate triangle, by
-// index. Sets `uncovered` when a pixel has no triangle.
+// first): each row is cut into spans of one triangle, which the kernels
+// fill (or, in two passes, whose offsets they note, and then the runs of
+// covered pixels). `areas` holds TriangleArea of each intermediate
+// triangle, by index. Sets `uncovered` when a pixel has no triangle.
 void WarpRows(const warp::Images& images, const TriangleList& startList,
               const TriangleList& endList, const int32_t* index, const TriangleList& intermediate,
-              const std::vector<float>& areas, warp::SpanKernel kernel, int firstRow, int lastRow,
+              const std::vector<float>& areas, const warp::Kernels& kernels, int firstRow, int lastRow,
               bool& uncovered) {
     const int W = images.width;
     const int n = intermediate.Count();
+    // The two-pass kernels' offsets of one row, kept from call to call.
+    thread_local std::vector<int32_t> from, to;
+    if (kernels.offsets) {
+        from.resize(static_cast<size_t>(W) + 8);
+        to.resize(static_cast<size_t>(W) + 8);
+    }
     int remembered = 0;
     warp::Span span{};
     for (int y = firstRow; y < lastRow; ++y) {
         const int32_t* row = index + static_cast<size_t>(y - firstRow) * W;
         span.y = y;
+        int runStart = -1;  // where the covered pixels before x begin, for the two passes
         int x = 0;
         while (x < W) {
             const int i = row[x];
             const int runEnd = RunEnd(row, x + 1, W, i);
             if (i == 0 || i > n) {
                 uncovered = true;
+                if (runStart >= 0) kernels.run(images, y, runStart, x, from.data(), to.data());
+                runStart = -1;
                 // Not covered: the pixels of the picture the output starts from.
                 if (images.previous != images.output) {
                     const size_t at = (static_cast<size_t>(y) * W + x) * 4;
@@ -273,17 +289,23 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
                 }
                 span.x0 = x;
                 span.x1 = runEnd;
-                kernel(images, span);
+                if (kernels.offsets) {
+                    if (runStart < 0) runStart = x;
+                    kernels.offsets(images, span, from.data(), to.data());
+                } else {
+                    kernels.span(images, span);
+                }
             }
             x = runEnd;
         }
+        if (runStart >= 0) kernels.run(images, y, runStart, W, from.data(), to.data());
     }
 }
 
 // What one frame's warp shares between its threads.
 struct FrameWork {
     warp::Images images;
-    warp::SpanKernel kernel;
+    warp::Kernels kernels;
     std::shared_ptr<const warp::OffsetTable> offsets;
     // A triangle's area does not depend on where it is computed: once per
     // frame for every triangle.
@@ -299,7 +321,7 @@ std::optional<FrameWork> PrepareFrame(const uint8_t* start, const TriangleList& 
     if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
         return std::nullopt;
     const WarpPath path = CurrentWarpPath();
-    FrameWork work{{}, KernelFor(path), nullptr, {}};
+    FrameWork work{{}, KernelsFor(path), nullptr, {}};
     // The plain path is the reference and computes everything itself.
     if (path != WarpPath::Plain) work.offsets = warp::OffsetTableFor(intermediate, width, height);
     work.images = {start,
@@ -356,7 +378,7 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
     if (!work) return;
     ShareRows(map.Height, threads, [&](int first, int last, bool& uncovered) {
         WarpRows(work->images, startList, endList, map.Index.data() + static_cast<size_t>(first) * map.Width,
-                 intermediate, work->areas, work->kernel, first, last, uncovered);
+                 intermediate, work->areas, work->kernels, first, last, uncovered);
     });
 }
 
@@ -373,7 +395,7 @@ bool WarpMeshBits(const uint8_t* start, const TriangleList& startList, const uin
         thread_local std::vector<int32_t> index;
         index.resize(static_cast<size_t>(kBandRows) * width);
         bands.Paint(first / kBandRows, index.data());
-        WarpRows(work->images, startList, endList, index.data(), intermediate, work->areas, work->kernel, first,
+        WarpRows(work->images, startList, endList, index.data(), intermediate, work->areas, work->kernels, first,
                  last, uncovered);
     });
 }

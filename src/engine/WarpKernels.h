@@ -3,7 +3,7 @@
 // The per-pixel work of the warp, one span at a time: a span is a run of
 // neighbouring pixels of one row that the index map gives to the same
 // triangle. The plain kernel (Warp.cpp) is the reference, written pixel by
-// pixel; the vector kernels (WarpKernelsAvx2.cpp, WarpKernelsAvx512.cpp)
+// pixel and span by span; the vector kernels (WarpKernelsAvx2.cpp, WarpKernelsAvx512.cpp)
 // perform the very same IEEE operations in the same order on 4 or 8 pixels
 // at a time, so all give the same bytes; where the offset table reaches
 // (OffsetTable.h), they read the values that depend only on a pixel's
@@ -71,12 +71,32 @@ inline void Prefetch(const uint8_t* picture, int64_t offset) {
     __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(picture) + offset * 4));
 }
 
+// The plain path fills each span's pixels.
 using SpanKernel = void (*)(const Images&, const Span&);
 
 void SpanPlain(const Images& images, const Span& span);
+
+// The vector paths work in two passes per row instead. Each span only writes
+// where its pixels read the start and the end picture (offsets y·width + x)
+// into two buffers of the row, indexed by x, writing up to 7 entries past
+// its end (the buffers hold width + 8). Then each run of covered pixels is
+// read, blended and written in one go: registers are filled across the
+// spans' boundaries, which counts where a dense grid makes spans short.
+using SpanOffsetsKernel = void (*)(const Images&, const Span&, int32_t* from, int32_t* to);
+using RunKernel = void (*)(const Images&, int y, int x0, int x1, const int32_t* from, const int32_t* to);
+
 #if defined(__x86_64__)
-void SpanAvx2(const Images& images, const Span& span);
-void SpanAvx512(const Images& images, const Span& span);
+void SpanOffsetsAvx2(const Images& images, const Span& span, int32_t* from, int32_t* to);
+void RunAvx2(const Images& images, int y, int x0, int x1, const int32_t* from, const int32_t* to);
+void SpanOffsetsAvx512(const Images& images, const Span& span, int32_t* from, int32_t* to);
+void RunAvx512(const Images& images, int y, int x0, int x1, const int32_t* from, const int32_t* to);
 #endif
+
+// The kernels of a path: `span` alone, or `offsets` and `run` together.
+struct Kernels {
+    SpanKernel span = nullptr;
+    SpanOffsetsKernel offsets = nullptr;
+    RunKernel run = nullptr;
+};
 
 }  // namespace fennix::warp

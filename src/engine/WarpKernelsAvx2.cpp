@@ -167,7 +167,7 @@ FENNIX_AVX2 void WeightsFromTable(const Span& span, const CornerEntries& toP1, c
 
 }  // namespace
 
-FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
+FENNIX_AVX2 void SpanOffsetsAvx2(const Images& images, const Span& span, int32_t* from, int32_t* to) {
     // Found before the constants below are set up: they would otherwise
     // be kept on the stack across the call.
     CornerEntries toP1, toP0;
@@ -175,20 +175,9 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
         images.offsets && FindEntries(*images.offsets, *span.shape, span.y, span.x0, span.x1, toP1, toP0);
     const Triangle& q = *span.from;
     const Triangle& r = *span.to;
-    const int W = images.width;
-    const auto* start = reinterpret_cast<const int*>(images.start);
-    const auto* end = reinterpret_cast<const int*>(images.end);
-    auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
-    const auto* before = reinterpret_cast<const uint32_t*>(images.previous) + static_cast<size_t>(span.y) * W;
-
-    const __m256d keep = _mm256_set1_pd(images.keep);
-    const __m256d take = _mm256_set1_pd(images.take);
-    const __m256d right = _mm256_set1_pd(W - 1);
+    const __m256d right = _mm256_set1_pd(images.width - 1);
     const __m256d bottom = _mm256_set1_pd(images.height - 1);
-    const __m256d width = _mm256_set1_pd(W);
-    const int64_t ahead = int64_t{kPrefetchRows} * W;
-    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
-    const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const __m256d width = _mm256_set1_pd(images.width);
 
     // Source corners, one register each.
     const __m256d q1x = _mm256_set1_pd(q.P1.X), q0x = _mm256_set1_pd(q.P0.X), q2x = _mm256_set1_pd(q.P2.X);
@@ -199,8 +188,9 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
 
     // The span goes in pieces of kPiece pixels, each in two passes: first
     // the weights, whose divisions overlap best in a short loop of their
-    // own, then positions, loads and blend.
-    // (Every lane read from the buffers is written first.)
+    // own, then the positions. Every lane read from the weight buffers is
+    // written first; the last register of a span writes offsets past its
+    // end, which the next span of the row writes again.
     constexpr int kPiece = 64;
     alignas(32) float w0[kPiece], w1[kPiece];
     for (int first = span.x0; first < span.x1; first += kPiece) {
@@ -218,26 +208,44 @@ FENNIX_AVX2 void SpanAvx2(const Images& images, const Span& span) {
             const __m256d sy = ClampRound(Position(q1y, q0y, q2y, v1, v0, v2), bottom);
             const __m256d ex = ClampRound(Position(r1x, r0x, r2x, v1, v0, v2), right);
             const __m256d ey = ClampRound(Position(r1y, r0y, r2y, v1, v0, v2), bottom);
-            const __m128i from = Offset(sx, sy, width), to = Offset(ex, ey, width);
-            const __m128i S = _mm_i32gather_epi32(start, from, 4);
-            const __m128i E = _mm_i32gather_epi32(end, to, 4);
-            Prefetch(images.start, _mm_cvtsi128_si32(from) + ahead);
-            Prefetch(images.end, _mm_cvtsi128_si32(to) + ahead);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(from + x), Offset(sx, sy, width));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), Offset(ex, ey, width));
+        }
+    }
+}
 
-            const __m128i colour =
-                _mm_or_si128(_mm_or_si128(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)),
-                             Blend(S, E, 16, keep, take));
-            uint32_t* out = row + x;
-            if (span.x1 - x >= 4) {
-                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(before + x));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_and_si128(old, alpha), colour));
-            } else {
-                // The last pixels of the span: only they are read and written.
-                const __m128i mask = _mm_cmpgt_epi32(_mm_set1_epi32(span.x1 - x), lanes);
-                const __m128i old = _mm_maskload_epi32(reinterpret_cast<const int*>(before + x), mask);
-                _mm_maskstore_epi32(reinterpret_cast<int*>(out), mask,
-                                    _mm_or_si128(_mm_and_si128(old, alpha), colour));
-            }
+FENNIX_AVX2 void RunAvx2(const Images& images, int y, int x0, int x1, const int32_t* from, const int32_t* to) {
+    const int W = images.width;
+    const auto* start = reinterpret_cast<const int*>(images.start);
+    const auto* end = reinterpret_cast<const int*>(images.end);
+    auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(y) * W;
+    const auto* before = reinterpret_cast<const uint32_t*>(images.previous) + static_cast<size_t>(y) * W;
+    const __m256d keep = _mm256_set1_pd(images.keep);
+    const __m256d take = _mm256_set1_pd(images.take);
+    const int64_t ahead = int64_t{kPrefetchRows} * W;
+    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    for (int x = x0; x < x1; x += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x));
+        const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + x));
+        // The last pixels of the run are masked: only they are read and
+        // written (the offsets beyond them may be stale).
+        const bool whole = x1 - x >= 4;
+        const __m128i mask = whole ? _mm_set1_epi32(-1) : _mm_cmpgt_epi32(_mm_set1_epi32(x1 - x), lanes);
+        const __m128i S = _mm_mask_i32gather_epi32(_mm_setzero_si128(), start, s, mask, 4);
+        const __m128i E = _mm_mask_i32gather_epi32(_mm_setzero_si128(), end, e, mask, 4);
+        Prefetch(images.start, _mm_cvtsi128_si32(s) + ahead);
+        Prefetch(images.end, _mm_cvtsi128_si32(e) + ahead);
+
+        const __m128i colour = _mm_or_si128(
+            _mm_or_si128(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)), Blend(S, E, 16, keep, take));
+        uint32_t* out = row + x;
+        if (whole) {
+            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(before + x));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_and_si128(old, alpha), colour));
+        } else {
+            const __m128i old = _mm_maskload_epi32(reinterpret_cast<const int*>(before + x), mask);
+            _mm_maskstore_epi32(reinterpret_cast<int*>(out), mask, _mm_or_si128(_mm_and_si128(old, alpha), colour));
         }
     }
 }

@@ -1,11 +1,12 @@
-// The warp's per-pixel work with AVX-512, eight pixels at a time: the
-// weights in a pass of their own (slopes, roots and lengths read from the
-// offset table where it reaches, divided and rooted elsewhere), then
-// positions, clamping, loads and the blend, with masks for the last pixels
-// of a span. Every step is the plain
-// path's IEEE operation on the same operands in the same order, so the
-// bytes match (see WarpKernelsAvx2.cpp). Only the functions marked for
-// AVX-512 use it, and they run only on a CPU that has it.
+// The warp's per-pixel work with AVX-512, eight pixels at a time. For each
+// span the weights in a pass of their own (slopes, roots and lengths read
+// from the offset table where it reaches, divided and rooted elsewhere),
+// then positions and clamping, down to the pixels' offsets in the two
+// pictures; for each run of covered pixels of a row the loads and the
+// blend, with masks for its last pixels. Every step is the plain path's
+// IEEE operation on the same operands in the same order, so the bytes
+// match (see WarpKernelsAvx2.cpp). Only the functions marked for AVX-512
+// use it, and they run only on a CPU that has it.
 
 #if defined(__x86_64__)
 
@@ -192,7 +193,7 @@ FENNIX_AVX512 void WeightsFromTable(const Span& span, const CornerEntries& toP1,
 
 }  // namespace
 
-FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
+FENNIX_AVX512 void SpanOffsetsAvx512(const Images& images, const Span& span, int32_t* from, int32_t* to) {
     // Found before the constants below are set up: they would otherwise
     // be kept on the stack across the call.
     CornerEntries toP1, toP0;
@@ -200,24 +201,16 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
         images.offsets && FindEntries(*images.offsets, *span.shape, span.y, span.x0, span.x1, toP1, toP0);
     const Triangle& q = *span.from;
     const Triangle& r = *span.to;
-    const int W = images.width;
-    const auto* start = reinterpret_cast<const int*>(images.start);
-    const auto* end = reinterpret_cast<const int*>(images.end);
-    auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(span.y) * W;
-    const auto* before = reinterpret_cast<const uint32_t*>(images.previous) + static_cast<size_t>(span.y) * W;
-
     const __m512d q1x = _mm512_set1_pd(q.P1.X), q0x = _mm512_set1_pd(q.P0.X), q2x = _mm512_set1_pd(q.P2.X);
     const __m512d q1y = _mm512_set1_pd(q.P1.Y), q0y = _mm512_set1_pd(q.P0.Y), q2y = _mm512_set1_pd(q.P2.Y);
     const __m512d r1x = _mm512_set1_pd(r.P1.X), r0x = _mm512_set1_pd(r.P0.X), r2x = _mm512_set1_pd(r.P2.X);
     const __m512d r1y = _mm512_set1_pd(r.P1.Y), r0y = _mm512_set1_pd(r.P0.Y), r2y = _mm512_set1_pd(r.P2.Y);
     const __m512d one = _mm512_set1_pd(1.0);
-    const __m512d keep = _mm512_set1_pd(images.keep);
-    const __m512d take = _mm512_set1_pd(images.take);
-    const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
-    const int64_t ahead = int64_t{kPrefetchRows} * W;
 
-    // Pieces of kPiece pixels: first the weights, then the rest. (Every
-    // lane read from the buffers is written first.)
+    // Pieces of kPiece pixels: first the weights, then the positions.
+    // Every lane read from the weight buffers is written first; the last
+    // register of a span writes offsets past its end, which the next span
+    // of the row writes again (the buffers have room for them).
     constexpr int kPiece = 64;
     alignas(32) float w0[kPiece], w1[kPiece];
     for (int first = span.x0; first < span.x1; first += kPiece) {
@@ -230,25 +223,42 @@ FENNIX_AVX512 void SpanAvx512(const Images& images, const Span& span) {
             const __m512d v0 = _mm512_cvtps_pd(_mm256_load_ps(w0 + (x - first)));
             const __m512d v1 = _mm512_cvtps_pd(_mm256_load_ps(w1 + (x - first)));
             const __m512d v2 = AsFloat(_mm512_sub_pd(_mm512_sub_pd(one, v0), v1));
-
-            __m256i from, to;
+            __m256i s, e;
             Offsets(Position(q1x, q0x, q2x, v1, v0, v2), Position(q1y, q0y, q2y, v1, v0, v2),
-                    Position(r1x, r0x, r2x, v1, v0, v2), Position(r1y, r0y, r2y, v1, v0, v2), W, images.height,
-                    from, to);
-            const __m256i S = _mm256_i32gather_epi32(start, from, 4);
-            const __m256i E = _mm256_i32gather_epi32(end, to, 4);
-            Prefetch(images.start, _mm256_cvtsi256_si32(from) + ahead);
-            Prefetch(images.end, _mm256_cvtsi256_si32(to) + ahead);
-
-            const __m256i colour = _mm256_or_si256(
-                _mm256_or_si256(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)), Blend(S, E, 16, keep, take));
-            // The last pixels of a span are masked: only they are read and written.
-            const int left = last - x;
-            const __mmask8 mask = left >= 8 ? __mmask8(0xFF) : static_cast<__mmask8>((1u << left) - 1);
-            uint32_t* out = row + x;
-            const __m256i old = _mm256_maskz_loadu_epi32(mask, before + x);
-            _mm256_mask_storeu_epi32(out, mask, _mm256_or_si256(_mm256_and_si256(old, alpha), colour));
+                    Position(r1x, r0x, r2x, v1, v0, v2), Position(r1y, r0y, r2y, v1, v0, v2), images.width,
+                    images.height, s, e);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(from + x), s);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + x), e);
         }
+    }
+}
+
+FENNIX_AVX512 void RunAvx512(const Images& images, int y, int x0, int x1, const int32_t* from, const int32_t* to) {
+    const int W = images.width;
+    const auto* start = reinterpret_cast<const int*>(images.start);
+    const auto* end = reinterpret_cast<const int*>(images.end);
+    auto* row = reinterpret_cast<uint32_t*>(images.output) + static_cast<size_t>(y) * W;
+    const auto* before = reinterpret_cast<const uint32_t*>(images.previous) + static_cast<size_t>(y) * W;
+    const __m512d keep = _mm512_set1_pd(images.keep);
+    const __m512d take = _mm512_set1_pd(images.take);
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const int64_t ahead = int64_t{kPrefetchRows} * W;
+    for (int x = x0; x < x1; x += 8) {
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + x));
+        const __m256i e = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(to + x));
+        // The last pixels of the run are masked: only they are read and
+        // written (the offsets beyond them may be stale).
+        const int left = x1 - x;
+        const __mmask8 mask = left >= 8 ? __mmask8(0xFF) : static_cast<__mmask8>((1u << left) - 1);
+        const __m256i S = _mm256_mmask_i32gather_epi32(_mm256_setzero_si256(), mask, s, start, 4);
+        const __m256i E = _mm256_mmask_i32gather_epi32(_mm256_setzero_si256(), mask, e, end, 4);
+        Prefetch(images.start, _mm256_cvtsi256_si32(s) + ahead);
+        Prefetch(images.end, _mm256_cvtsi256_si32(e) + ahead);
+
+        const __m256i colour = _mm256_or_si256(
+            _mm256_or_si256(Blend(S, E, 0, keep, take), Blend(S, E, 8, keep, take)), Blend(S, E, 16, keep, take));
+        const __m256i old = _mm256_maskz_loadu_epi32(mask, before + x);
+        _mm256_mask_storeu_epi32(row + x, mask, _mm256_or_si256(_mm256_and_si256(old, alpha), colour));
     }
 }
 
