@@ -256,8 +256,8 @@ void WarpRows(const warp::Images& images, const TriangleList& startList,
     // The two-pass kernels' offsets of one row, kept from call to call.
     thread_local std::vector<int32_t> from, to;
     if (kernels.offsets) {
-        from.resize(static_cast<size_t>(W) + 8);
-        to.resize(static_cast<size_t>(W) + 8);
+        from.resize(static_cast<size_t>(W) + warp::kOffsetsSpare);
+        to.resize(static_cast<size_t>(W) + warp::kOffsetsSpare);
     }
     int remembered = 0;
     warp::Span span{};

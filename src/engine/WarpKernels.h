@@ -79,9 +79,10 @@ void SpanPlain(const Images& images, const Span& span);
 // The vector paths work in two passes per row instead. Each span only writes
 // where its pixels read the start and the end picture (offsets y·width + x)
 // into two buffers of the row, indexed by x, writing up to 7 entries past
-// its end (the buffers hold width + 8). Then each run of covered pixels is
+// its end (the buffers hold width + kOffsetsSpare). Then each run of covered pixels is
 // read, blended and written in one go: registers are filled across the
 // spans' boundaries, which counts where a dense grid makes spans short.
+inline constexpr int kOffsetsSpare = 8;
 using SpanOffsetsKernel = void (*)(const Images&, const Span&, int32_t* from, int32_t* to);
 using RunKernel = void (*)(const Images&, int y, int x0, int x1, const int32_t* from, const int32_t* to);
 

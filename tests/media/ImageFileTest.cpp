@@ -5,10 +5,14 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QImageWriter>
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "media/ImageFile.h"
 #include "media/WmfImage.h"
@@ -76,6 +80,94 @@ std::string PngHeaderClaiming(uint32_t width, uint32_t height) {
     const std::string idat = "IDAT" + std::string(16, '\0');
     return "\x89PNG\r\n\x1A\n" + Be32(13) + ihdr + Be32(Crc32(ihdr)) + Be32(16) + idat +
            Be32(Crc32(idat));
+}
+
+// A 24-bit bitmap of width × height (a negative height runs top-down) whose
+// pixel (x, y) has blue x·37 + y, green y·91, red x ^ 5y; `gap` bytes
+// between the headers and the pixels, `colours` in the header's colour
+// count, the resolution `dpm`, and `cut` bytes taken off the end.
+struct BitmapMake {
+    int32_t width, height;
+    int gap = 0;
+    uint32_t colours = 0;
+    int32_t dpmX = 2835, dpmY = 2835;
+    int cut = 0;
+};
+
+std::string MakeBitmap(const BitmapMake& m) {
+    const int rows = m.height < 0 ? -m.height : m.height;
+    const size_t rowBytes = (size_t(m.width) * 3 + 3) / 4 * 4;
+    std::string pixels(rowBytes * rows, '\0');
+    for (int r = 0; r < rows; ++r) {
+        const int y = m.height < 0 ? r : rows - 1 - r;
+        for (int x = 0; x < m.width; ++x) {
+            char* p = &pixels[r * rowBytes + size_t(x) * 3];
+            p[0] = char(x * 37 + y);
+            p[1] = char(y * 91);
+            p[2] = char(x ^ (y * 5));
+        }
+    }
+    const uint32_t offset = 54 + uint32_t(m.gap);
+    std::string bytes = "BM" + Le32(uint32_t(offset + pixels.size())) + Le32(0) + Le32(offset) + Le32(40) +
+                        Le32(uint32_t(m.width)) + Le32(uint32_t(m.height)) + Le16(1) + Le16(24) + Le32(0) +
+                        Le32(0) + Le32(uint32_t(m.dpmX)) + Le32(uint32_t(m.dpmY)) + Le32(m.colours) + Le32(0) +
+                        std::string(size_t(m.gap), '\x55') + pixels;
+    bytes.resize(bytes.size() - size_t(m.cut));
+    return bytes;
+}
+
+// Bitmaps read as Qt's own reader reads them (pixels, format, resolution),
+// for every row padding, both row orders, pixels after a gap or a colour
+// count, any resolution; other kinds of bitmap too. One cut short is
+// refused, unless only the last row's padding is missing.
+TEST(ImageFile, BitmapsReadAsQtReadsThem) {
+    test::TestFolder folder;
+    // Name, bytes, and the bytes Qt reads the expected picture from when
+    // they are others.
+    std::vector<std::array<std::string, 3>> files;
+    for (int width : {1, 2, 3, 4, 5, 6, 7, 8, 333})
+        for (int32_t height : {1, 5, -5})
+            files.push_back({"w" + std::to_string(width) + "h" + std::to_string(height) + ".bmp",
+                             MakeBitmap({width, height}), {}});
+    files.push_back({"gap.bmp", MakeBitmap({9, 4, 12, 0}), {}});
+    files.push_back({"colours.dib", MakeBitmap({9, 4, 8, 2}), {}});
+    files.push_back({"no-resolution.bmp", MakeBitmap({9, 4, 0, 0, 0, 0}), {}});
+    files.push_back({"odd-resolution.bmp", MakeBitmap({9, 4, 0, 0, -5, 77}), {}});
+    // Qt's reader leaves that row as the memory held it.
+    files.push_back({"no-last-padding.bmp", MakeBitmap({5, 3, 0, 0, 2835, 2835, 1}), MakeBitmap({5, 3})});
+    for (QImage::Format format : {QImage::Format_Indexed8, QImage::Format_ARGB32}) {
+        QImage image = QImage(7, 3, QImage::Format_RGB32);
+        image.fill(qRgb(10, 200, 30));
+        image.setPixel(2, 1, qRgb(250, 0, 99));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, "bmp").write(image.convertToFormat(format));
+        files.push_back({"format" + std::to_string(int(format)) + ".bmp", bytes.toStdString(), {}});
+    }
+    for (const auto& [name, bytes, reference] : files) {
+        SCOPED_TRACE(name);
+        const QByteArray referenceBytes = QByteArray::fromStdString(reference.empty() ? bytes : reference);
+        QBuffer buffer;
+        buffer.setData(referenceBytes);
+        buffer.open(QIODevice::ReadOnly);
+        const QImage expected = QImageReader(&buffer, "bmp").read().convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(expected.isNull());
+        const std::string path = folder.File(name);
+        test::WriteFile(path, bytes);
+        const std::optional<QImage> image = LoadImageFile(path);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(*image, expected);
+        EXPECT_EQ(image->format(), QImage::Format_RGB32);
+        EXPECT_EQ(image->dotsPerMeterX(), expected.dotsPerMeterX());
+        EXPECT_EQ(image->dotsPerMeterY(), expected.dotsPerMeterY());
+    }
+    for (int cut : {3, 40, 100}) {
+        test::WriteFile(folder.File("cut.bmp"), MakeBitmap({30, 4, 0, 0, 2835, 2835, cut}));
+        ImageFailure why = ImageFailure::None;
+        EXPECT_FALSE(LoadImageFile(folder.File("cut.bmp"), &why)) << cut;
+        EXPECT_EQ(why, ImageFailure::CannotDecode) << cut;
+    }
 }
 
 // ---- Only regular files are opened ----
