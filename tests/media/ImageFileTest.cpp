@@ -131,6 +131,7 @@ TEST(ImageFile, BitmapsReadAsQtReadsThem) {
                              MakeBitmap({width, height}), {}});
     files.push_back({"gap.bmp", MakeBitmap({9, 4, 12, 0}), {}});
     files.push_back({"colours.dib", MakeBitmap({9, 4, 8, 2}), {}});
+    files.push_back({"colours-no-room.bmp", MakeBitmap({9, 4, 0, 2}), {}});
     files.push_back({"no-resolution.bmp", MakeBitmap({9, 4, 0, 0, 0, 0}), {}});
     files.push_back({"odd-resolution.bmp", MakeBitmap({9, 4, 0, 0, -5, 77}), {}});
     // Qt's reader leaves that row as the memory held it.
