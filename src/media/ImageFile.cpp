@@ -18,6 +18,7 @@
 #include "core/SafeWrite.h"
 #include "core/Translation.h"
 #include "media/WmfImage.h"
+#include "media/cDIB.h"
 
 namespace fennix {
 
@@ -50,14 +51,6 @@ QImage ReadBounded(QImageReader& reader, bool& tooLarge) {
         return {};
     }
     return reader.read();
-}
-
-uint16_t Get16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint32_t Get32(const uint8_t* p) {
-    return Get16(p) | static_cast<uint32_t>(Get16(p + 2)) << 16;
 }
 
 // Blue, green, red of `width` pixels as 32-bit pixels with an opaque fourth
@@ -110,11 +103,13 @@ enum class PlainBitmap {
 PlainBitmap ReadPlainBitmap(QFile& file, QImage& image) {
     uint8_t h[kBitmapHeaderBytes];
     if (file.read(reinterpret_cast<char*>(h), sizeof h) != static_cast<qint64>(sizeof h)) return PlainBitmap::Other;
-    const uint32_t offset = Get32(h + 10);
-    const auto width = static_cast<int32_t>(Get32(h + 18));
-    const auto height = static_cast<int32_t>(Get32(h + 22));
-    if (h[0] != 'B' || h[1] != 'M' || Get32(h + 14) != 40 || Get16(h + 26) != 1 || Get16(h + 28) != 24 ||
-        Get32(h + 30) != 0 || width <= 0 || height == 0 || offset < kBitmapHeaderBytes)
+    const cDIB::FileHeader head = cDIB::ParseFileHeader(h);
+    const cDIB::InfoHeader info = cDIB::ParseInfoHeader(h + cDIB::kFileHeaderSize);
+    const uint32_t offset = head.bfOffBits;
+    const int32_t width = info.biWidth, height = info.biHeight;
+    if (head.bfType != cDIB::kBitmapMark || info.biSize != cDIB::kInfoHeaderSize || info.biPlanes != 1 ||
+        info.biBitCount != 24 || info.biCompression != 0 || width <= 0 || height == 0 ||
+        offset < kBitmapHeaderBytes)
         return PlainBitmap::Other;
     const int64_t rows = height < 0 ? -int64_t{height} : height;  // a negative height runs top-down
     if (rows > kMaxImageSide || !SizeAllowed(QSize(width, static_cast<int>(rows)))) return PlainBitmap::TooLarge;
@@ -125,8 +120,8 @@ PlainBitmap ReadPlainBitmap(QFile& file, QImage& image) {
 
     QImage read(width, static_cast<int>(rows), QImage::Format_RGB32);
     if (read.isNull() || !file.seek(offset)) return PlainBitmap::Other;
-    read.setDotsPerMeterX(static_cast<int32_t>(Get32(h + 38)));
-    read.setDotsPerMeterY(static_cast<int32_t>(Get32(h + 42)));
+    read.setDotsPerMeterX(info.biXPelsPerMeter);
+    read.setDotsPerMeterY(info.biYPelsPerMeter);
     // Pieces of about 256 KB, each expanded while it is in the cache.
     const int64_t rowsPerPiece = std::max<int64_t>(1, (256 << 10) / rowBytes);
     std::vector<uint8_t> piece(static_cast<size_t>(rowBytes * std::min(rowsPerPiece, rows)));

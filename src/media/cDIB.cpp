@@ -33,32 +33,6 @@ void Put32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-cDIB::FileHeader ParseFileHeader(const uint8_t* p) {
-    cDIB::FileHeader h;
-    h.bfType = Read16(p);
-    h.bfSize = Read32(p + 2);
-    h.bfReserved1 = Read16(p + 6);
-    h.bfReserved2 = Read16(p + 8);
-    h.bfOffBits = Read32(p + 10);
-    return h;
-}
-
-cDIB::InfoHeader ParseInfoHeader(const uint8_t* p) {
-    cDIB::InfoHeader h;
-    h.biSize = Read32(p);
-    h.biWidth = static_cast<int32_t>(Read32(p + 4));
-    h.biHeight = static_cast<int32_t>(Read32(p + 8));
-    h.biPlanes = Read16(p + 12);
-    h.biBitCount = Read16(p + 14);
-    h.biCompression = Read32(p + 16);
-    h.biSizeImage = Read32(p + 20);
-    h.biXPelsPerMeter = static_cast<int32_t>(Read32(p + 24));
-    h.biYPelsPerMeter = static_cast<int32_t>(Read32(p + 28));
-    h.biClrUsed = Read32(p + 32);
-    h.biClrImportant = Read32(p + 36);
-    return h;
-}
-
 // A descriptor closed however the loading ends.
 struct Descriptor {
     int fd = -1;
@@ -81,6 +55,32 @@ bool ReadAt(int fd, uint64_t offset, uint8_t* to, uint64_t count) {
 }
 
 }  // namespace
+
+cDIB::FileHeader cDIB::ParseFileHeader(const uint8_t* p) {
+    cDIB::FileHeader h;
+    h.bfType = Read16(p);
+    h.bfSize = Read32(p + 2);
+    h.bfReserved1 = Read16(p + 6);
+    h.bfReserved2 = Read16(p + 8);
+    h.bfOffBits = Read32(p + 10);
+    return h;
+}
+
+cDIB::InfoHeader cDIB::ParseInfoHeader(const uint8_t* p) {
+    cDIB::InfoHeader h;
+    h.biSize = Read32(p);
+    h.biWidth = static_cast<int32_t>(Read32(p + 4));
+    h.biHeight = static_cast<int32_t>(Read32(p + 8));
+    h.biPlanes = Read16(p + 12);
+    h.biBitCount = Read16(p + 14);
+    h.biCompression = Read32(p + 16);
+    h.biSizeImage = Read32(p + 20);
+    h.biXPelsPerMeter = static_cast<int32_t>(Read32(p + 24));
+    h.biYPelsPerMeter = static_cast<int32_t>(Read32(p + 28));
+    h.biClrUsed = Read32(p + 32);
+    h.biClrImportant = Read32(p + 36);
+    return h;
+}
 
 bool cDIB::CreateFromFile(const std::string& fileName) {
     // Only a regular file is opened, from the name's own bytes; a folder,

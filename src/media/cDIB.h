@@ -38,6 +38,11 @@ class cDIB {
     static constexpr uint32_t kFileHeaderSize = 14;
     static constexpr uint32_t kInfoHeaderSize = 40;
 
+    // The headers as a file holds them, little-endian: the file header from
+    // kFileHeaderSize bytes, the info header from kInfoHeaderSize bytes.
+    static FileHeader ParseFileHeader(const uint8_t* bytes);
+    static InfoHeader ParseInfoHeader(const uint8_t* bytes);
+
     // Loads a BMP file, opening only a regular file (the name's own bytes, in
     // any encoding). A missing file, or a folder, FIFO or device in its place,
     // shows "ファイルが見つかりません。", CR LF and the name (error icon) and
