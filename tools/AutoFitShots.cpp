@@ -23,16 +23,12 @@ const Register autofit("autofit", [](const Context& c) {
     recipe.ShiftX = 12;
     recipe.ShiftY = -8;
     QTemporaryDir pictures;
-    const QString startPath = pictures.filePath("start.bmp"),
-                  endPath = pictures.filePath("end.bmp");
-    if (!start.save(startPath, "BMP") || !test::WarpedPicture(start, recipe).save(endPath, "BMP"))
-        return;
-
     Settings.PreviewShown = true;
     Fennix_Main document;
-    document.resize(1040, 340);
-    document.NewMorph(startPath.toStdString(), endPath.toStdString());
-    SettleDocument(document);
+    if (!OpenPair(document, start, test::WarpedPicture(start, recipe), pictures, QSize(1040, 340))) {
+        Settings.PreviewShown = false;
+        return;
+    }
     Save(&document, c.out, "document-autofit-before");
     document.mnuAutoFit_Click();
     SettleDocument(document);

@@ -40,16 +40,13 @@ const Register freepoints("freepoints", [](const Context& c) {
     const int w = start.width(), h = start.height();
     const test::WarpTruth truth(recipe, w, h);
     QTemporaryDir pictures;
-    const QString startPath = pictures.filePath("start.bmp"), endPath = pictures.filePath("end.bmp");
-    if (!start.save(startPath, "BMP") ||
-        !test::WarpedPicture(start.mirrored(true, false), recipe).save(endPath, "BMP"))
-        return;
-
     Settings.PreviewShown = true;
     Fennix_Main document;
-    document.resize(1100, 420);
-    document.NewMorph(startPath.toStdString(), endPath.toStdString());
-    SettleDocument(document);
+    if (!OpenPair(document, start, test::WarpedPicture(start.mirrored(true, false), recipe), pictures,
+                  QSize(1100, 420))) {
+        Settings.PreviewShown = false;
+        return;
+    }
     // Each pair as a user makes it: a double click on the start picture,
     // then its partner dragged onto the feature in the end picture.
     const ZoomScale zoom = document.Document.Zoom;

@@ -4,6 +4,7 @@
 // function that renders its windows, and the tool runs them all in turn.
 
 #include <QDir>
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
@@ -27,6 +28,12 @@ void Save(QWidget* widget, const QDir& folder, const QString& name);
 // Lets the events run until the document's automatic fit and preview frame
 // are done (20 seconds at most), then once more, so what they made shows.
 void SettleDocument(const Fennix_Main& document);
+
+// Writes `start` and `end` into `folder` as bitmaps and opens them as a
+// new morph in `document`, resized to `size`, settled. False when a
+// picture cannot be written. The folder must outlive the document.
+bool OpenPair(Fennix_Main& document, const QImage& start, const QImage& end, const QTemporaryDir& folder,
+              QSize size);
 
 // Everything a shooting function gets: the output folder and the folder of
 // the sample pictures. The application folder is a fresh temporary one.

@@ -45,6 +45,16 @@ void SettleDocument(const Fennix_Main& document) {
     QApplication::processEvents();
 }
 
+bool OpenPair(Fennix_Main& document, const QImage& start, const QImage& end, const QTemporaryDir& folder,
+              QSize size) {
+    const QString startPath = folder.filePath("start.bmp"), endPath = folder.filePath("end.bmp");
+    if (!start.save(startPath, "BMP") || !end.save(endPath, "BMP")) return false;
+    document.resize(size);
+    document.NewMorph(startPath.toStdString(), endPath.toStdString());
+    SettleDocument(document);
+    return true;
+}
+
 void Save(QWidget* widget, const QDir& folder, const QString& name) {
     widget->ensurePolished();
     const QString path = folder.filePath(name + ".png");
