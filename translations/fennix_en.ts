@@ -1136,6 +1136,10 @@ The project has fewer than 2 frames.</translation>
         <source>[points] が二度あります</source>
         <translation>[points] appears twice</translation>
     </message>
+    <message>
+        <source>追加情報の始まりの行が壊れています</source>
+        <translation>the line that starts the additions is damaged</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>
@@ -1170,6 +1174,15 @@ Replace it?</translation>
     <message>
         <source>フォルダー</source>
         <translation>Folder</translation>
+    </message>
+</context>
+<context>
+    <name>RunSpace</name>
+    <message>
+        <source>フレームの書き出しには約 %1 必要ですが、空き領域は %2 しかありません。<byte value="xd"/>
+途中でディスクがいっぱいになります。続けますか？</source>
+        <translation>The frames need about %1, but only %2 is free.<byte value="xd"/>
+The disk will fill up before the run ends. Continue?</translation>
     </message>
 </context>
 <context>

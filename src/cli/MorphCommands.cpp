@@ -27,6 +27,7 @@
 #include "model/FreeMesh.h"
 #include "model/MorphDocument.h"
 #include "model/ProjectFile.h"
+#include "model/RunSpace.h"
 
 namespace fennix {
 
@@ -65,7 +66,9 @@ constexpr const char* kRenderHelp =
     "is refused; --force removes the frames a run wrote there (000.bmp ... or\n"
     "000.jpg ..., and nothing else: never the project's own pictures) first. A link\n"
     "named like a frame in OUTDIR is refused, as is a frame that would replace the\n"
-    "project or one of its pictures.\n"
+    "project or one of its pictures. Frames that would not fit into the free space\n"
+    "of OUTDIR's disk (long holds, say) are refused before the first is written;\n"
+    "--force writes them all the same.\n"
     "Several projects are rendered one after the other into OUTDIR, numbered on\n"
     "across them; where a project starts on the picture the one before ended on\n"
     "(the same file or the same pixels) that frame is written once.\n"
@@ -390,7 +393,8 @@ std::string ReadRenderProjects(const std::vector<std::string>& paths, const RunO
     QSize previousSize;
     total = 0;
     for (const std::string& path : paths) {
-        ChainProject link{path, {}};
+        ChainProject link;
+        link.path = path;
         MorphProject& project = link.project;
         QImage start, end;
         if (const std::string failure = LoadProject(path, project, start, end); !failure.empty())
@@ -401,8 +405,15 @@ std::string ReadRenderProjects(const std::vector<std::string>& paths, const RunO
         total += WrittenFrameCount(overrides.AppliedTo(project.Additions.Run), project.LastFrame, joined);
         if (total > std::numeric_limits<int32_t>::max()) return "the projects make too many frames";
         previousEndPath = project.Matrix2.ImagePath;
-        previousEnd = std::move(end);
         previousSize = start.size();
+        // The first project runs first: its pictures are handed on, not read
+        // again. The others are read in their turn, so that a long chain
+        // never holds all its pictures at once.
+        if (projects.empty()) {
+            link.start = std::move(start);
+            link.end = end;
+        }
+        previousEnd = std::move(end);
         projects.push_back(std::move(link));
     }
     return {};
@@ -458,6 +469,11 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
     if (const std::string failure = ReadRenderProjects(paths, overrides, projects, total);
         !failure.empty())
         return Fail(err, failure);
+    const uint64_t needed = ChainFrameBytes(projects, overrides, jpeg ? 1 : 0);
+    if (const auto space = RunSpaceShortage(folder, needed); space && !force)
+        return Fail(err, "the frames need about " + SizeText(space->needed) + " but only " +
+                             SizeText(space->free) + " is free for " + folder +
+                             "; use --force to write them all the same");
 
     std::error_code error;
     fs::create_directories(folder, error);

@@ -1,6 +1,7 @@
 #include "model/ProjectFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -250,7 +251,7 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
     bool seen[4] = {};
     constexpr std::string_view kKeys[4] = {"hold-start", "hold-end", "ease", "colour-ease"};
     while (in.Remaining() > 0) {
-        const std::string_view line = *in.Line();
+        const std::string_view line = TrimBlanks(*in.Line());
         if (line.empty()) continue;
         if (line.front() == '[') {
             in.Unread();
@@ -319,19 +320,40 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
     return {};
 }
 
+// True for a line that was meant as the additions marker: its letters,
+// without the bytes an editor or a damaged disk may have put among them
+// (controls such as NUL, blanks, other cases), spell it out.
+bool LooksLikeMarker(std::string_view line) {
+    std::string letters;
+    for (const char c : line)
+        if (c > ' ' && c < 0x7F) letters += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return letters.find("fennix-additions") != std::string::npos;
+}
+
 // Reads the additions block when the lines after the background colour
 // start with one. Empty text on success (also when there is no block),
 // otherwise the line number and why it cannot be read.
 std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedLine) {
     ProjectAdditions& additions = project.Additions;
-    // Only a block that starts at once is one; anything else after the
-    // plain lines is ignored as it always was.
-    const auto marker = in.Line();
-    if (!marker || *marker != kAdditionsMarker) return {};
     auto fail = [&](std::string why) {
         failedLine = in.LineNumber();
         return why;
     };
+    // The block starts at the first line after the plain lines that is not
+    // blank, its marker with blanks around it as well (an editor may have
+    // added them). Other text there is ignored as it always was, unless it
+    // is a marker that has been damaged: ignoring that would open the
+    // project without its holds and points, and the next save would drop
+    // them for good.
+    std::optional<std::string_view> marker;
+    while ((marker = in.Line()) && TrimBlanks(*marker).empty()) {
+    }
+    if (!marker) return {};
+    if (TrimBlanks(*marker) != kAdditionsMarker) {
+        if (LooksLikeMarker(*marker))
+            return fail(Tr("ProjectFile", "追加情報の始まりの行が壊れています"));
+        return {};
+    }
     const auto version = in.Line();
     if (!version || version->substr(0, 8) != "version=")
         return fail(Tr("ProjectFile", "版の行（version=）がありません"));
@@ -344,15 +366,16 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
     while (true) {
         const auto line = in.Line();
         if (!line) return fail(Tr("ProjectFile", "終わりの行（[end]）がないまま終わっています"));
-        if (line->empty()) continue;
-        if (*line == kAdditionsEnd) break;
-        if (*line == kRunSection) {
+        const std::string_view name = TrimBlanks(*line);
+        if (name.empty()) continue;
+        if (name == kAdditionsEnd) break;
+        if (name == kRunSection) {
             if (runSeen) return fail(Tr("ProjectFile", "[run] が二度あります"));
             runSeen = true;
             if (std::string why = ReadRunSection(in, additions.Run); !why.empty()) return fail(why);
             continue;
         }
-        if (*line == kPointsSection) {
+        if (name == kPointsSection) {
             if (pointsSeen) return fail(Tr("ProjectFile", "[points] が二度あります"));
             pointsSeen = true;
             if (std::string why = ReadPointsSection(in, project.Matrix1, project.Matrix2);
@@ -363,7 +386,7 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
         return fail(Tr("ProjectFile", "知らない節か行です"));
     }
     while (const auto line = in.Line())
-        if (!line->empty()) return fail(Tr("ProjectFile", "[end] の後に行があります"));
+        if (!TrimBlanks(*line).empty()) return fail(Tr("ProjectFile", "[end] の後に行があります"));
     return {};
 }
 

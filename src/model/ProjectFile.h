@@ -40,6 +40,10 @@ namespace fennix {
 //                            (0 … Width, 0 … Height of their records)
 //   [end]                    closes the block; only empty lines follow
 //
+// The marker is the first line after the background colour that is not
+// blank; blanks around the marker and the section names are allowed. A line
+// there that is a damaged marker (a NUL or other bytes among its letters) is
+// refused as damage; any other text there is ignored as it always was.
 // Sections appear at most once each, in any order; empty lines are
 // skipped. An unknown section or key, a value out of range, a repeated key
 // or a block without its end is refused as damage: a file that cannot be

@@ -131,6 +131,7 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
     ASSERT_EQ(Save(path, {}), "");
     const std::vector<std::string> plain = Lines(ReadFile(path));
     const std::string marker = "[fennix-additions]";
+    constexpr const char* kDamagedMarker = "追加情報の始まりの行が壊れています";
     struct Case {
         std::vector<std::string> block;
         size_t line;  // the failing line, the marker being 1; 0 when the file reads
@@ -154,6 +155,10 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
         {{marker, "version=1", "[run]", "[run]", "[end]"}, 4, "[run] が二度あります"},
         {{marker, "version=1", "[colours]", "[end]"}, 3, "知らない節か行です"},
         {{marker, "version=1", "[end]", "ease=in"}, 4, "[end] の後に行があります"},
+        {{std::string("[fennix-additions]\0", 19), "version=1", "[end]"}, 1, kDamagedMarker},
+        {{std::string("[fennix-\0additions]", 19), "version=1", "[end]"}, 1, kDamagedMarker},
+        {{"", "[Fennix-Additions]", "version=1", "[end]"}, 2, kDamagedMarker},
+        {{"[fennix-additions", "version=1", "[end]"}, 1, kDamagedMarker},
     };
     for (const Case& c : cases) {
         std::vector<std::string> lines = plain;
@@ -171,6 +176,27 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
                                std::to_string(plain.size() + c.line) + " 行目：" + c.why + "）。" + path)
             << c.why;
         EXPECT_EQ(read.LastFrame, 77);  // untouched
+    }
+}
+
+// An editor's blanks around the marker, the section names or the end, and
+// blank lines before the marker, do not hide the block.
+TEST_F(ProjectAdditionsTest, BlanksAroundTheMarkerKeepTheBlock) {
+    const std::string path = folder.File("m.mph");
+    ASSERT_EQ(Save(path, {}), "");
+    const std::vector<std::string> plain = Lines(ReadFile(path));
+    const std::vector<std::vector<std::string>> blocks = {
+        {"[fennix-additions] ", "version=1", "[run]", "hold-start=4", "[end]"},
+        {"", "", "[fennix-additions]", "version=1", "[run]", "hold-start=4", "[end]"},
+        {"  ", "\t[fennix-additions]\t", "version=1", " [run] ", "hold-start=4", "[end] ", " "},
+    };
+    for (const auto& block : blocks) {
+        std::vector<std::string> lines = plain;
+        lines.insert(lines.end(), block.begin(), block.end());
+        WriteFile(path, Join(lines));
+        MorphProject read;
+        ASSERT_EQ(LoadMorphFile(path, read), "") << block[0] << block[1];
+        EXPECT_EQ(read.Additions.Run.HoldStart, 4);
     }
 }
 
