@@ -99,7 +99,12 @@ void BM_PlainBuild(benchmark::State& state) {
     PointsFile(static_cast<int>(state.range(0)), start, end);
     for (auto _ : state) benchmark::DoNotOptimize(BuildFreeMeshReference(start, end));
 }
-BENCHMARK(BM_PlainBuild)->Arg(1000)->Arg(2000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainBuild)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 // The former reading: after every line the mesh of the pairs so far built
 // twice, the plain way (once for places, once for folds).

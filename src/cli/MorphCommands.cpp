@@ -277,8 +277,8 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         {"start picture", paths[0]}, {"end picture", paths[1]}, {"points file", pointsFile}};
     for (const auto& [what, input] : inputs)
         if (!input.empty() && SameFile(paths[2], input))
-            return Fail(err, "the project " + paths[2] + " is the " + what + " " + input +
-                                 "; new never writes over its inputs");
+            return Fail(err, "cannot write the project " + Absolute(paths[2]) + ": it is the " +
+                                 what + " " + input + " (new never writes over its inputs)");
 
     const std::string start = Absolute(paths[0]), end = Absolute(paths[1]);
     ImageFailure why = ImageFailure::None;

@@ -413,19 +413,11 @@ class FastMeshBuilder {
     }
     bool Kept(int t) const { return Kept(triangles_[static_cast<size_t>(t)]); }
 
-    void Replace(size_t t, int sense, MeshTriangle corners) {
-        if (Sign(Orient(start_[corners[0]], start_[corners[1]], start_[corners[2]])) != sense)
-            std::swap(corners[1], corners[2]);
-        Set(t, corners);
-    }
-
     void Split(size_t t, int u, int w, int x, int v) {
         const MeshTriangle old = triangles_[t];
         const int sense = Sign(Orient(start_[old[0]], start_[old[1]], start_[old[2]]));
-        Replace(t, sense, {u, v, x});
-        MeshTriangle added{v, w, x};
-        if (Sign(Orient(start_[v], start_[w], start_[x])) != sense) std::swap(added[1], added[2]);
-        Append(added);
+        Set(t, Turned(sense, {u, v, x}));
+        Append(Turned(sense, {v, w, x}));
     }
 
     void Legalize(int v, std::vector<std::array<int, 2>> edges) {
@@ -442,11 +434,24 @@ class FastMeshBuilder {
             if (Kept(mine) && Kept(other) && !(Kept({v, u, d}) && Kept({v, d, w}))) continue;
             const MeshTriangle old = triangles_[static_cast<size_t>(mine)];
             const int sense = Sign(Orient(start_[old[0]], start_[old[1]], start_[old[2]]));
-            Replace(static_cast<size_t>(mine), sense, {v, u, d});
-            Replace(static_cast<size_t>(other), sense, {v, d, w});
+            // Both leave the map before either comes back: in between, the
+            // edge u–d would count three triangles.
+            RemoveEdges(mine);
+            RemoveEdges(other);
+            triangles_[static_cast<size_t>(mine)] = Turned(sense, {v, u, d});
+            triangles_[static_cast<size_t>(other)] = Turned(sense, {v, d, w});
+            AddEdges(mine);
+            AddEdges(other);
             edges.push_back({u, d});
             edges.push_back({d, w});
         }
+    }
+
+    // The corners in the order that turns the way `sense` does.
+    MeshTriangle Turned(int sense, MeshTriangle corners) const {
+        if (Sign(Orient(start_[corners[0]], start_[corners[1]], start_[corners[2]])) != sense)
+            std::swap(corners[1], corners[2]);
+        return corners;
     }
 
     const std::vector<Point>& start_;
@@ -526,11 +531,15 @@ FreeMesh BuildFreeMeshReference(const MatrixRecord& start, const MatrixRecord& e
 }
 
 FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
-    if (!UsesFreeMesh(start, end)) return BuildFreeMeshReference(start, end);
+    if (auto quick = BuildFreeMeshQuickly(start, end)) return std::move(*quick);
+    return BuildFreeMeshReference(start, end);
+}
+
+std::optional<FreeMesh> BuildFreeMeshQuickly(const MatrixRecord& start, const MatrixRecord& end) {
+    if (!UsesFreeMesh(start, end)) return std::nullopt;
     const int pairs = FreePairCount(start, end);
     const std::vector<Point> startCorners = CornersOf(start, pairs);
-    if (!CornersTileRectangle(startCorners, start.Rows, start.Columns))
-        return BuildFreeMeshReference(start, end);
+    if (!CornersTileRectangle(startCorners, start.Rows, start.Columns)) return std::nullopt;
     const std::vector<Point> endCorners = CornersOf(end, pairs);
     const int gridCount = static_cast<int>(startCorners.size()) - pairs;
     FreeMesh mesh;
@@ -539,7 +548,7 @@ FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
     FastMeshBuilder builder(startCorners, endCorners, mesh.Triangles);
     for (int n = 0; n < pairs && !builder.Broken(); ++n)
         if (!builder.Insert(gridCount + n) && mesh.Unplaced++ == 0) mesh.FirstUnplaced = n;
-    if (builder.Broken()) return BuildFreeMeshReference(start, end);
+    if (builder.Broken()) return std::nullopt;
     return mesh;
 }
 

@@ -62,6 +62,11 @@ FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end);
 // asks for its quick way.
 bool TilesRectangle(const MatrixRecord& matrix);
 
+// BuildFreeMesh's quick way alone: nothing for records without a shared
+// mesh of free points, for a grid that does not tile its rectangle, and
+// should the mesh stop being a tiling on the way (it never does).
+std::optional<FreeMesh> BuildFreeMeshQuickly(const MatrixRecord& start, const MatrixRecord& end);
+
 // The same mesh built the plain way: each point's triangle and each
 // triangle beside an edge sought by looking at every triangle in the list,
 // the first that qualifies taken. It defines the mesh; BuildFreeMesh must

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <algorithm>
 #include <filesystem>
-#include <QPainter>
 
 #include "cli/RunCli.h"
 #include "engine/FramePreview.h"
@@ -40,8 +40,8 @@ class FreePointsCommandTest : public testing::Test {
     // A project of `cells` × `cells` cells with the pairs of `points`.
     test::CliResult New(const std::string& points, const char* cells = "2") {
         WriteFile(folder.File("points.txt"), points);
-        return RunCli({"new", Picture(0), Picture(1), folder.File("p.mph"), "--rows", cells, "--cols",
-                       cells, "--frames", "5", "--points", folder.File("points.txt")});
+        return RunCli({"new", Picture(0), Picture(1), folder.File("p.mph"), "--rows", cells,
+                       "--cols", cells, "--frames", "5", "--points", folder.File("points.txt")});
     }
     test::TestFolder folder;
 };
@@ -60,7 +60,8 @@ TEST_F(FreePointsCommandTest, PairsGoIntoTheProjectAndItsFrames) {
     const auto render = RunCli({"render", folder.File("p.mph"), folder.File("out")});
     ASSERT_EQ(render.status, 0) << render.err;
     const QImage start(QString::fromStdString(Picture(0))), end(QString::fromStdString(Picture(1)));
-    const MorphSource source{&start, &end, &project.Matrix1, &project.Matrix2, project.LastFrame, {}};
+    const MorphSource source{&start, &end, &project.Matrix1, &project.Matrix2, project.LastFrame,
+                             {}};
     for (int k : {1, 2, 3}) {
         const QImage written(QString::fromStdString(folder.File("out/" + FrameFileName(k, 0))));
         const QImage made = RenderMorphFrame(source, k, project.BackgroundColor);
@@ -82,17 +83,19 @@ TEST_F(FreePointsCommandTest, ABadLineIsNamed) {
         {"# x y\n1 2 a 4\n", "line 2: expected four numbers"},
         {"\n\n170 2 3 4\n", "line 3: the point lies outside the picture (0 ... 160, 0 ... 120)"},
         {"10 10 10 -1\n", "line 1: the point lies outside the picture"},
-        {"80 60 80 60\n", "line 1: the start point lies on a grid point or on another pair's start point"},
+        {"80 60 80 60\n",
+         "line 1: the start point lies on a grid point or on another pair's start point"},
         {"30 30 31 31\n30 30 40 40\n", "line 2: the start point lies on a grid point"},
-        {"30 20 150 110\n", "line 1: the end point crosses the lines of the mesh around its start point"},
+        {"30 20 150 110\n",
+         "line 1: the end point crosses the lines of the mesh around its start point"},
     };
     for (const auto& c : cases) {
         const auto made = New(c.text);
         EXPECT_EQ(made.status, 1) << c.text;
         EXPECT_NE(made.err.find(c.message), std::string::npos) << made.err;
     }
-    const auto missing = RunCli({"new", Picture(0), Picture(1), folder.File("q.mph"), "--points",
-                                 folder.File("none.txt")});
+    const auto missing = RunCli(
+        {"new", Picture(0), Picture(1), folder.File("q.mph"), "--points", folder.File("none.txt")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read the points file"), std::string::npos);
 }
@@ -104,7 +107,8 @@ TEST_F(FreePointsCommandTest, FitMovesTheFreeEndPoints) {
     ASSERT_TRUE(photo.save(QString::fromStdString(Picture(0)), "BMP"));
     test::WarpRecipe shifted;
     shifted.ShiftX = 9;
-    ASSERT_TRUE(test::WarpedPicture(photo, shifted).save(QString::fromStdString(Picture(1)), "BMP"));
+    ASSERT_TRUE(
+        test::WarpedPicture(photo, shifted).save(QString::fromStdString(Picture(1)), "BMP"));
     WriteFile(folder.File("points.txt"), "100 80 100 80\n200 150 200 150\n");
     ASSERT_EQ(RunCli({"new", Picture(0), Picture(1), folder.File("p.mph"), "--points",
                       folder.File("points.txt")})
@@ -143,7 +147,8 @@ TEST_F(FreePointsCommandTest, NewNeverWritesOverThePointsFile) {
         const auto made = RunCli({"new", Picture(0), Picture(1), folder.File(c.project), "--points",
                                   folder.File("points.txt")});
         EXPECT_EQ(made.status, 1) << c.project;
-        EXPECT_NE(made.err.find("cannot write the project " + folder.File(c.project) + ": it is " + c.what),
+        EXPECT_NE(made.err.find("cannot write the project " + folder.File(c.project) + ": it is " +
+                                c.what),
                   std::string::npos)
             << made.err;
         EXPECT_EQ(test::ReadFile(folder.File("points.txt")), points) << c.project;
@@ -153,7 +158,8 @@ TEST_F(FreePointsCommandTest, NewNeverWritesOverThePointsFile) {
     EXPECT_TRUE(fs::is_symlink(folder.File("picture.mph")));
     EXPECT_EQ(fs::hard_link_count(folder.File("points.txt")), 2u);
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder.Path())) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"end.bmp", "hard.mph", "link.mph", "picture.mph",
                                                "points.txt", "start.bmp"}));
@@ -203,7 +209,8 @@ TEST_F(FreePointsCommandTest, TheWholeSetIsCheckedOnce) {
     const std::string patch = kPatch;
     const auto first = New(patch.substr(0, patch.find('\n') + 1));
     EXPECT_EQ(first.status, 1);
-    EXPECT_NE(first.err.find("line 1: the end point crosses the lines of the mesh"), std::string::npos)
+    EXPECT_NE(first.err.find("line 1: the end point crosses the lines of the mesh"),
+              std::string::npos)
         << first.err;
 
     std::string many;

@@ -95,7 +95,11 @@ std::string Describe(int round, Layout layout, int count) {
 }
 
 void ExpectSameMesh(const MatrixRecord& start, const MatrixRecord& end, const std::string& what) {
+    // A grid that tiles its rectangle is always built the quick way.
+    const auto quickly = BuildFreeMeshQuickly(start, end);
+    ASSERT_EQ(quickly.has_value(), TilesRectangle(start)) << what;
     const FreeMesh quick = BuildFreeMesh(start, end);
+    if (quickly) ASSERT_EQ(quickly->Triangles, quick.Triangles) << what;
     const FreeMesh plain = BuildFreeMeshReference(start, end);
     ASSERT_EQ(quick.Triangles, plain.Triangles) << what;
     EXPECT_EQ(quick.Unplaced, plain.Unplaced) << what;
@@ -208,7 +212,9 @@ TEST(FreeMeshBuild, ManyPairsGiveThePlainTriangles) {
         start.FreePoints.push_back(p);
         end.FreePoints.push_back(p);
     }
-    const FreeMesh quick = BuildFreeMesh(start, end);
+    const auto quickly = BuildFreeMeshQuickly(start, end);
+    ASSERT_TRUE(quickly.has_value());
+    const FreeMesh& quick = *quickly;
     const FreeMesh plain = BuildFreeMeshReference(start, end);
     ASSERT_EQ(quick.Triangles, plain.Triangles);
     EXPECT_EQ(quick.Unplaced, plain.Unplaced);

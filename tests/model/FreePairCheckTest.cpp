@@ -5,6 +5,8 @@
 
 #include "model/FreeMesh.h"
 #include "model/FreePairCheck.h"
+#include "model/FreePointEditing.h"
+#include "model/PointDrag.h"
 #include "model/PointsFile.h"
 #include "model/ProjectFile.h"
 #include "support/TestGrids.h"
@@ -110,7 +112,8 @@ TEST(FreePairCheck, AGridFoldedByItselfIsNotThePairsFault) {
 // The whole set is checked, not its beginnings: three pairs that move a
 // patch bodily pass together, though the first alone folds the mesh.
 TEST(FreePairCheck, TheWholeSetCounts) {
-    const std::vector<Pair> patch = {{{22, 40}, {47, 61}}, {{36, 47}, {61, 68}}, {{36, 44}, {61, 65}}};
+    const std::vector<Pair> patch = {
+        {{22, 40}, {47, 61}}, {{36, 47}, {61, 68}}, {{36, 44}, {61, 65}}};
     MatrixRecord start = Grid(160, 120, 2, 2), end = start;
     for (size_t n = 0; n < patch.size(); ++n) {
         start.FreePoints.push_back(patch[n].start);
@@ -123,6 +126,51 @@ TEST(FreePairCheck, TheWholeSetCounts) {
         if (n == 2) EXPECT_TRUE(check.Passed());
     }
     EXPECT_TRUE(MeshUnfolded(start, end));
+}
+
+// The window's edits keep to the same check: a free point let go on a
+// grid point or on another pair's start point goes back even where the
+// grid folds by itself (which excuses only folds).
+TEST(FreePairCheck, TheWindowsEditsKeepToIt) {
+    MorphDocument document;
+    document.Matrix(1) = Grid(100, 100, 2, 2);
+    document.Matrix(2) = document.Matrix(1);
+    document.Matrix(2).Points(2, 2) = {95, 95};  // folds the end grid alone
+    document.Matrix(1).PointerSize = document.Matrix(2).PointerSize = 4;
+    ASSERT_EQ(AddFreePair(document, 1, 30, 20, 100, 100), 0);
+    ASSERT_EQ(AddFreePair(document, 1, 70, 20, 100, 100), 1);
+    EXPECT_FALSE(AddFreePair(document, 1, 50, 50, 100, 100));  // a grid point
+    EXPECT_FALSE(AddFreePair(document, 1, 30, 20, 100, 100));  // a start point
+    const struct {
+        int x, y;
+        PointRelease::Result result;
+    } releases[] = {{50, 50, PointRelease::PutBack},
+                    {30, 20, PointRelease::PutBack},
+                    {100, 100, PointRelease::PutBack},
+                    {60, 30, PointRelease::Moved}};
+    for (const auto& r : releases) {
+        HoldFreePoint(document, 1, 1);
+        MoveHeldFreePoint(document, 1, r.x, r.y, 100, 100);
+        EXPECT_EQ(ReleaseHeldFreePoint(document, 1).result, r.result) << r.x << "," << r.y;
+        EXPECT_TRUE(CheckFreePairs(document.Matrix(1), document.Matrix(2)).Passed());
+    }
+    EXPECT_EQ(document.Matrix(1).FreePoints[1], (Point{60, 30}));
+}
+
+// A finer grid puts a grid point where a pair's start point was: the
+// pair goes (the grid point took its end point from the mesh), the others
+// stay, and the set still passes.
+TEST(FreePairCheck, RefiningDropsPairsOnTheNewGridPoints) {
+    MatrixRecord start = Grid(100, 100, 2, 2), end = start;
+    start.FreePoints = {{30, 20}, {25, 50}, {75, 75}};
+    end.FreePoints = {{32, 21}, {27, 52}, {76, 75}};
+    ASSERT_TRUE(CheckFreePairs(start, end).Passed());
+    RefineGrids(start, end);
+    EXPECT_EQ(start.FreePoints, (std::vector<Point>{{30, 20}}));
+    EXPECT_EQ(end.FreePoints, (std::vector<Point>{{32, 21}}));
+    EXPECT_EQ(end.Points(2, 3), (Point{27, 52}));
+    EXPECT_EQ(end.Points(4, 4), (Point{76, 75}));
+    EXPECT_TRUE(CheckFreePairs(start, end).Passed());
 }
 
 // The points file's form: pairs and their lines, or the first bad line.
