@@ -56,7 +56,10 @@ constexpr const char* kNewHelp =
     "the end picture is then stretched to the start picture's size when frames are made.\n"
     "--points FILE adds free point pairs beside the grid: one pair a line, x1 y1 x2 y2\n"
     "in pixels of the start picture (x1 y1) and of the end picture at the start\n"
-    "picture's size (x2 y2); blank lines and lines starting with # are skipped.\n";
+    "picture's size (x2 y2); blank lines and lines starting with # are skipped. The\n"
+    "whole set must fit: no point outside its picture, no start point on a grid point\n"
+    "or on another pair's, no fold of the mesh. The project is never written over\n"
+    "one of the pictures or the points file.\n";
 
 constexpr const char* kRenderHelp =
     "usage: fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
