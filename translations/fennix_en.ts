@@ -939,6 +939,29 @@ Resize the end picture to the start picture?</translation>
     </message>
 </context>
 <context>
+    <name>FreePairCheck</name>
+    <message>
+        <source>点が画像の外にあります</source>
+        <translation>a point lies outside the picture</translation>
+    </message>
+    <message>
+        <source>始点が格子点の上にあります</source>
+        <translation>the start point lies on a grid point</translation>
+    </message>
+    <message>
+        <source>始点が %1 行目の始点と同じです</source>
+        <translation>the start point is that of line %1</translation>
+    </message>
+    <message>
+        <source>始点が格子の外にあります</source>
+        <translation>the start point lies outside the grid</translation>
+    </message>
+    <message>
+        <source>終点がメッシュを折り返させます</source>
+        <translation>the end point folds the mesh</translation>
+    </message>
+</context>
+<context>
     <name>GridFit</name>
     <message>
         <source>自動調整を中止しました。</source>
@@ -1127,10 +1150,6 @@ The project has fewer than 2 frames.</translation>
     <message>
         <source>点の行は「x1 y1 x2 y2」の四つの整数です</source>
         <translation>a point line is four whole numbers &quot;x1 y1 x2 y2&quot;</translation>
-    </message>
-    <message>
-        <source>点が画像の外にあります</source>
-        <translation>a point lies outside the picture</translation>
     </message>
     <message>
         <source>[points] が二度あります</source>

@@ -25,7 +25,9 @@
 #include "core/RegularFile.h"
 #include "media/VideoExport.h"
 #include "model/FreeMesh.h"
+#include "model/FreePairCheck.h"
 #include "model/MorphDocument.h"
+#include "model/PointsFile.h"
 #include "model/ProjectFile.h"
 #include "model/RunSpace.h"
 
@@ -55,7 +57,10 @@ constexpr const char* kNewHelp =
     "the end picture is then stretched to the start picture's size when frames are made.\n"
     "--points FILE adds free point pairs beside the grid: one pair a line, x1 y1 x2 y2\n"
     "in pixels of the start picture (x1 y1) and of the end picture at the start\n"
-    "picture's size (x2 y2); blank lines and lines starting with # are skipped.\n";
+    "picture's size (x2 y2); blank lines and lines starting with # are skipped. The\n"
+    "whole set must fit: no point outside its picture, no start point on a grid point\n"
+    "or on another pair's, no fold of the mesh. The project is never written over\n"
+    "one of the pictures or the points file.\n";
 
 constexpr const char* kRenderHelp =
     "usage: fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
@@ -186,54 +191,51 @@ std::string OutputOverFrame(const std::string& output, const std::string& folder
 // "fennix-morph-<pid>-XXXXXX".
 constexpr const char* kScratchPrefix = "fennix-morph";
 
-// Reads the free point pairs of `path` into the two grids: one pair a line,
-// "x1 y1 x2 y2" (numbers rounded to whole pixels), within the pictures, each
-// pair finding its place in the mesh without folding it. Empty on success,
+// Reads the free point pairs of `path` into the two grids (ParsePointPairs)
+// and checks the whole set at once (CheckFreePairs). Empty on success,
 // otherwise why not, naming the line.
 std::string ReadPointPairs(const std::string& path, MatrixRecord& start, MatrixRecord& end) {
     const auto text = ReadRegularFile(path, size_t{16} << 20);
     if (!text) return "cannot read the points file " + path;
-    size_t from = 0;
-    for (int lineNumber = 1; from < text->size(); ++lineNumber) {
-        size_t stop = text->find('\n', from);
-        if (stop == std::string::npos) stop = text->size();
-        std::string_view line(text->data() + from, stop - from);
-        from = stop + 1;
-        const auto bad = [&](const std::string& why) {
-            return path + ", line " + std::to_string(lineNumber) + ": " + why;
-        };
-        std::vector<std::string_view> fields;
-        for (size_t at = 0; at < line.size();) {
-            while (at < line.size() && std::isspace(static_cast<unsigned char>(line[at]))) ++at;
-            size_t end = at;
-            while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
-            if (end > at) fields.push_back(line.substr(at, end - at));
-            at = end;
-        }
-        if (fields.empty() || fields.front().front() == '#') continue;
-        int values[4] = {};
-        for (size_t v = 0; v < fields.size() && v < 4; ++v) {
-            const auto number = ParseNumber(fields[v]);
-            if (!number || !(std::abs(*number) < 1e9)) {
-                fields.clear();
-                break;
-            }
-            values[v] = static_cast<int>(std::nearbyint(*number));
-        }
-        if (fields.size() != 4) return bad("expected four numbers x1 y1 x2 y2");
-        if (static_cast<int>(start.FreePoints.size()) >= kMaxFreePairs)
-            return bad("more than " + std::to_string(kMaxFreePairs) + " pairs");
-        if (values[0] < 0 || values[0] > start.Width || values[1] < 0 || values[1] > start.Height ||
-            values[2] < 0 || values[2] > end.Width || values[3] < 0 || values[3] > end.Height)
-            return bad("the point lies outside the picture (0 ... " + std::to_string(start.Width) +
-                       ", 0 ... " + std::to_string(start.Height) + ")");
-        start.FreePoints.push_back({values[0], values[1]});
-        end.FreePoints.push_back({values[2], values[3]});
-        if (BuildFreeMesh(start, end).Unplaced > 0)
-            return bad("the start point lies on a grid point or on another pair's start point");
-        if (!MeshUnfolded(start, end))
-            return bad("the end point crosses the lines of the mesh around its start point");
+    const PointPairs pairs = ParsePointPairs(*text);
+    const auto line = [&path](int number) { return path + ", line " + std::to_string(number) + ": "; };
+    switch (pairs.Fault) {
+        case PointsFileFault::None:
+            break;
+        case PointsFileFault::NotFourNumbers:
+            return line(pairs.FaultLine) + "expected four numbers x1 y1 x2 y2";
+        case PointsFileFault::TooMany:
+            return line(pairs.FaultLine) + "more than " + std::to_string(kMaxFreePairs) + " pairs";
     }
+    MatrixRecord withStart = start, withEnd = end;
+    withStart.FreePoints = pairs.Start;
+    withEnd.FreePoints = pairs.End;
+    const FreePairCheck check = CheckFreePairs(withStart, withEnd);
+    if (!check.Passed()) {
+        const std::string at = line(pairs.Lines[static_cast<size_t>(check.Pair)]);
+        const auto size = [](const MatrixRecord& m) {
+            return " (0 ... " + std::to_string(m.Width) + ", 0 ... " + std::to_string(m.Height) + ")";
+        };
+        switch (check.Fault) {
+            case FreePairFault::None:
+                break;
+            case FreePairFault::StartOutside:
+                return at + "the point lies outside the picture" + size(start);
+            case FreePairFault::EndOutside:
+                return at + "the point lies outside the picture" + size(end);
+            case FreePairFault::OnGridPoint:
+                return at + "the start point lies on a grid point or on another pair's start point";
+            case FreePairFault::SameStart:
+                return at + "the start point lies on a grid point or on another pair's start point (line " +
+                       std::to_string(pairs.Lines[static_cast<size_t>(check.Other)]) + ")";
+            case FreePairFault::NoPlace:
+                return at + "the start point lies outside the grid";
+            case FreePairFault::Folds:
+                return at + "the end point crosses the lines of the mesh around its start point";
+        }
+    }
+    start = std::move(withStart);
+    end = std::move(withEnd);
     return {};
 }
 
@@ -275,6 +277,14 @@ int NewCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
     }
     if (paths.size() != 3) return Fail(err, "new needs START END PROJECT.mph (see --help)");
+    // The project never takes the place of what it is made from (under that
+    // name, through a link or as a hard link): that file would be lost.
+    const std::pair<const char*, std::string> inputs[] = {
+        {"start picture", paths[0]}, {"end picture", paths[1]}, {"points file", pointsFile}};
+    for (const auto& [what, input] : inputs)
+        if (!input.empty() && SameFile(paths[2], input))
+            return Fail(err, "cannot write the project " + Absolute(paths[2]) + ": it is the " +
+                                 what + " " + input + " (new never writes over its inputs)");
 
     const std::string start = Absolute(paths[0]), end = Absolute(paths[1]);
     ImageFailure why = ImageFailure::None;

@@ -15,6 +15,7 @@
 #include "core/SafeWrite.h"
 #include "core/TextEncoding.h"
 #include "core/Translation.h"
+#include "model/FreePairCheck.h"
 
 namespace fennix {
 
@@ -287,16 +288,21 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
 }
 
 // Reads the [points] section: "count=N", then N lines "x1 y1 x2 y2" of
-// whole numbers, each point within its picture (0 … Width, 0 … Height of
-// its record). Empty text on success, otherwise why not.
-std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2) {
+// whole numbers, and checks the set as the window and `new --points` do
+// (CheckFreePairs: within the pictures, off the grid points, one pair a
+// start point, the mesh not folding). Empty text on success, otherwise why
+// not; for a pair at fault `faultLine` receives the pair's line.
+std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2, size_t& faultLine) {
     const auto countLine = in.Line();
     if (!countLine || countLine->substr(0, 6) != "count=") return Tr("ProjectFile", "点の数の行（count=）がありません");
     const auto count = StrictInteger(countLine->substr(6));
     if (!count || *count < 1 || *count > kMaxFreePairs)
         return Format(Tr("ProjectFile", "点の数は 1 から %1 までの整数です"), {std::to_string(kMaxFreePairs)});
     if (static_cast<size_t>(*count) > in.Remaining()) return Tr("ProjectFile", "点の行が足りません");
-    std::vector<Point> first, second;
+    MatrixRecord first = m1, second = m2;
+    first.FreePoints.clear();
+    second.FreePoints.clear();
+    std::vector<size_t> lines;
     for (int n = 0; n < *count; ++n) {
         const auto line = in.Line();
         int values[4];
@@ -309,14 +315,18 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
             values[v] = *number;
             rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
         }
-        if (values[0] < 0 || values[0] > m1.Width || values[1] < 0 || values[1] > m1.Height ||
-            values[2] < 0 || values[2] > m2.Width || values[3] < 0 || values[3] > m2.Height)
-            return Tr("ProjectFile", "点が画像の外にあります");
-        first.push_back({values[0], values[1]});
-        second.push_back({values[2], values[3]});
+        first.FreePoints.push_back({values[0], values[1]});
+        second.FreePoints.push_back({values[2], values[3]});
+        lines.push_back(in.LineNumber());
     }
-    m1.FreePoints = std::move(first);
-    m2.FreePoints = std::move(second);
+    const FreePairCheck check = CheckFreePairs(first, second);
+    if (!check.Passed()) {
+        faultLine = lines[static_cast<size_t>(check.Pair)];
+        const int otherLine = check.Other >= 0 ? static_cast<int>(lines[static_cast<size_t>(check.Other)]) : 0;
+        return FreePairFaultText(check, otherLine);
+    }
+    m1.FreePoints = std::move(first.FreePoints);
+    m2.FreePoints = std::move(second.FreePoints);
     return {};
 }
 
@@ -378,9 +388,14 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
         if (name == kPointsSection) {
             if (pointsSeen) return fail(Tr("ProjectFile", "[points] が二度あります"));
             pointsSeen = true;
-            if (std::string why = ReadPointsSection(in, project.Matrix1, project.Matrix2);
-                !why.empty())
-                return fail(why);
+            size_t faultLine = 0;
+            if (std::string why =
+                    ReadPointsSection(in, project.Matrix1, project.Matrix2, faultLine);
+                !why.empty()) {
+                if (faultLine == 0) return fail(why);
+                failedLine = faultLine;
+                return why;
+            }
             continue;
         }
         return fail(Tr("ProjectFile", "知らない節か行です"));

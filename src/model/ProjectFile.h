@@ -37,7 +37,10 @@ namespace fennix {
 //   count=N                  1 … kMaxFreePairs
 //   x1 y1 x2 y2              N lines: a start point and its end partner,
 //                            whole numbers within their pictures
-//                            (0 … Width, 0 … Height of their records)
+//                            (0 … Width, 0 … Height of their records);
+//                            the set passes CheckFreePairs (no start point
+//                            on a grid point or another's, the mesh not
+//                            folding), else it is damage of the pair's line
 //   [end]                    closes the block; only empty lines follow
 //
 // The marker is the first line after the background colour that is not

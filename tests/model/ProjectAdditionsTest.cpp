@@ -216,9 +216,9 @@ TEST_F(ProjectAdditionsTest, FreePointsRoundTripBehindThePlainLines) {
     };
     const Case cases[] = {
         {{{10, 12}}, {{14, 9}}, {}, {"[fennix-additions]", "version=1", "[points]", "count=1", "10 12 14 9", "[end]"}},
-        {{{0, 0}, {64, 48}, {3, 40}}, {{1, 1}, {64, 47}, {5, 44}}, eased,
+        {{{0, 5}, {64, 40}, {3, 40}}, {{0, 6}, {64, 39}, {5, 44}}, eased,
          {"[fennix-additions]", "version=1", "[run]", "hold-start=0", "hold-end=0", "ease=in",
-          "[points]", "count=3", "0 0 1 1", "64 48 64 47", "3 40 5 44", "[end]"}},
+          "[points]", "count=3", "0 5 0 6", "64 40 64 39", "3 40 5 44", "[end]"}},
     };
     for (const Case& c : cases) {
         start.FreePoints = c.first;
@@ -260,6 +260,7 @@ TEST_F(ProjectAdditionsTest, DamagedPointSectionsAreRefused) {
     };
     const std::string count = "点の数は 1 から 10000 までの整数です";
     const std::string shape = "点の行は「x1 y1 x2 y2」の四つの整数です";
+    const std::string sameStart = "始点が " + std::to_string(plain.size() + 5) + " 行目の始点と同じです";
     const Case cases[] = {
         {{"count=1", "1 2 3 4", "[end]"}, 0, ""},
         {{"[end]"}, 4, "点の数の行（count=）がありません"},
@@ -275,6 +276,14 @@ TEST_F(ProjectAdditionsTest, DamagedPointSectionsAreRefused) {
         {{"count=1", "65 2 3 4", "[end]"}, 5, "点が画像の外にあります"},
         {{"count=1", "1 2 3 -1", "[end]"}, 5, "点が画像の外にあります"},
         {{"count=1", "1 2 3 49", "[end]"}, 5, "点が画像の外にあります"},
+        {{"count=2", "1 2 3 4", "1 2 3 70", "[end]"}, 6, "点が画像の外にあります"},
+        // The pairs the window and `new --points` refuse are damage too.
+        {{"count=1", "32 16 33 17", "[end]"}, 5, "始点が格子点の上にあります"},
+        {{"count=2", "1 2 3 4", "0 0 1 1", "[end]"}, 6, "始点が格子点の上にあります"},
+        {{"count=1", "64 48 63 47", "[end]"}, 5, "始点が格子点の上にあります"},
+        {{"count=3", "1 2 3 4", "5 6 7 8", "1 2 9 9", "[end]"}, 7, sameStart.c_str()},
+        {{"count=1", "5 5 60 45", "[end]"}, 5, "終点がメッシュを折り返させます"},
+        {{"count=2", "1 2 3 4", "10 20 60 2", "[end]"}, 6, "終点がメッシュを折り返させます"},
         {{"count=1", "1 2 3 4", "[points]", "count=1", "1 2 3 4", "[end]"}, 6, "[points] が二度あります"},
         {{"count=2", "1 2 3 4", "5 6 7 8"}, 6, "終わりの行（[end]）がないまま終わっています"},
     };
