@@ -38,8 +38,10 @@ const Register quality("quality", [](const Context& c) {
             const Point p = startGrid.Points(i, j);
             const double x = p.X - W / 2.0, y = p.Y - H / 2.0;
             endGrid.Points(i, j) = {
-                static_cast<int32_t>(std::lround(W / 2.0 + scale * (std::cos(angle) * x - std::sin(angle) * y))),
-                static_cast<int32_t>(std::lround(H / 2.0 + scale * (std::sin(angle) * x + std::cos(angle) * y)))};
+                static_cast<int32_t>(
+                    std::lround(W / 2.0 + scale * (std::cos(angle) * x - std::sin(angle) * y))),
+                static_cast<int32_t>(
+                    std::lround(H / 2.0 + scale * (std::sin(angle) * x + std::cos(angle) * y)))};
         }
     MorphSource source{&*start, &*end, &startGrid, &endGrid, 10, {}};
     const QImage exact = RenderMorphFrame(source, 5, 0);
@@ -49,7 +51,8 @@ const Register quality("quality", [](const Context& c) {
 
     const QRect crop(W / 2 - 50, H / 2 - 40, 100, 80);
     constexpr int kZoom = 4, kGap = 12, kCaption = 28;
-    QImage both(2 * crop.width() * kZoom + kGap, crop.height() * kZoom + kCaption, QImage::Format_RGB32);
+    QImage both(2 * crop.width() * kZoom + kGap, crop.height() * kZoom + kCaption,
+                QImage::Format_RGB32);
     both.fill(Qt::white);
     QPainter painter(&both);
     painter.setFont(QFont(painter.font().family(), 12));
@@ -58,7 +61,8 @@ const Register quality("quality", [](const Context& c) {
         painter.drawText(QRect(x, 0, crop.width() * kZoom, kCaption), Qt::AlignCenter,
                          QString::fromUtf8(caption));
         painter.drawImage(x, kCaption,
-                          frame->copy(crop).scaled(crop.size() * kZoom, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+                          frame->copy(crop).scaled(crop.size() * kZoom, Qt::IgnoreAspectRatio,
+                                                   Qt::FastTransformation));
         x += crop.width() * kZoom + kGap;
     }
     painter.end();

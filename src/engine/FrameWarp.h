@@ -20,7 +20,8 @@ class FrameWarp {
     // colours `fractions.dissolve` into `output` (the pictures' size, 4
     // bytes a pixel), starting from `previous` as WarpMeshBits does.
     // Returns false when some pixel has no triangle.
-    bool Warp(const FrameFractions& fractions, uint8_t* output, const uint8_t* previous = nullptr) const;
+    bool Warp(const FrameFractions& fractions, uint8_t* output,
+              const uint8_t* previous = nullptr) const;
 
   private:
     const MorphParts& parts_;

@@ -29,7 +29,8 @@ FENNIX_AVX2 inline __m256 Clamp(__m256 v, __m256 limit) {
 }
 
 FENNIX_AVX2 inline __m256 Channel(__m256i pixels, int shift) {
-    return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(pixels, shift), _mm256_set1_epi32(0xFF)));
+    return _mm256_cvtepi32_ps(
+        _mm256_and_si256(_mm256_srli_epi32(pixels, shift), _mm256_set1_epi32(0xFF)));
 }
 
 FENNIX_AVX2 inline Rgb Sample(const Level& level, __m256 px, __m256 py) {
@@ -47,8 +48,10 @@ FENNIX_AVX2 inline Rgb Sample(const Level& level, __m256 px, __m256 py) {
     const __m256 one = _mm256_set1_ps(1.0f);
     const __m256 gx = _mm256_sub_ps(one, fx), gy = _mm256_sub_ps(one, fy);
     const __m256i ones = _mm256_set1_epi32(1);
-    const __m256i ix1 = _mm256_min_epi32(_mm256_add_epi32(ix, ones), _mm256_set1_epi32(level.width - 1));
-    const __m256i iy1 = _mm256_min_epi32(_mm256_add_epi32(iy, ones), _mm256_set1_epi32(level.height - 1));
+    const __m256i ix1 =
+        _mm256_min_epi32(_mm256_add_epi32(ix, ones), _mm256_set1_epi32(level.width - 1));
+    const __m256i iy1 =
+        _mm256_min_epi32(_mm256_add_epi32(iy, ones), _mm256_set1_epi32(level.height - 1));
     const __m256i w = _mm256_set1_epi32(level.width);
     const __m256i row0 = _mm256_mullo_epi32(iy, w), row1 = _mm256_mullo_epi32(iy1, w);
     const int* bits = reinterpret_cast<const int*>(level.bits);
@@ -58,9 +61,10 @@ FENNIX_AVX2 inline Rgb Sample(const Level& level, __m256 px, __m256 py) {
     const __m256i p11 = _mm256_i32gather_epi32(bits, _mm256_add_epi32(row1, ix1), 4);
     Rgb out;
     for (int c = 0; c < 3; ++c) {
-        const __m256 top = _mm256_add_ps(_mm256_mul_ps(Channel(p00, 8 * c), gx), _mm256_mul_ps(Channel(p10, 8 * c), fx));
-        const __m256 bottom =
-            _mm256_add_ps(_mm256_mul_ps(Channel(p01, 8 * c), gx), _mm256_mul_ps(Channel(p11, 8 * c), fx));
+        const __m256 top = _mm256_add_ps(_mm256_mul_ps(Channel(p00, 8 * c), gx),
+                                         _mm256_mul_ps(Channel(p10, 8 * c), fx));
+        const __m256 bottom = _mm256_add_ps(_mm256_mul_ps(Channel(p01, 8 * c), gx),
+                                            _mm256_mul_ps(Channel(p11, 8 * c), fx));
         out.c[c] = _mm256_add_ps(_mm256_mul_ps(top, gy), _mm256_mul_ps(bottom, fy));
     }
     return out;
@@ -91,14 +95,17 @@ FENNIX_AVX2 void SpanAvx2(const Frame& frame, const Span& span) {
         const Rgb E = Read(span.end, xs);
         __m256i packed = zero;
         for (int c = 0; c < 3; ++c) {
-            __m256i v = _mm256_cvtps_epi32(_mm256_add_ps(_mm256_mul_ps(S.c[c], keep), _mm256_mul_ps(E.c[c], take)));
+            __m256i v = _mm256_cvtps_epi32(
+                _mm256_add_ps(_mm256_mul_ps(S.c[c], keep), _mm256_mul_ps(E.c[c], take)));
             v = _mm256_min_epi32(_mm256_max_epi32(v, zero), top);
             packed = _mm256_or_si256(packed, _mm256_slli_epi32(v, 8 * c));
         }
         const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(span.x1 - x), lanes);
         const size_t at = (static_cast<size_t>(span.y) * frame.width + x) * 4;
-        const __m256i previous = _mm256_maskload_epi32(reinterpret_cast<const int*>(frame.previous + at), mask);
-        packed = _mm256_or_si256(packed, _mm256_and_si256(previous, _mm256_set1_epi32(static_cast<int>(0xFF000000u))));
+        const __m256i previous =
+            _mm256_maskload_epi32(reinterpret_cast<const int*>(frame.previous + at), mask);
+        packed = _mm256_or_si256(
+            packed, _mm256_and_si256(previous, _mm256_set1_epi32(static_cast<int>(0xFF000000u))));
         _mm256_maskstore_epi32(reinterpret_cast<int*>(frame.output + at), mask, packed);
     }
 }

@@ -32,7 +32,8 @@ FENNIX_AVX512 inline __m512 Clamp(__m512 v, __m512 limit) {
 }
 
 FENNIX_AVX512 inline __m512 Channel(__m512i pixels, int shift) {
-    return _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(pixels, shift), _mm512_set1_epi32(0xFF)));
+    return _mm512_cvtepi32_ps(
+        _mm512_and_si512(_mm512_srli_epi32(pixels, shift), _mm512_set1_epi32(0xFF)));
 }
 
 FENNIX_AVX512 inline Rgb Sample(const Level& level, __m512 px, __m512 py) {
@@ -50,8 +51,10 @@ FENNIX_AVX512 inline Rgb Sample(const Level& level, __m512 px, __m512 py) {
     const __m512 one = _mm512_set1_ps(1.0f);
     const __m512 gx = _mm512_sub_ps(one, fx), gy = _mm512_sub_ps(one, fy);
     const __m512i ones = _mm512_set1_epi32(1);
-    const __m512i ix1 = _mm512_min_epi32(_mm512_add_epi32(ix, ones), _mm512_set1_epi32(level.width - 1));
-    const __m512i iy1 = _mm512_min_epi32(_mm512_add_epi32(iy, ones), _mm512_set1_epi32(level.height - 1));
+    const __m512i ix1 =
+        _mm512_min_epi32(_mm512_add_epi32(ix, ones), _mm512_set1_epi32(level.width - 1));
+    const __m512i iy1 =
+        _mm512_min_epi32(_mm512_add_epi32(iy, ones), _mm512_set1_epi32(level.height - 1));
     const __m512i w = _mm512_set1_epi32(level.width);
     const __m512i row0 = _mm512_mullo_epi32(iy, w), row1 = _mm512_mullo_epi32(iy1, w);
     const int* bits = reinterpret_cast<const int*>(level.bits);
@@ -61,9 +64,10 @@ FENNIX_AVX512 inline Rgb Sample(const Level& level, __m512 px, __m512 py) {
     const __m512i p11 = _mm512_i32gather_epi32(_mm512_add_epi32(row1, ix1), bits, 4);
     Rgb out;
     for (int c = 0; c < 3; ++c) {
-        const __m512 top = _mm512_add_ps(_mm512_mul_ps(Channel(p00, 8 * c), gx), _mm512_mul_ps(Channel(p10, 8 * c), fx));
-        const __m512 bottom =
-            _mm512_add_ps(_mm512_mul_ps(Channel(p01, 8 * c), gx), _mm512_mul_ps(Channel(p11, 8 * c), fx));
+        const __m512 top = _mm512_add_ps(_mm512_mul_ps(Channel(p00, 8 * c), gx),
+                                         _mm512_mul_ps(Channel(p10, 8 * c), fx));
+        const __m512 bottom = _mm512_add_ps(_mm512_mul_ps(Channel(p01, 8 * c), gx),
+                                            _mm512_mul_ps(Channel(p11, 8 * c), fx));
         out.c[c] = _mm512_add_ps(_mm512_mul_ps(top, gy), _mm512_mul_ps(bottom, fy));
     }
     return out;
@@ -94,14 +98,16 @@ FENNIX_AVX512 void SpanAvx512(const Frame& frame, const Span& span) {
         const Rgb E = Read(span.end, xs);
         __m512i packed = zero;
         for (int c = 0; c < 3; ++c) {
-            __m512i v = _mm512_cvtps_epi32(_mm512_add_ps(_mm512_mul_ps(S.c[c], keep), _mm512_mul_ps(E.c[c], take)));
+            __m512i v = _mm512_cvtps_epi32(
+                _mm512_add_ps(_mm512_mul_ps(S.c[c], keep), _mm512_mul_ps(E.c[c], take)));
             v = _mm512_min_epi32(_mm512_max_epi32(v, zero), top);
             packed = _mm512_or_si512(packed, _mm512_slli_epi32(v, 8 * c));
         }
         const __mmask16 mask = _mm512_cmpgt_epi32_mask(_mm512_set1_epi32(span.x1 - x), lanes);
         const size_t at = (static_cast<size_t>(span.y) * frame.width + x) * 4;
         const __m512i previous = _mm512_maskz_loadu_epi32(mask, frame.previous + at);
-        packed = _mm512_or_si512(packed, _mm512_and_si512(previous, _mm512_set1_epi32(static_cast<int>(0xFF000000u))));
+        packed = _mm512_or_si512(
+            packed, _mm512_and_si512(previous, _mm512_set1_epi32(static_cast<int>(0xFF000000u))));
         _mm512_mask_storeu_epi32(frame.output + at, mask, packed);
     }
 }

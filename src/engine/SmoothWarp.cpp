@@ -33,7 +33,8 @@ namespace {
 constexpr double kCoordinateLimit = 1073741824.0;  // 2^30
 
 bool InRange(const SmoothPoint& p) {
-    return std::fabs(p.X) <= kCoordinateLimit && std::fabs(p.Y) <= kCoordinateLimit;  // false for NaN
+    return std::fabs(p.X) <= kCoordinateLimit &&
+           std::fabs(p.Y) <= kCoordinateLimit;  // false for NaN
 }
 
 // One directed edge a → b of a triangle turned so that its inside has a
@@ -45,8 +46,8 @@ bool InRange(const SmoothPoint& p) {
 // one exactly on it goes to the triangle for which it is a top or left edge.
 struct Edge {
     double ox, oy, dx, dy;
-    bool flip;   // the edge runs towards the origin corner: its function is −e
-    bool owned;  // a top or left edge: a sample on it belongs to the triangle
+    bool flip;        // the edge runs towards the origin corner: its function is −e
+    bool owned;       // a top or left edge: a sample on it belongs to the triangle
     double rowSlope;  // dy of the directed edge
 
     Edge(const SmoothPoint& a, const SmoothPoint& b) {
@@ -100,24 +101,26 @@ struct Edge {
 // reach (the edge test decides within them); false when it covers nothing.
 bool RowReach(const SmoothTriangle& t, int height, int64_t& top, int64_t& bottom) {
     if (!InRange(t.P0) || !InRange(t.P1) || !InRange(t.P2)) return false;
-    top = std::max<int64_t>(0, static_cast<int64_t>(std::floor(std::min({t.P0.Y, t.P1.Y, t.P2.Y}))) - 1);
-    bottom = std::min<int64_t>(height - 1,
-                               static_cast<int64_t>(std::ceil(std::max({t.P0.Y, t.P1.Y, t.P2.Y}))) + 1);
+    top = std::max<int64_t>(
+        0, static_cast<int64_t>(std::floor(std::min({t.P0.Y, t.P1.Y, t.P2.Y}))) - 1);
+    bottom = std::min<int64_t>(
+        height - 1, static_cast<int64_t>(std::ceil(std::max({t.P0.Y, t.P1.Y, t.P2.Y}))) + 1);
     return top <= bottom;
 }
 
 // Paints rows firstRow … lastRow − 1 of the triangle into `rows` (row
 // firstRow first, `width` indices each).
-void PaintTriangle(int32_t* rows, int width, const SmoothTriangle& triangle, int32_t index, int64_t firstRow,
-                   int64_t lastRow) {
+void PaintTriangle(int32_t* rows, int width, const SmoothTriangle& triangle, int32_t index,
+                   int64_t firstRow, int64_t lastRow) {
     SmoothPoint p0 = triangle.P0, p1 = triangle.P1, p2 = triangle.P2;
     if (!InRange(p0) || !InRange(p1) || !InRange(p2)) return;
     const double area2 = (p1.X - p0.X) * (p2.Y - p0.Y) - (p1.Y - p0.Y) * (p2.X - p0.X);
     if (area2 == 0) return;
     if (area2 < 0) std::swap(p1, p2);
-    const int64_t minX = std::max<int64_t>(0, static_cast<int64_t>(std::floor(std::min({p0.X, p1.X, p2.X}))) - 1);
-    const int64_t maxX =
-        std::min<int64_t>(width - 1, static_cast<int64_t>(std::ceil(std::max({p0.X, p1.X, p2.X}))) + 1);
+    const int64_t minX =
+        std::max<int64_t>(0, static_cast<int64_t>(std::floor(std::min({p0.X, p1.X, p2.X}))) - 1);
+    const int64_t maxX = std::min<int64_t>(
+        width - 1, static_cast<int64_t>(std::ceil(std::max({p0.X, p1.X, p2.X}))) + 1);
     int64_t top, bottom;
     if (!RowReach(triangle, static_cast<int>(lastRow), top, bottom)) return;
     top = std::max(top, firstRow);
@@ -127,7 +130,8 @@ void PaintTriangle(int32_t* rows, int width, const SmoothTriangle& triangle, int
         int64_t lo = minX, hi = maxX;
         for (const Edge& edge : edges) edge.Clip(y, lo, hi);
         if (lo > hi) continue;
-        std::fill(rows + (y - firstRow) * width + lo, rows + (y - firstRow) * width + hi + 1, index);
+        std::fill(rows + (y - firstRow) * width + lo, rows + (y - firstRow) * width + hi + 1,
+                  index);
     }
 }
 
@@ -152,7 +156,8 @@ class Bands {
                 }
             }
             if (pass == 0)
-                for (int b = 0; b < bands; ++b) first_[static_cast<size_t>(b) + 1] += first_[static_cast<size_t>(b)];
+                for (int b = 0; b < bands; ++b)
+                    first_[static_cast<size_t>(b) + 1] += first_[static_cast<size_t>(b)];
         }
     }
 
@@ -160,7 +165,8 @@ class Bands {
         const int firstRow = band * bandRows_;
         const int lastRow = std::min(firstRow + bandRows_, height_);
         std::fill(rows, rows + static_cast<size_t>(lastRow - firstRow) * width_, 0);
-        for (int32_t n = first_[static_cast<size_t>(band)]; n < first_[static_cast<size_t>(band) + 1]; ++n) {
+        for (int32_t n = first_[static_cast<size_t>(band)];
+             n < first_[static_cast<size_t>(band) + 1]; ++n) {
             const int32_t i = listed_[static_cast<size_t>(n)];
             PaintTriangle(rows, width_, mesh_[i], i, firstRow, lastRow);
         }
@@ -179,7 +185,8 @@ void PaintSmoothIndexMap(IndexMap& map, int width, int height, const SmoothMesh&
     map.Height = std::max(height, 0);
     if (map.Width == 0 || map.Height == 0) map.Width = map.Height = 0;
     map.Index.assign(static_cast<size_t>(map.Width) * static_cast<size_t>(map.Height), 0);
-    for (int i = 1; i <= mesh.Count(); ++i) PaintTriangle(map.Index.data(), map.Width, mesh[i], i, 0, map.Height);
+    for (int i = 1; i <= mesh.Count(); ++i)
+        PaintTriangle(map.Index.data(), map.Width, mesh[i], i, 0, map.Height);
 }
 
 // ---- The mip map ----
@@ -203,8 +210,9 @@ SmoothPicture::SmoothPicture(const uint8_t* bits, int width, int height) {
                 const size_t left = static_cast<size_t>(2 * x) * 4;
                 const size_t right = static_cast<size_t>(std::min(2 * x + 1, w - 1)) * 4;
                 for (int c = 0; c < 3; ++c)
-                    out[x * 4 + c] =
-                        static_cast<uint8_t>((row0[left + c] + row0[right + c] + row1[left + c] + row1[right + c] + 2) >> 2);
+                    out[x * 4 + c] = static_cast<uint8_t>(
+                        (row0[left + c] + row0[right + c] + row1[left + c] + row1[right + c] + 2) >>
+                        2);
                 out[x * 4 + 3] = 0;
             }
         }
@@ -329,7 +337,8 @@ smooth::SpanKernel KernelFor(WarpPath path) {
 }
 
 smooth::Level LevelOf(const SmoothPicture& picture, int level) {
-    return {picture.Bits(level), picture.Width(level), picture.Height(level), std::ldexp(1.0f, -level)};
+    return {picture.Bits(level), picture.Width(level), picture.Height(level),
+            std::ldexp(1.0f, -level)};
 }
 
 // What one triangle reads of one picture, set up once per frame.
@@ -338,7 +347,8 @@ struct Reading {
     smooth::Level a, b;
 };
 
-Reading ReadingOf(const SmoothTriangle& shape, const Triangle& source, const SmoothPicture& picture) {
+Reading ReadingOf(const SmoothTriangle& shape, const Triangle& source,
+                  const SmoothPicture& picture) {
     Reading r;
     r.sampling = SmoothSamplingOf(shape, source, picture.Levels());
     r.a = LevelOf(picture, r.sampling.Level);
@@ -348,17 +358,23 @@ Reading ReadingOf(const SmoothTriangle& shape, const Triangle& source, const Smo
 
 smooth::Source SourceOf(const Reading& r, int y) {
     const SmoothSampling& s = r.sampling;
-    return {static_cast<float>(s.A), static_cast<float>(s.B * y + s.C), static_cast<float>(s.D),
-            static_cast<float>(s.E * y + s.F), r.a, r.b, s.Mix, 1.0f - s.Mix};
+    return {static_cast<float>(s.A),
+            static_cast<float>(s.B * y + s.C),
+            static_cast<float>(s.D),
+            static_cast<float>(s.E * y + s.F),
+            r.a,
+            r.b,
+            s.Mix,
+            1.0f - s.Mix};
 }
 
 constexpr int kBandRows = 8;
 
 }  // namespace
 
-bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList, const SmoothPicture& end,
-                    const TriangleList& endList, uint8_t* output, const SmoothMesh& intermediate, float t,
-                    int threads, const uint8_t* previous) {
+bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList,
+                    const SmoothPicture& end, const TriangleList& endList, uint8_t* output,
+                    const SmoothMesh& intermediate, float t, int threads, const uint8_t* previous) {
     if (start.Levels() == 0 || end.Levels() == 0 || !output) return true;
     const int width = start.Width(0), height = start.Height(0);
     if (end.Width(0) != width || end.Height(0) != height) return true;
@@ -374,8 +390,10 @@ bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList, c
     const smooth::SpanKernel kernel = KernelFor(CurrentWarpPath());
     const Bands bands(intermediate, width, height, kBandRows);
 
-    const int cores = threads > 0 ? threads
-                                  : static_cast<int>(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
+    const int cores =
+        threads > 0
+            ? threads
+            : static_cast<int>(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
     const int workers = std::max(1, std::min(cores, height / 32 + 1));
     std::atomic<int> nextBand{0};
     std::atomic<bool> anyUncovered{false};
@@ -401,7 +419,8 @@ bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList, c
                         uncovered = true;
                         if (frame.previous != output) {
                             const size_t at = (static_cast<size_t>(y) * width + x) * 4;
-                            std::memcpy(output + at, frame.previous + at, static_cast<size_t>(runEnd - x) * 4);
+                            std::memcpy(output + at, frame.previous + at,
+                                        static_cast<size_t>(runEnd - x) * 4);
                         }
                     } else {
                         span.start = SourceOf(fromStart[static_cast<size_t>(i)], y);

@@ -35,7 +35,9 @@ class SmoothMesh {
 
     int Count() const { return static_cast<int>(triangles_.size()); }
     SmoothTriangle& operator[](int index) { return triangles_[static_cast<size_t>(index - 1)]; }
-    const SmoothTriangle& operator[](int index) const { return triangles_[static_cast<size_t>(index - 1)]; }
+    const SmoothTriangle& operator[](int index) const {
+        return triangles_[static_cast<size_t>(index - 1)];
+    }
 
   private:
     std::vector<SmoothTriangle> triangles_;
@@ -72,7 +74,9 @@ class SmoothPicture {
     SmoothPicture(const uint8_t* bits, int width, int height);
 
     int Levels() const { return static_cast<int>(widths_.size()); }
-    const uint8_t* Bits(int level) const { return level == 0 ? bits_ : levels_[static_cast<size_t>(level - 1)].data(); }
+    const uint8_t* Bits(int level) const {
+        return level == 0 ? bits_ : levels_[static_cast<size_t>(level - 1)].data();
+    }
     int Width(int level) const { return widths_[static_cast<size_t>(level)]; }
     int Height(int level) const { return heights_[static_cast<size_t>(level)]; }
 
@@ -94,8 +98,8 @@ class SmoothPicture {
 // zero area gets zeros.
 struct SmoothSampling {
     double A = 0, B = 0, C = 0, D = 0, E = 0, F = 0;
-    int Level = 0;    // the first level read
-    float Mix = 0;    // the weight of level + 1
+    int Level = 0;  // the first level read
+    float Mix = 0;  // the weight of level + 1
 };
 SmoothSampling SmoothSamplingOf(const SmoothTriangle& shape, const Triangle& source, int levels);
 
@@ -115,8 +119,9 @@ SmoothSampling SmoothSamplingOf(const SmoothTriangle& shape, const Triangle& sou
 // bytes. Returns false when some pixel has no triangle, true when every
 // one was covered or nothing was done (an empty picture, pictures of other
 // sizes, lists that differ in length).
-bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList, const SmoothPicture& end,
-                    const TriangleList& endList, uint8_t* output, const SmoothMesh& intermediate, float t,
-                    int threads = 0, const uint8_t* previous = nullptr);
+bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList,
+                    const SmoothPicture& end, const TriangleList& endList, uint8_t* output,
+                    const SmoothMesh& intermediate, float t, int threads = 0,
+                    const uint8_t* previous = nullptr);
 
 }  // namespace fennix

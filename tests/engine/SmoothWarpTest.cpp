@@ -51,10 +51,12 @@ std::vector<RefPicture> RefLevels(const PixelBuffer& picture) {
                     int sum = 0;
                     for (int dy = 0; dy < 2; ++dy)
                         for (int dx = 0; dx < 2; ++dx) {
-                            const int sx = std::min(2 * x + dx, from.w - 1), sy = std::min(2 * y + dy, from.h - 1);
+                            const int sx = std::min(2 * x + dx, from.w - 1),
+                                      sy = std::min(2 * y + dy, from.h - 1);
                             sum += from.bits[(static_cast<size_t>(sy) * from.w + sx) * 4 + c];
                         }
-                    half.bits[(static_cast<size_t>(y) * half.w + x) * 4 + c] = static_cast<uint8_t>((sum + 2) / 4);
+                    half.bits[(static_cast<size_t>(y) * half.w + x) * 4 + c] =
+                        static_cast<uint8_t>((sum + 2) / 4);
                 }
         levels.push_back(std::move(half));
     }
@@ -66,9 +68,12 @@ double Bilinear(const RefPicture& p, double x, double y, int c) {
     y = std::clamp(y, 0.0, p.h - 1.0);
     const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
     const int x1 = std::min(x0 + 1, p.w - 1), y1 = std::min(y0 + 1, p.h - 1);
-    auto at = [&](int px, int py) { return double(p.bits[(static_cast<size_t>(py) * p.w + px) * 4 + c]); };
+    auto at = [&](int px, int py) {
+        return double(p.bits[(static_cast<size_t>(py) * p.w + px) * 4 + c]);
+    };
     const double fx = x - x0, fy = y - y0;
-    return (at(x0, y0) * (1 - fx) + at(x1, y0) * fx) * (1 - fy) + (at(x0, y1) * (1 - fx) + at(x1, y1) * fx) * fy;
+    return (at(x0, y0) * (1 - fx) + at(x1, y0) * fx) * (1 - fy) +
+           (at(x0, y1) * (1 - fx) + at(x1, y1) * fx) * fy;
 }
 
 struct Bary {
@@ -78,22 +83,24 @@ struct Bary {
 Bary BaryOf(const SmoothTriangle& t, long double x, long double y) {
     const long double det = (t.P1.X - t.P0.X) * static_cast<long double>(t.P2.Y - t.P0.Y) -
                             (t.P1.Y - t.P0.Y) * static_cast<long double>(t.P2.X - t.P0.X);
-    const long double w1 = ((x - t.P0.X) * (t.P2.Y - t.P0.Y) - (y - t.P0.Y) * (t.P2.X - t.P0.X)) / det;
-    const long double w2 = ((t.P1.X - t.P0.X) * (y - t.P0.Y) - (t.P1.Y - t.P0.Y) * (x - t.P0.X)) / det;
+    const long double w1 =
+        ((x - t.P0.X) * (t.P2.Y - t.P0.Y) - (y - t.P0.Y) * (t.P2.X - t.P0.X)) / det;
+    const long double w2 =
+        ((t.P1.X - t.P0.X) * (y - t.P0.Y) - (t.P1.Y - t.P0.Y) * (x - t.P0.X)) / det;
     return {1 - w1 - w2, w1, w2};
 }
 
 // The source position of (x, y) in triangle `source`.
-void Map(const SmoothTriangle& shape, const Triangle& source, long double x, long double y, long double& sx,
-         long double& sy) {
+void Map(const SmoothTriangle& shape, const Triangle& source, long double x, long double y,
+         long double& sx, long double& sy) {
     const Bary b = BaryOf(shape, x, y);
     sx = b.w0 * source.P0.X + b.w1 * source.P1.X + b.w2 * source.P2.X;
     sy = b.w0 * source.P0.Y + b.w1 * source.P1.Y + b.w2 * source.P2.Y;
 }
 
 // The filtered sample of one picture for pixel (x, y) of `shape`.
-double RefSample(const std::vector<RefPicture>& levels, const SmoothTriangle& shape, const Triangle& source, int x,
-                 int y, int c) {
+double RefSample(const std::vector<RefPicture>& levels, const SmoothTriangle& shape,
+                 const Triangle& source, int x, int y, int c) {
     long double sx, sy, ax, ay, bx, by;
     Map(shape, source, x, y, sx, sy);
     Map(shape, source, x + 1, y, ax, ay);
@@ -149,19 +156,23 @@ struct Case {
 std::vector<Case> SmallCases() {
     std::vector<Case> cases;
     const TriangleList grid = BuildTriangles(test::Grid(48, 36, 3, 3));
-    cases.push_back({"affine pieces", 48, 36, grid, BuildTriangles(test::JitteredGrid(48, 36, 3, 3, 7)), 0.37f, 0.37f});
-    cases.push_back({"affine pieces, eased dissolve", 48, 36, grid, BuildTriangles(test::JitteredGrid(48, 36, 3, 3, 9)),
-                     0.81f, 0.25f});
+    cases.push_back({"affine pieces", 48, 36, grid,
+                     BuildTriangles(test::JitteredGrid(48, 36, 3, 3, 7)), 0.37f, 0.37f});
+    cases.push_back({"affine pieces, eased dissolve", 48, 36, grid,
+                     BuildTriangles(test::JitteredGrid(48, 36, 3, 3, 9)), 0.81f, 0.25f});
     // One point dragged over its neighbours: the mesh folds, and the later
     // triangles cover the earlier ones.
     MatrixRecord folded = test::Grid(48, 36, 3, 3);
     folded.Points(2, 2) = {40, 30};
     cases.push_back({"a fold", 48, 36, grid, BuildTriangles(folded), 0.6f, 0.6f});
     // The whole start picture shrinks into an eighth of it.
-    cases.push_back({"shrunk 8 times", 64, 64, Rectangle(0, 0, 64, 64), Rectangle(4, 4, 12, 12), 1.0f, 0.5f});
-    cases.push_back({"shrunk about 6 times", 64, 64, Rectangle(0, 0, 64, 64), Rectangle(4, 4, 12, 12), 0.95f, 0.5f});
+    cases.push_back(
+        {"shrunk 8 times", 64, 64, Rectangle(0, 0, 64, 64), Rectangle(4, 4, 12, 12), 1.0f, 0.5f});
+    cases.push_back({"shrunk about 6 times", 64, 64, Rectangle(0, 0, 64, 64),
+                     Rectangle(4, 4, 12, 12), 0.95f, 0.5f});
     // And an eighth of it grows over the whole picture.
-    cases.push_back({"enlarged 8 times", 64, 64, Rectangle(20, 20, 28, 28), Rectangle(0, 0, 63, 63), 0.9f, 0.1f});
+    cases.push_back({"enlarged 8 times", 64, 64, Rectangle(20, 20, 28, 28), Rectangle(0, 0, 63, 63),
+                     0.9f, 0.1f});
     return cases;
 }
 
@@ -175,7 +186,8 @@ TEST(SmoothWarpTest, PlainPathMatchesAStraightforwardRendering) {
         const SmoothPicture endPicture(end.Bits.data(), c.width, c.height);
         const SmoothMesh mesh = InterpolateSmoothAt(c.startList, c.endList, c.f);
         std::vector<uint8_t> output(start.Bits.size(), 0x55);
-        WarpSmoothBits(startPicture, c.startList, endPicture, c.endList, output.data(), mesh, c.t, 1);
+        WarpSmoothBits(startPicture, c.startList, endPicture, c.endList, output.data(), mesh, c.t,
+                       1);
         IndexMap map;
         PaintSmoothIndexMap(map, c.width, c.height, mesh);
         const std::vector<RefPicture> startLevels = RefLevels(start), endLevels = RefLevels(end);
@@ -200,10 +212,12 @@ TEST(SmoothWarpTest, PlainPathMatchesAStraightforwardRendering) {
                 }
                 ++compared;
                 for (int ch = 0; ch < 3; ++ch) {
-                    const double s = RefSample(startLevels, mesh[index], c.startList[index], x, y, ch);
+                    const double s =
+                        RefSample(startLevels, mesh[index], c.startList[index], x, y, ch);
                     const double e = RefSample(endLevels, mesh[index], c.endList[index], x, y, ch);
                     const double expected = s * (1.0 - c.t) + e * c.t;
-                    ASSERT_NEAR(o[ch], expected, 1.0) << "pixel " << x << ", " << y << ", channel " << ch;
+                    ASSERT_NEAR(o[ch], expected, 1.0)
+                        << "pixel " << x << ", " << y << ", channel " << ch;
                 }
                 ASSERT_EQ(o[3], 0x55);
             }
@@ -247,7 +261,8 @@ TEST(SmoothWarpTest, LevelsFollowHowMuchATriangleShrinks) {
         int scale4;  // the picture's size in quarters
         int level;
         float mix;
-    } rows[] = {{4, 0, 0}, {16, 1, 0.5f}, {6, 0, 0.0849625f}, {8, 0, 0.5f}, {32, 2, 0.5f}, {1, 0, 0}, {4096, 5, 0}};
+    } rows[] = {{4, 0, 0},     {16, 1, 0.5f}, {6, 0, 0.0849625f}, {8, 0, 0.5f},
+                {32, 2, 0.5f}, {1, 0, 0},     {4096, 5, 0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.scale4);
         const int s = 10 * row.scale4 / 4;
@@ -265,14 +280,16 @@ TEST(SmoothWarpTest, EveryPathGivesThePlainPathsBytes) {
         TriangleList startList, endList;
     };
     std::vector<Scene> scenes;
-    for (const Case& c : SmallCases()) scenes.push_back({c.name, c.width, c.height, c.startList, c.endList});
+    for (const Case& c : SmallCases())
+        scenes.push_back({c.name, c.width, c.height, c.startList, c.endList});
     scenes.push_back({"dense grid", 203, 149, BuildTriangles(test::Grid(203, 149, 25, 20)),
                       BuildTriangles(test::JitteredGrid(203, 149, 25, 20, 5))});
     scenes.push_back({"coarse grid", 331, 211, BuildTriangles(test::Grid(331, 211, 4, 3)),
                       BuildTriangles(test::JitteredGrid(331, 211, 4, 3, 6))});
     // A mesh that reaches beyond the picture and leaves parts uncovered,
     // and one shrunk to nothing in one direction.
-    scenes.push_back({"partly off the picture", 120, 90, Rectangle(0, 0, 120, 90), Rectangle(-50, 30, 200, 60)});
+    scenes.push_back(
+        {"partly off the picture", 120, 90, Rectangle(0, 0, 120, 90), Rectangle(-50, 30, 200, 60)});
     scenes.push_back({"squashed", 120, 90, Rectangle(0, 0, 120, 90), Rectangle(10, 40, 110, 40)});
     for (WarpPath path : {WarpPath::Avx2, WarpPath::Avx512}) {
         if (!WarpPathAvailable(path)) {
@@ -290,11 +307,12 @@ TEST(SmoothWarpTest, EveryPathGivesThePlainPathsBytes) {
                 const SmoothMesh mesh = InterpolateSmoothAt(scene.startList, scene.endList, f);
                 std::vector<uint8_t> expected(start.Bits.size(), 0), actual(start.Bits.size(), 1);
                 ASSERT_TRUE(SetWarpPath(WarpPath::Plain));
-                const bool covered = WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
-                                                    expected.data(), mesh, f, 1, before.Bits.data());
+                const bool covered =
+                    WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
+                                   expected.data(), mesh, f, 1, before.Bits.data());
                 ASSERT_TRUE(SetWarpPath(path));
-                EXPECT_EQ(WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList, actual.data(),
-                                         mesh, f, 3, before.Bits.data()),
+                EXPECT_EQ(WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
+                                         actual.data(), mesh, f, 3, before.Bits.data()),
                           covered);
                 ASSERT_TRUE(expected == actual);
             }
@@ -309,7 +327,8 @@ PixelBuffer Texture(int width, int height) {
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             uint8_t* p = b.Bits.data() + (static_cast<size_t>(y) * width + x) * 4;
-            const double v = 128 + 60 * std::sin(x * 0.31 + y * 0.17) + 50 * std::cos(x * 0.05 - y * 0.23);
+            const double v =
+                128 + 60 * std::sin(x * 0.31 + y * 0.17) + 50 * std::cos(x * 0.05 - y * 0.23);
             p[0] = static_cast<uint8_t>(std::clamp(v, 0.0, 255.0));
             p[1] = static_cast<uint8_t>(((x / 7 + y / 5) % 2) * 200 + 20);
             p[2] = static_cast<uint8_t>(std::clamp(255 - v, 0.0, 255.0));
@@ -328,7 +347,8 @@ TEST(SmoothWarpTest, ASlowDriftMovesEveryFrameAndEvenly) {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
             std::memcpy(shifted.Bits.data() + (static_cast<size_t>(y) * W + x) * 4,
-                        picture.Bits.data() + (static_cast<size_t>(y) * W + std::max(x - 3, 0)) * 4, 4);
+                        picture.Bits.data() + (static_cast<size_t>(y) * W + std::max(x - 3, 0)) * 4,
+                        4);
     MatrixRecord moved = test::Grid(W, H, 4, 4);
     for (int j = 2; j <= 4; ++j)
         for (int i = 2; i <= 4; ++i) moved.Points(i, j).X += 3;
@@ -339,17 +359,19 @@ TEST(SmoothWarpTest, ASlowDriftMovesEveryFrameAndEvenly) {
     auto middle = [&](const std::vector<uint8_t>& frame) {
         std::vector<uint8_t> part;
         for (int y = 26; y < 64; ++y)
-            part.insert(part.end(), frame.begin() + (y * W + 36) * 4, frame.begin() + (y * W + 84) * 4);
+            part.insert(part.end(), frame.begin() + (y * W + 36) * 4,
+                        frame.begin() + (y * W + 84) * 4);
         return part;
     };
     std::vector<std::vector<uint8_t>> smooth, exact;
     for (int k = 0; k <= N; ++k) {
         const float f = static_cast<float>(static_cast<double>(k) / N);
         std::vector<uint8_t> frame(picture.Bits.size(), 0);
-        WarpSmoothBits(from, startList, to, endList, frame.data(), InterpolateSmoothAt(startList, endList, f), f);
+        WarpSmoothBits(from, startList, to, endList, frame.data(),
+                       InterpolateSmoothAt(startList, endList, f), f);
         smooth.push_back(middle(frame));
-        WarpMeshBits(picture.Bits.data(), startList, shifted.Bits.data(), endList, frame.data(), W, H,
-                     InterpolateTrianglesAt(startList, endList, f), f);
+        WarpMeshBits(picture.Bits.data(), startList, shifted.Bits.data(), endList, frame.data(), W,
+                     H, InterpolateTrianglesAt(startList, endList, f), f);
         exact.push_back(middle(frame));
     }
     int exactRepeats = 0;
@@ -359,7 +381,8 @@ TEST(SmoothWarpTest, ASlowDriftMovesEveryFrameAndEvenly) {
         if (exact[k] == exact[k - 1]) ++exactRepeats;
         // How far the frame moved: the mean change of the middle's pixels.
         double change = 0;
-        for (size_t at = 0; at < smooth[k].size(); ++at) change += std::abs(smooth[k][at] - smooth[k - 1][at]);
+        for (size_t at = 0; at < smooth[k].size(); ++at)
+            change += std::abs(smooth[k][at] - smooth[k - 1][at]);
         steps.push_back(change);
     }
     // The exact frames stand still for many frames, then jump a pixel.
@@ -388,7 +411,8 @@ TEST(SmoothWarpTest, ATurnedAndShrunkPairIsCloserToASupersampledRendering) {
         for (int i = 1; i <= 7; ++i) {
             double tx, ty;
             turn(grid.Points(i, j).X, grid.Points(i, j).Y, tx, ty);
-            turned.Points(i, j) = {static_cast<int32_t>(std::lround(tx)), static_cast<int32_t>(std::lround(ty))};
+            turned.Points(i, j) = {static_cast<int32_t>(std::lround(tx)),
+                                   static_cast<int32_t>(std::lround(ty))};
         }
     const TriangleList startList = BuildTriangles(grid), endList = BuildTriangles(turned);
     const float f = 0.5f;
@@ -421,7 +445,8 @@ TEST(SmoothWarpTest, ATurnedAndShrunkPairIsCloserToASupersampledRendering) {
                 double sum = 0;
                 for (int sy = 0; sy < 8; ++sy)
                     for (int sx = 0; sx < 8; ++sx) {
-                        const long double px = x - 0.5L + (sx + 0.5L) / 8, py = y - 0.5L + (sy + 0.5L) / 8;
+                        const long double px = x - 0.5L + (sx + 0.5L) / 8,
+                                          py = y - 0.5L + (sy + 0.5L) / 8;
                         long double ax, ay, bx, by;
                         Map(mesh[i], startList[i], px, py, ax, ay);
                         Map(mesh[i], endList[i], px, py, bx, by);
@@ -435,8 +460,8 @@ TEST(SmoothWarpTest, ATurnedAndShrunkPairIsCloserToASupersampledRendering) {
             }
         }
     ASSERT_GT(pixels, W * H / 8);
-    std::printf("mean error against 8 x 8 samples: smooth %.2f, exact %.2f\n", smoothError / pixels / 3,
-                exactError / pixels / 3);
+    std::printf("mean error against 8 x 8 samples: smooth %.2f, exact %.2f\n",
+                smoothError / pixels / 3, exactError / pixels / 3);
     EXPECT_LT(smoothError, exactError * 0.8);
 }
 
