@@ -176,7 +176,8 @@ void BM_QualityFrame(benchmark::State& state) {
                  static_cast<int32_t>(height / 2 + (p.Y - height / 2) * shrink)};
         }
     const TriangleList endList = BuildTriangles(endGrid);
-    const SmoothPicture startPicture(start.constBits(), width, height), endPicture(end.constBits(), width, height);
+    const SmoothPicture startPicture(start.constBits(), width, height),
+        endPicture(end.constBits(), width, height);
     QImage output(width, height, QImage::Format_RGB32);
     output.fill(0);
     const float t = static_cast<float>(static_cast<double>(kFrame) / kLastFrame);
@@ -186,12 +187,13 @@ void BM_QualityFrame(benchmark::State& state) {
             WarpSmoothBits(startPicture, startList, endPicture, endList, output.bits(),
                            InterpolateSmoothAt(startList, endList, t), t, threads);
         else
-            WarpMeshBits(start.constBits(), startList, end.constBits(), endList, output.bits(), width, height,
-                         InterpolateTrianglesAt(startList, endList, t), t, threads);
+            WarpMeshBits(start.constBits(), startList, end.constBits(), endList, output.bits(),
+                         width, height, InterpolateTrianglesAt(startList, endList, t), t, threads);
         benchmark::DoNotOptimize(output.constBits());
     }
-    SetLabel(state, Describe(state) + ", " + std::to_string(grid) + "x" + std::to_string(grid) + " grid, " +
-                        (smooth ? "smooth" : "exact") + ", end at " + std::to_string(state.range(6)) + "%");
+    SetLabel(state, Describe(state) + ", " + std::to_string(grid) + "x" + std::to_string(grid) +
+                        " grid, " + (smooth ? "smooth" : "exact") + ", end at " +
+                        std::to_string(state.range(6)) + "%");
     SetWarpPath(WarpPath::Auto);
 }
 

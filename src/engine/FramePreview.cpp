@@ -34,7 +34,8 @@ QImage RenderMorphFrame(const MorphSource& source, int k, int32_t backColor) {
 
     const FrameWarp warper(parts, source.options.Smooth);
     auto warp = [&](int j, QImage& output, const QImage* previous) {
-        return warper.Warp(FractionsOf(source.options, j, N), output.bits(), previous ? previous->constBits() : nullptr);
+        return warper.Warp(FractionsOf(source.options, j, N), output.bits(),
+                           previous ? previous->constBits() : nullptr);
     };
     if (warp(k, frame, nullptr) || k == 0) return frame;
     // Where frame k covers nothing it shows what frames 0 … k − 1 left

@@ -225,7 +225,8 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
             surface.Layer() = writer.Frame();
         }
         const size_t next = oneFrame ? current : spare();
-        warp.Warp(f, pictures[next].bits(), next == current ? nullptr : pictures[current].constBits());
+        warp.Warp(f, pictures[next].bits(),
+                  next == current ? nullptr : pictures[current].constBits());
         current = next;
         if (oneFrame) surface.Layer() = pictures[current];
         if (std::string failure = finishWriting(); !failure.empty()) return failure;

@@ -250,7 +250,8 @@ std::optional<int> StrictInteger(std::string_view text) {
 std::string ReadRunSection(LineReader& in, RunOptions& run) {
     constexpr int kKeyCount = 5;
     bool seen[kKeyCount] = {};
-    constexpr std::string_view kKeys[kKeyCount] = {"hold-start", "hold-end", "ease", "colour-ease", "quality"};
+    constexpr std::string_view kKeys[kKeyCount] = {"hold-start", "hold-end", "ease", "colour-ease",
+                                                   "quality"};
     while (in.Remaining() > 0) {
         const std::string_view line = *in.Line();
         if (line.empty()) continue;

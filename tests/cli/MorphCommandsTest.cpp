@@ -69,9 +69,10 @@ TEST_F(CliTest, RenderTakesTheQualityFromTheProjectOrTheCommandLine) {
     ProjectAdditions smooth;
     smooth.Run.Smooth = true;
     const std::string smoothProject = folder.File("smooth.mph");
-    for (const auto& [path, additions] : {std::pair{project(), ProjectAdditions{}}, std::pair{smoothProject, smooth}})
-        ASSERT_EQ(SaveMorphFile(path, loaded.Matrix1, loaded.Matrix2, folder.Path(), loaded.LastFrame,
-                                loaded.BackgroundColor, nullptr, additions),
+    for (const auto& [path, additions] :
+         {std::pair{project(), ProjectAdditions{}}, std::pair{smoothProject, smooth}})
+        ASSERT_EQ(SaveMorphFile(path, loaded.Matrix1, loaded.Matrix2, folder.Path(),
+                                loaded.LastFrame, loaded.BackgroundColor, nullptr, additions),
                   "");
     struct Case {
         std::vector<std::string> args;
@@ -90,7 +91,8 @@ TEST_F(CliTest, RenderTakesTheQualityFromTheProjectOrTheCommandLine) {
     EXPECT_EQ(frame("saved"), frame("smooth"));
     EXPECT_EQ(frame("standard"), frame("exact"));
     // The ends are the pictures themselves either way.
-    EXPECT_EQ(*LoadImageFile(folder.File("smooth/000.bmp")), *LoadImageFile(test::SamplePath("sun.bmp")));
+    EXPECT_EQ(*LoadImageFile(folder.File("smooth/000.bmp")),
+              *LoadImageFile(test::SamplePath("sun.bmp")));
 }
 
 TEST_F(CliTest, HelpAndUsage) {

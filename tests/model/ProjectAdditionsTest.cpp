@@ -99,7 +99,8 @@ TEST_F(ProjectAdditionsTest, RunOptionsRoundTripBehindThePlainLines) {
     smooth.Smooth = true;
     RunOptions smoothEased = eased;
     smoothEased.Smooth = true;
-    for (const RunOptions& run : {eased, ownDissolve, heldOnly, linearDissolve, smooth, smoothEased}) {
+    for (const RunOptions& run :
+         {eased, ownDissolve, heldOnly, linearDissolve, smooth, smoothEased}) {
         const std::string path = folder.File("eased.mph");
         ASSERT_EQ(Save(path, run), "");
         const std::vector<std::string> lines = Lines(ReadFile(path));

@@ -141,9 +141,12 @@ TEST_F(RunOptionsWindowTest, TheQualityIsAnOptionThePreviewAndTheRunFollow) {
     window.mnuPreview_Click();
     window.SetPreviewFrame(3);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !window.PreviewBusy(); }, 20000));
-    const MorphSource smooth{&window.Panes.Poriginal(1).Picture(), &window.Panes.Poriginal(2).Picture(),
-                             &window.Document.Matrix(1),          &window.Document.Matrix(2),
-                             window.Document.LastFrame,          window.Document.Run};
+    const MorphSource smooth{&window.Panes.Poriginal(1).Picture(),
+                             &window.Panes.Poriginal(2).Picture(),
+                             &window.Document.Matrix(1),
+                             &window.Document.Matrix(2),
+                             window.Document.LastFrame,
+                             window.Document.Run};
     MorphSource exact = smooth;
     exact.options.Smooth = false;
     const int32_t back = window.Panes.MorphT.BackColor();
@@ -155,7 +158,8 @@ TEST_F(RunOptionsWindowTest, TheQualityIsAnOptionThePreviewAndTheRunFollow) {
     ASSERT_TRUE(test::WaitForRun(window));
     const std::string folder = Settings.FrameFolder();
     ASSERT_EQ(ListFrameFiles(folder).size(), 9u);
-    EXPECT_EQ(LoadImageFile(folder + "003.bmp")->convertToFormat(QImage::Format_RGB32), smoothFrame);
+    EXPECT_EQ(LoadImageFile(folder + "003.bmp")->convertToFormat(QImage::Format_RGB32),
+              smoothFrame);
 }
 
 }  // namespace
