@@ -110,7 +110,9 @@ TEST_F(ProjectAdditionsTest, RunOptionsRoundTripBehindThePlainLines) {
         EXPECT_EQ(lines.back(), "[end]");
         // The quality is written only when it is smooth, as the last run key.
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "quality=smooth"), run.Smooth ? 1 : 0);
-        if (run.Smooth) EXPECT_EQ(lines[lines.size() - 2], "quality=smooth");
+        if (run.Smooth) {
+            EXPECT_EQ(lines[lines.size() - 2], "quality=smooth");
+        }
 
         MorphProject read;
         ASSERT_EQ(LoadMorphFile(path, read), "");
