@@ -757,6 +757,18 @@ Resize the end picture to the start picture?</translation>
         <source>書き出すフレーム数: %1</source>
         <translation>Frames written: %1</translation>
     </message>
+    <message>
+        <source>画質</source>
+        <translation>Quality</translation>
+    </message>
+    <message>
+        <source>標準</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>滑らか</source>
+        <translation>Smooth</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_Tri</name>
@@ -1158,6 +1170,10 @@ The project has fewer than 2 frames.</translation>
     <message>
         <source>追加情報の始まりの行が壊れています</source>
         <translation>the line that starts the additions is damaged</translation>
+    </message>
+    <message>
+        <source>画質は standard か smooth です</source>
+        <translation>the quality is standard or smooth</translation>
     </message>
 </context>
 <context>

@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "                        [--fit stretch] [--points FILE]\n"
     "       fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
     "                          [--ease CURVE] [--colour-ease CURVE]\n"
-    "                          [--hold-start N] [--hold-end M]\n"
+    "                          [--hold-start N] [--hold-end M] [--smooth|--standard]\n"
     "       fennix-morph fit PROJECT.mph [--output OUT.mph] [--ref SX,SY,EX,EY ...]\n"
     "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
     "       fennix-morph video FRAMEDIR OUTPUT [--fps N] [--size WxH]\n"
@@ -65,7 +65,7 @@ constexpr const char* kNewHelp =
 constexpr const char* kRenderHelp =
     "usage: fennix-morph render PROJECT.mph [PROJECT.mph ...] OUTDIR [--jpeg] [--force]\n"
     "                           [--ease CURVE] [--colour-ease CURVE]\n"
-    "                           [--hold-start N] [--hold-end M]\n"
+    "                           [--hold-start N] [--hold-end M] [--smooth|--standard]\n"
     "Writes the frames of the project as OUTDIR/000.bmp, 001.bmp ... (or .jpg with\n"
     "--jpeg), creating OUTDIR when it is missing. A folder that already holds frames\n"
     "is refused; --force removes the frames a run wrote there (000.bmp ... or\n"
@@ -82,7 +82,12 @@ constexpr const char* kRenderHelp =
     "                       t^2), out (slow end, 1-(1-t)^2) or in-out (3t^2-2t^3)\n"
     "  --colour-ease CURVE  a curve of its own for the colour dissolve\n"
     "  --hold-start N       N more copies of the first frame (0 ... 100000)\n"
-    "  --hold-end M         M more copies of the last frame (0 ... 100000)\n";
+    "  --hold-end M         M more copies of the last frame (0 ... 100000)\n"
+    "Quality (replaces what the projects set):\n"
+    "  --smooth             smooth frames: the grid moves by fractions of a pixel and\n"
+    "                       the pictures are read filtered (bilinear, mip-mapped\n"
+    "                       where a triangle shrinks them)\n"
+    "  --standard           the exact frames, every position a whole pixel (default)\n";
 
 constexpr const char* kFitHelp =
     "usage: fennix-morph fit PROJECT.mph [--output OUT.mph] [--ref SX,SY,EX,EY ...]\n"
@@ -459,6 +464,8 @@ int RenderCommand(const std::vector<std::string>& args, const std::string& progr
             jpeg = true;
         } else if (arg == "--force") {
             force = true;
+        } else if (arg == "--smooth" || arg == "--standard") {
+            overrides.Smooth = arg == "--smooth";
         } else if (arg == "--ease" || arg == "--colour-ease" || arg == "--hold-start" ||
                    arg == "--hold-end") {
             if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");

@@ -99,6 +99,7 @@ void PutAdditions(std::string& out, const ProjectAdditions& additions, const Mat
         PutKey(out, "hold-end", std::to_string(run.HoldEnd));
         PutKey(out, "ease", EasingName(run.Motion));
         if (run.Dissolve) PutKey(out, "colour-ease", EasingName(*run.Dissolve));
+        if (run.Smooth) PutKey(out, "quality", "smooth");
     }
     if (pairs > 0) {
         PutLine(out, kPointsSection);
@@ -249,8 +250,10 @@ std::optional<int> StrictInteger(std::string_view text) {
 // Reads the key lines of the [run] section up to the next line starting
 // with "[" (left unread). Empty text on success, otherwise why not.
 std::string ReadRunSection(LineReader& in, RunOptions& run) {
-    bool seen[4] = {};
-    constexpr std::string_view kKeys[4] = {"hold-start", "hold-end", "ease", "colour-ease"};
+    constexpr int kKeyCount = 5;
+    bool seen[kKeyCount] = {};
+    constexpr std::string_view kKeys[kKeyCount] = {"hold-start", "hold-end", "ease", "colour-ease",
+                                                   "quality"};
     while (in.Remaining() > 0) {
         const std::string_view line = TrimBlanks(*in.Line());
         if (line.empty()) continue;
@@ -264,8 +267,8 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
         const std::string_view key = line.substr(0, equals);
         const std::string value(line.substr(equals + 1));
         int index = 0;
-        while (index < 4 && kKeys[index] != key) ++index;
-        if (index == 4) return Tr("ProjectFile", "[run] に知らないキーがあります");
+        while (index < kKeyCount && kKeys[index] != key) ++index;
+        if (index == kKeyCount) return Tr("ProjectFile", "[run] に知らないキーがあります");
         if (seen[index])
             return Format(Tr("ProjectFile", "キー「%1」が二度あります"), {kKeys[index]});
         seen[index] = true;
@@ -275,6 +278,10 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
                 return Format(Tr("ProjectFile", "保持するフレーム数は 0 から %1 までの整数です"),
                               {std::to_string(kMaxHoldFrames)});
             (index == 0 ? run.HoldStart : run.HoldEnd) = *frames;
+        } else if (index == 4) {
+            if (value != "standard" && value != "smooth")
+                return Tr("ProjectFile", "画質は standard か smooth です");
+            run.Smooth = value == "smooth";
         } else {
             const auto easing = EasingFromName(value);
             if (!easing) return Tr("ProjectFile", "カーブは linear、in、out、in-out のどれかです");

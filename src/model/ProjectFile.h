@@ -33,6 +33,8 @@ namespace fennix {
 //   hold-end=M               0 … 100000 (default 0)
 //   ease=in-out              linear, in, out or in-out (default linear)
 //   colour-ease=in           the dissolve's own curve (default: ease's)
+//   quality=smooth           standard or smooth (default standard; written
+//                            only when smooth)
 //   [points]                 section: the free point pairs (none without it)
 //   count=N                  1 … kMaxFreePairs
 //   x1 y1 x2 y2              N lines: a start point and its end partner,

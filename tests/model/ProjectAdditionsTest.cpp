@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "core/AppFolder.h"
@@ -94,7 +95,12 @@ TEST_F(ProjectAdditionsTest, RunOptionsRoundTripBehindThePlainLines) {
     heldOnly.HoldEnd = kMaxHoldFrames;
     RunOptions linearDissolve;
     linearDissolve.Dissolve = Easing::Linear;  // set, even though it equals the motion's
-    for (const RunOptions& run : {eased, ownDissolve, heldOnly, linearDissolve}) {
+    RunOptions smooth;
+    smooth.Smooth = true;
+    RunOptions smoothEased = eased;
+    smoothEased.Smooth = true;
+    for (const RunOptions& run :
+         {eased, ownDissolve, heldOnly, linearDissolve, smooth, smoothEased}) {
         const std::string path = folder.File("eased.mph");
         ASSERT_EQ(Save(path, run), "");
         const std::vector<std::string> lines = Lines(ReadFile(path));
@@ -102,6 +108,11 @@ TEST_F(ProjectAdditionsTest, RunOptionsRoundTripBehindThePlainLines) {
         EXPECT_TRUE(std::equal(plain.begin(), plain.end(), lines.begin()));
         EXPECT_EQ(lines[plain.size()], "[fennix-additions]");
         EXPECT_EQ(lines.back(), "[end]");
+        // The quality is written only when it is smooth, as the last run key.
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "quality=smooth"), run.Smooth ? 1 : 0);
+        if (run.Smooth) {
+            EXPECT_EQ(lines[lines.size() - 2], "quality=smooth");
+        }
 
         MorphProject read;
         ASSERT_EQ(LoadMorphFile(path, read), "");
@@ -151,6 +162,12 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
         {{marker, "version=1", "[run]", "ease=bounce", "[end]"}, 4, "カーブは linear、in、out、in-out のどれかです"},
         {{marker, "version=1", "[run]", "ease=in", "ease=out", "[end]"}, 5, "キー「ease」が二度あります"},
         {{marker, "version=1", "[run]", "speed=2", "[end]"}, 4, "[run] に知らないキーがあります"},
+        {{marker, "version=1", "[run]", "quality=smooth", "[end]"}, 0, ""},
+        {{marker, "version=1", "[run]", "quality=standard", "[end]"}, 0, ""},
+        {{marker, "version=1", "[run]", "quality=fine", "[end]"}, 4, "画質は standard か smooth です"},
+        {{marker, "version=1", "[run]", "quality=Smooth", "[end]"}, 4, "画質は standard か smooth です"},
+        {{marker, "version=1", "[run]", "quality=", "[end]"}, 4, "画質は standard か smooth です"},
+        {{marker, "version=1", "[run]", "quality=smooth", "quality=smooth", "[end]"}, 5, "キー「quality」が二度あります"},
         {{marker, "version=1", "[run]", "hold-start", "[end]"}, 4, "「キー=値」の形ではありません"},
         {{marker, "version=1", "[run]", "[run]", "[end]"}, 4, "[run] が二度あります"},
         {{marker, "version=1", "[colours]", "[end]"}, 3, "知らない節か行です"},
@@ -170,6 +187,8 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
         if (c.line == 0) {
             EXPECT_EQ(message, "") << c.block.front();
             EXPECT_EQ(read.Matrix2, end);
+            EXPECT_EQ(read.Additions.Run.Smooth,
+                      std::find(c.block.begin(), c.block.end(), "quality=smooth") != c.block.end());
             continue;
         }
         EXPECT_EQ(message, "モーフィングファイルの追加情報が壊れています（" +
