@@ -79,6 +79,11 @@ void PaneWidget::mouseReleaseEvent(QMouseEvent* event) {
     emit PaneMouseUp(event->button(), event->position());
 }
 
+void PaneWidget::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    emit PaneLeave();
+}
+
 PanelWidget::PanelWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -43,6 +43,8 @@ signals:
     void PaneMouseUp(Qt::MouseButton button, QPointF local);
     // A double click: sent after the press that the second click also is.
     void PaneDoubleClick(Qt::MouseButton button, QPointF local);
+    // The pointer has left the pane.
+    void PaneLeave();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,6 +52,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     PicturePane& pane_;
