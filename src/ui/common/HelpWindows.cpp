@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -94,8 +95,13 @@ QWidget* ShowGuide(QWidget* owner) {
                           browser->setObjectName("guide");
                           browser->setOpenExternalLinks(true);
                           QFile readme(":/README.md");
-                          if (readme.open(QIODevice::ReadOnly))
-                              browser->setMarkdown(QString::fromUtf8(readme.readAll()));
+                          if (readme.open(QIODevice::ReadOnly)) {
+                              // The README's pictures lie beside it in the
+                              // sources, not in the program: left out.
+                              QString text = QString::fromUtf8(readme.readAll());
+                              text.remove(QRegularExpression(R"(!\[[^\]]*\]\([^)]*\))"));
+                              browser->setMarkdown(text);
+                          }
                           layout.addWidget(browser);
                       });
 }

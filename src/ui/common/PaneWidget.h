@@ -55,6 +55,9 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // The widget's size in the screen's device pixels.
+    QSize DeviceSize() const;
+
     PicturePane& pane_;
     QSize fitBox_;
     QImage fitted_;  // the scaled copy shown while Fitted(); null until needed

@@ -49,7 +49,9 @@ QString IntervalText(int value) {
 
 ccXPButton* GlyphButton(QWidget* parent, Glyph glyph, const char* tip) {
     auto* button = new ccXPButton(QString(), parent);
-    button->setIcon(GlyphIcon(glyph));
+    // A light ink on the dark buttons of a dark palette.
+    const QColor ink = theme::IsLight(parent->palette()) ? kGlyphInk : QColor(0xB8, 0xD0, 0xF0);
+    button->setIcon(GlyphIcon(glyph, ink));
     button->setIconSize(QSize(16, 16));
     button->setFixedSize(26, 24);
     button->setToolTip(Text(tip));
