@@ -13,13 +13,13 @@
 #include <map>
 
 #include "Shots.h"
-#include "ui/frame/Fennix_Mdif.h"
-#include "model/Settings.h"
 #include "core/AppFolder.h"
 #include "media/ImageFile.h"
+#include "model/Settings.h"
 #include "ui/common/DesktopLook.h"
 #include "ui/common/QtTranslation.h"
 #include "ui/document/Fennix_Main.h"
+#include "ui/frame/Fennix_Mdif.h"
 
 namespace fennix::shots {
 

@@ -1,8 +1,8 @@
 #include "core/Translation.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 #include <mutex>
 #include <unordered_set>
 

@@ -49,8 +49,7 @@ void CloseProgramFiles(const std::vector<std::string>& inUse) {
         if (Settings.TempFolder.empty()) return;
         for (const char* name : {kZoomScratchName, "temp_0.bmp", "temp_1.bmp"}) {
             const std::string path = JoinPath(Settings.TempFolder, name);
-            if (std::find(inUse.begin(), inUse.end(), path) == inUse.end())
-                RemoveRegularFile(path);
+            if (std::find(inUse.begin(), inUse.end(), path) == inUse.end()) RemoveRegularFile(path);
         }
     });
 }

@@ -20,8 +20,7 @@ void UseDesktopFont() {
     QFont font = QApplication::font();
     // The family the desktop's font request really gave.
     const QString family = QFontInfo(font).family();
-    const bool japanese =
-        QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese);
+    const bool japanese = QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese);
     const bool fallback =
         QFontDatabase::families().contains(QString::fromUtf8(kJapaneseFallbackFamily));
     font.setFamilies(InterfaceFontFamilies(family, japanese, fallback));

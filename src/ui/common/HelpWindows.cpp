@@ -27,8 +27,8 @@ QString Q(const char* utf8) {
 
 // A window of its own over `owner`, made once and shown again while it is
 // open; it goes away when it is closed.
-QWidget* ShowSingle(QPointer<QDialog>& window, QWidget* owner, const char* title,
-                    QSize size, const std::function<void(QDialog&, QVBoxLayout&)>& fill) {
+QWidget* ShowSingle(QPointer<QDialog>& window, QWidget* owner, const char* title, QSize size,
+                    const std::function<void(QDialog&, QVBoxLayout&)>& fill) {
     if (!window) {
         window = new QDialog(owner);
         window->setAttribute(Qt::WA_DeleteOnClose);
@@ -68,7 +68,8 @@ const std::vector<ShortcutEntry>& ShortcutEntries() {
          TrMark("HelpWindows", "Fennixの終了")},
         {{K(Qt::Key_F1)}, nullptr, TrMark("HelpWindows", "使い方")},
         {{}, TrMark("HelpWindows", "Ctrl + ホイール"), TrMark("HelpWindows", "ズーミング")},
-        {{}, TrMark("HelpWindows", "ホイール、Shift + ホイール"),
+        {{},
+         TrMark("HelpWindows", "ホイール、Shift + ホイール"),
          TrMark("HelpWindows", "上下、左右のスクロール")},
         {{}, TrMark("HelpWindows", "ダブルクリック"), TrMark("HelpWindows", "点の追加")},
     };

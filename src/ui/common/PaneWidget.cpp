@@ -57,8 +57,7 @@ void PaneWidget::paintEvent(QPaintEvent* event) {
         // pixels per pixel shows it sharp rather than enlarged again.
         const QSize device = DeviceSize();
         if (fitted_.size() != device)
-            fitted_ = pane_.Layer().scaled(device, Qt::IgnoreAspectRatio,
-                                           Qt::SmoothTransformation);
+            fitted_ = pane_.Layer().scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         fitted_.setDevicePixelRatio(devicePixelRatioF());
         painter.drawImage(QPointF(0, 0), fitted_);
     } else {

@@ -46,7 +46,7 @@ signals:
     // The pointer has left the pane.
     void PaneLeave();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -54,7 +54,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
-private:
+  private:
     // The widget's size in the screen's device pixels.
     QSize DeviceSize() const;
 

@@ -24,7 +24,7 @@ public:
                       std::string& folder) override;
     void WithdrawMessage() override;
 
-private:
+  private:
     // The message boxes up now, the latest last.
     std::vector<QDialog*> open_;
 };

@@ -24,7 +24,8 @@ void GFXFrameX::paintEvent(QPaintEvent*) {
     }
     painter.setBrush(palette().window());
     const theme::Colours colours = theme::ColoursFor(palette());
-    painter.setPen(QPen(theme::IsLight(palette()) ? colours.border.lighter(140) : colours.border, 1));
+    painter.setPen(
+        QPen(theme::IsLight(palette()) ? colours.border.lighter(140) : colours.border, 1));
     painter.drawRoundedRect(box, 4, 4);
     if (caption_.isEmpty()) return;
     const QRect text(8, 0, metrics.horizontalAdvance(caption_) + 8, captionHeight);

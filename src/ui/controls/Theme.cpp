@@ -21,10 +21,17 @@ bool IsLight(const QPalette& palette) {
 
 Colours ColoursFor(const QPalette& palette) {
     if (IsLight(palette)) {
-        return {kFace,   kFaceBottom,   QColor(0xF0, 0xF0, 0xF0), QColor(0xE0, 0xE0, 0xE0),
-                kBorder, kHover,        kText,
-                kDisabledText,          kPanel,
-                kCaption, QColor(0xE8, 0xE8, 0xE8)};
+        return {kFace,
+                kFaceBottom,
+                QColor(0xF0, 0xF0, 0xF0),
+                QColor(0xE0, 0xE0, 0xE0),
+                kBorder,
+                kHover,
+                kText,
+                kDisabledText,
+                kPanel,
+                kCaption,
+                QColor(0xE8, 0xE8, 0xE8)};
     }
     const QColor button = palette.color(QPalette::Button);
     const QColor window = palette.color(QPalette::Window);

@@ -15,13 +15,13 @@ struct Colours {
     QColor faceBottom;    // button face, bottom
     QColor disabledFace;  // a disabled button's face, top
     QColor disabledFaceBottom;
-    QColor border;        // outlines
-    QColor hover;         // hover glow
-    QColor text;          // a button's caption
+    QColor border;  // outlines
+    QColor hover;   // hover glow
+    QColor text;    // a button's caption
     QColor disabledText;
-    QColor panel;         // the light grey panels behind pictures
-    QColor caption;       // frame captions, focus marks
-    QColor trough;        // a progress bar's empty part
+    QColor panel;    // the light grey panels behind pictures
+    QColor caption;  // frame captions, focus marks
+    QColor trough;   // a progress bar's empty part
 };
 
 // True when `palette` is a light one: its window colour is lighter than

@@ -21,10 +21,10 @@
 #include "media/ImageFile.h"
 #include "model/MatrixDrawing.h"
 #include "model/MatrixEditing.h"
+#include "model/PointerStatus.h"
 #include "model/Settings.h"
 #include "model/TempImages.h"
 #include "model/ViewArrangement.h"
-#include "model/PointerStatus.h"
 #include "ui/common/PaneWidget.h"
 #include "ui/controls/GradientProgressBar.h"
 #include "ui/controls/Slider.h"
@@ -91,7 +91,8 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     GradientProgressBar1->hide();
     // A run can be stopped with the button beside its progress bar or Escape.
     cmdCancelRun = new ccXPButton(QString::fromUtf8(Tr("Fennix_Main", "ｷｬﾝｾﾙ")), Pb);
-    cmdCancelRun->setToolTip(QString::fromUtf8(Tr("Fennix_Main", "作成を中止します。作成済みのフレームは残ります (Esc)")));
+    cmdCancelRun->setToolTip(QString::fromUtf8(
+        Tr("Fennix_Main", "作成を中止します。作成済みのフレームは残ります (Esc)")));
     cmdCancelRun->resize(72, 22);
     cmdCancelRun->setCursor(Qt::ArrowCursor);
     cmdCancelRun->hide();
@@ -164,8 +165,8 @@ void Fennix_Main::BuildMenus() {
     mnuUndo = item(edit, Tr("Fennix_Main", "元に戻す"));
     mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     mnuRedo = item(edit, Tr("Fennix_Main", "やり直し"));
-    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y),
-                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    mnuRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     mnuUndo->setEnabled(false);
     mnuRedo->setEnabled(false);
     connect(mnuUndo, &QAction::triggered, this, &Fennix_Main::Undo);
@@ -442,8 +443,8 @@ void Fennix_Main::ShowPointer(int k, QPointF at) {
     pointerAt_ = at;
     const int width = k == 1 || k == 2 ? Panes.Poriginal(k).Width() : 0;
     const int height = k == 1 || k == 2 ? Panes.Poriginal(k).Height() : 0;
-    const QString status = QString::fromStdString(
-        PointerStatusText(k, at.x(), at.y(), Document.Zoom, width, height));
+    const QString status =
+        QString::fromStdString(PointerStatusText(k, at.x(), at.y(), Document.Zoom, width, height));
     if (status == pointerStatus_) return;
     pointerStatus_ = status;
     emit PointerStatusChanged(status);

@@ -284,7 +284,7 @@ signals:
     // Sent when PointerStatus changes (the pointer moved, the zoom changed).
     void PointerStatusChanged(const QString& status);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     // Ctrl + wheel steps through the zooms; the wheel scrolls up and down,
@@ -358,8 +358,8 @@ private:
     // Ctrl+S while 上書き保存 is disabled (a new document): saves under a name.
     QAction* saveShortcut_ = nullptr;
     QString pointerStatus_;
-    int pointerPane_ = 0;    // the picture under the pointer (1, 2), or 0
-    QPointF pointerAt_;      // where on it, in pane pixels
+    int pointerPane_ = 0;  // the picture under the pointer (1, 2), or 0
+    QPointF pointerAt_;    // where on it, in pane pixels
     QList<QAction*> disabledForRun_;
     QString runCaption_;
     bool quietRunEnd_ = false;

@@ -184,9 +184,9 @@ bool Fennix_Main::QueryUnload() {
         ComeToFront();
         askingToStop_ = true;
         runEndedWhileAsking_ = false;
-        const MessageAnswer answer = ShowMessage(Tr("Fennix_Main", kStopRunQuestion),
-                                                 MessageIcon::Question,
-                                                 MessageButtons::YesNoDefaultNo);
+        const MessageAnswer answer =
+            ShowMessage(Tr("Fennix_Main", kStopRunQuestion), MessageIcon::Question,
+                        MessageButtons::YesNoDefaultNo);
         askingToStop_ = false;
         // A run that ended while the question was up took the question
         // with it: there is nothing left to stop, and the close goes on.

@@ -50,8 +50,8 @@ Fennix_RunOpt::Fennix_RunOpt(const RunOptions& options, int lastFrame, QWidget* 
 
     // This document's frame count; a count outside the usual range that a
     // project brought along stays choosable.
-    const int frames = static_cast<int>(std::clamp<int64_t>(
-        int64_t{lastFrame} + 1, 1, std::numeric_limits<int>::max()));
+    const int frames = static_cast<int>(
+        std::clamp<int64_t>(int64_t{lastFrame} + 1, 1, std::numeric_limits<int>::max()));
     auto* morph = new GFXFrameX(Q(Tr("Fennix_RunOpt", "このドキュメントのモーフィング")), this);
     morph->setGeometry(8, 6, kWidth - 16, 52);
     Label(Tr("Fennix_RunOpt", "フレーム数"), this, 24, 26, 120, 24);
@@ -59,7 +59,9 @@ Fennix_RunOpt::Fennix_RunOpt(const RunOptions& options, int lastFrame, QWidget* 
     spnFrames->setRange(std::min(frames, 2), std::max(frames, kMaxFrameCount));
     spnFrames->setAlignment(Qt::AlignRight);
     spnFrames->setGeometry(150, 26, 80, 24);
-    spnFrames->setToolTip(Q(Tr("Fennix_RunOpt", "開始画像から終了画像までのフレーム数。新しいドキュメントの数はオプションの総ﾌﾚｰﾑ数です")));
+    spnFrames->setToolTip(Q(Tr(
+        "Fennix_RunOpt",
+        "開始画像から終了画像までのフレーム数。新しいドキュメントの数はオプションの総ﾌﾚｰﾑ数です")));
     spnFrames->setValue(frames);
 
     constexpr int top = 58;

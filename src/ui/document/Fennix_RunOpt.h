@@ -52,7 +52,6 @@ class Fennix_RunOpt : public ProgramDialog {
 
   private:
     void ShowCount();
-
 };
 
 }  // namespace fennix

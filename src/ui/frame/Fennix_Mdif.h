@@ -94,7 +94,7 @@ public:
     // The status bar's text: the active document's PointerStatus.
     QLabel* lblPointer = nullptr;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:

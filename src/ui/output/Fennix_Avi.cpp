@@ -87,7 +87,8 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     lbl_Flame = Label("", fraOption, 76, 110, 40, 22);
     lbl_Flame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Cmd_Avi_Save = new ccXPButton(Q(Tr("Fennix_Avi", "AVIﾌｧｲﾙの作成")), fraOption);
-    Cmd_Avi_Save->setToolTip(Q(Tr("Fennix_Avi", "フォルダのフレームから AVI ファイルを作成します")));
+    Cmd_Avi_Save->setToolTip(
+        Q(Tr("Fennix_Avi", "フォルダのフレームから AVI ファイルを作成します")));
     Cmd_Avi_Save->setGeometry(8, 146, 111, 30);
 
     Cmd_Viewer = new ccXPButton(Q(Tr("Fennix_Avi", "AVI ﾋﾞｭｰｱ")), MainPanel);

@@ -19,10 +19,10 @@
 #include "ui/common/WindowAnimation.h"
 #include "ui/controls/ButtonGlyphs.h"
 #include "ui/controls/Slider.h"
+#include "ui/controls/Theme.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/clsShadow.h"
 #include "ui/controls/ucScrollbar.h"
-#include "ui/controls/Theme.h"
 
 namespace fennix {
 

@@ -45,8 +45,8 @@ QString SizeText(int width, int height) {
 // before the catalogue is installed.
 constexpr const char* kPictureFilter =
     TrMark("Fennix_Pic",
-       "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
-       "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
+           "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
+           "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
 
 }  // namespace
 
@@ -145,15 +145,17 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.txt_Stretch->setToolTip(
         Text(Tr("Fennix_Pic", "縮小率（％）か、縮小後の幅（ピクセル）を入力します")));
     t.Cmd_Stretch = new ccXPButton(Text(Tr("Fennix_Pic", "縮小")), reduce);
-    t.Cmd_Stretch->setToolTip(Text(Tr("Fennix_Pic", "選んだままの画像を入力した率か幅に縮小します")));
+    t.Cmd_Stretch->setToolTip(
+        Text(Tr("Fennix_Pic", "選んだままの画像を入力した率か幅に縮小します")));
     t.Cmd_Stretch->setGeometry(170, 26, 56, 28);
 
     t.cmd_Doki = new ccXPButton(Text(s == 0 ? Tr("Fennix_Pic", "ｻｲｽﾞを終了画像に合わせる")
                                             : Tr("Fennix_Pic", "ｻｲｽﾞを開始画像に合わせる")),
                                 this);
     t.cmd_Doki->setGeometry(left, 524, 228, 28);
-    t.cmd_Doki->setToolTip(Text(s == 0 ? Tr("Fennix_Pic", "開始画像を終了画像と同じ大きさにします")
-                                       : Tr("Fennix_Pic", "終了画像を開始画像と同じ大きさにします")));
+    t.cmd_Doki->setToolTip(Text(s == 0
+                                    ? Tr("Fennix_Pic", "開始画像を終了画像と同じ大きさにします")
+                                    : Tr("Fennix_Pic", "終了画像を開始画像と同じ大きさにします")));
     t.Cmd_Reset = new ccXPButton(Text(Tr("Fennix_Pic", "ﾘｾｯﾄ")), this);
     t.Cmd_Reset->setToolTip(Text(Tr("Fennix_Pic", "選んだファイルのままの画像に戻します")));
     t.Cmd_Reset->setGeometry(left + 236, 524, 68, 28);

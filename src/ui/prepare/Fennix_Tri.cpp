@@ -11,8 +11,8 @@
 #include "model/ImagePreparation.h"
 #include "model/Settings.h"
 #include "ui/common/PaneWidget.h"
-#include "ui/controls/ccXPButton.h"
 #include "ui/controls/Theme.h"
+#include "ui/controls/ccXPButton.h"
 
 namespace fennix {
 

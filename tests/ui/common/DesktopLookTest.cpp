@@ -142,7 +142,8 @@ TEST(HelpWindows, TheMenuOpensTheGuideTheKeysAndTheVersion) {
     auto* keys = owner.findChild<QTableWidget*>("shortcuts");
     ASSERT_TRUE(keys);
     EXPECT_EQ(keys->rowCount(), static_cast<int>(ShortcutEntries().size()));
-    EXPECT_EQ(keys->item(0, 0)->text(), QKeySequence(Qt::CTRL | Qt::Key_N).toString(QKeySequence::NativeText));
+    EXPECT_EQ(keys->item(0, 0)->text(),
+              QKeySequence(Qt::CTRL | Qt::Key_N).toString(QKeySequence::NativeText));
     EXPECT_EQ(keys->item(0, 1)->text(), "新規");
     for (int row = 0; row < keys->rowCount(); ++row) {
         EXPECT_FALSE(keys->item(row, 0)->text().isEmpty()) << row;

@@ -91,7 +91,8 @@ TEST(Language, TheEnvironmentChoosesJapaneseOrEnglishTexts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("FENNIX_LANG=") + c.fennixLang + " LANG=" + c.lang);
-        const Shown shown = ShownIn(ChooseLanguage(c.fennixLang, "", "", c.lang), missing, *prompts);
+        const Shown shown =
+            ShownIn(ChooseLanguage(c.fennixLang, "", "", c.lang), missing, *prompts);
         EXPECT_EQ(shown.optionsTitle, c.expected.optionsTitle);
         EXPECT_EQ(shown.okButton, c.expected.okButton);
         EXPECT_EQ(shown.cancelButton, c.expected.cancelButton);

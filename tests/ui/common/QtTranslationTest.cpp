@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <locale.h>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <cstdlib>
-#include <locale.h>
 #include <optional>
 #include <string>
 

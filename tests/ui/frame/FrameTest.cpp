@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QLabel>
 #include <QStatusBar>
 #include <QTest>
 #include <array>
@@ -12,24 +12,24 @@
 #include <functional>
 #include <set>
 
-#include "ui/frame/Fennix_Mdif.h"
-#include "ui/output/Fennix_Video.h"
-#include "ui/output/Fennix_Avi.h"
-#include "ui/output/CompressorWidget.h"
-#include <QLineEdit>
-#include "ui/controls/GradientProgressBar.h"
-#include "support/AviTestFiles.h"
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTimer>
 #include "model/Settings.h"
 #include "model/TempImages.h"
-#include "ui/document/Fennix_Main.h"
 #include "model/ViewArrangement.h"
+#include "support/AviTestFiles.h"
+#include "support/Keys.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
-#include "support/Keys.h"
 #include "ui/common/HelpWindows.h"
 #include "ui/common/PaneWidget.h"
+#include "ui/controls/GradientProgressBar.h"
+#include "ui/document/Fennix_Main.h"
+#include "ui/frame/Fennix_Mdif.h"
+#include "ui/output/CompressorWidget.h"
+#include "ui/output/Fennix_Avi.h"
+#include "ui/output/Fennix_Video.h"
 
 namespace fennix {
 namespace {
@@ -84,7 +84,8 @@ TEST_F(FrameTest, StartWithFoldersPresentKeepsTheirFiles) {
 TEST_F(FrameTest, FrameMenuHasItsCaptionsOrderAndShortcuts) {
     Fennix_Mdif frame;
     // ヘルプ follows the specified menus.
-    EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア", "ヘルプ(H)"}));
+    EXPECT_EQ(BarCaptions(frame),
+              QStringList({" ファイル", "オプション", "ビューア", "ヘルプ(H)"}));
 
     const QList<QAction*> file = frame.mnuFile->actions();
     ASSERT_EQ(file.size(), 2 + 1 + 20 + 1 + 1 + 1 + 1);
@@ -178,7 +179,8 @@ TEST_F(FrameTest, MenuBarShowsTheActiveDocumentsMenu) {
     document->mnuCloseMorph->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frame.Documents().isEmpty());
-    EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア", "ヘルプ(H)"}));
+    EXPECT_EQ(BarCaptions(frame),
+              QStringList({" ファイル", "オプション", "ビューア", "ヘルプ(H)"}));
 }
 
 // Every action of the frame and of a document that has keys (menus and
