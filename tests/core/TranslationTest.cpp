@@ -126,7 +126,9 @@ TEST(Translation, InstalledLocalesAreThoseTheCLibraryCanMake) {
     }
     // What the chooser gives back is always something the library has.
     const std::string chosen = ChooseJapaneseTimeLocale(LocaleInstalled);
-    if (!chosen.empty()) EXPECT_TRUE(LocaleInstalled(chosen));
+    if (!chosen.empty()) {
+        EXPECT_TRUE(LocaleInstalled(chosen));
+    }
 }
 
 }  // namespace

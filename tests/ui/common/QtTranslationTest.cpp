@@ -61,7 +61,9 @@ TEST(QtTranslation, TheJapaneseLocaleLeavesTheEnvironmentUsable) {
     ::setenv("LANG", "C.UTF-8", 1);
     UseJapaneseLocale();
     const std::optional<std::string> time = get("LC_TIME");
-    if (time) EXPECT_TRUE(LocaleInstalled(*time)) << *time;
+    if (time) {
+        EXPECT_TRUE(LocaleInstalled(*time)) << *time;
+    }
     EXPECT_EQ(time.has_value(), !ChooseJapaneseTimeLocale(LocaleInstalled).empty());
     EXPECT_EQ(get("LANG"), std::optional<std::string>("C.UTF-8"));
     EXPECT_FALSE(get("LC_CTYPE"));

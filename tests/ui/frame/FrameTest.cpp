@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -287,13 +288,15 @@ TEST_F(FrameTest, ChangedDocumentsAreMarkedAndTheStatusBarFollowsThePointer) {
     EXPECT_FALSE(sub->isWindowModified());
 
     // The pointer over the end picture at 100 %, then off the pictures.
-    auto* panes = document->findChildren<PaneWidget*>();
+    const QList<PaneWidget*> panes = document->findChildren<PaneWidget*>();
     PaneWidget* end = nullptr;
     for (PaneWidget* pane : panes)
         if (&pane->Pane() == &document->Panes.P(2)) end = pane;
     ASSERT_TRUE(end);
     document->SetZoom(2);
-    QTest::mouseMove(end, QPoint(81, 61));
+    QMouseEvent move(QEvent::MouseMove, QPointF(81, 61), end->mapToGlobal(QPointF(81, 61)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(end, &move);
     EXPECT_EQ(frame.lblPointer->text(), "終了画像 (40, 30)   200%");
     EXPECT_EQ(frame.statusBar()->isVisible(), true);
     QEvent leave(QEvent::Leave);
