@@ -276,6 +276,7 @@ void Fennix_Main::OpenAtFittingZoom() {
         TickZoom();
         DrawGrids();
         UpdatePreview();
+        ShowPointer(0, {});  // the status bar tells the zoom from the start
     }
 }
 

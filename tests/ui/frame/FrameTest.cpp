@@ -267,6 +267,7 @@ TEST_F(FrameTest, ChangedDocumentsAreMarkedAndTheStatusBarFollowsThePointer) {
     auto* sub = qobject_cast<QMdiSubWindow*>(document->parentWidget());
     ASSERT_TRUE(sub);
     EXPECT_FALSE(sub->isWindowModified());
+    EXPECT_EQ(frame.lblPointer->text(), QString("%1%").arg(document->Document.Zoom.Percent()));
 
     prompts->colors.push_back(0x0000FF);
     document->mnuColor[0]->trigger();
