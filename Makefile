@@ -55,7 +55,9 @@ translations: configure
 screenshots: build
 	FENNIX_LANG=ja QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots
 	FENNIX_LANG=en QT_QPA_PLATFORM=offscreen $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots/en
-	@echo "screenshots in $(BUILD)/screenshots (English: $(BUILD)/screenshots/en)"
+	FENNIX_LANG=ja QT_QPA_PLATFORM=offscreen FENNIX_SHOTS_PALETTE=dark $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots/dark
+	FENNIX_LANG=ja QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/bin/fennix-screenshots $(BUILD)/screenshots/scale2
+	@echo "screenshots in $(BUILD)/screenshots (English: en/, dark palette: dark/, scale 2: scale2/)"
 
 # The same windows on a real X server (Xvfb) with a window manager (openbox),
 # where stacking, activation and maximising are the manager's.

@@ -1,15 +1,20 @@
 #include <QApplication>
-#include <QFont>
-#include <QFontDatabase>
+#include <cstdio>
 #include <cstdlib>
 
 #include "ui/frame/Fennix_Mdif.h"
 #include "core/AppFolder.h"
+#include "core/Version.h"
 #include "media/ImageFile.h"
+#include "ui/common/DesktopLook.h"
 #include "ui/common/QtPrompts.h"
 #include "ui/common/QtTranslation.h"
 
 int main(int argc, char* argv[]) {
+    if (fennix::AsksForVersion(argc, argv)) {
+        std::printf("%s\n", fennix::VersionLine("fennix").c_str());
+        return 0;
+    }
     // Japanese, or English outside a Japanese (or unset) locale; Qt's
     // standard dialogs speak the same language as the rest of the program.
     const fennix::Language language = fennix::LanguageFromEnvironment();
@@ -19,13 +24,9 @@ int main(int argc, char* argv[]) {
     const auto translators = fennix::InstallLanguage(language);
     fennix::ConfigureImageReading();
 
-    // Japanese texts, half-width katakana included, and Japanese file names
-    // in either language: prefer a Japanese Gothic face over whatever the desktop's default lacks.
-    if (QFontDatabase::families().contains("IPAGothic")) {
-        QFont font("IPAGothic");
-        font.setPointSize(10);
-        QApplication::setFont(font);
-    }
+    // The desktop's font, with a Japanese Gothic face behind it for the
+    // Japanese texts (half-width katakana included) where it has none.
+    fennix::UseDesktopFont();
 
     auto env = [](const char* name) {
         const char* value = std::getenv(name);

@@ -1,5 +1,6 @@
 #include "model/ProgramFiles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -41,6 +42,16 @@ void OpenProgramFiles() {
 void CloseProgramFiles(const std::vector<std::string>& inUse) {
     RunStep(SaveSettings);
     RunStep([&inUse] { ProgramWorkspace().Release(inUse); });
+    // The shared names the program has always cleaned up at shut-down: the
+    // zoom's scratch bitmap and the two prepared images, beside this copy's
+    // own names. An image a document still open refers to stays.
+    RunStep([&inUse] {
+        if (Settings.TempFolder.empty()) return;
+        for (const char* name : {kZoomScratchName, "temp_0.bmp", "temp_1.bmp"}) {
+            const std::string path = JoinPath(Settings.TempFolder, name);
+            if (std::find(inUse.begin(), inUse.end(), path) == inUse.end()) RemoveRegularFile(path);
+        }
+    });
 }
 
 }  // namespace fennix

@@ -28,8 +28,9 @@ bool RunStep(Step&& step) noexcept {
 void OpenProgramFiles();
 
 // Shut-down: saves the settings (skipped when the file cannot be written)
-// and removes this copy's working files from the temporary folder, except
-// `inUse`, the images documents still refer to. Every step runs even when
+// and removes this copy's working files from the temporary folder and the
+// shared "tmp.bmp", "temp_0.bmp" and "temp_1.bmp" there, except `inUse`, the
+// images documents still refer to. Every step runs even when
 // one before it failed. Nothing is thrown.
 void CloseProgramFiles(const std::vector<std::string>& inUse);
 

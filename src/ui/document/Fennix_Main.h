@@ -238,6 +238,11 @@ public:
     // The document's menu, in menu-bar order.
     const QList<QMenu*>& Menus() const { return menus_; }
 
+    // What the status bar says about the pointer: the picture it is over,
+    // its place in that picture's pixels and the zoom (see
+    // PointerStatusText); the zoom alone while it is over neither picture.
+    QString PointerStatus() const { return pointerStatus_; }
+
     MorphDocument Document;
     DocumentPanes Panes;
 
@@ -251,6 +256,7 @@ public:
     QAction* mnuSaveMorph = nullptr;
     QAction* mnuSaveName = nullptr;
     QAction* mnuSaveWithPictures = nullptr;
+    QAction* mnuChain = nullptr;  // 連続モーフィング
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
     QAction* mnuSetting = nullptr;
@@ -275,8 +281,10 @@ signals:
     void Unloaded();
     // Sent after a save under a new name has added to the recent-file list.
     void RecentFilesChanged();
+    // Sent when PointerStatus changes (the pointer moved, the zoom changed).
+    void PointerStatusChanged(const QString& status);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     // Ctrl + wheel steps through the zooms; the wheel scrolls up and down,
@@ -285,6 +293,13 @@ protected:
 
 private:
     void BuildMenus();
+    // Dirty as given, and the window's title marked while it is set.
+    void SetDirty(bool dirty);
+    // The window's title marked ("*") while the document has changes that
+    // are not saved; only inside the frame, whose box shows the mark.
+    void ShowModified();
+    // The pointer at pane position `at` over P(k); k = 0: over neither.
+    void ShowPointer(int k, QPointF at);
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
     void ShowWindow();
@@ -340,9 +355,18 @@ private:
     int zoomWheel_ = 0; // Ctrl + wheel turned but not yet a whole step
     QUndoStack* undoStack_ = nullptr;
     QAction* cancelRunAction_ = nullptr;  // Escape during a run
+    // Ctrl+S while 上書き保存 is disabled (a new document): saves under a name.
+    QAction* saveShortcut_ = nullptr;
+    QString pointerStatus_;
+    int pointerPane_ = 0;  // the picture under the pointer (1, 2), or 0
+    QPointF pointerAt_;    // where on it, in pane pixels
     QList<QAction*> disabledForRun_;
     QString runCaption_;
     bool quietRunEnd_ = false;
+    // The question whether to stop the run and close is up; the run ended
+    // while it was.
+    bool askingToStop_ = false;
+    bool runEndedWhileAsking_ = false;
     MorphRunJob run_{this};
     BackgroundJob fitJob_{this};
     QProgressDialog* fitDialog_ = nullptr;

@@ -54,7 +54,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     OpenAtFittingZoom();
     mnuSaveMorph->setEnabled(true);
     ArrangeViews();
-    Document.Dirty = false;
+    SetDirty(false);
     return true;
 }
 
@@ -182,10 +182,18 @@ bool Fennix_Main::QueryUnload() {
         // A run may have hours to go; closing ends it only when the user
         // says so. The frames written so far stay either way.
         ComeToFront();
-        if (ShowMessage(Tr("Fennix_Main", kStopRunQuestion), MessageIcon::Question,
-                        MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
-            return false;
-        StopRunForClose();
+        askingToStop_ = true;
+        runEndedWhileAsking_ = false;
+        const MessageAnswer answer =
+            ShowMessage(Tr("Fennix_Main", kStopRunQuestion), MessageIcon::Question,
+                        MessageButtons::YesNoDefaultNo);
+        askingToStop_ = false;
+        // A run that ended while the question was up took the question
+        // with it: there is nothing left to stop, and the close goes on.
+        if (!runEndedWhileAsking_) {
+            if (answer != MessageAnswer::Yes) return false;
+            StopRunForClose();
+        }
     }
     if (!Document.Dirty) return true;
     ComeToFront();

@@ -119,8 +119,8 @@ void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endB
             Document.Matrix(2).FreePoints = result.FreePoints;
             DrawGrids();
             PushEdit(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整")), before);
-            Document.Dirty = Document.Dirty || Document.Matrix(2).Points != endBefore ||
-                             Document.Matrix(2).FreePoints != before.matrices[1].FreePoints;
+            SetDirty(Document.Dirty || Document.Matrix(2).Points != endBefore ||
+                     Document.Matrix(2).FreePoints != before.matrices[1].FreePoints);
             break;
         }
         case FitOutcome::NoMatch:

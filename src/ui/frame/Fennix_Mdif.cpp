@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "model/ProgramFiles.h"
 #include "model/RecentFiles.h"
 #include "model/Settings.h"
+#include "ui/common/HelpWindows.h"
 #include "ui/common/cFileDlg.h"
 #include "ui/document/Fennix_Main.h"
 #include "ui/frame/Fennix_Chain.h"
@@ -39,6 +42,10 @@ Fennix_Mdif::Fennix_Mdif() {
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
+    // The status bar tells where the pointer is in the active document's
+    // pictures and its zoom.
+    lblPointer = new QLabel(this);
+    statusBar()->addPermanentWidget(lblPointer);
     BuildMenu();
     RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
     RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
@@ -65,7 +72,6 @@ void Fennix_Mdif::BuildMenu() {
     mnuNewMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuOpenMorph = mnuFile->addAction(text(Tr("Fennix_Mdif", "開く(&O)")));
     mnuOpenMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuChain = mnuFile->addAction(text(Tr("Fennix_Mdif", "連続モーフィング")));
     mnudmy1 = mnuFile->addSeparator();
     for (int n = 1; n <= kRecentFileCount; ++n) {
         mnuRecent[n] = mnuFile->addAction(QString());
@@ -75,8 +81,12 @@ void Fennix_Mdif::BuildMenu() {
     mnudmy2 = mnuFile->addSeparator();
     mnudmy2->setVisible(false);
     mnuEnd = mnuFile->addAction(text(Tr("Fennix_Mdif", "Fennixの終了(&E)")));
-    mnuEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    // Ctrl+Q as in every other desktop program, beside the program's own.
+    mnuEnd->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Q)});
     connect(mnuEnd, &QAction::triggered, this, &QWidget::close);
+    // The chain of projects follows the specified items.
+    mnuFile->addSeparator();
+    mnuChain = mnuFile->addAction(text(Tr("Fennix_Mdif", "連続モーフィング")));
 
     mnuOption = new QAction(text(Tr("Fennix_Mdif", "オプション")), this);
 
@@ -99,6 +109,8 @@ void Fennix_Mdif::BuildMenu() {
     addActions({mnuNewMorph, mnuOpenMorph, mnuEnd, mnuMo, mnuAVI});
 
     frameMenuBar_ = {mnuFile->menuAction(), mnuOption, mnuView->menuAction()};
+    // ヘルプ ends the frame's menu bar and every document's.
+    mnuHelp = BuildHelpMenu(this);
     ShowMenusOf(nullptr);
 }
 
@@ -114,6 +126,8 @@ void Fennix_Mdif::ShowMenusOf(QMdiSubWindow* active) {
     } else {
         for (QAction* action : frameMenuBar_) bar->addAction(action);
     }
+    bar->addMenu(mnuHelp);
+    lblPointer->setText(document ? document->PointerStatus() : QString());
 }
 
 Fennix_Main* Fennix_Mdif::CreateDocument() {
@@ -122,6 +136,9 @@ Fennix_Main* Fennix_Mdif::CreateDocument() {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->hide();
     connect(document, &Fennix_Main::RecentFilesChanged, this, &Fennix_Mdif::RebuildRecentMenu);
+    connect(document, &Fennix_Main::PointerStatusChanged, this, [this, sub](const QString& status) {
+        if (mdiArea_->currentSubWindow() == sub) lblPointer->setText(status);
+    });
     connect(document, &Fennix_Main::Unloaded, this, [this, sub] {
         mdiArea_->removeSubWindow(sub);
         ShowMenusOf(mdiArea_->activeSubWindow());

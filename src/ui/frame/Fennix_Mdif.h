@@ -5,6 +5,7 @@
 #include <functional>
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -89,8 +90,11 @@ public:
     QAction* mnuMo = nullptr;
     QAction* mnuAVI = nullptr;
     QAction* mnuVideo = nullptr;  // 動画ファイルの書き出し
+    QMenu* mnuHelp = nullptr;     // ヘルプ, after the frame's or the document's menus
+    // The status bar's text: the active document's PointerStatus.
+    QLabel* lblPointer = nullptr;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:

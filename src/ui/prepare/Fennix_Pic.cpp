@@ -41,10 +41,12 @@ QString SizeText(int width, int height) {
 
 // The filter of the pick dialog: the classic picture types first, then the
 // other pictures Linux users have.
-const char* kPictureFilter =
-    Tr("Fennix_Pic",
-       "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
-       "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
+// Marked here, translated where the dialog is shown: a constant is made
+// before the catalogue is installed.
+constexpr const char* kPictureFilter =
+    TrMark("Fennix_Pic",
+           "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
+           "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
 
 }  // namespace
 
@@ -56,7 +58,9 @@ Fennix_Pic::Fennix_Pic(QWidget* parent) : ProgramDialog(parent) {
     BuildSlot(1, kMargin * 2 + kSlotWidth);
 
     cmd_OK = new ccXPButton("OK", this);
+    cmd_OK->setToolTip(Text(Tr("Fennix_Pic", "二つの画像で新しいモーフィングを始めます")));
     cmd_Can = new ccXPButton(Text(Tr("Fennix_Pic", "ｷｬﾝｾﾙ")), this);
+    cmd_Can->setToolTip(Text(Tr("Fennix_Pic", "何もせずに閉じます")));
     cmd_OK->setGeometry(width() - kMargin - 2 * 96 - 8, 564, 96, 28);
     cmd_Can->setGeometry(width() - kMargin - 96, 564, 96, 28);
     connect(cmd_OK, &QPushButton::clicked, this, [this] { cmd_OK_Click(); });
@@ -81,6 +85,8 @@ void Fennix_Pic::BuildSlot(int s, int left) {
         Text(s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択")),
         this);
     t.cmd_Sel->setGeometry(left, kMargin, kSlotWidth, 28);
+    t.cmd_Sel->setToolTip(Text(s == 0 ? Tr("Fennix_Pic", "開始画像のファイルを選びます")
+                                      : Tr("Fennix_Pic", "終了画像のファイルを選びます")));
 
     t.PicBack = new PanelWidget(this);
     t.PicBack->SetBackColor(kViewportGrey);
@@ -122,6 +128,7 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.txt_h = new QLineEdit(trim);
     t.txt_h->setGeometry(114, 28, 52, 24);
     t.Cmd_Triming = new ccXPButton(Text(Tr("Fennix_Pic", "ﾄﾘﾐﾝｸﾞ")), trim);
+    t.Cmd_Triming->setToolTip(Text(Tr("Fennix_Pic", "画像の一部を切り抜きます")));
     t.Cmd_Triming->setGeometry(170, 26, 56, 28);
 
     auto* reduce = new GFXFrameX(Text(Tr("Fennix_Pic", "画像の縮小")), this);
@@ -138,13 +145,19 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.txt_Stretch->setToolTip(
         Text(Tr("Fennix_Pic", "縮小率（％）か、縮小後の幅（ピクセル）を入力します")));
     t.Cmd_Stretch = new ccXPButton(Text(Tr("Fennix_Pic", "縮小")), reduce);
+    t.Cmd_Stretch->setToolTip(
+        Text(Tr("Fennix_Pic", "選んだままの画像を入力した率か幅に縮小します")));
     t.Cmd_Stretch->setGeometry(170, 26, 56, 28);
 
     t.cmd_Doki = new ccXPButton(Text(s == 0 ? Tr("Fennix_Pic", "ｻｲｽﾞを終了画像に合わせる")
                                             : Tr("Fennix_Pic", "ｻｲｽﾞを開始画像に合わせる")),
                                 this);
     t.cmd_Doki->setGeometry(left, 524, 228, 28);
+    t.cmd_Doki->setToolTip(Text(s == 0
+                                    ? Tr("Fennix_Pic", "開始画像を終了画像と同じ大きさにします")
+                                    : Tr("Fennix_Pic", "終了画像を開始画像と同じ大きさにします")));
     t.Cmd_Reset = new ccXPButton(Text(Tr("Fennix_Pic", "ﾘｾｯﾄ")), this);
+    t.Cmd_Reset->setToolTip(Text(Tr("Fennix_Pic", "選んだファイルのままの画像に戻します")));
     t.Cmd_Reset->setGeometry(left + 236, 524, 68, 28);
 
     for (QWidget* w : {static_cast<QWidget*>(t.Cmd_Triming), static_cast<QWidget*>(t.txt_w),
@@ -266,7 +279,7 @@ void Fennix_Pic::cmd_Sel_Click(int s) {
     cFileDlg dialog;
     dialog.DlgTitle =
         s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択");
-    dialog.Filter = kPictureFilter;
+    dialog.Filter = Tr("Fennix_Pic", kPictureFilter);
     Settings.DialogFolder() = Settings.SourceFolder();
     std::string path, title;
     if (!dialog.VBGetOpenFileName(path, title)) return;

@@ -222,6 +222,41 @@ TEST_F(MorphRunWindowTest, EscapeCancelsAndClosingStopsTheRun) {
     EXPECT_EQ(prompts->shown.size(), 2u);  // no word about the stopped run
 }
 
+// The run ends on its own while the question whether to stop it and close
+// is up: the question goes away with it (nothing is left to stop), the
+// run's completion question is not put over it, and the close goes on.
+TEST_F(MorphRunWindowTest, ARunEndingDuringTheStopQuestionTakesTheQuestionAlong) {
+    for (const MessageAnswer scripted : {MessageAnswer::No, MessageAnswer::Yes}) {
+        SCOPED_TRACE(scripted == MessageAnswer::No ? "No" : "Yes");
+        Fennix_Main document;
+        document.Clock = [scripted] {
+            return QDateTime(QDate(2024, 3, 5), QTime(7, 9, scripted == MessageAnswer::No ? 1 : 2));
+        };
+        document.RunViewer = [this] { viewerFolders.push_back("viewer"); };
+        Settings.FrameCount = 12;
+        ASSERT_TRUE(document.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+        prompts->shown.clear();
+        prompts->withdrawn = 0;
+        bool endedWhileAsked = false;
+        prompts->onMessage = [&](const test::ScriptedPrompts::Shown& shown) {
+            if (shown.text != kStopRunQuestion) return;
+            endedWhileAsked = test::WaitForRun(document);
+        };
+        document.mnuMorphIt_Click();
+        ASSERT_TRUE(document.MorphRunning());
+        prompts->Answer(scripted);
+        EXPECT_TRUE(document.close());
+        prompts->onMessage = nullptr;
+        EXPECT_TRUE(endedWhileAsked);
+        EXPECT_FALSE(document.MorphRunning());
+        EXPECT_EQ(prompts->withdrawn, 1);
+        ASSERT_EQ(prompts->shown.size(), 1u);  // no completion question on top
+        EXPECT_EQ(prompts->shown[0].text, kStopRunQuestion);
+        EXPECT_TRUE(viewerFolders.empty());
+        prompts->answers.clear();
+    }
+}
+
 TEST_F(MorphRunWindowTest, NoKeepsTheViewerClosedAndTheMenuOpensIt) {
     Open(2);
     prompts->Answer(MessageAnswer::No);
