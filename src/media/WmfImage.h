@@ -28,10 +28,10 @@ inline constexpr int64_t kWmfRecordBudget = 100'000;
 // background included. Every drawing call is weighed before it is made, so
 // a few bytes asking for a fill a thousand times the picture, a pen
 // hundreds of pixels wide along long lines, or the same fill over and over
-// are refused after at most this much work (about 0.4 s on a 2 GHz core)
-// instead of seconds or minutes. Clearing a 4096 × 4096 picture costs 34
-// million, each fill of its whole area 17 million; a 1000 × 700 drawing can
-// fill itself over a hundred times.
+// are refused after at most this much work (about 0.4 s on the machine it
+// was measured on) instead of seconds or minutes. Clearing a 4096 × 4096
+// picture costs 34 million, each fill of its whole area 17 million; a
+// 1000 × 700 drawing can fill itself over a hundred times.
 inline constexpr int64_t kWmfWorkBudget = 100'000'000;
 
 // The most processor time, in milliseconds, reading and drawing a metafile
