@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize screenshots screenshots-wm package translations clean
+.PHONY: all deps configure build run test fuzz test-sanitize screenshots screenshots-wm package translations clean
 
 all: build
 
@@ -20,8 +20,17 @@ build: deps configure
 run: build
 	$(BUILD)/bin/fennix
 
+# Tests run side by side, one per core; those that cannot share the machine
+# say so in tests/CMakeLists.txt (RUN_SERIAL, RESOURCE_LOCK).
 test: build
-	cd $(BUILD) && ctest --output-on-failure
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The fuzz targets mutating their corpora for 20 s each (FENNIX_FUZZ_SECONDS)
+# in the fuzz build that `make test` replays the seeds with; an input that
+# crashes, makes a sanitizer report or runs out of memory or of its 60 s
+# fails it.
+fuzz: deps configure
+	tests/fuzz/run-fuzzers.sh --mutate $(BUILD)/fuzz
 
 # The whole test suite once more, built with AddressSanitizer and UBSan in a
 # folder of its own; any report fails the test that made it. The fuzz
