@@ -73,6 +73,7 @@ constexpr std::string_view kAdditionsMarker = "[fennix-additions]";
 constexpr std::string_view kAdditionsEnd = "[end]";
 constexpr std::string_view kRunSection = "[run]";
 constexpr std::string_view kPointsSection = "[points]";
+constexpr std::string_view kFacePointsSection = "[face-points]";
 constexpr int kAdditionsVersion = 1;
 
 void PutLine(std::string& out, std::string_view line) {
@@ -87,7 +88,15 @@ void PutKey(std::string& out, std::string_view key, const std::string& value) {
 void PutAdditions(std::string& out, const ProjectAdditions& additions, const MatrixRecord& m1,
                   const MatrixRecord& m2) {
     const size_t pairs = std::min(m1.FreePoints.size(), m2.FreePoints.size());
-    if (additions.IsDefault() && pairs == 0) return;
+    // The face pairs that are still free point pairs.
+    std::vector<FreePair> facePairs;
+    for (const FreePair& face : additions.FacePairs)
+        for (size_t n = 0; n < pairs; ++n)
+            if (m1.FreePoints[n] == face.Start && m2.FreePoints[n] == face.End) {
+                facePairs.push_back(face);
+                break;
+            }
+    if (additions.Run.IsDefault() && pairs == 0) return;
     PutLine(out, kAdditionsMarker);
     PutKey(out, "version", std::to_string(kAdditionsVersion));
     const RunOptions& run = additions.Run;
@@ -106,6 +115,13 @@ void PutAdditions(std::string& out, const ProjectAdditions& additions, const Mat
             PutLine(out, std::to_string(a.X) + " " + std::to_string(a.Y) + " " +
                              std::to_string(b.X) + " " + std::to_string(b.Y));
         }
+    }
+    if (!facePairs.empty()) {
+        PutLine(out, kFacePointsSection);
+        PutKey(out, "count", std::to_string(facePairs.size()));
+        for (const FreePair& p : facePairs)
+            PutLine(out, std::to_string(p.Start.X) + " " + std::to_string(p.Start.Y) + " " +
+                             std::to_string(p.End.X) + " " + std::to_string(p.End.Y));
     }
     PutLine(out, kAdditionsEnd);
 }
@@ -288,14 +304,14 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
 // Reads the [points] section: "count=N", then N lines "x1 y1 x2 y2" of
 // whole numbers, each point within its picture (0 … Width, 0 … Height of
 // its record). Empty text on success, otherwise why not.
-std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2) {
+std::string ReadPairLines(LineReader& in, const MatrixRecord& m1, const MatrixRecord& m2,
+                          std::vector<Point>& first, std::vector<Point>& second) {
     const auto countLine = in.Line();
     if (!countLine || countLine->substr(0, 6) != "count=") return Tr("ProjectFile", "点の数の行（count=）がありません");
     const auto count = StrictInteger(countLine->substr(6));
     if (!count || *count < 1 || *count > kMaxFreePairs)
         return Format(Tr("ProjectFile", "点の数は 1 から %1 までの整数です"), {std::to_string(kMaxFreePairs)});
     if (static_cast<size_t>(*count) > in.Remaining()) return Tr("ProjectFile", "点の行が足りません");
-    std::vector<Point> first, second;
     for (int n = 0; n < *count; ++n) {
         const auto line = in.Line();
         int values[4];
@@ -314,8 +330,25 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
         first.push_back({values[0], values[1]});
         second.push_back({values[2], values[3]});
     }
+    return {};
+}
+
+std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2) {
+    std::vector<Point> first, second;
+    if (std::string why = ReadPairLines(in, m1, m2, first, second); !why.empty()) return why;
     m1.FreePoints = std::move(first);
     m2.FreePoints = std::move(second);
+    return {};
+}
+
+// Reads the [face-points] section: as [points], into the pairs the fit
+// placed on faces.
+std::string ReadFacePointsSection(LineReader& in, const MatrixRecord& m1, const MatrixRecord& m2,
+                                  std::vector<FreePair>& pairs) {
+    std::vector<Point> first, second;
+    if (std::string why = ReadPairLines(in, m1, m2, first, second); !why.empty()) return why;
+    pairs.clear();
+    for (size_t n = 0; n < first.size(); ++n) pairs.push_back({first[n], second[n]});
     return {};
 }
 
@@ -340,7 +373,7 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
     if (*number > kAdditionsVersion)
         return fail(Format(Tr("ProjectFile", "版 %1 の追加情報はこのプログラムでは読めません"),
                            {std::to_string(*number)}));
-    bool runSeen = false, pointsSeen = false;
+    bool runSeen = false, pointsSeen = false, facePointsSeen = false;
     while (true) {
         const auto line = in.Line();
         if (!line) return fail(Tr("ProjectFile", "終わりの行（[end]）がないまま終わっています"));
@@ -356,6 +389,15 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
             if (pointsSeen) return fail(Tr("ProjectFile", "[points] が二度あります"));
             pointsSeen = true;
             if (std::string why = ReadPointsSection(in, project.Matrix1, project.Matrix2);
+                !why.empty())
+                return fail(why);
+            continue;
+        }
+        if (*line == kFacePointsSection) {
+            if (facePointsSeen) return fail(Tr("ProjectFile", "[face-points] が二度あります"));
+            facePointsSeen = true;
+            if (std::string why = ReadFacePointsSection(in, project.Matrix1, project.Matrix2,
+                                                        additions.FacePairs);
                 !why.empty())
                 return fail(why);
             continue;

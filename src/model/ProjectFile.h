@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Translation.h"
 #include "model/MatrixRecord.h"
@@ -38,6 +39,12 @@ namespace fennix {
 //   x1 y1 x2 y2              N lines: a start point and its end partner,
 //                            whole numbers within their pictures
 //                            (0 … Width, 0 … Height of their records)
+//   [face-points]            section: which free point pairs the automatic
+//                            fit placed on face landmarks (a later fit
+//                            replaces them and keeps the others)
+//   count=N                  1 … kMaxFreePairs
+//   x1 y1 x2 y2              N lines, as in [points]; a pair no longer among
+//                            the free points is not written
 //   [end]                    closes the block; only empty lines follow
 //
 // Sections appear at most once each, in any order; empty lines are
@@ -52,7 +59,9 @@ inline constexpr int kMaxFreePairs = 10000;
 // free points are in the two records' FreePoints.
 struct ProjectAdditions {
     RunOptions Run;
-    bool IsDefault() const { return Run.IsDefault(); }
+    // The free point pairs the automatic fit placed on face landmarks.
+    std::vector<FreePair> FacePairs;
+    bool IsDefault() const { return Run.IsDefault() && FacePairs.empty(); }
     friend bool operator==(const ProjectAdditions&, const ProjectAdditions&) = default;
 };
 

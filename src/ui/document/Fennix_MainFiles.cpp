@@ -34,6 +34,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     Settings.BackgroundColor = project.BackgroundColor;
     Document.LastFrame = project.LastFrame;
     Document.Run = project.Additions.Run;
+    Document.FacePairs = project.Additions.FacePairs;
     Document.Matrix(1) = project.Matrix1;
     Document.Matrix(2) = project.Matrix2;
 
@@ -76,7 +77,7 @@ bool Fennix_Main::WriteProject(const std::string& path) {
     const std::string message =
         SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
                       Document.LastFrame, Settings.BackgroundColor, nullptr,
-                      ProjectAdditions{Document.Run});
+                      ProjectAdditions{Document.Run, Document.FacePairs});
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
@@ -153,7 +154,7 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
     const std::string message =
         SaveProjectWithPictures(target, Document.Matrix(1), Document.Matrix(2),
                                 Settings.ProjectFolder(), Document.LastFrame,
-                                Settings.BackgroundColor, ProjectAdditions{Document.Run});
+                                Settings.BackgroundColor, ProjectAdditions{Document.Run, Document.FacePairs});
     if (!message.empty()) {
         ShowMessage(message, MessageIcon::Critical);
         return;
