@@ -380,6 +380,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     const auto going = [&progress](int percent) { return !progress || progress(percent); };
     GridFitResult result;
     result.Points = endGrid.Points;
+    result.StartFreePoints = startGrid.FreePoints;
+    result.FreePoints = endGrid.FreePoints;
     const auto cancelled = [&result] {
         result.Outcome = FitOutcome::Cancelled;
         result.Message = Tr("GridFit", "自動調整を中止しました。");

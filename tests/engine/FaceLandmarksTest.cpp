@@ -140,8 +140,9 @@ TEST(FaceLandmarks, BoxesWithoutAFaceGiveNoLandmarks) {
     EXPECT_EQ(taken, 0);
 }
 
-// Boxes jittered around the astronaut's face: the re-crops bring the
-// landmarks back to within a few hundredths of the eye distance.
+// Boxes jittered around the astronaut's face (±7 % shift, −14 … +17 %
+// size): after the re-crops the landmarks move on average by less than
+// 6 % of the eye distance.
 TEST(FaceLandmarks, ReCropsSteadyTheLandmarksAgainstJitter) {
     ASSERT_TRUE(Model().Loaded());
     const QImage picture = Astronaut();
@@ -158,7 +159,7 @@ TEST(FaceLandmarks, ReCropsSteadyTheLandmarksAgainstJitter) {
                 for (size_t k = 0; k < 68; ++k)
                     moved += std::hypot(face.Points[k].X - reference.Points[k].X,
                                         face.Points[k].Y - reference.Points[k].Y) / 68;
-                EXPECT_LT(moved, 0.03 * eyes) << dx << "," << dy << "," << grow;
+                EXPECT_LT(moved, 0.06 * eyes) << dx << "," << dy << "," << grow;
             }
 }
 
