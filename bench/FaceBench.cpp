@@ -28,7 +28,8 @@ const FaceLandmarker& Model() {
     static const FaceLandmarker model = [] {
         FaceLandmarker m;
         std::string message;
-        if (!m.Load(DefaultFaceModelFolder(), message)) std::fprintf(stderr, "%s\n", message.c_str());
+        if (!m.Load(DefaultFaceModelFolder(), message))
+            std::fprintf(stderr, "%s\n", message.c_str());
         return m;
     }();
     return model;
@@ -80,7 +81,8 @@ BENCHMARK(FitFaces)->Name("Fit/Faces4000x3000")->Unit(benchmark::kMillisecond)->
 void DisAlone(benchmark::State& state) {
     const cv::Mat a = Gray(Astronaut(4000, 3000)), b = Gray(Footballer(4000, 3000));
     cv::Mat flow;
-    for (auto _ : state) cv::DISOpticalFlow::create(cv::DISOpticalFlow::PRESET_MEDIUM)->calc(a, b, flow);
+    for (auto _ : state)
+        cv::DISOpticalFlow::create(cv::DISOpticalFlow::PRESET_MEDIUM)->calc(a, b, flow);
 }
 BENCHMARK(DisAlone)->Name("Fit/DisAlone4000x3000")->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -106,8 +106,10 @@ Mesh FromRecords(const MatrixRecord& start, const MatrixRecord& end) {
 
 double Score(const cv::Mat& a, const cv::Mat& b, const Mesh& mesh, const cv::Mat& region) {
     std::vector<cv::Point2f> middle;
-    for (size_t k = 0; k < mesh.Start.size(); ++k) middle.push_back((mesh.Start[k] + mesh.End[k]) * 0.5f);
-    return Ssim(WarpMesh(a, mesh.Start, middle, mesh.Tri), WarpMesh(b, mesh.End, middle, mesh.Tri), region);
+    for (size_t k = 0; k < mesh.Start.size(); ++k)
+        middle.push_back((mesh.Start[k] + mesh.End[k]) * 0.5f);
+    return Ssim(WarpMesh(a, mesh.Start, middle, mesh.Tri), WarpMesh(b, mesh.End, middle, mesh.Tri),
+                region);
 }
 
 }  // namespace
@@ -127,7 +129,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("SSIM of the warped halves at the middle frame, in the face\n");
-    std::printf("%-40s %7s %7s %7s %7s  %s\n", "pair", "laid", "points", "fit", "recipe", "fit folds");
+    std::printf("%-40s %7s %7s %7s %7s  %s\n", "pair", "laid", "points", "fit", "recipe",
+                "fit folds");
     for (const auto& [startPath, endPath] : pairs) {
         const QImage start = Picture(startPath), end = Picture(endPath);
         if (start.isNull() || end.isNull()) {
@@ -179,8 +182,9 @@ int main(int argc, char** argv) {
             recipe.End.emplace_back(endFaces[0].Points[k].X, endFaces[0].Points[k].Y);
         }
         const float e = kSide - 1, h = e / 2;
-        for (const cv::Point2f p : {cv::Point2f(0, 0), cv::Point2f(h, 0), cv::Point2f(e, 0), cv::Point2f(e, h),
-                                    cv::Point2f(e, e), cv::Point2f(h, e), cv::Point2f(0, e), cv::Point2f(0, h)}) {
+        for (const cv::Point2f p :
+             {cv::Point2f(0, 0), cv::Point2f(h, 0), cv::Point2f(e, 0), cv::Point2f(e, h),
+              cv::Point2f(e, e), cv::Point2f(h, e), cv::Point2f(0, e), cv::Point2f(0, h)}) {
             recipe.Start.push_back(p);
             recipe.End.push_back(p);
         }
@@ -197,7 +201,8 @@ int main(int argc, char** argv) {
         subdiv.getTriangleList(list);
         const auto index = [&mids](float x, float y) {
             for (size_t k = 0; k < mids.size(); ++k)
-                if (std::abs(mids[k].x - x) < 0.01f && std::abs(mids[k].y - y) < 0.01f) return static_cast<int>(k);
+                if (std::abs(mids[k].x - x) < 0.01f && std::abs(mids[k].y - y) < 0.01f)
+                    return static_cast<int>(k);
             return -1;
         };
         for (const cv::Vec6f& t : list) {

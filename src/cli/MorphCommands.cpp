@@ -13,6 +13,7 @@
 
 #include "core/NumberText.h"
 #include "core/Paths.h"
+#include "core/RegularFile.h"
 #include "core/SafeWrite.h"
 #include "core/ScratchFolder.h"
 #include "core/Translation.h"
@@ -24,7 +25,6 @@
 #include "media/AviWriter.h"
 #include "media/FrameSequence.h"
 #include "media/ImageFile.h"
-#include "core/RegularFile.h"
 #include "media/VideoExport.h"
 #include "model/FreeMesh.h"
 #include "model/MorphDocument.h"
@@ -589,7 +589,8 @@ int FitCommand(const std::vector<std::string>& args, const std::string& programF
             const std::string& value = args[++i];
             if (arg == "--face") {
                 const auto number = CountOption(value, 1);
-                if (!number || *number > 1000) return Fail(err, "--face needs a whole number from 1");
+                if (!number || *number > 1000)
+                    return Fail(err, "--face needs a whole number from 1");
                 options.StartFace = options.EndFace = *number - 1;
             } else if (arg == "--output") {
                 output = value;
@@ -644,8 +645,8 @@ int FitCommand(const std::vector<std::string>& args, const std::string& programF
             if (options.Faces && options.Faces->Loaded() && !result.FacesLed) {
                 if (result.StartFaces > 0 && result.EndFaces > 0)
                     err << "fennix-morph: note: no face number " << options.StartFace + 1
-                        << " in both pictures (" << result.StartFaces << " and "
-                        << result.EndFaces << " found); faces are not used\n";
+                        << " in both pictures (" << result.StartFaces << " and " << result.EndFaces
+                        << " found); faces are not used\n";
                 else
                     err << "fennix-morph: note: faces found in the start picture: "
                         << result.StartFaces << ", in the end picture: " << result.EndFaces
@@ -843,11 +844,11 @@ int VideoCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     }
 }
 
-
 // `value` with two decimals, whatever the locale.
 std::string TwoDecimals(double value) {
     char text[64];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
     return error == std::errc() ? std::string(text, end) : std::string("0.00");
 }
 
@@ -889,7 +890,8 @@ MorphOutput MorphOutputOf(const std::string& output) {
     std::string lower = output;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".avi") == 0) return MorphOutput::Avi;
+    if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".avi") == 0)
+        return MorphOutput::Avi;
     return MorphOutput::Frames;
 }
 
@@ -941,8 +943,8 @@ int MorphCommand(const std::vector<std::string>& args, const std::string& progra
     ScratchFolder scratch(SystemTempFolder(), kScratchPrefix);
     if (!scratch.Valid()) return Fail(err, "cannot create a temporary folder");
     const std::string project = JoinPath(scratch.Path(), "morph.mph");
-    std::vector<std::string> newArgs = {paths[0], paths[1],  project, "--rows", rows,
-                                        "--cols", columns,   "--frames", frames};
+    std::vector<std::string> newArgs = {paths[0], paths[1], project,    "--rows", rows,
+                                        "--cols", columns,  "--frames", frames};
     if (startImage->size() != endImage->size()) newArgs.insert(newArgs.end(), {"--fit", "stretch"});
     if (const int status = NewCommand(newArgs, out, err); status != 0) return status;
     if (const int status = FitCommand({project}, programFolder, out, err, terminal); status != 0)
@@ -955,7 +957,8 @@ int MorphCommand(const std::vector<std::string>& args, const std::string& progra
         kind == MorphOutput::Frames ? output : JoinPath(scratch.Path(), "frames");
     std::vector<std::string> renderArgs = {project, frameFolder};
     renderArgs.insert(renderArgs.end(), renderOptions.begin(), renderOptions.end());
-    if (const int status = RenderCommand(renderArgs, programFolder, out, err, terminal); status != 0)
+    if (const int status = RenderCommand(renderArgs, programFolder, out, err, terminal);
+        status != 0)
         return status;
     if (kind == MorphOutput::Frames) return 0;
 

@@ -44,7 +44,8 @@ constexpr double kTypicalFace[68][2] = {
 
 FacePoint EyeCentre(const std::vector<FacePoint>& p, int first) {
     FacePoint c;
-    for (int k = first; k < first + 6; ++k) c.X += p[static_cast<size_t>(k)].X / 6, c.Y += p[static_cast<size_t>(k)].Y / 6;
+    for (int k = first; k < first + 6; ++k)
+        c.X += p[static_cast<size_t>(k)].X / 6, c.Y += p[static_cast<size_t>(k)].Y / 6;
     return c;
 }
 
@@ -61,7 +62,8 @@ struct Tensor {
 
 // Reads the manifest and the weights file into named tensors. Empty text
 // on success, otherwise why not (English, for the message's tail).
-std::string ReadWeights(const std::string& folder, std::vector<std::pair<std::string, Tensor>>& out) {
+std::string ReadWeights(const std::string& folder,
+                        std::vector<std::pair<std::string, Tensor>>& out) {
     namespace fs = std::filesystem;
     QFile manifestFile(QString::fromStdString((fs::path(folder) / kFaceModelManifest).string()));
     QFile weightsFile(QString::fromStdString((fs::path(folder) / kFaceModelWeights).string()));
@@ -91,7 +93,8 @@ std::string ReadWeights(const std::string& folder, std::vector<std::pair<std::st
             const double scale = q.value("scale").toDouble(), minimum = q.value("min").toDouble();
             if (count > weights.size() - offset) return "short";
             t.Values.resize(static_cast<size_t>(count));
-            const auto* bytes = reinterpret_cast<const unsigned char*>(weights.constData() + offset);
+            const auto* bytes =
+                reinterpret_cast<const unsigned char*>(weights.constData() + offset);
             for (qint64 k = 0; k < count; ++k)
                 t.Values[static_cast<size_t>(k)] = static_cast<float>(bytes[k] * scale + minimum);
             offset += count;
@@ -176,7 +179,8 @@ bool FaceLandmarker::Load(const std::string& folder, std::string& message) {
             params.name = name;
             params.type = type;
             const int id = net.addLayer(name, type, params);
-            for (size_t k = 0; k < inputs.size(); ++k) net.connect(inputs[k], 0, id, static_cast<int>(k));
+            for (size_t k = 0; k < inputs.size(); ++k)
+                net.connect(inputs[k], 0, id, static_cast<int>(k));
             return id;
         };
         const auto conv = [&](const std::string& name, int input, const cv::Mat& weights,
@@ -214,7 +218,8 @@ bool FaceLandmarker::Load(const std::string& folder, std::string& message) {
                 complete = false;
                 return input;
             }
-            const int d = conv(name + "/depthwise", input, filters(*depth, true), nullptr, stride, in);
+            const int d =
+                conv(name + "/depthwise", input, filters(*depth, true), nullptr, stride, in);
             const cv::Mat b = row(*bias);
             return conv(name + "/pointwise", d, filters(*point, false), &b, 1, 1);
         };
@@ -289,10 +294,10 @@ bool FaceLandmarker::Load(const std::string& folder, std::string& message) {
 
 std::vector<FacePoint> FaceLandmarker::OfCrop(const QImage& picture, const FaceBox& box) const {
     if (!net_ || box.Width() < 1 || box.Height() < 1 || picture.isNull()) return {};
-    const QImage rgb = picture.format() == QImage::Format_RGB32 ||
-                               picture.format() == QImage::Format_ARGB32
-                           ? picture
-                           : picture.convertToFormat(QImage::Format_RGB32);
+    const QImage rgb =
+        picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
+            ? picture
+            : picture.convertToFormat(QImage::Format_RGB32);
     // The crop padded to a square, the crop centred; zeros outside the picture.
     const int side = std::max(box.Width(), box.Height());
     const int padX = (side - box.Width()) / 2, padY = (side - box.Height()) / 2;
@@ -336,7 +341,8 @@ std::vector<FacePoint> FaceLandmarker::OfCrop(const QImage& picture, const FaceB
 FaceBox CropAroundLandmarks(const std::vector<FacePoint>& points) {
     double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
     for (const FacePoint& p : points)
-        x0 = std::min(x0, p.X), y0 = std::min(y0, p.Y), x1 = std::max(x1, p.X), y1 = std::max(y1, p.Y);
+        x0 = std::min(x0, p.X), y0 = std::min(y0, p.Y), x1 = std::max(x1, p.X),
+        y1 = std::max(y1, p.Y);
     if (points.empty()) return {};
     const double side = 1.5 * std::max(x1 - x0, y1 - y0);
     const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2 - 0.1 * (y1 - y0);
@@ -357,7 +363,8 @@ double ShapeDistance(const std::vector<FacePoint>& points) {
     double spread = 0, a = 0, b = 0;
     for (int k = 0; k < 68; ++k) {
         const double x = kTypicalFace[k][0] - tx, y = kTypicalFace[k][1] - ty;
-        const double u = points[static_cast<size_t>(k)].X - mx, v = points[static_cast<size_t>(k)].Y - my;
+        const double u = points[static_cast<size_t>(k)].X - mx,
+                     v = points[static_cast<size_t>(k)].Y - my;
         spread += x * x + y * y;
         a += x * u + y * v;
         b += x * v - y * u;
@@ -367,7 +374,9 @@ double ShapeDistance(const std::vector<FacePoint>& points) {
     for (int k = 0; k < 68; ++k) {
         const double x = kTypicalFace[k][0] - tx, y = kTypicalFace[k][1] - ty;
         const double u = a * x - b * y + mx, v = b * x + a * y + my;
-        distance += std::hypot(u - points[static_cast<size_t>(k)].X, v - points[static_cast<size_t>(k)].Y) / 68;
+        distance +=
+            std::hypot(u - points[static_cast<size_t>(k)].X, v - points[static_cast<size_t>(k)].Y) /
+            68;
     }
     const double eyes = EyeDistanceOf(points);
     return eyes > 1e-9 ? distance / eyes : 1e300;

@@ -44,7 +44,7 @@ inline constexpr const char* kFaceModelWeights = "face_landmark_68_model.bin";
 inline constexpr const char* kFaceModelManifest = "face_landmark_68_model-weights_manifest.json";
 
 class FaceLandmarker {
-public:
+  public:
     FaceLandmarker();
     ~FaceLandmarker();
     FaceLandmarker(FaceLandmarker&&) noexcept;
@@ -66,15 +66,14 @@ public:
     // face cascade in `cascadeFolder`, widened, then re-cropped around
     // their landmarks twice. A box whose landmarks do not hold still under
     // the re-crop or do not have a face's shape is no face and is left out.
-    std::vector<FoundFace> Find(const QImage& picture,
-                                const std::string& cascadeFolder =
-                                    "/usr/share/opencv4/haarcascades") const;
+    std::vector<FoundFace> Find(const QImage& picture, const std::string& cascadeFolder =
+                                                           "/usr/share/opencv4/haarcascades") const;
 
     // Follows a first box to a face: re-crops around its landmarks and
     // checks them. False when the box shows no face.
     bool Follow(const QImage& picture, const FaceBox& first, FoundFace& face) const;
 
-private:
+  private:
     struct Network;
     std::unique_ptr<Network> net_;
 };

@@ -281,12 +281,11 @@ std::optional<cv::Point2d> TrustedFlow(const cv::Mat& start, const cv::Mat& forw
     return cv::Point2d(median(xs), median(ys));
 }
 
-
 // A thin-plate spline from places of one picture to places of another:
 // it passes through its pairs (nearly: a little smoothing keeps it calm
 // where pairs lie close) and is affine far from them.
 class PlateSpline {
-public:
+  public:
     bool Fit(const std::vector<cv::Point2d>& from, const std::vector<cv::Point2d>& to,
              double unit) {
         const int n = static_cast<int>(from.size());
@@ -298,11 +297,14 @@ public:
         cv::Mat values = cv::Mat::zeros(n + 3, 2, CV_64F);
         for (int a = 0; a < n; ++a) {
             for (int b = 0; b < n; ++b)
-                system.at<double>(a, b) = Kernel(centres_[static_cast<size_t>(a)] - centres_[static_cast<size_t>(b)]);
+                system.at<double>(a, b) =
+                    Kernel(centres_[static_cast<size_t>(a)] - centres_[static_cast<size_t>(b)]);
             system.at<double>(a, a) += 1e-4;
             system.at<double>(a, n) = system.at<double>(n, a) = 1;
-            system.at<double>(a, n + 1) = system.at<double>(n + 1, a) = centres_[static_cast<size_t>(a)].x;
-            system.at<double>(a, n + 2) = system.at<double>(n + 2, a) = centres_[static_cast<size_t>(a)].y;
+            system.at<double>(a, n + 1) = system.at<double>(n + 1, a) =
+                centres_[static_cast<size_t>(a)].x;
+            system.at<double>(a, n + 2) = system.at<double>(n + 2, a) =
+                centres_[static_cast<size_t>(a)].y;
             values.at<double>(a, 0) = to[static_cast<size_t>(a)].x / unit_;
             values.at<double>(a, 1) = to[static_cast<size_t>(a)].y / unit_;
         }
@@ -325,7 +327,7 @@ public:
         return {u * unit_, v * unit_};
     }
 
-private:
+  private:
     static double Kernel(const cv::Point2d& d) {
         const double r2 = d.x * d.x + d.y * d.y;
         return r2 > 1e-18 ? r2 * std::log(r2) : 0;
@@ -430,7 +432,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
                     found.End.emplace_back(p.X, p.Y);
                 facePairs = std::move(found);
             } else if (result.StartFaces > 0 && result.EndFaces > 0) {
-                result.FaceNote = Tr("GridFit", "選んだ番号の顔がないため、顔の特徴点は使いませんでした。");
+                result.FaceNote =
+                    Tr("GridFit", "選んだ番号の顔がないため、顔の特徴点は使いませんでした。");
             }
         }
         if (!going(20)) return cancelled();
@@ -443,9 +446,9 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         for (int f = 0; f < FreePairCount(startGrid, endGrid); ++f) {
             const Point a = startGrid.FreePoints[static_cast<size_t>(f)];
             const Point b = endGrid.FreePoints[static_cast<size_t>(f)];
-            const bool earlier =
-                std::any_of(options.PreviousFacePairs.begin(), options.PreviousFacePairs.end(),
-                            [&](const FreePair& p) { return SamePoint(p.Start, a) && SamePoint(p.End, b); });
+            const bool earlier = std::any_of(
+                options.PreviousFacePairs.begin(), options.PreviousFacePairs.end(),
+                [&](const FreePair& p) { return SamePoint(p.Start, a) && SamePoint(p.End, b); });
             if (earlier) continue;
             startBase.FreePoints.push_back(a);
             endBase.FreePoints.push_back(b);
@@ -522,11 +525,10 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         constexpr int kPins = 6;
         for (int k = 0; k < kPins; ++k) {
             const double f = static_cast<double>(k) / kPins;
-            const std::pair<cv::Point2d, cv::Point2d> pins[] = {
-                {{f * w, 0}, {f * ew, 0}},
-                {{w, f * h}, {ew, f * eh}},
-                {{w - f * w, h}, {ew - f * ew, eh}},
-                {{0, h - f * h}, {0, eh - f * eh}}};
+            const std::pair<cv::Point2d, cv::Point2d> pins[] = {{{f * w, 0}, {f * ew, 0}},
+                                                                {{w, f * h}, {ew, f * eh}},
+                                                                {{w - f * w, h}, {ew - f * ew, eh}},
+                                                                {{0, h - f * h}, {0, eh - f * eh}}};
             for (const auto& [a, b] : pins) from.push_back(a), to.push_back(b);
         }
         if (!spline.Fit(from, to, std::max(start.Gray.cols, start.Gray.rows))) facePairs.reset();
@@ -565,7 +567,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     if (!going(90)) return cancelled();
 
     const auto insideEnd = [&end](const cv::Point2d& q) {
-        return q.x >= -0.5 && q.y >= -0.5 && q.x <= end.Gray.cols - 0.5 && q.y <= end.Gray.rows - 0.5;
+        return q.x >= -0.5 && q.y >= -0.5 && q.x <= end.Gray.cols - 0.5 &&
+               q.y <= end.Gray.rows - 0.5;
     };
     const int countI = startGrid.Rows + 1, countJ = startGrid.Columns + 1;
     const size_t n = static_cast<size_t>(countI) * countJ;
@@ -631,8 +634,9 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         if (const auto flow = TrustedFlow(start.Gray, forward, backward, x, y)) {
             const cv::Point2d q = toEnd(x + flow->x, y + flow->y);
             if (insideEnd(q))
-                candidates.push_back({std::clamp(RoundEvenInt(end.FromWork(q.x)), 0, endGrid.Width),
-                                      std::clamp(RoundEvenInt(end.FromWork(q.y)), 0, endGrid.Height)});
+                candidates.push_back(
+                    {std::clamp(RoundEvenInt(end.FromWork(q.x)), 0, endGrid.Width),
+                     std::clamp(RoundEvenInt(end.FromWork(q.y)), 0, endGrid.Height)});
         }
         if (const auto mapped = MapThroughMesh(startGridOnly, fitted, 1, p)) candidates.push_back(*mapped);
         candidates.push_back(endBase.FreePoints[static_cast<size_t>(f)]);
@@ -656,17 +660,22 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         std::vector<FreePair> faces;
         std::vector<Point> taken = MeshCorners(startSoFar);
         for (size_t k = 0; k < facePairs->Start.size(); ++k) {
-            const Point a{std::clamp(RoundEvenInt(start.FromWork(facePairs->Start[k].x)), 0, startGrid.Width),
-                          std::clamp(RoundEvenInt(start.FromWork(facePairs->Start[k].y)), 0, startGrid.Height)};
-            const Point b{std::clamp(RoundEvenInt(end.FromWork(facePairs->End[k].x)), 0, endGrid.Width),
-                          std::clamp(RoundEvenInt(end.FromWork(facePairs->End[k].y)), 0, endGrid.Height)};
-            if (std::any_of(taken.begin(), taken.end(), [&a](const Point& t) { return SamePoint(t, a); }))
+            const Point a{
+                std::clamp(RoundEvenInt(start.FromWork(facePairs->Start[k].x)), 0, startGrid.Width),
+                std::clamp(RoundEvenInt(start.FromWork(facePairs->Start[k].y)), 0,
+                           startGrid.Height)};
+            const Point b{
+                std::clamp(RoundEvenInt(end.FromWork(facePairs->End[k].x)), 0, endGrid.Width),
+                std::clamp(RoundEvenInt(end.FromWork(facePairs->End[k].y)), 0, endGrid.Height)};
+            if (std::any_of(taken.begin(), taken.end(),
+                            [&a](const Point& t) { return SamePoint(t, a); }))
                 continue;
             taken.push_back(a);
             faces.push_back({a, b});
         }
         MatrixRecord startAll = startSoFar, endAll = endSoFar;
-        for (const FreePair& p : faces) startAll.FreePoints.push_back(p.Start), endAll.FreePoints.push_back(p.End);
+        for (const FreePair& p : faces)
+            startAll.FreePoints.push_back(p.Start), endAll.FreePoints.push_back(p.End);
         if (!MeshUnfolded(startAll, endAll)) {
             // Slow for many pairs: each check builds the whole mesh again.
             startAll = startSoFar, endAll = endSoFar;

@@ -311,7 +311,8 @@ std::string ReadPairLines(LineReader& in, const MatrixRecord& m1, const MatrixRe
     const auto count = StrictInteger(countLine->substr(6));
     if (!count || *count < 1 || *count > kMaxFreePairs)
         return Format(Tr("ProjectFile", "点の数は 1 から %1 までの整数です"), {std::to_string(kMaxFreePairs)});
-    if (static_cast<size_t>(*count) > in.Remaining()) return Tr("ProjectFile", "点の行が足りません");
+    if (static_cast<size_t>(*count) > in.Remaining())
+        return Tr("ProjectFile", "点の行が足りません");
     for (int n = 0; n < *count; ++n) {
         const auto line = in.Line();
         int values[4];

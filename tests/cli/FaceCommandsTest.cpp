@@ -69,7 +69,8 @@ TEST_F(FaceCommandsTest, FacesSaysSoWhenThereIsNone) {
 
 TEST_F(FaceCommandsTest, FitPlacesLandmarkPairsAndReplacesThemTheNextTime) {
     const std::string project = folder.File("p.mph");
-    ASSERT_EQ(RunCli({"new", kAstronaut, Footballer(), project, "--rows", "6", "--cols", "6"}).status, 0);
+    ASSERT_EQ(
+        RunCli({"new", kAstronaut, Footballer(), project, "--rows", "6", "--cols", "6"}).status, 0);
     const auto fit = RunCli({"fit", project});
     ASSERT_EQ(fit.status, 0) << fit.err;
     EXPECT_NE(fit.out.find("landmark pairs placed"), std::string::npos) << fit.out;
@@ -103,7 +104,8 @@ TEST_F(FaceCommandsTest, FitPlacesLandmarkPairsAndReplacesThemTheNextTime) {
 
 TEST_F(FaceCommandsTest, MorphMakesAVideoOrFramesInOneCommand) {
     const std::string video = folder.File("out.mp4");
-    const auto run = RunCli({"morph", kAstronaut, Footballer(), video, "--frames", "4", "--fps", "10"});
+    const auto run =
+        RunCli({"morph", kAstronaut, Footballer(), video, "--frames", "4", "--fps", "10"});
     ASSERT_EQ(run.status, 0) << run.err;
     std::error_code error;
     ASSERT_GT(std::filesystem::file_size(video, error), 1000u);

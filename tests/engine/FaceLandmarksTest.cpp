@@ -2,9 +2,9 @@
 
 #include <QFile>
 #include <QImage>
-#include <filesystem>
 #include <QTransform>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -51,13 +51,15 @@ QImage Astronaut() {
 }
 
 TEST(FaceLandmarks, ModelShipsBesideTheProgram) {
-    ASSERT_TRUE(Model().Loaded()) << "run scripts/install-deps.sh and build: models/ beside the tests";
+    ASSERT_TRUE(Model().Loaded())
+        << "run scripts/install-deps.sh and build: models/ beside the tests";
 }
 
 TEST(FaceLandmarks, ForwardPassReproducesTheReferenceLandmarks) {
     ASSERT_TRUE(Model().Loaded());
     const QImage picture = Astronaut();
-    ASSERT_FALSE(picture.isNull()) << "python3-skimage (scripts/install-deps.sh) ships " << kAstronaut;
+    ASSERT_FALSE(picture.isNull())
+        << "python3-skimage (scripts/install-deps.sh) ships " << kAstronaut;
     const std::vector<FacePoint> points = Model().OfCrop(picture, {150, 40, 290, 200});
     ASSERT_EQ(points.size(), 68u);
     double worst = 0;
@@ -81,7 +83,8 @@ class FacesInPictures : public ::testing::TestWithParam<PictureCase> {};
 TEST_P(FacesInPictures, FindsFacesOnlyWhereThereAreSome) {
     ASSERT_TRUE(Model().Loaded());
     const PictureCase& c = GetParam();
-    const QImage picture = QImage(QString::fromStdString(c.path)).convertToFormat(QImage::Format_RGB32);
+    const QImage picture =
+        QImage(QString::fromStdString(c.path)).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(picture.isNull()) << c.path;
     const auto faces = Model().Find(picture);
     if (c.faces == 0) {
@@ -117,11 +120,14 @@ TEST(FaceLandmarks, BoxesWithoutAFaceGiveNoLandmarks) {
     ASSERT_TRUE(Model().Loaded());
     const std::string pictures[] = {std::string(kSkimageData) + "chelsea.png",
                                     std::string(kSkimageData) + "coffee.png",
-                                    test::PhotoPath("aloeL.jpg"), test::PhotoPath("building.jpg"),
-                                    test::PhotoPath("fruits.jpg"), test::PhotoPath("baboon.jpg")};
+                                    test::PhotoPath("aloeL.jpg"),
+                                    test::PhotoPath("building.jpg"),
+                                    test::PhotoPath("fruits.jpg"),
+                                    test::PhotoPath("baboon.jpg")};
     int tried = 0, taken = 0;
     for (const std::string& path : pictures) {
-        const QImage picture = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+        const QImage picture =
+            QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
         ASSERT_FALSE(picture.isNull()) << path;
         for (int side : {picture.width() / 4, picture.width() / 3}) {
             for (int y = 0; y + side <= picture.height(); y += side / 2) {
@@ -130,7 +136,8 @@ TEST(FaceLandmarks, BoxesWithoutAFaceGiveNoLandmarks) {
                     ++tried;
                     if (Model().Follow(picture, {x, y, x + side, y + side}, face)) {
                         ++taken;
-                        ADD_FAILURE() << "a face in " << path << " at " << x << "," << y << " side " << side;
+                        ADD_FAILURE()
+                            << "a face in " << path << " at " << x << "," << y << " side " << side;
                     }
                 }
             }
@@ -153,12 +160,15 @@ TEST(FaceLandmarks, ReCropsSteadyTheLandmarksAgainstJitter) {
         for (int dy : {-10, 0, 10})
             for (int grow : {-10, 0, 12}) {
                 FoundFace face;
-                ASSERT_TRUE(Model().Follow(picture, {150 + dx - grow, 40 + dy - grow, 290 + dx + grow, 200 + dy + grow}, face))
+                ASSERT_TRUE(Model().Follow(
+                    picture, {150 + dx - grow, 40 + dy - grow, 290 + dx + grow, 200 + dy + grow},
+                    face))
                     << dx << "," << dy << "," << grow;
                 double moved = 0;
                 for (size_t k = 0; k < 68; ++k)
                     moved += std::hypot(face.Points[k].X - reference.Points[k].X,
-                                        face.Points[k].Y - reference.Points[k].Y) / 68;
+                                        face.Points[k].Y - reference.Points[k].Y) /
+                             68;
                 EXPECT_LT(moved, 0.06 * eyes) << dx << "," << dy << "," << grow;
             }
 }
@@ -184,14 +194,19 @@ TEST(FaceLandmarks, MissingOrDamagedModelSaysSoAndFindsNothing) {
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
     const std::string manifest = original.readAll().toStdString();
     for (const Damage& d : {Damage{"short", manifest, 1000}, Damage{"not json", "{[", -1},
-                            Damage{"wrong shape", [&] {
-                                std::string m = manifest;
-                                m.replace(m.find("[3,3,3,32]"), 10, "[3,3,3,31]");
-                                return m;
-                            }(), -1}}) {
-        std::filesystem::copy_file(source + "/" + kFaceModelWeights, folder + "/" + kFaceModelWeights,
+                            Damage{"wrong shape",
+                                   [&] {
+                                       std::string m = manifest;
+                                       m.replace(m.find("[3,3,3,32]"), 10, "[3,3,3,31]");
+                                       return m;
+                                   }(),
+                                   -1}}) {
+        std::filesystem::copy_file(source + "/" + kFaceModelWeights,
+                                   folder + "/" + kFaceModelWeights,
                                    std::filesystem::copy_options::overwrite_existing);
-        if (d.weights >= 0) std::filesystem::resize_file(folder + "/" + kFaceModelWeights, static_cast<uintmax_t>(d.weights));
+        if (d.weights >= 0)
+            std::filesystem::resize_file(folder + "/" + kFaceModelWeights,
+                                         static_cast<uintmax_t>(d.weights));
         QFile out(QString::fromStdString(folder + "/" + kFaceModelManifest));
         ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
         out.write(d.manifest.data(), static_cast<qint64>(d.manifest.size()));

@@ -103,7 +103,8 @@ class GridFitWithoutFaces : public ::testing::TestWithParam<NoLeadCase> {};
 TEST_P(GridFitWithoutFaces, BehavesAsWithoutLandmarks) {
     const NoLeadCase& c = GetParam();
     const QImage start = Astronaut();
-    const QImage end = c.endPhoto.empty() ? Footballer(512) : test::Photo(c.endPhoto, 512).scaled(512, 512);
+    const QImage end =
+        c.endPhoto.empty() ? Footballer(512) : test::Photo(c.endPhoto, 512).scaled(512, 512);
     ASSERT_FALSE(end.isNull());
     MatrixRecord startGrid = test::Grid(512, 512, 5, 5), endGrid = startGrid;
     startGrid.FreePoints = {{100, 100}};

@@ -283,11 +283,15 @@ TEST_F(ProjectAdditionsTest, FacePairsRoundTripAndOnlyThoseStillThere) {
         std::vector<std::string> block;  // empty: no block at all
     };
     const Case cases[] = {
-        {{{10, 12}, {20, 22}}, {{14, 9}, {24, 19}}, {{{20, 22}, {24, 19}}},
+        {{{10, 12}, {20, 22}},
+         {{14, 9}, {24, 19}},
+         {{{20, 22}, {24, 19}}},
          {"[fennix-additions]", "version=1", "[points]", "count=2", "10 12 14 9", "20 22 24 19",
           "[face-points]", "count=1", "20 22 24 19", "[end]"}},
         // A marked pair whose end point the user moved is theirs now.
-        {{{10, 12}}, {{15, 9}}, {{{10, 12}, {14, 9}}},
+        {{{10, 12}},
+         {{15, 9}},
+         {{{10, 12}, {14, 9}}},
          {"[fennix-additions]", "version=1", "[points]", "count=1", "10 12 15 9", "[end]"}},
         // Marks without any free point: nothing to write, the plain file.
         {{}, {}, {{{10, 12}, {14, 9}}}, {}},
@@ -325,8 +329,8 @@ TEST_F(ProjectAdditionsTest, DamagedFacePointSectionsAreRefused) {
     const std::string path = folder.File("m.mph");
     ASSERT_EQ(Save(path, {}), "");
     const std::vector<std::string> plain = Lines(ReadFile(path));
-    const std::vector<std::string> head = {"[fennix-additions]", "version=1", "[points]", "count=1",
-                                           "1 2 3 4", "[face-points]"};
+    const std::vector<std::string> head = {
+        "[fennix-additions]", "version=1", "[points]", "count=1", "1 2 3 4", "[face-points]"};
     struct Case {
         std::vector<std::string> rest;
         size_t line;
@@ -337,7 +341,8 @@ TEST_F(ProjectAdditionsTest, DamagedFacePointSectionsAreRefused) {
         {{"[end]"}, 7, "点の数の行（count=）がありません"},
         {{"count=1", "1 2 3", "[end]"}, 8, "点の行は「x1 y1 x2 y2」の四つの整数です"},
         {{"count=1", "1 2 3 49", "[end]"}, 8, "点が画像の外にあります"},
-        {{"count=1", "1 2 3 4", "[face-points]", "count=1", "1 2 3 4", "[end]"}, 9,
+        {{"count=1", "1 2 3 4", "[face-points]", "count=1", "1 2 3 4", "[end]"},
+         9,
          "[face-points] が二度あります"},
     };
     for (const Case& c : cases) {
@@ -353,7 +358,8 @@ TEST_F(ProjectAdditionsTest, DamagedFacePointSectionsAreRefused) {
             continue;
         }
         EXPECT_EQ(message, "モーフィングファイルの追加情報が壊れています（" +
-                               std::to_string(plain.size() + c.line) + " 行目：" + c.why + "）。" + path)
+                               std::to_string(plain.size() + c.line) + " 行目：" + c.why + "）。" +
+                               path)
             << c.why;
     }
 }

@@ -74,10 +74,9 @@ bool Fennix_Main::RelocateImages() {
 }
 
 bool Fennix_Main::WriteProject(const std::string& path) {
-    const std::string message =
-        SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
-                      Document.LastFrame, Settings.BackgroundColor, nullptr,
-                      ProjectAdditions{Document.Run, Document.FacePairs});
+    const std::string message = SaveMorphFile(
+        path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(), Document.LastFrame,
+        Settings.BackgroundColor, nullptr, ProjectAdditions{Document.Run, Document.FacePairs});
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
@@ -151,10 +150,10 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
     std::string chosen;
     const std::string target = AskProjectPath(Tr("Fennix_MainFiles", "画像と一緒に保存"), chosen);
     if (target.empty()) return;
-    const std::string message =
-        SaveProjectWithPictures(target, Document.Matrix(1), Document.Matrix(2),
-                                Settings.ProjectFolder(), Document.LastFrame,
-                                Settings.BackgroundColor, ProjectAdditions{Document.Run, Document.FacePairs});
+    const std::string message = SaveProjectWithPictures(
+        target, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
+        Document.LastFrame, Settings.BackgroundColor,
+        ProjectAdditions{Document.Run, Document.FacePairs});
     if (!message.empty()) {
         ShowMessage(message, MessageIcon::Critical);
         return;

@@ -118,7 +118,8 @@ void Fennix_Main::StartFit(std::vector<FitReference> references, int face) {
                     return !job.CancelRequested();
                 });
         },
-        [this, result, before = endGrid.Points, freeBefore = std::array{startGrid.FreePoints, endGrid.FreePoints}] {
+        [this, result, before = endGrid.Points,
+         freeBefore = std::array{startGrid.FreePoints, endGrid.FreePoints}] {
             FitFinished(*result, before, freeBefore);
         });
 }
