@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/FaceLandmarks.h"
+#include "support/TestFolder.h"
 #include "support/WarpedPair.h"
 
 namespace fennix {
@@ -174,9 +175,8 @@ TEST(FaceLandmarks, ReCropsSteadyTheLandmarksAgainstJitter) {
 }
 
 TEST(FaceLandmarks, MissingOrDamagedModelSaysSoAndFindsNothing) {
-    const std::string folder = ::testing::TempDir() + "/fennix-face-model-test";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const test::TestFolder temporary;
+    const std::string folder = temporary.Path();
     FaceLandmarker model;
     std::string message;
     EXPECT_FALSE(model.Load(folder, message));
@@ -215,7 +215,6 @@ TEST(FaceLandmarks, MissingOrDamagedModelSaysSoAndFindsNothing) {
         EXPECT_NE(message.find("壊れて"), std::string::npos) << d.name << ": " << message;
         EXPECT_FALSE(model.Loaded()) << d.name;
     }
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
