@@ -52,6 +52,17 @@
     </message>
 </context>
 <context>
+    <name>FaceLandmarks</name>
+    <message>
+        <source>顔の特徴点のモデルがないため、顔は使いません。</source>
+        <translation>The face landmark model is not installed, so faces are not used.</translation>
+    </message>
+    <message>
+        <source>顔の特徴点のモデルが壊れているため、顔は使いません。</source>
+        <translation>The face landmark model is damaged, so faces are not used.</translation>
+    </message>
+</context>
+<context>
     <name>Fennix_Avi</name>
     <message>
         <source>フォルダの中にモーフ画像データが見つかりません！</source>
@@ -434,6 +445,10 @@ This folder already holds frames (%1). Choose another folder.</translation>
     <message>
         <source>連続モーフィング</source>
         <translation>Morph Sequence</translation>
+    </message>
+    <message>
+        <source>別の顔で自動調整</source>
+        <translation>Auto Fit with Another Face</translation>
     </message>
 </context>
 <context>
@@ -1155,6 +1170,14 @@ Resize the end picture to the start picture?</translation>
         <source>自動調整に失敗しました。</source>
         <translation>The automatic fit failed.</translation>
     </message>
+    <message>
+        <source>顔の特徴点のモデルがないため、顔の特徴点は使いませんでした。</source>
+        <translation>The face landmark model is not installed, so the fit did not use face landmarks.</translation>
+    </message>
+    <message>
+        <source>選んだ番号の顔がないため、顔の特徴点は使いませんでした。</source>
+        <translation>There is no face with the chosen number, so the fit did not use face landmarks.</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindows</name>
@@ -1452,6 +1475,14 @@ The project has fewer than 2 frames.</translation>
     <message>
         <source>画質は standard か smooth です</source>
         <translation>the quality is standard or smooth</translation>
+    </message>
+    <message>
+        <source>[face-points] が二度あります</source>
+        <translation>[face-points] appears twice</translation>
+    </message>
+    <message>
+        <source>点が画像の外にあります</source>
+        <translation>a point lies outside the picture</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -12,9 +13,11 @@
 
 #include "core/NumberText.h"
 #include "core/Paths.h"
+#include "core/RegularFile.h"
 #include "core/SafeWrite.h"
 #include "core/ScratchFolder.h"
 #include "core/Translation.h"
+#include "engine/FaceLandmarks.h"
 #include "engine/GridFit.h"
 #include "engine/MorphChain.h"
 #include "engine/MorphRun.h"
@@ -22,7 +25,6 @@
 #include "media/AviWriter.h"
 #include "media/FrameSequence.h"
 #include "media/ImageFile.h"
-#include "core/RegularFile.h"
 #include "media/VideoExport.h"
 #include "model/FreeMesh.h"
 #include "model/FreePairCheck.h"
@@ -44,6 +46,10 @@ constexpr const char* kUsage =
     "                          [--ease CURVE] [--colour-ease CURVE]\n"
     "                          [--hold-start N] [--hold-end M] [--smooth|--standard]\n"
     "       fennix-morph fit PROJECT.mph [--output OUT.mph] [--ref SX,SY,EX,EY ...]\n"
+    "                        [--no-faces] [--face N]\n"
+    "       fennix-morph faces PICTURE\n"
+    "       fennix-morph morph START END OUTPUT [--frames N] [--fps F] [--size WxH]\n"
+    "                          [--rows R --cols C]\n"
     "       fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
     "       fennix-morph video FRAMEDIR OUTPUT [--fps N] [--size WxH]\n"
     "                          [--quality high|normal|small] [--pingpong]\n";
@@ -91,14 +97,39 @@ constexpr const char* kRenderHelp =
 
 constexpr const char* kFitHelp =
     "usage: fennix-morph fit PROJECT.mph [--output OUT.mph] [--ref SX,SY,EX,EY ...]\n"
+    "                        [--no-faces] [--face N]\n"
     "Moves the end grid's points onto the places of the end picture that show what\n"
     "lies under the start grid's points: a global alignment (scale, turn, shift) from\n"
     "matching features, or from a face found in both pictures, then a dense optical\n"
     "flow. Corners stay, border points stay on their border and the grid never folds.\n"
+    "When both pictures show a face, the 68 landmarks of the largest face of each\n"
+    "become free point pairs (replacing the face pairs an earlier fit placed; your\n"
+    "own free points stay), the grid follows them smoothly with its border pinned,\n"
+    "and the flow refines it where it can be trusted. --face N takes the N-th face\n"
+    "(1 is the largest) of both pictures instead; --no-faces leaves faces out.\n"
     "Two or three --ref pairs (a start place SX,SY and the matching end place EX,EY,\n"
     "in pixels) give the alignment instead, for pictures whose features do not match.\n"
     "The project is rewritten, or written to OUT.mph with --output. Pictures with\n"
     "nothing in common leave the grid as it was.\n";
+
+constexpr const char* kFacesHelp =
+    "usage: fennix-morph faces PICTURE\n"
+    "Prints the faces found in PICTURE, largest first: for each a line \"face N\",\n"
+    "then its 68 landmarks (jaw, brows, nose, eyes, mouth) as lines \"x y\" in\n"
+    "pixels of the picture. With no face, nothing is printed and a note goes to\n"
+    "standard error.\n";
+
+constexpr const char* kMorphHelp =
+    "usage: fennix-morph morph START END OUTPUT [--frames N] [--fps F] [--size WxH]\n"
+    "                          [--rows R --cols C]\n"
+    "The whole job in one command: a project of the two pictures (the end picture\n"
+    "stretched to the start picture's size when they differ), the automatic fit\n"
+    "(faces included), the N frames (default 20, at least 2), then OUTPUT by its\n"
+    "extension: .mp4, .webm or .gif as \"video\" makes them, .avi as \"avi\" does\n"
+    "(MJPEG), or, for a folder, the frames themselves. F frames per second\n"
+    "(default 20), WxH the video's size, R x C the grid's cells (default 6 x 6).\n"
+    "The project and frames of a video are made in a scratch folder and removed\n"
+    "after.\n";
 
 constexpr const char* kAviHelp =
     "usage: fennix-morph avi FRAMEDIR OUTPUT.avi [--fps N] [--size WxH] [--codec NAME]\n"
@@ -557,21 +588,44 @@ std::optional<FitReference> ReferenceOption(const std::string& text) {
     return FitReference{v[0], v[1], v[2], v[3]};
 }
 
-int FitCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               bool terminal) {
+// The face landmark model beside the program in `programFolder`; a note on
+// `err` when it is missing or damaged.
+FaceLandmarker LoadFaceModel(const std::string& programFolder, std::ostream& err) {
+    FaceLandmarker model;
+    const std::string folder =
+        programFolder.empty() ? DefaultFaceModelFolder() : JoinPath(programFolder, "models");
+    std::string message;
+    if (!model.Load(folder, message))
+        err << "fennix-morph: note: no usable face landmark model in " << folder
+            << " (run scripts/install-deps.sh and build); faces are not used\n";
+    return model;
+}
+
+int FitCommand(const std::vector<std::string>& args, const std::string& programFolder,
+               std::ostream& out, std::ostream& err, bool terminal) {
     std::vector<std::string> paths;
     std::string output;
     GridFitOptions options;
+    bool faces = true;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help") {
             out << kFitHelp;
             return 0;
         }
-        if (arg == "--output" || arg == "--ref") {
+        if (arg == "--no-faces") {
+            faces = false;
+            continue;
+        }
+        if (arg == "--output" || arg == "--ref" || arg == "--face") {
             if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
             const std::string& value = args[++i];
-            if (arg == "--output") {
+            if (arg == "--face") {
+                const auto number = CountOption(value, 1);
+                if (!number || *number > 1000)
+                    return Fail(err, "--face needs a whole number from 1");
+                options.StartFace = options.EndFace = *number - 1;
+            } else if (arg == "--output") {
                 output = value;
             } else if (const auto pair = ReferenceOption(value)) {
                 options.References.push_back(*pair);
@@ -595,6 +649,12 @@ int FitCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (const std::string failure = LoadProject(path, project, start, end); !failure.empty())
         return Fail(err, failure);
 
+    FaceLandmarker model;
+    if (faces && options.References.empty()) {
+        model = LoadFaceModel(programFolder, err);
+        options.Faces = &model;
+        options.PreviousFacePairs = project.Additions.FacePairs;
+    }
     ProgressLine line(err, terminal);
     const GridFitResult result =
         FitEndGrid(start, end, project.Matrix1, project.Matrix2, options, [&](int percent) {
@@ -615,13 +675,29 @@ int FitCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
                 << " have nothing in common the fit could find; the grid is unchanged\n";
             break;
         default:
-            out << "fitted " << path << ": " << result.Trusted << " points from the flow, "
-                << result.Interpolated << " from their neighbours, " << result.HeldBack
-                << " held back to keep the grid unfolded\n";
+            if (options.Faces && options.Faces->Loaded() && !result.FacesLed) {
+                if (result.StartFaces > 0 && result.EndFaces > 0)
+                    err << "fennix-morph: note: no face number " << options.StartFace + 1
+                        << " in both pictures (" << result.StartFaces << " and " << result.EndFaces
+                        << " found); faces are not used\n";
+                else
+                    err << "fennix-morph: note: faces found in the start picture: "
+                        << result.StartFaces << ", in the end picture: " << result.EndFaces
+                        << "; the fit goes without landmarks\n";
+            }
+            out << "fitted " << path << ": ";
+            if (result.FacesLed) out << result.FacePairs.size() << " landmark pairs placed, ";
+            out << result.Trusted << " points from the flow, " << result.Interpolated
+                << (result.FacesLed ? " from the faces' spline, " : " from their neighbours, ")
+                << result.HeldBack << " held back to keep the grid unfolded\n";
             break;
     }
     project.Matrix2.Points = result.Points;
     project.Matrix2.FreePoints = result.FreePoints;
+    if (result.Outcome == FitOutcome::Fitted) {
+        project.Matrix1.FreePoints = result.StartFreePoints;
+        if (result.FacesLed) project.Additions.FacePairs = result.FacePairs;
+    }
     RemoveScratchBeside(output);
     std::string reason;
     if (!SaveMorphFile(output, project.Matrix1, project.Matrix2, project.Folder, project.LastFrame,
@@ -801,6 +877,133 @@ int VideoCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     }
 }
 
+// `value` with two decimals, whatever the locale.
+std::string TwoDecimals(double value) {
+    char text[64];
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    return error == std::errc() ? std::string(text, end) : std::string("0.00");
+}
+
+int FacesCommand(const std::vector<std::string>& args, const std::string& programFolder,
+                 std::ostream& out, std::ostream& err) {
+    std::vector<std::string> paths;
+    for (const std::string& arg : args) {
+        if (arg == "--help") {
+            out << kFacesHelp;
+            return 0;
+        }
+        if (arg.rfind("--", 0) == 0) return Fail(err, "unknown option " + arg);
+        paths.push_back(arg);
+    }
+    if (paths.size() != 1) return Fail(err, "faces needs PICTURE (see --help)");
+    ImageFailure why = ImageFailure::None;
+    const auto picture = LoadImageFile(paths[0], &why);
+    if (!picture) return Fail(err, CannotReadImage(paths[0], why));
+    const FaceLandmarker model = LoadFaceModel(programFolder, err);
+    if (!model.Loaded()) return 1;
+    const auto faces = model.Find(picture->convertToFormat(QImage::Format_RGB32));
+    if (faces.empty()) {
+        err << "fennix-morph: no face found in " << paths[0] << "\n";
+        return 0;
+    }
+    for (size_t n = 0; n < faces.size(); ++n) {
+        out << "face " << n + 1 << "\n";
+        for (const FacePoint& p : faces[n].Points)
+            out << TwoDecimals(p.X) << " " << TwoDecimals(p.Y) << "\n";
+    }
+    return 0;
+}
+
+// What OUTPUT of morph is: a video by its extension, else a frame folder.
+enum class MorphOutput { Video, Avi, Frames };
+
+MorphOutput MorphOutputOf(const std::string& output) {
+    if (VideoFormatOfPath(output)) return MorphOutput::Video;
+    std::string lower = output;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".avi") == 0)
+        return MorphOutput::Avi;
+    return MorphOutput::Frames;
+}
+
+int MorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
+                 std::ostream& out, std::ostream& err, bool terminal) {
+    std::vector<std::string> paths;
+    std::string frames = "20", fps = "20", size, rows = "6", columns = "6";
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help") {
+            out << kMorphHelp;
+            return 0;
+        }
+        if (arg == "--frames" || arg == "--fps" || arg == "--size" || arg == "--rows" ||
+            arg == "--cols") {
+            if (i + 1 >= args.size()) return Fail(err, arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--size" && !SizeOption(value))
+                return Fail(err, "--size needs WxH with whole numbers of at least 1");
+            (arg == "--frames" ? frames
+             : arg == "--fps"  ? fps
+             : arg == "--size" ? size
+             : arg == "--rows" ? rows
+                               : columns) = value;
+        } else if (arg.rfind("--", 0) == 0) {
+            return Fail(err, "unknown option " + arg);
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() != 3) return Fail(err, "morph needs START END OUTPUT (see --help)");
+    const std::string& output = paths[2];
+    const MorphOutput kind = MorphOutputOf(output);
+    if (kind != MorphOutput::Frames && DirectoryExists(output))
+        return Fail(err, "the output " + output + " is a folder");
+    {
+        // An AVI plays at most 30 frames a second, the other videos 60.
+        const auto rate = CountOption(fps, 1);
+        if (!rate || *rate > (kind == MorphOutput::Avi ? 30 : 60))
+            return Fail(err, kind == MorphOutput::Avi ? "--fps needs a whole number from 1 to 30"
+                                                      : "--fps needs a whole number from 1 to 60");
+    }
+    ImageFailure why = ImageFailure::None;
+    const auto startImage = LoadImageFile(paths[0], &why);
+    if (!startImage) return Fail(err, CannotReadImage(paths[0], why));
+    const auto endImage = LoadImageFile(paths[1], &why);
+    if (!endImage) return Fail(err, CannotReadImage(paths[1], why));
+
+    ScratchFolder scratch(SystemTempFolder(), kScratchPrefix);
+    if (!scratch.Valid()) return Fail(err, "cannot create a temporary folder");
+    const std::string project = JoinPath(scratch.Path(), "morph.mph");
+    std::vector<std::string> newArgs = {paths[0], paths[1], project,    "--rows", rows,
+                                        "--cols", columns,  "--frames", frames};
+    if (startImage->size() != endImage->size()) newArgs.insert(newArgs.end(), {"--fit", "stretch"});
+    if (const int status = NewCommand(newArgs, out, err); status != 0) return status;
+    if (const int status = FitCommand({project}, programFolder, out, err, terminal); status != 0)
+        return status;
+
+    // The render's own options. The smooth quality ("render --smooth"), once
+    // render has it, is passed on here.
+    std::vector<std::string> renderOptions;
+    const std::string frameFolder =
+        kind == MorphOutput::Frames ? output : JoinPath(scratch.Path(), "frames");
+    std::vector<std::string> renderArgs = {project, frameFolder};
+    renderArgs.insert(renderArgs.end(), renderOptions.begin(), renderOptions.end());
+    if (const int status = RenderCommand(renderArgs, programFolder, out, err, terminal);
+        status != 0)
+        return status;
+    if (kind == MorphOutput::Frames) return 0;
+
+    std::vector<std::string> videoArgs = {frameFolder, output, "--fps", fps};
+    if (!size.empty()) videoArgs.insert(videoArgs.end(), {"--size", size});
+    if (kind == MorphOutput::Avi) {
+        videoArgs.insert(videoArgs.end(), {"--codec", "mjpeg"});
+        return AviCommand(videoArgs, out, err, terminal);
+    }
+    return VideoCommand(videoArgs, out, err, terminal);
+}
+
 }  // namespace
 
 int RunMorphCommand(const std::vector<std::string>& args, const std::string& programFolder,
@@ -814,7 +1017,9 @@ int RunMorphCommand(const std::vector<std::string>& args, const std::string& pro
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "new") return NewCommand(rest, out, err);
     if (args[0] == "render") return RenderCommand(rest, programFolder, out, err, terminal);
-    if (args[0] == "fit") return FitCommand(rest, out, err, terminal);
+    if (args[0] == "fit") return FitCommand(rest, programFolder, out, err, terminal);
+    if (args[0] == "faces") return FacesCommand(rest, programFolder, out, err);
+    if (args[0] == "morph") return MorphCommand(rest, programFolder, out, err, terminal);
     if (args[0] == "avi") return AviCommand(rest, out, err, terminal);
     if (args[0] == "video") return VideoCommand(rest, out, err, terminal);
     return Fail(err, "unknown command " + args[0] + " (see --help)");

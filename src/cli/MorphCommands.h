@@ -9,7 +9,9 @@ namespace fennix {
 // Runs one fennix-morph command line (the arguments after the program
 // name): "new START END PROJECT.mph [--rows R] [--cols C] [--frames F]
 // [--points FILE]" or
-// "render PROJECT.mph OUTDIR [--jpeg]" or "fit PROJECT.mph [--output OUT.mph]" or "avi FRAMEDIR OUTPUT.avi [--fps N]
+// "render PROJECT.mph OUTDIR [--jpeg]" or "fit PROJECT.mph [--output OUT.mph]
+// [--no-faces] [--face N]" or "faces PICTURE" or "morph START END OUTPUT
+// [--frames N] [--fps F] [--size WxH] [--rows R --cols C]" or "avi FRAMEDIR OUTPUT.avi [--fps N]
 // [--size WxH] [--codec NAME]" or "video FRAMEDIR OUTPUT.mp4|.webm|.gif
 // [--fps N] [--size WxH] [--quality Q] [--pingpong]", each with --help. `programFolder`
 // is where the JPEG companion library is looked up. Help goes to `out`, a

@@ -195,8 +195,10 @@ void Fennix_Main::BuildMenus() {
     mnuRefineGrid = item(tools, Tr("Fennix_Main", "格子を細かくする"));
     connect(mnuRefineGrid, &QAction::triggered, this, &Fennix_Main::mnuRefineGrid_Click);
     mnuAutoFit = item(tools, Tr("Fennix_Main", "自動調整"));
+    mnuAutoFitNextFace = item(tools, Tr("Fennix_Main", "別の顔で自動調整"));
     mnuAlignByPoints = item(tools, Tr("Fennix_Main", "基準点で合わせる"));
     connect(mnuAutoFit, &QAction::triggered, this, &Fennix_Main::mnuAutoFit_Click);
+    connect(mnuAutoFitNextFace, &QAction::triggered, this, &Fennix_Main::mnuAutoFitNextFace_Click);
     connect(mnuAlignByPoints, &QAction::triggered, this, &Fennix_Main::mnuAlignByPoints_Click);
 
     QMenu* go = menu(Tr("Fennix_Main", "モーフィング"));

@@ -3,13 +3,16 @@
 #include <QDateTime>
 #include <QList>
 #include <QWidget>
+#include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Translation.h"
 #include "engine/BackgroundJob.h"
+#include "engine/FaceLandmarks.h"
 #include "engine/GridFit.h"
 #include "engine/MorphRunJob.h"
 #include "engine/PreviewJob.h"
@@ -222,7 +225,11 @@ public:
     // FitEndGrid), on a worker thread with a progress dialog whose
     // キャンセル stops it. The result is one undo step; the preview follows.
     // Pictures with nothing in common leave the grid and say so.
+    // When both pictures show a face, the largest face of each leads (see
+    // FitEndGrid); 別の顔で自動調整 fits again with the next face of both
+    // pictures (the second largest, then the third …, then the largest).
     void mnuAutoFit_Click();
+    void mnuAutoFitNextFace_Click();
     // 基準点で合わせる: starts taking pairs of matching places, clicked first
     // on the start picture, then on the end picture; the third pair fits at
     // once. Chosen again with two pairs it fits with them, with fewer it
@@ -268,6 +275,7 @@ public:
     QAction* mnuDeletePoint = nullptr;
     QAction* mnuRefineGrid = nullptr;
     QAction* mnuAutoFit = nullptr;
+    QAction* mnuAutoFitNextFace = nullptr;
     QAction* mnuAlignByPoints = nullptr;
     QAction* mnuMorphIt = nullptr;
     QAction* mnuRunOptions = nullptr;  // 作成オプション
@@ -343,8 +351,9 @@ private:
     void OpenAtFittingZoom();
     void ApplySnapshot(const DocumentSnapshot& snapshot);
     void PushEdit(const QString& text, const DocumentSnapshot& before);
-    void StartFit(std::vector<FitReference> references);
-    void FitFinished(const GridFitResult& result, const PointGrid& endBefore);
+    void StartFit(std::vector<FitReference> references, int face = 0);
+    void FitFinished(const GridFitResult& result, const PointGrid& endBefore,
+                     const std::array<std::vector<Point>, 2>& freeBefore);
     // A click on P(k) while 基準点で合わせる takes pairs; true when taken.
     bool TakeReference(int k, double x, double y);
 
@@ -373,6 +382,11 @@ private:
     bool takingReferences_ = false;
     std::vector<FitReference> referencePairs_;
     std::optional<FitReference> pendingReference_;  // its start place clicked
+    // The face landmark model, read at the first fit; shared with the fit's
+    // worker thread (one fit runs at a time).
+    std::shared_ptr<FaceLandmarker> faceModel_;
+    bool faceNoteShown_ = false;  // the missing model was mentioned once
+    int fitFace_ = 0;             // the face the last fit asked for
     bool previewShown_ = false;
     bool previewBelow_ = false;
     bool fitToWindow_ = false;  // ウィンドウに合わせる in force

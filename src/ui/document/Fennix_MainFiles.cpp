@@ -34,6 +34,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     Settings.BackgroundColor = project.BackgroundColor;
     Document.LastFrame = project.LastFrame;
     Document.Run = project.Additions.Run;
+    Document.FacePairs = project.Additions.FacePairs;
     Document.Matrix(1) = project.Matrix1;
     Document.Matrix(2) = project.Matrix2;
 
@@ -73,10 +74,9 @@ bool Fennix_Main::RelocateImages() {
 }
 
 bool Fennix_Main::WriteProject(const std::string& path) {
-    const std::string message =
-        SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
-                      Document.LastFrame, Settings.BackgroundColor, nullptr,
-                      ProjectAdditions{Document.Run});
+    const std::string message = SaveMorphFile(
+        path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(), Document.LastFrame,
+        Settings.BackgroundColor, nullptr, ProjectAdditions{Document.Run, Document.FacePairs});
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
@@ -150,10 +150,10 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
     std::string chosen;
     const std::string target = AskProjectPath(Tr("Fennix_MainFiles", "画像と一緒に保存"), chosen);
     if (target.empty()) return;
-    const std::string message =
-        SaveProjectWithPictures(target, Document.Matrix(1), Document.Matrix(2),
-                                Settings.ProjectFolder(), Document.LastFrame,
-                                Settings.BackgroundColor, ProjectAdditions{Document.Run});
+    const std::string message = SaveProjectWithPictures(
+        target, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
+        Document.LastFrame, Settings.BackgroundColor,
+        ProjectAdditions{Document.Run, Document.FacePairs});
     if (!message.empty()) {
         ShowMessage(message, MessageIcon::Critical);
         return;

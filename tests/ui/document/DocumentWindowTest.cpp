@@ -135,7 +135,7 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
     EXPECT_EQ(window.mnuDeletePoint->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_EQ(window.mnuUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     EXPECT_EQ(window.mnuRedo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
-    EXPECT_EQ(captions(window.Menus()[2]), QStringList({"オプション", "色", "ズーミング", "格子を細かくする", "自動調整",
+    EXPECT_EQ(captions(window.Menus()[2]), QStringList({"オプション", "色", "ズーミング", "格子を細かくする", "自動調整", "別の顔で自動調整",
                                                                 "基準点で合わせる"}));
     EXPECT_EQ(captions(window.Menus()[2]->actions()[1]->menu()),
               QStringList({"マトリクスの色", "ポインタの色", "背景の色"}));
