@@ -28,8 +28,8 @@ public:
     Fennix_Mdif();
     ~Fennix_Mdif() override;
 
-    // Start-up: sets and creates the working folders in the application
-    // folder, claims the temporary folder for this copy, loads the settings
+    // Start-up: sets and creates the working folders in the scratch and
+    // application folders, claims the temporary folder for this copy, loads the settings
     // and rebuilds the recent-file items (see OpenProgramFiles). Each step
     // runs even when the one before failed; nothing is thrown.
     void MDIForm_Load();
