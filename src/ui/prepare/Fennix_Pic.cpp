@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <cstdio>
 
@@ -330,12 +331,16 @@ void Fennix_Pic::dropEvent(QDropEvent* event) {
     const std::vector<std::string> files = DroppedFiles(event->mimeData());
     const int side = DropSide(event->position().toPoint());
     event->acceptProposedAction();
-    const std::string refusal = PictureDropRefusal(files);
-    if (!refusal.empty()) {
-        ShowMessage(refusal, MessageIcon::Exclamation);
-        return;
-    }
-    PickPicture(side, files.front());
+    // Picked once the drag has ended: the source waits for the drop to
+    // return, and reading the picture or a message would keep it waiting.
+    QTimer::singleShot(0, this, [this, files, side] {
+        const std::string refusal = PictureDropRefusal(files);
+        if (!refusal.empty()) {
+            ShowMessage(refusal, MessageIcon::Exclamation);
+            return;
+        }
+        PickPicture(side, files.front());
+    });
 }
 
 void Fennix_Pic::UpdateScrollBars(int s) {
