@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "ui/frame/Fennix_Mdif.h"
 #include "core/AppFolder.h"
 #include "media/ImageFile.h"
 #include "model/ProgramFiles.h"
 #include "ui/common/QtPrompts.h"
 #include "ui/common/QtTranslation.h"
-#include "ui/frame/Fennix_Mdif.h"
 
 int main(int argc, char* argv[]) {
     // Japanese, or English outside a Japanese (or unset) locale; Qt's
