@@ -1337,6 +1337,37 @@ Resize the end picture to the start picture?</translation>
     </message>
 </context>
 <context>
+    <name>LaunchFiles</name>
+    <message>
+        <source>ファイルが見つかりません：%1</source>
+        <translation>File not found: %1</translation>
+    </message>
+    <message>
+        <source>ファイルではありません：%1</source>
+        <translation>Not a file: %1</translation>
+    </message>
+    <message>
+        <source>不明なオプションです：%1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>モーフィングファイル(*.mph)でも画像ファイルでもありません：%1</source>
+        <translation>Neither a morphing file (*.mph) nor a picture: %1</translation>
+    </message>
+    <message>
+        <source>画像は開始画像と終了画像の 2 枚を一緒に指定してください（%1 枚）。</source>
+        <translation>Give two pictures together, the start and the end picture (%1 given).</translation>
+    </message>
+    <message>
+        <source>画像ファイルを 1 つだけドロップしてください。</source>
+        <translation>Drop just one picture file.</translation>
+    </message>
+    <message>
+        <source>画像ファイルではありません：%1</source>
+        <translation>Not a picture file: %1</translation>
+    </message>
+</context>
+<context>
     <name>MorphChain</name>
     <message>
         <source>

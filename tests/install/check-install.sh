@@ -12,13 +12,24 @@ trap 'rm -rf "$root"' EXIT
 
 DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
 prefix="$root/usr"
-for f in bin/fennix bin/fennix-morph lib/fennix/libFennix.so \
-         share/applications/io.github.fennix.Fennix.desktop share/metainfo/io.github.fennix.Fennix.metainfo.xml share/man/man1/fennix-morph.1.gz share/icons/hicolor/scalable/apps/fennix.svg \
-         lib/fennix/models/face_landmark_68_model.bin \
-         lib/fennix/models/face_landmark_68_model-weights_manifest.json \
-         lib/fennix/models/face-api-LICENSE; do
+private=$(dirname "$(readlink "$prefix/bin/fennix")")
+for f in bin/fennix bin/fennix-morph "${private#../}/libFennix.so" \
+         share/applications/io.github.fennix.Fennix.desktop share/metainfo/io.github.fennix.Fennix.metainfo.xml \
+         share/man/man1/fennix.1.gz share/man/man1/fennix-morph.1.gz share/icons/hicolor/scalable/apps/fennix.svg \
+         share/mime/packages/io.github.fennix.Fennix.xml share/doc/fennix/copyright share/doc/fennix/changelog.gz \
+         "${private#../}/models/face_landmark_68_model.bin" \
+         "${private#../}/models/face_landmark_68_model-weights_manifest.json" \
+         "${private#../}/models/face-api-LICENSE"; do
   [[ -e "$prefix/$f" ]] || { echo "missing after install: $f"; exit 1; }
 done
+
+# The project files' type, as the desktop's MIME database takes it in, is
+# the one the desktop entry opens.
+update-mime-database "$prefix/share/mime"
+grep -qx 'application/x-fennix-project:\*\.mph' <(cut -d: -f2- "$prefix/share/mime/globs2") || {
+  echo "no *.mph glob in the MIME database:"; cat "$prefix/share/mime/globs2"; exit 1; }
+grep -qx 'MimeType=application/x-fennix-project;' "$prefix/share/applications/io.github.fennix.Fennix.desktop" || {
+  echo "the desktop entry does not open application/x-fennix-project"; exit 1; }
 
 work="$root/work"
 mkdir -p "$work"

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
@@ -9,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QMimeData>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -16,6 +20,7 @@
 #include "core/Paths.h"
 #include "core/Prompts.h"
 #include "core/Translation.h"
+#include "model/LaunchFiles.h"
 #include "model/ProgramFiles.h"
 #include "model/RecentFiles.h"
 #include "model/Settings.h"
@@ -47,6 +52,9 @@ Fennix_Mdif::Fennix_Mdif() {
     lblPointer = new QLabel(this);
     statusBar()->addPermanentWidget(lblPointer);
     BuildMenu();
+    // A project dropped anywhere on the frame opens (two pictures: a new
+    // morph with them picked).
+    setAcceptDrops(true);
     RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
     RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
     RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
@@ -147,8 +155,14 @@ Fennix_Main* Fennix_Mdif::CreateDocument() {
 }
 
 void Fennix_Mdif::mnuNewMorph_Click() {
+    NewMorphWith({}, {});
+}
+
+void Fennix_Mdif::NewMorphWith(const std::string& startPicture, const std::string& endPicture) {
     Settings.IsNewMorph = true;
     Fennix_Pic dialog(this);
+    if (!startPicture.empty()) dialog.PickPicture(0, startPicture);
+    if (!endPicture.empty()) dialog.PickPicture(1, endPicture);
     dialog.Confirmed = [this](const std::string& start, const std::string& end) {
         Fennix_Main* document = CreateDocument();
         document->Document.SourcePath[0] = StartSourcePath;
@@ -215,6 +229,31 @@ void Fennix_Mdif::mnuOpenMorph_Click() {
     Settings.IsNewMorph = false;
     Settings.ProjectFolder() = PathFolder(path);
     CreateDocument()->OpenMorph(path);
+}
+
+void Fennix_Mdif::OpenFiles(const std::vector<std::string>& files,
+                            const std::string& workingFolder) {
+    const LaunchPlan plan = PlanLaunch(files, workingFolder);
+    for (const std::string& path : plan.Projects) {
+        Settings.IsNewMorph = false;
+        Settings.ProjectFolder() = PathFolder(path);
+        CreateDocument()->OpenMorph(path);
+    }
+    // Said before the picture dialog, which waits for the user.
+    if (!plan.Refused.empty()) ShowMessage(plan.Refused, MessageIcon::Exclamation);
+    if (!plan.StartPicture.empty()) NewMorphWith(plan.StartPicture, plan.EndPicture);
+}
+
+void Fennix_Mdif::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void Fennix_Mdif::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> files = Fennix_Pic::DroppedFiles(event->mimeData());
+    event->acceptProposedAction();
+    // Opened once the drag has ended: the source waits for the drop to
+    // return, and a project's messages or the picture dialog would keep it.
+    QTimer::singleShot(0, this, [this, files] { OpenFiles(files, {}); });
 }
 
 void Fennix_Mdif::mnuRecent_Click(int n) {

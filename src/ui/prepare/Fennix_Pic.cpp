@@ -2,9 +2,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <cstdio>
 
 #include "core/Paths.h"
@@ -13,6 +19,7 @@
 #include "core/Translation.h"
 #include "media/ImageFile.h"
 #include "model/ImagePreparation.h"
+#include "model/LaunchFiles.h"
 #include "model/Settings.h"
 #include "model/TempImages.h"
 #include "ui/common/PaneWidget.h"
@@ -67,6 +74,8 @@ Fennix_Pic::Fennix_Pic(QWidget* parent) : ProgramDialog(parent) {
     connect(cmd_Can, &QPushButton::clicked, this, [this] { cmd_Can_Click(); });
 
     RunTrimming = [](Fennix_Tri& dialog) { dialog.exec(); };
+    // A picture dropped on either half is picked for that side.
+    setAcceptDrops(true);
     Form_Load();
 }
 
@@ -283,9 +292,16 @@ void Fennix_Pic::cmd_Sel_Click(int s) {
     Settings.DialogFolder() = Settings.SourceFolder();
     std::string path, title;
     if (!dialog.VBGetOpenFileName(path, title)) return;
+    PickPicture(s, path);
+}
 
+bool Fennix_Pic::PickPicture(int s, const std::string& path) {
+    if (picking_) return false;
+    picking_ = true;
+    const bool read = LoadSlot(s, path);
+    picking_ = false;
+    if (!read) return false;
     Slot& t = slot[s];
-    if (!LoadSlot(s, path)) return;
     Settings.SourceFolder() = PathFolder(path);
     ShowSizes(s, true);
     SourcePath(s) = path;
@@ -304,6 +320,40 @@ void Fennix_Pic::cmd_Sel_Click(int s) {
         t.lbl_sam->show();
         t.P1.Refresh();
     }
+    return true;
+}
+
+std::vector<std::string> Fennix_Pic::DroppedFiles(const QMimeData* data) {
+    std::vector<std::string> files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        files.push_back(url.isLocalFile() ? QFile::encodeName(url.toLocalFile()).toStdString()
+                                          : url.toString().toStdString());
+    return files;
+}
+
+int Fennix_Pic::DropSide(QPoint position) const {
+    return position.x() < width() / 2 ? 0 : 1;
+}
+
+void Fennix_Pic::dragEnterEvent(QDragEnterEvent* event) {
+    if (!picking_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void Fennix_Pic::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> files = DroppedFiles(event->mimeData());
+    const int side = DropSide(event->position().toPoint());
+    event->acceptProposedAction();
+    // Picked once the drag has ended: the source waits for the drop to
+    // return, and reading the picture or a message would keep it waiting.
+    QTimer::singleShot(0, this, [this, files, side] {
+        const std::string refusal = PictureDropRefusal(files);
+        if (!refusal.empty()) {
+            ShowMessage(refusal, MessageIcon::Exclamation);
+            return;
+        }
+        PickPicture(side, files.front());
+    });
 }
 
 void Fennix_Pic::UpdateScrollBars(int s) {
