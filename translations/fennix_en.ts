@@ -1368,6 +1368,13 @@ Resize the end picture to the start picture?</translation>
     </message>
 </context>
 <context>
+    <name>LibraryVersions</name>
+    <message>
+        <source>（見つかりません）</source>
+        <translation> (not found)</translation>
+    </message>
+</context>
+<context>
     <name>MorphChain</name>
     <message>
         <source>

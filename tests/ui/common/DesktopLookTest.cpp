@@ -107,7 +107,8 @@ TEST(HelpWindows, AboutNamesTheVersionLicenceAndLibraries) {
     const std::string about = AboutText();
     EXPECT_NE(about.find(std::string("Fennix ") + ProgramVersion()), std::string::npos);
     EXPECT_NE(about.find(kProgramLicence), std::string::npos);
-    for (const char* library : {"Qt ", "FFmpeg ", "libjpeg-turbo ", "libwmf ", "OpenCV "}) {
+    for (const char* library :
+         {"Qt ", "FFmpeg ", "libjpeg-turbo ", "libwmf ", "OpenCV ", "face-api (face_landmark_68) "}) {
         const size_t at = about.find(library);
         ASSERT_NE(at, std::string::npos) << library;
         const size_t end = about.find('\n', at);
