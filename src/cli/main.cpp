@@ -1,5 +1,5 @@
-#include <QCoreApplication>
 #include <unistd.h>
+#include <QCoreApplication>
 
 #include <iostream>
 
