@@ -1,5 +1,5 @@
-#include <unistd.h>
 #include <QCoreApplication>
+#include <unistd.h>
 
 #include <iostream>
 
