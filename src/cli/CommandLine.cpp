@@ -265,6 +265,14 @@ std::string SameFileAsInput(const std::string& output,
     return {};
 }
 
+std::string CheckOutput(const std::string& output, const std::string& what,
+                        const std::vector<std::pair<std::string, std::string>>& inputs,
+                        bool force) {
+    if (const std::string why = SameFileAsInput(output, inputs); !why.empty())
+        return "cannot write the " + what + " " + output + ": " + why;
+    return RefuseExistingOutput(output, what, force);
+}
+
 void RemoveScratchBeside(const std::string& path) {
     const std::string folder = PathFolder(path);
     RemoveAbandonedScratchFiles(folder.empty() ? std::string(".") : folder);

@@ -160,6 +160,13 @@ std::string RefuseExistingOutput(const std::string& output, const std::string& w
 std::string SameFileAsInput(const std::string& output,
                             const std::vector<std::pair<std::string, std::string>>& inputs);
 
+// The rule for the one file a command writes: never one of `inputs`
+// ("cannot write the project P: it is the same file as the start picture
+// S"), an existing file only with `force` (see RefuseExistingOutput). Empty
+// when `output` may be written, otherwise the message.
+std::string CheckOutput(const std::string& output, const std::string& what,
+                        const std::vector<std::pair<std::string, std::string>>& inputs, bool force);
+
 // Removes what killed writes left beside `path` (see
 // RemoveAbandonedScratchFiles) before a new one is written there.
 void RemoveScratchBeside(const std::string& path);

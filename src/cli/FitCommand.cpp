@@ -52,17 +52,14 @@ int RunFit(const Invocation& run) {
     // Without --output the project is updated in place; an output of its
     // own is a new file, which never replaces the project or its pictures
     // and replaces another file only with --force.
-    if (given) {
-        if (const std::string why =
-                SameFileAsInput(output, {{"project", path},
-                                         {"start picture", project.Matrix1.ImagePath},
-                                         {"end picture", project.Matrix2.ImagePath}});
-            !why.empty())
-            return run.Fail("cannot write the project " + output + ": " + why);
-        if (const std::string why = RefuseExistingOutput(output, "project", run.Force());
+    if (given)
+        if (const std::string why = CheckOutput(output, "project",
+                                                {{"project", path},
+                                                 {"start picture", project.Matrix1.ImagePath},
+                                                 {"end picture", project.Matrix2.ImagePath}},
+                                                run.Force());
             !why.empty())
             return run.Fail(why);
-    }
 
     ProgressLine line(run.Err(), run.ShowsProgress());
     const GridFitResult result =

@@ -118,9 +118,7 @@ int RunNew(const Invocation& run) {
     std::vector<std::pair<std::string, std::string>> inputs = {{"start picture", start},
                                                                {"end picture", end}};
     if (!settings.pointsFile.empty()) inputs.push_back({"points file", settings.pointsFile});
-    if (const std::string why = SameFileAsInput(project, inputs); !why.empty())
-        return run.Fail("cannot write the project " + project + ": " + why);
-    if (const std::string why = RefuseExistingOutput(project, "project", run.Force()); !why.empty())
+    if (const std::string why = CheckOutput(project, "project", inputs, run.Force()); !why.empty())
         return run.Fail(why);
 
     ImageFailure why = ImageFailure::None;
