@@ -161,7 +161,7 @@ void Invocation::Summary(const std::string& line) const {
 int RunCommand(const Command& command, const std::vector<std::string>& args, bool quiet,
                std::ostream& out, std::ostream& err, bool terminal,
                const std::string& programFolder) {
-    Invocation invocation(command, out, err, terminal, programFolder);
+    Invocation invocation(out, err, terminal, programFolder);
     std::vector<Option> options = command.options;
     options.insert(options.end(), CommonOptions().begin(), CommonOptions().end());
     if (const std::string problem = OptionFormProblem(args, options); !problem.empty())

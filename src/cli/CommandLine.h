@@ -64,13 +64,8 @@ constexpr size_t kAnyNumber = static_cast<size_t>(-1);
 // be UTF-8).
 class Invocation {
   public:
-    Invocation(const Command& command, std::ostream& out, std::ostream& err, bool terminal,
-               std::string programFolder)
-        : command_(command),
-          out_(out),
-          err_(err),
-          terminal_(terminal),
-          programFolder_(std::move(programFolder)) {}
+    Invocation(std::ostream& out, std::ostream& err, bool terminal, std::string programFolder)
+        : out_(out), err_(err), terminal_(terminal), programFolder_(std::move(programFolder)) {}
 
     // The arguments that are not options, in their order.
     const std::vector<std::string>& Arguments() const { return arguments_; }
@@ -103,7 +98,6 @@ class Invocation {
     friend int RunCommand(const Command&, const std::vector<std::string>&, bool, std::ostream&,
                           std::ostream&, bool, const std::string&);
 
-    const Command& command_;
     std::ostream& out_;
     std::ostream& err_;
     bool terminal_;
