@@ -3,6 +3,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QStringList>
+#include <algorithm>
 
 #include "cli/Commands.h"
 #include "core/ScratchFolder.h"
@@ -24,8 +25,10 @@ std::string ProgramHelp() {
         "       fennix-morph --version\n"
         "Commands:\n";
     for (const Command* command : Commands())
-        text += "  " + command->name + std::string(8 - command->name.size(), ' ') +
-                command->summary + "\n";
+        text +=
+            "  " + command->name +
+            std::string(std::max<size_t>(8, command->name.size() + 2) - command->name.size(), ' ') +
+            command->summary + "\n";
     return text + CommonOptionsHelp() +
            "Exit status: 0 on success, 1 when the command fails, 2 for a usage error.\n";
 }
