@@ -3,8 +3,8 @@
 // bitmap file, on one thread and on two, at 640 × 480 and 1920 × 1080 with
 // a 10 × 10 grid whose end mesh has its points moved (the plain and AVX-512
 // warps and the whole frame also with a dense 60 × 60 one, whose short
-// spans make the per-span work count); and one frame of the document
-// window's preview.
+// spans make the per-span work count); the exact and the smooth warp of a
+// run's frame side by side; and one frame of the document window's preview.
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +16,7 @@
 #include "engine/EngineTestData.h"
 #include "engine/FramePreview.h"
 #include "engine/PixelBuffer.h"
+#include "engine/SmoothWarp.h"
 #include "engine/Warp.h"
 #include "media/PicturePane.h"
 #include "model/MatrixRecord.h"
@@ -149,6 +150,57 @@ BENCHMARK(BM_WarpFrame)
 BENCHMARK(BM_WholeFrame)
     ->Args({640, 480, 0, 0, kGrid})
     ->ArgsProduct({{1920}, {1080}, {1, 2}, {0}, {kGrid, 60}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The warp of one run frame, mesh interpolation and index map included, in
+// either quality side by side: range(5) 0 exact (標準), 1 smooth (滑らか),
+// whose mip maps a run makes once, before its frames (not timed). The end
+// mesh shrinks the pictures a little (its jitter), and range(6) in percent
+// shrinks the end grid as a whole about the centre, so that its triangles
+// read the end picture from mip levels. range(2), (3), (4) as for
+// BM_WarpFrame.
+void BM_QualityFrame(benchmark::State& state) {
+    if (!ForcePath(state)) return;
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    const int grid = static_cast<int>(state.range(4));
+    const bool smooth = state.range(5) == 1;
+    const double shrink = state.range(6) / 100.0;
+    const QImage start = Pattern(width, height, 0), end = Pattern(width, height, 90);
+    const TriangleList startList = BuildTriangles(test::Grid(width, height, grid, grid));
+    MatrixRecord endGrid = test::JitteredGrid(width, height, grid, grid, 12345);
+    for (int j = 1; j <= grid + 1; ++j)
+        for (int i = 1; i <= grid + 1; ++i) {
+            Point& p = endGrid.Points(i, j);
+            p = {static_cast<int32_t>(width / 2 + (p.X - width / 2) * shrink),
+                 static_cast<int32_t>(height / 2 + (p.Y - height / 2) * shrink)};
+        }
+    const TriangleList endList = BuildTriangles(endGrid);
+    const SmoothPicture startPicture(start.constBits(), width, height),
+        endPicture(end.constBits(), width, height);
+    QImage output(width, height, QImage::Format_RGB32);
+    output.fill(0);
+    const float t = static_cast<float>(static_cast<double>(kFrame) / kLastFrame);
+    const int threads = static_cast<int>(state.range(2));
+    for (auto _ : state) {
+        if (smooth)
+            WarpSmoothBits(startPicture, startList, endPicture, endList, output.bits(),
+                           InterpolateSmoothAt(startList, endList, t), t, threads);
+        else
+            WarpMeshBits(start.constBits(), startList, end.constBits(), endList, output.bits(),
+                         width, height, InterpolateTrianglesAt(startList, endList, t), t, threads);
+        benchmark::DoNotOptimize(output.constBits());
+    }
+    SetLabel(state, Describe(state) + ", " + std::to_string(grid) + "x" + std::to_string(grid) +
+                        " grid, " + (smooth ? "smooth" : "exact") + ", end at " +
+                        std::to_string(state.range(6)) + "%");
+    SetWarpPath(WarpPath::Auto);
+}
+
+BENCHMARK(BM_QualityFrame)
+    ->ArgsProduct({{1920}, {1080}, {1, 2}, {1, 2, 3}, {kGrid}, {0, 1}, {100}})
+    ->ArgsProduct({{1920}, {1080}, {1}, {3}, {60}, {0, 1}, {100}})
+    ->ArgsProduct({{1920}, {1080}, {1}, {3}, {kGrid}, {0, 1}, {25}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

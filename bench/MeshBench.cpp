@@ -1,15 +1,22 @@
 // Timings of the mesh of grid and free points: building it (what every
 // frame, preview and release does) and checking it for folds, for a grid of
 // 10 × 10 and 40 × 40 cells over 640 × 480 with 0, 20 and 200 free pairs;
-// and one preview frame with and without 20 pairs.
+// and one preview frame with and without 20 pairs. Then what
+// `fennix-morph new --points` does with a file of 1,000, 2,000 and 10,000
+// pairs over a 10 × 10 grid: one check of the whole set (one build of the
+// mesh), beside the plain build it must match and, for 1,000 pairs, the
+// way it read them before (two plain builds after every line).
 
 #include <benchmark/benchmark.h>
 
 #include <QImage>
+#include <set>
+#include <utility>
 
 #include "engine/EngineTestData.h"
 #include "engine/FramePreview.h"
 #include "model/FreeMesh.h"
+#include "model/FreePairCheck.h"
 
 namespace fennix {
 namespace {
@@ -59,6 +66,64 @@ void BM_PreviewFrame(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(RenderMorphFrame(source, 5, 0));
 }
 BENCHMARK(BM_PreviewFrame)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// `pairs` distinct pairs scattered over 1000 × 800 (none on a grid point),
+// each end point where its start point is.
+void PointsFile(int pairs, MatrixRecord& start, MatrixRecord& end) {
+    start = test::Grid(1000, 800, 10, 10);
+    end = start;
+    test::Lcg random(11);
+    std::set<std::pair<int, int>> taken;
+    while (static_cast<int>(start.FreePoints.size()) < pairs) {
+        const Point p{random.Between(1, 999), random.Between(1, 799)};
+        if (p.X % 100 == 0 && p.Y % 80 == 0) continue;
+        if (!taken.insert({p.X, p.Y}).second) continue;
+        start.FreePoints.push_back(p);
+        end.FreePoints.push_back(p);
+    }
+}
+
+void BM_CheckPointsFile(benchmark::State& state) {
+    MatrixRecord start, end;
+    PointsFile(static_cast<int>(state.range(0)), start, end);
+    for (auto _ : state) {
+        const FreePairCheck check = CheckFreePairs(start, end);
+        if (!check.Passed()) state.SkipWithError("the pairs do not pass");
+        benchmark::DoNotOptimize(check);
+    }
+}
+BENCHMARK(BM_CheckPointsFile)->Arg(1000)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_PlainBuild(benchmark::State& state) {
+    MatrixRecord start, end;
+    PointsFile(static_cast<int>(state.range(0)), start, end);
+    for (auto _ : state) benchmark::DoNotOptimize(BuildFreeMeshReference(start, end));
+}
+BENCHMARK(BM_PlainBuild)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// The former reading: after every line the mesh of the pairs so far built
+// twice, the plain way (once for places, once for folds).
+void BM_PointsFileLineByLine(benchmark::State& state) {
+    MatrixRecord start, end;
+    PointsFile(static_cast<int>(state.range(0)), start, end);
+    for (auto _ : state) {
+        MatrixRecord s = start, e = end;
+        s.FreePoints.clear();
+        e.FreePoints.clear();
+        for (size_t n = 0; n < start.FreePoints.size(); ++n) {
+            s.FreePoints.push_back(start.FreePoints[n]);
+            e.FreePoints.push_back(end.FreePoints[n]);
+            benchmark::DoNotOptimize(BuildFreeMeshReference(s, e));
+            benchmark::DoNotOptimize(BuildFreeMeshReference(s, e));
+        }
+    }
+}
+BENCHMARK(BM_PointsFileLineByLine)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace fennix

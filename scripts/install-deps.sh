@@ -18,6 +18,7 @@ packages=(
   opencv-doc
   qt6-tools-dev qt6-l10n-tools
   appstream desktop-file-utils dpkg-dev fakeroot man-db
+  locales
 )
 
 missing=()

@@ -757,6 +757,18 @@ Resize the end picture to the start picture?</translation>
         <source>書き出すフレーム数: %1</source>
         <translation>Frames written: %1</translation>
     </message>
+    <message>
+        <source>画質</source>
+        <translation>Quality</translation>
+    </message>
+    <message>
+        <source>標準</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>滑らか</source>
+        <translation>Smooth</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_Tri</name>
@@ -936,6 +948,29 @@ Resize the end picture to the start picture?</translation>
     <message>
         <source>AVIのビューア</source>
         <translation>AVI Viewer</translation>
+    </message>
+</context>
+<context>
+    <name>FreePairCheck</name>
+    <message>
+        <source>点が画像の外にあります</source>
+        <translation>a point lies outside the picture</translation>
+    </message>
+    <message>
+        <source>始点が格子点の上にあります</source>
+        <translation>the start point lies on a grid point</translation>
+    </message>
+    <message>
+        <source>始点が %1 行目の始点と同じです</source>
+        <translation>the start point is that of line %1</translation>
+    </message>
+    <message>
+        <source>始点が格子の外にあります</source>
+        <translation>the start point lies outside the grid</translation>
+    </message>
+    <message>
+        <source>終点がメッシュを折り返させます</source>
+        <translation>the end point folds the mesh</translation>
     </message>
 </context>
 <context>
@@ -1129,12 +1164,16 @@ The project has fewer than 2 frames.</translation>
         <translation>a point line is four whole numbers &quot;x1 y1 x2 y2&quot;</translation>
     </message>
     <message>
-        <source>点が画像の外にあります</source>
-        <translation>a point lies outside the picture</translation>
-    </message>
-    <message>
         <source>[points] が二度あります</source>
         <translation>[points] appears twice</translation>
+    </message>
+    <message>
+        <source>追加情報の始まりの行が壊れています</source>
+        <translation>the line that starts the additions is damaged</translation>
+    </message>
+    <message>
+        <source>画質は standard か smooth です</source>
+        <translation>the quality is standard or smooth</translation>
     </message>
 </context>
 <context>
@@ -1170,6 +1209,15 @@ Replace it?</translation>
     <message>
         <source>フォルダー</source>
         <translation>Folder</translation>
+    </message>
+</context>
+<context>
+    <name>RunSpace</name>
+    <message>
+        <source>フレームの書き出しには約 %1 必要ですが、空き領域は %2 しかありません。<byte value="xd"/>
+途中でディスクがいっぱいになります。続けますか？</source>
+        <translation>The frames need about %1, but only %2 is free.<byte value="xd"/>
+The disk will fill up before the run ends. Continue?</translation>
     </message>
 </context>
 <context>

@@ -261,7 +261,7 @@ std::string RefuseExistingOutput(const std::string& output, const std::string& w
 std::string SameFileAsInput(const std::string& output,
                             const std::vector<std::pair<std::string, std::string>>& inputs) {
     for (const auto& [kind, path] : inputs)
-        if (SameFile(output, path)) return "it is the same file as the " + kind + " " + path;
+        if (SameFile(output, path)) return "it is the " + kind + " " + path;
     return {};
 }
 

@@ -150,14 +150,14 @@ std::string RefuseExistingOutput(const std::string& output, const std::string& w
 // Why `output` may not be written because it is one of `inputs` (a kind and
 // a path: {"start picture", "/a/s.bmp"}), under that name, through a link
 // or as a hard link; empty when it is none of them. The message reads
-// "it is the same file as the start picture /a/s.bmp".
+// "it is the start picture /a/s.bmp".
 std::string SameFileAsInput(const std::string& output,
                             const std::vector<std::pair<std::string, std::string>>& inputs);
 
 // The rule for the one file a command writes: never one of `inputs`
-// ("cannot write the project P: it is the same file as the start picture
-// S"), an existing file only with `force` (see RefuseExistingOutput). Empty
-// when `output` may be written, otherwise the message.
+// ("cannot write the project P: it is the start picture S"), an existing
+// file only with `force` (see RefuseExistingOutput). Empty when `output` may
+// be written, otherwise the message.
 std::string CheckOutput(const std::string& output, const std::string& what,
                         const std::vector<std::pair<std::string, std::string>>& inputs, bool force);
 

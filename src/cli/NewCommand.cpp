@@ -1,19 +1,18 @@
 // fennix-morph new: a project of two pictures with regular grids.
 
 #include <QImage>
-#include <cctype>
-#include <cmath>
 #include <filesystem>
-#include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "cli/Commands.h"
-#include "core/NumberText.h"
 #include "core/Paths.h"
 #include "core/RegularFile.h"
 #include "media/ImageFile.h"
 #include "model/FreeMesh.h"
+#include "model/FreePairCheck.h"
 #include "model/MorphDocument.h"
+#include "model/PointsFile.h"
 #include "model/ProjectFile.h"
 
 namespace fennix::cli {
@@ -28,54 +27,56 @@ std::string Absolute(const std::string& path) {
     return error ? path : absolute.lexically_normal().string();
 }
 
-// Reads the free point pairs of `path` into the two grids: one pair a line,
-// "x1 y1 x2 y2" (numbers rounded to whole pixels), within the pictures, each
-// pair finding its place in the mesh without folding it. Empty on success,
+// Reads the free point pairs of `path` into the two grids (ParsePointPairs)
+// and checks the whole set at once (CheckFreePairs). Empty on success,
 // otherwise why not, naming the line.
 std::string ReadPointPairs(const std::string& path, MatrixRecord& start, MatrixRecord& end) {
     const auto text = ReadRegularFile(path, size_t{16} << 20);
     if (!text) return "cannot read the points file " + path;
-    size_t from = 0;
-    for (int lineNumber = 1; from < text->size(); ++lineNumber) {
-        size_t stop = text->find('\n', from);
-        if (stop == std::string::npos) stop = text->size();
-        std::string_view line(text->data() + from, stop - from);
-        from = stop + 1;
-        const auto bad = [&](const std::string& why) {
-            return path + ", line " + std::to_string(lineNumber) + ": " + why;
-        };
-        std::vector<std::string_view> fields;
-        for (size_t at = 0; at < line.size();) {
-            while (at < line.size() && std::isspace(static_cast<unsigned char>(line[at]))) ++at;
-            size_t end = at;
-            while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
-            if (end > at) fields.push_back(line.substr(at, end - at));
-            at = end;
-        }
-        if (fields.empty() || fields.front().front() == '#') continue;
-        int values[4] = {};
-        for (size_t v = 0; v < fields.size() && v < 4; ++v) {
-            const auto number = ParseNumber(fields[v]);
-            if (!number || !(std::abs(*number) < 1e9)) {
-                fields.clear();
-                break;
-            }
-            values[v] = static_cast<int>(std::nearbyint(*number));
-        }
-        if (fields.size() != 4) return bad("expected four numbers x1 y1 x2 y2");
-        if (static_cast<int>(start.FreePoints.size()) >= kMaxFreePairs)
-            return bad("more than " + std::to_string(kMaxFreePairs) + " pairs");
-        if (values[0] < 0 || values[0] > start.Width || values[1] < 0 || values[1] > start.Height ||
-            values[2] < 0 || values[2] > end.Width || values[3] < 0 || values[3] > end.Height)
-            return bad("the point lies outside the picture (0 ... " + std::to_string(start.Width) +
-                       ", 0 ... " + std::to_string(start.Height) + ")");
-        start.FreePoints.push_back({values[0], values[1]});
-        end.FreePoints.push_back({values[2], values[3]});
-        if (BuildFreeMesh(start, end).Unplaced > 0)
-            return bad("the start point lies on a grid point or on another pair's start point");
-        if (!MeshUnfolded(start, end))
-            return bad("the end point crosses the lines of the mesh around its start point");
+    const PointPairs pairs = ParsePointPairs(*text);
+    const auto line = [&path](int number) {
+        return path + ", line " + std::to_string(number) + ": ";
+    };
+    switch (pairs.Fault) {
+        case PointsFileFault::None:
+            break;
+        case PointsFileFault::NotFourNumbers:
+            return line(pairs.FaultLine) + "expected four numbers x1 y1 x2 y2";
+        case PointsFileFault::TooMany:
+            return line(pairs.FaultLine) + "more than " + std::to_string(kMaxFreePairs) + " pairs";
     }
+    MatrixRecord withStart = start, withEnd = end;
+    withStart.FreePoints = pairs.Start;
+    withEnd.FreePoints = pairs.End;
+    const FreePairCheck check = CheckFreePairs(withStart, withEnd);
+    if (!check.Passed()) {
+        const std::string at = line(pairs.Lines[static_cast<size_t>(check.Pair)]);
+        const auto size = [](const MatrixRecord& m) {
+            return " (0 ... " + std::to_string(m.Width) + ", 0 ... " + std::to_string(m.Height) +
+                   ")";
+        };
+        switch (check.Fault) {
+            case FreePairFault::None:
+                break;
+            case FreePairFault::StartOutside:
+                return at + "the point lies outside the picture" + size(start);
+            case FreePairFault::EndOutside:
+                return at + "the point lies outside the picture" + size(end);
+            case FreePairFault::OnGridPoint:
+                return at + "the start point lies on a grid point or on another pair's start point";
+            case FreePairFault::SameStart:
+                return at +
+                       "the start point lies on a grid point or on another pair's start point "
+                       "(line " +
+                       std::to_string(pairs.Lines[static_cast<size_t>(check.Other)]) + ")";
+            case FreePairFault::NoPlace:
+                return at + "the start point lies outside the grid";
+            case FreePairFault::Folds:
+                return at + "the end point crosses the lines of the mesh around its start point";
+        }
+    }
+    start = std::move(withStart);
+    end = std::move(withEnd);
     return {};
 }
 
@@ -118,7 +119,10 @@ int RunNew(const Invocation& run) {
     std::vector<std::pair<std::string, std::string>> inputs = {{"start picture", start},
                                                                {"end picture", end}};
     if (!settings.pointsFile.empty()) inputs.push_back({"points file", settings.pointsFile});
-    if (const std::string why = CheckOutput(project, "project", inputs, run.Force()); !why.empty())
+    if (const std::string why = SameFileAsInput(project, inputs); !why.empty())
+        return run.Fail("cannot write the project " + project + ": " + why +
+                        " (new never writes over its inputs)");
+    if (const std::string why = RefuseExistingOutput(project, "project", run.Force()); !why.empty())
         return run.Fail(why);
 
     ImageFailure why = ImageFailure::None;
@@ -188,7 +192,9 @@ const Command& NewCommand() {
                  "free point pairs beside the grid: one pair a line, x1 y1 x2 y2 "
                  "in pixels of the start picture (x1 y1) and of the end picture "
                  "at the start picture's size (x2 y2); blank lines and lines "
-                 "starting with # are skipped"},
+                 "starting with # are skipped; the whole set must fit: no point "
+                 "outside its picture, no start point on a grid point or on another "
+                 "pair's, no fold of the mesh"},
                 ForceOption(),
             },
         .run = RunNew,

@@ -17,6 +17,7 @@
 #include "engine/MorphChain.h"
 #include "engine/MorphRun.h"
 #include "media/FrameSequence.h"
+#include "model/RunSpace.h"
 
 namespace fennix::cli {
 
@@ -74,7 +75,8 @@ std::string ReadRenderProjects(const std::vector<std::string>& paths, const RunO
     QSize previousSize;
     total = 0;
     for (const std::string& path : paths) {
-        ChainProject link{path, {}};
+        ChainProject link;
+        link.path = path;
         MorphProject& project = link.project;
         QImage start, end;
         if (const std::string failure = LoadProject(path, project, start, end); !failure.empty())
@@ -86,8 +88,15 @@ std::string ReadRenderProjects(const std::vector<std::string>& paths, const RunO
                                    joined);
         if (total > std::numeric_limits<int32_t>::max()) return "the projects make too many frames";
         previousEndPath = project.Matrix2.ImagePath;
-        previousEnd = std::move(end);
         previousSize = start.size();
+        // The first project runs first: its pictures are handed on, not read
+        // again. The others are read in their turn, so that a long chain
+        // never holds all its pictures at once.
+        if (projects.empty()) {
+            link.start = std::move(start);
+            link.end = end;
+        }
+        previousEnd = std::move(end);
         projects.push_back(std::move(link));
     }
     return {};
@@ -112,6 +121,9 @@ std::string ReadRunOptions(const Invocation& run, RunOverrides& overrides) {
         if (!easing) return "--" + std::string(name) + " takes linear, in, out or in-out";
         (name == std::string_view("ease") ? overrides.Motion : overrides.Dissolve) = *easing;
     }
+    if (run.Has("smooth") && run.Has("standard"))
+        return "--smooth and --standard exclude each other";
+    if (run.Has("smooth") || run.Has("standard")) overrides.Smooth = run.Has("smooth");
     return {};
 }
 
@@ -128,6 +140,13 @@ int RunRender(const Invocation& run) {
     if (const std::string failure = ReadRenderProjects(paths, overrides, projects, total);
         !failure.empty())
         return run.Fail(failure);
+    // Frames that would not fit are refused before the first is written,
+    // rather than a run that stops half-way on a full disk.
+    const uint64_t needed = ChainFrameBytes(projects, overrides, jpeg ? 1 : 0);
+    if (const auto space = RunSpaceShortage(folder, needed); space && !run.Force())
+        return run.Fail("the frames need about " + SizeText(space->needed) + " but only " +
+                        SizeText(space->free) + " is free for " + folder +
+                        "; use --force to write them all the same");
 
     std::error_code error;
     fs::create_directories(folder, error);
@@ -195,23 +214,31 @@ const Command& RenderCommand() {
             "--jpeg), creating OUTDIR when it is missing. A folder that already holds frames\n"
             "is refused unless --force is given. A link named like a frame in OUTDIR is\n"
             "refused, as is a frame that would replace the project or one of its pictures,\n"
-            "with --force too.\n"
+            "with --force too. Frames that would not fit into the free space of OUTDIR's\n"
+            "disk (long holds, say) are refused before the first is written; --force\n"
+            "writes them all the same.\n"
             "Several projects are rendered one after the other into OUTDIR, numbered on\n"
             "across them; where a project starts on the picture the one before ended on\n"
             "(the same file or the same pixels) that frame is written once.\n"
-            "The timing options replace what the projects set.\n",
+            "The timing and quality options replace what the projects set.\n",
         .options =
             {
                 {"jpeg", "", "JPEG frames (000.jpg ...) instead of bitmaps"},
                 {"force", "",
                  "first remove the frames a run wrote there (000.bmp ... or "
-                 "000.jpg ..., and nothing else: never the project's own pictures)"},
+                 "000.jpg ..., and nothing else: never the project's own pictures), "
+                 "and write frames that would not fit into the free space of its disk"},
                 {"ease", "CURVE",
                  "how the motion runs: linear (even pace), in (slow start, "
                  "t^2), out (slow end, 1-(1-t)^2) or in-out (3t^2-2t^3)"},
                 {"colour-ease", "CURVE", "a curve of its own for the colour dissolve"},
                 {"hold-start", "N", "N more copies of the first frame (0 ... 100000)"},
                 {"hold-end", "M", "M more copies of the last frame (0 ... 100000)"},
+                {"smooth", "",
+                 "smooth frames: the grid moves by fractions of a pixel and the "
+                 "pictures are read filtered (bilinear, mip-mapped where a triangle "
+                 "shrinks them)"},
+                {"standard", "", "the exact frames, every position a whole pixel (default)"},
             },
         .run = RunRender,
     };

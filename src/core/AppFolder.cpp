@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/Paths.h"
+
 namespace fennix {
 
 namespace {
@@ -14,7 +16,7 @@ std::string& Folder() {
 }
 
 std::string WithoutTrailingSeparator(std::string path) {
-    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    while (path.size() > 1 && EndsInSeparator(path)) path.pop_back();
     return path;
 }
 }  // namespace

@@ -1,5 +1,7 @@
 #include "core/NumberText.h"
 
+#include <locale.h>
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -47,8 +49,12 @@ std::optional<double> ParseNumber(std::string_view text) {
     }
     if (pos != text.size()) return std::nullopt;
 
+    // Always with a "." for the decimal point, whatever locale the program
+    // runs in (Qt sets the user's at start-up, and de_DE or tr_TR would read
+    // "12.6" as 12): a file reads the same everywhere.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
     const std::string copy(text);
-    const double value = std::strtod(copy.c_str(), nullptr);
+    const double value = ::strtod_l(copy.c_str(), nullptr, c);
     if (!std::isfinite(value)) return std::nullopt;
     return value;
 }

@@ -1,7 +1,9 @@
 #include "core/Paths.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -64,7 +66,7 @@ std::string WindowsPathFileName(std::string_view bytes) {
 }
 
 bool FileExists(std::string_view path) {
-    if (!path.empty() && IsSeparator(path.back())) path.remove_suffix(1);
+    if (EndsInSeparator(path)) path.remove_suffix(1);
     if (path.empty()) return false;
     const std::filesystem::path p{std::string(path)};
     std::error_code error;
@@ -87,9 +89,30 @@ bool SameFile(const std::string& a, const std::string& b) {
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+std::optional<uint64_t> FreeBytes(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path at = std::filesystem::absolute(std::filesystem::path{path}, error);
+    if (path.empty() || error) return std::nullopt;
+    struct statvfs info {};
+    while (::statvfs(at.c_str(), &info) != 0) {
+        if (errno != ENOENT || !at.has_relative_path()) return std::nullopt;
+        at = at.parent_path();
+    }
+    return uint64_t{info.f_bavail} * info.f_frsize;
+}
+
+bool EndsInSeparator(std::string_view path) {
+    // A trailing backslash separates only in a path the Windows program
+    // stored, and there only when it stands as a character of its own; in
+    // any other name it is the name's last byte (a folder "g\" or one whose
+    // cp932 name ends in 表).
+    if (path.empty()) return false;
+    return path.back() == '/' || (IsWindowsPath(path) && LastSeparator(path) == path.size() - 1);
+}
+
 std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string result(folder);
-    if (!result.empty() && !IsSeparator(result.back())) result += '/';
+    if (!result.empty() && !EndsInSeparator(result)) result += '/';
     result += name;
     return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +31,11 @@ std::string PathFileName(std::string_view path);
 // separator) or UTF-8. The name keeps the bytes it had in `bytes`.
 std::string WindowsPathFileName(std::string_view bytes);
 
+// True when the path's last byte separates folders: "/", or a backslash
+// standing as a character of its own in a path the Windows program stored.
+// "/a/g\" ends in its name's last byte, not in a separator.
+bool EndsInSeparator(std::string_view path);
+
 // True when the path, after removing one trailing separator, can be opened
 // for reading as a regular file. Folders, missing files and unreadable files
 // give false.
@@ -41,7 +48,14 @@ bool DirectoryExists(std::string_view path);
 // same device and inode, so also two hard links of one file.
 bool SameFile(const std::string& a, const std::string& b);
 
-// folder + "/" + name, without doubling a separator the folder already ends in.
+// The bytes an unprivileged program may still write on the file system that
+// holds `path`, or would hold it (a folder not yet made: its nearest
+// existing parent's); nothing when it cannot be told.
+std::optional<uint64_t> FreeBytes(const std::string& path);
+
+// folder + "/" + name, without doubling a separator the folder already ends
+// in: "/" always, "\" only where it separates (see IsWindowsPath); "/a/g\"
+// joins as "/a/g\/name".
 std::string JoinPath(std::string_view folder, std::string_view name);
 
 }  // namespace fennix

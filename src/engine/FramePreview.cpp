@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Rounding.h"
+#include "engine/FrameWarp.h"
 #include "media/PackedColor.h"
 #include "model/Triangulation.h"
 
@@ -27,29 +28,22 @@ QImage RenderMorphFrame(const MorphSource& source, int k, int32_t backColor) {
     const int N = source.lastFrame;
     MorphParts parts;
     if (k < 0 || k > N || !MakeMorphParts(source, parts).empty()) return {};
-    const QImage& start = parts.start;
-    const QImage& end = parts.end;
-    const TriangleList& startList = parts.startList;
-    const TriangleList& endList = parts.endList;
-    const QSize size = start.size();
+    const QSize size = parts.start.size();
     QImage frame(size, QImage::Format_RGB32);
     frame.fill(ColorFromPacked(backColor));
 
-    auto mesh = [&](int j) {
-        return InterpolateTrianglesAt(startList, endList, FractionsOf(source.options, j, N).mesh);
+    const FrameWarp warper(parts, source.options.Smooth);
+    auto warp = [&](int j, QImage& output, const QImage* previous) {
+        return warper.Warp(FractionsOf(source.options, j, N), output.bits(),
+                           previous ? previous->constBits() : nullptr);
     };
-    auto warp = [&](int j, const TriangleList& intermediate, QImage& output, const QImage* previous) {
-        return WarpMeshBits(start.constBits(), startList, end.constBits(), endList, output.bits(), size.width(),
-                            size.height(), intermediate, FractionsOf(source.options, j, N).dissolve, 0,
-                            previous ? previous->constBits() : nullptr);
-    };
-    if (warp(k, mesh(k), frame, nullptr) || k == 0) return frame;
+    if (warp(k, frame, nullptr) || k == 0) return frame;
     // Where frame k covers nothing it shows what frames 0 … k − 1 left
     // there, so those are made under it and frame k is made again on them.
     QImage under(size, QImage::Format_RGB32);
     under.fill(ColorFromPacked(backColor));
-    for (int j = 0; j < k; ++j) warp(j, mesh(j), under, nullptr);
-    warp(k, mesh(k), frame, &under);
+    for (int j = 0; j < k; ++j) warp(j, under, nullptr);
+    warp(k, frame, &under);
     return frame;
 }
 

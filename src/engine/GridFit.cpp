@@ -432,7 +432,9 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
 
     // Free points: each end point goes where the flow leads its start
     // point; where the flow is not trusted or would fold the mesh, where
-    // the fitted grid takes it; failing that it stays.
+    // the fitted grid takes it; failing that it stays, unless staying folds
+    // the mesh and the place the mesh of the pairs placed so far takes it
+    // to does not (a folded set is one a project cannot hold).
     MatrixRecord startGridOnly = startGrid;
     startGridOnly.FreePoints.clear();
     MatrixRecord startSoFar = startGridOnly, endSoFar = fitted;
@@ -449,14 +451,16 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
                                       std::clamp(RoundEvenInt(end.FromWork(ey)), 0, endGrid.Height)});
         }
         if (const auto mapped = MapThroughMesh(startGridOnly, fitted, 1, p)) candidates.push_back(*mapped);
-        candidates.push_back(endGrid.FreePoints[static_cast<size_t>(f)]);
+        const Point stays = endGrid.FreePoints[static_cast<size_t>(f)];
+        candidates.push_back(stays);
+        if (const auto carried = MapThroughMesh(startSoFar, endSoFar, 1, p)) candidates.push_back(*carried);
         startSoFar.FreePoints.push_back(p);
-        endSoFar.FreePoints.push_back(candidates.back());
+        endSoFar.FreePoints.push_back(stays);
         for (const Point& candidate : candidates) {
             endSoFar.FreePoints.back() = candidate;
             if (MeshUnfolded(startSoFar, endSoFar)) break;
         }
-        if (!MeshUnfolded(startSoFar, endSoFar)) endSoFar.FreePoints.back() = candidates.back();
+        if (!MeshUnfolded(startSoFar, endSoFar)) endSoFar.FreePoints.back() = stays;
         result.FreePoints[static_cast<size_t>(f)] = endSoFar.FreePoints.back();
     }
     result.Outcome = FitOutcome::Fitted;

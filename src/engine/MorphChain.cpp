@@ -1,11 +1,13 @@
 #include "engine/MorphChain.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
 #include "core/Paths.h"
 #include "core/Translation.h"
 #include "media/ImageFile.h"
+#include "model/RunSpace.h"
 
 namespace fennix {
 
@@ -19,7 +21,8 @@ bool IsJoint(const std::string& previousEndPath, const QImage& previousEnd, QSiz
 std::string ReadChainProjects(const std::vector<std::string>& paths, std::vector<ChainProject>& projects) {
     std::vector<ChainProject> read;
     for (const std::string& path : paths) {
-        ChainProject link{path, {}};
+        ChainProject link;
+        link.path = path;
         if (std::string message = LoadMorphFile(path, link.project); !message.empty()) return message;
         if (link.project.LastFrame < 1)
             return path + Tr("MorphChain", "\nフレーム数が 2 より少ないプロジェクトです。");
@@ -33,6 +36,18 @@ int64_t ChainFrameBound(const std::vector<ChainProject>& projects, const RunOver
     int64_t total = 0;
     for (const ChainProject& link : projects)
         total += WrittenFrameCount(overrides.AppliedTo(link.project.Additions.Run), link.project.LastFrame);
+    return total;
+}
+
+uint64_t ChainFrameBytes(const std::vector<ChainProject>& projects, const RunOverrides& overrides,
+                         int saveKind) {
+    uint64_t total = 0;
+    for (const ChainProject& link : projects) {
+        const MatrixRecord& grid = link.project.Matrix1;
+        const int64_t files =
+            WrittenFrameCount(overrides.AppliedTo(link.project.Additions.Run), link.project.LastFrame);
+        total += uint64_t(std::max<int64_t>(files, 0)) * FrameFileBytes(grid.Width, grid.Height, saveKind);
+    }
     return total;
 }
 
@@ -53,8 +68,14 @@ ChainOutcome RunMorphChain(const std::vector<ChainProject>& projects, const RunO
             return outcome;
         }
         if (started) started(i, count);
+        const ChainProject& link = projects[static_cast<size_t>(i)];
         std::optional<QImage> pictures[2];
         for (int side = 0; side < 2; ++side) {
+            const QImage& given = side == 0 ? link.start : link.end;
+            if (!given.isNull()) {
+                pictures[side] = given;
+                continue;
+            }
             const std::string& path = (side == 0 ? project.Matrix1 : project.Matrix2).ImagePath;
             pictures[side] = LoadImageFile(path);
             if (!pictures[side]) {

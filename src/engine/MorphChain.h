@@ -15,6 +15,10 @@ namespace fennix {
 struct ChainProject {
     std::string path;
     MorphProject project;
+    // Its pictures when they were read already (checking the project, say),
+    // so that its run does not read them again; null ones are read when the
+    // project's turn comes.
+    QImage start, end;
 };
 
 // How a chain went: `failure` is empty when every project was run,
@@ -37,6 +41,12 @@ std::string ReadChainProjects(const std::vector<std::string>& paths, std::vector
 // The most frame files a chain of `projects` writes (its joints, found
 // only as it runs, write one fewer each).
 int64_t ChainFrameBound(const std::vector<ChainProject>& projects, const RunOverrides& overrides);
+
+// The most bytes the frame files of a chain of `projects` take, as
+// frames of `saveKind` (see FrameFileBytes): each project's files at the
+// size of its start picture.
+uint64_t ChainFrameBytes(const std::vector<ChainProject>& projects, const RunOverrides& overrides,
+                         int saveKind);
 
 // Called when project `index` of `count` starts, before its frames.
 using ChainStart = std::function<void(int index, int count)>;

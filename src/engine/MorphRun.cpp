@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "core/Paths.h"
+#include "engine/FrameWarp.h"
 #include "media/ImageFile.h"
 #include "media/JpegCompanion.h"
 #include "model/FreeMesh.h"
@@ -144,9 +145,6 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     MorphParts parts;
     if (std::string failure = MakeMorphParts(source, parts); !failure.empty()) return failure;
     const QImage& start = parts.start;
-    const QImage& end = parts.end;
-    const TriangleList& startList = parts.startList;
-    const TriangleList& endList = parts.endList;
 
     std::optional<JpegCompanion> companion;
     if (output.saveKind != 0) {
@@ -201,6 +199,7 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
 
     const bool oneFrame = int64_t{start.width()} * start.height() >= output.oneFrameFrom;
+    const FrameWarp warp(parts, options.Smooth);
     // Counted in 64 bits so that a last frame of INT32_MAX still ends.
     for (int64_t step = 0; step <= N; ++step) {
         const int k = static_cast<int>(step);
@@ -212,7 +211,6 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         const int first = static_cast<int>(firstNumberOf(k));
         if (progress.beforeFrame && count > 0) progress.beforeFrame(first, static_cast<int>(lastNumber));
         const FrameFractions f = FractionsOf(options, k, N);
-        const TriangleList intermediate = InterpolateTrianglesAt(startList, endList, f.mesh);
         if (oneFrame) {
             // The frame before is written first, and then nobody but the
             // run holds its picture, which the warp turns into this frame
@@ -227,9 +225,8 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
             surface.Layer() = writer.Frame();
         }
         const size_t next = oneFrame ? current : spare();
-        WarpMeshBits(start.constBits(), startList, end.constBits(), endList, pictures[next].bits(),
-                     start.width(), start.height(), intermediate, f.dissolve, 0,
-                     next == current ? nullptr : pictures[current].constBits());
+        warp.Warp(f, pictures[next].bits(),
+                  next == current ? nullptr : pictures[current].constBits());
         current = next;
         if (oneFrame) surface.Layer() = pictures[current];
         if (std::string failure = finishWriting(); !failure.empty()) return failure;

@@ -90,7 +90,8 @@ inline constexpr const char* kMorphCancelled = "cancelled";
 // distances would overflow) stops and returns a short reason. The frames
 // written so far stay.
 // Frame k is made with the mesh and the dissolve of FractionsOf(options,
-// k, N). The files are numbered from output.firstNumber on: options.HoldStart
+// k, N), by the exact warp or, when options.Smooth, by the smooth one
+// (SmoothWarp.h). The files are numbered from output.firstNumber on: options.HoldStart
 // copies of frame 0, frame 0, frames 1 … N, then options.HoldEnd copies of
 // frame N (WrittenFrameCount files in all); with output.joined, one file
 // fewer of frame 0. A run whose last number would pass the 32-bit range

@@ -102,8 +102,7 @@ int FrameKindFromSaveKind(int saveKind) {
 }
 
 std::string WithTrailingSeparator(std::string folder) {
-    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
-    return folder;
+    return folder.empty() ? folder : JoinPath(folder, "");
 }
 
 std::string FramePath(const std::string& folder, int index, int kind) {

@@ -50,7 +50,7 @@ inline constexpr int kJpegFrames = 1;
 int FrameKindFromSaveKind(int saveKind);
 
 // `folder` with a trailing separator ("/" added unless it already ends in
-// "/" or "\"). An empty folder stays empty.
+// one, see EndsInSeparator). An empty folder stays empty.
 std::string WithTrailingSeparator(std::string folder);
 
 // The path of frame `index` of `kind` in `folder`. Empty when the folder is

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 #if defined(__x86_64__)
@@ -36,17 +37,18 @@ std::string LowerSuffix(const std::string& path) {
     return suffix;
 }
 
-bool SizeAllowed(const QSize& size) {
-    return size.width() <= kMaxImageSide && size.height() <= kMaxImageSide &&
-           int64_t{size.width()} * size.height() <= kMaxImagePixels;
+bool SizeAllowed(int64_t width, int64_t height) {
+    return width <= kMaxImageSide && height <= kMaxImageSide && width * height <= kMaxImagePixels;
 }
 
 // Reads one image with `reader`; a size declared beyond the bounds stops it
 // before any pixel is decoded. `tooLarge` is set when that happened.
 QImage ReadBounded(QImageReader& reader, bool& tooLarge) {
     reader.setAutoTransform(false);
-    const QSize declared = reader.size();  // invalid when the format cannot tell
-    if (declared.isValid() && !SizeAllowed(declared)) {
+    // (-1, -1) when the format cannot tell; a top-down bitmap declares a
+    // negative height, whose rows count all the same.
+    const QSize declared = reader.size();
+    if (!SizeAllowed(std::abs(int64_t{declared.width()}), std::abs(int64_t{declared.height()}))) {
         tooLarge = true;
         return {};
     }
@@ -107,12 +109,20 @@ PlainBitmap ReadPlainBitmap(QFile& file, QImage& image) {
     const cDIB::InfoHeader info = cDIB::ParseInfoHeader(h + cDIB::kFileHeaderSize);
     const uint32_t offset = head.bfOffBits;
     const int32_t width = info.biWidth, height = info.biHeight;
+    // Any bitmap's size is bounded here, from its header, before Qt's reader
+    // would allocate and fill its rows (a top-down one, negative height,
+    // escapes the size Qt's reader reports).
+    if (head.bfType == cDIB::kBitmapMark) {
+        const bool core = info.biSize == 12;  // the old header: 16-bit sides
+        const int64_t sideX = core ? (h[18] | h[19] << 8) : std::abs(int64_t{width});
+        const int64_t sideY = core ? (h[20] | h[21] << 8) : std::abs(int64_t{height});
+        if (!SizeAllowed(sideX, sideY)) return PlainBitmap::TooLarge;
+    }
     if (head.bfType != cDIB::kBitmapMark || info.biSize != cDIB::kInfoHeaderSize || info.biPlanes != 1 ||
         info.biBitCount != 24 || info.biCompression != 0 || width <= 0 || height == 0 ||
         offset < kBitmapHeaderBytes)
         return PlainBitmap::Other;
     const int64_t rows = height < 0 ? -int64_t{height} : height;  // a negative height runs top-down
-    if (rows > kMaxImageSide || !SizeAllowed(QSize(width, static_cast<int>(rows)))) return PlainBitmap::TooLarge;
     // Rows are padded to 4 bytes; the last row's padding may be missing.
     const int64_t rowBytes = (int64_t{width} * 3 + 3) / 4 * 4;
     const int64_t padding = rowBytes - int64_t{width} * 3;

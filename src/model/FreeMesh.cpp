@@ -1,6 +1,8 @@
 #include "model/FreeMesh.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "core/Rounding.h"
 
@@ -59,7 +61,10 @@ std::vector<MeshTriangle> GridTriangles(int rows, int columns) {
     return list;
 }
 
-// Puts free points into the grid's triangles one after the other.
+// Puts free points into the grid's triangles one after the other, finding
+// each triangle by looking at every one in turn: the plain form of the
+// build, for any grid. FastMeshBuilder gives the same triangles in the same
+// order where the grid tiles its rectangle.
 class MeshBuilder {
   public:
     MeshBuilder(const std::vector<Point>& start, const std::vector<Point>& end,
@@ -172,6 +177,292 @@ class MeshBuilder {
     std::vector<MeshTriangle>& triangles_;
 };
 
+// True when the grid's own triangles (GridTriangles) tile the rectangle of
+// its corners once over: every side of the outline runs straight along the
+// rectangle with its points in order, and every triangle has an area and
+// turns the way it turns in the regular grid. Such a mesh stays a tiling
+// through every split and flip of the build (a flip needs a strictly convex
+// quadrilateral), which FastMeshBuilder's walk relies on.
+bool CornersTileRectangle(const std::vector<Point>& corners, int rows, int columns) {
+    const auto at = [&](int i, int j) {
+        return corners[static_cast<size_t>(j - 1) * static_cast<size_t>(rows + 1) +
+                       static_cast<size_t>(i - 1)];
+    };
+    const Point low = at(1, 1), high = at(rows + 1, columns + 1);
+    if (low.X >= high.X || low.Y >= high.Y) return false;
+    for (int i = 1; i <= rows + 1; ++i) {
+        const Point top = at(i, 1), bottom = at(i, columns + 1);
+        if (top.Y != low.Y || bottom.Y != high.Y) return false;
+        if (i > 1 && (top.X <= at(i - 1, 1).X || bottom.X <= at(i - 1, columns + 1).X))
+            return false;
+    }
+    for (int j = 1; j <= columns + 1; ++j) {
+        const Point left = at(1, j), right = at(rows + 1, j);
+        if (left.X != low.X || right.X != high.X) return false;
+        if (j > 1 && (left.Y <= at(1, j - 1).Y || right.Y <= at(rows + 1, j - 1).Y)) return false;
+    }
+    for (int j = 1; j <= columns; ++j)
+        for (int i = 1; i <= rows; ++i) {
+            // (top-left, bottom-left, bottom-right) turns one way on the
+            // screen, (top-left, top-right, bottom-right) the other.
+            if (Sign(Orient(at(i, j), at(i, j + 1), at(i + 1, j + 1))) >= 0) return false;
+            if (Sign(Orient(at(i, j), at(i + 1, j), at(i + 1, j + 1))) <= 0) return false;
+        }
+    return true;
+}
+
+// MeshBuilder's build for a grid that tiles its rectangle (TilesRectangle),
+// in time that grows little faster than the number of points: a point's
+// triangle is found by walking towards it from the triangle made last, and
+// the triangles beside an edge come from a map of the edges. Every choice
+// MeshBuilder makes by taking the first of several triangles in the list is
+// made the same way here (the lowest index of the few that qualify), so the
+// triangles and their order are MeshBuilder's exactly. Should the mesh ever
+// stop being a tiling (an edge of three triangles), Broken() tells, and the
+// build has to be done by MeshBuilder.
+class FastMeshBuilder {
+  public:
+    FastMeshBuilder(const std::vector<Point>& start, const std::vector<Point>& end,
+                    std::vector<MeshTriangle>& triangles)
+        : start_(start), end_(end), triangles_(triangles) {
+        edges_.reserve(triangles_.size() * 2);
+        for (size_t t = 0; t < triangles_.size(); ++t) AddEdges(static_cast<int>(t));
+    }
+
+    bool Broken() const { return broken_; }
+
+    // Inserts corner v as MeshBuilder::Insert does; false when it finds no
+    // place.
+    bool Insert(int v) {
+        const Point p = start_[v];
+        const int found = Locate(p);
+        if (found < 0) return false;
+        const size_t t = static_cast<size_t>(found);
+        const auto [a, b, c] = triangles_[t];
+        const int sense = Sign(Orient(start_[a], start_[b], start_[c]));
+        const int sides[3] = {Sign(Orient(start_[a], start_[b], p)) * sense,
+                              Sign(Orient(start_[b], start_[c], p)) * sense,
+                              Sign(Orient(start_[c], start_[a], p)) * sense};
+        const int onEdges = (sides[0] == 0) + (sides[1] == 0) + (sides[2] == 0);
+        if (onEdges >= 2) return false;  // on a corner
+        if (onEdges == 0) {
+            Set(t, {a, b, v});
+            Append({b, c, v});
+            Append({c, a, v});
+            Legalize(v, {{a, b}, {b, c}, {c, a}});
+            last_ = static_cast<int>(triangles_.size()) - 1;
+            return true;
+        }
+        const int u = sides[0] == 0 ? a : sides[1] == 0 ? b : c;
+        const int w = sides[0] == 0 ? b : sides[1] == 0 ? c : a;
+        const int x = ThirdCorner(triangles_[t], u, w);
+        std::vector<std::array<int, 2>> edges{{w, x}, {x, u}};
+        const int beside = Neighbour(u, w, t);
+        Split(t, u, w, x, v);
+        if (beside >= 0) {
+            const int y = ThirdCorner(triangles_[static_cast<size_t>(beside)], u, w);
+            Split(static_cast<size_t>(beside), u, w, y, v);
+            edges.push_back({u, y});
+            edges.push_back({y, w});
+        }
+        Legalize(v, edges);
+        last_ = static_cast<int>(triangles_.size()) - 1;
+        return true;
+    }
+
+  private:
+    static uint64_t Key(int u, int w) {
+        if (u > w) std::swap(u, w);
+        return (uint64_t{static_cast<uint32_t>(u)} << 32) | static_cast<uint32_t>(w);
+    }
+
+    void AddEdges(int t) {
+        const MeshTriangle& corners = triangles_[static_cast<size_t>(t)];
+        for (int k = 0; k < 3; ++k) {
+            auto [slot, added] = edges_.try_emplace(Key(corners[k], corners[(k + 1) % 3]),
+                                                    std::array<int, 2>{-1, -1});
+            (void)added;
+            if (slot->second[0] < 0)
+                slot->second[0] = t;
+            else if (slot->second[1] < 0)
+                slot->second[1] = t;
+            else
+                broken_ = true;
+        }
+    }
+
+    void RemoveEdges(int t) {
+        const MeshTriangle& corners = triangles_[static_cast<size_t>(t)];
+        for (int k = 0; k < 3; ++k) {
+            const auto slot = edges_.find(Key(corners[k], corners[(k + 1) % 3]));
+            if (slot == edges_.end()) continue;
+            for (int& held : slot->second)
+                if (held == t) held = -1;
+        }
+    }
+
+    void Set(size_t t, const MeshTriangle& corners) {
+        RemoveEdges(static_cast<int>(t));
+        triangles_[t] = corners;
+        AddEdges(static_cast<int>(t));
+    }
+
+    void Append(const MeshTriangle& corners) {
+        triangles_.push_back(corners);
+        AddEdges(static_cast<int>(triangles_.size()) - 1);
+    }
+
+    // The lowest-numbered triangle other than `skip` with the edge u–w; -1
+    // for none.
+    int Neighbour(int u, int w, size_t skip) const {
+        const auto slot = edges_.find(Key(u, w));
+        if (slot == edges_.end()) return -1;
+        int best = -1;
+        for (const int t : slot->second)
+            if (t >= 0 && static_cast<size_t>(t) != skip && (best < 0 || t < best)) best = t;
+        return best;
+    }
+
+    // The lowest-numbered triangle with the corners v, u and w; -1 for none.
+    int Holding(int v, int u, int w) const {
+        const auto slot = edges_.find(Key(u, w));
+        if (slot == edges_.end()) return -1;
+        int best = -1;
+        for (const int t : slot->second)
+            if (t >= 0 && Has(triangles_[static_cast<size_t>(t)], v) && (best < 0 || t < best))
+                best = t;
+        return best;
+    }
+
+    // The triangle MeshBuilder would put p into: the first in the list that
+    // holds it (on its edges included); -1 for none. In a tiling a point
+    // inside a triangle has only that one, a point on an edge the two
+    // beside the edge, and a point on a corner is refused whichever
+    // triangle holds it.
+    int Locate(Point p) {
+        const int found = Walk(p);
+        if (found == kLookEverywhere) return Scan(p);
+        if (found < 0) return -1;
+        const auto [a, b, c] = triangles_[static_cast<size_t>(found)];
+        const int sense = Sign(Orient(start_[a], start_[b], start_[c]));
+        const int sides[3] = {Sign(Orient(start_[a], start_[b], p)) * sense,
+                              Sign(Orient(start_[b], start_[c], p)) * sense,
+                              Sign(Orient(start_[c], start_[a], p)) * sense};
+        if ((sides[0] == 0) + (sides[1] == 0) + (sides[2] == 0) != 1) return found;
+        const int u = sides[0] == 0 ? a : sides[1] == 0 ? b : c;
+        const int w = sides[0] == 0 ? b : sides[1] == 0 ? c : a;
+        const int other = Neighbour(u, w, static_cast<size_t>(found));
+        return other >= 0 && other < found ? other : found;
+    }
+
+    static constexpr int kLookEverywhere = -2;
+
+    // A triangle holding p, reached by stepping from the triangle made last
+    // across an edge p lies beyond (the edge to try first chosen at random,
+    // so the walk cannot circle for ever); -1 when p lies beyond the
+    // rectangle, kLookEverywhere when the walk gives up.
+    int Walk(Point p) {
+        const int count = static_cast<int>(triangles_.size());
+        if (count == 0) return -1;
+        int t = std::clamp(last_, 0, count - 1);
+        for (int step = 0; step <= count; ++step) {
+            const MeshTriangle& corners = triangles_[static_cast<size_t>(t)];
+            const int sense =
+                Sign(Orient(start_[corners[0]], start_[corners[1]], start_[corners[2]]));
+            if (sense == 0) return kLookEverywhere;
+            random_ ^= random_ << 13;
+            random_ ^= random_ >> 17;
+            random_ ^= random_ << 5;
+            const int first = static_cast<int>(random_ % 3);
+            int next = -1;
+            for (int k = 0; k < 3 && next < 0; ++k) {
+                const int e = (first + k) % 3;
+                const int u = corners[static_cast<size_t>(e)];
+                const int w = corners[static_cast<size_t>((e + 1) % 3)];
+                if (Sign(Orient(start_[u], start_[w], p)) * sense >= 0) continue;
+                next = Neighbour(u, w, static_cast<size_t>(t));
+                // Beyond an edge of the outline, which runs along the
+                // rectangle's sides: outside.
+                if (next < 0) return -1;
+            }
+            if (next < 0) return t;
+            t = next;
+        }
+        return kLookEverywhere;
+    }
+
+    // MeshBuilder's search: the first triangle in the list holding p.
+    int Scan(Point p) const {
+        for (size_t t = 0; t < triangles_.size(); ++t) {
+            const auto [a, b, c] = triangles_[t];
+            const int sense = Sign(Orient(start_[a], start_[b], start_[c]));
+            if (sense == 0) continue;
+            if (Sign(Orient(start_[a], start_[b], p)) * sense < 0 ||
+                Sign(Orient(start_[b], start_[c], p)) * sense < 0 ||
+                Sign(Orient(start_[c], start_[a], p)) * sense < 0)
+                continue;
+            return static_cast<int>(t);
+        }
+        return -1;
+    }
+
+    bool Kept(const MeshTriangle& corners) const {
+        const int sense = Sign(Orient(start_[corners[0]], start_[corners[1]], start_[corners[2]]));
+        return sense != 0 &&
+               Sign(Orient(end_[corners[0]], end_[corners[1]], end_[corners[2]])) == sense;
+    }
+    bool Kept(int t) const { return Kept(triangles_[static_cast<size_t>(t)]); }
+
+    void Split(size_t t, int u, int w, int x, int v) {
+        const MeshTriangle old = triangles_[t];
+        const int sense = Sign(Orient(start_[old[0]], start_[old[1]], start_[old[2]]));
+        Set(t, Turned(sense, {u, v, x}));
+        Append(Turned(sense, {v, w, x}));
+    }
+
+    void Legalize(int v, std::vector<std::array<int, 2>> edges) {
+        while (!edges.empty()) {
+            const auto [u, w] = edges.back();
+            edges.pop_back();
+            const int mine = Holding(v, u, w);
+            if (mine < 0) continue;
+            const int other = Neighbour(u, w, static_cast<size_t>(mine));
+            if (other < 0) continue;  // the grid's outline
+            const int d = ThirdCorner(triangles_[static_cast<size_t>(other)], u, w);
+            if (!InCircle(start_[u], start_[w], start_[v], start_[d])) continue;
+            if (!Convex(start_[v], start_[u], start_[d], start_[w])) continue;
+            if (Kept(mine) && Kept(other) && !(Kept({v, u, d}) && Kept({v, d, w}))) continue;
+            const MeshTriangle old = triangles_[static_cast<size_t>(mine)];
+            const int sense = Sign(Orient(start_[old[0]], start_[old[1]], start_[old[2]]));
+            // Both leave the map before either comes back: in between, the
+            // edge u–d would count three triangles.
+            RemoveEdges(mine);
+            RemoveEdges(other);
+            triangles_[static_cast<size_t>(mine)] = Turned(sense, {v, u, d});
+            triangles_[static_cast<size_t>(other)] = Turned(sense, {v, d, w});
+            AddEdges(mine);
+            AddEdges(other);
+            edges.push_back({u, d});
+            edges.push_back({d, w});
+        }
+    }
+
+    // The corners in the order that turns the way `sense` does.
+    MeshTriangle Turned(int sense, MeshTriangle corners) const {
+        if (Sign(Orient(start_[corners[0]], start_[corners[1]], start_[corners[2]])) != sense)
+            std::swap(corners[1], corners[2]);
+        return corners;
+    }
+
+    const std::vector<Point>& start_;
+    const std::vector<Point>& end_;
+    std::vector<MeshTriangle>& triangles_;
+    std::unordered_map<uint64_t, std::array<int, 2>> edges_;
+    int last_ = 0;
+    uint32_t random_ = 2463534242u;
+    bool broken_ = false;
+};
+
 TriangleList ListOf(const std::vector<MeshTriangle>& triangles, const std::vector<Point>& corners) {
     TriangleList list(triangles.size());
     for (size_t t = 0; t < triangles.size(); ++t) {
@@ -219,7 +510,12 @@ bool UsesFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
     return FreePairCount(start, end) > 0 && SameGrids(start, end);
 }
 
-FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
+bool TilesRectangle(const MatrixRecord& matrix) {
+    return WholeGrid(matrix) &&
+           CornersTileRectangle(MeshCorners(matrix), matrix.Rows, matrix.Columns);
+}
+
+FreeMesh BuildFreeMeshReference(const MatrixRecord& start, const MatrixRecord& end) {
     FreeMesh mesh;
     if (!WholeGrid(start)) return mesh;
     mesh.Triangles = GridTriangles(start.Rows, start.Columns);
@@ -230,7 +526,29 @@ FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
     const int gridCount = static_cast<int>(startCorners.size()) - pairs;
     MeshBuilder builder(startCorners, endCorners, mesh.Triangles);
     for (int n = 0; n < pairs; ++n)
-        if (!builder.Insert(gridCount + n)) ++mesh.Unplaced;
+        if (!builder.Insert(gridCount + n) && mesh.Unplaced++ == 0) mesh.FirstUnplaced = n;
+    return mesh;
+}
+
+FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
+    if (auto quick = BuildFreeMeshQuickly(start, end)) return std::move(*quick);
+    return BuildFreeMeshReference(start, end);
+}
+
+std::optional<FreeMesh> BuildFreeMeshQuickly(const MatrixRecord& start, const MatrixRecord& end) {
+    if (!UsesFreeMesh(start, end)) return std::nullopt;
+    const int pairs = FreePairCount(start, end);
+    const std::vector<Point> startCorners = CornersOf(start, pairs);
+    if (!CornersTileRectangle(startCorners, start.Rows, start.Columns)) return std::nullopt;
+    const std::vector<Point> endCorners = CornersOf(end, pairs);
+    const int gridCount = static_cast<int>(startCorners.size()) - pairs;
+    FreeMesh mesh;
+    mesh.Triangles = GridTriangles(start.Rows, start.Columns);
+    mesh.Triangles.reserve(mesh.Triangles.size() + 2 * static_cast<size_t>(pairs));
+    FastMeshBuilder builder(startCorners, endCorners, mesh.Triangles);
+    for (int n = 0; n < pairs && !builder.Broken(); ++n)
+        if (!builder.Insert(gridCount + n) && mesh.Unplaced++ == 0) mesh.FirstUnplaced = n;
+    if (builder.Broken()) return std::nullopt;
     return mesh;
 }
 
@@ -260,12 +578,12 @@ bool MeshUnfolded(const MatrixRecord& start, const MatrixRecord& end) {
     return true;
 }
 
-std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecord& end, int from,
-                                    Point p) {
-    if ((from != 1 && from != 2) || !SameGrids(start, end)) return std::nullopt;
-    const FreeMesh mesh = BuildFreeMesh(start, end);
-    const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
-    const std::vector<Point> s = CornersOf(start, pairs), e = CornersOf(end, pairs);
+namespace {
+
+// MapThroughMesh through a mesh built already, with its corner lists.
+std::optional<Point> MapThrough(const FreeMesh& mesh, const std::vector<Point>& s,
+                                const std::vector<Point>& e, const MatrixRecord& start,
+                                const MatrixRecord& end, int from, Point p) {
     const std::vector<Point>& src = from == 1 ? s : e;
     const std::vector<Point>& dst = from == 1 ? e : s;
     const MatrixRecord& target = from == 1 ? end : start;
@@ -287,6 +605,16 @@ std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecor
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecord& end, int from,
+                                    Point p) {
+    if ((from != 1 && from != 2) || !SameGrids(start, end)) return std::nullopt;
+    const FreeMesh mesh = BuildFreeMesh(start, end);
+    const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
+    return MapThrough(mesh, CornersOf(start, pairs), CornersOf(end, pairs), start, end, from, p);
+}
+
 void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
     if (!SameGrids(start, end)) return;
     const int rows = start.Rows * 2, columns = start.Columns * 2;
@@ -297,6 +625,11 @@ void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
         return Point{RoundEvenInt((static_cast<double>(a.X) + b.X) / 2),
                      RoundEvenInt((static_cast<double>(a.Y) + b.Y) / 2)};
     };
+    // The current mesh, built once for every new point's partner.
+    const FreeMesh mesh = BuildFreeMesh(start, end);
+    const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
+    const std::vector<Point> startCorners = CornersOf(start, pairs),
+                             endCorners = CornersOf(end, pairs);
     // The old point (or pair of old points) a new point lies on or between.
     const auto old = [](const PointGrid& g, int i, int j) { return g((i + 1) / 2, (j + 1) / 2); };
     for (int j = 1; j <= columns + 1; ++j)
@@ -314,7 +647,9 @@ void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
             const Point a = old(start.Points, i0, j0), b = old(start.Points, i1, j1);
             fineStart(i, j) = mid(a, b);
             const Point endHalf = mid(old(end.Points, i0, j0), old(end.Points, i1, j1));
-            Point mapped = MapThroughMesh(start, end, 1, fineStart(i, j)).value_or(endHalf);
+            Point mapped =
+                MapThrough(mesh, startCorners, endCorners, start, end, 1, fineStart(i, j))
+                    .value_or(endHalf);
             // Border points stay on the border they lie on.
             if (i == 1 || i == rows + 1) mapped.X = old(end.Points, i, j0).X;
             if (j == 1 || j == columns + 1) mapped.Y = old(end.Points, i0, j).Y;
@@ -324,6 +659,34 @@ void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
     start.Columns = end.Columns = columns;
     start.Points = std::move(fineStart);
     end.Points = std::move(fineEnd);
+    // A pair whose start point a new grid point now lies on goes: that grid
+    // point took its partner from the mesh, of which the pair was a
+    // corner, so it does the pair's part (and a free point on a grid point
+    // is no pair a project may hold).
+    std::unordered_set<uint64_t> added;
+    for (int j = 1; j <= columns + 1; ++j)
+        for (int i = 1; i <= rows + 1; ++i)
+            if (i % 2 == 0 || j % 2 == 0) {
+                const Point p = start.Points(i, j);
+                added.insert((uint64_t{static_cast<uint32_t>(p.X)} << 32) |
+                             static_cast<uint32_t>(p.Y));
+            }
+    const size_t shared = static_cast<size_t>(FreePairCount(start, end));
+    std::vector<Point> keptStart, keptEnd;
+    for (size_t n = 0; n < std::max(start.FreePoints.size(), end.FreePoints.size()); ++n) {
+        if (n < shared) {
+            const Point p = start.FreePoints[n];
+            if (added.count((uint64_t{static_cast<uint32_t>(p.X)} << 32) |
+                            static_cast<uint32_t>(p.Y)))
+                continue;
+        }
+        if (n < start.FreePoints.size()) keptStart.push_back(start.FreePoints[n]);
+        if (n < end.FreePoints.size()) keptEnd.push_back(end.FreePoints[n]);
+    }
+    if (keptStart.size() == start.FreePoints.size() && keptEnd.size() == end.FreePoints.size())
+        return;
+    start.FreePoints = std::move(keptStart);
+    end.FreePoints = std::move(keptEnd);
 }
 
 }  // namespace fennix

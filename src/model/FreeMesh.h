@@ -32,6 +32,8 @@ struct FreeMesh {
     // Free points that found no place in the start mesh (one on top of
     // another point, or outside the grid's outline): they take no part.
     int Unplaced = 0;
+    // The pair index of the first of them; -1 when all found their place.
+    int FirstUnplaced = -1;
 };
 
 // The corners of a record's mesh: grid points, then free points.
@@ -47,7 +49,29 @@ bool UsesFreeMesh(const MatrixRecord& start, const MatrixRecord& end);
 // The mesh of the two records (see above): the grid's own triangles alone
 // where they share no pair; no triangles when the start record's points do
 // not match its counts.
+// For a grid that tiles the rectangle of its corners (its outline along
+// the rectangle's sides, no triangle turned over or flat: every grid the
+// window, the fit and `new` make), each point's triangle is found by
+// walking to it and the triangles beside an edge from a map of the edges,
+// so that ten thousand pairs take a moment; other grids are built by
+// BuildFreeMeshReference. Either way the triangles, and their order, are
+// BuildFreeMeshReference's exactly.
 FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end);
+
+// True when the grid tiles the rectangle of its corners as BuildFreeMesh
+// asks for its quick way.
+bool TilesRectangle(const MatrixRecord& matrix);
+
+// BuildFreeMesh's quick way alone: nothing for records without a shared
+// mesh of free points, for a grid that does not tile its rectangle, and
+// should the mesh stop being a tiling on the way (it never does).
+std::optional<FreeMesh> BuildFreeMeshQuickly(const MatrixRecord& start, const MatrixRecord& end);
+
+// The same mesh built the plain way: each point's triangle and each
+// triangle beside an edge sought by looking at every triangle in the list,
+// the first that qualifies taken. It defines the mesh; BuildFreeMesh must
+// give its triangles for every input.
+FreeMesh BuildFreeMeshReference(const MatrixRecord& start, const MatrixRecord& end);
 
 // The start and end triangle lists the morph warps along: BuildTriangles of
 // each grid when there are no free points (bit for bit what a grid alone
@@ -71,7 +95,9 @@ std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecor
 // its place (point (i, j) becomes (2i − 1, 2j − 1)), a new point of the
 // start grid lies halfway along its edge (or the cell's top-left to
 // bottom-right diagonal), and its partner in the end grid where the
-// current mesh, free points included, takes that place. Free points stay.
+// current mesh, free points included, takes that place. Free points stay,
+// but for a pair whose start point a new grid point lies on: that grid
+// point does its part, and the pair goes.
 void RefineGrids(MatrixRecord& start, MatrixRecord& end);
 
 }  // namespace fennix

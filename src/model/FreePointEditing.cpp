@@ -4,6 +4,7 @@
 
 #include "core/Rounding.h"
 #include "model/FreeMesh.h"
+#include "model/FreePairCheck.h"
 #include "model/MatrixDrawing.h"
 
 namespace fennix {
@@ -21,6 +22,14 @@ Point FreePosition(const MatrixRecord& matrix, double x, double y, int imageWidt
                    ZoomScale zoom) {
     return DragPosition(matrix, 0, 0, x, y, std::min(imageWidth, matrix.Width),
                         std::min(imageHeight, matrix.Height), zoom);
+}
+
+// True when the pairs as they are now may stay: they pass CheckFreePairs,
+// or the only fault is a fold of a mesh that was folded before the edit
+// (`unfoldedBefore` false), which the edit cannot be blamed for.
+bool PairsMayStay(const MatrixRecord& start, const MatrixRecord& end, bool unfoldedBefore) {
+    const FreePairCheck check = CheckFreePairs(start, end);
+    return check.Passed() || (check.Fault == FreePairFault::Folds && !unfoldedBefore);
 }
 
 }  // namespace
@@ -48,8 +57,7 @@ std::optional<int> AddFreePair(MorphDocument& document, int k, double x, double 
     const bool unfolded = MeshUnfolded(start, end);
     document.Matrix(k).FreePoints.push_back(at);
     document.Matrix(3 - k).FreePoints.push_back(*partner);
-    // A point on top of another finds no place in the mesh.
-    if (BuildFreeMesh(start, end).Unplaced > 0 || (unfolded && !MeshUnfolded(start, end))) {
+    if (!PairsMayStay(start, end, unfolded)) {
         start.FreePoints.pop_back();
         end.FreePoints.pop_back();
         return std::nullopt;
@@ -110,7 +118,7 @@ PointRelease ReleaseHeldFreePoint(MorphDocument& document, int k) {
     const bool unfoldedBefore = MeshUnfolded(document.Matrix(1), document.Matrix(2));
     point = now;
     if (now != release.from) {
-        if (unfoldedBefore && !MeshUnfolded(document.Matrix(1), document.Matrix(2))) {
+        if (!PairsMayStay(document.Matrix(1), document.Matrix(2), unfoldedBefore)) {
             point = release.from;
             release.result = PointRelease::PutBack;
         } else {

@@ -20,8 +20,9 @@ std::optional<int> FindHitFreePoint(const MatrixRecord& matrix, double x, double
 // imageWidth × imageHeight and the grid's Width × Height (where a project
 // file keeps free points): that point, and its partner where the current
 // mesh takes it in the other picture, so the warp stays as it was. Refused
-// (none) where the mesh holds no such place or where the point would lie
-// on another one. The new pair is chosen; returns its index.
+// (none) where the mesh holds no such place or where the pairs would not
+// pass CheckFreePairs (a fold only when the mesh did not fold before). The
+// new pair is chosen; returns its index.
 std::optional<int> AddFreePair(MorphDocument& document, int k, double x, double y, int imageWidth,
                                int imageHeight);
 
@@ -40,8 +41,9 @@ std::optional<int> HeldFreePoint(const MorphDocument& document, int k);
 bool MoveHeldFreePoint(MorphDocument& document, int k, double x, double y, int imageWidth,
                        int imageHeight);
 
-// Lets go of the held free point of grid k: it stays unless the mesh, which
-// did not fold before, folds with it there; then it goes back. The document
+// Lets go of the held free point of grid k: it stays unless the pairs then
+// fail CheckFreePairs (on a grid point or another start point; folding the
+// mesh, which did not fold before); then it goes back. The document
 // counts as changed. `point.I` of the result is the pair's index.
 PointRelease ReleaseHeldFreePoint(MorphDocument& document, int k);
 

@@ -1,6 +1,7 @@
 #include "model/PointDrag.h"
 
 #include "model/FreeMesh.h"
+#include "model/FreePairCheck.h"
 
 namespace fennix {
 
@@ -61,16 +62,20 @@ PointRelease ReleaseHeldPoint(MorphDocument& document, int k, double x, double y
     release.point = {document.SelectedI, document.SelectedJ};
     release.from = document.DragBackup;
     Point& point = document.Matrix(k).Points(release.point.I, release.point.J);
-    // With free points the shared mesh must not fold either (unless it was
-    // folded before the point was taken).
+    // With free points the pairs must still pass their check (a grid point
+    // on a start point, a fold of the shared mesh), unless the check failed
+    // by a fold before the point was taken and fails by a fold still.
     auto meshFolds = [&] {
         const MatrixRecord& start = document.Matrix(1);
         const MatrixRecord& end = document.Matrix(2);
-        if (!UsesFreeMesh(start, end) || MeshUnfolded(start, end)) return false;
-        const Point now = point;
+        if (!UsesFreeMesh(start, end)) return false;
+        const FreePairCheck now = CheckFreePairs(start, end);
+        if (now.Passed()) return false;
+        if (now.Fault != FreePairFault::Folds) return true;
+        const Point moved = point;
         point = release.from;
         const bool before = MeshUnfolded(start, end);
-        point = now;
+        point = moved;
         return before;
     };
     if (!ReleaseAllowed(document.Matrix(k), release.point.I, release.point.J, x, y,

@@ -1,6 +1,7 @@
 #include "model/ProjectFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "core/SafeWrite.h"
 #include "core/TextEncoding.h"
 #include "core/Translation.h"
+#include "model/FreePairCheck.h"
 
 namespace fennix {
 
@@ -97,6 +99,7 @@ void PutAdditions(std::string& out, const ProjectAdditions& additions, const Mat
         PutKey(out, "hold-end", std::to_string(run.HoldEnd));
         PutKey(out, "ease", EasingName(run.Motion));
         if (run.Dissolve) PutKey(out, "colour-ease", EasingName(*run.Dissolve));
+        if (run.Smooth) PutKey(out, "quality", "smooth");
     }
     if (pairs > 0) {
         PutLine(out, kPointsSection);
@@ -247,10 +250,12 @@ std::optional<int> StrictInteger(std::string_view text) {
 // Reads the key lines of the [run] section up to the next line starting
 // with "[" (left unread). Empty text on success, otherwise why not.
 std::string ReadRunSection(LineReader& in, RunOptions& run) {
-    bool seen[4] = {};
-    constexpr std::string_view kKeys[4] = {"hold-start", "hold-end", "ease", "colour-ease"};
+    constexpr int kKeyCount = 5;
+    bool seen[kKeyCount] = {};
+    constexpr std::string_view kKeys[kKeyCount] = {"hold-start", "hold-end", "ease", "colour-ease",
+                                                   "quality"};
     while (in.Remaining() > 0) {
-        const std::string_view line = *in.Line();
+        const std::string_view line = TrimBlanks(*in.Line());
         if (line.empty()) continue;
         if (line.front() == '[') {
             in.Unread();
@@ -262,8 +267,8 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
         const std::string_view key = line.substr(0, equals);
         const std::string value(line.substr(equals + 1));
         int index = 0;
-        while (index < 4 && kKeys[index] != key) ++index;
-        if (index == 4) return Tr("ProjectFile", "[run] に知らないキーがあります");
+        while (index < kKeyCount && kKeys[index] != key) ++index;
+        if (index == kKeyCount) return Tr("ProjectFile", "[run] に知らないキーがあります");
         if (seen[index])
             return Format(Tr("ProjectFile", "キー「%1」が二度あります"), {kKeys[index]});
         seen[index] = true;
@@ -273,6 +278,10 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
                 return Format(Tr("ProjectFile", "保持するフレーム数は 0 から %1 までの整数です"),
                               {std::to_string(kMaxHoldFrames)});
             (index == 0 ? run.HoldStart : run.HoldEnd) = *frames;
+        } else if (index == 4) {
+            if (value != "standard" && value != "smooth")
+                return Tr("ProjectFile", "画質は standard か smooth です");
+            run.Smooth = value == "smooth";
         } else {
             const auto easing = EasingFromName(value);
             if (!easing) return Tr("ProjectFile", "カーブは linear、in、out、in-out のどれかです");
@@ -286,16 +295,21 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
 }
 
 // Reads the [points] section: "count=N", then N lines "x1 y1 x2 y2" of
-// whole numbers, each point within its picture (0 … Width, 0 … Height of
-// its record). Empty text on success, otherwise why not.
-std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2) {
+// whole numbers, and checks the set as the window and `new --points` do
+// (CheckFreePairs: within the pictures, off the grid points, one pair a
+// start point, the mesh not folding). Empty text on success, otherwise why
+// not; for a pair at fault `faultLine` receives the pair's line.
+std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2, size_t& faultLine) {
     const auto countLine = in.Line();
     if (!countLine || countLine->substr(0, 6) != "count=") return Tr("ProjectFile", "点の数の行（count=）がありません");
     const auto count = StrictInteger(countLine->substr(6));
     if (!count || *count < 1 || *count > kMaxFreePairs)
         return Format(Tr("ProjectFile", "点の数は 1 から %1 までの整数です"), {std::to_string(kMaxFreePairs)});
     if (static_cast<size_t>(*count) > in.Remaining()) return Tr("ProjectFile", "点の行が足りません");
-    std::vector<Point> first, second;
+    MatrixRecord first = m1, second = m2;
+    first.FreePoints.clear();
+    second.FreePoints.clear();
+    std::vector<size_t> lines;
     for (int n = 0; n < *count; ++n) {
         const auto line = in.Line();
         int values[4];
@@ -308,15 +322,29 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
             values[v] = *number;
             rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
         }
-        if (values[0] < 0 || values[0] > m1.Width || values[1] < 0 || values[1] > m1.Height ||
-            values[2] < 0 || values[2] > m2.Width || values[3] < 0 || values[3] > m2.Height)
-            return Tr("ProjectFile", "点が画像の外にあります");
-        first.push_back({values[0], values[1]});
-        second.push_back({values[2], values[3]});
+        first.FreePoints.push_back({values[0], values[1]});
+        second.FreePoints.push_back({values[2], values[3]});
+        lines.push_back(in.LineNumber());
     }
-    m1.FreePoints = std::move(first);
-    m2.FreePoints = std::move(second);
+    const FreePairCheck check = CheckFreePairs(first, second);
+    if (!check.Passed()) {
+        faultLine = lines[static_cast<size_t>(check.Pair)];
+        const int otherLine = check.Other >= 0 ? static_cast<int>(lines[static_cast<size_t>(check.Other)]) : 0;
+        return FreePairFaultText(check, otherLine);
+    }
+    m1.FreePoints = std::move(first.FreePoints);
+    m2.FreePoints = std::move(second.FreePoints);
     return {};
+}
+
+// True for a line that was meant as the additions marker: its letters,
+// without the bytes an editor or a damaged disk may have put among them
+// (controls such as NUL, blanks, other cases), spell it out.
+bool LooksLikeMarker(std::string_view line) {
+    std::string letters;
+    for (const char c : line)
+        if (c > ' ' && c < 0x7F) letters += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return letters.find("fennix-additions") != std::string::npos;
 }
 
 // Reads the additions block when the lines after the background colour
@@ -324,14 +352,25 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
 // otherwise the line number and why it cannot be read.
 std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedLine) {
     ProjectAdditions& additions = project.Additions;
-    // Only a block that starts at once is one; anything else after the
-    // plain lines is ignored as it always was.
-    const auto marker = in.Line();
-    if (!marker || *marker != kAdditionsMarker) return {};
     auto fail = [&](std::string why) {
         failedLine = in.LineNumber();
         return why;
     };
+    // The block starts at the first line after the plain lines that is not
+    // blank, its marker with blanks around it as well (an editor may have
+    // added them). Other text there is ignored as it always was, unless it
+    // is a marker that has been damaged: ignoring that would open the
+    // project without its holds and points, and the next save would drop
+    // them for good.
+    std::optional<std::string_view> marker;
+    while ((marker = in.Line()) && TrimBlanks(*marker).empty()) {
+    }
+    if (!marker) return {};
+    if (TrimBlanks(*marker) != kAdditionsMarker) {
+        if (LooksLikeMarker(*marker))
+            return fail(Tr("ProjectFile", "追加情報の始まりの行が壊れています"));
+        return {};
+    }
     const auto version = in.Line();
     if (!version || version->substr(0, 8) != "version=")
         return fail(Tr("ProjectFile", "版の行（version=）がありません"));
@@ -344,26 +383,32 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
     while (true) {
         const auto line = in.Line();
         if (!line) return fail(Tr("ProjectFile", "終わりの行（[end]）がないまま終わっています"));
-        if (line->empty()) continue;
-        if (*line == kAdditionsEnd) break;
-        if (*line == kRunSection) {
+        const std::string_view name = TrimBlanks(*line);
+        if (name.empty()) continue;
+        if (name == kAdditionsEnd) break;
+        if (name == kRunSection) {
             if (runSeen) return fail(Tr("ProjectFile", "[run] が二度あります"));
             runSeen = true;
             if (std::string why = ReadRunSection(in, additions.Run); !why.empty()) return fail(why);
             continue;
         }
-        if (*line == kPointsSection) {
+        if (name == kPointsSection) {
             if (pointsSeen) return fail(Tr("ProjectFile", "[points] が二度あります"));
             pointsSeen = true;
-            if (std::string why = ReadPointsSection(in, project.Matrix1, project.Matrix2);
-                !why.empty())
-                return fail(why);
+            size_t faultLine = 0;
+            if (std::string why =
+                    ReadPointsSection(in, project.Matrix1, project.Matrix2, faultLine);
+                !why.empty()) {
+                if (faultLine == 0) return fail(why);
+                failedLine = faultLine;
+                return why;
+            }
             continue;
         }
         return fail(Tr("ProjectFile", "知らない節か行です"));
     }
     while (const auto line = in.Line())
-        if (!line->empty()) return fail(Tr("ProjectFile", "[end] の後に行があります"));
+        if (!TrimBlanks(*line).empty()) return fail(Tr("ProjectFile", "[end] の後に行があります"));
     return {};
 }
 

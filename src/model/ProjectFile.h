@@ -33,13 +33,22 @@ namespace fennix {
 //   hold-end=M               0 … 100000 (default 0)
 //   ease=in-out              linear, in, out or in-out (default linear)
 //   colour-ease=in           the dissolve's own curve (default: ease's)
+//   quality=smooth           standard or smooth (default standard; written
+//                            only when smooth)
 //   [points]                 section: the free point pairs (none without it)
 //   count=N                  1 … kMaxFreePairs
 //   x1 y1 x2 y2              N lines: a start point and its end partner,
 //                            whole numbers within their pictures
-//                            (0 … Width, 0 … Height of their records)
+//                            (0 … Width, 0 … Height of their records);
+//                            the set passes CheckFreePairs (no start point
+//                            on a grid point or another's, the mesh not
+//                            folding), else it is damage of the pair's line
 //   [end]                    closes the block; only empty lines follow
 //
+// The marker is the first line after the background colour that is not
+// blank; blanks around the marker and the section names are allowed. A line
+// there that is a damaged marker (a NUL or other bytes among its letters) is
+// refused as damage; any other text there is ignored as it always was.
 // Sections appear at most once each, in any order; empty lines are
 // skipped. An unknown section or key, a value out of range, a repeated key
 // or a block without its end is refused as damage: a file that cannot be

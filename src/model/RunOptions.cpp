@@ -44,6 +44,7 @@ RunOptions RunOverrides::AppliedTo(RunOptions options) const {
     if (HoldEnd) options.HoldEnd = *HoldEnd;
     if (Motion) options.Motion = *Motion;
     if (Dissolve) options.Dissolve = *Dissolve;
+    if (Smooth) options.Smooth = *Smooth;
     return options;
 }
 

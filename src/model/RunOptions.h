@@ -34,6 +34,9 @@ struct RunOptions {
     Easing Motion = Easing::Linear;
     // The curve of the colour dissolve; none: the motion's.
     std::optional<Easing> Dissolve;
+    // 滑らか: the frames are made by the smooth warp (fractional mesh,
+    // filtered sampling) instead of the exact one.
+    bool Smooth = false;
 
     bool IsDefault() const { return *this == RunOptions{}; }
     Easing DissolveCurve() const { return Dissolve.value_or(Motion); }
@@ -45,6 +48,7 @@ struct RunOptions {
 struct RunOverrides {
     std::optional<int> HoldStart, HoldEnd;
     std::optional<Easing> Motion, Dissolve;
+    std::optional<bool> Smooth;
     RunOptions AppliedTo(RunOptions options) const;
 };
 

@@ -52,6 +52,12 @@ TEST_F(FileSafetyTest, ARenderOntoAFullDiskFailsAndKeepsOnlyCompleteFrames) {
         if (!disk.Mounted()) GTEST_SKIP() << "mounting a small file system needs root";
         std::vector<std::string> args = {"render", project(), disk.Path()};
         if (jpeg) args.push_back("--jpeg");
+        if (!jpeg) {
+            // Frames that cannot all fit are refused before the first.
+            ExpectOneLineFailure(RunCli(args), "but only");
+            EXPECT_EQ(ListNames(disk.Path()), "");
+        }
+        args.push_back("--force");
         const test::CliResult run = RunCli(args);
         ExpectOneLineFailure(run, disk.Path());
         if (!jpeg) {
@@ -89,6 +95,25 @@ TEST_F(FileSafetyTest, ARenderReplacesOldFramesOnlyWhenAsked) {
     EXPECT_EQ(ListNames(out), "000.bmp 001.bmp 002.bmp 005.bmp notes.txt");
     EXPECT_TRUE(fs::is_fifo(out + "/005.bmp"));
     EXPECT_EQ(ReadFile(out + "/001.bmp"), before);
+}
+
+// A folder whose name ends in byte 0x5C (a backslash, or the second byte of
+// cp932 表) is a folder like any other: the frames go inside it, a second
+// run is refused without --force, and the frames are read back from it.
+TEST_F(FileSafetyTest, FolderNamesEndingInABackslashByteHoldTheirOwnFrames) {
+    MakeProject(3);
+    for (const std::string name : {"g\\", "\x94\xad\x95\x5c"}) {
+        const std::string parent = folder.File("p" + std::to_string(name.size()));
+        fs::create_directory(parent);
+        const std::string out = parent + "/" + name;
+        ASSERT_EQ(RunCli({"render", project(), out}).status, 0) << name;
+        EXPECT_EQ(ListNames(out), "000.bmp 001.bmp 002.bmp") << name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(parent), fs::directory_iterator{}), 1)
+            << "frames were written beside " << name;
+        ExpectOneLineFailure(RunCli({"render", project(), out}), "already holds frames");
+        const test::CliResult video = RunCli({"video", out, parent + "/v.gif"});
+        EXPECT_EQ(video.status, 0) << video.err;
+    }
 }
 
 TEST_F(FileSafetyTest, MessagesNameTheFileAndTheReason) {

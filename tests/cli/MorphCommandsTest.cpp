@@ -58,6 +58,43 @@ TEST_F(CliTest, NewThenRenderWritesEveryFrame) {
     EXPECT_EQ(CountFiles(folder.File("jpeg")), 4u);
 }
 
+// --smooth makes the smooth frames, as a project saved with 滑らか does;
+// --standard makes such a project's frames exact again.
+TEST_F(CliTest, RenderTakesTheQualityFromTheProjectOrTheCommandLine) {
+    ASSERT_EQ(MakeProject("5").status, 0);
+    MorphProject loaded;
+    ASSERT_EQ(LoadMorphFile(project(), loaded), "");
+    loaded.Matrix2.Points(2, 2).X += 13;
+    loaded.Matrix2.Points(3, 3).Y -= 7;
+    ProjectAdditions smooth;
+    smooth.Run.Smooth = true;
+    const std::string smoothProject = folder.File("smooth.mph");
+    for (const auto& [path, additions] :
+         {std::pair{project(), ProjectAdditions{}}, std::pair{smoothProject, smooth}})
+        ASSERT_EQ(SaveMorphFile(path, loaded.Matrix1, loaded.Matrix2, folder.Path(),
+                                loaded.LastFrame, loaded.BackgroundColor, nullptr, additions),
+                  "");
+    struct Case {
+        std::vector<std::string> args;
+        const char* out;
+    } cases[] = {{{"render", project(), folder.File("exact")}, "exact"},
+                 {{"render", project(), folder.File("smooth"), "--smooth"}, "smooth"},
+                 {{"render", smoothProject, folder.File("saved")}, "saved"},
+                 {{"render", smoothProject, folder.File("standard"), "--standard"}, "standard"}};
+    for (const Case& c : cases) {
+        const Result render = RunCli(c.args);
+        ASSERT_EQ(render.status, 0) << c.out << ": " << render.err;
+        EXPECT_EQ(CountFiles(folder.File(c.out)), 5u);
+    }
+    auto frame = [&](const char* out) { return *LoadImageFile(folder.File(out) + "/002.bmp"); };
+    EXPECT_NE(frame("smooth"), frame("exact"));
+    EXPECT_EQ(frame("saved"), frame("smooth"));
+    EXPECT_EQ(frame("standard"), frame("exact"));
+    // The ends are the pictures themselves either way.
+    EXPECT_EQ(*LoadImageFile(folder.File("smooth/000.bmp")),
+              *LoadImageFile(test::SamplePath("sun.bmp")));
+}
+
 TEST_F(CliTest, HelpAndUsage) {
     for (const char* command : {"new", "render"}) {
         const Result help = RunCli({command, "--help"});

@@ -5,6 +5,7 @@
 
 #include "cli/RunCli.h"
 #include "support/AviTestFiles.h"
+#include "support/CommaLocale.h"
 #include "support/TestFolder.h"
 
 namespace fennix {
@@ -95,6 +96,13 @@ TEST_F(VideoCommandTest, RefusesBadInputWithOneLineAndNoFile) {
           "the output " + out.File("movie.avi") + " must end in .mp4, .webm or .gif", 2);
     fails({frames.Path(), movie, "--fps", "61"}, "--fps needs a whole number from 1 to 60", 2);
     fails({frames.Path(), movie, "--fps", "0"}, "--fps needs a whole number from 1 to 60", 2);
+    {
+        // Where the locale writes "2,5", "2.5" is still two and a half.
+        const test::CommaLocale comma;
+        const test::CommaLocaleScope scope(comma);
+        ASSERT_TRUE(scope.Active()) << "localedef could not make a test locale";
+        fails({frames.Path(), movie, "--fps", "2.5"}, "--fps needs a whole number from 1 to 60", 2);
+    }
     fails({frames.Path(), movie, "--quality", "best"}, "--quality takes high, normal or small", 2);
     fails({frames.Path(), movie, "--size", "10"},
           "--size needs WxH with whole numbers of at least 1", 2);

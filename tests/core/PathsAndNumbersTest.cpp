@@ -5,6 +5,7 @@
 #include "core/NumberText.h"
 #include "core/Paths.h"
 #include "core/Rounding.h"
+#include "support/CommaLocale.h"
 #include "support/TestFolder.h"
 
 namespace fennix {
@@ -52,6 +53,36 @@ TEST(Paths, OnlyWindowsPathsSplitAtBackslashes) {
     EXPECT_FALSE(IsWindowsPath("ab:\\c"));
     EXPECT_EQ(WindowsPathFileName("\\\x95\x5C\\\x83\x5C.bmp"), "\x83\x5C.bmp");
     EXPECT_EQ(WindowsPathFileName("/gone/dir\\ソ.bmp"), "ソ.bmp");
+}
+
+// A name that ends in byte 0x5C (a backslash, or cp932 表 and ソ) still gets
+// its "/" before what is joined to it; only a path the Windows program stored
+// ends in a separating backslash.
+TEST(Paths, JoinAddsASeparatorAfterANamesLastBackslashByte) {
+    const struct {
+        const char* folder;
+        const char* joined;
+    } cases[] = {
+        {"/a", "/a/000.bmp"},
+        {"/a/", "/a/000.bmp"},
+        {"/a/g\\", "/a/g\\/000.bmp"},
+        {"g\\", "g\\/000.bmp"},
+        {"/a/\x94\xad\x95\x5c", "/a/\x94\xad\x95\x5c/000.bmp"},    // 発表 in cp932
+        {"/a/\x83\x5c", "/a/\x83\x5c/000.bmp"},                    // ソ in cp932
+        {"C:\\work\\", "C:\\work\\000.bmp"},
+        {"C:\\work", "C:\\work/000.bmp"},
+        {"C:\\\x83\x82\x95\x5c", "C:\\\x83\x82\x95\x5c/000.bmp"},  // cp932: 表 ends the name
+        {"", "000.bmp"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(JoinPath(c.folder, "000.bmp"), c.joined) << c.folder;
+
+    test::TestFolder folder;
+    const std::string file = folder.File("a.bmp\\");
+    test::WriteFile(file, "x");
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(FileExists(folder.File("b.bmp")));
+    test::WriteFile(folder.File("b.bmp"), "x");
+    EXPECT_FALSE(FileExists(folder.File("b.bmp\\")));  // "\\" is the name's, not a separator
 }
 
 TEST(Paths, SameFileFollowsLinksAndHardLinks) {
@@ -115,6 +146,20 @@ TEST(NumberText, ThirtyTwoBitConversionRoundsTiesToEven) {
     EXPECT_EQ(ConvertInt32("2147483647", 5), 2147483647);
     EXPECT_EQ(ConvertInt32("2147483648", 5), 5);
     EXPECT_EQ(ConvertInt32("-2147483648", 5), -2147483647 - 1);
+}
+
+// Numbers read with a "." whatever the locale: a project, a settings file or
+// an option gives the same values under de_DE or tr_TR as under C.
+TEST(NumberText, DecimalPointsReadTheSameInACommaLocale) {
+    const test::CommaLocale comma;
+    ASSERT_TRUE(comma.Made()) << "localedef could not make a test locale";
+    const test::CommaLocaleScope scope(comma);
+    ASSERT_TRUE(scope.Active());
+    EXPECT_EQ(ParseNumber("12.6"), 12.6);
+    EXPECT_EQ(ParseNumber("-0.25e2"), -25.0);
+    EXPECT_EQ(ParseNumber("2,5"), std::nullopt);
+    EXPECT_EQ(ConvertInt32("12.6", 0), 13);
+    EXPECT_EQ(ConvertInt16("150.9", 0), 150);
 }
 
 TEST(NumberText, SixteenBitConversionRoundsDown) {

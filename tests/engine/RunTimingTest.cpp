@@ -206,6 +206,20 @@ TEST_F(RunTimingTest, ChainWritesASharedJointOnceAndNumbersOn) {
     EXPECT_EQ(outcome.project, 1);
     EXPECT_EQ(outcome.image, folder.File("missing.bmp"));
     EXPECT_EQ(outcome.written, 4);  // 1 + 2 + 1 held
+
+    // Pictures read already are used as they are, not read again (here
+    // their files are gone); the joint still compares by pixels.
+    fs::remove_all(frames());
+    fs::create_directory(frames());
+    std::vector<ChainProject> given = {project("gone-a.bmp", "gone-b.bmp", 2),
+                                       project("white-copy.bmp", "grey.bmp", 2)};
+    given[0].start = black;
+    given[0].end = white;
+    const ChainOutcome handed = RunMorphChain(given, {}, output);
+    ASSERT_EQ(handed.failure, "");
+    ASSERT_EQ(ListFrameFiles(frames()).size(), 5u);
+    const int greys[] = {0, 128, 255, 178, 100};
+    for (int m = 0; m < 5; ++m) EXPECT_NEAR(qRed(Frame(m).pixel(3, 3)), greys[m], 1) << m;
 }
 
 }  // namespace

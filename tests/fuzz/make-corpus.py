@@ -273,6 +273,24 @@ def main():
     window = metafile(100, 50, 200, 100, [150, 75, 250, 125])
     put("fuzz_wmf", "huge-record.wmf", window[:12] + struct.pack("<I", 0x4AFFFFFF) + window[16:])
 
+    # Points files of `new --points` (the target lays them over a 4 × 3
+    # grid of 64 × 48): pairs, a grid point and a corner, one start point
+    # twice, a line of points, a fold, a short line and number forms.
+    put("fuzz_points", "two-pairs.txt", b"# x1 y1 x2 y2\n10 10 12 11\n30 20 31 22\n")
+    put("fuzz_points", "grid-and-corner.txt", b"16 12 16 12\r\n0 20 0 21\r\n64 48 63 47\r\n")
+    put("fuzz_points", "same-start.txt", b"20 24 20 24\n20.5 24 21 24\n20 24 40 30\n")
+    put("fuzz_points", "collinear.txt",
+        b"".join(b"%d 24 %d 24\n" % (x, x) for x in range(5, 35, 5)))
+    put("fuzz_points", "folds.txt", b"32 24 62 2\n40 30 1 47\n")
+    put("fuzz_points", "short-line.txt", b"1 2 3\n")
+    put("fuzz_points", "number-forms.txt", b"  7\t9   8  10  \n-1 5 5 5\n1e1 2.5 3.5 -0\n")
+    # A project with free points, and one whose pair sits on a grid point.
+    put("fuzz_project", "free-points.mph", project(2, 2) +
+        b"[fennix-additions]\r\nversion=1\r\n[points]\r\ncount=2\r\n5 6 7 8\r\n20 10 21 12\r\n"
+        b"[end]\r\n")
+    put("fuzz_project", "point-on-grid.mph", project(2, 2) +
+        b"[fennix-additions]\r\nversion=1\r\n[points]\r\ncount=1\r\n16 12 16 12\r\n[end]\r\n")
+
 
 if __name__ == "__main__":
     main()

@@ -18,7 +18,7 @@ root=$(cd "$here/../.." && pwd)
 build=${1:-$root/build-fuzz}
 seconds=${FENNIX_FUZZ_SECONDS:-20}
 seed=${FENNIX_FUZZ_SEED:-1}
-targets=(${FENNIX_FUZZ_TARGETS:-fuzz_project fuzz_profile fuzz_dib fuzz_companion fuzz_image fuzz_wmf})
+targets=(${FENNIX_FUZZ_TARGETS:-fuzz_project fuzz_profile fuzz_dib fuzz_companion fuzz_image fuzz_wmf fuzz_points})
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DFENNIX_FUZZ=ON \

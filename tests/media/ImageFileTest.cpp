@@ -65,9 +65,9 @@ uint32_t Crc32(const std::string& bytes) {
 
 // The headers of a 24-bit BMP that claims width × height but holds only a
 // few bytes of pixels.
-std::string BitmapHeaderClaiming(int32_t width, int32_t height) {
+std::string BitmapHeaderClaiming(int32_t width, int32_t height, uint16_t bits = 24) {
     std::string info = Le32(40) + Le32(uint32_t(width)) + Le32(uint32_t(height)) + Le16(1) +
-                       Le16(24) + Le32(0) + Le32(0) + Le32(2835) + Le32(2835) + Le32(0) + Le32(0);
+                       Le16(bits) + Le32(0) + Le32(0) + Le32(2835) + Le32(2835) + Le32(0) + Le32(0);
     const std::string pixels(64, '\x7F');
     return "BM" + Le32(uint32_t(14 + info.size() + pixels.size())) + Le32(0) +
            Le32(uint32_t(14 + info.size())) + info + pixels;
@@ -327,6 +327,12 @@ TEST(ImageFile, AbsurdDeclaredSizesAreRefusedFromTheHeader) {
         {"huge.png", PngHeaderClaiming(100000, 100000)},
         {"tall.png", PngHeaderClaiming(3, 60000)},
         {"huge-as.jpg", PngHeaderClaiming(20000, 20000)},  // 400 MP under a wrong suffix
+        // Top-down (a negative height): 3 × 33,554,434 in 57 bytes or so.
+        {"down24.bmp", BitmapHeaderClaiming(3, -33554434)},
+        {"down32.bmp", BitmapHeaderClaiming(3, -33554434, 32)},
+        {"down8.dib", BitmapHeaderClaiming(3, -33554434, 8)},
+        {"down32-as.jpg", BitmapHeaderClaiming(3, -33554434, 32)},
+        {"down-wide.bmp", BitmapHeaderClaiming(40000, -2, 32)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

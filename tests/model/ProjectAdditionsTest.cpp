@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "core/AppFolder.h"
@@ -94,7 +95,12 @@ TEST_F(ProjectAdditionsTest, RunOptionsRoundTripBehindThePlainLines) {
     heldOnly.HoldEnd = kMaxHoldFrames;
     RunOptions linearDissolve;
     linearDissolve.Dissolve = Easing::Linear;  // set, even though it equals the motion's
-    for (const RunOptions& run : {eased, ownDissolve, heldOnly, linearDissolve}) {
+    RunOptions smooth;
+    smooth.Smooth = true;
+    RunOptions smoothEased = eased;
+    smoothEased.Smooth = true;
+    for (const RunOptions& run :
+         {eased, ownDissolve, heldOnly, linearDissolve, smooth, smoothEased}) {
         const std::string path = folder.File("eased.mph");
         ASSERT_EQ(Save(path, run), "");
         const std::vector<std::string> lines = Lines(ReadFile(path));
@@ -102,6 +108,11 @@ TEST_F(ProjectAdditionsTest, RunOptionsRoundTripBehindThePlainLines) {
         EXPECT_TRUE(std::equal(plain.begin(), plain.end(), lines.begin()));
         EXPECT_EQ(lines[plain.size()], "[fennix-additions]");
         EXPECT_EQ(lines.back(), "[end]");
+        // The quality is written only when it is smooth, as the last run key.
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "quality=smooth"), run.Smooth ? 1 : 0);
+        if (run.Smooth) {
+            EXPECT_EQ(lines[lines.size() - 2], "quality=smooth");
+        }
 
         MorphProject read;
         ASSERT_EQ(LoadMorphFile(path, read), "");
@@ -131,6 +142,7 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
     ASSERT_EQ(Save(path, {}), "");
     const std::vector<std::string> plain = Lines(ReadFile(path));
     const std::string marker = "[fennix-additions]";
+    constexpr const char* kDamagedMarker = "追加情報の始まりの行が壊れています";
     struct Case {
         std::vector<std::string> block;
         size_t line;  // the failing line, the marker being 1; 0 when the file reads
@@ -150,10 +162,20 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
         {{marker, "version=1", "[run]", "ease=bounce", "[end]"}, 4, "カーブは linear、in、out、in-out のどれかです"},
         {{marker, "version=1", "[run]", "ease=in", "ease=out", "[end]"}, 5, "キー「ease」が二度あります"},
         {{marker, "version=1", "[run]", "speed=2", "[end]"}, 4, "[run] に知らないキーがあります"},
+        {{marker, "version=1", "[run]", "quality=smooth", "[end]"}, 0, ""},
+        {{marker, "version=1", "[run]", "quality=standard", "[end]"}, 0, ""},
+        {{marker, "version=1", "[run]", "quality=fine", "[end]"}, 4, "画質は standard か smooth です"},
+        {{marker, "version=1", "[run]", "quality=Smooth", "[end]"}, 4, "画質は standard か smooth です"},
+        {{marker, "version=1", "[run]", "quality=", "[end]"}, 4, "画質は standard か smooth です"},
+        {{marker, "version=1", "[run]", "quality=smooth", "quality=smooth", "[end]"}, 5, "キー「quality」が二度あります"},
         {{marker, "version=1", "[run]", "hold-start", "[end]"}, 4, "「キー=値」の形ではありません"},
         {{marker, "version=1", "[run]", "[run]", "[end]"}, 4, "[run] が二度あります"},
         {{marker, "version=1", "[colours]", "[end]"}, 3, "知らない節か行です"},
         {{marker, "version=1", "[end]", "ease=in"}, 4, "[end] の後に行があります"},
+        {{std::string("[fennix-additions]\0", 19), "version=1", "[end]"}, 1, kDamagedMarker},
+        {{std::string("[fennix-\0additions]", 19), "version=1", "[end]"}, 1, kDamagedMarker},
+        {{"", "[Fennix-Additions]", "version=1", "[end]"}, 2, kDamagedMarker},
+        {{"[fennix-additions", "version=1", "[end]"}, 1, kDamagedMarker},
     };
     for (const Case& c : cases) {
         std::vector<std::string> lines = plain;
@@ -165,12 +187,35 @@ TEST_F(ProjectAdditionsTest, DamagedBlocksAreRefusedWithWhereAndWhy) {
         if (c.line == 0) {
             EXPECT_EQ(message, "") << c.block.front();
             EXPECT_EQ(read.Matrix2, end);
+            EXPECT_EQ(read.Additions.Run.Smooth,
+                      std::find(c.block.begin(), c.block.end(), "quality=smooth") != c.block.end());
             continue;
         }
         EXPECT_EQ(message, "モーフィングファイルの追加情報が壊れています（" +
                                std::to_string(plain.size() + c.line) + " 行目：" + c.why + "）。" + path)
             << c.why;
         EXPECT_EQ(read.LastFrame, 77);  // untouched
+    }
+}
+
+// An editor's blanks around the marker, the section names or the end, and
+// blank lines before the marker, do not hide the block.
+TEST_F(ProjectAdditionsTest, BlanksAroundTheMarkerKeepTheBlock) {
+    const std::string path = folder.File("m.mph");
+    ASSERT_EQ(Save(path, {}), "");
+    const std::vector<std::string> plain = Lines(ReadFile(path));
+    const std::vector<std::vector<std::string>> blocks = {
+        {"[fennix-additions] ", "version=1", "[run]", "hold-start=4", "[end]"},
+        {"", "", "[fennix-additions]", "version=1", "[run]", "hold-start=4", "[end]"},
+        {"  ", "\t[fennix-additions]\t", "version=1", " [run] ", "hold-start=4", "[end] ", " "},
+    };
+    for (const auto& block : blocks) {
+        std::vector<std::string> lines = plain;
+        lines.insert(lines.end(), block.begin(), block.end());
+        WriteFile(path, Join(lines));
+        MorphProject read;
+        ASSERT_EQ(LoadMorphFile(path, read), "") << block[0] << block[1];
+        EXPECT_EQ(read.Additions.Run.HoldStart, 4);
     }
 }
 
@@ -190,9 +235,9 @@ TEST_F(ProjectAdditionsTest, FreePointsRoundTripBehindThePlainLines) {
     };
     const Case cases[] = {
         {{{10, 12}}, {{14, 9}}, {}, {"[fennix-additions]", "version=1", "[points]", "count=1", "10 12 14 9", "[end]"}},
-        {{{0, 0}, {64, 48}, {3, 40}}, {{1, 1}, {64, 47}, {5, 44}}, eased,
+        {{{0, 5}, {64, 40}, {3, 40}}, {{0, 6}, {64, 39}, {5, 44}}, eased,
          {"[fennix-additions]", "version=1", "[run]", "hold-start=0", "hold-end=0", "ease=in",
-          "[points]", "count=3", "0 0 1 1", "64 48 64 47", "3 40 5 44", "[end]"}},
+          "[points]", "count=3", "0 5 0 6", "64 40 64 39", "3 40 5 44", "[end]"}},
     };
     for (const Case& c : cases) {
         start.FreePoints = c.first;
@@ -234,6 +279,7 @@ TEST_F(ProjectAdditionsTest, DamagedPointSectionsAreRefused) {
     };
     const std::string count = "点の数は 1 から 10000 までの整数です";
     const std::string shape = "点の行は「x1 y1 x2 y2」の四つの整数です";
+    const std::string sameStart = "始点が " + std::to_string(plain.size() + 5) + " 行目の始点と同じです";
     const Case cases[] = {
         {{"count=1", "1 2 3 4", "[end]"}, 0, ""},
         {{"[end]"}, 4, "点の数の行（count=）がありません"},
@@ -249,6 +295,14 @@ TEST_F(ProjectAdditionsTest, DamagedPointSectionsAreRefused) {
         {{"count=1", "65 2 3 4", "[end]"}, 5, "点が画像の外にあります"},
         {{"count=1", "1 2 3 -1", "[end]"}, 5, "点が画像の外にあります"},
         {{"count=1", "1 2 3 49", "[end]"}, 5, "点が画像の外にあります"},
+        {{"count=2", "1 2 3 4", "1 2 3 70", "[end]"}, 6, "点が画像の外にあります"},
+        // The pairs the window and `new --points` refuse are damage too.
+        {{"count=1", "32 16 33 17", "[end]"}, 5, "始点が格子点の上にあります"},
+        {{"count=2", "1 2 3 4", "0 0 1 1", "[end]"}, 6, "始点が格子点の上にあります"},
+        {{"count=1", "64 48 63 47", "[end]"}, 5, "始点が格子点の上にあります"},
+        {{"count=3", "1 2 3 4", "5 6 7 8", "1 2 9 9", "[end]"}, 7, sameStart.c_str()},
+        {{"count=1", "5 5 60 45", "[end]"}, 5, "終点がメッシュを折り返させます"},
+        {{"count=2", "1 2 3 4", "10 20 60 2", "[end]"}, 6, "終点がメッシュを折り返させます"},
         {{"count=1", "1 2 3 4", "[points]", "count=1", "1 2 3 4", "[end]"}, 6, "[points] が二度あります"},
         {{"count=2", "1 2 3 4", "5 6 7 8"}, 6, "終わりの行（[end]）がないまま終わっています"},
     };

@@ -140,7 +140,10 @@ void Fennix_Main::mnuRefineGrid_Click() {
         return;
     }
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
+    const int pairsBefore = FreePairCount(start, end);
     RefineGrids(start, end);
+    // Pairs on the new grid points went: the chosen one may be another now.
+    if (FreePairCount(start, end) != pairsBefore) Document.ChosenFree = -1;
     DrawGrids();
     PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "格子を細かくする")), before);
     Document.Dirty = true;

@@ -2,6 +2,7 @@
 #include "ui/document/Fennix_Main.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QLabel>
 #include <QMenu>
 #include <QUndoStack>
@@ -12,6 +13,7 @@
 #include "engine/MorphRun.h"
 #include "model/MatrixDrawing.h"
 #include "model/MatrixEditing.h"
+#include "model/RunSpace.h"
 #include "model/Settings.h"
 #include "model/ViewArrangement.h"
 #include "ui/common/PaneWidget.h"
@@ -124,6 +126,17 @@ void Fennix_Main::ShowPreviewFrame(const QImage& frame, const PreviewJob::Reques
 void Fennix_Main::mnuMorphIt_Click() {
     if (run_.Running()) return;
 
+    // Frames that cannot all fit (long holds of large pictures) are asked
+    // about before the first one is written.
+    MorphCopy morph = MorphNow();
+    const uint64_t needed =
+        uint64_t(std::max<int64_t>(WrittenFrameCount(morph.options, morph.lastFrame), 0)) *
+        FrameFileBytes(morph.start.width(), morph.start.height(), Settings.SaveKind);
+    if (const auto space = RunSpaceShortage(ApplicationFolder(), needed))
+        if (ShowMessage(RunSpaceQuestion(*space), MessageIcon::Exclamation,
+                        MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
+            return;
+
     // The frame folder comes first; a folder that cannot be made (it exists
     // already, or the application folder is read-only) fails the run before
     // anything on the window changes.
@@ -154,7 +167,7 @@ void Fennix_Main::mnuMorphIt_Click() {
     SetRunControls(true);
 
     MorphRunJob::Input input;
-    input.morph = MorphNow();
+    input.morph = std::move(morph);
     input.output.frameFolder = Settings.FrameFolder();
     input.output.saveKind = Settings.SaveKind;
     input.output.tempFolder = Settings.TempFolder;

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QSpinBox>
 
 #include "core/Translation.h"
@@ -60,8 +61,15 @@ Fennix_RunOpt::Fennix_RunOpt(const RunOptions& options, int lastFrame, QWidget* 
     chkDissolve->setGeometry(24, 178, 230, 24);
     cboDissolve = CurveList(this, 24, 206, kWidth - 48);
 
+    auto* quality = new GFXFrameX(Q(Tr("Fennix_RunOpt", "画質")), this);
+    quality->setGeometry(8, 248, kWidth - 16, 58);
+    optStandard = new QRadioButton(Q(Tr("Fennix_RunOpt", "標準")), this);
+    optStandard->setGeometry(24, 274, 120, 24);
+    optSmooth = new QRadioButton(Q(Tr("Fennix_RunOpt", "滑らか")), this);
+    optSmooth->setGeometry(150, 274, 160, 24);
+
     lblCount = new QLabel(this);
-    lblCount->setGeometry(14, 250, kWidth - 28, 20);
+    lblCount->setGeometry(14, 312, kWidth - 28, 20);
 
     cmdOK = new ccXPButton(Q(Tr("Fennix_RunOpt", "設定")), this);
     cmdOK->setGeometry(kWidth - 8 - 84 - 8 - 84, kHeight - 38, 84, 30);
@@ -77,6 +85,7 @@ Fennix_RunOpt::Fennix_RunOpt(const RunOptions& options, int lastFrame, QWidget* 
     chkDissolve->setChecked(options.Dissolve.has_value());
     cboDissolve->setCurrentIndex(static_cast<int>(options.DissolveCurve()));
     cboDissolve->setEnabled(chkDissolve->isChecked());
+    (options.Smooth ? optSmooth : optStandard)->setChecked(true);
     connect(chkDissolve, &QCheckBox::toggled, cboDissolve, &QWidget::setEnabled);
     for (QSpinBox* field : {spnHoldStart, spnHoldEnd})
         connect(field, &QSpinBox::valueChanged, this, &Fennix_RunOpt::ShowCount);
@@ -91,6 +100,7 @@ RunOptions Fennix_RunOpt::Options() const {
     options.HoldEnd = spnHoldEnd->value();
     options.Motion = static_cast<Easing>(cboMotion->currentIndex());
     if (chkDissolve->isChecked()) options.Dissolve = static_cast<Easing>(cboDissolve->currentIndex());
+    options.Smooth = optSmooth->isChecked();
     return options;
 }
 

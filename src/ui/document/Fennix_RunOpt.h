@@ -6,6 +6,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QRadioButton;
 class QSpinBox;
 
 namespace fennix {
@@ -14,7 +15,8 @@ class ccXPButton;
 
 // "作成オプション": the timing of the document's runs. How long the first
 // and the last picture are held, the curve of the motion and, when ticked,
-// a curve of its own for the colour dissolve. The count below says how many
+// a curve of its own for the colour dissolve, and the 画質: 標準 (the exact
+// frames) or 滑らか (the smooth warp). The count below says how many
 // frame files a run writes. 設定 accepts (Options() then holds the choice),
 // ｷｬﾝｾﾙ changes nothing.
 class Fennix_RunOpt : public ProgramDialog {
@@ -31,12 +33,14 @@ class Fennix_RunOpt : public ProgramDialog {
     QComboBox* cboMotion = nullptr;    // in Easing order
     QCheckBox* chkDissolve = nullptr;  // the dissolve has its own curve
     QComboBox* cboDissolve = nullptr;  // in Easing order
+    QRadioButton* optStandard = nullptr;
+    QRadioButton* optSmooth = nullptr;
     QLabel* lblCount = nullptr;
     ccXPButton* cmdOK = nullptr;
     ccXPButton* cmdCancel = nullptr;
 
     static constexpr int kWidth = 340;
-    static constexpr int kHeight = 318;
+    static constexpr int kHeight = 380;
 
   protected:
     void done(int result) override;

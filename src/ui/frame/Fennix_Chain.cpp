@@ -12,6 +12,7 @@
 #include "core/Prompts.h"
 #include "core/Translation.h"
 #include "media/FrameSequence.h"
+#include "model/RunSpace.h"
 #include "model/Settings.h"
 #include "ui/common/cFileDlg.h"
 #include "ui/controls/FormFields.h"
@@ -165,6 +166,13 @@ void Fennix_Chain::cmdRun_Click() {
         return;
     }
     if (projects.empty()) return;
+    // Asked before the folder is made, so that a No leaves nothing behind.
+    const std::string typed = txtFolder->text().trimmed().toStdString();
+    if (const auto space = RunSpaceShortage(typed.empty() ? ApplicationFolder() : typed,
+                                            ChainFrameBytes(projects, {}, Settings.SaveKind)))
+        if (ShowMessage(RunSpaceQuestion(*space), MessageIcon::Exclamation,
+                        MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
+            return;
     const std::string folder = OutputFolder();
     if (folder.empty()) return;
 

@@ -162,7 +162,7 @@ void Fennix_Avi::Form_Load() {
     for (QWidget* control : MainPanel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (control->x() >= MainPanel->width()) control->hide();
     // A start folder that is gone opens the program folder instead.
-    if (start.size() > 1 && (start.back() == '/' || start.back() == '\\')) start.pop_back();
+    if (start.size() > 1 && EndsInSeparator(start)) start.pop_back();
     if (!DirectoryExists(start)) start = ApplicationFolder();
     FillDrives();
     SetFolder(start);

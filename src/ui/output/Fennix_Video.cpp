@@ -120,7 +120,7 @@ Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
 void Fennix_Video::Form_Load() {
     setFixedSize(478, 316);
     std::string start = Settings.FrameFolder();
-    if (start.size() > 1 && (start.back() == '/' || start.back() == '\\')) start.pop_back();
+    if (start.size() > 1 && EndsInSeparator(start)) start.pop_back();
     if (!DirectoryExists(start)) start = ApplicationFolder();
     SetFolder(start);
     OpenFromCursor(size());

@@ -275,10 +275,25 @@ TEST_F(MorphRunWindowTest, AFullDiskFailsTheRunAndKeepsOnlyWholeFrames) {
     if (!disk.Mounted()) GTEST_SKIP() << "mounting a small file system needs root";
     SetApplicationFolder(disk.Path());
     Open(6);
-    Run();
-    ASSERT_EQ(prompts->shown.size(), 1u);
-    EXPECT_EQ(prompts->shown[0].text, "③処理は失敗しました。");
     const std::string folder = disk.Path() + "/20240305-07-08-09";
+
+    // Frames that cannot all fit are asked about first; No makes nothing.
+    prompts->Answer(MessageAnswer::No);
+    window.mnuMorphIt_Click();
+    EXPECT_FALSE(window.MorphRunning());
+    ASSERT_EQ(prompts->shown.size(), 1u);
+    EXPECT_EQ(prompts->shown[0].text.rfind("フレームの書き出しには約 ", 0), 0u) << prompts->shown[0].text;
+    EXPECT_NE(prompts->shown[0].text.find("続けますか？"), std::string::npos);
+    EXPECT_EQ(prompts->shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(prompts->shown[0].buttons, MessageButtons::YesNoDefaultNo);
+    EXPECT_FALSE(fs::exists(folder));
+
+    // Yes runs until the disk is full.
+    prompts->Answer(MessageAnswer::Yes);
+    Run();
+    ASSERT_EQ(prompts->shown.size(), 3u);
+    EXPECT_EQ(prompts->shown[1].text, prompts->shown[0].text);
+    EXPECT_EQ(prompts->shown[2].text, "③処理は失敗しました。");
     EXPECT_EQ(test::ListNames(folder), "000.bmp 001.bmp");
     for (const char* name : {"000.bmp", "001.bmp"})
         EXPECT_EQ(fs::file_size(folder + "/" + name), static_cast<uintmax_t>(frameBytes));

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QUndoStack>
@@ -115,6 +116,50 @@ TEST_F(RunOptionsWindowTest, PreviewAndRunFollowTheOptions) {
     EXPECT_EQ(LoadImageFile(folder + "003.bmp")->convertToFormat(QImage::Format_RGB32),
               RenderMorphFrame(eased, 3, back));
     EXPECT_EQ(*LoadImageFile(folder + "010.bmp"), *LoadImageFile(folder + "008.bmp"));
+}
+
+// 画質 is one of the options: 標準 at first, 滑らか undone like any edit,
+// and the preview and the run make smooth frames while it is chosen.
+TEST_F(RunOptionsWindowTest, TheQualityIsAnOptionThePreviewAndTheRunFollow) {
+    Choose([](Fennix_RunOpt& dialog) {
+        EXPECT_TRUE(dialog.optStandard->isChecked());
+        EXPECT_FALSE(dialog.optSmooth->isChecked());
+        dialog.optSmooth->click();
+        dialog.cmdOK->click();
+    });
+    EXPECT_TRUE(window.Document.Run.Smooth);
+    EXPECT_TRUE(window.Document.Dirty);
+    window.Undo();
+    EXPECT_FALSE(window.Document.Run.Smooth);
+    window.Redo();
+    EXPECT_TRUE(window.Document.Run.Smooth);
+    Choose([](Fennix_RunOpt& dialog) {
+        EXPECT_TRUE(dialog.optSmooth->isChecked());
+        dialog.reject();
+    });
+
+    window.mnuPreview_Click();
+    window.SetPreviewFrame(3);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window.PreviewBusy(); }, 20000));
+    const MorphSource smooth{&window.Panes.Poriginal(1).Picture(),
+                             &window.Panes.Poriginal(2).Picture(),
+                             &window.Document.Matrix(1),
+                             &window.Document.Matrix(2),
+                             window.Document.LastFrame,
+                             window.Document.Run};
+    MorphSource exact = smooth;
+    exact.options.Smooth = false;
+    const int32_t back = window.Panes.MorphT.BackColor();
+    const QImage smoothFrame = RenderMorphFrame(smooth, 3, back);
+    EXPECT_EQ(window.PreviewFrame(), smoothFrame);
+    EXPECT_NE(window.PreviewFrame(), RenderMorphFrame(exact, 3, back));
+
+    window.mnuMorphIt_Click();
+    ASSERT_TRUE(test::WaitForRun(window));
+    const std::string folder = Settings.FrameFolder();
+    ASSERT_EQ(ListFrameFiles(folder).size(), 9u);
+    EXPECT_EQ(LoadImageFile(folder + "003.bmp")->convertToFormat(QImage::Format_RGB32),
+              smoothFrame);
 }
 
 }  // namespace
