@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QPalette>
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
@@ -46,6 +47,10 @@ struct Context {
 // photograph named `name`; its path.
 std::string EnlargedPhoto(const std::string& sample, const QTemporaryDir& folder,
                           const char* name, QSize size);
+
+// A dark desktop palette, for the shots of the windows under a dark theme
+// (FENNIX_SHOTS_PALETTE=dark).
+QPalette DarkPalette();
 
 // Registers a function from a file-scope object:
 //   const fennix::shots::Register viewer("viewer", [](const Context& c) { … });

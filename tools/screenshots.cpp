@@ -13,12 +13,13 @@
 #include <map>
 
 #include "Shots.h"
-#include "ui/frame/Fennix_Mdif.h"
-#include "model/Settings.h"
 #include "core/AppFolder.h"
 #include "media/ImageFile.h"
+#include "model/Settings.h"
+#include "ui/common/DesktopLook.h"
 #include "ui/common/QtTranslation.h"
 #include "ui/document/Fennix_Main.h"
+#include "ui/frame/Fennix_Mdif.h"
 
 namespace fennix::shots {
 
@@ -76,6 +77,32 @@ std::string EnlargedPhoto(const std::string& sample, const QTemporaryDir& folder
     return path;
 }
 
+QPalette DarkPalette() {
+    QPalette dark;
+    const QColor window(0x2B, 0x2B, 0x2E), base(0x1E, 0x1E, 0x20), text(0xE8, 0xE8, 0xE8);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3E));
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::Light, QColor(0x55, 0x55, 0x5A));
+    dark.setColor(QPalette::Midlight, QColor(0x48, 0x48, 0x4C));
+    dark.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x33));
+    dark.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1A));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    dark.setColor(QPalette::Highlight, QColor(0x3D, 0x7A, 0xD6));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, window);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    dark.setColor(QPalette::Link, QColor(0x7A, 0xB4, 0xFF));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return dark;
+}
+
 namespace {
 
 void SaveMenu(QMenu* menu, const QDir& folder, const QString& name) {
@@ -95,10 +122,11 @@ int main(int argc, char* argv[]) {
     fennix::PrepareLanguage(language);
     QApplication app(argc, argv);
     const auto translators = fennix::InstallLanguage(language);
-    if (QFontDatabase::families().contains("IPAGothic")) {
-        QFont font("IPAGothic");
-        font.setPointSize(10);
-        QApplication::setFont(font);
+    fennix::UseDesktopFont();
+    // FENNIX_SHOTS_PALETTE=dark: the windows under a dark desktop theme.
+    if (qEnvironmentVariable("FENNIX_SHOTS_PALETTE") == "dark") {
+        QApplication::setStyle("Fusion");
+        QApplication::setPalette(DarkPalette());
     }
     const QDir out(argc > 1 ? argv[1] : "screenshots");
     QDir().mkpath(out.path());

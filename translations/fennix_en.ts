@@ -42,6 +42,25 @@
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>この圧縮の設定で作成します</source>
+        <translation>Create with these compression settings</translation>
+    </message>
+    <message>
+        <source>作成をやめて閉じます</source>
+        <translation>Close without creating</translation>
+    </message>
+</context>
+<context>
+    <name>FaceLandmarks</name>
+    <message>
+        <source>顔の特徴点のモデルがないため、顔は使いません。</source>
+        <translation>The face landmark model is not installed, so faces are not used.</translation>
+    </message>
+    <message>
+        <source>顔の特徴点のモデルが壊れているため、顔は使いません。</source>
+        <translation>The face landmark model is damaged, so faces are not used.</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_Avi</name>
@@ -128,6 +147,22 @@
     <message>
         <source>AVI ファイルを作成中です。中止して閉じますか？</source>
         <translation>An AVI file is being created. Stop and close?</translation>
+    </message>
+    <message>
+        <source>フォルダのフレームから AVI ファイルを作成します</source>
+        <translation>Create an AVI file from the frames in the folder</translation>
+    </message>
+    <message>
+        <source>AVI ファイルを選んで再生します</source>
+        <translation>Choose an AVI file and play it</translation>
+    </message>
+    <message>
+        <source>選んだものに決めます</source>
+        <translation>Take what is chosen</translation>
+    </message>
+    <message>
+        <source>ウィンドウを閉じます</source>
+        <translation>Close the window</translation>
     </message>
 </context>
 <context>
@@ -243,6 +278,34 @@ This folder already holds frames (%1). Choose another folder.</translation>
     <message>
         <source>連続モーフィングを作成中です。中止して閉じますか？</source>
         <translation>A morph sequence is being made. Stop and close?</translation>
+    </message>
+    <message>
+        <source>プロジェクトを一覧に加えます</source>
+        <translation>Add a project to the list</translation>
+    </message>
+    <message>
+        <source>選んだプロジェクトを一覧から外します</source>
+        <translation>Remove the chosen project from the list</translation>
+    </message>
+    <message>
+        <source>選んだプロジェクトを一つ前にします</source>
+        <translation>Move the chosen project up</translation>
+    </message>
+    <message>
+        <source>選んだプロジェクトを一つ後にします</source>
+        <translation>Move the chosen project down</translation>
+    </message>
+    <message>
+        <source>フレームを書き出すフォルダを選びます</source>
+        <translation>Choose the folder the frames are written to</translation>
+    </message>
+    <message>
+        <source>一覧のプロジェクトを順にフレームにします</source>
+        <translation>Make the listed projects into frames, one after the other</translation>
+    </message>
+    <message>
+        <source>ウィンドウを閉じます</source>
+        <translation>Close the window</translation>
     </message>
 </context>
 <context>
@@ -374,6 +437,18 @@ This folder already holds frames (%1). Choose another folder.</translation>
     <message>
         <source>格子を細かくする</source>
         <translation>Refine Grid</translation>
+    </message>
+    <message>
+        <source>作成を中止します。作成済みのフレームは残ります (Esc)</source>
+        <translation>Stop creating; the frames made so far stay (Esc)</translation>
+    </message>
+    <message>
+        <source>連続モーフィング</source>
+        <translation>Morph Sequence</translation>
+    </message>
+    <message>
+        <source>別の顔で自動調整</source>
+        <translation>Auto Fit with Another Face</translation>
     </message>
 </context>
 <context>
@@ -595,6 +670,14 @@ The project has not been saved.</translation>
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>設定を決定して閉じます</source>
+        <translation>Apply the settings and close</translation>
+    </message>
+    <message>
+        <source>何も変えずに閉じます</source>
+        <translation>Close without changing anything</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_Pic</name>
@@ -694,6 +777,42 @@ The project has not been saved.</translation>
         <translation>The start and end pictures differ in size.
 Resize the end picture to the start picture?</translation>
     </message>
+    <message>
+        <source>二つの画像で新しいモーフィングを始めます</source>
+        <translation>Start a new morph with the two pictures</translation>
+    </message>
+    <message>
+        <source>何もせずに閉じます</source>
+        <translation>Close without doing anything</translation>
+    </message>
+    <message>
+        <source>開始画像のファイルを選びます</source>
+        <translation>Choose the file of the start picture</translation>
+    </message>
+    <message>
+        <source>終了画像のファイルを選びます</source>
+        <translation>Choose the file of the end picture</translation>
+    </message>
+    <message>
+        <source>画像の一部を切り抜きます</source>
+        <translation>Crop a part of the picture</translation>
+    </message>
+    <message>
+        <source>選んだままの画像を入力した率か幅に縮小します</source>
+        <translation>Reduce the picture as picked to the percentage or width typed</translation>
+    </message>
+    <message>
+        <source>開始画像を終了画像と同じ大きさにします</source>
+        <translation>Scale the start picture to the size of the end picture</translation>
+    </message>
+    <message>
+        <source>終了画像を開始画像と同じ大きさにします</source>
+        <translation>Scale the end picture to the size of the start picture</translation>
+    </message>
+    <message>
+        <source>選んだファイルのままの画像に戻します</source>
+        <translation>Go back to the picture as in its file</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_RunOpt</name>
@@ -769,6 +888,26 @@ Resize the end picture to the start picture?</translation>
         <source>滑らか</source>
         <translation>Smooth</translation>
     </message>
+    <message>
+        <source>このドキュメントのモーフィング</source>
+        <translation>This document&apos;s morph</translation>
+    </message>
+    <message>
+        <source>フレーム数</source>
+        <translation>Frames</translation>
+    </message>
+    <message>
+        <source>開始画像から終了画像までのフレーム数。新しいドキュメントの数はオプションの総ﾌﾚｰﾑ数です</source>
+        <translation>The number of frames from the start picture to the end picture. New documents take the total frames of Options</translation>
+    </message>
+    <message>
+        <source>作成オプションを決定して閉じます</source>
+        <translation>Apply the creation options and close</translation>
+    </message>
+    <message>
+        <source>何も変えずに閉じます</source>
+        <translation>Close without changing anything</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_Tri</name>
@@ -791,6 +930,18 @@ Resize the end picture to the start picture?</translation>
     <message>
         <source>色</source>
         <translation>Colour</translation>
+    </message>
+    <message>
+        <source>切り抜かずに閉じます</source>
+        <translation>Close without cropping</translation>
+    </message>
+    <message>
+        <source>枠の中の部分を切り抜きます</source>
+        <translation>Crop the part inside the frame</translation>
+    </message>
+    <message>
+        <source>枠の色を選びます</source>
+        <translation>Choose the colour of the frame</translation>
     </message>
 </context>
 <context>
@@ -907,6 +1058,18 @@ Resize the end picture to the start picture?</translation>
         <source>動画ファイルを作成中です。中止して閉じますか？</source>
         <translation>A video file is being created. Stop and close?</translation>
     </message>
+    <message>
+        <source>フレームのフォルダを選びます</source>
+        <translation>Choose the folder of frames</translation>
+    </message>
+    <message>
+        <source>フレームから動画ファイルを書き出します</source>
+        <translation>Write a video file from the frames</translation>
+    </message>
+    <message>
+        <source>ウィンドウを閉じます</source>
+        <translation>Close the window</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_View</name>
@@ -1007,6 +1170,129 @@ Resize the end picture to the start picture?</translation>
         <source>自動調整に失敗しました。</source>
         <translation>The automatic fit failed.</translation>
     </message>
+    <message>
+        <source>顔の特徴点のモデルがないため、顔の特徴点は使いませんでした。</source>
+        <translation>The face landmark model is not installed, so the fit did not use face landmarks.</translation>
+    </message>
+    <message>
+        <source>選んだ番号の顔がないため、顔の特徴点は使いませんでした。</source>
+        <translation>There is no face with the chosen number, so the fit did not use face landmarks.</translation>
+    </message>
+</context>
+<context>
+    <name>HelpWindows</name>
+    <message>
+        <source>新規</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>上書き保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>やり直し</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>選んだ点の削除</source>
+        <translation>Delete Chosen Point</translation>
+    </message>
+    <message>
+        <source>プレビュー</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>モーフィングデータ</source>
+        <translation>Morph Frames (viewer)</translation>
+    </message>
+    <message>
+        <source>AVI ファイル</source>
+        <translation>AVI File (player)</translation>
+    </message>
+    <message>
+        <source>作成の中止</source>
+        <translation>Stop creating</translation>
+    </message>
+    <message>
+        <source>Fennixの終了</source>
+        <translation>Quit Fennix</translation>
+    </message>
+    <message>
+        <source>使い方</source>
+        <translation>Guide</translation>
+    </message>
+    <message>
+        <source>Ctrl + ホイール</source>
+        <translation>Ctrl + wheel</translation>
+    </message>
+    <message>
+        <source>ズーミング</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>ホイール、Shift + ホイール</source>
+        <translation>Wheel, Shift + wheel</translation>
+    </message>
+    <message>
+        <source>上下、左右のスクロール</source>
+        <translation>Scroll up and down, left and right</translation>
+    </message>
+    <message>
+        <source>ダブルクリック</source>
+        <translation>Double click</translation>
+    </message>
+    <message>
+        <source>点の追加</source>
+        <translation>Add a point pair</translation>
+    </message>
+    <message>
+        <source>画像モーフィングプログラム</source>
+        <translation>Image morphing program</translation>
+    </message>
+    <message>
+        <source>ライセンス: %1</source>
+        <translation>Licence: %1</translation>
+    </message>
+    <message>
+        <source>使用しているライブラリ:</source>
+        <translation>Libraries:</translation>
+    </message>
+    <message>
+        <source>Fennix の使い方</source>
+        <translation>Fennix Guide</translation>
+    </message>
+    <message>
+        <source>キーボードショートカット</source>
+        <translation>Keyboard Shortcuts</translation>
+    </message>
+    <message>
+        <source>キー</source>
+        <translation>Keys</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About Fennix</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
 </context>
 <context>
     <name>ImageFile</name>
@@ -1051,12 +1337,58 @@ Resize the end picture to the start picture?</translation>
     </message>
 </context>
 <context>
+    <name>LaunchFiles</name>
+    <message>
+        <source>ファイルが見つかりません：%1</source>
+        <translation>File not found: %1</translation>
+    </message>
+    <message>
+        <source>ファイルではありません：%1</source>
+        <translation>Not a file: %1</translation>
+    </message>
+    <message>
+        <source>不明なオプションです：%1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>モーフィングファイル(*.mph)でも画像ファイルでもありません：%1</source>
+        <translation>Neither a morphing file (*.mph) nor a picture: %1</translation>
+    </message>
+    <message>
+        <source>画像は開始画像と終了画像の 2 枚を一緒に指定してください（%1 枚）。</source>
+        <translation>Give two pictures together, the start and the end picture (%1 given).</translation>
+    </message>
+    <message>
+        <source>画像ファイルを 1 つだけドロップしてください。</source>
+        <translation>Drop just one picture file.</translation>
+    </message>
+    <message>
+        <source>画像ファイルではありません：%1</source>
+        <translation>Not a picture file: %1</translation>
+    </message>
+</context>
+<context>
     <name>MorphChain</name>
     <message>
         <source>
 フレーム数が 2 より少ないプロジェクトです。</source>
         <translation>
 The project has fewer than 2 frames.</translation>
+    </message>
+</context>
+<context>
+    <name>PointerStatus</name>
+    <message>
+        <source>%1%</source>
+        <translation>%1%</translation>
+    </message>
+    <message>
+        <source>開始画像 (%1, %2)</source>
+        <translation>Start picture (%1, %2)</translation>
+    </message>
+    <message>
+        <source>終了画像 (%1, %2)</source>
+        <translation>End picture (%1, %2)</translation>
     </message>
 </context>
 <context>
@@ -1174,6 +1506,14 @@ The project has fewer than 2 frames.</translation>
     <message>
         <source>画質は standard か smooth です</source>
         <translation>the quality is standard or smooth</translation>
+    </message>
+    <message>
+        <source>[face-points] が二度あります</source>
+        <translation>[face-points] appears twice</translation>
+    </message>
+    <message>
+        <source>点が画像の外にあります</source>
+        <translation>a point lies outside the picture</translation>
     </message>
 </context>
 <context>

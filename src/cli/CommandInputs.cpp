@@ -56,4 +56,15 @@ std::string OutputOverFrame(const std::string& output, const std::string& folder
     return "the output " + output + " is one of the frames of " + folder + " (" + frame + ")";
 }
 
+FaceLandmarker LoadFaceModel(const std::string& programFolder, std::ostream& err) {
+    FaceLandmarker model;
+    const std::string folder =
+        programFolder.empty() ? DefaultFaceModelFolder() : JoinPath(programFolder, "models");
+    std::string message;
+    if (!model.Load(folder, message))
+        err << "fennix-morph: note: no usable face landmark model in " << folder
+            << " (run scripts/install-deps.sh and build); faces are not used\n";
+    return model;
+}
+
 }  // namespace fennix::cli

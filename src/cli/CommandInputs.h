@@ -6,9 +6,11 @@
 #include <QImage>
 #include <QSize>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "engine/FaceLandmarks.h"
 #include "model/ProjectFile.h"
 
 namespace fennix::cli {
@@ -27,5 +29,11 @@ std::string ReadFrameFolder(const std::string& folder, std::vector<std::string>&
 // (under that name, through a link or as a hard link); empty when it may.
 std::string OutputOverFrame(const std::string& output, const std::string& folder,
                             const std::vector<std::string>& frames);
+
+// The face landmark model of the program in `programFolder` (its models
+// folder; the installed one when `programFolder` is empty). When it is
+// missing or damaged the model is not loaded and a note on `err` says where
+// it was looked for.
+FaceLandmarker LoadFaceModel(const std::string& programFolder, std::ostream& err);
 
 }  // namespace fennix::cli

@@ -24,12 +24,15 @@ namespace fennix::cli {
 const Command& NewCommand();     // NewCommand.cpp
 const Command& RenderCommand();  // RenderCommand.cpp
 const Command& FitCommand();     // FitCommand.cpp
+const Command& FacesCommand();   // FacesCommand.cpp
+const Command& MorphCommand();   // MorphCommand.cpp
 const Command& AviCommand();     // AviCommand.cpp
 const Command& VideoCommand();   // VideoCommand.cpp
 
 // Every command, in the order the program's help lists them.
 inline std::vector<const Command*> Commands() {
-    return {&NewCommand(), &RenderCommand(), &FitCommand(), &AviCommand(), &VideoCommand()};
+    return {&NewCommand(),   &RenderCommand(), &FitCommand(),  &FacesCommand(),
+            &MorphCommand(), &AviCommand(),    &VideoCommand()};
 }
 
 }  // namespace fennix::cli

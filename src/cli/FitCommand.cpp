@@ -35,7 +35,26 @@ std::string ReadFitOptions(const Invocation& run, GridFitOptions& options) {
     }
     if (options.References.size() == 1 || options.References.size() > 3)
         return "--ref is given two or three times";
+    if (const auto value = run.Value("face")) {
+        const auto number = CountOption(*value, 1);
+        if (!number || *number > 1000) return "--face needs a whole number from 1 to 1000";
+        options.StartFace = options.EndFace = *number - 1;
+    }
+    if (run.Has("face") && run.Has("no-faces")) return "--face and --no-faces exclude each other";
     return {};
+}
+
+// The notes on faces that were looked for and not used.
+void FaceNotes(const Invocation& run, const GridFitOptions& options, const GridFitResult& result) {
+    if (!options.Faces || !options.Faces->Loaded() || result.FacesLed) return;
+    if (result.StartFaces > 0 && result.EndFaces > 0)
+        run.Err() << "fennix-morph: note: no face number " << options.StartFace + 1
+                  << " in both pictures (" << result.StartFaces << " and " << result.EndFaces
+                  << " found); faces are not used\n";
+    else
+        run.Err() << "fennix-morph: note: faces found in the start picture: " << result.StartFaces
+                  << ", in the end picture: " << result.EndFaces
+                  << "; the fit goes without landmarks\n";
 }
 
 int RunFit(const Invocation& run) {
@@ -61,6 +80,13 @@ int RunFit(const Invocation& run) {
             !why.empty())
             return run.Fail(why);
 
+    // Faces lead the fit unless the --ref pairs give the alignment.
+    FaceLandmarker model;
+    if (!run.Has("no-faces") && options.References.empty()) {
+        model = LoadFaceModel(run.ProgramFolder(), run.Err());
+        options.Faces = &model;
+        options.PreviousFacePairs = project.Additions.FacePairs;
+    }
     ProgressLine line(run.Err(), run.ShowsProgress());
     const GridFitResult result =
         FitEndGrid(start, end, project.Matrix1, project.Matrix2, options, [&](int percent) {
@@ -82,14 +108,24 @@ int RunFit(const Invocation& run) {
                       << " have nothing in common the fit could find; the grid is unchanged\n";
             break;
         default:
-            run.Summary("fitted " + path + ": " + std::to_string(result.Trusted) +
-                        " points from the flow, " + std::to_string(result.Interpolated) +
-                        " from their neighbours, " + std::to_string(result.HeldBack) +
-                        " held back to keep the grid unfolded");
+            FaceNotes(run, options, result);
+            run.Summary(
+                "fitted " + path + ": " +
+                (result.FacesLed
+                     ? std::to_string(result.FacePairs.size()) + " landmark pairs placed, "
+                     : std::string()) +
+                std::to_string(result.Trusted) + " points from the flow, " +
+                std::to_string(result.Interpolated) +
+                (result.FacesLed ? " from the faces' spline, " : " from their neighbours, ") +
+                std::to_string(result.HeldBack) + " held back to keep the grid unfolded");
             break;
     }
     project.Matrix2.Points = result.Points;
     project.Matrix2.FreePoints = result.FreePoints;
+    if (result.Outcome == FitOutcome::Fitted) {
+        project.Matrix1.FreePoints = result.StartFreePoints;
+        if (result.FacesLed) project.Additions.FacePairs = result.FacePairs;
+    }
     RemoveScratchBeside(output);
     std::string reason;
     if (!SaveMorphFile(output, project.Matrix1, project.Matrix2, project.Folder, project.LastFrame,
@@ -114,6 +150,10 @@ const Command& FitCommand() {
             "lies under the start grid's points: a global alignment (scale, turn, shift) from\n"
             "matching features, or from a face found in both pictures, then a dense optical\n"
             "flow. Corners stay, border points stay on their border and the grid never folds.\n"
+            "When both pictures show a face, the 68 landmarks of the largest face of each\n"
+            "become free point pairs (replacing the face pairs an earlier fit placed; your\n"
+            "own free points stay), the grid follows them smoothly with its border pinned,\n"
+            "and the flow refines it where it can be trusted.\n"
             "The project is updated in place, or written to OUT.mph with --output. Pictures\n"
             "with nothing in common leave the grid as it was.\n",
         .options =
@@ -126,6 +166,10 @@ const Command& FitCommand() {
                  "pixels; two or three pairs give the alignment instead, for "
                  "pictures whose features do not match",
                  true},
+                {"no-faces", "", "leave faces out: no landmark pairs are placed"},
+                {"face", "N",
+                 "take the N-th face (1 is the largest) of both pictures instead "
+                 "of the largest"},
                 {"force", "", "replace an existing OUT.mph"},
             },
         .run = RunFit,

@@ -8,9 +8,9 @@ namespace fennix {
 
 // Runs one fennix-morph command line (the arguments after the program
 // name): "[--quiet] COMMAND ARGUMENTS [OPTIONS]" with the commands new,
-// render, fit, avi and video (see Commands.h), or "--help", "--version";
-// each command also takes --help. `programFolder` is where the JPEG
-// companion library is looked up. Help goes to `out`, a one-line message to
+// render, fit, faces, morph, avi and video (see Commands.h), or "--help",
+// "--version"; each command also takes --help. `programFolder` is where the
+// JPEG companion library and the face landmark model are looked up. Help goes to `out`, a one-line message to
 // `err` on failure. Returns the exit status: 0 on success, 1 on a failure
 // (nothing is written then, except frames of a render that failed part-way;
 // a failed avi leaves no file), 2 on a usage error (an unknown command or

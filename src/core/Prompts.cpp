@@ -41,6 +41,8 @@ int32_t Prompts::PickColor(int32_t) {
     return -1;
 }
 
+void Prompts::WithdrawMessage() {}
+
 bool Prompts::ChooseFolder(const std::string&, const std::string&, std::string&) {
     return false;
 }

@@ -59,6 +59,11 @@ class Prompts {
     // one was chosen. The default cancels.
     virtual bool ChooseFolder(const std::string& title, const std::string& start,
                               std::string& folder);
+
+    // Takes back the message shown last that is still up, when what it
+    // asks about is over: it closes unanswered and its Message call
+    // returns Cancel. Nothing happens when no message is up (the default).
+    virtual void WithdrawMessage();
 };
 
 // The prompts in use. Until one is installed, messages are written to

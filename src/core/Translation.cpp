@@ -1,5 +1,7 @@
 #include "core/Translation.h"
 
+#include <locale.h>
+#include <clocale>
 #include <cstdlib>
 #include <mutex>
 #include <unordered_set>
@@ -48,6 +50,22 @@ Language ChooseLanguage(std::string_view fennixLang, std::string_view lcAll,
 Language LanguageFromEnvironment() {
     return ChooseLanguage(Environment("FENNIX_LANG"), Environment("LC_ALL"),
                           Environment("LC_MESSAGES"), Environment("LANG"));
+}
+
+bool LocaleInstalled(const std::string& name) {
+    if (name.empty()) return false;
+    // newlocale asks for the locale without touching the process's own.
+    const locale_t probe = ::newlocale(LC_ALL_MASK, name.c_str(), static_cast<locale_t>(0));
+    if (probe == static_cast<locale_t>(0)) return false;
+    ::freelocale(probe);
+    return true;
+}
+
+std::string ChooseJapaneseTimeLocale(const std::function<bool(const std::string&)>& installed) {
+    // glibc lists it as "ja_JP.utf8" and takes either spelling.
+    for (const char* name : {"ja_JP.UTF-8", "ja_JP.utf8"})
+        if (installed(name)) return name;
+    return {};
 }
 
 const char* Tr(const char* context, const char* source) {

@@ -22,6 +22,17 @@ Language ChooseLanguage(std::string_view fennixLang, std::string_view lcAll,
 // The same for this process's environment.
 Language LanguageFromEnvironment();
 
+// True when the C library can make the locale `name` ("ja_JP.UTF-8"), i.e.
+// it is installed; false for an empty name and for one it does not have.
+bool LocaleInstalled(const std::string& name);
+
+// The value to give LC_TIME so that dates come out Japanese: the first name
+// of the Japanese UTF-8 locale that `installed` accepts, or an empty string
+// when none is (LC_TIME is then left alone: one locale variable naming a
+// missing locale makes the C library refuse the whole environment, and the
+// program would run in the C locale, ASCII only).
+std::string ChooseJapaneseTimeLocale(const std::function<bool(const std::string&)>& installed);
+
 // A text shown to the user, in the chosen language: `source` is the Japanese
 // text, `context` the catalogue's group it sits in (the class or file that
 // shows it). Without an installed translator, or for a text the translator

@@ -15,6 +15,7 @@
 #include "core/Translation.h"
 
 #include "core/Rounding.h"
+#include "engine/FaceLandmarks.h"
 #include "model/FreeMesh.h"
 
 namespace fennix {
@@ -280,6 +281,94 @@ std::optional<cv::Point2d> TrustedFlow(const cv::Mat& start, const cv::Mat& forw
     return cv::Point2d(median(xs), median(ys));
 }
 
+// A thin-plate spline from places of one picture to places of another:
+// it passes through its pairs (nearly: a little smoothing keeps it calm
+// where pairs lie close) and is affine far from them.
+class PlateSpline {
+  public:
+    bool Fit(const std::vector<cv::Point2d>& from, const std::vector<cv::Point2d>& to,
+             double unit) {
+        const int n = static_cast<int>(from.size());
+        if (n < 3 || to.size() != from.size() || !(unit > 0)) return false;
+        unit_ = unit;
+        centres_.clear();
+        for (const cv::Point2d& p : from) centres_.push_back(p / unit_);
+        cv::Mat system = cv::Mat::zeros(n + 3, n + 3, CV_64F);
+        cv::Mat values = cv::Mat::zeros(n + 3, 2, CV_64F);
+        for (int a = 0; a < n; ++a) {
+            for (int b = 0; b < n; ++b)
+                system.at<double>(a, b) =
+                    Kernel(centres_[static_cast<size_t>(a)] - centres_[static_cast<size_t>(b)]);
+            system.at<double>(a, a) += 1e-4;
+            system.at<double>(a, n) = system.at<double>(n, a) = 1;
+            system.at<double>(a, n + 1) = system.at<double>(n + 1, a) =
+                centres_[static_cast<size_t>(a)].x;
+            system.at<double>(a, n + 2) = system.at<double>(n + 2, a) =
+                centres_[static_cast<size_t>(a)].y;
+            values.at<double>(a, 0) = to[static_cast<size_t>(a)].x / unit_;
+            values.at<double>(a, 1) = to[static_cast<size_t>(a)].y / unit_;
+        }
+        if (!cv::solve(system, values, weights_, cv::DECOMP_LU)) return false;
+        return cv::checkRange(weights_);
+    }
+
+    cv::Point2d operator()(double x, double y) const {
+        const cv::Point2d p(x / unit_, y / unit_);
+        const int n = static_cast<int>(centres_.size());
+        double u = weights_.at<double>(n, 0) + weights_.at<double>(n + 1, 0) * p.x +
+                   weights_.at<double>(n + 2, 0) * p.y;
+        double v = weights_.at<double>(n, 1) + weights_.at<double>(n + 1, 1) * p.x +
+                   weights_.at<double>(n + 2, 1) * p.y;
+        for (int k = 0; k < n; ++k) {
+            const double w = Kernel(p - centres_[static_cast<size_t>(k)]);
+            u += weights_.at<double>(k, 0) * w;
+            v += weights_.at<double>(k, 1) * w;
+        }
+        return {u * unit_, v * unit_};
+    }
+
+  private:
+    static double Kernel(const cv::Point2d& d) {
+        const double r2 = d.x * d.x + d.y * d.y;
+        return r2 > 1e-18 ? r2 * std::log(r2) : 0;
+    }
+    double unit_ = 1;
+    std::vector<cv::Point2d> centres_;
+    cv::Mat weights_;
+};
+
+// The two pictures' faces as pairs of landmarks, in working pixels.
+struct FacePairsFound {
+    std::vector<cv::Point2d> Start, End;
+};
+
+QImage WorkingColour(const QImage& image, const cv::Mat& size) {
+    return image.scaled(size.cols, size.rows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The end picture's places of the start picture's working places (x, y),
+// evaluated for every pixel of a picture of `size`.
+void SplineMaps(const PlateSpline& spline, cv::Size size, cv::Mat& mapX, cv::Mat& mapY) {
+    mapX.create(size, CV_32F);
+    mapY.create(size, CV_32F);
+    cv::parallel_for_(cv::Range(0, size.height), [&](const cv::Range& rows) {
+        for (int y = rows.start; y < rows.end; ++y) {
+            float* mx = mapX.ptr<float>(y);
+            float* my = mapY.ptr<float>(y);
+            for (int x = 0; x < size.width; ++x) {
+                const cv::Point2d q = spline(x, y);
+                mx[x] = static_cast<float>(q.x);
+                my[x] = static_cast<float>(q.y);
+            }
+        }
+    });
+}
+
+bool SamePoint(const Point& a, const Point& b) {
+    return a.X == b.X && a.Y == b.Y;
+}
+
 GridFitResult Failure(std::string message) {
     GridFitResult result;
     result.Outcome = FitOutcome::Failed;
@@ -293,6 +382,8 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     const auto going = [&progress](int percent) { return !progress || progress(percent); };
     GridFitResult result;
     result.Points = endGrid.Points;
+    result.StartFreePoints = startGrid.FreePoints;
+    result.FreePoints = endGrid.FreePoints;
     const auto cancelled = [&result] {
         result.Outcome = FitOutcome::Cancelled;
         result.Message = Tr("GridFit", "自動調整を中止しました。");
@@ -316,6 +407,54 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     const WorkingPicture end = MakeWorking(endImage, endGrid.Width, endGrid.Height, side);
     if (!going(10)) return cancelled();
 
+    // The faces' landmarks, when the model is there and no reference pairs
+    // were given.
+    std::optional<FacePairsFound> facePairs;
+    if (options.References.empty() && options.Faces) {
+        if (!options.Faces->Loaded()) {
+            result.FaceNote =
+                Tr("GridFit", "顔の特徴点のモデルがないため、顔の特徴点は使いませんでした。");
+        } else {
+            const auto startFaces =
+                options.Faces->Find(WorkingColour(startImage, start.Gray), options.CascadeFolder);
+            const auto endFaces =
+                options.Faces->Find(WorkingColour(endImage, end.Gray), options.CascadeFolder);
+            result.StartFaces = static_cast<int>(startFaces.size());
+            result.EndFaces = static_cast<int>(endFaces.size());
+            const bool chosen = options.StartFace >= 0 && options.EndFace >= 0 &&
+                                options.StartFace < result.StartFaces &&
+                                options.EndFace < result.EndFaces;
+            if (chosen) {
+                FacePairsFound found;
+                for (const FacePoint& p : startFaces[static_cast<size_t>(options.StartFace)].Points)
+                    found.Start.emplace_back(p.X, p.Y);
+                for (const FacePoint& p : endFaces[static_cast<size_t>(options.EndFace)].Points)
+                    found.End.emplace_back(p.X, p.Y);
+                facePairs = std::move(found);
+            } else if (result.StartFaces > 0 && result.EndFaces > 0) {
+                result.FaceNote =
+                    Tr("GridFit", "選んだ番号の顔がないため、顔の特徴点は使いませんでした。");
+            }
+        }
+        if (!going(20)) return cancelled();
+    }
+    // A fit with faces replaces the pairs an earlier one placed on faces.
+    MatrixRecord startBase = startGrid, endBase = endGrid;
+    if (facePairs) {
+        startBase.FreePoints.clear();
+        endBase.FreePoints.clear();
+        for (int f = 0; f < FreePairCount(startGrid, endGrid); ++f) {
+            const Point a = startGrid.FreePoints[static_cast<size_t>(f)];
+            const Point b = endGrid.FreePoints[static_cast<size_t>(f)];
+            const bool earlier = std::any_of(
+                options.PreviousFacePairs.begin(), options.PreviousFacePairs.end(),
+                [&](const FreePair& p) { return SamePoint(p.Start, a) && SamePoint(p.End, b); });
+            if (earlier) continue;
+            startBase.FreePoints.push_back(a);
+            endBase.FreePoints.push_back(b);
+        }
+    }
+
     // The global alignment, start working places to end working places.
     // With nothing found, the grid frames are laid on each other: a grid
     // place of the start picture is the same grid place of the end picture.
@@ -331,7 +470,20 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
                 Tr("GridFit",
                    "基準点から位置合わせを決められません。離れた場所を2〜3組指定してください。"));
         result.Alignment = FitAlignment::References;
-    } else {
+    } else if (facePairs) {
+        std::vector<FitReference> pairs;
+        for (size_t k = 0; k < facePairs->Start.size(); ++k)
+            pairs.push_back({facePairs->Start[k].x, facePairs->Start[k].y, facePairs->End[k].x,
+                             facePairs->End[k].y});
+        if (SimilarityOfPairs(pairs, align) && Plausible(align)) {
+            result.Alignment = FitAlignment::Faces;
+            result.FaceFound = true;
+        } else {
+            facePairs.reset();
+            align = Similarity{ratio, 0, 0.5 * ratio - 0.5, 0.5 * ratio - 0.5};
+        }
+    }
+    if (result.Alignment == FitAlignment::None && options.References.empty()) {
         const auto face = FaceAlignment(start.Gray, end.Gray, options.CascadeFolder);
         if (!going(25)) return cancelled();
         const auto features = FeatureAlignment(start.Gray, end.Gray);
@@ -358,13 +510,46 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         }
     }
 
-    // The end picture laid onto the start picture by the alignment, with
-    // the brightness and contrast of the start picture.
-    const cv::Mat toEnd =
-        (cv::Mat_<double>(2, 3) << align.A, -align.B, align.C, align.B, align.A, align.D);
+    if (!facePairs) startBase = startGrid, endBase = endGrid;
+
+    // Where a working place of the start picture lies in the end picture:
+    // by the alignment, or with faces by the spline through the landmark
+    // pairs and the pinned border.
+    PlateSpline spline;
+    if (facePairs) {
+        std::vector<cv::Point2d> from = facePairs->Start, to = facePairs->End;
+        // The border pinned: points along each side go to the same place of
+        // the end picture's side.
+        const double w = start.Gray.cols - 1, h = start.Gray.rows - 1;
+        const double ew = end.Gray.cols - 1, eh = end.Gray.rows - 1;
+        constexpr int kPins = 6;
+        for (int k = 0; k < kPins; ++k) {
+            const double f = static_cast<double>(k) / kPins;
+            const std::pair<cv::Point2d, cv::Point2d> pins[] = {{{f * w, 0}, {f * ew, 0}},
+                                                                {{w, f * h}, {ew, f * eh}},
+                                                                {{w - f * w, h}, {ew - f * ew, eh}},
+                                                                {{0, h - f * h}, {0, eh - f * eh}}};
+            for (const auto& [a, b] : pins) from.push_back(a), to.push_back(b);
+        }
+        if (!spline.Fit(from, to, std::max(start.Gray.cols, start.Gray.rows))) facePairs.reset();
+    }
+    const auto toEnd = [&](double x, double y) {
+        return facePairs ? spline(x, y) : cv::Point2d(align.MapX(x, y), align.MapY(x, y));
+    };
+
+    // The end picture laid onto the start picture, with the brightness and
+    // contrast of the start picture.
     cv::Mat aligned;
-    cv::warpAffine(end.Gray, aligned, toEnd, start.Gray.size(),
-                   cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+    if (facePairs) {
+        cv::Mat mapX, mapY;
+        SplineMaps(spline, start.Gray.size(), mapX, mapY);
+        cv::remap(end.Gray, aligned, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+    } else {
+        const cv::Mat toEndMatrix =
+            (cv::Mat_<double>(2, 3) << align.A, -align.B, align.C, align.B, align.A, align.D);
+        cv::warpAffine(end.Gray, aligned, toEndMatrix, start.Gray.size(),
+                       cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+    }
     {
         cv::Scalar startMean, startSpread, alignedMean, alignedSpread;
         cv::meanStdDev(start.Gray, startMean, startSpread);
@@ -381,6 +566,10 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     dis->calc(aligned, start.Gray, backward);
     if (!going(90)) return cancelled();
 
+    const auto insideEnd = [&end](const cv::Point2d& q) {
+        return q.x >= -0.5 && q.y >= -0.5 && q.x <= end.Gray.cols - 0.5 &&
+               q.y <= end.Gray.rows - 0.5;
+    };
     const int countI = startGrid.Rows + 1, countJ = startGrid.Columns + 1;
     const size_t n = static_cast<size_t>(countI) * countJ;
     std::vector<cv::Point2d> shift(n);
@@ -393,10 +582,7 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
             const auto flow = TrustedFlow(start.Gray, forward, backward, x, y);
             if (!flow) continue;
             // Where it leads must lie in the end picture.
-            const double ex = align.MapX(x + flow->x, y + flow->y);
-            const double ey = align.MapY(x + flow->x, y + flow->y);
-            if (ex < -0.5 || ey < -0.5 || ex > end.Gray.cols - 0.5 || ey > end.Gray.rows - 0.5)
-                continue;
+            if (!insideEnd(toEnd(x + flow->x, y + flow->y))) continue;
             shift[k] = *flow;
             trusted[k] = 1;
         }
@@ -413,15 +599,19 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
             Tr("GridFit", "2つの画像に共通する部分が見つからないため、メッシュはそのままです。");
         return result;
     }
-    InterpolateUntrusted(shift, trusted, countI, countJ);
+    // Without faces the untrusted points follow their trusted neighbours;
+    // with faces they follow the spline, which knows the face better than
+    // flow spread from elsewhere.
+    if (!facePairs) InterpolateUntrusted(shift, trusted, countI, countJ);
 
     std::vector<PointTarget> targets(n);
     for (int j = 1; j <= countJ; ++j) {
         for (int i = 1; i <= countI; ++i) {
             const size_t k = static_cast<size_t>(j - 1) * countI + (i - 1);
             const Point p = startGrid.Points(i, j);
-            const double x = start.ToWork(p.X) + shift[k].x, y = start.ToWork(p.Y) + shift[k].y;
-            targets[k] = {end.FromWork(align.MapX(x, y)), end.FromWork(align.MapY(x, y))};
+            const cv::Point2d q =
+                toEnd(start.ToWork(p.X) + shift[k].x, start.ToWork(p.Y) + shift[k].y);
+            targets[k] = {end.FromWork(q.x), end.FromWork(q.y)};
         }
     }
     MatrixRecord fitted = endGrid;
@@ -438,20 +628,20 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     MatrixRecord startGridOnly = startGrid;
     startGridOnly.FreePoints.clear();
     MatrixRecord startSoFar = startGridOnly, endSoFar = fitted;
-    result.FreePoints = endGrid.FreePoints;
-    for (int f = 0; f < FreePairCount(startGrid, endGrid); ++f) {
-        const Point p = startGrid.FreePoints[static_cast<size_t>(f)];
+    result.FreePoints = endBase.FreePoints;
+    for (int f = 0; f < FreePairCount(startBase, endBase); ++f) {
+        const Point p = startBase.FreePoints[static_cast<size_t>(f)];
         std::vector<Point> candidates;
         const double x = start.ToWork(p.X), y = start.ToWork(p.Y);
         if (const auto flow = TrustedFlow(start.Gray, forward, backward, x, y)) {
-            const double ex = align.MapX(x + flow->x, y + flow->y);
-            const double ey = align.MapY(x + flow->x, y + flow->y);
-            if (ex >= -0.5 && ey >= -0.5 && ex <= end.Gray.cols - 0.5 && ey <= end.Gray.rows - 0.5)
-                candidates.push_back({std::clamp(RoundEvenInt(end.FromWork(ex)), 0, endGrid.Width),
-                                      std::clamp(RoundEvenInt(end.FromWork(ey)), 0, endGrid.Height)});
+            const cv::Point2d q = toEnd(x + flow->x, y + flow->y);
+            if (insideEnd(q))
+                candidates.push_back(
+                    {std::clamp(RoundEvenInt(end.FromWork(q.x)), 0, endGrid.Width),
+                     std::clamp(RoundEvenInt(end.FromWork(q.y)), 0, endGrid.Height)});
         }
         if (const auto mapped = MapThroughMesh(startGridOnly, fitted, 1, p)) candidates.push_back(*mapped);
-        const Point stays = endGrid.FreePoints[static_cast<size_t>(f)];
+        const Point stays = endBase.FreePoints[static_cast<size_t>(f)];
         candidates.push_back(stays);
         if (const auto carried = MapThroughMesh(startSoFar, endSoFar, 1, p)) candidates.push_back(*carried);
         startSoFar.FreePoints.push_back(p);
@@ -462,6 +652,54 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         }
         if (!MeshUnfolded(startSoFar, endSoFar)) endSoFar.FreePoints.back() = stays;
         result.FreePoints[static_cast<size_t>(f)] = endSoFar.FreePoints.back();
+    }
+    result.StartFreePoints = startBase.FreePoints;
+
+    // The face pairs: each landmark of the start face and its partner. A
+    // landmark on a place some point holds already is left out. All are
+    // tried at once; when they fold the mesh together, one by one, each
+    // kept only when the mesh stays unfolded.
+    if (facePairs) {
+        if (!going(92)) return cancelled();
+        std::vector<FreePair> faces;
+        std::vector<Point> taken = MeshCorners(startSoFar);
+        for (size_t k = 0; k < facePairs->Start.size(); ++k) {
+            const Point a{
+                std::clamp(RoundEvenInt(start.FromWork(facePairs->Start[k].x)), 0, startGrid.Width),
+                std::clamp(RoundEvenInt(start.FromWork(facePairs->Start[k].y)), 0,
+                           startGrid.Height)};
+            const Point b{
+                std::clamp(RoundEvenInt(end.FromWork(facePairs->End[k].x)), 0, endGrid.Width),
+                std::clamp(RoundEvenInt(end.FromWork(facePairs->End[k].y)), 0, endGrid.Height)};
+            if (std::any_of(taken.begin(), taken.end(),
+                            [&a](const Point& t) { return SamePoint(t, a); }))
+                continue;
+            taken.push_back(a);
+            faces.push_back({a, b});
+        }
+        MatrixRecord startAll = startSoFar, endAll = endSoFar;
+        for (const FreePair& p : faces)
+            startAll.FreePoints.push_back(p.Start), endAll.FreePoints.push_back(p.End);
+        if (!MeshUnfolded(startAll, endAll)) {
+            // Slow for many pairs: each check builds the whole mesh again.
+            startAll = startSoFar, endAll = endSoFar;
+            std::vector<FreePair> kept;
+            for (const FreePair& p : faces) {
+                startAll.FreePoints.push_back(p.Start);
+                endAll.FreePoints.push_back(p.End);
+                if (MeshUnfolded(startAll, endAll)) {
+                    kept.push_back(p);
+                } else {
+                    startAll.FreePoints.pop_back();
+                    endAll.FreePoints.pop_back();
+                }
+            }
+            faces = std::move(kept);
+        }
+        result.StartFreePoints = startAll.FreePoints;
+        result.FreePoints = endAll.FreePoints;
+        result.FacePairs = std::move(faces);
+        result.FacesLed = true;
     }
     result.Outcome = FitOutcome::Fitted;
     result.Message = Tr("GridFit", "自動調整しました。");

@@ -23,6 +23,16 @@ namespace fennix {
 // are interpolated from their trusted neighbours. Last, the points move as
 // a drag moves them (MoveUnfolded): corners stay, border points slide along
 // their border, and no move folds the mesh.
+//
+// When both pictures show a face and the landmark model is loaded (and no
+// reference pairs are given), the faces lead instead: the 68 landmark pairs
+// of the chosen faces become free point pairs (replacing those an earlier
+// fit placed, keeping the user's), the end grid follows them by a
+// thin-plate spline of the landmark displacements with the picture's
+// border pinned, and the flow, computed against the end picture laid onto
+// the start picture by that spline, refines the points where it is trusted.
+
+class FaceLandmarker;
 
 // One pair of matching places, in pixels of the start and of the end grid.
 struct FitReference {
@@ -39,6 +49,14 @@ struct GridFitOptions {
     // The folder of OpenCV's cascade files; faces are looked for when the
     // files are there. Empty: no faces.
     std::string CascadeFolder = "/usr/share/opencv4/haarcascades";
+    // The face landmark model; null or not loaded: faces only seed the
+    // global alignment, as without landmarks.
+    const FaceLandmarker* Faces = nullptr;
+    // Which face of each picture leads, largest first.
+    int StartFace = 0, EndFace = 0;
+    // The free point pairs an earlier fit placed on faces: a fit with faces
+    // replaces them, one without keeps them as they are.
+    std::vector<FreePair> PreviousFacePairs;
 };
 
 // How the global alignment was found.
@@ -64,6 +82,17 @@ struct GridFitResult {
     int Interpolated = 0;    // points placed from their neighbours
     int HeldBack = 0;        // points stopped short so the mesh stays unfolded
     std::string Message;     // in Japanese, for the window
+    // The start grid's free points after the fit (the face pairs' start
+    // points added, an earlier fit's removed); FreePoints is their partners.
+    std::vector<Point> StartFreePoints;
+    // The free point pairs placed on face landmarks (0 or 68 of them, fewer
+    // when some would fold the mesh or fall on another point).
+    std::vector<FreePair> FacePairs;
+    bool FacesLed = false;             // the landmark pairs led the fit
+    int StartFaces = 0, EndFaces = 0;  // faces found in each picture
+    // Why the faces did not lead, when the model is missing or a chosen
+    // face is not there; empty otherwise. In Japanese.
+    std::string FaceNote;
 };
 
 // Reports progress 0 … 100; returning false asks the fit to stop.

@@ -143,7 +143,7 @@ QImage StretchFrame(const QImage& source, int width, int height) {
 }
 
 std::string AviTempPath() {
-    return JoinPath(ApplicationFolder(), kAviTempName);
+    return JoinPath(ScratchFolder(), kAviTempName);
 }
 
 }  // namespace fennix

@@ -78,7 +78,7 @@ bool FrameSizeAllowed(int width, int height);
 // not FrameSizeAllowed or the source is null.
 QImage StretchFrame(const QImage& source, int width, int height);
 
-// The scratch bitmap of the AVI writer: application folder + "/AVI_Temp.bmp".
+// The scratch bitmap of the AVI writer: scratch folder + "/AVI_Temp.bmp".
 std::string AviTempPath();
 
 }  // namespace fennix

@@ -8,13 +8,19 @@
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 extern "C" {
 #include <libwmf/api.h>
+#include <libwmf/defs.h>
 #include <libwmf/gd.h>
+#include <libwmf/ipa.h>
+#include <libwmf/macro.h>
 }
 
 namespace fennix {
@@ -176,12 +182,13 @@ int Side(double pixels) {
 }
 
 // Reads the headers and follows the mapping records through the file; the
-// picture's size is its render size (WmfRenderSize). Nothing when the bytes
-// are not a metafile, its size is zero or absurd (`refused` is then set to
-// TooLarge for a side above kMaxWmfSide), a bitmap in it is larger than its
-// record holds, or it has more than kWmfRecordBudget records (`refused`:
-// TooComplex).
-std::optional<Layout> ReadLayout(const QByteArray& data, ImageFailure& refused) {
+// picture's size is its render size (WmfRenderSize within `limits`).
+// Nothing when the bytes are not a metafile, its size is zero or absurd
+// (`refused` is then set to TooLarge for a side above kMaxWmfSide), a bitmap
+// in it is larger than its record holds, or it has more records than
+// `limits` allow (`refused`: TooComplex).
+std::optional<Layout> ReadLayout(const QByteArray& data, const WmfLimits& limits,
+                                 ImageFailure& refused) {
     qint64 start = 0;
     const bool placeable = data.size() >= kPlaceableBytes && DoubleWord(data, 0) == kPlaceableKey;
     Mapping map;
@@ -209,7 +216,7 @@ std::optional<Layout> ReadLayout(const QByteArray& data, ImageFailure& refused) 
         const qint64 words = DoubleWord(data, at);
         const unsigned function = Word(data, at + 4);
         if (words < 3 || (words == 3 && function == 0) || at + words * 2 > data.size()) break;
-        if (++records > kWmfRecordBudget) {
+        if (++records > limits.records) {
             refused = ImageFailure::TooComplex;
             return std::nullopt;
         }
@@ -281,7 +288,7 @@ std::optional<Layout> ReadLayout(const QByteArray& data, ImageFailure& refused) 
         refused = ImageFailure::TooLarge;
         return std::nullopt;
     }
-    layout.pixels = WmfRenderSize(layout.pixels);
+    layout.pixels = WmfRenderSize(layout.pixels, limits.pixels);
     const QRectF frame = QRectF(a, b).normalized();
     if (!(frame.width() > 0) || !(frame.height() > 0)) return std::nullopt;
     layout.frame = frame;
@@ -448,24 +455,476 @@ struct TimeBudget {
     }
 };
 
-int CollectPng(void* context, char* buffer, int length) {
-    if (length > 0) static_cast<QByteArray*>(context)->append(buffer, length);
-    return length;
-}
+// The drawing work libwmf's gd painter is asked for, weighed call by call
+// before the call is made. The painter (the gd copy inside libwmf) clips
+// nothing: a fill loops over every pixel of its shape, inside the picture
+// or not; a line of a pen wider than a pixel stamps the whole pen at every
+// step; pattern and hatch fills fetch a pattern pixel per pixel; each clip
+// rectangle is tested for each pixel set. The weights follow those loops, in
+// units of about one pixel set.
+class DrawingWork {
+  public:
+    explicit DrawingWork(int64_t budget) : budget_(budget) {}
+
+    static DrawingWork& Of(wmfAPI* api) { return *static_cast<DrawingWork*>(api->user_data); }
+
+    // Puts the counting calls in front of the painter's own.
+    void Install(wmfAPI* api) {
+        api->user_data = this;
+        auto* calls = static_cast<wmfFunctionReference*>(api->function_reference);
+        painter_ = *calls;
+        calls->device_begin = &DeviceBegin;
+        calls->flood_interior = &FloodInterior;
+        calls->flood_exterior = &FloodExterior;
+        calls->draw_pixel = &DrawPixel;
+        calls->draw_pie = &DrawPie;
+        calls->draw_chord = &DrawChord;
+        calls->draw_arc = &DrawArc;
+        calls->draw_ellipse = &DrawEllipse;
+        calls->draw_line = &DrawLine;
+        calls->poly_line = &PolyLine;
+        calls->draw_polygon = &DrawPolygon;
+        if (calls->draw_polypolygon) calls->draw_polypolygon = &DrawPolyPolygon;
+        calls->draw_rectangle = &DrawRectangle;
+        calls->rop_draw = &RopDraw;
+        calls->bmp_draw = &BmpDraw;
+        calls->bmp_read = &BmpRead;
+        calls->draw_text = &DrawText;
+        calls->region_frame = &RegionFrame;
+        calls->region_paint = &RegionPaint;
+        calls->region_clip = &RegionClip;
+    }
+
+    int64_t Done() const { return done_; }
+    bool Exceeded() const { return exceeded_; }
+
+  private:
+    // A cost too large to be paid: a coordinate far outside any picture, a
+    // loop the painter would run with a wrapped count.
+    static constexpr int64_t kHuge = std::numeric_limits<int64_t>::max() / 4;
+    // Pixel coordinates beyond this are refused: the painter's int
+    // arithmetic on them could overflow.
+    static constexpr int64_t kFarthest = int64_t{1} << 29;
+    // Polygons whose rows × edges stay within this are followed row by row
+    // to count the pixels they fill; larger ones count their bounding box.
+    static constexpr int64_t kTraceablePolygon = int64_t{1} << 24;
+
+    static int64_t Add(int64_t a, int64_t b) { return std::min(kHuge, a + b); }
+    static int64_t Mul(int64_t a, int64_t b) {
+        if (a <= 0 || b <= 0) return 0;
+        return a > kHuge / b ? kHuge : a * b;
+    }
+
+    // Pays `cost` when the budget allows; otherwise the call is not made
+    // and the player is stopped.
+    bool Pay(wmfAPI* api, int64_t cost) {
+        if (exceeded_ || cost > budget_ - done_) {
+            exceeded_ = true;
+            api->err = wmf_E_UserExit;
+            return false;
+        }
+        done_ += cost;
+        return true;
+    }
+
+    // Where the painter puts a device point: its own translation, floor of
+    // the point's place in the frame times the picture's size.
+    struct Pixel {
+        int64_t x = 0, y = 0;
+    };
+    bool ToPixel(wmfAPI* api, wmfD_Coord d, Pixel& p) const {
+        const wmf_gd_t* gd = WMF_GD_GetData(api);
+        if (gd->width == 0 || gd->height == 0) return false;  // no picture to draw on
+        const double x = (double(d.x) - double(gd->bbox.TL.x)) /
+                         (double(gd->bbox.BR.x) - double(gd->bbox.TL.x)) * double(gd->width);
+        const double y = (double(d.y) - double(gd->bbox.TL.y)) /
+                         (double(gd->bbox.BR.y) - double(gd->bbox.TL.y)) * double(gd->height);
+        if (!(std::abs(x) < double(kFarthest)) || !(std::abs(y) < double(kFarthest))) return false;
+        p = {int64_t(std::floor(x)), int64_t(std::floor(y))};
+        return true;
+    }
+    // A length in device units as pixels across and down.
+    static double PixelsAcross(wmfAPI* api, double units) {
+        const wmf_gd_t* gd = WMF_GD_GetData(api);
+        return units * double(gd->width) / (double(gd->bbox.BR.x) - double(gd->bbox.TL.x));
+    }
+    static double PixelsDown(wmfAPI* api, double units) {
+        const wmf_gd_t* gd = WMF_GD_GetData(api);
+        return units * double(gd->height) / (double(gd->bbox.BR.y) - double(gd->bbox.TL.y));
+    }
+    static int64_t Picture(wmfAPI* api) {
+        const wmf_gd_t* gd = WMF_GD_GetData(api);
+        return int64_t{gd->width} * gd->height;
+    }
+
+    // Each pixel set tests the clip rectangles in force.
+    int64_t Pixels(int64_t count) const { return Mul(count, 2 + clipRects_) / 2; }
+
+    // A filled box from (x1, y1) to (x2, y2), both included.
+    static int64_t Box(int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+        return Mul(x2 - x1 + 1, y2 - y1 + 1);
+    }
+    // The steps of a line: one per pixel along its longer axis.
+    static int64_t Steps(Pixel a, Pixel b) {
+        return std::max(std::abs(b.x - a.x), std::abs(b.y - a.y)) + 1;
+    }
+
+    // What drawing with the pen costs: its set-up (a pen wider than a pixel
+    // is an image the painter fills twice each time) and each step.
+    struct Pen {
+        int64_t setup = 0, step = 1;
+    };
+    Pen PenOf(wmfAPI* api, wmfDC* dc) const {
+        const wmfPen* pen = WMF_DC_PEN(dc);
+        const double w = std::ceil(PixelsAcross(api, WMF_PEN_WIDTH(pen)));
+        const double h = std::ceil(PixelsDown(api, WMF_PEN_HEIGHT(pen)));
+        if (!(w < double(kFarthest)) || !(h < double(kFarthest))) return {kHuge, kHuge};
+        const int64_t pw = std::max<int64_t>(1, int64_t(w)), ph = std::max<int64_t>(1, int64_t(h));
+        if (pw == 1 && ph == 1) return {0, Pixels(1)};
+        return {Mul(3, Box(0, 0, pw, ph)), Pixels(Mul(2, pw * ph))};
+    }
+    // What filling with the brush costs: its set-up (a pattern is copied
+    // pixel by pixel each time) and each pixel.
+    struct Brush {
+        int64_t setup = 0, pixel = 1;
+    };
+    Brush BrushOf(wmfDC* dc) const {
+        const wmfBrush* brush = WMF_DC_BRUSH(dc);
+        switch (WMF_BRUSH_STYLE(brush)) {
+            case BS_SOLID:
+                return {0, Pixels(1)};
+            case BS_DIBPATTERN: {
+                const wmfBMP* bmp = &brush->bmp;
+                return {Mul(3, int64_t{bmp->width} * bmp->height), Pixels(3)};
+            }
+            default:  // hatches, and the styles drawn as hatches or solid
+                return {64, Pixels(3)};
+        }
+    }
+
+    // The pixels the painter's polygon fill visits for `points`: each row
+    // from the lowest to the highest point tests every edge, sorts the
+    // crossings and fills between pairs of them.
+    static int64_t PolygonFill(const std::vector<Pixel>& points) {
+        const int64_t n = int64_t(points.size());
+        if (n == 0) return 0;
+        int64_t minY = points[0].y, maxY = points[0].y, minX = points[0].x, maxX = points[0].x;
+        for (const Pixel& p : points) {
+            minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+            minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+        }
+        const int64_t rows = maxY - minY + 1, width = maxX - minX + 1;
+        // The crossings are found in int arithmetic, rows times width at
+        // most; beyond 2^31 they could wrap to anywhere.
+        if (Mul(rows, width) >= (int64_t{1} << 31)) return kHuge;
+        const int64_t edges = Mul(rows, n);
+        if (edges > kTraceablePolygon) return Add(edges, Mul(rows, width + n));
+        int64_t cost = edges;
+        std::vector<int64_t> crossings;
+        crossings.reserve(size_t(n));
+        for (int64_t y = minY; y <= maxY; ++y) {
+            crossings.clear();
+            for (int64_t i = 0; i < n; ++i) {
+                const Pixel& a = points[size_t(i == 0 ? n - 1 : i - 1)];
+                const Pixel& b = points[size_t(i)];
+                if (a.y == b.y) continue;
+                const Pixel& low = a.y < b.y ? a : b;
+                const Pixel& high = a.y < b.y ? b : a;
+                if ((y >= low.y && y < high.y) || (y == maxY && y > low.y && y <= high.y))
+                    crossings.push_back((y - low.y) * (high.x - low.x) / (high.y - low.y) + low.x);
+            }
+            if (crossings.size() % 2) return kHuge;  // the painter would read past its list
+            std::sort(crossings.begin(), crossings.end());
+            for (size_t i = 0; i < crossings.size(); i += 2)
+                cost = Add(cost, crossings[i + 1] - crossings[i] + 1);
+        }
+        return cost;
+    }
+
+    bool Points(wmfAPI* api, const wmfD_Coord* in, int64_t count, std::vector<Pixel>& out) const {
+        out.resize(size_t(count));
+        for (int64_t i = 0; i < count; ++i)
+            if (!ToPixel(api, in[i], out[size_t(i)])) return false;
+        return true;
+    }
+
+    // A polyline's or polygon's outline: each segment a line of the pen.
+    int64_t Outline(wmfAPI* api, wmfDC* dc, const std::vector<Pixel>& points, bool closed) const {
+        if (points.size() < 2) return 0;
+        const Pen pen = PenOf(api, dc);
+        int64_t steps = 0;
+        for (size_t i = 1; i < points.size(); ++i)
+            steps = Add(steps, Steps(points[i - 1], points[i]));
+        if (closed) steps = Add(steps, Steps(points.back(), points.front()));
+        return Add(pen.setup, Mul(steps, pen.step));
+    }
+    int64_t Fill(wmfDC* dc, int64_t pixels) const {
+        const Brush brush = BrushOf(dc);
+        return Add(brush.setup, Mul(pixels, brush.pixel));
+    }
+    int64_t PolygonCost(wmfAPI* api, wmfPolyLine_t* polygon) const {
+        if (polygon->count < 3) return 1;
+        std::vector<Pixel> points;
+        if (!Points(api, polygon->pt, polygon->count, points)) return kHuge;
+        int64_t cost = 1;
+        if (TO_FILL(polygon)) cost = Add(cost, Fill(polygon->dc, PolygonFill(points)));
+        if (TO_DRAW(polygon)) cost = Add(cost, Outline(api, polygon->dc, points, true));
+        return cost;
+    }
+
+    // The painter draws arcs, pies, chords and ellipses through points on
+    // the ellipse a degree apart, filled as triangles to the centre and
+    // outlined as lines between them; a pie adds two radii and a chord its
+    // closing line, to the ends the player gives.
+    enum class Arc { Open, Pie, Chord, Ellipse };
+    int64_t ArcCost(wmfAPI* api, wmfDrawArc_t* arc, Arc kind) const {
+        // An ellipse has no ends: the player leaves them unset.
+        Pixel tl, br, start, end;
+        if (!ToPixel(api, arc->TL, tl) || !ToPixel(api, arc->BR, br) ||
+            (kind != Arc::Ellipse &&
+             (!ToPixel(api, arc->start, start) || !ToPixel(api, arc->end, end))))
+            return kHuge;
+        const int64_t w = std::abs(br.x - tl.x), h = std::abs(br.y - tl.y);
+        const Pixel centre{(br.x + tl.x) / 2, (br.y + tl.y) / 2};
+        start = {start.x + centre.x, start.y + centre.y};
+        end = {end.x + centre.x, end.y + centre.y};
+        int64_t cost = 1;
+        if (kind != Arc::Open && TO_FILL(arc)) {
+            // At most 361 triangles, each over the rows from the centre to
+            // the ellipse.
+            const int64_t rows = h / 2 + 2;
+            cost = Add(cost, Fill(arc->dc, Add(Box(0, 0, w, h), Mul(361, Mul(rows, 5)))));
+        }
+        if (TO_DRAW(arc)) {
+            // Around the ellipse the steps add up to at most twice its width
+            // and height, one more per degree.
+            const Pen pen = PenOf(api, arc->dc);
+            int64_t steps = 2 * (w + h) + 361;
+            if (kind == Arc::Pie) steps = Add(steps, Add(Steps(end, centre), Steps(centre, start)));
+            if (kind == Arc::Chord) steps = Add(steps, Steps(end, start));
+            cost = Add(cost, Add(pen.setup, Mul(steps, pen.step)));
+        }
+        return cost;
+    }
+
+    // The counting calls.
+    static void DeviceBegin(wmfAPI* api) {
+        DrawingWork& work = Of(api);
+        // The picture is allocated, cleared and filled white.
+        if (work.Pay(api, Mul(2, Picture(api)))) work.painter_.device_begin(api);
+    }
+    static void FloodInterior(wmfAPI* api, wmfFlood_t* flood) {
+        DrawingWork& work = Of(api);
+        // A flood fill tests every pixel it reaches and its neighbours above
+        // and below; it reaches the whole picture at most.
+        if (work.Pay(api, work.Pixels(Mul(4, Picture(api)))))
+            work.painter_.flood_interior(api, flood);
+    }
+    static void FloodExterior(wmfAPI* api, wmfFlood_t* flood) {
+        DrawingWork& work = Of(api);
+        if (work.Pay(api, work.Pixels(Mul(4, Picture(api)))))
+            work.painter_.flood_exterior(api, flood);
+    }
+    static void DrawPixel(wmfAPI* api, wmfDrawPixel_t* pixel) {
+        DrawingWork& work = Of(api);
+        if (work.Pay(api, work.Pixels(1))) work.painter_.draw_pixel(api, pixel);
+    }
+    static void DrawPie(wmfAPI* api, wmfDrawArc_t* arc) {
+        DrawingWork& work = Of(api);
+        if (work.Pay(api, work.ArcCost(api, arc, Arc::Pie))) work.painter_.draw_pie(api, arc);
+    }
+    static void DrawChord(wmfAPI* api, wmfDrawArc_t* arc) {
+        DrawingWork& work = Of(api);
+        if (work.Pay(api, work.ArcCost(api, arc, Arc::Chord))) work.painter_.draw_chord(api, arc);
+    }
+    static void DrawArc(wmfAPI* api, wmfDrawArc_t* arc) {
+        DrawingWork& work = Of(api);
+        if (work.Pay(api, work.ArcCost(api, arc, Arc::Open))) work.painter_.draw_arc(api, arc);
+    }
+    static void DrawEllipse(wmfAPI* api, wmfDrawArc_t* arc) {
+        DrawingWork& work = Of(api);
+        if (work.Pay(api, work.ArcCost(api, arc, Arc::Ellipse)))
+            work.painter_.draw_ellipse(api, arc);
+    }
+    static void DrawLine(wmfAPI* api, wmfDrawLine_t* line) {
+        DrawingWork& work = Of(api);
+        int64_t cost = 1;
+        Pixel from, to;
+        if (!work.ToPixel(api, line->from, from) || !work.ToPixel(api, line->to, to))
+            cost = kHuge;
+        else if (TO_DRAW(line))
+            cost = work.Outline(api, line->dc, {from, to}, false);
+        if (work.Pay(api, cost)) work.painter_.draw_line(api, line);
+    }
+    static void PolyLine(wmfAPI* api, wmfPolyLine_t* line) {
+        DrawingWork& work = Of(api);
+        int64_t cost = 1;
+        std::vector<Pixel> points;
+        if (!work.Points(api, line->pt, line->count, points))
+            cost = kHuge;
+        else if (TO_DRAW(line))
+            cost = Add(cost, work.Outline(api, line->dc, points, false));
+        if (work.Pay(api, cost)) work.painter_.poly_line(api, line);
+    }
+    static void DrawPolygon(wmfAPI* api, wmfPolyLine_t* polygon) {
+        DrawingWork& work = Of(api);
+        if (work.Pay(api, work.PolygonCost(api, polygon))) work.painter_.draw_polygon(api, polygon);
+    }
+    static void DrawPolyPolygon(wmfAPI* api, wmfPolyPoly_t* polygons) {
+        DrawingWork& work = Of(api);
+        int64_t cost = 1;
+        for (U16 i = 0; i < polygons->npoly; ++i) {
+            wmfPolyLine_t one{polygons->dc, polygons->pt[i], polygons->count[i]};
+            cost = Add(cost, work.PolygonCost(api, &one));
+        }
+        if (work.Pay(api, cost)) work.painter_.draw_polypolygon(api, polygons);
+    }
+    static void DrawRectangle(wmfAPI* api, wmfDrawRectangle_t* rect) {
+        DrawingWork& work = Of(api);
+        int64_t cost = 1;
+        Pixel tl, br;
+        if (!work.ToPixel(api, rect->TL, tl) || !work.ToPixel(api, rect->BR, br)) {
+            cost = kHuge;
+        } else {
+            if (TO_FILL(rect)) cost = Add(cost, work.Fill(rect->dc, Box(tl.x, tl.y, br.x, br.y)));
+            if (TO_DRAW(rect))
+                cost = Add(cost,
+                           work.Outline(api, rect->dc, {tl, {br.x, tl.y}, br, {tl.x, br.y}}, true));
+        }
+        if (work.Pay(api, cost)) work.painter_.draw_rectangle(api, rect);
+    }
+    static void RopDraw(wmfAPI* api, wmfROP_Draw_t* rop) {
+        DrawingWork& work = Of(api);
+        if (work.Pay(api, 1)) work.painter_.rop_draw(api, rop);
+    }
+    static void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* bmp) {
+        DrawingWork& work = Of(api);
+        // The painter samples the bitmap once for every pixel of its
+        // destination, one more across and down; a size below -1 would be
+        // a loop count wrapped to billions.
+        const double w = std::ceil(1.0 + PixelsAcross(api, double(bmp->crop.w) * bmp->pixel_width));
+        const double h = std::ceil(1.0 + PixelsDown(api, double(bmp->crop.h) * bmp->pixel_height));
+        int64_t cost = kHuge;
+        if (w > -1 && h > -1 && w < double(kFarthest) && h < double(kFarthest))
+            cost = Add(1, work.Pixels(Mul(6, Mul(std::max<int64_t>(0, int64_t(w)),
+                                                 std::max<int64_t>(0, int64_t(h))))));
+        if (work.Pay(api, cost)) work.painter_.bmp_draw(api, bmp);
+    }
+    static void BmpRead(wmfAPI* api, wmfBMP_Read_t* read) {
+        DrawingWork& work = Of(api);
+        // Decoding a bitmap writes each of its pixels; its header gives
+        // their number (checked against the record by BitmapFits).
+        int64_t pixels = 0;
+        if (read->buffer && read->length >= 12) {
+            const auto* b = read->buffer;
+            const auto word = [b](int at) { return int64_t{b[at]} | (int64_t{b[at + 1]} << 8); };
+            const int64_t header = word(0) | (word(2) << 16);
+            if (header == 12) {
+                pixels = word(4) * word(6);
+            } else if (read->length >= 16) {
+                const int32_t w = int32_t(uint32_t(word(4) | (word(6) << 16)));
+                const int32_t h = int32_t(uint32_t(word(8) | (word(10) << 16)));
+                pixels = Mul(std::abs(int64_t{w}), std::abs(int64_t{h}));
+            }
+        }
+        if (work.Pay(api, Add(1, Mul(2, pixels)))) work.painter_.bmp_read(api, read);
+    }
+    static void DrawText(wmfAPI* api, wmfDrawText_t* text) {
+        DrawingWork& work = Of(api);
+        int64_t cost = 1;
+        if (WMF_DC_OPAQUE(text->dc) && text->bbox.BR.x > text->bbox.TL.x) {
+            // The background box, once for the string and once more across
+            // its characters.
+            std::vector<Pixel> box(4);
+            if (!work.ToPixel(api, text->bbox.TL, box[0]) ||
+                !work.ToPixel(api, text->bbox.TR, box[1]) ||
+                !work.ToPixel(api, text->bbox.BR, box[2]) ||
+                !work.ToPixel(api, text->bbox.BL, box[3]))
+                cost = kHuge;
+            else
+                cost = Add(cost, work.Pixels(Mul(2, PolygonFill(box))));
+        }
+        // Each character is rendered and drawn at the font's size.
+        const double h = std::abs(PixelsDown(api, text->font_height)) + 1;
+        const double w = std::abs(PixelsAcross(api, text->font_height * text->font_ratio)) + 1;
+        if (!(h < double(kFarthest)) || !(w < double(kFarthest))) {
+            cost = kHuge;
+        } else {
+            const int64_t glyph = Add(Mul(int64_t(h), int64_t(w)), int64_t(h + w));
+            cost = Add(cost, work.Pixels(Mul(Mul(2, glyph),
+                                             int64_t(text->str ? std::strlen(text->str) : 0))));
+        }
+        if (work.Pay(api, cost)) work.painter_.draw_text(api, text);
+    }
+    static void RegionFrame(wmfAPI* api, wmfPolyRectangle_t* rects) {
+        DrawingWork& work = Of(api);
+        // Four filled boxes of the border's width around each rectangle.
+        const double bw = PixelsAcross(api, rects->width), bh = PixelsDown(api, rects->height);
+        int64_t cost = 1;
+        if (!(std::abs(bw) < double(kFarthest)) || !(std::abs(bh) < double(kFarthest))) {
+            cost = kHuge;
+        } else {
+            const int64_t w = std::max<int64_t>(1, int64_t(bw)),
+                          h = std::max<int64_t>(1, int64_t(bh));
+            for (unsigned i = 0; i < rects->count && cost < kHuge; ++i) {
+                Pixel tl, br;
+                if (!work.ToPixel(api, rects->TL[i], tl) || !work.ToPixel(api, rects->BR[i], br)) {
+                    cost = kHuge;
+                    break;
+                }
+                const int64_t area = Add(
+                    Add(Box(tl.x - w, tl.y - h, tl.x, br.y), Box(tl.x - w, br.y, br.x, br.y + h)),
+                    Add(Box(tl.x, tl.y - h, br.x + w, tl.y), Box(br.x, tl.y, br.x + w, br.y + h)));
+                cost = Add(cost, work.Pixels(area));
+            }
+        }
+        if (work.Pay(api, cost)) work.painter_.region_frame(api, rects);
+    }
+    static void RegionPaint(wmfAPI* api, wmfPolyRectangle_t* rects) {
+        DrawingWork& work = Of(api);
+        int64_t cost = 1;
+        if (rects->count > 0 && TO_FILL(rects)) {
+            int64_t area = 0;
+            for (unsigned i = 0; i < rects->count; ++i) {
+                Pixel tl, br;
+                if (!work.ToPixel(api, rects->TL[i], tl) || !work.ToPixel(api, rects->BR[i], br)) {
+                    area = kHuge;
+                    break;
+                }
+                area = Add(area, Box(tl.x, tl.y, br.x, br.y));
+            }
+            cost = Add(cost, work.Fill(rects->dc, area));
+        }
+        if (work.Pay(api, cost)) work.painter_.region_paint(api, rects);
+    }
+    static void RegionClip(wmfAPI* api, wmfPolyRectangle_t* rects) {
+        DrawingWork& work = Of(api);
+        if (!work.Pay(api, Add(1, rects->count))) return;
+        work.clipRects_ = rects->count;
+        work.painter_.region_clip(api, rects);
+    }
+
+    int64_t budget_;
+    int64_t done_ = 0;
+    bool exceeded_ = false;
+    int64_t clipRects_ = 0;
+    wmfFunctionReference painter_{};
+};
 
 }  // namespace
 
-QSize WmfRenderSize(QSize natural) {
+QSize WmfRenderSize(QSize natural, int64_t pixelBudget) {
     if (natural.isEmpty()) return natural;
     const int64_t pixels = int64_t{natural.width()} * natural.height();
-    if (pixels <= kWmfPixelBudget) return natural;
+    if (pixels <= pixelBudget) return natural;
     // Rounded down, so the product never exceeds the budget.
-    const double scale = std::sqrt(double(kWmfPixelBudget) / double(pixels));
+    const double scale = std::sqrt(double(pixelBudget) / double(pixels));
     return QSize(std::max(1, int(natural.width() * scale)),
                  std::max(1, int(natural.height() * scale)));
 }
 
-std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
+std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why,
+                                   const WmfLimits& limits, int64_t* work) {
     const auto fail = [why](ImageFailure failure) -> std::optional<QImage> {
         if (why) *why = failure;
         return std::nullopt;
@@ -478,9 +937,10 @@ std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
     QByteArray data = file.readAll();
     file.close();
     ImageFailure refused = ImageFailure::CannotDecode;
-    std::optional<Layout> layout = ReadLayout(data, refused);
+    std::optional<Layout> layout = ReadLayout(data, limits, refused);
     if (!layout) return fail(refused);
 
+    DrawingWork drawing(limits.work);  // outlives the session that calls it
     Session session;
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
@@ -492,14 +952,21 @@ std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
     wmfAPI* api = session.api;
     TimeBudget budget;
     wmf_status_function(api, &budget, &TimeBudget::Check);
+    drawing.Install(api);
+    const auto report = [&drawing, work] {
+        if (work) *work = drawing.Done();
+    };
     wmf_gd_t* gd = WMF_GD_GetData(api);
-    if (!(gd->flags & WMF_GD_SUPPORTS_PNG)) return fail(ImageFailure::CannotDecode);
     if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(data.data()), long(data.size())) !=
         wmf_E_None)
         return fail(ImageFailure::CannotDecode);
     wmfD_Rect box{};
-    if (wmf_scan(api, 0, &box) != wmf_E_None)
-        return fail(budget.exceeded ? ImageFailure::TooComplex : ImageFailure::CannotDecode);
+    const auto refusal = [&] {
+        report();
+        return fail(budget.exceeded || drawing.Exceeded() ? ImageFailure::TooComplex
+                                                          : ImageFailure::CannotDecode);
+    };
+    if (wmf_scan(api, 0, &box) != wmf_E_None) return refusal();
 
     if (!layout->frame) {
         const QRectF drawn(QPointF(box.TL.x, box.TL.y), QPointF(box.BR.x, box.BR.y));
@@ -507,29 +974,43 @@ std::optional<QImage> LoadWmfImage(const std::string& path, ImageFailure* why) {
         const double h = std::ceil(drawn.height() * layout->fallbackScale);
         if (!(w >= 1 && h >= 1)) return fail(ImageFailure::CannotDecode);
         if (w > kMaxWmfSide || h > kMaxWmfSide) return fail(ImageFailure::TooLarge);
-        layout->pixels = WmfRenderSize(QSize(int(w), int(h)));
+        layout->pixels = WmfRenderSize(QSize(int(w), int(h)), limits.pixels);
         layout->frame = drawn;
     }
     // A picture QImage would refuse is not worth seconds of rendering.
     if (!WithinImageLimit(layout->pixels)) return fail(ImageFailure::TooLarge);
     // libwmf reads the metafile from `data` again while playing.
     LimitFonts(data, *layout);
-    gd->type = wmf_gd_png;
-    gd->flags |= WMF_GD_OUTPUT_MEMORY | WMF_GD_OWN_BUFFER;
-    QByteArray png;
-    gd->sink.context = &png;
-    gd->sink.function = CollectPng;
+    // The picture is taken straight from the gd image (the same pixels an
+    // encoded PNG would hold, without encoding and decoding them).
+    gd->type = wmf_gd_image;
     gd->width = unsigned(layout->pixels.width());
     gd->height = unsigned(layout->pixels.height());
     gd->bbox.TL = {float(layout->frame->left()), float(layout->frame->top())};
     gd->bbox.BR = {float(layout->frame->right()), float(layout->frame->bottom())};
     wmfD_Rect played{};
-    if (wmf_play(api, 0, &played) != wmf_E_None || png.isEmpty())
-        return fail(budget.exceeded ? ImageFailure::TooComplex : ImageFailure::CannotDecode);
+    const wmf_error_t status = wmf_play(api, 0, &played);
+    // At the end of play the device gives its image away and forgets it;
+    // it is handed back (the image is the first member of the device's
+    // data, left null) so that closing the session destroys it.
+    void* const drawn = gd->gd_image;
+    if (drawn) {
+        if (auto** held = static_cast<void**>(gd->gd_data); *held == nullptr) *held = drawn;
+        gd->gd_image = nullptr;
+    }
+    if (status != wmf_E_None || !drawn) return refusal();
+    report();
 
-    const QImage image = QImage::fromData(png, "PNG");
-    if (image.isNull() || image.size() != layout->pixels) return fail(ImageFailure::CannotDecode);
-    return image.convertToFormat(QImage::Format_RGB32);
+    const int width = layout->pixels.width(), height = layout->pixels.height();
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) return fail(ImageFailure::TooLarge);
+    const int* pixels = wmf_gd_image_pixels(drawn);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const int* from = pixels + int64_t{y} * width;
+        for (int x = 0; x < width; ++x) row[x] = 0xFF000000u | (QRgb(from[x]) & 0x00FFFFFFu);
+    }
+    return image;
 }
 
 }  // namespace fennix

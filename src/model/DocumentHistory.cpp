@@ -8,6 +8,7 @@ DocumentSnapshot TakeSnapshot(const MorphDocument& document, int32_t backColor) 
     for (MatrixRecord& m : snapshot.matrices) m.ImagePath.clear();
     snapshot.LastFrame = document.LastFrame;
     snapshot.Run = document.Run;
+    snapshot.FacePairs = document.FacePairs;
     snapshot.BackColor = backColor;
     return snapshot;
 }
@@ -20,6 +21,7 @@ int32_t RestoreSnapshot(MorphDocument& document, const DocumentSnapshot& snapsho
     }
     document.LastFrame = snapshot.LastFrame;
     document.Run = snapshot.Run;
+    document.FacePairs = snapshot.FacePairs;
     return snapshot.BackColor;
 }
 

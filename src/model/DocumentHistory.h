@@ -18,6 +18,7 @@ struct DocumentSnapshot {
     std::array<MatrixRecord, 2> matrices;
     int LastFrame = 0;
     RunOptions Run;
+    std::vector<FreePair> FacePairs;
     int32_t BackColor = 0;
     friend bool operator==(const DocumentSnapshot&, const DocumentSnapshot&) = default;
 };

@@ -39,6 +39,12 @@ private:
     std::vector<Point> points_;
 };
 
+// A free point pair: a point of the start record and its end partner.
+struct FreePair {
+    Point Start, End;
+    friend bool operator==(const FreePair&, const FreePair&) = default;
+};
+
 // One image's grid. Rows is the number of cells along x (it divides the
 // width), Columns the number of cells along y (it divides the height); Points
 // runs over (1 … Rows+1, 1 … Columns+1). FreePoints are control points placed

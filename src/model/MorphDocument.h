@@ -32,6 +32,8 @@ struct MorphDocument {
     Point DragBackup;
     int LastFrame = 0;     // frame count − 1
     RunOptions Run;        // holds and easing of the document's runs
+    // The free point pairs the automatic fit placed on face landmarks.
+    std::vector<FreePair> FacePairs;
     std::string FileName;  // project file; empty until saved
     bool Dirty = false;
     ZoomScale Zoom = 1;  // 1, 2 or 3 from 100 … 300 %; fractions from 50 %, 25 %, fit

@@ -75,6 +75,7 @@ constexpr std::string_view kAdditionsMarker = "[fennix-additions]";
 constexpr std::string_view kAdditionsEnd = "[end]";
 constexpr std::string_view kRunSection = "[run]";
 constexpr std::string_view kPointsSection = "[points]";
+constexpr std::string_view kFacePointsSection = "[face-points]";
 constexpr int kAdditionsVersion = 1;
 
 void PutLine(std::string& out, std::string_view line) {
@@ -89,7 +90,15 @@ void PutKey(std::string& out, std::string_view key, const std::string& value) {
 void PutAdditions(std::string& out, const ProjectAdditions& additions, const MatrixRecord& m1,
                   const MatrixRecord& m2) {
     const size_t pairs = std::min(m1.FreePoints.size(), m2.FreePoints.size());
-    if (additions.IsDefault() && pairs == 0) return;
+    // The face pairs that are still free point pairs.
+    std::vector<FreePair> facePairs;
+    for (const FreePair& face : additions.FacePairs)
+        for (size_t n = 0; n < pairs; ++n)
+            if (m1.FreePoints[n] == face.Start && m2.FreePoints[n] == face.End) {
+                facePairs.push_back(face);
+                break;
+            }
+    if (additions.Run.IsDefault() && pairs == 0) return;
     PutLine(out, kAdditionsMarker);
     PutKey(out, "version", std::to_string(kAdditionsVersion));
     const RunOptions& run = additions.Run;
@@ -109,6 +118,13 @@ void PutAdditions(std::string& out, const ProjectAdditions& additions, const Mat
             PutLine(out, std::to_string(a.X) + " " + std::to_string(a.Y) + " " +
                              std::to_string(b.X) + " " + std::to_string(b.Y));
         }
+    }
+    if (!facePairs.empty()) {
+        PutLine(out, kFacePointsSection);
+        PutKey(out, "count", std::to_string(facePairs.size()));
+        for (const FreePair& p : facePairs)
+            PutLine(out, std::to_string(p.Start.X) + " " + std::to_string(p.Start.Y) + " " +
+                             std::to_string(p.End.X) + " " + std::to_string(p.End.Y));
     }
     PutLine(out, kAdditionsEnd);
 }
@@ -294,22 +310,17 @@ std::string ReadRunSection(LineReader& in, RunOptions& run) {
     return {};
 }
 
-// Reads the [points] section: "count=N", then N lines "x1 y1 x2 y2" of
-// whole numbers, and checks the set as the window and `new --points` do
-// (CheckFreePairs: within the pictures, off the grid points, one pair a
-// start point, the mesh not folding). Empty text on success, otherwise why
-// not; for a pair at fault `faultLine` receives the pair's line.
-std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2, size_t& faultLine) {
+// Reads the lines of a section of point pairs: "count=N", then N lines
+// "x1 y1 x2 y2" of whole numbers, into `first` and `second`; `lines`
+// receives each pair's line number. Empty text on success, otherwise why not.
+std::string ReadPairLines(LineReader& in, std::vector<Point>& first, std::vector<Point>& second,
+                          std::vector<size_t>& lines) {
     const auto countLine = in.Line();
     if (!countLine || countLine->substr(0, 6) != "count=") return Tr("ProjectFile", "点の数の行（count=）がありません");
     const auto count = StrictInteger(countLine->substr(6));
     if (!count || *count < 1 || *count > kMaxFreePairs)
         return Format(Tr("ProjectFile", "点の数は 1 から %1 までの整数です"), {std::to_string(kMaxFreePairs)});
     if (static_cast<size_t>(*count) > in.Remaining()) return Tr("ProjectFile", "点の行が足りません");
-    MatrixRecord first = m1, second = m2;
-    first.FreePoints.clear();
-    second.FreePoints.clear();
-    std::vector<size_t> lines;
     for (int n = 0; n < *count; ++n) {
         const auto line = in.Line();
         int values[4];
@@ -322,10 +333,25 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
             values[v] = *number;
             rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
         }
-        first.FreePoints.push_back({values[0], values[1]});
-        second.FreePoints.push_back({values[2], values[3]});
+        first.push_back({values[0], values[1]});
+        second.push_back({values[2], values[3]});
         lines.push_back(in.LineNumber());
     }
+    return {};
+}
+
+// Reads the [points] section (see ReadPairLines) and checks the set as the
+// window and `new --points` do (CheckFreePairs: within the pictures, off
+// the grid points, one pair a start point, the mesh not folding). Empty
+// text on success, otherwise why not; for a pair at fault `faultLine`
+// receives the pair's line.
+std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2, size_t& faultLine) {
+    MatrixRecord first = m1, second = m2;
+    first.FreePoints.clear();
+    second.FreePoints.clear();
+    std::vector<size_t> lines;
+    if (std::string why = ReadPairLines(in, first.FreePoints, second.FreePoints, lines); !why.empty())
+        return why;
     const FreePairCheck check = CheckFreePairs(first, second);
     if (!check.Passed()) {
         faultLine = lines[static_cast<size_t>(check.Pair)];
@@ -334,6 +360,24 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
     }
     m1.FreePoints = std::move(first.FreePoints);
     m2.FreePoints = std::move(second.FreePoints);
+    return {};
+}
+
+// Reads the [face-points] section: pairs as in [points] (each point within
+// its picture), into the pairs the fit placed on faces.
+std::string ReadFacePointsSection(LineReader& in, const MatrixRecord& m1, const MatrixRecord& m2,
+                                  std::vector<FreePair>& pairs) {
+    std::vector<Point> first, second;
+    std::vector<size_t> lines;
+    if (std::string why = ReadPairLines(in, first, second, lines); !why.empty()) return why;
+    pairs.clear();
+    for (size_t n = 0; n < first.size(); ++n) {
+        const Point a = first[n], b = second[n];
+        if (a.X < 0 || a.X > m1.Width || a.Y < 0 || a.Y > m1.Height || b.X < 0 || b.X > m2.Width ||
+            b.Y < 0 || b.Y > m2.Height)
+            return Tr("ProjectFile", "点が画像の外にあります");
+        pairs.push_back({a, b});
+    }
     return {};
 }
 
@@ -379,7 +423,7 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
     if (*number > kAdditionsVersion)
         return fail(Format(Tr("ProjectFile", "版 %1 の追加情報はこのプログラムでは読めません"),
                            {std::to_string(*number)}));
-    bool runSeen = false, pointsSeen = false;
+    bool runSeen = false, pointsSeen = false, facePointsSeen = false;
     while (true) {
         const auto line = in.Line();
         if (!line) return fail(Tr("ProjectFile", "終わりの行（[end]）がないまま終わっています"));
@@ -403,6 +447,15 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
                 failedLine = faultLine;
                 return why;
             }
+            continue;
+        }
+        if (name == kFacePointsSection) {
+            if (facePointsSeen) return fail(Tr("ProjectFile", "[face-points] が二度あります"));
+            facePointsSeen = true;
+            if (std::string why = ReadFacePointsSection(in, project.Matrix1, project.Matrix2,
+                                                        additions.FacePairs);
+                !why.empty())
+                return fail(why);
             continue;
         }
         return fail(Tr("ProjectFile", "知らない節か行です"));

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Translation.h"
 #include "model/MatrixRecord.h"
@@ -43,6 +44,12 @@ namespace fennix {
 //                            the set passes CheckFreePairs (no start point
 //                            on a grid point or another's, the mesh not
 //                            folding), else it is damage of the pair's line
+//   [face-points]            section: which free point pairs the automatic
+//                            fit placed on face landmarks (a later fit
+//                            replaces them and keeps the others)
+//   count=N                  1 … kMaxFreePairs
+//   x1 y1 x2 y2              N lines, as in [points]; a pair no longer among
+//                            the free points is not written
 //   [end]                    closes the block; only empty lines follow
 //
 // The marker is the first line after the background colour that is not
@@ -61,7 +68,9 @@ inline constexpr int kMaxFreePairs = 10000;
 // free points are in the two records' FreePoints.
 struct ProjectAdditions {
     RunOptions Run;
-    bool IsDefault() const { return Run.IsDefault(); }
+    // The free point pairs the automatic fit placed on face landmarks.
+    std::vector<FreePair> FacePairs;
+    bool IsDefault() const { return Run.IsDefault() && FacePairs.empty(); }
     friend bool operator==(const ProjectAdditions&, const ProjectAdditions&) = default;
 };
 

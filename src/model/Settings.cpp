@@ -61,9 +61,13 @@ int16_t Read16(const std::string& key, int16_t fallback, const ProfileFile& file
 
 }  // namespace
 
-std::string SettingsFilePath() { return JoinPath(ApplicationFolder(), "Fennix.ini"); }
+std::string SettingsFilePath() {
+    return JoinPath(SettingsFolder(), kSettingsFileName);
+}
 
-std::string AdditionsFilePath() { return JoinPath(ApplicationFolder(), "Fennix-additions.ini"); }
+std::string AdditionsFilePath() {
+    return JoinPath(SettingsFolder(), kAdditionsFileName);
+}
 
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& file) {

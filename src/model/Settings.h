@@ -48,7 +48,10 @@ extern SettingsRecord Settings;
 inline constexpr const char* kSettingsSection = "Section";
 inline constexpr int kRecentFileCount = 20;
 
-// The settings file: application folder + "/Fennix.ini".
+inline constexpr const char* kSettingsFileName = "Fennix.ini";
+inline constexpr const char* kAdditionsFileName = "Fennix-additions.ini";
+
+// The settings file: settings folder + "/Fennix.ini".
 std::string SettingsFilePath();
 // The file of the settings the program adds to those of Fennix.ini (the
 // preview's choice, the videos' folder), beside it, in the same form.

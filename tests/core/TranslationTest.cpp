@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "core/Translation.h"
@@ -77,6 +78,57 @@ TEST(Translation, TrAsksTheInstalledTranslator) {
     InstallTranslator(nullptr);
     EXPECT_EQ(Tr("Test", source), source);
     EXPECT_STREQ(english, "Could not save ");  // still valid after the change
+}
+
+// The Japanese time locale is chosen only where it is installed; its two
+// spellings are both taken, the usual one first.
+TEST(Translation, TheJapaneseTimeLocaleIsChosenOnlyWhereInstalled) {
+    const struct {
+        std::set<std::string> installed;
+        std::string expected;
+    } cases[] = {
+        {{}, ""},
+        {{"C.UTF-8", "en_US.UTF-8"}, ""},
+        {{"ja_JP.UTF-8"}, "ja_JP.UTF-8"},
+        {{"ja_JP.utf8"}, "ja_JP.utf8"},
+        {{"ja_JP.utf8", "ja_JP.UTF-8"}, "ja_JP.UTF-8"},
+        {{"ja_JP.EUC-JP", "ja_JP"}, ""},  // not UTF-8: file names would not read
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::set<std::string> asked;
+        const std::string chosen = ChooseJapaneseTimeLocale([&](const std::string& name) {
+            asked.insert(name);
+            return c.installed.count(name) > 0;
+        });
+        EXPECT_EQ(chosen, c.expected);
+        EXPECT_FALSE(asked.empty());
+    }
+}
+
+// The C library's own answer: the locales every system has, and names no
+// system has.
+TEST(Translation, InstalledLocalesAreThoseTheCLibraryCanMake) {
+    const struct {
+        const char* name;
+        bool installed;
+    } cases[] = {
+        {"C", true},
+        {"POSIX", true},
+        {"", false},
+        {"xx_NOWHERE.UTF-8", false},
+        {"ja_JP.NO-SUCH-CODESET", false},
+        {"fennix-no-such-locale", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(LocaleInstalled(c.name), c.installed);
+    }
+    // What the chooser gives back is always something the library has.
+    const std::string chosen = ChooseJapaneseTimeLocale(LocaleInstalled);
+    if (!chosen.empty()) {
+        EXPECT_TRUE(LocaleInstalled(chosen));
+    }
 }
 
 }  // namespace

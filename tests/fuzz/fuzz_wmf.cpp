@@ -13,7 +13,9 @@ using namespace fennix;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Pictures are rendered only up to the image allocation limit. A small
     // limit (4 megapixels) keeps every input fast under the sanitizers while
-    // the same refusal path is taken for larger ones.
+    // the same refusal path is taken for larger ones. LoadImageFile sets the
+    // program's own limit on its first call, so that call is made first.
+    LoadImageFile(fuzz::FuzzFolder::Write("first.wmf", nullptr, 0));
     QImageReader::setAllocationLimit(16);
     return 0;
 }

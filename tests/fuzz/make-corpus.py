@@ -212,6 +212,28 @@ def main():
         b"ease=in-out\r\ncolour-ease=in\r\n[end]\r\n")
     put("fuzz_project", "cp932.mph", project(1, 1, folder="\u30c6\u30b9\u30c8").decode()
         .encode("cp932"))
+    # Free point pairs in the additions block: valid ones (alone and beside
+    # run options, in either order) and damaged ones.
+    def with_points(lines, before=b"", after=b""):
+        return (project(2, 2) + b"[fennix-additions]\r\nversion=1\r\n" + before + b"[points]\r\n"
+                + b"".join(line + b"\r\n" for line in lines) + after + b"[end]\r\n")
+    put("fuzz_project", "points.mph",
+        with_points([b"count=3", b"5 6 7 8", b"20 4 18 5", b"10 18 12 20"]))
+    put("fuzz_project", "points-and-run.mph",
+        with_points([b"count=1", b"8 8 9 9"], after=b"[run]\r\nhold-start=1\r\nease=out\r\n"))
+    put("fuzz_project", "points-after-run.mph",
+        with_points([b"count=2", b"3 3 4 4", b"30 20 28 21"], before=b"[run]\r\nhold-end=2\r\n"))
+    put("fuzz_project", "points-edges.mph",
+        with_points([b"count=2", b"0 5 0 6", b"32 17 32 18"]))
+    put("fuzz_project", "points-count-short.mph", with_points([b"count=3", b"5 6 7 8"]))
+    put("fuzz_project", "points-outside.mph", with_points([b"count=1", b"40 -2 7 99999"]))
+    put("fuzz_project", "points-corner-and-twice.mph",
+        with_points([b"count=3", b"0 0 1 1", b"9 9 10 10", b"9 9 10 10"]))
+    put("fuzz_project", "points-bad-values.mph",
+        with_points([b"count=2", b"5 6 7", b"1.5 2 x 3 4"]))
+    put("fuzz_project", "points-huge-count.mph", with_points([b"count=2147483647", b"5 6 7 8"]))
+    put("fuzz_project", "points-no-end.mph",
+        (project(1, 1) + b"[fennix-additions]\r\nversion=1\r\n[points]\r\ncount=1\r\n5 6 7 8\r\n"))
 
     put("fuzz_profile", "settings.txt",
         "Fennix\nポインタの大きさ\n7\n[Fennix]\r\nポインタの大きさ=5\r\n背景色 = 8421504\r\n\r\n[Other]\r\nA=1\r\n".encode())

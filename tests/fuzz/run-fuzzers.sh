@@ -1,24 +1,48 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang, AddressSanitizer and UBSan in a build
-# folder of their own and runs each one for a short, bounded time over a
-# copy of its seed corpus (the repository is never written). Fails when a
-# target crashes, a sanitizer reports, an input runs out of time or memory,
-# or a target does not run at all.
+# folder of their own and runs each one over its seed corpus (the
+# repository is never written). The targets are those the fuzz
+# CMakeLists.txt declares with fennix_fuzzer(), so a new one is run
+# without changing this script.
 #
-#   run-fuzzers.sh [BUILD_FOLDER]     default: build-fuzz beside the sources
+#   run-fuzzers.sh [--mutate] [BUILD_FOLDER]   default: build-fuzz beside the sources
 #
-# FENNIX_FUZZ_SECONDS (20) sets each target's run time, FENNIX_FUZZ_TARGETS
-# a list of targets to run instead of all of them, FENNIX_FUZZ_SEED the
-# random seed (1, so every run tries the same inputs first; 0 for a new
-# seed each run). Two targets run at once.
+# Without --mutate (the regression check of `make test`): every seed is run
+# once, nothing is mutated; it takes seconds. Fails when a seed crashes, a
+# sanitizer reports, a seed runs out of memory or of its generous time
+# (FENNIX_FUZZ_INPUT_SECONDS, 60 s: the slowest seed takes well under a
+# second even under the sanitizers, so a busy machine cannot trip it), or a
+# target does not run.
+#
+# With --mutate (`make fuzz`): each target mutates a copy of its corpus for
+# FENNIX_FUZZ_SECONDS (20) with the same per-input limit; FENNIX_FUZZ_SEED
+# is the random seed (1, so every run tries the same inputs first; 0 for a
+# new seed each run). Fails as above, and when an input libFuzzer made
+# crashes, reports or runs out of time or memory.
+#
+# FENNIX_FUZZ_TARGETS names the targets to run instead of all of them. Two
+# targets run at once.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+mutate=0
+if [[ ${1:-} == --mutate ]]; then
+  mutate=1
+  shift
+fi
 build=${1:-$root/build-fuzz}
 seconds=${FENNIX_FUZZ_SECONDS:-20}
+input_seconds=${FENNIX_FUZZ_INPUT_SECONDS:-60}
 seed=${FENNIX_FUZZ_SEED:-1}
-targets=(${FENNIX_FUZZ_TARGETS:-fuzz_project fuzz_profile fuzz_dib fuzz_companion fuzz_image fuzz_wmf fuzz_points})
+
+# The targets the fuzz build declares, in the order it declares them.
+declared=($(sed -n 's/^[[:space:]]*fennix_fuzzer(\([A-Za-z0-9_]*\).*/\1/p' "$here/CMakeLists.txt"))
+targets=(${FENNIX_FUZZ_TARGETS:-${declared[@]}})
+if [[ ${#targets[@]} -eq 0 ]]; then
+  echo "fuzz: no fuzz_ targets declared in $here/CMakeLists.txt"
+  exit 1
+fi
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DFENNIX_FUZZ=ON \
@@ -31,19 +55,30 @@ cmake --build "$build" --target fuzzers -j 2
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/fennix-fuzzers-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
-# One target: its corpus copied into the scratch folder, its own TMPDIR
-# (the target makes its private folder there), a log of its own.
+# One target: its own TMPDIR (the target makes its private folder there), a
+# log of its own. The replay runs the seeds where they are, as files (one
+# run each, its time in the log); the mutation run works on a copy.
 run_one() {
   local name=$1 dir=$scratch/$1
   mkdir -p "$dir/corpus" "$dir/tmp" "$dir/artifacts"
-  cp "$here/corpus/$name/"* "$dir/corpus/"
-  local dict=()
-  [[ -f "$here/$name.dict" ]] && dict=(-dict="$here/$name.dict")
+  local seeds=("$here/corpus/$name/"*)
+  if [[ ! -f ${seeds[0]} ]]; then
+    # No seeds yet: the empty input, so the target still runs once.
+    : > "$dir/corpus/empty"
+    seeds=("$dir/corpus/empty")
+  fi
+  local how=("${seeds[@]}")
+  if ((mutate)); then
+    cp "${seeds[@]}" "$dir/corpus/"
+    local dict=()
+    [[ -f "$here/$name.dict" ]] && dict=(-dict="$here/$name.dict")
+    how=("$dir/corpus" "${dict[@]}" -seed="$seed" -max_total_time="$seconds")
+  fi
   local status=0
   TMPDIR=$dir/tmp QT_LOGGING_RULES='*=false' QT_QPA_PLATFORM=offscreen \
     ASAN_OPTIONS=abort_on_error=0:detect_stack_use_after_return=1 \
-    timeout $((seconds + 300)) "$build/bin/$name" "$dir/corpus" "${dict[@]}" \
-      -seed="$seed" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=2048 -timeout=10 \
+    timeout $((seconds + 30 * input_seconds)) "$build/bin/$name" "${how[@]}" \
+      -rss_limit_mb=2048 -malloc_limit_mb=2048 -timeout="$input_seconds" \
       -print_final_stats=1 -artifact_prefix="$dir/artifacts/" > "$dir/log" 2>&1 || status=$?
   echo "$status" > "$dir/status"
 }
@@ -58,7 +93,11 @@ done
 for name in "${targets[@]}"; do
   dir=$scratch/$name
   status=$(cat "$dir/status")
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log")
+  if ((mutate)); then
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log")
+  else
+    runs=$(grep -c '^Executed .* in [0-9]* ms' "$dir/log" || true)
+  fi
   if [[ $status -ne 0 ]] || grep -q -e 'ERROR: ' -e 'runtime error:' "$dir/log" ||
      [[ -z $runs || $runs -eq 0 ]]; then
     echo "FAILED $name (exit $status)"
@@ -67,9 +106,12 @@ for name in "${targets[@]}"; do
       [[ -f $artifact ]] && { echo "input $artifact (base64):"; base64 -w 0 "$artifact" | head -c 4000; echo; }
     done
     failed=$((failed + 1))
-  else
+  elif ((mutate)); then
     rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$dir/log")
     echo "ok     $name: $runs runs in ${seconds} s, corpus $(ls "$dir/corpus" | wc -l) files, peak ${rss} MB"
+  else
+    slowest=$(sed -n 's/^Executed \(.*\) in \([0-9]*\) ms$/\2 \1/p' "$dir/log" | sort -n | tail -n 1)
+    echo "ok     $name: $runs seeds, slowest ${slowest%% *} ms (${slowest#* })"
   fi
 done
 passed=$((${#targets[@]} - failed))

@@ -327,5 +327,96 @@ TEST_F(ProjectAdditionsTest, DamagedPointSectionsAreRefused) {
     }
 }
 
+// The pairs the fit placed on faces are marked in their own section and
+// come back; a marked pair no longer among the free points is not written,
+// and a project without any keeps the block it had.
+TEST_F(ProjectAdditionsTest, FacePairsRoundTripAndOnlyThoseStillThere) {
+    struct Case {
+        std::vector<Point> first, second;
+        std::vector<FreePair> faces;
+        std::vector<std::string> block;  // empty: no block at all
+    };
+    const Case cases[] = {
+        {{{10, 12}, {20, 22}},
+         {{14, 9}, {24, 19}},
+         {{{20, 22}, {24, 19}}},
+         {"[fennix-additions]", "version=1", "[points]", "count=2", "10 12 14 9", "20 22 24 19",
+          "[face-points]", "count=1", "20 22 24 19", "[end]"}},
+        // A marked pair whose end point the user moved is theirs now.
+        {{{10, 12}},
+         {{15, 9}},
+         {{{10, 12}, {14, 9}}},
+         {"[fennix-additions]", "version=1", "[points]", "count=1", "10 12 15 9", "[end]"}},
+        // Marks without any free point: nothing to write, the plain file.
+        {{}, {}, {{{10, 12}, {14, 9}}}, {}},
+    };
+    const std::string plainPath = folder.File("plain.mph");
+    ASSERT_EQ(Save(plainPath, {}), "");
+    const std::vector<std::string> plain = Lines(ReadFile(plainPath));
+    for (const Case& c : cases) {
+        start.FreePoints = c.first;
+        end.FreePoints = c.second;
+        const std::string path = folder.File("faces.mph");
+        ASSERT_EQ(SaveMorphFile(path, start, end, app.Path(), 9, 0x808080, nullptr,
+                                ProjectAdditions{{}, c.faces}),
+                  "");
+        if (c.block.empty()) {
+            EXPECT_EQ(ReadFile(path), ReadFile(plainPath));
+            continue;
+        }
+        const std::vector<std::string> lines = Lines(ReadFile(path));
+        ASSERT_EQ(lines.size(), plain.size() + c.block.size());
+        EXPECT_TRUE(std::equal(c.block.begin(), c.block.end(), lines.begin() + plain.size()));
+        MorphProject read;
+        ASSERT_EQ(LoadMorphFile(path, read), "");
+        EXPECT_EQ(read.Matrix1.FreePoints, c.first);
+        EXPECT_EQ(read.Matrix2.FreePoints, c.second);
+        std::vector<FreePair> kept;
+        for (const FreePair& f : c.faces)
+            for (size_t n = 0; n < c.first.size(); ++n)
+                if (c.first[n] == f.Start && c.second[n] == f.End) kept.push_back(f);
+        EXPECT_EQ(read.Additions.FacePairs, kept);
+    }
+}
+
+TEST_F(ProjectAdditionsTest, DamagedFacePointSectionsAreRefused) {
+    const std::string path = folder.File("m.mph");
+    ASSERT_EQ(Save(path, {}), "");
+    const std::vector<std::string> plain = Lines(ReadFile(path));
+    const std::vector<std::string> head = {
+        "[fennix-additions]", "version=1", "[points]", "count=1", "1 2 3 4", "[face-points]"};
+    struct Case {
+        std::vector<std::string> rest;
+        size_t line;
+        const char* why;
+    };
+    const Case cases[] = {
+        {{"count=1", "1 2 3 4", "[end]"}, 0, ""},
+        {{"[end]"}, 7, "点の数の行（count=）がありません"},
+        {{"count=1", "1 2 3", "[end]"}, 8, "点の行は「x1 y1 x2 y2」の四つの整数です"},
+        {{"count=1", "1 2 3 49", "[end]"}, 8, "点が画像の外にあります"},
+        {{"count=1", "1 2 3 4", "[face-points]", "count=1", "1 2 3 4", "[end]"},
+         9,
+         "[face-points] が二度あります"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> lines = plain;
+        lines.insert(lines.end(), head.begin(), head.end());
+        lines.insert(lines.end(), c.rest.begin(), c.rest.end());
+        WriteFile(path, Join(lines));
+        MorphProject read;
+        const std::string message = LoadMorphFile(path, read);
+        if (c.line == 0) {
+            EXPECT_EQ(message, "");
+            EXPECT_EQ(read.Additions.FacePairs, (std::vector<FreePair>{{{1, 2}, {3, 4}}}));
+            continue;
+        }
+        EXPECT_EQ(message, "モーフィングファイルの追加情報が壊れています（" +
+                               std::to_string(plain.size() + c.line) + " 行目：" + c.why + "）。" +
+                               path)
+            << c.why;
+    }
+}
+
 }  // namespace
 }  // namespace fennix

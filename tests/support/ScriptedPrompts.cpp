@@ -7,7 +7,14 @@ namespace fennix::test {
 MessageAnswer ScriptedPrompts::Message(const std::string& text, const std::string& title,
                                        MessageIcon icon, MessageButtons buttons) {
     shown.push_back({text, title, icon, buttons, QGuiApplication::overrideCursor() != nullptr});
+    ++answering;
+    withdrawNow = false;
     if (onMessage) onMessage(shown.back());
+    --answering;
+    if (withdrawNow) {
+        withdrawNow = false;
+        return MessageAnswer::Cancel;
+    }
     if (!answers.empty()) {
         const MessageAnswer answer = answers.front();
         answers.pop_front();
@@ -47,6 +54,12 @@ bool ScriptedPrompts::ChooseFolder(const std::string&, const std::string& start,
     if (answer.empty()) return false;
     folder = answer;
     return true;
+}
+
+void ScriptedPrompts::WithdrawMessage() {
+    if (answering == 0) return;
+    ++withdrawn;
+    withdrawNow = true;
 }
 
 ScopedPrompts::ScopedPrompts() {

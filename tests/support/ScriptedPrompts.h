@@ -33,6 +33,9 @@ public:
     int32_t PickColor(int32_t color) override;
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& folder) override;
+    // Counts the calls; a message being answered then gives Cancel,
+    // whatever the script says (the script's answer stays for the next).
+    void WithdrawMessage() override;
 
     void Answer(MessageAnswer answer) { answers.push_back(answer); }
     // The next file dialog picks `path` (with filter pair `filterIndex`).
@@ -45,6 +48,9 @@ public:
 
     std::deque<MessageAnswer> answers;
     std::vector<Shown> shown;
+    int withdrawn = 0;  // WithdrawMessage calls while a message was up
+    int answering = 0;  // messages being answered (inside onMessage)
+    bool withdrawNow = false;
     std::deque<FileAnswer> files;
     std::vector<FileRequest> fileRequests;
     std::deque<int32_t> colors;

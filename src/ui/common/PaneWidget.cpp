@@ -12,7 +12,7 @@ PaneWidget::PaneWidget(PicturePane& pane, QWidget* parent) : QWidget(parent), pa
     setAttribute(Qt::WA_OpaquePaintEvent);
     pane_.SetChangedHandler([this](const QRegion& area) {
         Sync();
-        fitted_ = Fitted() && expected_.size() == size() ? expected_ : QImage();
+        fitted_ = Fitted() && expected_.size() == DeviceSize() ? expected_ : QImage();
         expected_ = QImage();
         if (!isVisible()) return;
         // A part of a pane shown pixel for pixel repaints only that part.
@@ -39,6 +39,10 @@ void PaneWidget::SetFitBox(QSize box) {
     update();
 }
 
+QSize PaneWidget::DeviceSize() const {
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
 bool PaneWidget::Fitted() const {
     return !fitBox_.isEmpty() &&
            (pane_.Width() > fitBox_.width() || pane_.Height() > fitBox_.height());
@@ -49,11 +53,17 @@ void PaneWidget::paintEvent(QPaintEvent* event) {
     if (pane_.Layer().isNull()) {
         painter.fillRect(rect(), ColorFromPacked(pane_.BackColor()));
     } else if (Fitted()) {
-        if (fitted_.size() != size())
-            fitted_ = pane_.Layer().scaled(size(), Qt::IgnoreAspectRatio,
-                                           Qt::SmoothTransformation);
-        painter.drawImage(0, 0, fitted_);
+        // Scaled down to the screen's own pixels, so a screen of two device
+        // pixels per pixel shows it sharp rather than enlarged again.
+        const QSize device = DeviceSize();
+        if (fitted_.size() != device)
+            fitted_ = pane_.Layer().scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        fitted_.setDevicePixelRatio(devicePixelRatioF());
+        painter.drawImage(QPointF(0, 0), fitted_);
     } else {
+        // Pixel for pixel; on a screen of more device pixels each pixel is
+        // a block of them, never smoothed, so lines and markers stay crisp.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         const QRect r = event->rect();
         painter.drawImage(r.topLeft(), pane_.Layer(), r);
     }
@@ -77,6 +87,11 @@ void PaneWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 void PaneWidget::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseUp(event->button(), event->globalPosition().toPoint());
     emit PaneMouseUp(event->button(), event->position());
+}
+
+void PaneWidget::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    emit PaneLeave();
 }
 
 PanelWidget::PanelWidget(QWidget* parent) : QWidget(parent) {

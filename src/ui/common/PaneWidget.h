@@ -43,15 +43,21 @@ signals:
     void PaneMouseUp(Qt::MouseButton button, QPointF local);
     // A double click: sent after the press that the second click also is.
     void PaneDoubleClick(Qt::MouseButton button, QPointF local);
+    // The pointer has left the pane.
+    void PaneLeave();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
-private:
+  private:
+    // The widget's size in the screen's device pixels.
+    QSize DeviceSize() const;
+
     PicturePane& pane_;
     QSize fitBox_;
     QImage fitted_;  // the scaled copy shown while Fitted(); null until needed

@@ -15,6 +15,11 @@
 
 namespace fennix {
 
+namespace {
+// The result of a message box closed by WithdrawMessage: no button's.
+constexpr int kWithdrawn = -2;
+}  // namespace
+
 MessageAnswer QtPrompts::Message(const std::string& text, const std::string& title,
                                  MessageIcon icon, MessageButtons buttons) {
     QMessageBox box(QApplication::activeWindow());
@@ -70,7 +75,11 @@ MessageAnswer QtPrompts::Message(const std::string& text, const std::string& tit
             break;
     }
 
-    switch (box.exec()) {
+    open_.push_back(&box);
+    const int result = box.exec();
+    open_.erase(std::find(open_.begin(), open_.end(), &box));
+    if (result == kWithdrawn) return MessageAnswer::Cancel;
+    switch (result) {
         case QMessageBox::Yes:
             return MessageAnswer::Yes;
         case QMessageBox::No:
@@ -82,6 +91,10 @@ MessageAnswer QtPrompts::Message(const std::string& text, const std::string& tit
         default:
             return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
     }
+}
+
+void QtPrompts::WithdrawMessage() {
+    if (!open_.empty()) open_.back()->done(kWithdrawn);
 }
 
 QString QtFilterText(const std::string& description, const std::string& patterns) {
@@ -136,12 +149,10 @@ FileAnswer QtPrompts::ChooseFile(const FileRequest& request) {
 }
 
 int32_t QtPrompts::PickColor(int32_t color) {
-    static bool customColoursSet = false;
-    if (!customColoursSet) {
-        for (int i = 0; i < QColorDialog::customCount(); ++i)
-            QColorDialog::setCustomColor(i, Qt::white);
-        customColoursSet = true;
-    }
+    // Every choice starts with the 16 custom colours white: what an earlier
+    // choice put there does not carry over.
+    for (int i = 0; i < QColorDialog::customCount(); ++i)
+        QColorDialog::setCustomColor(i, Qt::white);
     QColorDialog dialog(ColorFromPacked(color), QApplication::activeWindow());
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted) return -1;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <vector>
+
+class QDialog;
 
 #include "core/Prompts.h"
 
@@ -15,10 +18,15 @@ public:
     // filters behave the same everywhere; the overwrite question is ours, in
     // Japanese.
     FileAnswer ChooseFile(const FileRequest& request) override;
-    // QColorDialog; its 16 custom colours start white.
+    // QColorDialog; its 16 custom colours start white at every call.
     int32_t PickColor(int32_t color) override;
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& folder) override;
+    void WithdrawMessage() override;
+
+  private:
+    // The message boxes up now, the latest last.
+    std::vector<QDialog*> open_;
 };
 
 // The text the file dialog's filter list shows for one description and its

@@ -25,7 +25,10 @@ std::unique_ptr<QTranslator> LoadQtTranslation() {
 }
 
 void UseJapaneseLocale() {
-    ::setenv("LC_TIME", "ja_JP.UTF-8", 1);
+    // Only a locale that is installed: where there is none, the dates stay
+    // as the user's locale writes them and the rest of it stays in force.
+    const std::string time = ChooseJapaneseTimeLocale(LocaleInstalled);
+    if (!time.empty()) ::setenv("LC_TIME", time.c_str(), 1);
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 

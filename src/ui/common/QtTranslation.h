@@ -21,6 +21,8 @@ std::unique_ptr<QTranslator> LoadQtTranslation();
 // file dialogs' dates ("2026/12/09") and file types follow the rest of the
 // interface. Called before the application object is made, as the system
 // locale's time format is read from LC_TIME then (LC_ALL, when set, wins).
+// Where the Japanese locale is not installed LC_TIME stays as it is, so the
+// environment keeps naming locales that exist.
 void UseJapaneseLocale();
 
 // The interface language, in two steps around the making of the

@@ -6,12 +6,15 @@
 
 namespace fennix {
 
-QIcon GlyphIcon(Glyph glyph) {
-    QPixmap pixmap(16, 16);
+namespace {
+
+// The glyph drawn in a 16 × 16 box of `ratio` device pixels per pixel.
+QPixmap DrawGlyph(Glyph glyph, const QColor& ink, int ratio) {
+    QPixmap pixmap(16 * ratio, 16 * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(40, 70, 120);
     switch (glyph) {
         case Glyph::Folder: {
             p.setPen(QColor(150, 110, 20));
@@ -50,7 +53,16 @@ QIcon GlyphIcon(Glyph glyph) {
             break;
         }
     }
-    return QIcon(pixmap);
+    p.end();
+    return pixmap;
+}
+
+}  // namespace
+
+QIcon GlyphIcon(Glyph glyph, const QColor& ink) {
+    QIcon icon;
+    for (int ratio : {1, 2}) icon.addPixmap(DrawGlyph(glyph, ink, ratio));
+    return icon;
 }
 
 }  // namespace fennix

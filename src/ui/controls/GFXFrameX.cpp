@@ -23,12 +23,14 @@ void GFXFrameX::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(box.translated(d, d), 4, 4);
     }
     painter.setBrush(palette().window());
-    painter.setPen(QPen(theme::kBorder.lighter(140), 1));
+    const theme::Colours colours = theme::ColoursFor(palette());
+    painter.setPen(
+        QPen(theme::IsLight(palette()) ? colours.border.lighter(140) : colours.border, 1));
     painter.drawRoundedRect(box, 4, 4);
     if (caption_.isEmpty()) return;
     const QRect text(8, 0, metrics.horizontalAdvance(caption_) + 8, captionHeight);
     painter.fillRect(text, palette().window());
-    painter.setPen(theme::kCaption);
+    painter.setPen(colours.caption);
     painter.drawText(text, Qt::AlignCenter, caption_);
 }
 

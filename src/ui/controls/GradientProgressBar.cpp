@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "ui/controls/Theme.h"
+
 #include "ui/controls/GradientFill.h"
 
 namespace fennix {
@@ -18,7 +20,7 @@ void GradientProgressBar::SetValue(int percent) {
 
 void GradientProgressBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(0xE8, 0xE8, 0xE8));
+    painter.fillRect(rect(), theme::ColoursFor(palette()).trough);
     const int filled = width() * value_ / 100;
     if (filled > 0)
         FillGradient(painter, QRect(0, 0, filled, height()), QColor(0x1E, 0x5A, 0xC8),

@@ -58,7 +58,7 @@ void ClickLabel::paintEvent(QPaintEvent* event) {
     QLabel::paintEvent(event);
     if (!hasFocus()) return;
     QPainter painter(this);
-    painter.setPen(QPen(theme::kCaption, 1, Qt::DotLine));
+    painter.setPen(QPen(theme::ColoursFor(palette()).caption, 1, Qt::DotLine));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

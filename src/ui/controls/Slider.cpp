@@ -53,16 +53,17 @@ void Slider::SetByUser(int value) {
 void Slider::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    const theme::Colours colours = theme::ColoursFor(palette());
     const int mid = height() / 2;
     const QRectF track(kHandleWidth / 2.0, mid - 2, width() - kHandleWidth, 4);
-    painter.setPen(QPen(theme::kBorder, 1));
-    painter.setBrush(theme::kFaceBottom);
+    painter.setPen(QPen(colours.border, 1));
+    painter.setBrush(colours.faceBottom);
     painter.drawRoundedRect(track, 2, 2);
 
     // The part of the track up to the handle is filled in the caption colour.
     const int offset = HandleOffset();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(isEnabled() ? theme::kCaption.lighter(150) : theme::kDisabledText);
+    painter.setBrush(isEnabled() ? colours.caption.lighter(150) : colours.disabledText);
     painter.drawRoundedRect(QRectF(track.left(), track.top(), offset, track.height()), 2, 2);
 
     const QRect handle(offset, 1, kHandleWidth, height() - 2);
@@ -70,16 +71,16 @@ void Slider::paintEvent(QPaintEvent*) {
     outline.addRoundedRect(QRectF(handle).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     painter.save();
     painter.setClipPath(outline);
-    FillGradient(painter, handle, grab_ >= 0 ? theme::kFaceBottom : theme::kFace,
-                 grab_ >= 0 ? theme::kFace : theme::kFaceBottom, Qt::Vertical);
+    FillGradient(painter, handle, grab_ >= 0 ? colours.faceBottom : colours.face,
+                 grab_ >= 0 ? colours.face : colours.faceBottom, Qt::Vertical);
     painter.restore();
-    painter.setPen(QPen(hasFocus() ? theme::kCaption : theme::kBorder, 1));
+    painter.setPen(QPen(hasFocus() ? colours.caption : colours.border, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(outline);
     if (hasFocus()) {
         // The keyboard's mark: a dotted frame round the whole control.
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QPen(theme::kText, 1, Qt::DotLine));
+        painter.setPen(QPen(colours.text, 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }

@@ -20,23 +20,24 @@ void ccXPButton::paintEvent(QPaintEvent*) {
     QPainterPath outline;
     outline.addRoundedRect(box, 3, 3);
 
+    const theme::Colours colours = theme::ColoursFor(palette());
     const bool pressed = isDown() || isChecked();
     const bool hover = underMouse() && isEnabled();
-    QColor top = pressed ? theme::kFaceBottom : theme::kFace;
-    QColor bottom = pressed ? theme::kFace.darker(104) : theme::kFaceBottom;
+    QColor top = pressed ? colours.faceBottom : colours.face;
+    QColor bottom = pressed ? colours.face.darker(104) : colours.faceBottom;
     if (!isEnabled()) {
-        top = QColor(0xF0, 0xF0, 0xF0);
-        bottom = QColor(0xE0, 0xE0, 0xE0);
+        top = colours.disabledFace;
+        bottom = colours.disabledFaceBottom;
     }
     painter.save();
     painter.setClipPath(outline);
     FillGradient(painter, rect(), top, bottom, Qt::Vertical);
     painter.restore();
 
-    painter.setPen(QPen(hover ? theme::kHover.darker(130) : theme::kBorder, hover ? 1.6 : 1));
+    painter.setPen(QPen(hover ? colours.hover.darker(130) : colours.border, hover ? 1.6 : 1));
     painter.drawPath(outline);
     if (hasFocus()) {
-        painter.setPen(QPen(theme::kBorder, 1, Qt::DotLine));
+        painter.setPen(QPen(colours.border, 1, Qt::DotLine));
         painter.drawRoundedRect(box.adjusted(3, 3, -3, -3), 2, 2);
     }
     const QRect face = rect().translated(pressed ? 1 : 0, pressed ? 1 : 0);
@@ -45,7 +46,7 @@ void ccXPButton::paintEvent(QPaintEvent*) {
         const QRect place(face.center() - QPoint(size.width() / 2, size.height() / 2), size);
         icon().paint(&painter, place, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
     }
-    painter.setPen(isEnabled() ? theme::kText : theme::kDisabledText);
+    painter.setPen(isEnabled() ? colours.text : colours.disabledText);
     painter.drawText(face, Qt::AlignCenter, text());
 }
 

@@ -53,7 +53,7 @@ void ucUpDown::keyPressEvent(QKeyEvent* event) {
 void ucUpDown::paintEvent(QPaintEvent*) {
     if (!hasFocus()) return;
     QPainter painter(this);
-    painter.setPen(QPen(theme::kCaption, 1));
+    painter.setPen(QPen(theme::ColoursFor(palette()).caption, 1));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

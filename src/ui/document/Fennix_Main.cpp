@@ -21,6 +21,7 @@
 #include "media/ImageFile.h"
 #include "model/MatrixDrawing.h"
 #include "model/MatrixEditing.h"
+#include "model/PointerStatus.h"
 #include "model/Settings.h"
 #include "model/TempImages.h"
 #include "model/ViewArrangement.h"
@@ -30,6 +31,7 @@
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/ucScrollbar.h"
 #include "ui/document/Fennix_RunOpt.h"
+#include "ui/frame/Fennix_Chain.h"
 #include "ui/frame/Fennix_Opt.h"
 #include "ui/output/Fennix_Avi.h"
 #include "ui/output/Fennix_Video.h"
@@ -60,6 +62,11 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
                 [this, k](Qt::MouseButton b, QPointF p) { P_MouseUp(k, b, p.x(), p.y()); });
         connect(pane, &PaneWidget::PaneDoubleClick, this,
                 [this, k](Qt::MouseButton b, QPointF p) { P_DoubleClick(k, b, p.x(), p.y()); });
+        // The status bar follows the pointer also while no button is held.
+        pane->setMouseTracking(true);
+        connect(pane, &PaneWidget::PaneMouseMove, this,
+                [this, k](Qt::MouseButtons, QPointF p) { ShowPointer(k, p); });
+        connect(pane, &PaneWidget::PaneLeave, this, [this] { ShowPointer(0, {}); });
     }
     undoStack_ = new QUndoStack(this);
     RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
@@ -84,6 +91,8 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
     GradientProgressBar1->hide();
     // A run can be stopped with the button beside its progress bar or Escape.
     cmdCancelRun = new ccXPButton(QString::fromUtf8(Tr("Fennix_Main", "ｷｬﾝｾﾙ")), Pb);
+    cmdCancelRun->setToolTip(QString::fromUtf8(
+        Tr("Fennix_Main", "作成を中止します。作成済みのフレームは残ります (Esc)")));
     cmdCancelRun->resize(72, 22);
     cmdCancelRun->setCursor(Qt::ArrowCursor);
     cmdCancelRun->hide();
@@ -128,13 +137,36 @@ void Fennix_Main::BuildMenus() {
     mnuSaveWithPictures = item(file, Tr("Fennix_Main", "画像と一緒に保存"));
     connect(mnuSaveWithPictures, &QAction::triggered, this,
             &Fennix_Main::mnuSaveWithPictures_Click);
+    file->addSeparator();
+    mnuChain = item(file, Tr("Fennix_Main", "連続モーフィング"));
+    connect(mnuChain, &QAction::triggered, this,
+            [this] { ShowMorphChain(this, [this] { RunViewer(); }); });
+    // The usual keys of a desktop program beside the specified menu.
+    mnuSaveMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuSaveName->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // A new document's 上書き保存 stays disabled as specified; Ctrl+S then
+    // does what that command does for a document never saved.
+    saveShortcut_ = new QAction(this);
+    saveShortcut_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveShortcut_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(saveShortcut_);
+    const auto followSave = [this] {
+        saveShortcut_->setEnabled(!mnuSaveMorph->isEnabled() && mnuSaveName->isEnabled());
+    };
+    connect(mnuSaveMorph, &QAction::enabledChanged, this, followSave);
+    connect(mnuSaveName, &QAction::enabledChanged, this, followSave);
+    followSave();
+    connect(saveShortcut_, &QAction::triggered, this, [this] {
+        if (!run_.Running() && mnuSaveName->isEnabled()) mnuSaveName_Click();
+    });
     connect(mnuCloseMorph, &QAction::triggered, this, [this] { OuterWindow()->close(); });
 
     QMenu* edit = menu(Tr("Fennix_Main", "編集"));
     mnuUndo = item(edit, Tr("Fennix_Main", "元に戻す"));
     mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     mnuRedo = item(edit, Tr("Fennix_Main", "やり直し"));
-    mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    mnuRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     mnuUndo->setEnabled(false);
     mnuRedo->setEnabled(false);
     connect(mnuUndo, &QAction::triggered, this, &Fennix_Main::Undo);
@@ -152,18 +184,21 @@ void Fennix_Main::BuildMenus() {
     mnuColor[1] = item(colors, Tr("Fennix_Main", "ポインタの色"));
     mnuColor[2] = item(colors, Tr("Fennix_Main", "背景の色"));
     QMenu* zooming = tools->addMenu(QString::fromUtf8(Tr("Fennix_Main", "ズーミング")));
-    mnuZoomFit = item(zooming, Tr("Fennix_Main", "ウィンドウに合わせる"));
-    zooming->addSeparator();
-    mnuZoom25 = item(zooming, "25%");
-    mnuZoom50 = item(zooming, "50%");
     mnuZoom[1] = item(zooming, "100%");
     mnuZoom[2] = item(zooming, "200%");
     mnuZoom[3] = item(zooming, "300%");
+    // The zooms beyond the specified three come after them.
+    zooming->addSeparator();
+    mnuZoom50 = item(zooming, "50%");
+    mnuZoom25 = item(zooming, "25%");
+    mnuZoomFit = item(zooming, Tr("Fennix_Main", "ウィンドウに合わせる"));
     mnuRefineGrid = item(tools, Tr("Fennix_Main", "格子を細かくする"));
     connect(mnuRefineGrid, &QAction::triggered, this, &Fennix_Main::mnuRefineGrid_Click);
     mnuAutoFit = item(tools, Tr("Fennix_Main", "自動調整"));
+    mnuAutoFitNextFace = item(tools, Tr("Fennix_Main", "別の顔で自動調整"));
     mnuAlignByPoints = item(tools, Tr("Fennix_Main", "基準点で合わせる"));
     connect(mnuAutoFit, &QAction::triggered, this, &Fennix_Main::mnuAutoFit_Click);
+    connect(mnuAutoFitNextFace, &QAction::triggered, this, &Fennix_Main::mnuAutoFitNextFace_Click);
     connect(mnuAlignByPoints, &QAction::triggered, this, &Fennix_Main::mnuAlignByPoints_Click);
 
     QMenu* go = menu(Tr("Fennix_Main", "モーフィング"));
@@ -243,6 +278,7 @@ void Fennix_Main::OpenAtFittingZoom() {
         TickZoom();
         DrawGrids();
         UpdatePreview();
+        ShowPointer(0, {});  // the status bar tells the zoom from the start
     }
 }
 
@@ -386,7 +422,35 @@ void Fennix_Main::SetZoom(ZoomScale zoom) {
     DrawGrids();
     ArrangeViews();
     UpdatePreview();
+    ShowPointer(0, {});  // the pointer's place is told again as it moves
     QApplication::restoreOverrideCursor();
+}
+
+void Fennix_Main::SetDirty(bool dirty) {
+    Document.Dirty = dirty;
+    ShowModified();
+}
+
+void Fennix_Main::ShowModified() {
+    auto* sub = qobject_cast<QMdiSubWindow*>(OuterWindow());
+    if (!sub) return;
+    // The frame box reads its title from this window and drops the mark's
+    // place holder whenever this window's title changes: it is put back.
+    const QString title = sub->windowTitle();
+    if (!title.contains("[*]")) sub->setWindowTitle(title + "[*]");
+    sub->setWindowModified(Document.Dirty);
+}
+
+void Fennix_Main::ShowPointer(int k, QPointF at) {
+    pointerPane_ = k;
+    pointerAt_ = at;
+    const int width = k == 1 || k == 2 ? Panes.Poriginal(k).Width() : 0;
+    const int height = k == 1 || k == 2 ? Panes.Poriginal(k).Height() : 0;
+    const QString status =
+        QString::fromStdString(PointerStatusText(k, at.x(), at.y(), Document.Zoom, width, height));
+    if (status == pointerStatus_) return;
+    pointerStatus_ = status;
+    emit PointerStatusChanged(status);
 }
 
 void Fennix_Main::Unload() {

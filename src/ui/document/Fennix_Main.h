@@ -3,13 +3,16 @@
 #include <QDateTime>
 #include <QList>
 #include <QWidget>
+#include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Translation.h"
 #include "engine/BackgroundJob.h"
+#include "engine/FaceLandmarks.h"
 #include "engine/GridFit.h"
 #include "engine/MorphRunJob.h"
 #include "engine/PreviewJob.h"
@@ -222,7 +225,11 @@ public:
     // FitEndGrid), on a worker thread with a progress dialog whose
     // キャンセル stops it. The result is one undo step; the preview follows.
     // Pictures with nothing in common leave the grid and say so.
+    // When both pictures show a face, the largest face of each leads (see
+    // FitEndGrid); 別の顔で自動調整 fits again with the next face of both
+    // pictures (the second largest, then the third …, then the largest).
     void mnuAutoFit_Click();
+    void mnuAutoFitNextFace_Click();
     // 基準点で合わせる: starts taking pairs of matching places, clicked first
     // on the start picture, then on the end picture; the third pair fits at
     // once. Chosen again with two pairs it fits with them, with fewer it
@@ -238,6 +245,11 @@ public:
     // The document's menu, in menu-bar order.
     const QList<QMenu*>& Menus() const { return menus_; }
 
+    // What the status bar says about the pointer: the picture it is over,
+    // its place in that picture's pixels and the zoom (see
+    // PointerStatusText); the zoom alone while it is over neither picture.
+    QString PointerStatus() const { return pointerStatus_; }
+
     MorphDocument Document;
     DocumentPanes Panes;
 
@@ -251,6 +263,7 @@ public:
     QAction* mnuSaveMorph = nullptr;
     QAction* mnuSaveName = nullptr;
     QAction* mnuSaveWithPictures = nullptr;
+    QAction* mnuChain = nullptr;  // 連続モーフィング
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
     QAction* mnuSetting = nullptr;
@@ -262,6 +275,7 @@ public:
     QAction* mnuDeletePoint = nullptr;
     QAction* mnuRefineGrid = nullptr;
     QAction* mnuAutoFit = nullptr;
+    QAction* mnuAutoFitNextFace = nullptr;
     QAction* mnuAlignByPoints = nullptr;
     QAction* mnuMorphIt = nullptr;
     QAction* mnuRunOptions = nullptr;  // 作成オプション
@@ -275,8 +289,10 @@ signals:
     void Unloaded();
     // Sent after a save under a new name has added to the recent-file list.
     void RecentFilesChanged();
+    // Sent when PointerStatus changes (the pointer moved, the zoom changed).
+    void PointerStatusChanged(const QString& status);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     // Ctrl + wheel steps through the zooms; the wheel scrolls up and down,
@@ -285,6 +301,13 @@ protected:
 
 private:
     void BuildMenus();
+    // Dirty as given, and the window's title marked while it is set.
+    void SetDirty(bool dirty);
+    // The window's title marked ("*") while the document has changes that
+    // are not saved; only inside the frame, whose box shows the mark.
+    void ShowModified();
+    // The pointer at pane position `at` over P(k); k = 0: over neither.
+    void ShowPointer(int k, QPointF at);
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
     void ShowWindow();
@@ -328,8 +351,9 @@ private:
     void OpenAtFittingZoom();
     void ApplySnapshot(const DocumentSnapshot& snapshot);
     void PushEdit(const QString& text, const DocumentSnapshot& before);
-    void StartFit(std::vector<FitReference> references);
-    void FitFinished(const GridFitResult& result, const PointGrid& endBefore);
+    void StartFit(std::vector<FitReference> references, int face = 0);
+    void FitFinished(const GridFitResult& result, const PointGrid& endBefore,
+                     const std::array<std::vector<Point>, 2>& freeBefore);
     // A click on P(k) while 基準点で合わせる takes pairs; true when taken.
     bool TakeReference(int k, double x, double y);
 
@@ -340,15 +364,29 @@ private:
     int zoomWheel_ = 0; // Ctrl + wheel turned but not yet a whole step
     QUndoStack* undoStack_ = nullptr;
     QAction* cancelRunAction_ = nullptr;  // Escape during a run
+    // Ctrl+S while 上書き保存 is disabled (a new document): saves under a name.
+    QAction* saveShortcut_ = nullptr;
+    QString pointerStatus_;
+    int pointerPane_ = 0;  // the picture under the pointer (1, 2), or 0
+    QPointF pointerAt_;    // where on it, in pane pixels
     QList<QAction*> disabledForRun_;
     QString runCaption_;
     bool quietRunEnd_ = false;
+    // The question whether to stop the run and close is up; the run ended
+    // while it was.
+    bool askingToStop_ = false;
+    bool runEndedWhileAsking_ = false;
     MorphRunJob run_{this};
     BackgroundJob fitJob_{this};
     QProgressDialog* fitDialog_ = nullptr;
     bool takingReferences_ = false;
     std::vector<FitReference> referencePairs_;
     std::optional<FitReference> pendingReference_;  // its start place clicked
+    // The face landmark model, read at the first fit; shared with the fit's
+    // worker thread (one fit runs at a time).
+    std::shared_ptr<FaceLandmarker> faceModel_;
+    bool faceNoteShown_ = false;  // the missing model was mentioned once
+    int fitFace_ = 0;             // the face the last fit asked for
     bool previewShown_ = false;
     bool previewBelow_ = false;
     bool fitToWindow_ = false;  // ウィンドウに合わせる in force

@@ -81,6 +81,7 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
         }
         DrawGrids();
         UpdatePreview();
+        ShowModified();
         return;
     }
     const PointRelease release = ReleaseHeldPoint(Document, k, x, y);
@@ -102,6 +103,7 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
     }
     // The whole frame of the point where it now stays (or went back to).
     UpdatePreview();
+    ShowModified();  // every release marks the document changed
 }
 
 void Fennix_Main::P_DoubleClick(int k, Qt::MouseButton button, double x, double y) {
@@ -146,7 +148,7 @@ void Fennix_Main::mnuRefineGrid_Click() {
     if (FreePairCount(start, end) != pairsBefore) Document.ChosenFree = -1;
     DrawGrids();
     PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "格子を細かくする")), before);
-    Document.Dirty = true;
+    SetDirty(true);
 }
 
 void Fennix_Main::Form_Activate() {
@@ -172,18 +174,23 @@ void Fennix_Main::mnuColor_Click(int index) {
         DrawGrids();
     }
     PushEdit(mnuColor[index]->text(), before);
-    Document.Dirty = true;
+    SetDirty(true);
 }
 
 void Fennix_Main::mnuRunOptions_Click() {
     if (Document.SelectedI != -1) return;
     Fennix_RunOpt dialog(Document.Run, Document.LastFrame, this);
     RunTimingDialog(dialog);
-    if (dialog.result() != QDialog::Accepted || dialog.Options() == Document.Run) return;
+    if (dialog.result() != QDialog::Accepted) return;
+    // The frame count is the document's own (its last frame index); the
+    // settings' count stays the default of new documents.
+    const int32_t lastFrame = LastFrameOf(dialog.FrameCount());
+    if (dialog.Options() == Document.Run && lastFrame == Document.LastFrame) return;
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
     Document.Run = dialog.Options();
+    Document.LastFrame = lastFrame;
     PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "作成オプション")), before);
-    Document.Dirty = true;
+    SetDirty(true);
 }
 
 void Fennix_Main::mnuSetting_Click() {
@@ -228,24 +235,24 @@ void Fennix_Main::mnuSetting_Click() {
         DrawGrids();
     }
     PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "オプション")), before);
-    Document.Dirty = true;
+    SetDirty(true);
 }
 
 void Fennix_Main::Undo() {
     if (Document.SelectedI != -1 || !undoStack_->canUndo()) return;
     undoStack_->undo();
-    Document.Dirty = !undoStack_->isClean();
+    SetDirty(!undoStack_->isClean());
 }
 
 void Fennix_Main::Redo() {
     if (Document.SelectedI != -1 || !undoStack_->canRedo()) return;
     undoStack_->redo();
-    Document.Dirty = !undoStack_->isClean();
+    SetDirty(!undoStack_->isClean());
 }
 
 void Fennix_Main::MarkSaved() {
     undoStack_->setClean();
-    Document.Dirty = false;
+    SetDirty(false);
 }
 
 void Fennix_Main::DrawGrids() {
@@ -281,6 +288,7 @@ void Fennix_Main::PushEdit(const QString& text, const DocumentSnapshot& before) 
     auto apply = [this](const DocumentSnapshot& s) { ApplySnapshot(s); };
     undoStack_->push(new DocumentEditCommand(text, before, std::move(after), apply));
     UpdatePreview();
+    ShowModified();
 }
 
 }  // namespace fennix

@@ -34,6 +34,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     Settings.BackgroundColor = project.BackgroundColor;
     Document.LastFrame = project.LastFrame;
     Document.Run = project.Additions.Run;
+    Document.FacePairs = project.Additions.FacePairs;
     Document.Matrix(1) = project.Matrix1;
     Document.Matrix(2) = project.Matrix2;
 
@@ -54,7 +55,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     OpenAtFittingZoom();
     mnuSaveMorph->setEnabled(true);
     ArrangeViews();
-    Document.Dirty = false;
+    SetDirty(false);
     return true;
 }
 
@@ -73,10 +74,9 @@ bool Fennix_Main::RelocateImages() {
 }
 
 bool Fennix_Main::WriteProject(const std::string& path) {
-    const std::string message =
-        SaveMorphFile(path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
-                      Document.LastFrame, Settings.BackgroundColor, nullptr,
-                      ProjectAdditions{Document.Run});
+    const std::string message = SaveMorphFile(
+        path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(), Document.LastFrame,
+        Settings.BackgroundColor, nullptr, ProjectAdditions{Document.Run, Document.FacePairs});
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
@@ -150,10 +150,10 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
     std::string chosen;
     const std::string target = AskProjectPath(Tr("Fennix_MainFiles", "画像と一緒に保存"), chosen);
     if (target.empty()) return;
-    const std::string message =
-        SaveProjectWithPictures(target, Document.Matrix(1), Document.Matrix(2),
-                                Settings.ProjectFolder(), Document.LastFrame,
-                                Settings.BackgroundColor, ProjectAdditions{Document.Run});
+    const std::string message = SaveProjectWithPictures(
+        target, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
+        Document.LastFrame, Settings.BackgroundColor,
+        ProjectAdditions{Document.Run, Document.FacePairs});
     if (!message.empty()) {
         ShowMessage(message, MessageIcon::Critical);
         return;
@@ -182,10 +182,18 @@ bool Fennix_Main::QueryUnload() {
         // A run may have hours to go; closing ends it only when the user
         // says so. The frames written so far stay either way.
         ComeToFront();
-        if (ShowMessage(Tr("Fennix_Main", kStopRunQuestion), MessageIcon::Question,
-                        MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
-            return false;
-        StopRunForClose();
+        askingToStop_ = true;
+        runEndedWhileAsking_ = false;
+        const MessageAnswer answer =
+            ShowMessage(Tr("Fennix_Main", kStopRunQuestion), MessageIcon::Question,
+                        MessageButtons::YesNoDefaultNo);
+        askingToStop_ = false;
+        // A run that ended while the question was up took the question
+        // with it: there is nothing left to stop, and the close goes on.
+        if (!runEndedWhileAsking_) {
+            if (answer != MessageAnswer::Yes) return false;
+            StopRunForClose();
+        }
     }
     if (!Document.Dirty) return true;
     ComeToFront();

@@ -3,6 +3,7 @@
 
 #include <QProgressDialog>
 #include <algorithm>
+#include <array>
 #include <memory>
 
 #include "core/Prompts.h"
@@ -18,6 +19,13 @@ void Fennix_Main::mnuAutoFit_Click() {
     referencePairs_.clear();
     pendingReference_.reset();
     StartFit({});
+}
+
+void Fennix_Main::mnuAutoFitNextFace_Click() {
+    takingReferences_ = false;
+    referencePairs_.clear();
+    pendingReference_.reset();
+    StartFit({}, fitFace_ + 1);
 }
 
 void Fennix_Main::mnuAlignByPoints_Click() {
@@ -71,12 +79,21 @@ bool Fennix_Main::TakeReference(int k, double x, double y) {
     return true;
 }
 
-void Fennix_Main::StartFit(std::vector<FitReference> references) {
+void Fennix_Main::StartFit(std::vector<FitReference> references, int face) {
     if (FitRunning() || MorphRunning() || Document.SelectedI != -1) return;
     const QImage start = Panes.Poriginal(1).Picture(), end = Panes.Poriginal(2).Picture();
     const MatrixRecord startGrid = Document.Matrix(1), endGrid = Document.Matrix(2);
     GridFitOptions options;
     options.References = std::move(references);
+    if (!faceModel_) {
+        faceModel_ = std::make_shared<FaceLandmarker>();
+        std::string message;
+        faceModel_->Load(DefaultFaceModelFolder(), message);
+    }
+    options.Faces = faceModel_.get();
+    options.StartFace = options.EndFace = face;
+    options.PreviousFacePairs = Document.FacePairs;
+    fitFace_ = face;
 
     fitDialog_ =
         new QProgressDialog(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整しています…")),
@@ -91,7 +108,8 @@ void Fennix_Main::StartFit(std::vector<FitReference> references) {
 
     auto result = std::make_shared<GridFitResult>();
     fitJob_.Start(
-        [start, end, startGrid, endGrid, options, result, this](BackgroundJob& job) {
+        [start, end, startGrid, endGrid, options, result, model = faceModel_,
+         this](BackgroundJob& job) {
             *result =
                 FitEndGrid(start, end, startGrid, endGrid, options, [&job, this](int percent) {
                     job.Post([this, percent] {
@@ -100,10 +118,14 @@ void Fennix_Main::StartFit(std::vector<FitReference> references) {
                     return !job.CancelRequested();
                 });
         },
-        [this, result, before = endGrid.Points] { FitFinished(*result, before); });
+        [this, result, before = endGrid.Points,
+         freeBefore = std::array{startGrid.FreePoints, endGrid.FreePoints}] {
+            FitFinished(*result, before, freeBefore);
+        });
 }
 
-void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endBefore) {
+void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endBefore,
+                              const std::array<std::vector<Point>, 2>& freeBefore) {
     if (fitDialog_) {
         fitDialog_->close();
         fitDialog_->deleteLater();
@@ -112,15 +134,25 @@ void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endB
     switch (result.Outcome) {
         case FitOutcome::Fitted: {
             if (Document.Matrix(2).Points != endBefore ||
-                Document.Matrix(2).FreePoints.size() != result.FreePoints.size())
+                Document.Matrix(1).FreePoints != freeBefore[0] ||
+                Document.Matrix(2).FreePoints != freeBefore[1])
                 return;  // edited meanwhile
             const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
             Document.Matrix(2).Points = result.Points;
+            Document.Matrix(1).FreePoints = result.StartFreePoints;
             Document.Matrix(2).FreePoints = result.FreePoints;
+            if (result.FacesLed) Document.FacePairs = result.FacePairs;
+            // A face number past the faces there starts again at the largest.
+            if (!result.FacesLed) fitFace_ = -1;
             DrawGrids();
             PushEdit(QString::fromUtf8(Tr("Fennix_MainFit", "自動調整")), before);
-            Document.Dirty = Document.Dirty || Document.Matrix(2).Points != endBefore ||
-                             Document.Matrix(2).FreePoints != before.matrices[1].FreePoints;
+            SetDirty(Document.Dirty || Document.Matrix(2).Points != endBefore ||
+                     Document.Matrix(1).FreePoints != before.matrices[0].FreePoints ||
+                     Document.Matrix(2).FreePoints != before.matrices[1].FreePoints);
+            if (!result.FaceNote.empty() && !faceNoteShown_) {
+                faceNoteShown_ = true;
+                ShowMessage(result.FaceNote, MessageIcon::Information);
+            }
             break;
         }
         case FitOutcome::NoMatch:

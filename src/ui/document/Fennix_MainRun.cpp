@@ -242,6 +242,14 @@ void Fennix_Main::MorphRunFinished(const std::string& result, int written) {
     SetRunControls(false);
     Pb->unsetCursor();
     const QString caption = runCaption_;
+    if (askingToStop_) {
+        // The user is being asked whether to stop this run and close: the
+        // question is over, and so is the run's own (the window closes).
+        runEndedWhileAsking_ = true;
+        CurrentPrompts().WithdrawMessage();
+        EndMorphRun(caption);
+        return;
+    }
     if (quietRunEnd_) {
         // The window is closing: no questions, only the window put back.
         EndMorphRun(caption);

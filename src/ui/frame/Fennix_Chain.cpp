@@ -41,9 +41,13 @@ Fennix_Chain::Fennix_Chain(QWidget* parent) : ProgramDialog(parent) {
         return b;
     };
     cmdAdd = button(Tr("Fennix_Chain", "追加"), kWidth - 112, 30, 92);
+    cmdAdd->setToolTip(Q(Tr("Fennix_Chain", "プロジェクトを一覧に加えます")));
     cmdRemove = button(Tr("Fennix_Chain", "削除"), kWidth - 112, 64, 92);
+    cmdRemove->setToolTip(Q(Tr("Fennix_Chain", "選んだプロジェクトを一覧から外します")));
     cmdUp = button(Tr("Fennix_Chain", "上へ"), kWidth - 112, 112, 92);
+    cmdUp->setToolTip(Q(Tr("Fennix_Chain", "選んだプロジェクトを一つ前にします")));
     cmdDown = button(Tr("Fennix_Chain", "下へ"), kWidth - 112, 146, 92);
+    cmdDown->setToolTip(Q(Tr("Fennix_Chain", "選んだプロジェクトを一つ後にします")));
 
     auto* output = new GFXFrameX(Q(Tr("Fennix_Chain", "出力フォルダ")), this);
     output->setGeometry(8, 212, kWidth - 16, 62);
@@ -51,6 +55,7 @@ Fennix_Chain::Fennix_Chain(QWidget* parent) : ProgramDialog(parent) {
     txtFolder->setGeometry(20, 236, kWidth - 140, 26);
     txtFolder->setPlaceholderText(Q(Tr("Fennix_Chain", "（空欄：日付と時刻の新しいフォルダ）")));
     cmdFolder = button(Tr("Fennix_Chain", "ﾌｫﾙﾀﾞの選択"), kWidth - 112, 235, 92);
+    cmdFolder->setToolTip(Q(Tr("Fennix_Chain", "フレームを書き出すフォルダを選びます")));
 
     lblStatus = new QLabel(this);
     lblStatus->setGeometry(12, 282, kWidth - 24, 20);
@@ -58,7 +63,9 @@ Fennix_Chain::Fennix_Chain(QWidget* parent) : ProgramDialog(parent) {
     Progress->setGeometry(12, 304, kWidth - 24, 14);
     Progress->hide();
     cmdRun = button(Tr("Fennix_Chain", "作成"), kWidth - 8 - 92 - 8 - 92, kHeight - 40, 92);
+    cmdRun->setToolTip(Q(Tr("Fennix_Chain", "一覧のプロジェクトを順にフレームにします")));
     cmdCancel = button(Tr("Fennix_Chain", "閉じる"), kWidth - 8 - 92, kHeight - 40, 92);
+    cmdCancel->setToolTip(Q(Tr("Fennix_Chain", "ウィンドウを閉じます")));
     SetEnterButton(cmdRun);
     SetEnterButton(txtFolder, cmdRun);
 

@@ -2,11 +2,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QMimeData>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -14,9 +20,11 @@
 #include "core/Paths.h"
 #include "core/Prompts.h"
 #include "core/Translation.h"
+#include "model/LaunchFiles.h"
 #include "model/ProgramFiles.h"
 #include "model/RecentFiles.h"
 #include "model/Settings.h"
+#include "ui/common/HelpWindows.h"
 #include "ui/common/cFileDlg.h"
 #include "ui/document/Fennix_Main.h"
 #include "ui/frame/Fennix_Chain.h"
@@ -39,7 +47,14 @@ Fennix_Mdif::Fennix_Mdif() {
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
+    // The status bar tells where the pointer is in the active document's
+    // pictures and its zoom.
+    lblPointer = new QLabel(this);
+    statusBar()->addPermanentWidget(lblPointer);
     BuildMenu();
+    // A project dropped anywhere on the frame opens (two pictures: a new
+    // morph with them picked).
+    setAcceptDrops(true);
     RunSourceDialog = [](Fennix_Pic& dialog) { dialog.exec(); };
     RunViewer = [this] { ShowFrameViewer(this, ChooseViewerFolder); };
     RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };
@@ -65,7 +80,6 @@ void Fennix_Mdif::BuildMenu() {
     mnuNewMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuOpenMorph = mnuFile->addAction(text(Tr("Fennix_Mdif", "開く(&O)")));
     mnuOpenMorph->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuChain = mnuFile->addAction(text(Tr("Fennix_Mdif", "連続モーフィング")));
     mnudmy1 = mnuFile->addSeparator();
     for (int n = 1; n <= kRecentFileCount; ++n) {
         mnuRecent[n] = mnuFile->addAction(QString());
@@ -75,8 +89,12 @@ void Fennix_Mdif::BuildMenu() {
     mnudmy2 = mnuFile->addSeparator();
     mnudmy2->setVisible(false);
     mnuEnd = mnuFile->addAction(text(Tr("Fennix_Mdif", "Fennixの終了(&E)")));
-    mnuEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    // Ctrl+Q as in every other desktop program, beside the program's own.
+    mnuEnd->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Q)});
     connect(mnuEnd, &QAction::triggered, this, &QWidget::close);
+    // The chain of projects follows the specified items.
+    mnuFile->addSeparator();
+    mnuChain = mnuFile->addAction(text(Tr("Fennix_Mdif", "連続モーフィング")));
 
     mnuOption = new QAction(text(Tr("Fennix_Mdif", "オプション")), this);
 
@@ -99,6 +117,8 @@ void Fennix_Mdif::BuildMenu() {
     addActions({mnuNewMorph, mnuOpenMorph, mnuEnd, mnuMo, mnuAVI});
 
     frameMenuBar_ = {mnuFile->menuAction(), mnuOption, mnuView->menuAction()};
+    // ヘルプ ends the frame's menu bar and every document's.
+    mnuHelp = BuildHelpMenu(this);
     ShowMenusOf(nullptr);
 }
 
@@ -114,6 +134,8 @@ void Fennix_Mdif::ShowMenusOf(QMdiSubWindow* active) {
     } else {
         for (QAction* action : frameMenuBar_) bar->addAction(action);
     }
+    bar->addMenu(mnuHelp);
+    lblPointer->setText(document ? document->PointerStatus() : QString());
 }
 
 Fennix_Main* Fennix_Mdif::CreateDocument() {
@@ -122,6 +144,9 @@ Fennix_Main* Fennix_Mdif::CreateDocument() {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->hide();
     connect(document, &Fennix_Main::RecentFilesChanged, this, &Fennix_Mdif::RebuildRecentMenu);
+    connect(document, &Fennix_Main::PointerStatusChanged, this, [this, sub](const QString& status) {
+        if (mdiArea_->currentSubWindow() == sub) lblPointer->setText(status);
+    });
     connect(document, &Fennix_Main::Unloaded, this, [this, sub] {
         mdiArea_->removeSubWindow(sub);
         ShowMenusOf(mdiArea_->activeSubWindow());
@@ -130,8 +155,14 @@ Fennix_Main* Fennix_Mdif::CreateDocument() {
 }
 
 void Fennix_Mdif::mnuNewMorph_Click() {
+    NewMorphWith({}, {});
+}
+
+void Fennix_Mdif::NewMorphWith(const std::string& startPicture, const std::string& endPicture) {
     Settings.IsNewMorph = true;
     Fennix_Pic dialog(this);
+    if (!startPicture.empty()) dialog.PickPicture(0, startPicture);
+    if (!endPicture.empty()) dialog.PickPicture(1, endPicture);
     dialog.Confirmed = [this](const std::string& start, const std::string& end) {
         Fennix_Main* document = CreateDocument();
         document->Document.SourcePath[0] = StartSourcePath;
@@ -198,6 +229,31 @@ void Fennix_Mdif::mnuOpenMorph_Click() {
     Settings.IsNewMorph = false;
     Settings.ProjectFolder() = PathFolder(path);
     CreateDocument()->OpenMorph(path);
+}
+
+void Fennix_Mdif::OpenFiles(const std::vector<std::string>& files,
+                            const std::string& workingFolder) {
+    const LaunchPlan plan = PlanLaunch(files, workingFolder);
+    for (const std::string& path : plan.Projects) {
+        Settings.IsNewMorph = false;
+        Settings.ProjectFolder() = PathFolder(path);
+        CreateDocument()->OpenMorph(path);
+    }
+    // Said before the picture dialog, which waits for the user.
+    if (!plan.Refused.empty()) ShowMessage(plan.Refused, MessageIcon::Exclamation);
+    if (!plan.StartPicture.empty()) NewMorphWith(plan.StartPicture, plan.EndPicture);
+}
+
+void Fennix_Mdif::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void Fennix_Mdif::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> files = Fennix_Pic::DroppedFiles(event->mimeData());
+    event->acceptProposedAction();
+    // Opened once the drag has ended: the source waits for the drop to
+    // return, and a project's messages or the picture dialog would keep it.
+    QTimer::singleShot(0, this, [this, files] { OpenFiles(files, {}); });
 }
 
 void Fennix_Mdif::mnuRecent_Click(int n) {

@@ -3,8 +3,13 @@
 #include <QList>
 #include <QMainWindow>
 #include <functional>
+#include <string>
+#include <vector>
 
 class QAction;
+class QLabel;
+class QDragEnterEvent;
+class QDropEvent;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -24,8 +29,8 @@ public:
     Fennix_Mdif();
     ~Fennix_Mdif() override;
 
-    // Start-up: sets and creates the working folders in the application
-    // folder, claims the temporary folder for this copy, loads the settings
+    // Start-up: sets and creates the working folders in the scratch and
+    // application folders, claims the temporary folder for this copy, loads the settings
     // and rebuilds the recent-file items (see OpenProgramFiles). Each step
     // runs even when the one before failed; nothing is thrown.
     void MDIForm_Load();
@@ -55,6 +60,14 @@ public:
     // 新規: opens the source image dialog; its OK opens a new document
     // from the two prepared images.
     void mnuNewMorph_Click();
+    // The same with the two pictures (when given) already picked.
+    void NewMorphWith(const std::string& startPicture, const std::string& endPicture);
+
+    // Opens the files given on the command line or dropped on the frame
+    // (see PlanLaunch): each project in a window of its own, two pictures
+    // in the picture dialog of a new morph; what is refused is said in
+    // one message.
+    void OpenFiles(const std::vector<std::string>& files, const std::string& workingFolder);
 
     // 連続モーフィング: several projects made into one folder of frames
     // (Fennix_Chain); its viewer is RunViewer.
@@ -89,11 +102,16 @@ public:
     QAction* mnuMo = nullptr;
     QAction* mnuAVI = nullptr;
     QAction* mnuVideo = nullptr;  // 動画ファイルの書き出し
+    QMenu* mnuHelp = nullptr;     // ヘルプ, after the frame's or the document's menus
+    // The status bar's text: the active document's PointerStatus.
+    QLabel* lblPointer = nullptr;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void BuildMenu();
     void ShowMenusOf(QMdiSubWindow* active);
 

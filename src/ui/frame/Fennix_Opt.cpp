@@ -72,8 +72,10 @@ Fennix_Opt::Fennix_Opt(QWidget* parent) : ProgramDialog(parent) {
     LinkOptions(std::vector<ImageOption*>(Recent + 1, Recent + 6));
 
     ccXPButton1 = new ccXPButton(Text(Tr("Fennix_Opt", "設定")), this);
+    ccXPButton1->setToolTip(Text(Tr("Fennix_Opt", "設定を決定して閉じます")));
     ccXPButton1->setGeometry(kWidth - 8 - 84 - 8 - 84, 352, 84, 30);
     ccXPButton2 = new ccXPButton(Text(Tr("Fennix_Opt", "ｷｬﾝｾﾙ")), this);
+    ccXPButton2->setToolTip(Text(Tr("Fennix_Opt", "何も変えずに閉じます")));
     ccXPButton2->setGeometry(kWidth - 8 - 84, 352, 84, 30);
     SetEnterButton(ccXPButton1);
     connect(ccXPButton1, &QPushButton::clicked, this, [this] { ccXPButton1_Click(); });

@@ -50,9 +50,11 @@ CompressorWidget::CompressorWidget(QWidget* owner) : QDialog(owner) {
     txtDataRate->setSuffix(" KB/s");
 
     cmd_OK = new ccXPButton("OK", this);
+    cmd_OK->setToolTip(QString::fromUtf8(Tr("CompressorWidget", "この圧縮の設定で作成します")));
     cmd_OK->setGeometry(248, 32, 100, 28);
     cmd_OK->setDefault(true);
     cmd_Can = new ccXPButton(QString::fromUtf8(Tr("CompressorWidget", "ｷｬﾝｾﾙ")), this);
+    cmd_Can->setToolTip(QString::fromUtf8(Tr("CompressorWidget", "作成をやめて閉じます")));
     cmd_Can->setGeometry(248, 68, 100, 28);
     connect(cmd_OK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmd_Can, &QPushButton::clicked, this, &QDialog::reject);

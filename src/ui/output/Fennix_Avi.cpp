@@ -87,9 +87,12 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     lbl_Flame = Label("", fraOption, 76, 110, 40, 22);
     lbl_Flame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Cmd_Avi_Save = new ccXPButton(Q(Tr("Fennix_Avi", "AVIﾌｧｲﾙの作成")), fraOption);
+    Cmd_Avi_Save->setToolTip(
+        Q(Tr("Fennix_Avi", "フォルダのフレームから AVI ファイルを作成します")));
     Cmd_Avi_Save->setGeometry(8, 146, 111, 30);
 
     Cmd_Viewer = new ccXPButton(Q(Tr("Fennix_Avi", "AVI ﾋﾞｭｰｱ")), MainPanel);
+    Cmd_Viewer->setToolTip(Q(Tr("Fennix_Avi", "AVI ファイルを選んで再生します")));
     Cmd_Viewer->setGeometry(440, 210, 127, 30);
     lblRepeat = Label(Tr("Fennix_Avi", "ﾘﾋﾟｰﾄ"), MainPanel, 440, 252, 50, 22);
     VS_Repeat = new ucUpDown(1, kRepeatMax, 1, MainPanel);
@@ -101,8 +104,10 @@ Fennix_Avi::Fennix_Avi(QWidget* owner) : ProgramDialog(owner) {
     Progress->hide();
 
     cmd_OK = new ccXPButton("OK", MainPanel);
+    cmd_OK->setToolTip(Q(Tr("Fennix_Avi", "選んだものに決めます")));
     cmd_OK->setGeometry(222, 346, 92, 30);
     cmd_Can = new ccXPButton(Q(Tr("Fennix_Avi", "ｷｬﾝｾﾙ")), MainPanel);
+    cmd_Can->setToolTip(Q(Tr("Fennix_Avi", "ウィンドウを閉じます")));
     cmd_Can->setGeometry(322, 346, 92, 30);
 
     connect(drv1, &QComboBox::activated, this,

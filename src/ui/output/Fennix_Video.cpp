@@ -57,6 +57,7 @@ Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
     lbl_Flame = Label("", fraFrames, 186, 106, 54, 22);
     lbl_Flame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cmd_Folder = new ccXPButton(Q(Tr("Fennix_Video", "ﾌｫﾙﾀﾞの選択")), fraFrames);
+    cmd_Folder->setToolTip(Q(Tr("Fennix_Video", "フレームのフォルダを選びます")));
     cmd_Folder->setGeometry(10, 146, 230, 30);
 
     fraOption = new GFXFrameX(Q(Tr("Fennix_Video", "作成ｵﾌﾟｼｮﾝ")), MainPanel);
@@ -86,11 +87,13 @@ Fennix_Video::Fennix_Video(QWidget* owner) : ProgramDialog(owner) {
         Q(Tr("Fennix_Video", "最後のフレームから先頭へ逆に戻り、継ぎ目なくループします。")));
 
     Cmd_Export = new ccXPButton(Q(Tr("Fennix_Video", "動画ﾌｧｲﾙの書き出し")), MainPanel);
+    Cmd_Export->setToolTip(Q(Tr("Fennix_Video", "フレームから動画ファイルを書き出します")));
     Cmd_Export->setGeometry(10, 214, 250, 30);
     Progress = new GradientProgressBar(MainPanel);
     Progress->setGeometry(10, 264, 338, GradientProgressBar::kHeight);
     Progress->hide();
     cmd_Can = new ccXPButton(Q(Tr("Fennix_Video", "ｷｬﾝｾﾙ")), MainPanel);
+    cmd_Can->setToolTip(Q(Tr("Fennix_Video", "ウィンドウを閉じます")));
     cmd_Can->setGeometry(358, 256, 92, 30);
 
     // The spin and the field show the same rate; a field that is not a

@@ -19,6 +19,7 @@
 #include "ui/common/WindowAnimation.h"
 #include "ui/controls/ButtonGlyphs.h"
 #include "ui/controls/Slider.h"
+#include "ui/controls/Theme.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/controls/clsShadow.h"
 #include "ui/controls/ucScrollbar.h"
@@ -48,7 +49,9 @@ QString IntervalText(int value) {
 
 ccXPButton* GlyphButton(QWidget* parent, Glyph glyph, const char* tip) {
     auto* button = new ccXPButton(QString(), parent);
-    button->setIcon(GlyphIcon(glyph));
+    // A light ink on the dark buttons of a dark palette.
+    const QColor ink = theme::IsLight(parent->palette()) ? kGlyphInk : QColor(0xB8, 0xD0, 0xF0);
+    button->setIcon(GlyphIcon(glyph, ink));
     button->setIconSize(QSize(16, 16));
     button->setFixedSize(26, 24);
     button->setToolTip(Text(tip));
@@ -101,18 +104,22 @@ void Fennix_View::BuildControls() {
     setModal(true);
 
     Pic_B = new PanelWidget(this);
-    Pic_B->SetBackColor(kPanelColor);
+    Pic_B->SetBackColor(theme::PanelColour(palette(), kPanelColor));
     PicMorph.SetBackColor(kFrameColor);
     PicMorphView = new PaneWidget(PicMorph, Pic_B);
 
     lbl_Path = new QLabel(Pic_B);
     lbl_Path->setTextFormat(Qt::PlainText);
-    FrameSlider = new Slider(0, Pic_B);
-    FrameSlider->setEnabled(false);
-    lblFrame = new QLabel(Pic_B);
-    lblFrame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     Strip = new QWidget(this);
+    // The frame slider and its counter take what the strip leaves free, so
+    // the folder's path has the whole row under the frame.
+    FrameSlider = new Slider(0, Strip);
+    FrameSlider->setEnabled(false);
+    FrameSlider->setMinimumWidth(0);
+    FrameSlider->setFixedHeight(kPathHeight);
+    lblFrame = new QLabel(Strip);
+    lblFrame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* row = new QHBoxLayout(Strip);
     row->setContentsMargins(4, 3, 4, 3);
     row->setSpacing(2);
@@ -137,7 +144,10 @@ void Fennix_View::BuildControls() {
     row->addWidget(HS_Interval);
     row->addSpacing(4);
     row->addWidget(LblInterval);
-    row->addStretch(1);
+    row->addSpacing(6);
+    row->addWidget(FrameSlider, 1);
+    row->addSpacing(4);
+    row->addWidget(lblFrame);
 
     PlayTimer = new QTimer(this);
     PlayTimer->setSingleShot(true);
@@ -330,18 +340,12 @@ void Fennix_View::ApplyLayout(int verticalDivisor) {
                                                     verticalDivisor);
     Pic_B->setGeometry(0, 0, layout.panelWidth, layout.panelHeight);
     Strip->setGeometry(0, layout.panelHeight, layout.windowWidth, kViewerStripHeight);
-    // The bottom row of the panel: the path, then the frame slider and its
-    // counter at the right.
+    // The bottom row of the panel: the folder's path, as wide as the frame's
+    // room.
     const int row = layout.panelWidth - kViewerPanelMarginX;
-    const int counterWidth = 56;
-    const int sliderWidth = std::clamp(row * 2 / 5, 60, 320);
-    const int pathWidth = std::max(row - sliderWidth - counterWidth - 8, 0);
     const int rowTop = layout.panelHeight - kPathHeight - 6;
-    lbl_Path->setGeometry(kViewerPanelMarginX / 2, rowTop, pathWidth, kPathHeight);
-    FrameSlider->setGeometry(kViewerPanelMarginX / 2 + pathWidth + 4, rowTop, sliderWidth,
-                             kPathHeight);
-    lblFrame->setGeometry(kViewerPanelMarginX / 2 + row - counterWidth, rowTop, counterWidth,
-                          kPathHeight);
+    lbl_Path->setGeometry(kViewerPanelMarginX / 2, rowTop, row, kPathHeight);
+    if (QLayout* strip = Strip->layout()) strip->activate();
     PlaceFrame();
     ShowPath();
     setFixedSize(layout.windowWidth, layout.windowHeight);

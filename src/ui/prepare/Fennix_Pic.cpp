@@ -2,9 +2,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <cstdio>
 
 #include "core/Paths.h"
@@ -13,6 +19,7 @@
 #include "core/Translation.h"
 #include "media/ImageFile.h"
 #include "model/ImagePreparation.h"
+#include "model/LaunchFiles.h"
 #include "model/Settings.h"
 #include "model/TempImages.h"
 #include "ui/common/PaneWidget.h"
@@ -41,10 +48,12 @@ QString SizeText(int width, int height) {
 
 // The filter of the pick dialog: the classic picture types first, then the
 // other pictures Linux users have.
-const char* kPictureFilter =
-    Tr("Fennix_Pic",
-       "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
-       "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
+// Marked here, translated where the dialog is shown: a constant is made
+// before the catalogue is installed.
+constexpr const char* kPictureFilter =
+    TrMark("Fennix_Pic",
+           "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)|*.bmp;*.jpg;*.gif;*.dib;*.wmf|"
+           "その他の画像 (*.png;*.tif;*.tiff;*.webp;*.jpeg)|*.png;*.tif;*.tiff;*.webp;*.jpeg");
 
 }  // namespace
 
@@ -56,13 +65,17 @@ Fennix_Pic::Fennix_Pic(QWidget* parent) : ProgramDialog(parent) {
     BuildSlot(1, kMargin * 2 + kSlotWidth);
 
     cmd_OK = new ccXPButton("OK", this);
+    cmd_OK->setToolTip(Text(Tr("Fennix_Pic", "二つの画像で新しいモーフィングを始めます")));
     cmd_Can = new ccXPButton(Text(Tr("Fennix_Pic", "ｷｬﾝｾﾙ")), this);
+    cmd_Can->setToolTip(Text(Tr("Fennix_Pic", "何もせずに閉じます")));
     cmd_OK->setGeometry(width() - kMargin - 2 * 96 - 8, 564, 96, 28);
     cmd_Can->setGeometry(width() - kMargin - 96, 564, 96, 28);
     connect(cmd_OK, &QPushButton::clicked, this, [this] { cmd_OK_Click(); });
     connect(cmd_Can, &QPushButton::clicked, this, [this] { cmd_Can_Click(); });
 
     RunTrimming = [](Fennix_Tri& dialog) { dialog.exec(); };
+    // A picture dropped on either half is picked for that side.
+    setAcceptDrops(true);
     Form_Load();
 }
 
@@ -81,6 +94,8 @@ void Fennix_Pic::BuildSlot(int s, int left) {
         Text(s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択")),
         this);
     t.cmd_Sel->setGeometry(left, kMargin, kSlotWidth, 28);
+    t.cmd_Sel->setToolTip(Text(s == 0 ? Tr("Fennix_Pic", "開始画像のファイルを選びます")
+                                      : Tr("Fennix_Pic", "終了画像のファイルを選びます")));
 
     t.PicBack = new PanelWidget(this);
     t.PicBack->SetBackColor(kViewportGrey);
@@ -122,6 +137,7 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.txt_h = new QLineEdit(trim);
     t.txt_h->setGeometry(114, 28, 52, 24);
     t.Cmd_Triming = new ccXPButton(Text(Tr("Fennix_Pic", "ﾄﾘﾐﾝｸﾞ")), trim);
+    t.Cmd_Triming->setToolTip(Text(Tr("Fennix_Pic", "画像の一部を切り抜きます")));
     t.Cmd_Triming->setGeometry(170, 26, 56, 28);
 
     auto* reduce = new GFXFrameX(Text(Tr("Fennix_Pic", "画像の縮小")), this);
@@ -138,13 +154,19 @@ void Fennix_Pic::BuildSlot(int s, int left) {
     t.txt_Stretch->setToolTip(
         Text(Tr("Fennix_Pic", "縮小率（％）か、縮小後の幅（ピクセル）を入力します")));
     t.Cmd_Stretch = new ccXPButton(Text(Tr("Fennix_Pic", "縮小")), reduce);
+    t.Cmd_Stretch->setToolTip(
+        Text(Tr("Fennix_Pic", "選んだままの画像を入力した率か幅に縮小します")));
     t.Cmd_Stretch->setGeometry(170, 26, 56, 28);
 
     t.cmd_Doki = new ccXPButton(Text(s == 0 ? Tr("Fennix_Pic", "ｻｲｽﾞを終了画像に合わせる")
                                             : Tr("Fennix_Pic", "ｻｲｽﾞを開始画像に合わせる")),
                                 this);
     t.cmd_Doki->setGeometry(left, 524, 228, 28);
+    t.cmd_Doki->setToolTip(Text(s == 0
+                                    ? Tr("Fennix_Pic", "開始画像を終了画像と同じ大きさにします")
+                                    : Tr("Fennix_Pic", "終了画像を開始画像と同じ大きさにします")));
     t.Cmd_Reset = new ccXPButton(Text(Tr("Fennix_Pic", "ﾘｾｯﾄ")), this);
+    t.Cmd_Reset->setToolTip(Text(Tr("Fennix_Pic", "選んだファイルのままの画像に戻します")));
     t.Cmd_Reset->setGeometry(left + 236, 524, 68, 28);
 
     for (QWidget* w : {static_cast<QWidget*>(t.Cmd_Triming), static_cast<QWidget*>(t.txt_w),
@@ -266,13 +288,20 @@ void Fennix_Pic::cmd_Sel_Click(int s) {
     cFileDlg dialog;
     dialog.DlgTitle =
         s == 0 ? Tr("Fennix_Pic", "開始画像の選択") : Tr("Fennix_Pic", "終了画像の選択");
-    dialog.Filter = kPictureFilter;
+    dialog.Filter = Tr("Fennix_Pic", kPictureFilter);
     Settings.DialogFolder() = Settings.SourceFolder();
     std::string path, title;
     if (!dialog.VBGetOpenFileName(path, title)) return;
+    PickPicture(s, path);
+}
 
+bool Fennix_Pic::PickPicture(int s, const std::string& path) {
+    if (picking_) return false;
+    picking_ = true;
+    const bool read = LoadSlot(s, path);
+    picking_ = false;
+    if (!read) return false;
     Slot& t = slot[s];
-    if (!LoadSlot(s, path)) return;
     Settings.SourceFolder() = PathFolder(path);
     ShowSizes(s, true);
     SourcePath(s) = path;
@@ -291,6 +320,40 @@ void Fennix_Pic::cmd_Sel_Click(int s) {
         t.lbl_sam->show();
         t.P1.Refresh();
     }
+    return true;
+}
+
+std::vector<std::string> Fennix_Pic::DroppedFiles(const QMimeData* data) {
+    std::vector<std::string> files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        files.push_back(url.isLocalFile() ? QFile::encodeName(url.toLocalFile()).toStdString()
+                                          : url.toString().toStdString());
+    return files;
+}
+
+int Fennix_Pic::DropSide(QPoint position) const {
+    return position.x() < width() / 2 ? 0 : 1;
+}
+
+void Fennix_Pic::dragEnterEvent(QDragEnterEvent* event) {
+    if (!picking_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void Fennix_Pic::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> files = DroppedFiles(event->mimeData());
+    const int side = DropSide(event->position().toPoint());
+    event->acceptProposedAction();
+    // Picked once the drag has ended: the source waits for the drop to
+    // return, and reading the picture or a message would keep it waiting.
+    QTimer::singleShot(0, this, [this, files, side] {
+        const std::string refusal = PictureDropRefusal(files);
+        if (!refusal.empty()) {
+            ShowMessage(refusal, MessageIcon::Exclamation);
+            return;
+        }
+        PickPicture(side, files.front());
+    });
 }
 
 void Fennix_Pic::UpdateScrollBars(int s) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/Translation.h"
 #include "engine/BackgroundJob.h"
@@ -11,6 +12,9 @@
 #include "ui/common/ProgramDialog.h"
 
 class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
 class QLabel;
 class QLineEdit;
 
@@ -96,6 +100,15 @@ class Fennix_Pic : public ProgramDialog {
     std::function<void(Fennix_Tri&)> RunTrimming;
 
     void cmd_Sel_Click(int s);
+    // Picks the picture at `path` for slot s (0 start, 1 end), as the file
+    // dialog of cmd_Sel_Click does; false, with a message saying why, when
+    // it cannot be read, the slot then unchanged.
+    bool PickPicture(int s, const std::string& path);
+    // The side a drop at `position` (in the dialog) picks: the left half
+    // the start picture, the right half the end picture.
+    int DropSide(QPoint position) const;
+    // The files of a drop, local paths as the system's bytes.
+    static std::vector<std::string> DroppedFiles(const QMimeData* data);
     void UpdateScrollBars(int s);
     void VScroll_Change(int s);
     void HScroll_Change(int s);
@@ -123,6 +136,8 @@ class Fennix_Pic : public ProgramDialog {
 
   protected:
     void done(int result) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void BuildSlot(int s, int left);
@@ -137,6 +152,7 @@ class Fennix_Pic : public ProgramDialog {
     std::optional<QImage> ReadPicture(const std::string& path, ImageFailure& why);
 
     BackgroundJob reading_{this};
+    bool picking_ = false;  // a picture is being read in; drops wait
 };
 
 }  // namespace fennix

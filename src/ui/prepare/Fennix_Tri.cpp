@@ -11,6 +11,7 @@
 #include "model/ImagePreparation.h"
 #include "model/Settings.h"
 #include "ui/common/PaneWidget.h"
+#include "ui/controls/Theme.h"
 #include "ui/controls/ccXPButton.h"
 
 namespace fennix {
@@ -60,7 +61,7 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     scale_ = g.scale;
 
     Pic_B = new PanelWidget(this);
-    Pic_B->SetBackColor(kPanelGrey);
+    Pic_B->SetBackColor(theme::PanelColour(palette(), kPanelGrey));
     Pic_B->setGeometry(0, 0, g.panel.width(), g.panel.height());
     setFixedSize(g.panel);
 
@@ -83,10 +84,13 @@ Fennix_Tri::Fennix_Tri(PicturePane& target, int W, int H, QWidget* parent)
     lbl_size->setGeometry(6, 26, 190, 20);
     const int right = g.panel.width() - 6;
     Cmd_Can = new ccXPButton(Text(Tr("Fennix_Tri", "ｷｬﾝｾﾙ")), Pic_m);
+    Cmd_Can->setToolTip(Text(Tr("Fennix_Tri", "切り抜かずに閉じます")));
     Cmd_Can->setGeometry(right - 72, 12, 72, 28);
     cmd_OK = new ccXPButton("OK", Pic_m);
+    cmd_OK->setToolTip(Text(Tr("Fennix_Tri", "枠の中の部分を切り抜きます")));
     cmd_OK->setGeometry(right - 72 - 4 - 64, 12, 64, 28);
     cmd_Color = new ccXPButton(Text(Tr("Fennix_Tri", "色")), Pic_m);
+    cmd_Color->setToolTip(Text(Tr("Fennix_Tri", "枠の色を選びます")));
     cmd_Color->setGeometry(right - 72 - 4 - 64 - 4 - 40, 12, 40, 28);
     connect(cmd_Color, &QPushButton::clicked, this, [this] { cmd_Color_Click(); });
     connect(cmd_OK, &QPushButton::clicked, this, [this] { cmd_OK_Click(); });

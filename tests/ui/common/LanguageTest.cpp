@@ -13,6 +13,7 @@
 #include "ui/controls/ImageOption.h"
 #include "ui/controls/ccXPButton.h"
 #include "ui/frame/Fennix_Opt.h"
+#include "ui/prepare/Fennix_Pic.h"
 
 namespace fennix {
 namespace {
@@ -24,11 +25,20 @@ struct Shown {
     QString qtCancel;  // a button of Qt's own dialogs
     QString folderType;
     std::string loadFailure;
+    std::string pictureFilter;  // the first filter of the picture dialog's pick
 };
 
-Shown ShownIn(Language language, const std::string& missingProject) {
+Shown ShownIn(Language language, const std::string& missingProject,
+              test::ScriptedPrompts& prompts) {
     const auto translators = InstallLanguage(language);
     Shown shown;
+    {
+        Fennix_Pic dialog;
+        prompts.fileRequests.clear();
+        dialog.cmd_Sel_Click(0);  // the scripted dialog cancels
+        if (!prompts.fileRequests.empty() && !prompts.fileRequests[0].Filters.empty())
+            shown.pictureFilter = prompts.fileRequests[0].Filters[0];
+    }
     {
         Fennix_Opt dialog;
         shown.optionsTitle = dialog.windowTitle();
@@ -57,14 +67,16 @@ TEST(Language, TheEnvironmentChoosesJapaneseOrEnglishTexts) {
                          "なし",
                          "キャンセル",
                          "フォルダー",
-                         "モーフィングファイルを読み込めませんでした。" + missing};
+                         "モーフィングファイルを読み込めませんでした。" + missing,
+                         "画像ﾌｧｲﾙ (*.bmp;*.jpg;*.gif;*.dib;*.wmf)"};
     const Shown english{"Options",
                         "OK",
                         "Cancel",
                         "None",
                         "Cancel",
                         "Folder",
-                        "Could not read the morph file " + missing};
+                        "Could not read the morph file " + missing,
+                        "Image files (*.bmp;*.jpg;*.gif;*.dib;*.wmf)"};
     struct Case {
         const char *fennixLang, *lang;
         const Shown& expected;
@@ -79,7 +91,8 @@ TEST(Language, TheEnvironmentChoosesJapaneseOrEnglishTexts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("FENNIX_LANG=") + c.fennixLang + " LANG=" + c.lang);
-        const Shown shown = ShownIn(ChooseLanguage(c.fennixLang, "", "", c.lang), missing);
+        const Shown shown =
+            ShownIn(ChooseLanguage(c.fennixLang, "", "", c.lang), missing, *prompts);
         EXPECT_EQ(shown.optionsTitle, c.expected.optionsTitle);
         EXPECT_EQ(shown.okButton, c.expected.okButton);
         EXPECT_EQ(shown.cancelButton, c.expected.cancelButton);
@@ -87,6 +100,7 @@ TEST(Language, TheEnvironmentChoosesJapaneseOrEnglishTexts) {
         EXPECT_EQ(shown.qtCancel, c.expected.qtCancel);
         EXPECT_EQ(shown.folderType, c.expected.folderType);
         EXPECT_EQ(shown.loadFailure, c.expected.loadFailure);
+        EXPECT_EQ(shown.pictureFilter, c.expected.pictureFilter);
     }
 }
 

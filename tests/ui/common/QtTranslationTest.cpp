@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <locale.h>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "ui/common/QtTranslation.h"
 
@@ -29,6 +33,46 @@ TEST(QtTranslation, StandardDialogButtonsSpeakJapanese) {
 // translation Qt's catalogue lacks.
 TEST(QtTranslation, FoldersAreTypedInJapanese) {
     EXPECT_EQ(JapaneseFileIcons().type(QFileInfo(QDir::tempPath())), "フォルダー");
+}
+
+// Japanese dates never cost the user's locale: whether or not the Japanese
+// locale is installed, the environment the C library reads afterwards still
+// names a locale it can make (a missing one in LC_TIME would make it refuse
+// the whole environment and fall back to ASCII). The user's own LANG and
+// LC_CTYPE stay as they were.
+TEST(QtTranslation, TheJapaneseLocaleLeavesTheEnvironmentUsable) {
+    auto get = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    auto put = [](const char* name, const std::optional<std::string>& value) {
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    };
+    const char* names[] = {"LC_ALL", "LC_TIME", "LC_CTYPE", "LANG"};
+    std::optional<std::string> saved[4];
+    for (int i = 0; i < 4; ++i) saved[i] = get(names[i]);
+
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_TIME");
+    ::unsetenv("LC_CTYPE");
+    ::setenv("LANG", "C.UTF-8", 1);
+    UseJapaneseLocale();
+    const std::optional<std::string> time = get("LC_TIME");
+    if (time) {
+        EXPECT_TRUE(LocaleInstalled(*time)) << *time;
+    }
+    EXPECT_EQ(time.has_value(), !ChooseJapaneseTimeLocale(LocaleInstalled).empty());
+    EXPECT_EQ(get("LANG"), std::optional<std::string>("C.UTF-8"));
+    EXPECT_FALSE(get("LC_CTYPE"));
+    // The environment as a whole still makes a locale.
+    const locale_t made = ::newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
+    EXPECT_NE(made, static_cast<locale_t>(0));
+    if (made != static_cast<locale_t>(0)) ::freelocale(made);
+
+    for (int i = 0; i < 4; ++i) put(names[i], saved[i]);
 }
 
 }  // namespace

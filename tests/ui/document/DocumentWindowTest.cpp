@@ -126,17 +126,21 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
         return list;
     };
     EXPECT_EQ(captions(window.Menus()[0]),
-              QStringList({"閉じる", "上書き保存", "名前を付けて保存", "画像と一緒に保存"}));
+              QStringList({"閉じる", "上書き保存", "名前を付けて保存", "画像と一緒に保存", "",
+                           "連続モーフィング"}));
+    EXPECT_EQ(window.mnuSaveMorph->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(window.mnuSaveName->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    EXPECT_EQ(window.mnuRedo->shortcuts().value(1), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     EXPECT_EQ(captions(window.Menus()[1]), QStringList({"元に戻す", "やり直し", "選んだ点の削除"}));
     EXPECT_EQ(window.mnuDeletePoint->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_EQ(window.mnuUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     EXPECT_EQ(window.mnuRedo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
-    EXPECT_EQ(captions(window.Menus()[2]), QStringList({"オプション", "色", "ズーミング", "格子を細かくする", "自動調整",
+    EXPECT_EQ(captions(window.Menus()[2]), QStringList({"オプション", "色", "ズーミング", "格子を細かくする", "自動調整", "別の顔で自動調整",
                                                                 "基準点で合わせる"}));
     EXPECT_EQ(captions(window.Menus()[2]->actions()[1]->menu()),
               QStringList({"マトリクスの色", "ポインタの色", "背景の色"}));
     EXPECT_EQ(captions(window.Menus()[2]->actions()[2]->menu()),
-              QStringList({"ウィンドウに合わせる", "", "25%", "50%", "100%", "200%", "300%"}));
+              QStringList({"100%", "200%", "300%", "", "50%", "25%", "ウィンドウに合わせる"}));
     EXPECT_EQ(captions(window.Menus()[3]),
               QStringList({"作成スタート", "モーフィングビューア", "プレビュー", "作成オプション"}));
     EXPECT_EQ(captions(window.Menus()[4]),

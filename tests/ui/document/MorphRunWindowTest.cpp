@@ -5,18 +5,18 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "model/Settings.h"
-#include "ui/controls/GradientProgressBar.h"
-#include "ui/controls/ccXPButton.h"
-#include "ui/controls/ucScrollbar.h"
-#include "media/ImageFile.h"
-#include "ui/document/Fennix_Main.h"
 #include "core/AppFolder.h"
+#include "media/ImageFile.h"
+#include "model/Settings.h"
 #include "support/Keys.h"
 #include "support/RunWait.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SmallDisk.h"
 #include "support/TestFolder.h"
+#include "ui/controls/GradientProgressBar.h"
+#include "ui/controls/ccXPButton.h"
+#include "ui/controls/ucScrollbar.h"
+#include "ui/document/Fennix_Main.h"
 
 namespace fennix {
 namespace {
@@ -25,13 +25,14 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 class MorphRunWindowTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         test::UseDefaultGridSettings();
         Settings.TempFolder = app.Path();
@@ -147,12 +148,13 @@ TEST_F(MorphRunWindowTest, FailureMessageComesWithTheNormalPointer) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-// A run of large photos keeps the window turning; a timer cancels it after
-// its first frame, and only whole frames stay, as many as the message says.
+// A run of large photos (6 megapixels: each frame takes far longer than the
+// timer's 5 ms) keeps the window turning; a timer cancels it after its first
+// frame, and only whole frames stay, as many as the message says.
 TEST_F(MorphRunWindowTest, LargeRunKeepsTheWindowTurningAndCancelsAfterAWholeFrame) {
     test::TestFolder photos;
-    const QImage sun = LoadImageFile(test::SamplePath("sun.bmp"))->scaled(6000, 4000);
-    const QImage moon = LoadImageFile(test::SamplePath("moon.bmp"))->scaled(6000, 4000);
+    const QImage sun = LoadImageFile(test::SamplePath("sun.bmp"))->scaled(3000, 2000);
+    const QImage moon = LoadImageFile(test::SamplePath("moon.bmp"))->scaled(3000, 2000);
     ASSERT_TRUE(SaveBitmapFile(sun, photos.File("start.bmp")));
     ASSERT_TRUE(SaveBitmapFile(moon, photos.File("end.bmp")));
     Settings.FrameCount = 20;
@@ -181,12 +183,12 @@ TEST_F(MorphRunWindowTest, LargeRunKeepsTheWindowTurningAndCancelsAfterAWholeFra
     for (const std::string& name : frames) {
         const auto frame = LoadImageFile(Folder() + "/" + name);
         ASSERT_TRUE(frame) << name;
-        EXPECT_EQ(frame->size(), QSize(6000, 4000));
+        EXPECT_EQ(frame->size(), QSize(3000, 2000));
     }
     EXPECT_TRUE(FilesIn(Folder()) == frames);  // nothing half-written beside them
     ASSERT_EQ(prompts->shown.size(), 1u);
-    EXPECT_EQ(prompts->shown[0].text, "作成を中止しました。" + std::to_string(frames.size()) +
-                                          " フレームを保存しました。");
+    EXPECT_EQ(prompts->shown[0].text,
+              "作成を中止しました。" + std::to_string(frames.size()) + " フレームを保存しました。");
     EXPECT_TRUE(window.mnuMorphIt->isEnabled());
     EXPECT_FALSE(window.cmdCancelRun->isVisible());
     EXPECT_TRUE(window.Panes.P(1).Visible());
@@ -220,6 +222,41 @@ TEST_F(MorphRunWindowTest, EscapeCancelsAndClosingStopsTheRun) {
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.MorphRunning());
     EXPECT_EQ(prompts->shown.size(), 2u);  // no word about the stopped run
+}
+
+// The run ends on its own while the question whether to stop it and close
+// is up: the question goes away with it (nothing is left to stop), the
+// run's completion question is not put over it, and the close goes on.
+TEST_F(MorphRunWindowTest, ARunEndingDuringTheStopQuestionTakesTheQuestionAlong) {
+    for (const MessageAnswer scripted : {MessageAnswer::No, MessageAnswer::Yes}) {
+        SCOPED_TRACE(scripted == MessageAnswer::No ? "No" : "Yes");
+        Fennix_Main document;
+        document.Clock = [scripted] {
+            return QDateTime(QDate(2024, 3, 5), QTime(7, 9, scripted == MessageAnswer::No ? 1 : 2));
+        };
+        document.RunViewer = [this] { viewerFolders.push_back("viewer"); };
+        Settings.FrameCount = 12;
+        ASSERT_TRUE(document.NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+        prompts->shown.clear();
+        prompts->withdrawn = 0;
+        bool endedWhileAsked = false;
+        prompts->onMessage = [&](const test::ScriptedPrompts::Shown& shown) {
+            if (shown.text != kStopRunQuestion) return;
+            endedWhileAsked = test::WaitForRun(document);
+        };
+        document.mnuMorphIt_Click();
+        ASSERT_TRUE(document.MorphRunning());
+        prompts->Answer(scripted);
+        EXPECT_TRUE(document.close());
+        prompts->onMessage = nullptr;
+        EXPECT_TRUE(endedWhileAsked);
+        EXPECT_FALSE(document.MorphRunning());
+        EXPECT_EQ(prompts->withdrawn, 1);
+        ASSERT_EQ(prompts->shown.size(), 1u);  // no completion question on top
+        EXPECT_EQ(prompts->shown[0].text, kStopRunQuestion);
+        EXPECT_TRUE(viewerFolders.empty());
+        prompts->answers.clear();
+    }
 }
 
 TEST_F(MorphRunWindowTest, NoKeepsTheViewerClosedAndTheMenuOpensIt) {

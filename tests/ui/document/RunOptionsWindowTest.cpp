@@ -162,5 +162,51 @@ TEST_F(RunOptionsWindowTest, TheQualityIsAnOptionThePreviewAndTheRunFollow) {
               smoothFrame);
 }
 
+// The dialog shows and sets this document's frame count (its last frame
+// index + 1, the project's own line); the settings' count for new
+// documents stays as it was. The change is one undo step with the others.
+TEST_F(RunOptionsWindowTest, TheFrameCountIsTheDocumentsOwn) {
+    const int before = window.Document.LastFrame;
+    Settings.FrameCount = 33;
+    Choose([&](Fennix_RunOpt& dialog) {
+        EXPECT_EQ(dialog.spnFrames->value(), before + 1);
+        EXPECT_EQ(dialog.spnFrames->minimum(), 2);
+        EXPECT_EQ(dialog.spnFrames->maximum(), Fennix_RunOpt::kMaxFrameCount);
+        dialog.spnFrames->setValue(40);
+        EXPECT_EQ(dialog.lblCount->text(), "書き出すフレーム数: 40");
+        dialog.spnHoldEnd->setValue(5);
+        EXPECT_EQ(dialog.lblCount->text(), "書き出すフレーム数: 45");
+        dialog.accept();
+    });
+    EXPECT_EQ(window.Document.LastFrame, 39);
+    EXPECT_EQ(window.Document.Run.HoldEnd, 5);
+    EXPECT_EQ(Settings.FrameCount, 33);
+    EXPECT_TRUE(window.Document.Dirty);
+    window.Undo();
+    EXPECT_EQ(window.Document.LastFrame, before);
+    EXPECT_EQ(window.Document.Run.HoldEnd, 0);
+
+    // Only the count changed: still an edit. The same count: none.
+    Choose([](Fennix_RunOpt& dialog) {
+        dialog.spnFrames->setValue(3);
+        dialog.accept();
+    });
+    EXPECT_EQ(window.Document.LastFrame, 2);
+    const int steps = window.UndoStack()->count();
+    Choose([](Fennix_RunOpt& dialog) { dialog.accept(); });
+    EXPECT_EQ(window.UndoStack()->count(), steps);
+}
+
+// A count outside the usual range that a project brought stays as it is.
+TEST(RunOptionsDialog, ACountOutsideTheRangeIsKept) {
+    for (const int last : {0, 1, 19, 20000}) {
+        SCOPED_TRACE(last);
+        Fennix_RunOpt dialog(RunOptions{}, last);
+        EXPECT_EQ(dialog.FrameCount(), last + 1);
+        EXPECT_LE(dialog.spnFrames->minimum(), 2);
+        EXPECT_GE(dialog.spnFrames->maximum(), Fennix_RunOpt::kMaxFrameCount);
+    }
+}
+
 }  // namespace
 }  // namespace fennix

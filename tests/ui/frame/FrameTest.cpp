@@ -1,28 +1,36 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QMouseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTest>
 #include <array>
 #include <filesystem>
+#include <functional>
+#include <set>
 
-#include "ui/frame/Fennix_Mdif.h"
-#include "ui/output/Fennix_Video.h"
-#include "ui/output/Fennix_Avi.h"
-#include "ui/output/CompressorWidget.h"
-#include <QLineEdit>
-#include "ui/controls/GradientProgressBar.h"
-#include "support/AviTestFiles.h"
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTimer>
 #include "model/Settings.h"
 #include "model/TempImages.h"
-#include "ui/document/Fennix_Main.h"
 #include "model/ViewArrangement.h"
+#include "support/AviTestFiles.h"
+#include "support/Keys.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFolder.h"
+#include "ui/common/HelpWindows.h"
+#include "ui/common/PaneWidget.h"
+#include "ui/controls/GradientProgressBar.h"
+#include "ui/document/Fennix_Main.h"
+#include "ui/frame/Fennix_Mdif.h"
+#include "ui/output/CompressorWidget.h"
+#include "ui/output/Fennix_Avi.h"
+#include "ui/output/Fennix_Video.h"
 
 namespace fennix {
 namespace {
@@ -76,21 +84,28 @@ TEST_F(FrameTest, StartWithFoldersPresentKeepsTheirFiles) {
 
 TEST_F(FrameTest, FrameMenuHasItsCaptionsOrderAndShortcuts) {
     Fennix_Mdif frame;
-    EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア"}));
+    // ヘルプ follows the specified menus.
+    EXPECT_EQ(BarCaptions(frame),
+              QStringList({" ファイル", "オプション", "ビューア", "ヘルプ(H)"}));
 
     const QList<QAction*> file = frame.mnuFile->actions();
-    ASSERT_EQ(file.size(), 2 + 1 + 1 + 20 + 1 + 1);
+    ASSERT_EQ(file.size(), 2 + 1 + 20 + 1 + 1 + 1 + 1);
     EXPECT_EQ(Caption(file[0]), "新規(N)");
     EXPECT_EQ(file[0]->shortcut(), QKeySequence("Ctrl+N"));
     EXPECT_EQ(Caption(file[1]), "開く(O)");
     EXPECT_EQ(file[1]->shortcut(), QKeySequence("Ctrl+O"));
-    // The chain of projects joins the two commands that start work.
-    EXPECT_EQ(Caption(file[2]), "連続モーフィング");
-    EXPECT_TRUE(file[3]->isSeparator());
-    for (int n = 1; n <= 20; ++n) EXPECT_EQ(file[3 + n], frame.mnuRecent[n]);
-    EXPECT_TRUE(file[24]->isSeparator());
-    EXPECT_EQ(Caption(file[25]), "Fennixの終了(E)");
-    EXPECT_EQ(file[25]->shortcut(), QKeySequence("Ctrl+E"));
+    EXPECT_TRUE(file[2]->isSeparator());
+    for (int n = 1; n <= 20; ++n) EXPECT_EQ(file[2 + n], frame.mnuRecent[n]);
+    EXPECT_TRUE(file[23]->isSeparator());
+    EXPECT_EQ(Caption(file[24]), "Fennixの終了(E)");
+    EXPECT_EQ(file[24]->shortcut(), QKeySequence("Ctrl+E"));
+    // Ctrl+Q too, as in other programs.
+    EXPECT_EQ(file[24]->shortcuts(),
+              QList<QKeySequence>({QKeySequence("Ctrl+E"), QKeySequence("Ctrl+Q")}));
+    // The chain of projects comes after the specified items.
+    EXPECT_TRUE(file[25]->isSeparator());
+    EXPECT_EQ(Caption(file[26]), "連続モーフィング");
+    EXPECT_EQ(file[26], frame.mnuChain);
 
     const QList<QAction*> view = frame.mnuView->actions();
     ASSERT_EQ(view.size(), 3);
@@ -103,7 +118,7 @@ TEST_F(FrameTest, FrameMenuHasItsCaptionsOrderAndShortcuts) {
     EXPECT_EQ(view[2], frame.mnuVideo);
 }
 
-TEST_F(FrameTest, QuitWritesSettingsAndRemovesOnlyThisCopysTemporaryImages) {
+TEST_F(FrameTest, QuitWritesSettingsAndRemovesTheTemporaryImages) {
     std::string own[4];
     {
         Fennix_Mdif frame;
@@ -116,8 +131,8 @@ TEST_F(FrameTest, QuitWritesSettingsAndRemovesOnlyThisCopysTemporaryImages) {
             test::WriteFile(names.start, "x");
             test::WriteFile(names.end, "x");
         }
-        // Files of no copy of this version (older ones named their images so
-        // and shared one zoom bitmap) may belong to a program still running.
+        // The shared names of the zoom bitmap and the prepared images go
+        // at shut-down as they always did; any other file stays.
         for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "other.bmp"})
             test::WriteFile(temp() + "/" + name, "x");
         test::WriteFile(images() + "/face_001.bmp", "kept");
@@ -126,13 +141,14 @@ TEST_F(FrameTest, QuitWritesSettingsAndRemovesOnlyThisCopysTemporaryImages) {
         EXPECT_FALSE(frame.isVisible());
     }
     for (const std::string& path : own) EXPECT_FALSE(fs::exists(path)) << path;
-    for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp", "other.bmp"})
-        EXPECT_EQ(test::ReadFile(temp() + "/" + name), "x") << name;
+    for (const char* name : {"tmp.bmp", "temp_0.bmp", "temp_1.bmp"})
+        EXPECT_FALSE(fs::exists(temp() + "/" + name)) << name;
+    EXPECT_EQ(test::ReadFile(temp() + "/other.bmp"), "x");
     EXPECT_TRUE(fs::exists(images() + "/face_001.bmp"));
     EXPECT_NE(test::ReadFile(app.Path() + "/Fennix.ini").find("総フレーム数= 33\n"),
               std::string::npos);
     // Nothing of this copy is left: no images, no lock file.
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp()), fs::directory_iterator()), 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp()), fs::directory_iterator()), 1);
 }
 
 TEST_F(FrameTest, ADocumentThatRefusesKeepsTheWholeFrameOpen) {
@@ -158,13 +174,135 @@ TEST_F(FrameTest, MenuBarShowsTheActiveDocumentsMenu) {
     Fennix_Main* document = frame.CreateDocument();
     ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
     frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
-    EXPECT_EQ(BarCaptions(frame),
-              QStringList({"ファイル", "編集", "ツール", "モーフィング", "動画 (AVI ファイル) "}));
+    EXPECT_EQ(BarCaptions(frame), QStringList({"ファイル", "編集", "ツール", "モーフィング",
+                                               "動画 (AVI ファイル) ", "ヘルプ(H)"}));
 
     document->mnuCloseMorph->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frame.Documents().isEmpty());
-    EXPECT_EQ(BarCaptions(frame), QStringList({" ファイル", "オプション", "ビューア"}));
+    EXPECT_EQ(BarCaptions(frame),
+              QStringList({" ファイル", "オプション", "ビューア", "ヘルプ(H)"}));
+}
+
+// Every action of the frame and of a document that has keys (menus and
+// submenus, and the window's own, Escape and the Ctrl+S of a new document)
+// with all of its keys.
+std::set<std::pair<QString, QString>> BoundKeys(const QList<QAction*>& actions) {
+    std::set<std::pair<QString, QString>> bound;
+    std::function<void(const QList<QAction*>&)> walk = [&](const QList<QAction*>& list) {
+        for (QAction* action : list) {
+            if (action->menu()) walk(action->menu()->actions());
+            for (const QKeySequence& key : action->shortcuts())
+                bound.insert({key.toString(), Caption(action)});
+        }
+    };
+    walk(actions);
+    return bound;
+}
+
+// The keyboard shortcuts window lists exactly the keys the windows have.
+TEST_F(FrameTest, TheShortcutListMatchesTheKeysOfTheWindows) {
+    Fennix_Mdif frame;
+    Fennix_Main document;
+    QList<QAction*> actions = frame.actions() + frame.menuBar()->actions();
+    for (QMenu* menu : document.Menus()) actions << menu->menuAction();
+    actions += document.actions();
+    std::set<QString> boundKeys;
+    for (const auto& [key, caption] : BoundKeys(actions)) boundKeys.insert(key);
+    std::set<QString> listedKeys;
+    for (const ShortcutEntry& entry : ShortcutEntries())
+        for (const QKeySequence& key : entry.keys) listedKeys.insert(key.toString());
+    EXPECT_EQ(listedKeys, boundKeys);
+}
+
+// The usual keys reach the commands: Ctrl+S, Ctrl+Shift+S, Ctrl+Shift+Z
+// in a document, and Ctrl+Q quits.
+TEST_F(FrameTest, TheUsualKeysOfADesktopProgramWork) {
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    Fennix_Main* document = frame.CreateDocument();
+    ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(test::FocusOn(document));
+    EXPECT_EQ(document->mnuSaveMorph->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(document->mnuSaveName->shortcut(), QKeySequence("Ctrl+Shift+S"));
+    EXPECT_TRUE(document->mnuRedo->shortcuts().contains(QKeySequence("Ctrl+Shift+Z")));
+
+    // A new document: 上書き保存 is disabled, Ctrl+S asks for a name.
+    ASSERT_FALSE(document->mnuSaveMorph->isEnabled());
+    prompts->fileRequests.clear();
+    ASSERT_TRUE(test::PressInFocus(Qt::Key_S, Qt::ControlModifier));
+    ASSERT_EQ(prompts->fileRequests.size(), 1u);
+    EXPECT_TRUE(prompts->fileRequests[0].Save);
+    ASSERT_TRUE(test::PressInFocus(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier));
+    EXPECT_EQ(prompts->fileRequests.size(), 2u);
+
+    // Undo and redo by Ctrl+Shift+Z.
+    document->Document.Matrix(1).PointerColor = 0x00FF00;
+    prompts->colors.push_back(0x0000FF);
+    document->mnuColor[1]->trigger();
+    ASSERT_EQ(document->Document.Matrix(1).PointerColor, 0x0000FF);
+    document->Undo();
+    ASSERT_EQ(document->Document.Matrix(1).PointerColor, 0x00FF00);
+    ASSERT_TRUE(test::PressInFocus(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier));
+    EXPECT_EQ(document->Document.Matrix(1).PointerColor, 0x0000FF);
+
+    // Ctrl+Q closes the program as Ctrl+E does (the changed document asks;
+    // No closes it unsaved).
+    prompts->Answer(MessageAnswer::No);
+    ASSERT_TRUE(test::PressInFocus(Qt::Key_Q, Qt::ControlModifier));
+    EXPECT_FALSE(frame.isVisible());
+}
+
+// The title of a document with unsaved changes carries the mark; a save
+// takes it away. The status bar follows the pointer over the pictures.
+TEST_F(FrameTest, ChangedDocumentsAreMarkedAndTheStatusBarFollowsThePointer) {
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.show();
+    Fennix_Main* document = frame.CreateDocument();
+    ASSERT_TRUE(document->NewMorph(test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp")));
+    QCoreApplication::processEvents();
+    auto* sub = qobject_cast<QMdiSubWindow*>(document->parentWidget());
+    ASSERT_TRUE(sub);
+    EXPECT_FALSE(sub->isWindowModified());
+    EXPECT_EQ(frame.lblPointer->text(), QString("%1%").arg(document->Document.Zoom.Percent()));
+
+    prompts->colors.push_back(0x0000FF);
+    document->mnuColor[0]->trigger();
+    EXPECT_TRUE(document->Document.Dirty);
+    EXPECT_TRUE(sub->isWindowModified());
+    EXPECT_TRUE(sub->windowTitle().endsWith("[*]"));
+    EXPECT_EQ(document->windowTitle(), "Fennix");  // the document's own caption stays
+
+    document->Undo();  // back to the state it was made in
+    EXPECT_FALSE(sub->isWindowModified());
+    document->Redo();
+    EXPECT_TRUE(sub->isWindowModified());
+
+    const std::string project = app.Folder().File("marked.mph");
+    prompts->ChooseFilePath(project);
+    document->mnuSaveName->trigger();
+    ASSERT_TRUE(fs::exists(project));
+    EXPECT_FALSE(document->Document.Dirty);
+    EXPECT_FALSE(sub->isWindowModified());
+
+    // The pointer over the end picture at 100 %, then off the pictures.
+    const QList<PaneWidget*> panes = document->findChildren<PaneWidget*>();
+    PaneWidget* end = nullptr;
+    for (PaneWidget* pane : panes)
+        if (&pane->Pane() == &document->Panes.P(2)) end = pane;
+    ASSERT_TRUE(end);
+    document->SetZoom(2);
+    QMouseEvent move(QEvent::MouseMove, QPointF(81, 61), end->mapToGlobal(QPointF(81, 61)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(end, &move);
+    EXPECT_EQ(frame.lblPointer->text(), "終了画像 (40, 30)   200%");
+    EXPECT_EQ(frame.statusBar()->isVisible(), true);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(end, &leave);
+    EXPECT_EQ(frame.lblPointer->text(), "200%");
 }
 
 // New documents open one step further in, inside the visible frame area,

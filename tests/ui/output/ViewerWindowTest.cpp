@@ -195,6 +195,12 @@ TEST_F(ViewerWindowTest, FromTheMenuAFolderIsChosenFirstAndBitmapFramesWin) {
     EXPECT_TRUE(Settings.DialogConfirmed);
     EXPECT_EQ(Settings.FrameFolder(), frames.Path());
     EXPECT_EQ(view->lbl_Path->toolTip().toStdString(), frames.Path() + "/");
+    // The path has the whole row under the frame: the slider and the
+    // counter sit in the strip below the panel.
+    EXPECT_EQ(view->lbl_Path->width(), view->Pic_B->width() - kViewerPanelMarginX);
+    EXPECT_EQ(view->FrameSlider->parentWidget(), view->Strip);
+    EXPECT_LE(view->lbl_Path->fontMetrics().horizontalAdvance("/home/user/20240305-07/"),
+              view->lbl_Path->width());
     EXPECT_EQ(view->Kind(), 0);
     EXPECT_EQ(FrameOnScreen(), 0);
     EXPECT_TRUE(PlayControlsEnabled());
