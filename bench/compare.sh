@@ -74,8 +74,10 @@ ffmpeg_options() {
     esac
 }
 
+# Each timed run replaces the file of the one before: --force for fennix-morph
+# as -y for ffmpeg.
 for codec in "${codecs[@]}"; do
-    ours=$(best "$morph" avi "$work/frames" "$work/$codec.avi" --codec "$codec")
+    ours=$(best "$morph" avi "$work/frames" "$work/$codec.avi" --codec "$codec" --force)
     # shellcheck disable=SC2046
     theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
         $(ffmpeg_options "$codec") "$work/$codec-ffmpeg.avi")
@@ -98,13 +100,13 @@ gif_filters() {  # width, height
 }
 for format in ${VIDEO_FORMATS:-mp4 webm gif}; do
     if [ "$format" = gif ]; then
-        ours=$(best "$morph" video "$work/frames" "$work/morph.gif")
+        ours=$(best "$morph" video "$work/frames" "$work/morph.gif" --force)
         gif_size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x \
             "$work/morph.gif")
         theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
             -filter_complex "$(gif_filters "${gif_size%x*}" "${gif_size#*x}")" -loop 0 "$work/ffmpeg.gif")
     else
-        ours=$(best "$morph" video "$work/frames" "$work/morph.$format" --size "$size")
+        ours=$(best "$morph" video "$work/frames" "$work/morph.$format" --size "$size" --force)
         # shellcheck disable=SC2046
         theirs=$(best ffmpeg -y -loglevel error -framerate 20 -i "$work/frames/%03d.bmp" \
             $(video_ffmpeg_options "$format") "$work/ffmpeg.$format")

@@ -37,7 +37,8 @@ TEST_F(AviCommandTest, PacksTheFramesWithTheDialogsRules) {
     EXPECT_EQ(video.at("r_frame_rate"), "20/1");
     EXPECT_EQ(video.at("width"), "64");  // the first frame's size
 
-    run = RunAvi({frames.Path(), Movie(), "--fps", "60", "--size", "32x24", "--codec", "mjpeg"});
+    run = RunAvi(
+        {frames.Path(), Movie(), "--fps", "60", "--size", "32x24", "--codec", "mjpeg", "--force"});
     ASSERT_EQ(run.status, 0) << run.err;
     video = test::ProbeVideo(Movie());
     EXPECT_EQ(video.at("codec_name"), "mjpeg");
@@ -45,7 +46,7 @@ TEST_F(AviCommandTest, PacksTheFramesWithTheDialogsRules) {
     EXPECT_EQ(video.at("width"), "32");
     EXPECT_EQ(video.at("height"), "24");
 
-    run = RunAvi({frames.Path(), Movie(), "--fps", "0"}, true);
+    run = RunAvi({frames.Path(), Movie(), "--fps", "0", "--force"}, true);
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(run.err.substr(0, 11), "\rframe 1/20");
     EXPECT_EQ(run.err.substr(run.err.size() - 13), "\rframe 20/20\n");
@@ -66,24 +67,26 @@ TEST_F(AviCommandTest, PacksALatin1FolderOfLatin1Names) {
 }
 
 TEST_F(AviCommandTest, RefusesBadInputWithOneLineAndNoFile) {
-    const auto fails = [&](std::vector<std::string> args, const std::string& message) {
+    // A failure exits with 1, a usage error with 2.
+    const auto fails = [&](std::vector<std::string> args, const std::string& message,
+                           int status = 1) {
         const Outcome run = RunAvi(std::move(args));
-        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.status, status) << message;
         // The message, possibly followed by the reason.
         EXPECT_EQ(run.err.rfind("fennix-morph: " + message, 0), 0u) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_FALSE(fs::exists(Movie()));
     };
-    fails({frames.Path()}, "avi needs FRAMEDIR OUTPUT.avi (see --help)");
+    fails({frames.Path()}, "avi needs FRAMEDIR OUTPUT.avi (see --help)", 2);
     fails({frames.Path(), Movie()}, "the folder " + frames.Path() + " holds no frame 000");
     fails({frames.File("none"), Movie()}, "cannot read the folder " + frames.File("none"));
     test::WriteFrames(frames.Path(), 0, 1, 32, 32);
     fails({frames.Path(), Movie(), "--codec", "divx"}, "the compressor divx is not available");
     fails({frames.Path(), Movie(), "--size", "0x10"},
-          "--size needs WxH with whole numbers of at least 1");
-    fails({frames.Path(), Movie(), "--fps", "quick"}, "--fps needs a number");
-    fails({frames.Path(), Movie(), "--fps"}, "--fps needs a value");
-    fails({frames.Path(), Movie(), "--loop"}, "unknown option --loop");
+          "--size needs WxH with whole numbers of at least 1", 2);
+    fails({frames.Path(), Movie(), "--fps", "quick"}, "--fps needs a number", 2);
+    fails({frames.Path(), Movie(), "--fps"}, "--fps needs a value", 2);
+    fails({frames.Path(), Movie(), "--loop"}, "unknown option --loop", 2);
     fails({frames.Path(), out.File("missing/movie.avi")},
           "cannot write the video " + out.File("missing/movie.avi"));
     test::WriteFile(frames.File("001.bmp"), "broken");

@@ -49,7 +49,7 @@ TEST_F(ChainCommandTest, AnEasedHeldChainIsOneNumberedFolder) {
 }
 
 // The project's own options apply unless the command line replaces them;
-// bad values fail with one line before anything is written.
+// bad values are usage errors of one line, before anything is written.
 TEST_F(ChainCommandTest, ProjectOptionsApplyAndTheCommandLineWins) {
     MorphProject project;
     ASSERT_EQ(LoadMorphFile(folder.File("a.mph"), project), "");
@@ -69,7 +69,7 @@ TEST_F(ChainCommandTest, ProjectOptionsApplyAndTheCommandLineWins) {
         std::vector<std::string> args = {"render", folder.File("a.mph"), folder.File("bad")};
         args.insert(args.end(), bad.begin(), bad.end());
         const auto result = RunCli(args);
-        EXPECT_EQ(result.status, 1) << bad.front();
+        EXPECT_EQ(result.status, 2) << bad.front();  // a usage error
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_FALSE(std::filesystem::exists(folder.File("bad")));
     }

@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "cli/RunCli.h"
@@ -63,8 +65,10 @@ TEST_F(FaceCommandsTest, FacesSaysSoWhenThereIsNone) {
     const auto missing = RunCli({"faces", folder.File("missing.png")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(RunCli({"faces"}).status, 1);
-    EXPECT_EQ(RunCli({"faces", kAstronaut, "--what"}).status, 1);
+    // Usage errors.
+    EXPECT_EQ(RunCli({"faces"}).status, 2);
+    EXPECT_EQ(RunCli({"faces", kAstronaut, "--what"}).status, 2);
+    EXPECT_EQ(RunCli({"faces", kAstronaut, kAstronaut}).status, 2);
 }
 
 TEST_F(FaceCommandsTest, FitPlacesLandmarkPairsAndReplacesThemTheNextTime) {
@@ -99,7 +103,8 @@ TEST_F(FaceCommandsTest, FitPlacesLandmarkPairsAndReplacesThemTheNextTime) {
     const auto far = RunCli({"fit", project, "--face", "4", "--output", folder.File("r.mph")});
     ASSERT_EQ(far.status, 0) << far.err;
     EXPECT_NE(far.err.find("no face number 4"), std::string::npos) << far.err;
-    EXPECT_EQ(RunCli({"fit", project, "--face", "0"}).status, 1);
+    EXPECT_EQ(RunCli({"fit", project, "--face", "0"}).status, 2);
+    EXPECT_EQ(RunCli({"fit", project, "--face", "1", "--no-faces"}).status, 2);
 }
 
 TEST_F(FaceCommandsTest, MorphMakesAVideoOrFramesInOneCommand) {
@@ -127,22 +132,112 @@ TEST_F(FaceCommandsTest, MorphMakesAVideoOrFramesInOneCommand) {
     for (const char* name : {"000.bmp", "001.bmp", "002.bmp"})
         EXPECT_TRUE(std::filesystem::is_regular_file(frames + "/" + name)) << name;
     EXPECT_FALSE(std::filesystem::exists(frames + "/003.bmp"));
+    // Those were smooth frames; --standard gives the exact ones (the grid
+    // moves, so the middle frames differ).
+    const auto middle = [](const std::string& folder) {
+        return QImage(QString::fromStdString(folder + "/001.bmp"));
+    };
+    const std::string exact = folder.File("exact");
+    ASSERT_EQ(RunCli({"morph", kAstronaut, Footballer(), exact, "--frames", "3", "--rows", "4",
+                      "--cols", "4", "--standard"})
+                  .status,
+              0);
+    EXPECT_NE(middle(exact), middle(frames));
+    EXPECT_EQ(QImage(QString::fromStdString(exact + "/000.bmp")).size(), middle(frames).size());
+}
 
+// A small pair of pictures without faces, so that a whole morph is quick.
+class MorphCommandTest : public testing::Test {
+  protected:
+    test::TestFolder folder;
+    std::string start = Picture("start.png", 0), end = Picture("end.png", 1);
+
+    std::string Picture(const char* name, int k) {
+        QImage image(48, 40, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb((x * 5 + k * 90) % 256, (y * 6) % 256, k ? 40 : 200));
+        const std::string path = folder.File(name);
+        EXPECT_TRUE(image.save(QString::fromStdString(path)));
+        return path;
+    }
+    static std::string Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+TEST_F(MorphCommandTest, BadCommandLinesAndOutputsAreRefusedBeforeAnythingIsWritten) {
+    const std::string existing = folder.File("old.gif");
+    { std::ofstream(existing) << "old"; }
+    const std::string frames = folder.File("frames");
+    std::filesystem::create_directory(frames);
+    { std::ofstream(frames + "/000.bmp") << "old frame"; }
+    const std::string gifStart = folder.File("start.gif");
+    // A picture named like a video (Qt writes no GIF; the name is what counts).
+    std::filesystem::copy_file(start, gifStart);
+    const std::string folderVideo = folder.File("folder.mp4");
+    std::filesystem::create_directory(folderVideo);
+    const std::string plainFile = folder.File("notes.txt");
+    { std::ofstream(plainFile) << "notes"; }
     const struct {
         std::vector<std::string> args;
+        int status;
         const char* says;
     } bad[] = {
-        {{"morph", kAstronaut, kAstronaut}, "morph needs START END OUTPUT"},
-        {{"morph", kAstronaut, kAstronaut, folder.File("a.avi"), "--fps", "40"}, "from 1 to 30"},
-        {{"morph", kAstronaut, kAstronaut, folder.File("a.gif"), "--size", "0x3"}, "--size"},
-        {{"morph", kAstronaut, folder.File("none.png"), folder.File("b.gif")}, "none.png"},
-        {{"morph", kAstronaut, kAstronaut, folder.File("c.webm"), "--frames", "1"}, "--frames"},
+        {{"morph", start, end}, 2, "morph needs START END OUTPUT"},
+        {{"morph", start, end, folder.File("a.gif"), folder.File("b.gif")}, 2, "only"},
+        {{"morph", start, end, folder.File("a.avi"), "--fps", "40"}, 2, "from 1 to 30"},
+        {{"morph", start, end, folder.File("a.mp4"), "--fps", "61"}, 2, "from 1 to 60"},
+        {{"morph", start, end, folder.File("a.gif"), "--size", "0x3"}, 2, "--size"},
+        {{"morph", start, end, folder.File("c.webm"), "--frames", "1"}, 2, "--frames"},
+        {{"morph", start, end, folder.File("c.webm"), "--rows", "x"}, 2, "--rows"},
+        {{"morph", start, end, folder.File("c.webm"), "--cols", "0"}, 2, "--cols"},
+        {{"morph", start, end, folder.File("c.webm"), "--smooth", "--standard"}, 2, "exclude"},
+        {{"morph", start, end, folder.File("c.webm"), "--what"}, 2, "--what"},
+        {{"morph", start, folder.File("none.png"), folder.File("b.gif")}, 1, "none.png"},
+        {{"morph", start, end, existing}, 1, "--force"},
+        {{"morph", gifStart, end, gifStart}, 1, "start picture"},
+        {{"morph", gifStart, end, gifStart, "--force"}, 1, "start picture"},
+        {{"morph", start, end, frames}, 1, "already holds frames"},
+        {{"morph", start, end, folderVideo}, 1, "is a folder"},
+        {{"morph", start, end, plainFile}, 1, "not a folder"},
     };
     for (const auto& c : bad) {
         const auto r = RunCli(c.args);
-        EXPECT_EQ(r.status, 1) << c.says;
+        EXPECT_EQ(r.status, c.status) << c.says;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << c.says;
     }
+    // Nothing was written over.
+    EXPECT_EQ(Bytes(existing), "old");
+    EXPECT_EQ(Bytes(frames + "/000.bmp"), "old frame");
+    EXPECT_EQ(Bytes(plainFile), "notes");
+    EXPECT_EQ(Bytes(gifStart), Bytes(start));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("a.gif")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("c.webm")));
+}
+
+TEST_F(MorphCommandTest, ForceReplacesAnExistingOutput) {
+    const std::string video = folder.File("out.gif");
+    { std::ofstream(video) << "old"; }
+    const auto forced = RunCli({"morph", start, end, video, "--frames", "3", "--force"});
+    ASSERT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(Bytes(video).substr(0, 3), "GIF");
+    EXPECT_NE(forced.out.find("wrote " + video), std::string::npos) << forced.out;
+    const auto quiet = RunCli({"--quiet", "morph", start, end, video, "--frames", "3", "--force"});
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, "");
+
+    // A folder that holds frames is used again only with --force, which
+    // replaces them.
+    const std::string frames = folder.File("frames");
+    ASSERT_EQ(RunCli({"morph", start, end, frames, "--frames", "3"}).status, 0);
+    EXPECT_EQ(RunCli({"morph", start, end, frames, "--frames", "2"}).status, 1);
+    EXPECT_TRUE(std::filesystem::exists(frames + "/002.bmp"));
+    ASSERT_EQ(RunCli({"morph", start, end, frames, "--frames", "2", "--force"}).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(frames + "/001.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(frames + "/002.bmp"));
 }
 
 }  // namespace

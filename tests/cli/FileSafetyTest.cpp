@@ -159,18 +159,19 @@ TEST_F(FileSafetyTest, AnAviNeverDamagesWhatItIsGivenAsOutput) {
         EXPECT_TRUE(fs::is_character_file(device));
     }
 
-    // An existing video stays as it was when a new one fails.
+    // An existing video stays as it was when the one replacing it fails.
     const std::string movie = folder.File("movie.avi");
     test::WriteFile(movie, "the video of yesterday");
     test::WriteFile(frames.File("001.bmp"), "broken");
-    ExpectOneLineFailure(RunCli({"avi", frames.Path(), movie}), frames.File("001.bmp"));
+    ExpectOneLineFailure(RunCli({"avi", frames.Path(), movie, "--force"}), frames.File("001.bmp"));
     EXPECT_EQ(ReadFile(movie), "the video of yesterday");
 
     test::WriteFrames(frames.Path(), 0, 2, 320, 240);
     test::SmallDisk disk(300 * 1024);
     if (!disk.Mounted()) GTEST_SKIP() << "mounting a small file system needs root";
     test::WriteFile(disk.File("movie.avi"), "the video of yesterday");
-    ExpectOneLineFailure(RunCli({"avi", frames.Path(), disk.File("movie.avi")}), "No space left");
+    ExpectOneLineFailure(RunCli({"avi", frames.Path(), disk.File("movie.avi"), "--force"}),
+                         "No space left");
     EXPECT_EQ(ReadFile(disk.File("movie.avi")), "the video of yesterday");
     EXPECT_EQ(ListNames(disk.Path()), "movie.avi");
     EXPECT_EQ(ListNames(folder.Path()),

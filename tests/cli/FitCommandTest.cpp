@@ -58,20 +58,21 @@ TEST_F(FitCommandTest, ClearMessagesForWhatCannotBeFitted) {
     MakeProject();
     const struct {
         std::vector<std::string> args;
+        int status;  // 2 for a usage error, 1 for a failure
         const char* message;
     } cases[] = {
-        {{"fit"}, "fit needs PROJECT.mph"},
-        {{"fit", folder.File("none.mph")}, "cannot open the project"},
-        {{"fit", project(), "--output"}, "--output needs a value"},
-        {{"fit", project(), "--ref", "1,2,3"}, "--ref needs four numbers"},
-        {{"fit", project(), "--ref", "1,2,3,4"}, "--ref is given two or three times"},
-        {{"fit", project(), "--ref", "5,5,1,1", "--ref", "5,5,9,9"}, "define no alignment"},
-        {{"fit", project(), "--rows", "3"}, "unknown option --rows"},
-        {{"fit", project(), "--output", folder.Path()}, "cannot write the project"},
+        {{"fit"}, 2, "fit needs PROJECT.mph"},
+        {{"fit", folder.File("none.mph")}, 1, "cannot open the project"},
+        {{"fit", project(), "--output"}, 2, "--output needs a value"},
+        {{"fit", project(), "--ref", "1,2,3"}, 2, "--ref needs four numbers"},
+        {{"fit", project(), "--ref", "1,2,3,4"}, 2, "--ref is given two or three times"},
+        {{"fit", project(), "--ref", "5,5,1,1", "--ref", "5,5,9,9"}, 1, "define no alignment"},
+        {{"fit", project(), "--rows", "3"}, 2, "unknown option --rows"},
+        {{"fit", project(), "--output", folder.Path()}, 1, "cannot write the project"},
     };
     for (const auto& c : cases) {
         const auto result = RunCli(c.args);
-        EXPECT_EQ(result.status, 1) << c.message;
+        EXPECT_EQ(result.status, c.status) << c.message;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     }
     EXPECT_NE(RunCli({"fit", "--help"}).out.find("usage: fennix-morph fit"), std::string::npos);

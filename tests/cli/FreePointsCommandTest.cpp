@@ -37,11 +37,13 @@ class FreePointsCommandTest : public testing::Test {
         }
     }
     std::string Picture(int side) const { return folder.File(side == 0 ? "start.bmp" : "end.bmp"); }
-    // A project of `cells` × `cells` cells with the pairs of `points`.
+    // A project of `cells` × `cells` cells with the pairs of `points`,
+    // replacing the one an earlier call wrote.
     test::CliResult New(const std::string& points, const char* cells = "2") {
         WriteFile(folder.File("points.txt"), points);
         return RunCli({"new", Picture(0), Picture(1), folder.File("p.mph"), "--rows", cells,
-                       "--cols", cells, "--frames", "5", "--points", folder.File("points.txt")});
+                       "--cols", cells, "--frames", "5", "--points", folder.File("points.txt"),
+                       "--force"});
     }
     test::TestFolder folder;
 };

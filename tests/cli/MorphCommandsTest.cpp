@@ -102,13 +102,15 @@ TEST_F(CliTest, HelpAndUsage) {
         EXPECT_NE(help.out.find("usage: fennix-morph"), std::string::npos);
     }
     EXPECT_EQ(RunCli({"--help"}).status, 0);
-    EXPECT_EQ(RunCli({}).status, 1);
-    EXPECT_EQ(RunCli({"explode"}).status, 1);
+    // Usage errors exit with 2.
+    EXPECT_EQ(RunCli({}).status, 2);
+    EXPECT_EQ(RunCli({"explode"}).status, 2);
 }
 
 TEST_F(CliTest, BadInputFailsWithOneLineAndWritesNothing) {
-    auto expectFailure = [](const Result& r) {
-        EXPECT_EQ(r.status, 1);
+    // A failure exits with 1, a usage error (a bad option value) with 2.
+    auto expectFailure = [](const Result& r, int status = 1) {
+        EXPECT_EQ(r.status, status);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     };
     // A missing project, a missing image, a frame count of 1.
@@ -117,7 +119,8 @@ TEST_F(CliTest, BadInputFailsWithOneLineAndWritesNothing) {
         RunCli({"new", folder.File("missing.bmp"), test::SamplePath("moon.bmp"), project()}));
     EXPECT_FALSE(fs::exists(project()));
     expectFailure(RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"),
-                          project(), "--rows", "abc"}));
+                          project(), "--rows", "abc"}),
+                  2);
     // Pictures of different sizes only with --fit stretch.
     const std::string small = folder.File("small.bmp");
     ASSERT_TRUE(LoadImageFile(test::SamplePath("moon.bmp"))->scaled(160, 120).save(
@@ -128,13 +131,14 @@ TEST_F(CliTest, BadInputFailsWithOneLineAndWritesNothing) {
               std::string::npos)
         << differ.err;
     EXPECT_FALSE(fs::exists(project()));
-    expectFailure(RunCli({"new", test::SamplePath("sun.bmp"), small, project(), "--fit", "crop"}));
+    expectFailure(RunCli({"new", test::SamplePath("sun.bmp"), small, project(), "--fit", "crop"}),
+                  2);
     ASSERT_EQ(RunCli({"new", test::SamplePath("sun.bmp"), small, project(), "--fit", "stretch"})
                   .status,
               0);
     fs::remove(project());
     // One frame makes no morph: refused when the project is made.
-    expectFailure(MakeProject("1"));
+    expectFailure(MakeProject("1"), 2);
     EXPECT_FALSE(fs::exists(project()));
 
     // An image that went missing after the project was written.
@@ -146,7 +150,10 @@ TEST_F(CliTest, BadInputFailsWithOneLineAndWritesNothing) {
     EXPECT_FALSE(fs::exists(folder.File("c")));
 
     // An output folder that cannot be made (a file stands in its way).
-    ASSERT_EQ(MakeProject("2").status, 0);
+    ASSERT_EQ(RunCli({"new", test::SamplePath("sun.bmp"), test::SamplePath("moon.bmp"), project(),
+                      "--frames", "2", "--force"})
+                  .status,
+              0);
     test::WriteFile(folder.File("file"), "x");
     expectFailure(RunCli({"render", project(), folder.File("file/out")}));
 }

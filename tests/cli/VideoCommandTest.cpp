@@ -85,33 +85,35 @@ TEST_F(VideoCommandTest, LargeFramesGiveSizesThatPlayEverywhere) {
 
 TEST_F(VideoCommandTest, RefusesBadInputWithOneLineAndNoFile) {
     const std::string movie = out.File("movie.mp4");
-    const auto fails = [&](std::vector<std::string> args, const std::string& message) {
+    // A failure exits with 1, a usage error with 2.
+    const auto fails = [&](std::vector<std::string> args, const std::string& message,
+                           int status = 1) {
         const test::CliResult run = RunVideo(std::move(args));
-        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.status, status) << message;
         EXPECT_EQ(run.err.rfind("fennix-morph: " + message, 0), 0u) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_FALSE(fs::exists(movie));
     };
-    fails({frames.Path()}, "video needs FRAMEDIR OUTPUT (see --help)");
+    fails({frames.Path()}, "video needs FRAMEDIR OUTPUT (see --help)", 2);
     test::WriteFrames(frames.Path(), 1, 2, 16, 16);
     fails({frames.Path(), movie}, "the folder " + frames.Path() + " holds no frame 000");
     fails({frames.File("none"), movie}, "cannot read the folder " + frames.File("none"));
     test::WriteFrames(frames.Path(), 0, 0, 16, 16);
     fails({frames.Path(), out.File("movie.avi")},
-          "the output " + out.File("movie.avi") + " must end in .mp4, .webm or .gif");
-    fails({frames.Path(), movie, "--fps", "61"}, "--fps needs a whole number from 1 to 60");
-    fails({frames.Path(), movie, "--fps", "0"}, "--fps needs a whole number from 1 to 60");
+          "the output " + out.File("movie.avi") + " must end in .mp4, .webm or .gif", 2);
+    fails({frames.Path(), movie, "--fps", "61"}, "--fps needs a whole number from 1 to 60", 2);
+    fails({frames.Path(), movie, "--fps", "0"}, "--fps needs a whole number from 1 to 60", 2);
     {
         // Where the locale writes "2,5", "2.5" is still two and a half.
         const test::CommaLocale comma;
         const test::CommaLocaleScope scope(comma);
         ASSERT_TRUE(scope.Active()) << "localedef could not make a test locale";
-        fails({frames.Path(), movie, "--fps", "2.5"}, "--fps needs a whole number from 1 to 60");
+        fails({frames.Path(), movie, "--fps", "2.5"}, "--fps needs a whole number from 1 to 60", 2);
     }
-    fails({frames.Path(), movie, "--quality", "best"}, "--quality takes high, normal or small");
+    fails({frames.Path(), movie, "--quality", "best"}, "--quality takes high, normal or small", 2);
     fails({frames.Path(), movie, "--size", "10"},
-          "--size needs WxH with whole numbers of at least 1");
-    fails({frames.Path(), movie, "--loop"}, "unknown option --loop");
+          "--size needs WxH with whole numbers of at least 1", 2);
+    fails({frames.Path(), movie, "--loop"}, "unknown option --loop", 2);
     test::WriteFile(out.File("file"), "x");
     fails({frames.Path(), out.File("file/movie.mp4")},
           "cannot write the video " + out.File("file/movie.mp4"));
