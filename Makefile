@@ -49,8 +49,8 @@ fuzz: deps-test configure
 
 # The whole test suite once more, built with AddressSanitizer and UBSan in a
 # folder of its own; any report fails the test that made it. The fuzz
-# targets have their own sanitizer build, and the Xvfb walkthrough and the
-# install check add nothing the sanitizers would see.
+# targets have their own sanitizer build, and the Xvfb walkthrough, the
+# install check and the package check add nothing the sanitizers would see.
 SANITIZE_BUILD ?= build-sanitize
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 
@@ -65,7 +65,7 @@ test-sanitize: deps-test $(SANITIZE_BUILD)/CMakeCache.txt
 	cd $(SANITIZE_BUILD) && \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -E '^(fuzz|e2e-xvfb|install)$$'
+	  ctest --output-on-failure -j $(JOBS) -E '^(fuzz|e2e-xvfb|install|lintian)$$'
 
 # A Debian package of the program: $(BUILD)/fennix_<version>_<arch>.deb.
 package: build-all
