@@ -120,7 +120,9 @@ TEST_P(GridFitWithoutFaces, BehavesAsWithoutLandmarks) {
     EXPECT_TRUE(result.FacePairs.empty());
     EXPECT_EQ(result.StartFreePoints, startGrid.FreePoints);
     EXPECT_EQ(result.FreePoints.size(), 1u);
-    if (!c.modelLoaded) EXPECT_NE(result.FaceNote.find("モデルがない"), std::string::npos);
+    if (!c.modelLoaded) {
+        EXPECT_NE(result.FaceNote.find("モデルがない"), std::string::npos);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GridFitWithoutFaces,

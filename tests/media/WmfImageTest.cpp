@@ -465,7 +465,9 @@ TEST(WmfImage, DrawingWorkIsWeighedBeforeItIsDone) {
         EXPECT_LE(work, limits.work);
         EXPECT_GE(work, c.leastWork);
         EXPECT_LE(work, c.mostWork);
-        if (image) EXPECT_EQ(image->size(), QSize(256, 256));
+        if (image) {
+            EXPECT_EQ(image->size(), QSize(256, 256));
+        }
     }
 }
 

@@ -99,7 +99,9 @@ void ExpectSameMesh(const MatrixRecord& start, const MatrixRecord& end, const st
     const auto quickly = BuildFreeMeshQuickly(start, end);
     ASSERT_EQ(quickly.has_value(), TilesRectangle(start)) << what;
     const FreeMesh quick = BuildFreeMesh(start, end);
-    if (quickly) ASSERT_EQ(quickly->Triangles, quick.Triangles) << what;
+    if (quickly) {
+        ASSERT_EQ(quickly->Triangles, quick.Triangles) << what;
+    }
     const FreeMesh plain = BuildFreeMeshReference(start, end);
     ASSERT_EQ(quick.Triangles, plain.Triangles) << what;
     EXPECT_EQ(quick.Unplaced, plain.Unplaced) << what;

@@ -78,7 +78,9 @@ TEST(FreePairCheck, EachFaultNamesItsPair) {
         EXPECT_EQ(check.Other, c.other) << c.what;
         EXPECT_EQ(check.Passed(), c.fault == FreePairFault::None) << c.what;
         // A set that passes has a mesh without folds, every pair placed.
-        if (check.Passed()) EXPECT_TRUE(MeshUnfolded(start, end)) << c.what;
+        if (check.Passed()) {
+            EXPECT_TRUE(MeshUnfolded(start, end)) << c.what;
+        }
         EXPECT_EQ(FreePairFaultText(check, 3).empty(), check.Passed()) << c.what;
     }
 }
@@ -123,7 +125,9 @@ TEST(FreePairCheck, TheWholeSetCounts) {
             EXPECT_EQ(check.Fault, FreePairFault::Folds);
             EXPECT_EQ(check.Pair, 0);
         }
-        if (n == 2) EXPECT_TRUE(check.Passed());
+        if (n == 2) {
+            EXPECT_TRUE(check.Passed());
+        }
     }
     EXPECT_TRUE(MeshUnfolded(start, end));
 }
