@@ -67,7 +67,7 @@ class ProjectAdditionsTest : public testing::Test {
         end.Points(2, 2) = {40, 30};
     }
     std::string Save(const std::string& path, const RunOptions& run) {
-        return SaveMorphFile(path, start, end, app.Path(), 9, 0x808080, nullptr, ProjectAdditions{run});
+        return SaveMorphFile(path, start, end, app.Path(), 9, 0x808080, nullptr, ProjectAdditions{run, {}});
     }
 
     test::AppFolderScope app;
