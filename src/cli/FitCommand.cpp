@@ -105,7 +105,8 @@ int RunFit(const Invocation& run) {
         case FitOutcome::NoMatch:
             // A warning, not a summary: the project is written unchanged.
             run.Err() << "fennix-morph: the pictures of " << path
-                      << " have nothing in common the fit could find; the grid is unchanged\n";
+                      << " have nothing in common the fit could find; the grid is unchanged"
+                         " (give matching places with --ref)\n";
             break;
         default:
             FaceNotes(run, options, result);
@@ -116,7 +117,9 @@ int RunFit(const Invocation& run) {
                      : std::string()) +
                 std::to_string(result.Trusted) + " points from the flow, " +
                 std::to_string(result.Interpolated) +
-                (result.FacesLed ? " from the faces' spline, " : " from their neighbours, ") +
+                (result.FacesLed    ? " from the faces' spline, "
+                  : result.SplineLed ? " from the reference points' spline, "
+                                     : " from their neighbours, ") +
                 std::to_string(result.HeldBack) + " held back to keep the grid unfolded");
             break;
     }
@@ -163,8 +166,9 @@ const Command& FitCommand() {
                  "with --force, never the project or one of its pictures"},
                 {"ref", "SX,SY,EX,EY",
                  "a start place SX,SY and the matching end place EX,EY, in "
-                 "pixels; two or three pairs give the alignment instead, for "
-                 "pictures whose features do not match",
+                 "pixels; two or three pairs lead the fit instead (the grid "
+                 "follows them smoothly, its border pinned), for pictures whose "
+                 "features do not match",
                  true},
                 {"no-faces", "", "leave faces out: no landmark pairs are placed"},
                 {"face", "N",

@@ -365,6 +365,24 @@ void SplineMaps(const PlateSpline& spline, cv::Size size, cv::Mat& mapX, cv::Mat
     });
 }
 
+// Pins the border for a spline from a picture of `from` size to one of
+// `to` size: points along each side go to the same place of the other
+// picture's side.
+void AddBorderPins(cv::Size fromSize, cv::Size toSize, std::vector<cv::Point2d>& from,
+                   std::vector<cv::Point2d>& to) {
+    const double w = fromSize.width - 1, h = fromSize.height - 1;
+    const double ew = toSize.width - 1, eh = toSize.height - 1;
+    constexpr int kPins = 6;
+    for (int k = 0; k < kPins; ++k) {
+        const double f = static_cast<double>(k) / kPins;
+        const std::pair<cv::Point2d, cv::Point2d> pins[] = {{{f * w, 0}, {f * ew, 0}},
+                                                            {{w, f * h}, {ew, f * eh}},
+                                                            {{w - f * w, h}, {ew - f * ew, eh}},
+                                                            {{0, h - f * h}, {0, eh - f * eh}}};
+        for (const auto& [a, b] : pins) from.push_back(a), to.push_back(b);
+    }
+}
+
 bool SamePoint(const Point& a, const Point& b) {
     return a.X == b.X && a.Y == b.Y;
 }
@@ -513,34 +531,37 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     if (!facePairs) startBase = startGrid, endBase = endGrid;
 
     // Where a working place of the start picture lies in the end picture:
-    // by the alignment, or with faces by the spline through the landmark
-    // pairs and the pinned border.
-    PlateSpline spline;
+    // by the alignment, or by a spline through matched pairs (the face
+    // landmarks, or the user's reference points) and the pinned border.
+    // Reference points carried by a similarity alone drive the grid off the
+    // picture where it scales up or turns; the spline takes them onto each
+    // other and keeps the picture whole.
+    std::vector<cv::Point2d> splineFrom, splineTo;
     if (facePairs) {
-        std::vector<cv::Point2d> from = facePairs->Start, to = facePairs->End;
-        // The border pinned: points along each side go to the same place of
-        // the end picture's side.
-        const double w = start.Gray.cols - 1, h = start.Gray.rows - 1;
-        const double ew = end.Gray.cols - 1, eh = end.Gray.rows - 1;
-        constexpr int kPins = 6;
-        for (int k = 0; k < kPins; ++k) {
-            const double f = static_cast<double>(k) / kPins;
-            const std::pair<cv::Point2d, cv::Point2d> pins[] = {{{f * w, 0}, {f * ew, 0}},
-                                                                {{w, f * h}, {ew, f * eh}},
-                                                                {{w - f * w, h}, {ew - f * ew, eh}},
-                                                                {{0, h - f * h}, {0, eh - f * eh}}};
-            for (const auto& [a, b] : pins) from.push_back(a), to.push_back(b);
+        splineFrom = facePairs->Start, splineTo = facePairs->End;
+    } else if (result.Alignment == FitAlignment::References) {
+        for (const FitReference& r : options.References) {
+            splineFrom.emplace_back(start.ToWork(r.StartX), start.ToWork(r.StartY));
+            splineTo.emplace_back(end.ToWork(r.EndX), end.ToWork(r.EndY));
         }
-        if (!spline.Fit(from, to, std::max(start.Gray.cols, start.Gray.rows))) facePairs.reset();
     }
+    PlateSpline spline;
+    bool splineLed = false;
+    if (!splineFrom.empty()) {
+        std::vector<cv::Point2d> from = splineFrom, to = splineTo;
+        AddBorderPins(start.Gray.size(), end.Gray.size(), from, to);
+        splineLed = spline.Fit(from, to, std::max(start.Gray.cols, start.Gray.rows));
+        if (!splineLed) facePairs.reset();
+    }
+    result.SplineLed = splineLed;
     const auto toEnd = [&](double x, double y) {
-        return facePairs ? spline(x, y) : cv::Point2d(align.MapX(x, y), align.MapY(x, y));
+        return splineLed ? spline(x, y) : cv::Point2d(align.MapX(x, y), align.MapY(x, y));
     };
 
     // The end picture laid onto the start picture, with the brightness and
     // contrast of the start picture.
     cv::Mat aligned;
-    if (facePairs) {
+    if (splineLed) {
         cv::Mat mapX, mapY;
         SplineMaps(spline, start.Gray.size(), mapX, mapY);
         cv::remap(end.Gray, aligned, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
@@ -599,10 +620,10 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
             Tr("GridFit", "2つの画像に共通する部分が見つからないため、メッシュはそのままです。");
         return result;
     }
-    // Without faces the untrusted points follow their trusted neighbours;
-    // with faces they follow the spline, which knows the face better than
-    // flow spread from elsewhere.
-    if (!facePairs) InterpolateUntrusted(shift, trusted, countI, countJ);
+    // Without a spline the untrusted points follow their trusted
+    // neighbours; with one they follow the spline, which knows the matched
+    // places better than flow spread from elsewhere.
+    if (!splineLed) InterpolateUntrusted(shift, trusted, countI, countJ);
 
     std::vector<PointTarget> targets(n);
     for (int j = 1; j <= countJ; ++j) {

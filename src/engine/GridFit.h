@@ -57,6 +57,11 @@ struct GridFitOptions {
     // The free point pairs an earlier fit placed on faces: a fit with faces
     // replaces them, one without keeps them as they are.
     std::vector<FreePair> PreviousFacePairs;
+    // The free point pairs an earlier fit added where the grid was too
+    // coarse to follow the flow: every fit replaces them.
+    std::vector<FreePair> PreviousDetailPairs;
+    // The most pairs a fit adds where the grid is too coarse; 0: none.
+    int MostDetailPairs = 160;
 };
 
 // How the global alignment was found.
@@ -89,6 +94,13 @@ struct GridFitResult {
     // when some would fold the mesh or fall on another point).
     std::vector<FreePair> FacePairs;
     bool FacesLed = false;             // the landmark pairs led the fit
+    // The grid followed a spline through matched pairs (face landmarks or
+    // reference points) with the picture's border pinned.
+    bool SplineLed = false;
+    // The free point pairs added where the flow is trusted but the grid
+    // alone is too coarse to follow it (among FreePoints, after the face
+    // pairs).
+    std::vector<FreePair> DetailPairs;
     int StartFaces = 0, EndFaces = 0;  // faces found in each picture
     // Why the faces did not lead, when the model is missing or a chosen
     // face is not there; empty otherwise. In Japanese.
