@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include <opencv2/calib3d.hpp>
 #include <opencv2/core.hpp>
@@ -17,6 +18,7 @@
 #include "core/Rounding.h"
 #include "engine/FaceLandmarks.h"
 #include "model/FreeMesh.h"
+#include "model/FreePairCheck.h"
 
 namespace fennix {
 
@@ -247,22 +249,27 @@ cv::Point2f Sample(const cv::Mat& field, float x, float y) {
 }
 
 // The flow at working place (x, y) of the start picture, when it can be
-// trusted: the median over a 5 × 5 window of the pixels whose flow comes
-// back (forward-backward check), the window being textured and at least
-// 60 % of it consistent.
+// trusted: the median over a (2·reach + 1)² window of the pixels whose flow
+// comes back (forward-backward check), the window being textured and at
+// least 60 % of it consistent.
+constexpr int kWideReach = 8;
+
 std::optional<cv::Point2d> TrustedFlow(const cv::Mat& start, const cv::Mat& forward,
-                                       const cv::Mat& backward, double x, double y) {
+                                       const cv::Mat& backward, double x, double y,
+                                       int reach = 2) {
     const int cx = static_cast<int>(std::lround(x)), cy = static_cast<int>(std::lround(y));
     if (cx < 0 || cy < 0 || cx >= start.cols || cy >= start.rows) return std::nullopt;
-    // Texture: the spread of the start picture in a 9 × 9 window.
-    const cv::Rect around = cv::Rect(cx - 4, cy - 4, 9, 9) & cv::Rect(0, 0, start.cols, start.rows);
+    // Texture: the spread of the start picture in a window a little wider.
+    const int seen = reach + 2;
+    const cv::Rect around =
+        cv::Rect(cx - seen, cy - seen, 2 * seen + 1, 2 * seen + 1) & cv::Rect(0, 0, start.cols, start.rows);
     cv::Scalar mean, spread;
     cv::meanStdDev(start(around), mean, spread);
     if (spread[0] < 2.0) return std::nullopt;
     std::vector<float> xs, ys;
     int tried = 0;
-    for (int yy = cy - 2; yy <= cy + 2; ++yy) {
-        for (int xx = cx - 2; xx <= cx + 2; ++xx) {
+    for (int yy = cy - reach; yy <= cy + reach; ++yy) {
+        for (int xx = cx - reach; xx <= cx + reach; ++xx) {
             if (xx < 0 || yy < 0 || xx >= start.cols || yy >= start.rows) continue;
             ++tried;
             const cv::Point2f f = forward.at<cv::Point2f>(yy, xx);
@@ -387,6 +394,151 @@ bool SamePoint(const Point& a, const Point& b) {
     return a.X == b.X && a.Y == b.Y;
 }
 
+// Where the mesh of `start` and `end` (grid and free points) takes each of
+// the start places `places`, unrounded; none for a place no triangle holds.
+std::vector<std::optional<cv::Point2d>> MapPlaces(const MatrixRecord& start,
+                                                  const MatrixRecord& end,
+                                                  const std::vector<cv::Point2d>& places) {
+    std::vector<std::optional<cv::Point2d>> mapped(places.size());
+    const FreeMesh mesh = BuildFreeMesh(start, end);
+    const std::vector<Point> from = MeshCorners(start), to = MeshCorners(end);
+    // The places lie on a lattice; each triangle looks at those in its box.
+    for (const auto& [a, b, c] : mesh.Triangles) {
+        const cv::Point2d p0(from[a].X, from[a].Y), p1(from[b].X, from[b].Y),
+            p2(from[c].X, from[c].Y);
+        const double whole = (p1 - p0).cross(p2 - p0);
+        if (whole == 0) continue;
+        const double left = std::min({p0.x, p1.x, p2.x}), right = std::max({p0.x, p1.x, p2.x});
+        const double top = std::min({p0.y, p1.y, p2.y}), bottom = std::max({p0.y, p1.y, p2.y});
+        for (size_t k = 0; k < places.size(); ++k) {
+            const cv::Point2d& q = places[k];
+            if (mapped[k] || q.x < left || q.x > right || q.y < top || q.y > bottom) continue;
+            const double la = (p1 - q).cross(p2 - q) / whole;
+            const double lb = (p2 - q).cross(p0 - q) / whole;
+            const double lc = 1 - la - lb;
+            if (la < -1e-9 || lb < -1e-9 || lc < -1e-9) continue;
+            mapped[k] = cv::Point2d(la * to[a].X + lb * to[b].X + lc * to[c].X,
+                                    la * to[a].Y + lb * to[b].Y + lc * to[c].Y);
+        }
+    }
+    return mapped;
+}
+
+// Free point pairs where the flow is trusted but the mesh is too coarse to
+// follow it: start places on a lattice whose trusted flow (agreeing with
+// its neighbours') leads more than `tolerance` pixels from where the mesh
+// takes them. The worst go first, each kept apart from every point of the
+// mesh, in a few rounds (each round's pairs change the mesh the next one
+// measures against). Every pair passes CheckFreePairs: the mesh never
+// folds. Appends the pairs to both records and returns them.
+template <typename Target>
+std::vector<FreePair> AddDetailPairs(MatrixRecord& startAll, MatrixRecord& endAll,
+                                     double tolerance, int most, const Target& target) {
+    std::vector<FreePair> added;
+    if (most <= 0 || !CheckFreePairs(startAll, endAll).Passed()) return added;
+    const int width = startAll.Width, height = startAll.Height;
+    const double step = std::max(4.0, std::max(width, height) / 48.0);
+    const int across = static_cast<int>(std::floor((width - step) / step)) + 1;
+    const int down = static_cast<int>(std::floor((height - step) / step)) + 1;
+    if (across < 3 || down < 3) return added;
+    // The lattice and the end place the flow gives each node.
+    std::vector<cv::Point2d> nodes;
+    std::vector<std::optional<cv::Point2d>> targets;
+    for (int v = 0; v < down; ++v)
+        for (int u = 0; u < across; ++u) {
+            const cv::Point2d at(RoundEvenInt(step / 2 + u * step), RoundEvenInt(step / 2 + v * step));
+            nodes.push_back(at);
+            targets.push_back(target(at.x, at.y));
+        }
+    // A node whose flow disagrees with the median of its neighbours' is
+    // left out: lone flow vectors are more often wrong than right.
+    std::vector<char> usable(nodes.size(), 0);
+    for (int v = 0; v < down; ++v)
+        for (int u = 0; u < across; ++u) {
+            const size_t k = static_cast<size_t>(v) * across + u;
+            if (!targets[k]) continue;
+            std::vector<double> dx, dy;
+            for (int dv = -1; dv <= 1; ++dv)
+                for (int du = -1; du <= 1; ++du) {
+                    const int uu = u + du, vv = v + dv;
+                    if ((du == 0 && dv == 0) || uu < 0 || vv < 0 || uu >= across || vv >= down)
+                        continue;
+                    const size_t n = static_cast<size_t>(vv) * across + uu;
+                    if (!targets[n]) continue;
+                    dx.push_back(targets[n]->x - nodes[n].x);
+                    dy.push_back(targets[n]->y - nodes[n].y);
+                }
+            if (dx.size() < 4) continue;
+            std::nth_element(dx.begin(), dx.begin() + dx.size() / 2, dx.end());
+            std::nth_element(dy.begin(), dy.begin() + dy.size() / 2, dy.end());
+            const double off = std::hypot(targets[k]->x - nodes[k].x - dx[dx.size() / 2],
+                                          targets[k]->y - nodes[k].y - dy[dy.size() / 2]);
+            usable[k] = off <= std::max(2 * tolerance, 0.08 * step);
+        }
+    const double apart = 2 * step;
+    for (int round = 0; round < 6 && static_cast<int>(added.size()) < most; ++round) {
+        const auto mapped = MapPlaces(startAll, endAll, nodes);
+        std::vector<std::pair<double, size_t>> worst;
+        for (size_t k = 0; k < nodes.size(); ++k) {
+            if (!usable[k] || !mapped[k]) continue;
+            const double off = cv::norm(*targets[k] - *mapped[k]);
+            if (off > tolerance) worst.emplace_back(off, k);
+        }
+        if (worst.empty()) break;
+        std::sort(worst.begin(), worst.end(), std::greater<>());
+        std::vector<cv::Point2d> taken;
+        for (const Point& p : MeshCorners(startAll)) taken.emplace_back(p.X, p.Y);
+        const size_t before = startAll.FreePoints.size();
+        for (const auto& [off, k] : worst) {
+            if (static_cast<int>(added.size() + startAll.FreePoints.size() - before) >= most) break;
+            const cv::Point2d& at = nodes[k];
+            if (std::any_of(taken.begin(), taken.end(),
+                            [&](const cv::Point2d& t) { return cv::norm(t - at) < apart; }))
+                continue;
+            taken.push_back(at);
+            startAll.FreePoints.push_back({static_cast<int>(at.x), static_cast<int>(at.y)});
+            endAll.FreePoints.push_back(
+                {std::clamp(RoundEvenInt(targets[k]->x), 0, endAll.Width),
+                 std::clamp(RoundEvenInt(targets[k]->y), 0, endAll.Height)});
+        }
+        if (startAll.FreePoints.size() == before) break;
+        // The round's pairs that fold the mesh (or fail the check otherwise)
+        // go again, one at a time; should the check blame an earlier pair,
+        // the round's pairs are tried one by one instead.
+        bool oneByOne = false;
+        for (size_t tries = startAll.FreePoints.size() - before; tries > 0; --tries) {
+            const FreePairCheck check = CheckFreePairs(startAll, endAll);
+            if (check.Passed()) break;
+            if (check.Pair < static_cast<int>(before)) {
+                oneByOne = true;
+                break;
+            }
+            startAll.FreePoints.erase(startAll.FreePoints.begin() + check.Pair);
+            endAll.FreePoints.erase(endAll.FreePoints.begin() + check.Pair);
+        }
+        if (oneByOne || !CheckFreePairs(startAll, endAll).Passed()) {
+            std::vector<Point> startNew(startAll.FreePoints.begin() + static_cast<long>(before),
+                                        startAll.FreePoints.end());
+            std::vector<Point> endNew(endAll.FreePoints.begin() + static_cast<long>(before),
+                                      endAll.FreePoints.end());
+            startAll.FreePoints.resize(before);
+            endAll.FreePoints.resize(before);
+            for (size_t n = 0; n < startNew.size(); ++n) {
+                startAll.FreePoints.push_back(startNew[n]);
+                endAll.FreePoints.push_back(endNew[n]);
+                if (!CheckFreePairs(startAll, endAll).Passed()) {
+                    startAll.FreePoints.pop_back();
+                    endAll.FreePoints.pop_back();
+                }
+            }
+        }
+        for (size_t n = before; n < startAll.FreePoints.size(); ++n)
+            added.push_back({startAll.FreePoints[n], endAll.FreePoints[n]});
+        if (startAll.FreePoints.size() == before) break;
+    }
+    return added;
+}
+
 GridFitResult Failure(std::string message) {
     GridFitResult result;
     result.Outcome = FitOutcome::Failed;
@@ -456,22 +608,31 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         }
         if (!going(20)) return cancelled();
     }
-    // A fit with faces replaces the pairs an earlier one placed on faces.
-    MatrixRecord startBase = startGrid, endBase = endGrid;
-    if (facePairs) {
+    // Every fit replaces the pairs an earlier one added for detail, and a
+    // fit with faces those an earlier one placed on faces; the user's own
+    // pairs stay.
+    const auto baseOf = [&](bool dropFaces) {
+        MatrixRecord startBase = startGrid, endBase = endGrid;
         startBase.FreePoints.clear();
         endBase.FreePoints.clear();
+        const auto among = [](const std::vector<FreePair>& pairs, const Point& a, const Point& b) {
+            return std::any_of(pairs.begin(), pairs.end(), [&](const FreePair& p) {
+                return SamePoint(p.Start, a) && SamePoint(p.End, b);
+            });
+        };
         for (int f = 0; f < FreePairCount(startGrid, endGrid); ++f) {
             const Point a = startGrid.FreePoints[static_cast<size_t>(f)];
             const Point b = endGrid.FreePoints[static_cast<size_t>(f)];
-            const bool earlier = std::any_of(
-                options.PreviousFacePairs.begin(), options.PreviousFacePairs.end(),
-                [&](const FreePair& p) { return SamePoint(p.Start, a) && SamePoint(p.End, b); });
-            if (earlier) continue;
+            if (among(options.PreviousDetailPairs, a, b) ||
+                (dropFaces && among(options.PreviousFacePairs, a, b)))
+                continue;
             startBase.FreePoints.push_back(a);
             endBase.FreePoints.push_back(b);
         }
-    }
+        return std::pair{startBase, endBase};
+    };
+    MatrixRecord startBase, endBase;
+    std::tie(startBase, endBase) = baseOf(facePairs.has_value());
 
     // The global alignment, start working places to end working places.
     // With nothing found, the grid frames are laid on each other: a grid
@@ -528,7 +689,7 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         }
     }
 
-    if (!facePairs) startBase = startGrid, endBase = endGrid;
+    if (!facePairs) std::tie(startBase, endBase) = baseOf(false);
 
     // Where a working place of the start picture lies in the end picture:
     // by the alignment, or by a spline through matched pairs (the face
@@ -600,7 +761,11 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
             const size_t k = static_cast<size_t>(j - 1) * countI + (i - 1);
             const Point p = startGrid.Points(i, j);
             const double x = start.ToWork(p.X), y = start.ToWork(p.Y);
-            const auto flow = TrustedFlow(start.Gray, forward, backward, x, y);
+            // A point on a plain patch looks wider around it before it
+            // gives up: flow from a few pixels away beats interpolation
+            // from the next grid points.
+            auto flow = TrustedFlow(start.Gray, forward, backward, x, y);
+            if (!flow) flow = TrustedFlow(start.Gray, forward, backward, x, y, kWideReach);
             if (!flow) continue;
             // Where it leads must lie in the end picture.
             if (!insideEnd(toEnd(x + flow->x, y + flow->y))) continue;
@@ -675,6 +840,7 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         result.FreePoints[static_cast<size_t>(f)] = endSoFar.FreePoints.back();
     }
     result.StartFreePoints = startBase.FreePoints;
+    MatrixRecord startFinal = startSoFar, endFinal = endSoFar;
 
     // The face pairs: each landmark of the start face and its partner. A
     // landmark on a place some point holds already is left out. All are
@@ -717,13 +883,34 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
             }
             faces = std::move(kept);
         }
-        result.StartFreePoints = startAll.FreePoints;
-        result.FreePoints = endAll.FreePoints;
+        startFinal = startAll, endFinal = endAll;
         result.FacePairs = std::move(faces);
         result.FacesLed = true;
     }
+
+    // Pairs where the grid is too coarse to follow the flow it trusts.
+    if (options.MostDetailPairs > 0) {
+        if (!going(95)) return cancelled();
+        const auto flowTarget = [&](double gx, double gy) -> std::optional<cv::Point2d> {
+            const double x = start.ToWork(gx), y = start.ToWork(gy);
+            const auto flow = TrustedFlow(start.Gray, forward, backward, x, y);
+            if (!flow) return std::nullopt;
+            const cv::Point2d q = toEnd(x + flow->x, y + flow->y);
+            if (!insideEnd(q)) return std::nullopt;
+            return cv::Point2d(end.FromWork(q.x), end.FromWork(q.y));
+        };
+        result.DetailPairs = AddDetailPairs(startFinal, endFinal, std::max(1.0, 0.75 / start.Scale),
+                                            options.MostDetailPairs, flowTarget);
+    }
+    result.StartFreePoints = startFinal.FreePoints;
+    result.FreePoints = endFinal.FreePoints;
     result.Outcome = FitOutcome::Fitted;
-    result.Message = Tr("GridFit", "自動調整しました。");
+    result.Message =
+        result.DetailPairs.empty()
+            ? Tr("GridFit", "自動調整しました。")
+            : Format(Tr("GridFit",
+                        "自動調整しました。格子だけでは細部が合わない所に、点を %1 組加えました。"),
+                     {std::to_string(result.DetailPairs.size())});
     going(100);
     return result;
 }

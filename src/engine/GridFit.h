@@ -61,7 +61,7 @@ struct GridFitOptions {
     // coarse to follow the flow: every fit replaces them.
     std::vector<FreePair> PreviousDetailPairs;
     // The most pairs a fit adds where the grid is too coarse; 0: none.
-    int MostDetailPairs = 160;
+    int MostDetailPairs = 400;
 };
 
 // How the global alignment was found.
