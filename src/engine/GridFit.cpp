@@ -719,60 +719,97 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
         return splineLed ? spline(x, y) : cv::Point2d(align.MapX(x, y), align.MapY(x, y));
     };
 
-    // The end picture laid onto the start picture, with the brightness and
-    // contrast of the start picture.
-    cv::Mat aligned;
-    if (splineLed) {
-        cv::Mat mapX, mapY;
-        SplineMaps(spline, start.Gray.size(), mapX, mapY);
-        cv::remap(end.Gray, aligned, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
-    } else {
-        const cv::Mat toEndMatrix =
-            (cv::Mat_<double>(2, 3) << align.A, -align.B, align.C, align.B, align.A, align.D);
-        cv::warpAffine(end.Gray, aligned, toEndMatrix, start.Gray.size(),
-                       cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
-    }
-    {
-        cv::Scalar startMean, startSpread, alignedMean, alignedSpread;
-        cv::meanStdDev(start.Gray, startMean, startSpread);
-        cv::meanStdDev(aligned, alignedMean, alignedSpread);
-        const double gain = startSpread[0] / std::max(1.0, alignedSpread[0]);
-        aligned.convertTo(aligned, CV_8U, gain, startMean[0] - gain * alignedMean[0]);
-    }
-    if (!going(45)) return cancelled();
-
-    auto dis = cv::DISOpticalFlow::create(cv::DISOpticalFlow::PRESET_MEDIUM);
-    cv::Mat forward, backward;
-    dis->calc(start.Gray, aligned, forward);
-    if (!going(70)) return cancelled();
-    dis->calc(aligned, start.Gray, backward);
-    if (!going(90)) return cancelled();
-
     const auto insideEnd = [&end](const cv::Point2d& q) {
         return q.x >= -0.5 && q.y >= -0.5 && q.x <= end.Gray.cols - 0.5 &&
                q.y <= end.Gray.rows - 0.5;
     };
     const int countI = startGrid.Rows + 1, countJ = startGrid.Columns + 1;
     const size_t n = static_cast<size_t>(countI) * countJ;
-    std::vector<cv::Point2d> shift(n);
-    std::vector<char> trusted(n, 0);
-    for (int j = 1; j <= countJ; ++j) {
-        for (int i = 1; i <= countI; ++i) {
-            const size_t k = static_cast<size_t>(j - 1) * countI + (i - 1);
-            const Point p = startGrid.Points(i, j);
-            const double x = start.ToWork(p.X), y = start.ToWork(p.Y);
-            // A point on a plain patch looks wider around it before it
-            // gives up: flow from a few pixels away beats interpolation
-            // from the next grid points.
-            auto flow = TrustedFlow(start.Gray, forward, backward, x, y);
-            if (!flow) flow = TrustedFlow(start.Gray, forward, backward, x, y, kWideReach);
-            if (!flow) continue;
-            // Where it leads must lie in the end picture.
-            if (!insideEnd(toEnd(x + flow->x, y + flow->y))) continue;
-            shift[k] = *flow;
-            trusted[k] = 1;
+    struct Flows {
+        cv::Mat Forward, Backward;
+        std::vector<cv::Point2d> Shift;
+        std::vector<char> Trusted;
+    };
+    // The flow between the start picture and the end picture laid onto it
+    // (by the spline or by the alignment), and the grid points it can be
+    // trusted at; false when stopped.
+    const auto measure = [&](Flows& flows, bool first) {
+        std::vector<cv::Point2d>& shift = flows.Shift;
+        std::vector<char>& trusted = flows.Trusted;
+        shift.assign(n, cv::Point2d(0, 0));
+        trusted.assign(n, 0);
+        // The end picture laid onto the start picture, with the brightness and
+        // contrast of the start picture.
+        cv::Mat aligned;
+        cv::Mat& forward = flows.Forward;
+        cv::Mat& backward = flows.Backward;
+        if (splineLed) {
+            cv::Mat mapX, mapY;
+            SplineMaps(spline, start.Gray.size(), mapX, mapY);
+            cv::remap(end.Gray, aligned, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+        } else {
+            const cv::Mat toEndMatrix =
+                (cv::Mat_<double>(2, 3) << align.A, -align.B, align.C, align.B, align.A, align.D);
+            cv::warpAffine(end.Gray, aligned, toEndMatrix, start.Gray.size(),
+                           cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
         }
+        {
+            cv::Scalar startMean, startSpread, alignedMean, alignedSpread;
+            cv::meanStdDev(start.Gray, startMean, startSpread);
+            cv::meanStdDev(aligned, alignedMean, alignedSpread);
+            const double gain = startSpread[0] / std::max(1.0, alignedSpread[0]);
+            aligned.convertTo(aligned, CV_8U, gain, startMean[0] - gain * alignedMean[0]);
+        }
+        if (!going(first ? 45 : 92)) return false;
+
+        auto dis = cv::DISOpticalFlow::create(cv::DISOpticalFlow::PRESET_MEDIUM);
+        dis->calc(start.Gray, aligned, forward);
+        if (!going(first ? 70 : 93)) return false;
+        dis->calc(aligned, start.Gray, backward);
+        if (!going(first ? 90 : 94)) return false;
+
+        for (int j = 1; j <= countJ; ++j) {
+            for (int i = 1; i <= countI; ++i) {
+                const size_t k = static_cast<size_t>(j - 1) * countI + (i - 1);
+                const Point p = startGrid.Points(i, j);
+                const double x = start.ToWork(p.X), y = start.ToWork(p.Y);
+                // A point on a plain patch looks wider around it before it
+                // gives up: flow from a few pixels away beats interpolation
+                // from the next grid points.
+                auto flow = TrustedFlow(start.Gray, forward, backward, x, y);
+                if (!flow) flow = TrustedFlow(start.Gray, forward, backward, x, y, kWideReach);
+                if (!flow) continue;
+                // Where it leads must lie in the end picture.
+                if (!insideEnd(toEnd(x + flow->x, y + flow->y))) continue;
+                shift[k] = *flow;
+                trusted[k] = 1;
+            }
+        }
+        return true;
+    };
+    Flows flows;
+    if (!measure(flows, true)) return cancelled();
+    // Reference points of a scene merely turned or scaled (the same scene in
+    // both pictures) are better served by their similarity, which carries
+    // the whole picture, than by a spline pinned at the border: the flow
+    // tells, holding for far more points under it.
+    if (splineLed && result.Alignment == FitAlignment::References) {
+        const auto count = [](const Flows& f) {
+            return static_cast<size_t>(std::count(f.Trusted.begin(), f.Trusted.end(), 1));
+        };
+        Flows bySimilarity;
+        splineLed = false;
+        if (!measure(bySimilarity, false)) return cancelled();
+        if (count(bySimilarity) > 2 * count(flows) && count(bySimilarity) * 2 >= n)
+            flows = std::move(bySimilarity);
+        else
+            splineLed = true;
+        result.SplineLed = splineLed;
     }
+    const cv::Mat& forward = flows.Forward;
+    const cv::Mat& backward = flows.Backward;
+    std::vector<cv::Point2d>& shift = flows.Shift;
+    const std::vector<char>& trusted = flows.Trusted;
     result.Trusted = static_cast<int>(std::count(trusted.begin(), trusted.end(), 1));
     result.Interpolated = static_cast<int>(n) - result.Trusted;
 
