@@ -197,7 +197,8 @@ void Reference() {
     if (start.isNull() || whole.isNull()) return;
     std::printf("\nreference: a portrait (%d x %d) into a cat, eyes and mouth\n", start.width(),
                 start.height());
-    std::printf("cat       grid     held back  interior within 3 px of the border  trusted\n");
+    std::printf("cat       grid     held back  interior within 3 px of the border  trusted  "
+                "pairs added\n");
     // The cat as it is (its face a little larger than the portrait's), and
     // its face close up (about twice the portrait's).
     struct Case {
@@ -228,8 +229,8 @@ void Reference() {
                     const Point p = result.Points(i, j);
                     crushed += p.X <= 3 || p.Y <= 3 || p.X >= end.width() - 3 || p.Y >= end.height() - 3;
                 }
-            std::printf("%-8s  %2d x %-2d  %9d  %22d  %7d%s\n", c.name, cells, cells,
-                        result.HeldBack, crushed, result.Trusted,
+            std::printf("%-8s  %2d x %-2d  %9d  %34d  %7d  %11zu%s\n", c.name, cells, cells,
+                        result.HeldBack, crushed, result.Trusted, result.DetailPairs.size(),
                         result.Outcome == FitOutcome::Fitted ? "" : "  NOT FITTED");
         }
     }

@@ -553,6 +553,10 @@ The project has not been saved.</translation>
         <source>自動調整</source>
         <translation>Auto Fit</translation>
     </message>
+    <message>
+        <source>「基準点で合わせる」を使うか、輪郭に沿って線を引いてください。</source>
+        <translation>Use Fit by Reference Points, or draw lines along the outlines.</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_MainRun</name>
@@ -1178,6 +1182,10 @@ Resize the end picture to the start picture?</translation>
         <source>選んだ番号の顔がないため、顔の特徴点は使いませんでした。</source>
         <translation>There is no face with the chosen number, so the fit did not use face landmarks.</translation>
     </message>
+    <message>
+        <source>自動調整しました。格子だけでは細部が合わない所に、点を %1 組加えました。</source>
+        <translation>The grid has been fitted automatically; %1 pairs of points were added where the grid alone could not follow the details.</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindows</name>
@@ -1521,6 +1529,10 @@ The project has fewer than 2 frames.</translation>
     <message>
         <source>点が画像の外にあります</source>
         <translation>a point lies outside the picture</translation>
+    </message>
+    <message>
+        <source>[fit-points] が二度あります</source>
+        <translation>[fit-points] appears twice</translation>
     </message>
 </context>
 <context>

@@ -87,6 +87,7 @@ int RunFit(const Invocation& run) {
         options.Faces = &model;
         options.PreviousFacePairs = project.Additions.FacePairs;
     }
+    options.PreviousDetailPairs = project.Additions.DetailPairs;
     ProgressLine line(run.Err(), run.ShowsProgress());
     const GridFitResult result =
         FitEndGrid(start, end, project.Matrix1, project.Matrix2, options, [&](int percent) {
@@ -120,7 +121,11 @@ int RunFit(const Invocation& run) {
                 (result.FacesLed    ? " from the faces' spline, "
                   : result.SplineLed ? " from the reference points' spline, "
                                      : " from their neighbours, ") +
-                std::to_string(result.HeldBack) + " held back to keep the grid unfolded");
+                std::to_string(result.HeldBack) + " held back to keep the grid unfolded" +
+                (result.DetailPairs.empty()
+                     ? std::string()
+                     : ", " + std::to_string(result.DetailPairs.size()) +
+                           " pairs added where the grid is too coarse"));
             break;
     }
     project.Matrix2.Points = result.Points;
@@ -128,6 +133,7 @@ int RunFit(const Invocation& run) {
     if (result.Outcome == FitOutcome::Fitted) {
         project.Matrix1.FreePoints = result.StartFreePoints;
         if (result.FacesLed) project.Additions.FacePairs = result.FacePairs;
+        project.Additions.DetailPairs = result.DetailPairs;
     }
     RemoveScratchBeside(output);
     std::string reason;
@@ -157,6 +163,8 @@ const Command& FitCommand() {
             "become free point pairs (replacing the face pairs an earlier fit placed; your\n"
             "own free points stay), the grid follows them smoothly with its border pinned,\n"
             "and the flow refines it where it can be trusted.\n"
+            "Where the flow is trusted but the grid is too coarse to follow it, free point\n"
+            "pairs are added (a later fit replaces them).\n"
             "The project is updated in place, or written to OUT.mph with --output. Pictures\n"
             "with nothing in common leave the grid as it was.\n",
         .options =

@@ -437,7 +437,7 @@ std::vector<FreePair> AddDetailPairs(MatrixRecord& startAll, MatrixRecord& endAl
     std::vector<FreePair> added;
     if (most <= 0 || !CheckFreePairs(startAll, endAll).Passed()) return added;
     const int width = startAll.Width, height = startAll.Height;
-    const double step = std::max(4.0, std::max(width, height) / 48.0);
+    const double step = std::max(8.0, std::max(width, height) / 48.0);
     const int across = static_cast<int>(std::floor((width - step) / step)) + 1;
     const int down = static_cast<int>(std::floor((height - step) / step)) + 1;
     if (across < 3 || down < 3) return added;

@@ -14,15 +14,28 @@ namespace fennix {
 // the end picture that shows what lies under its start point.
 //
 // First a global alignment (scale, rotation, shift) of the end picture onto
-// the start picture: from reference points the user gave, else from
-// feature matches (ORB, RANSAC), seeded by faces found in both pictures.
-// Then a dense optical flow (DIS) between the start picture and the aligned
-// end picture at a reduced working size; each end point takes the flow at
-// its start point. Flow that fails the forward-backward check, lies on a
-// plain surface or leads out of the end picture is not trusted: such points
-// are interpolated from their trusted neighbours. Last, the points move as
-// a drag moves them (MoveUnfolded): corners stay, border points slide along
+// the start picture: from feature matches (ORB, RANSAC), seeded by faces
+// found in both pictures. Then a dense optical flow (DIS) between the start
+// picture and the aligned end picture at a reduced working size; each end
+// point takes the flow around its start point (a wider neighbourhood on a
+// plain patch). Flow that fails the forward-backward check, lies on a plain
+// surface or leads out of the end picture is not trusted: such points are
+// interpolated from their trusted neighbours. Last, the points move as a
+// drag moves them (MoveUnfolded): corners stay, border points slide along
 // their border, and no move folds the mesh.
+//
+// Reference points the user gave lead by a thin-plate spline through them
+// with the picture's border pinned (the spline the faces use, below), so
+// that pictures of different things meet at the matched places without the
+// grid being driven off the picture; when the flow holds for far more
+// points under the pairs' similarity (one scene, turned or scaled), the
+// similarity leads instead.
+//
+// Where the flow is trusted but the grid is too coarse to follow it (the
+// mesh's piecewise-affine map strays more than a pixel from the flow), the
+// fit adds free point pairs, worst places first, each passing
+// CheckFreePairs; they are listed in DetailPairs and the next fit replaces
+// them (PreviousDetailPairs), leaving every other free point pair in place.
 //
 // When both pictures show a face and the landmark model is loaded (and no
 // reference pairs are given), the faces lead instead: the 68 landmark pairs
@@ -43,8 +56,8 @@ struct FitReference {
 struct GridFitOptions {
     // The longest side of the working copies the flow is computed on.
     int WorkingSide = 1024;
-    // Two or three pairs the user matched: they define the global
-    // alignment. Empty: it is found from the pictures.
+    // Two or three pairs the user matched: they lead the fit (see above).
+    // Empty: the alignment is found from the pictures.
     std::vector<FitReference> References;
     // The folder of OpenCV's cascade files; faces are looked for when the
     // files are there. Empty: no faces.

@@ -9,6 +9,7 @@ DocumentSnapshot TakeSnapshot(const MorphDocument& document, int32_t backColor) 
     snapshot.LastFrame = document.LastFrame;
     snapshot.Run = document.Run;
     snapshot.FacePairs = document.FacePairs;
+    snapshot.DetailPairs = document.DetailPairs;
     snapshot.BackColor = backColor;
     return snapshot;
 }
@@ -22,6 +23,7 @@ int32_t RestoreSnapshot(MorphDocument& document, const DocumentSnapshot& snapsho
     document.LastFrame = snapshot.LastFrame;
     document.Run = snapshot.Run;
     document.FacePairs = snapshot.FacePairs;
+    document.DetailPairs = snapshot.DetailPairs;
     return snapshot.BackColor;
 }
 

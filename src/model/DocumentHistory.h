@@ -19,6 +19,7 @@ struct DocumentSnapshot {
     int LastFrame = 0;
     RunOptions Run;
     std::vector<FreePair> FacePairs;
+    std::vector<FreePair> DetailPairs;
     int32_t BackColor = 0;
     friend bool operator==(const DocumentSnapshot&, const DocumentSnapshot&) = default;
 };

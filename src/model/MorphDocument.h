@@ -34,6 +34,9 @@ struct MorphDocument {
     RunOptions Run;        // holds and easing of the document's runs
     // The free point pairs the automatic fit placed on face landmarks.
     std::vector<FreePair> FacePairs;
+    // The free point pairs the automatic fit added where the grid alone was
+    // too coarse; the next fit replaces them.
+    std::vector<FreePair> DetailPairs;
     std::string FileName;  // project file; empty until saved
     bool Dirty = false;
     ZoomScale Zoom = 1;  // 1, 2 or 3 from 100 … 300 %; fractions from 50 %, 25 %, fit

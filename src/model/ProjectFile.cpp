@@ -76,6 +76,7 @@ constexpr std::string_view kAdditionsEnd = "[end]";
 constexpr std::string_view kRunSection = "[run]";
 constexpr std::string_view kPointsSection = "[points]";
 constexpr std::string_view kFacePointsSection = "[face-points]";
+constexpr std::string_view kFitPointsSection = "[fit-points]";
 constexpr int kAdditionsVersion = 1;
 
 void PutLine(std::string& out, std::string_view line) {
@@ -90,14 +91,20 @@ void PutKey(std::string& out, std::string_view key, const std::string& value) {
 void PutAdditions(std::string& out, const ProjectAdditions& additions, const MatrixRecord& m1,
                   const MatrixRecord& m2) {
     const size_t pairs = std::min(m1.FreePoints.size(), m2.FreePoints.size());
-    // The face pairs that are still free point pairs.
-    std::vector<FreePair> facePairs;
-    for (const FreePair& face : additions.FacePairs)
-        for (size_t n = 0; n < pairs; ++n)
-            if (m1.FreePoints[n] == face.Start && m2.FreePoints[n] == face.End) {
-                facePairs.push_back(face);
-                break;
-            }
+    // The face pairs and the fit's detail pairs that are still free point
+    // pairs.
+    const auto stillThere = [&](const std::vector<FreePair>& marked) {
+        std::vector<FreePair> kept;
+        for (const FreePair& pair : marked)
+            for (size_t n = 0; n < pairs; ++n)
+                if (m1.FreePoints[n] == pair.Start && m2.FreePoints[n] == pair.End) {
+                    kept.push_back(pair);
+                    break;
+                }
+        return kept;
+    };
+    const std::vector<FreePair> facePairs = stillThere(additions.FacePairs);
+    const std::vector<FreePair> detailPairs = stillThere(additions.DetailPairs);
     if (additions.Run.IsDefault() && pairs == 0) return;
     PutLine(out, kAdditionsMarker);
     PutKey(out, "version", std::to_string(kAdditionsVersion));
@@ -119,13 +126,16 @@ void PutAdditions(std::string& out, const ProjectAdditions& additions, const Mat
                              std::to_string(b.X) + " " + std::to_string(b.Y));
         }
     }
-    if (!facePairs.empty()) {
-        PutLine(out, kFacePointsSection);
-        PutKey(out, "count", std::to_string(facePairs.size()));
-        for (const FreePair& p : facePairs)
+    const auto putMarked = [&out](std::string_view section, const std::vector<FreePair>& marked) {
+        if (marked.empty()) return;
+        PutLine(out, section);
+        PutKey(out, "count", std::to_string(marked.size()));
+        for (const FreePair& p : marked)
             PutLine(out, std::to_string(p.Start.X) + " " + std::to_string(p.Start.Y) + " " +
                              std::to_string(p.End.X) + " " + std::to_string(p.End.Y));
-    }
+    };
+    putMarked(kFacePointsSection, facePairs);
+    putMarked(kFitPointsSection, detailPairs);
     PutLine(out, kAdditionsEnd);
 }
 
@@ -363,9 +373,10 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
     return {};
 }
 
-// Reads the [face-points] section: pairs as in [points] (each point within
-// its picture), into the pairs the fit placed on faces.
-std::string ReadFacePointsSection(LineReader& in, const MatrixRecord& m1, const MatrixRecord& m2,
+// Reads a [face-points] or [fit-points] section: pairs as in [points] (each
+// point within its picture), into the pairs the fit placed on faces or
+// added for detail.
+std::string ReadMarkedPointsSection(LineReader& in, const MatrixRecord& m1, const MatrixRecord& m2,
                                   std::vector<FreePair>& pairs) {
     std::vector<Point> first, second;
     std::vector<size_t> lines;
@@ -423,7 +434,7 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
     if (*number > kAdditionsVersion)
         return fail(Format(Tr("ProjectFile", "版 %1 の追加情報はこのプログラムでは読めません"),
                            {std::to_string(*number)}));
-    bool runSeen = false, pointsSeen = false, facePointsSeen = false;
+    bool runSeen = false, pointsSeen = false, facePointsSeen = false, fitPointsSeen = false;
     while (true) {
         const auto line = in.Line();
         if (!line) return fail(Tr("ProjectFile", "終わりの行（[end]）がないまま終わっています"));
@@ -452,8 +463,17 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
         if (name == kFacePointsSection) {
             if (facePointsSeen) return fail(Tr("ProjectFile", "[face-points] が二度あります"));
             facePointsSeen = true;
-            if (std::string why = ReadFacePointsSection(in, project.Matrix1, project.Matrix2,
-                                                        additions.FacePairs);
+            if (std::string why = ReadMarkedPointsSection(in, project.Matrix1, project.Matrix2,
+                                                          additions.FacePairs);
+                !why.empty())
+                return fail(why);
+            continue;
+        }
+        if (name == kFitPointsSection) {
+            if (fitPointsSeen) return fail(Tr("ProjectFile", "[fit-points] が二度あります"));
+            fitPointsSeen = true;
+            if (std::string why = ReadMarkedPointsSection(in, project.Matrix1, project.Matrix2,
+                                                          additions.DetailPairs);
                 !why.empty())
                 return fail(why);
             continue;

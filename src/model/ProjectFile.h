@@ -50,6 +50,11 @@ namespace fennix {
 //   count=N                  1 … kMaxFreePairs
 //   x1 y1 x2 y2              N lines, as in [points]; a pair no longer among
 //                            the free points is not written
+//   [fit-points]             section: which free point pairs the automatic
+//                            fit added where the grid alone was too coarse
+//                            (every later fit replaces them)
+//   count=N                  1 … kMaxFreePairs
+//   x1 y1 x2 y2              N lines, as [face-points]
 //   [end]                    closes the block; only empty lines follow
 //
 // The marker is the first line after the background colour that is not
@@ -70,7 +75,10 @@ struct ProjectAdditions {
     RunOptions Run;
     // The free point pairs the automatic fit placed on face landmarks.
     std::vector<FreePair> FacePairs;
-    bool IsDefault() const { return Run.IsDefault() && FacePairs.empty(); }
+    // The free point pairs the automatic fit added where the grid alone was
+    // too coarse to follow the pictures (a later fit replaces them).
+    std::vector<FreePair> DetailPairs;
+    bool IsDefault() const { return Run.IsDefault() && FacePairs.empty() && DetailPairs.empty(); }
     friend bool operator==(const ProjectAdditions&, const ProjectAdditions&) = default;
 };
 

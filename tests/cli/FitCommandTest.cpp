@@ -40,7 +40,14 @@ TEST_F(FitCommandTest, WritesTheFittedGridAndLeavesTheInputAlone) {
     ASSERT_EQ(LoadMorphFile(folder.File("fitted.mph"), after), "");
     ASSERT_EQ(LoadMorphFile(project(), unchanged), "");
     EXPECT_EQ(unchanged, before);
-    EXPECT_EQ(after.Matrix1, before.Matrix1);
+    // The start grid gains only the pairs added for detail, which the
+    // project marks.
+    MatrixRecord startGrid = after.Matrix1;
+    startGrid.FreePoints = before.Matrix1.FreePoints;
+    EXPECT_EQ(startGrid, before.Matrix1);
+    ASSERT_EQ(after.Matrix1.FreePoints.size(), after.Additions.DetailPairs.size());
+    for (size_t k = 0; k < after.Additions.DetailPairs.size(); ++k)
+        EXPECT_EQ(after.Matrix1.FreePoints[k], after.Additions.DetailPairs[k].Start);
     EXPECT_NE(after.Matrix2.Points, before.Matrix2.Points);
     EXPECT_TRUE(GridUnfolded(after.Matrix2));
     EXPECT_EQ(after.LastFrame, before.LastFrame);

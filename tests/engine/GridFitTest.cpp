@@ -220,3 +220,154 @@ TEST(GridFit, AFaceInBothPicturesSeedsTheAlignment) {
 
 }  // namespace
 }  // namespace fennix
+
+#include "model/FreeMesh.h"
+#include "model/FreePairCheck.h"
+
+namespace fennix {
+namespace {
+
+// How far, at places every 8 pixels inside the picture, the mesh of the
+// grid `fitted` and the free pairs takes the start places from their true
+// end places: the median and the 90th percentile.
+Errors MeshErrors(const MatrixRecord& start, const MatrixRecord& fitted,
+                  const test::WarpTruth& truth) {
+    // The mesh built once; each place found by its triangle.
+    const FreeMesh mesh = BuildFreeMesh(start, fitted);
+    const std::vector<Point> from = MeshCorners(start), to = MeshCorners(fitted);
+    std::vector<double> d;
+    for (int y = 16; y < start.Height - 16; y += 8)
+        for (int x = 16; x < start.Width - 16; x += 8) {
+            double qx, qy;
+            truth.Forward(x, y, qx, qy);
+            if (qx < 2 || qy < 2 || qx > start.Width - 3 || qy > start.Height - 3) continue;
+            for (const auto& [a, b, c] : mesh.Triangles) {
+                const double ax = from[a].X, ay = from[a].Y, bx = from[b].X, by = from[b].Y,
+                             cx = from[c].X, cy = from[c].Y;
+                const double whole = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+                if (whole == 0) continue;
+                const double la = ((bx - x) * (cy - y) - (by - y) * (cx - x)) / whole;
+                const double lb = ((cx - x) * (ay - y) - (cy - y) * (ax - x)) / whole;
+                const double lc = 1 - la - lb;
+                if (la < -1e-9 || lb < -1e-9 || lc < -1e-9) continue;
+                const double mx = la * to[a].X + lb * to[b].X + lc * to[c].X;
+                const double my = la * to[a].Y + lb * to[b].Y + lc * to[c].Y;
+                d.push_back(std::hypot(mx - qx, my - qy));
+                break;
+            }
+        }
+    Errors e;
+    e.count = d.size();
+    if (d.empty()) return e;
+    std::sort(d.begin(), d.end());
+    e.median = d[d.size() / 2];
+    e.p90 = d[std::min(d.size() - 1, d.size() * 9 / 10)];
+    return e;
+}
+
+// A bend the default grid is too coarse to follow: the fit adds free
+// pairs (behind the user's, which stays first) that pass the pairs' check,
+// bring the whole mesh close to the truth, and are replaced, not piled up,
+// by the next fit; none are added when none are asked for.
+TEST(GridFit, PairsAddedWhereTheGridIsTooCoarse) {
+    const QImage start = test::Photo("fruits.jpg", 480);
+    ASSERT_FALSE(start.isNull());
+    test::WarpRecipe recipe = Similar(9, 0.95, 4, 0, 0);
+    recipe.Waves = 1.6;
+    const QImage end = test::WarpedPicture(start, recipe);
+    const test::WarpTruth truth(recipe, start.width(), start.height());
+    MatrixRecord startGrid = test::Grid(start.width(), start.height(), 5, 5);
+    MatrixRecord endGrid = startGrid;
+    startGrid.FreePoints = {{101, 77}};
+    endGrid.FreePoints = {{101, 77}};
+    GridFitOptions options;
+    options.CascadeFolder.clear();
+
+    const GridFitResult first = FitEndGrid(start, end, startGrid, endGrid, options);
+    ASSERT_EQ(first.Outcome, FitOutcome::Fitted) << first.Message;
+    ASSERT_GE(first.DetailPairs.size(), 10u);
+    ASSERT_EQ(first.StartFreePoints.size(), 1 + first.DetailPairs.size());
+    EXPECT_EQ(first.StartFreePoints.front(), (Point{101, 77}));
+    MatrixRecord startFitted = startGrid, endFitted = endGrid;
+    startFitted.FreePoints = first.StartFreePoints;
+    endFitted.Points = first.Points;
+    endFitted.FreePoints = first.FreePoints;
+    for (size_t k = 0; k < first.DetailPairs.size(); ++k) {
+        EXPECT_EQ(first.StartFreePoints[k + 1], first.DetailPairs[k].Start);
+        EXPECT_EQ(first.FreePoints[k + 1], first.DetailPairs[k].End);
+    }
+    EXPECT_TRUE(CheckFreePairs(startFitted, endFitted).Passed());
+    EXPECT_NE(first.Message.find("組加えました"), std::string::npos) << first.Message;
+
+    GridFitOptions gridOnly = options;
+    gridOnly.MostDetailPairs = 0;
+    const GridFitResult plain = FitEndGrid(start, end, startGrid, endGrid, gridOnly);
+    ASSERT_EQ(plain.Outcome, FitOutcome::Fitted);
+    EXPECT_TRUE(plain.DetailPairs.empty());
+    EXPECT_EQ(plain.FreePoints.size(), 1u);
+    MatrixRecord startPlain = startGrid, endPlain = endGrid;
+    endPlain.Points = plain.Points;
+    endPlain.FreePoints = plain.FreePoints;
+    const Errors coarse = MeshErrors(startPlain, endPlain, truth);
+    const Errors detailed = MeshErrors(startFitted, endFitted, truth);
+    std::printf("mesh from the truth: grid alone %.2f / %.2f px, with %zu pairs %.2f / %.2f px\n",
+                coarse.median, coarse.p90, first.DetailPairs.size(), detailed.median,
+                detailed.p90);
+    EXPECT_LE(detailed.median, 1.0);
+    EXPECT_LE(detailed.p90, 2.0);
+    EXPECT_LT(detailed.p90, coarse.p90 * 0.6);
+
+    GridFitOptions again = options;
+    again.PreviousDetailPairs = first.DetailPairs;
+    const GridFitResult second = FitEndGrid(start, end, startFitted, endFitted, again);
+    ASSERT_EQ(second.Outcome, FitOutcome::Fitted);
+    EXPECT_EQ(second.StartFreePoints.size(), 1 + second.DetailPairs.size());
+    EXPECT_EQ(second.StartFreePoints.front(), (Point{101, 77}));
+    EXPECT_EQ(second.DetailPairs, first.DetailPairs);
+}
+
+// A portrait into a cat's face close up, by eyes and mouth: the grid follows
+// the pairs smoothly with the border pinned, so no point is held back or
+// pushed against the border, and the mesh takes each reference place of
+// the portrait near its partner.
+TEST(GridFit, ReferencePointsKeepThePictureWhole) {
+    const QImage face =
+        QImage(QString::fromUtf8("/usr/share/doc/opencv-doc/opencv4/html/227943776_1.jpg"))
+            .convertToFormat(QImage::Format_RGB32);
+    const QImage cat =
+        QImage(QString::fromUtf8("/usr/share/doc/opencv-doc/opencv4/html/cat_det.jpg"))
+            .convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(face.isNull() || cat.isNull());
+    // The cat's face close up, twice the size of the portrait's.
+    const QImage end = cat.copy(120, 50, 208, 208).scaled(416, 416);
+    GridFitOptions options;
+    options.CascadeFolder.clear();
+    options.References = {{175, 165, 126, 134}, {238, 168, 276, 156}, {205, 237, 176, 220}};
+    const MatrixRecord startGrid = test::Grid(face.width(), face.height(), 8, 8);
+    const MatrixRecord endGrid = test::Grid(end.width(), end.height(), 8, 8);
+    const GridFitResult result = FitEndGrid(face, end, startGrid, endGrid, options);
+    ASSERT_EQ(result.Outcome, FitOutcome::Fitted) << result.Message;
+    EXPECT_TRUE(result.SplineLed);
+    EXPECT_EQ(result.HeldBack, 0);
+    MatrixRecord fitted = endGrid;
+    fitted.Points = result.Points;
+    for (int j = 2; j <= 8; ++j)
+        for (int i = 2; i <= 8; ++i) {
+            const Point p = fitted.Points(i, j);
+            EXPECT_TRUE(p.X > 3 && p.Y > 3 && p.X < end.width() - 3 && p.Y < end.height() - 3)
+                << i << ", " << j;
+        }
+    MatrixRecord startAll = startGrid;
+    startAll.FreePoints = result.StartFreePoints;
+    fitted.FreePoints = result.FreePoints;
+    for (const FitReference& r : options.References) {
+        const auto q = MapThroughMesh(startAll, fitted, 1,
+                                      {static_cast<int>(r.StartX), static_cast<int>(r.StartY)});
+        ASSERT_TRUE(q);
+        // Laid, the places lie 35 to 60 pixels apart.
+        EXPECT_LE(std::hypot(q->X - r.EndX, q->Y - r.EndY), 16.0);
+    }
+}
+
+}  // namespace
+}  // namespace fennix

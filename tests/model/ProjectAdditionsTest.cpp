@@ -67,7 +67,7 @@ class ProjectAdditionsTest : public testing::Test {
         end.Points(2, 2) = {40, 30};
     }
     std::string Save(const std::string& path, const RunOptions& run) {
-        return SaveMorphFile(path, start, end, app.Path(), 9, 0x808080, nullptr, ProjectAdditions{run, {}});
+        return SaveMorphFile(path, start, end, app.Path(), 9, 0x808080, nullptr, ProjectAdditions{run, {}, {}});
     }
 
     test::AppFolderScope app;
@@ -327,28 +327,39 @@ TEST_F(ProjectAdditionsTest, DamagedPointSectionsAreRefused) {
     }
 }
 
-// The pairs the fit placed on faces are marked in their own section and
-// come back; a marked pair no longer among the free points is not written,
-// and a project without any keeps the block it had.
+// The pairs the fit placed on faces, and those it added for detail, are
+// marked in sections of their own and come back; a marked pair no longer
+// among the free points is not written, and a project without any keeps
+// the block it had.
 TEST_F(ProjectAdditionsTest, FacePairsRoundTripAndOnlyThoseStillThere) {
     struct Case {
         std::vector<Point> first, second;
-        std::vector<FreePair> faces;
+        std::vector<FreePair> faces, details;
         std::vector<std::string> block;  // empty: no block at all
     };
     const Case cases[] = {
         {{{10, 12}, {20, 22}},
          {{14, 9}, {24, 19}},
          {{{20, 22}, {24, 19}}},
+         {},
          {"[fennix-additions]", "version=1", "[points]", "count=2", "10 12 14 9", "20 22 24 19",
           "[face-points]", "count=1", "20 22 24 19", "[end]"}},
         // A marked pair whose end point the user moved is theirs now.
         {{{10, 12}},
          {{15, 9}},
          {{{10, 12}, {14, 9}}},
+         {{{10, 12}, {14, 9}}},
          {"[fennix-additions]", "version=1", "[points]", "count=1", "10 12 15 9", "[end]"}},
+        // The user's pair, a face pair and a detail pair.
+        {{{10, 12}, {20, 22}, {44, 40}},
+         {{14, 9}, {24, 19}, {48, 37}},
+         {{{20, 22}, {24, 19}}},
+         {{{44, 40}, {48, 37}}},
+         {"[fennix-additions]", "version=1", "[points]", "count=3", "10 12 14 9", "20 22 24 19",
+          "44 40 48 37", "[face-points]", "count=1", "20 22 24 19", "[fit-points]", "count=1",
+          "44 40 48 37", "[end]"}},
         // Marks without any free point: nothing to write, the plain file.
-        {{}, {}, {{{10, 12}, {14, 9}}}, {}},
+        {{}, {}, {{{10, 12}, {14, 9}}}, {{{10, 12}, {14, 9}}}, {}},
     };
     const std::string plainPath = folder.File("plain.mph");
     ASSERT_EQ(Save(plainPath, {}), "");
@@ -358,7 +369,7 @@ TEST_F(ProjectAdditionsTest, FacePairsRoundTripAndOnlyThoseStillThere) {
         end.FreePoints = c.second;
         const std::string path = folder.File("faces.mph");
         ASSERT_EQ(SaveMorphFile(path, start, end, app.Path(), 9, 0x808080, nullptr,
-                                ProjectAdditions{{}, c.faces}),
+                                ProjectAdditions{{}, c.faces, c.details}),
                   "");
         if (c.block.empty()) {
             EXPECT_EQ(ReadFile(path), ReadFile(plainPath));
@@ -371,14 +382,19 @@ TEST_F(ProjectAdditionsTest, FacePairsRoundTripAndOnlyThoseStillThere) {
         ASSERT_EQ(LoadMorphFile(path, read), "");
         EXPECT_EQ(read.Matrix1.FreePoints, c.first);
         EXPECT_EQ(read.Matrix2.FreePoints, c.second);
-        std::vector<FreePair> kept;
-        for (const FreePair& f : c.faces)
-            for (size_t n = 0; n < c.first.size(); ++n)
-                if (c.first[n] == f.Start && c.second[n] == f.End) kept.push_back(f);
-        EXPECT_EQ(read.Additions.FacePairs, kept);
+        const auto kept = [&c](const std::vector<FreePair>& marked) {
+            std::vector<FreePair> still;
+            for (const FreePair& f : marked)
+                for (size_t n = 0; n < c.first.size(); ++n)
+                    if (c.first[n] == f.Start && c.second[n] == f.End) still.push_back(f);
+            return still;
+        };
+        EXPECT_EQ(read.Additions.FacePairs, kept(c.faces));
+        EXPECT_EQ(read.Additions.DetailPairs, kept(c.details));
     }
 }
 
+// A [face-points] or [fit-points] section that is damaged or repeated.
 TEST_F(ProjectAdditionsTest, DamagedFacePointSectionsAreRefused) {
     const std::string path = folder.File("m.mph");
     ASSERT_EQ(Save(path, {}), "");
@@ -398,6 +414,13 @@ TEST_F(ProjectAdditionsTest, DamagedFacePointSectionsAreRefused) {
         {{"count=1", "1 2 3 4", "[face-points]", "count=1", "1 2 3 4", "[end]"},
          9,
          "[face-points] が二度あります"},
+        {{"count=1", "1 2 3 4", "[fit-points]", "count=1", "1 2 3 49", "[end]"},
+         11,
+         "点が画像の外にあります"},
+        {{"count=1", "1 2 3 4", "[fit-points]", "count=1", "1 2 3 4", "[fit-points]", "count=1",
+          "1 2 3 4", "[end]"},
+         12,
+         "[fit-points] が二度あります"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> lines = plain;

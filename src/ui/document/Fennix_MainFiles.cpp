@@ -35,6 +35,7 @@ bool Fennix_Main::OpenMorph(const std::string& path) {
     Document.LastFrame = project.LastFrame;
     Document.Run = project.Additions.Run;
     Document.FacePairs = project.Additions.FacePairs;
+    Document.DetailPairs = project.Additions.DetailPairs;
     Document.Matrix(1) = project.Matrix1;
     Document.Matrix(2) = project.Matrix2;
 
@@ -76,7 +77,7 @@ bool Fennix_Main::RelocateImages() {
 bool Fennix_Main::WriteProject(const std::string& path) {
     const std::string message = SaveMorphFile(
         path, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(), Document.LastFrame,
-        Settings.BackgroundColor, nullptr, ProjectAdditions{Document.Run, Document.FacePairs});
+        Settings.BackgroundColor, nullptr, ProjectAdditions{Document.Run, Document.FacePairs, Document.DetailPairs});
     if (!message.empty()) {
         // The work is not safe yet: the document stays marked as changed.
         ShowMessage(message, MessageIcon::Critical);
@@ -153,7 +154,7 @@ void Fennix_Main::mnuSaveWithPictures_Click() {
     const std::string message = SaveProjectWithPictures(
         target, Document.Matrix(1), Document.Matrix(2), Settings.ProjectFolder(),
         Document.LastFrame, Settings.BackgroundColor,
-        ProjectAdditions{Document.Run, Document.FacePairs});
+        ProjectAdditions{Document.Run, Document.FacePairs, Document.DetailPairs});
     if (!message.empty()) {
         ShowMessage(message, MessageIcon::Critical);
         return;

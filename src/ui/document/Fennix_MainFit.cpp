@@ -93,6 +93,7 @@ void Fennix_Main::StartFit(std::vector<FitReference> references, int face) {
     options.Faces = faceModel_.get();
     options.StartFace = options.EndFace = face;
     options.PreviousFacePairs = Document.FacePairs;
+    options.PreviousDetailPairs = Document.DetailPairs;
     fitFace_ = face;
 
     fitDialog_ =
@@ -142,6 +143,7 @@ void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endB
             Document.Matrix(1).FreePoints = result.StartFreePoints;
             Document.Matrix(2).FreePoints = result.FreePoints;
             if (result.FacesLed) Document.FacePairs = result.FacePairs;
+            Document.DetailPairs = result.DetailPairs;
             // A face number past the faces there starts again at the largest.
             if (!result.FacesLed) fitFace_ = -1;
             DrawGrids();
@@ -153,11 +155,17 @@ void Fennix_Main::FitFinished(const GridFitResult& result, const PointGrid& endB
                 faceNoteShown_ = true;
                 ShowMessage(result.FaceNote, MessageIcon::Information);
             }
+            // What the fit added beside the grid, once for each fit that adds.
+            if (!result.DetailPairs.empty()) ShowMessage(result.Message, MessageIcon::Information);
             break;
         }
         case FitOutcome::NoMatch:
             DrawGrids();
-            ShowMessage(result.Message, MessageIcon::Information);
+            // What to do instead: match places by hand, or draw lines.
+            ShowMessage(result.Message + "\n" +
+                            Tr("Fennix_MainFit",
+                               "「基準点で合わせる」を使うか、輪郭に沿って線を引いてください。"),
+                        MessageIcon::Information);
             break;
         case FitOutcome::Failed:
             DrawGrids();

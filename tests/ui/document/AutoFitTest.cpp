@@ -74,14 +74,26 @@ TEST_F(AutoFitTest, OneUndoableStepThePreviewFollows) {
     EXPECT_EQ(window.FitDialog(), nullptr);
     ASSERT_TRUE(Settled());
     EXPECT_EQ(window.PreviewFrame(), MiddleFrame());
+    // The pairs added for detail are the fit's, and its message counts them.
+    const std::vector<FreePair> detail = window.Document.DetailPairs;
+    EXPECT_EQ(window.Document.Matrix(2).FreePoints.size(), detail.size());
+    if (detail.empty()) {
+        EXPECT_TRUE(prompts->shown.empty());
+    } else {
+        ASSERT_EQ(prompts->shown.size(), 1u);
+        EXPECT_NE(prompts->shown[0].text.find(std::to_string(detail.size()) + " 組加えました"),
+                  std::string::npos)
+            << prompts->shown[0].text;
+    }
 
     window.Undo();
     EXPECT_EQ(window.Document.Matrix(2), before);
+    EXPECT_TRUE(window.Document.DetailPairs.empty());
     ASSERT_TRUE(Settled());
     EXPECT_EQ(window.PreviewFrame(), MiddleFrame());
     window.Redo();
     EXPECT_EQ(window.Document.Matrix(2), fitted);
-    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_EQ(window.Document.DetailPairs, detail);
 }
 
 // Three clicked pairs fit at once; two pairs fit when the command is chosen
@@ -137,7 +149,8 @@ TEST_F(AutoFitTest, UnrelatedPicturesLeaveTheGridAndSaySo) {
     EXPECT_EQ(unrelated.UndoStack()->count(), 0);
     ASSERT_EQ(prompts->shown.size(), 1u);
     EXPECT_EQ(prompts->shown[0].text,
-              "2つの画像に共通する部分が見つからないため、メッシュはそのままです。");
+              "2つの画像に共通する部分が見つからないため、メッシュはそのままです。\n"
+              "「基準点で合わせる」を使うか、輪郭に沿って線を引いてください。");
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ TEST_F(FaceFitTest, LandmarkPairsInOneUndoStepReplacedByTheNextFit) {
     window.mnuAutoFit->trigger();
     ASSERT_TRUE(Fitted());
     ASSERT_GE(window.Document.FacePairs.size(), 60u);
-    EXPECT_EQ(start.FreePoints.size(), 1 + window.Document.FacePairs.size());
+    EXPECT_EQ(start.FreePoints.size(),
+              1 + window.Document.FacePairs.size() + window.Document.DetailPairs.size());
     EXPECT_EQ(start.FreePoints.front(), (Point{10, 300}));
     EXPECT_TRUE(GridUnfolded(end));
     EXPECT_TRUE(MeshUnfolded(start, end));
@@ -86,10 +87,12 @@ TEST_F(FaceFitTest, LandmarkPairsInOneUndoStepReplacedByTheNextFit) {
     EXPECT_TRUE(window.Document.FacePairs.empty());
 
     // Another face: each picture has one, so the fit goes without
-    // landmarks and leaves the free points as they are.
+    // landmarks and leaves the user's free point first, with only the pairs
+    // it adds for detail behind it.
     window.mnuAutoFitNextFace->trigger();
     ASSERT_TRUE(Fitted());
-    EXPECT_EQ(start.FreePoints, startBefore.FreePoints);
+    ASSERT_EQ(start.FreePoints.size(), 1 + window.Document.DetailPairs.size());
+    EXPECT_EQ(start.FreePoints.front(), startBefore.FreePoints.front());
     EXPECT_TRUE(window.Document.FacePairs.empty());
 }
 
