@@ -120,9 +120,14 @@ TEST_F(FreePointsCommandTest, FitMovesTheFreeEndPoints) {
     ASSERT_EQ(fit.status, 0) << fit.err;
     MorphProject project;
     ASSERT_EQ(LoadMorphFile(folder.File("p.mph"), project), "");
-    ASSERT_EQ(project.Matrix2.FreePoints.size(), 2u);
-    EXPECT_EQ(project.Matrix1.FreePoints, (std::vector<Point>{{100, 80}, {200, 150}}));
-    EXPECT_NE(project.Matrix2.FreePoints, project.Matrix1.FreePoints);
+    // The user's pairs stay first; behind them only the pairs the fit
+    // added where the grid, its border pinned, cannot follow the shift.
+    ASSERT_EQ(project.Matrix2.FreePoints.size(), 2 + project.Additions.DetailPairs.size());
+    ASSERT_EQ(project.Matrix1.FreePoints.size(), project.Matrix2.FreePoints.size());
+    EXPECT_EQ(project.Matrix1.FreePoints[0], (Point{100, 80}));
+    EXPECT_EQ(project.Matrix1.FreePoints[1], (Point{200, 150}));
+    EXPECT_NE(project.Matrix2.FreePoints[0], project.Matrix1.FreePoints[0]);
+    EXPECT_NE(project.Matrix2.FreePoints[1], project.Matrix1.FreePoints[1]);
     EXPECT_TRUE(MeshUnfolded(project.Matrix1, project.Matrix2));
 }
 

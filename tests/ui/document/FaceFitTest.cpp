@@ -79,6 +79,7 @@ TEST_F(FaceFitTest, LandmarkPairsInOneUndoStepReplacedByTheNextFit) {
     MorphProject read;
     ASSERT_EQ(LoadMorphFile(path, read), "");
     EXPECT_EQ(read.Additions.FacePairs, window.Document.FacePairs);
+    EXPECT_EQ(read.Additions.DetailPairs, window.Document.DetailPairs);
     EXPECT_EQ(read.Matrix1.FreePoints, start.FreePoints);
 
     window.Undo();
