@@ -84,10 +84,9 @@ double CpuSeconds() {
 QImage Covering(const std::string& name, int width, int height) {
     const QImage photo(QString::fromStdString(test::PhotoPath(name)));
     if (photo.isNull()) return photo;
-    const QImage scaled = photo.scaled(width, height, Qt::KeepAspectRatioByExpanding,
-                                       Qt::SmoothTransformation);
-    return scaled
-        .copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height)
+    const QImage scaled =
+        photo.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height)
         .convertToFormat(QImage::Format_RGB32);
 }
 
@@ -102,7 +101,8 @@ cv::Mat Gray(const QImage& image) {
 
 void Accuracy() {
     std::printf("\naccuracy: 1280 x 960, 8 x 8 grid, field 7.7 px, recoloured, noised\n");
-    std::printf("photo                    fit median  p90   CPU s | DIS median  p90   CPU s | ratio\n");
+    std::printf(
+        "photo                    fit median  p90   CPU s | DIS median  p90   CPU s | ratio\n");
     struct Case {
         const char* photo;
         double scale, degrees;
@@ -146,8 +146,8 @@ void Accuracy() {
             y = p.Y + f.y;
         });
         std::printf("%-14s %s  %6.2f %6.2f %6.2f  | %6.2f %6.2f %6.2f  | %5.2f\n", c.photo,
-                    c.degrees != 0 ? "similar" : "       ", fit.median, fit.p90, fitCpu,
-                    dis.median, dis.p90, disCpu, fitCpu / disCpu);
+                    c.degrees != 0 ? "similar" : "       ", fit.median, fit.p90, fitCpu, dis.median,
+                    dis.p90, disCpu, fitCpu / disCpu);
         std::fflush(stdout);
     }
 }
@@ -198,15 +198,17 @@ void Reference() {
     if (start.isNull() || whole.isNull()) return;
     std::printf("\nreference: a portrait (%d x %d) into a cat, eyes and mouth\n", start.width(),
                 start.height());
-    std::printf("cat       grid     held back  interior within 3 px of the border  trusted  "
-                "pairs added\n");
+    std::printf(
+        "cat       grid     held back  interior within 3 px of the border  trusted  "
+        "pairs added\n");
     // The cat as it is (its face a little larger than the portrait's), and
     // its face close up (about twice the portrait's).
     struct Case {
         const char* name;
         QRect crop;
     };
-    for (const Case& c : {Case{"whole", whole.rect()}, Case{"close-up", QRect(120, 50, 208, 208)}}) {
+    for (const Case& c :
+         {Case{"whole", whole.rect()}, Case{"close-up", QRect(120, 50, 208, 208)}}) {
         const double zoom = static_cast<double>(whole.width()) / c.crop.width();
         const QImage end = whole.copy(c.crop).scaled(whole.size(), Qt::IgnoreAspectRatio,
                                                      Qt::SmoothTransformation);
@@ -214,9 +216,9 @@ void Reference() {
             return std::pair{(x - c.crop.x()) * zoom, (y - c.crop.y()) * zoom};
         };
         GridFitOptions options;
-        for (const auto& [sx, sy, ex, ey] :
-             {std::array{175.0, 165.0, 183.0, 117.0}, {238.0, 168.0, 258.0, 128.0},
-              {205.0, 237.0, 208.0, 160.0}}) {
+        for (const auto& [sx, sy, ex, ey] : {std::array{175.0, 165.0, 183.0, 117.0},
+                                             {238.0, 168.0, 258.0, 128.0},
+                                             {205.0, 237.0, 208.0, 160.0}}) {
             const auto [x, y] = at(ex, ey);
             options.References.push_back({sx, sy, std::round(x), std::round(y)});
         }
@@ -228,7 +230,8 @@ void Reference() {
             for (int j = 2; j <= cells; ++j)
                 for (int i = 2; i <= cells; ++i) {
                     const Point p = result.Points(i, j);
-                    crushed += p.X <= 3 || p.Y <= 3 || p.X >= end.width() - 3 || p.Y >= end.height() - 3;
+                    crushed +=
+                        p.X <= 3 || p.Y <= 3 || p.X >= end.width() - 3 || p.Y >= end.height() - 3;
                 }
             std::printf("%-8s  %2d x %-2d  %9d  %34d  %7d  %11zu%s\n", c.name, cells, cells,
                         result.HeldBack, crushed, result.Trusted, result.DetailPairs.size(),

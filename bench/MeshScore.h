@@ -47,10 +47,9 @@ inline cv::Mat WarpMesh(const cv::Mat& picture, const std::vector<cv::Point2f>& 
         cv::Mat warped;
         cv::warpAffine(picture, warped, shifted, box.size(), cv::INTER_LINEAR, cv::BORDER_REFLECT);
         cv::Mat mask = cv::Mat::zeros(box.size(), CV_8U);
-        const cv::Point corners[3] = {
-            cv::Point(cvRound(b[0].x) - box.x, cvRound(b[0].y) - box.y),
-            cv::Point(cvRound(b[1].x) - box.x, cvRound(b[1].y) - box.y),
-            cv::Point(cvRound(b[2].x) - box.x, cvRound(b[2].y) - box.y)};
+        const cv::Point corners[3] = {cv::Point(cvRound(b[0].x) - box.x, cvRound(b[0].y) - box.y),
+                                      cv::Point(cvRound(b[1].x) - box.x, cvRound(b[1].y) - box.y),
+                                      cv::Point(cvRound(b[2].x) - box.x, cvRound(b[2].y) - box.y)};
         cv::fillConvexPoly(mask, corners, 3, 255);
         warped.copyTo(out(box), mask);
     }

@@ -111,21 +111,20 @@ int RunFit(const Invocation& run) {
             break;
         default:
             FaceNotes(run, options, result);
-            run.Summary(
-                "fitted " + path + ": " +
-                (result.FacesLed
-                     ? std::to_string(result.FacePairs.size()) + " landmark pairs placed, "
-                     : std::string()) +
-                std::to_string(result.Trusted) + " points from the flow, " +
-                std::to_string(result.Interpolated) +
-                (result.FacesLed    ? " from the faces' spline, "
-                  : result.SplineLed ? " from the reference points' spline, "
-                                     : " from their neighbours, ") +
-                std::to_string(result.HeldBack) + " held back to keep the grid unfolded" +
-                (result.DetailPairs.empty()
-                     ? std::string()
-                     : ", " + std::to_string(result.DetailPairs.size()) +
-                           " pairs added where the grid is too coarse"));
+            run.Summary("fitted " + path + ": " +
+                        (result.FacesLed
+                             ? std::to_string(result.FacePairs.size()) + " landmark pairs placed, "
+                             : std::string()) +
+                        std::to_string(result.Trusted) + " points from the flow, " +
+                        std::to_string(result.Interpolated) +
+                        (result.FacesLed    ? " from the faces' spline, "
+                         : result.SplineLed ? " from the reference points' spline, "
+                                            : " from their neighbours, ") +
+                        std::to_string(result.HeldBack) + " held back to keep the grid unfolded" +
+                        (result.DetailPairs.empty()
+                             ? std::string()
+                             : ", " + std::to_string(result.DetailPairs.size()) +
+                                   " pairs added where the grid is too coarse"));
             break;
     }
     project.Matrix2.Points = result.Points;

@@ -248,21 +248,22 @@ cv::Point2f Sample(const cv::Mat& field, float x, float y) {
            (v(x0, y1) * (1 - fx) + v(x1, y1) * fx) * fy;
 }
 
+// How far a grid point on a plain patch looks for trusted flow, in working
+// pixels.
+constexpr int kWideReach = 8;
+
 // The flow at working place (x, y) of the start picture, when it can be
 // trusted: the median over a (2·reach + 1)² window of the pixels whose flow
 // comes back (forward-backward check), the window being textured and at
 // least 60 % of it consistent.
-constexpr int kWideReach = 8;
-
 std::optional<cv::Point2d> TrustedFlow(const cv::Mat& start, const cv::Mat& forward,
-                                       const cv::Mat& backward, double x, double y,
-                                       int reach = 2) {
+                                       const cv::Mat& backward, double x, double y, int reach = 2) {
     const int cx = static_cast<int>(std::lround(x)), cy = static_cast<int>(std::lround(y));
     if (cx < 0 || cy < 0 || cx >= start.cols || cy >= start.rows) return std::nullopt;
     // Texture: the spread of the start picture in a window a little wider.
     const int seen = reach + 2;
-    const cv::Rect around =
-        cv::Rect(cx - seen, cy - seen, 2 * seen + 1, 2 * seen + 1) & cv::Rect(0, 0, start.cols, start.rows);
+    const cv::Rect around = cv::Rect(cx - seen, cy - seen, 2 * seen + 1, 2 * seen + 1) &
+                            cv::Rect(0, 0, start.cols, start.rows);
     cv::Scalar mean, spread;
     cv::meanStdDev(start(around), mean, spread);
     if (spread[0] < 2.0) return std::nullopt;
@@ -432,8 +433,8 @@ std::vector<std::optional<cv::Point2d>> MapPlaces(const MatrixRecord& start,
 // measures against). Every pair passes CheckFreePairs: the mesh never
 // folds. Appends the pairs to both records and returns them.
 template <typename Target>
-std::vector<FreePair> AddDetailPairs(MatrixRecord& startAll, MatrixRecord& endAll,
-                                     double tolerance, int most, const Target& target) {
+std::vector<FreePair> AddDetailPairs(MatrixRecord& startAll, MatrixRecord& endAll, double tolerance,
+                                     int most, const Target& target) {
     std::vector<FreePair> added;
     if (most <= 0 || !CheckFreePairs(startAll, endAll).Passed()) return added;
     const int width = startAll.Width, height = startAll.Height;
@@ -446,7 +447,8 @@ std::vector<FreePair> AddDetailPairs(MatrixRecord& startAll, MatrixRecord& endAl
     std::vector<std::optional<cv::Point2d>> targets;
     for (int v = 0; v < down; ++v)
         for (int u = 0; u < across; ++u) {
-            const cv::Point2d at(RoundEvenInt(step / 2 + u * step), RoundEvenInt(step / 2 + v * step));
+            const cv::Point2d at(RoundEvenInt(step / 2 + u * step),
+                                 RoundEvenInt(step / 2 + v * step));
             nodes.push_back(at);
             targets.push_back(target(at.x, at.y));
         }
@@ -863,10 +865,12 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
                     {std::clamp(RoundEvenInt(end.FromWork(q.x)), 0, endGrid.Width),
                      std::clamp(RoundEvenInt(end.FromWork(q.y)), 0, endGrid.Height)});
         }
-        if (const auto mapped = MapThroughMesh(startGridOnly, fitted, 1, p)) candidates.push_back(*mapped);
+        if (const auto mapped = MapThroughMesh(startGridOnly, fitted, 1, p))
+            candidates.push_back(*mapped);
         const Point stays = endBase.FreePoints[static_cast<size_t>(f)];
         candidates.push_back(stays);
-        if (const auto carried = MapThroughMesh(startSoFar, endSoFar, 1, p)) candidates.push_back(*carried);
+        if (const auto carried = MapThroughMesh(startSoFar, endSoFar, 1, p))
+            candidates.push_back(*carried);
         startSoFar.FreePoints.push_back(p);
         endSoFar.FreePoints.push_back(stays);
         for (const Point& candidate : candidates) {

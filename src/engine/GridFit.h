@@ -106,7 +106,7 @@ struct GridFitResult {
     // The free point pairs placed on face landmarks (0 or 68 of them, fewer
     // when some would fold the mesh or fall on another point).
     std::vector<FreePair> FacePairs;
-    bool FacesLed = false;             // the landmark pairs led the fit
+    bool FacesLed = false;  // the landmark pairs led the fit
     // The grid followed a spline through matched pairs (face landmarks or
     // reference points) with the picture's border pinned.
     bool SplineLed = false;

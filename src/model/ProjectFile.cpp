@@ -377,7 +377,7 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
 // point within its picture), into the pairs the fit placed on faces or
 // added for detail.
 std::string ReadMarkedPointsSection(LineReader& in, const MatrixRecord& m1, const MatrixRecord& m2,
-                                  std::vector<FreePair>& pairs) {
+                                    std::vector<FreePair>& pairs) {
     std::vector<Point> first, second;
     std::vector<size_t> lines;
     if (std::string why = ReadPairLines(in, first, second, lines); !why.empty()) return why;

@@ -311,8 +311,7 @@ TEST(GridFit, PairsAddedWhereTheGridIsTooCoarse) {
     const Errors coarse = MeshErrors(startPlain, endPlain, truth);
     const Errors detailed = MeshErrors(startFitted, endFitted, truth);
     std::printf("mesh from the truth: grid alone %.2f / %.2f px, with %zu pairs %.2f / %.2f px\n",
-                coarse.median, coarse.p90, first.DetailPairs.size(), detailed.median,
-                detailed.p90);
+                coarse.median, coarse.p90, first.DetailPairs.size(), detailed.median, detailed.p90);
     EXPECT_LE(detailed.median, 1.0);
     EXPECT_LE(detailed.p90, 2.0);
     EXPECT_LT(detailed.p90, coarse.p90 * 0.6);
