@@ -505,34 +505,25 @@ std::vector<FreePair> AddDetailPairs(MatrixRecord& startAll, MatrixRecord& endAl
         }
         if (startAll.FreePoints.size() == before) break;
         // The round's pairs that fold the mesh (or fail the check otherwise)
-        // go again, one at a time; should the check blame an earlier pair,
-        // the round's pairs are tried one by one instead.
-        bool oneByOne = false;
-        for (size_t tries = startAll.FreePoints.size() - before; tries > 0; --tries) {
+        // go, one at a time, a bounded number of times: when the check
+        // still fails, or blames a pair that was there before, the round's
+        // pairs all go and the fit stops adding.
+        constexpr int kChecksPerRound = 16;
+        bool passed = false;
+        for (int tries = 0; tries < kChecksPerRound; ++tries) {
             const FreePairCheck check = CheckFreePairs(startAll, endAll);
-            if (check.Passed()) break;
-            if (check.Pair < static_cast<int>(before)) {
-                oneByOne = true;
+            if (check.Passed()) {
+                passed = true;
                 break;
             }
+            if (check.Pair < static_cast<int>(before)) break;
             startAll.FreePoints.erase(startAll.FreePoints.begin() + check.Pair);
             endAll.FreePoints.erase(endAll.FreePoints.begin() + check.Pair);
         }
-        if (oneByOne || !CheckFreePairs(startAll, endAll).Passed()) {
-            std::vector<Point> startNew(startAll.FreePoints.begin() + static_cast<long>(before),
-                                        startAll.FreePoints.end());
-            std::vector<Point> endNew(endAll.FreePoints.begin() + static_cast<long>(before),
-                                      endAll.FreePoints.end());
+        if (!passed) {
             startAll.FreePoints.resize(before);
             endAll.FreePoints.resize(before);
-            for (size_t n = 0; n < startNew.size(); ++n) {
-                startAll.FreePoints.push_back(startNew[n]);
-                endAll.FreePoints.push_back(endNew[n]);
-                if (!CheckFreePairs(startAll, endAll).Passed()) {
-                    startAll.FreePoints.pop_back();
-                    endAll.FreePoints.pop_back();
-                }
-            }
+            break;
         }
         for (size_t n = before; n < startAll.FreePoints.size(); ++n)
             added.push_back({startAll.FreePoints[n], endAll.FreePoints[n]});
