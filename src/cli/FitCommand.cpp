@@ -80,7 +80,7 @@ int RunFit(const Invocation& run) {
             !why.empty())
             return run.Fail(why);
 
-    // Faces lead the fit unless the --ref pairs give the alignment.
+    // Faces lead the fit unless the --ref pairs lead it.
     FaceLandmarker model;
     if (!run.Has("no-faces") && options.References.empty()) {
         model = LoadFaceModel(run.ProgramFolder(), run.Err());
