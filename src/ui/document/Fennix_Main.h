@@ -16,6 +16,7 @@
 #include "engine/GridFit.h"
 #include "engine/MorphRunJob.h"
 #include "engine/PreviewJob.h"
+#include "model/MeshEdges.h"
 #include "model/MorphDocument.h"
 #include "model/ViewArrangement.h"
 
@@ -27,6 +28,8 @@ class QProgressDialog;
 class QUndoStack;
 
 namespace fennix {
+
+struct GridOverlay;
 
 // Asked when a document whose morph is being made is closed.
 inline constexpr const char* kStopRunQuestion =
@@ -347,6 +350,8 @@ private:
     bool WriteProject(const std::string& path);
     QWidget* OuterWindow();
     void DrawGrids();
+    // What picture k's grid is drawn with beside its record (DocumentOverlay).
+    GridOverlay Overlay(int k) const;
     bool LoadImage(int k, const std::string& path);
     void OpenAtFittingZoom();
     void ApplySnapshot(const DocumentSnapshot& snapshot);
@@ -393,6 +398,8 @@ private:
     QTimer* refitTimer_ = nullptr;
     PaneWidget* previewWidget_ = nullptr;
     QImage previewFrame_;
+    // The edges of the free mesh drawn over both pictures.
+    MeshEdgeCache meshEdges_;
     PreviewJob previewJob_{this, [this](const QImage& frame, const PreviewJob::Request& request) {
                                ShowPreviewFrame(frame, request);
                            }};
