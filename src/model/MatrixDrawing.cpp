@@ -86,7 +86,8 @@ void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& ma
 
     for (int j = 1; j <= matrix.Columns + 1; ++j)
         for (int i = 1; i <= matrix.Rows + 1; ++i) {
-            const bool held = overlay.Held.I == i && overlay.Held.J == j;
+            const bool held = (overlay.Held.I == i && overlay.Held.J == j) ||
+                              (overlay.Hovered.I == i && overlay.Hovered.J == j);
             if (!held && !look.Shown) continue;
             const int64_t size = held ? s : look.Size;
             const int64_t x = zoom.PanePos(p(i, j).X), y = zoom.PanePos(p(i, j).Y);
@@ -148,9 +149,9 @@ void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& ma
                            ? overlay.ChosenFree
                            : -1;
     for (size_t n = 0; n < matrix.FreePoints.size(); ++n) {
-        const bool isChosen = static_cast<int>(n) == chosen;
-        if (!isChosen && !look.Shown) continue;
-        square(matrix.FreePoints[n], isChosen ? s : look.Size, false);
+        const bool whole = static_cast<int>(n) == chosen || static_cast<int>(n) == overlay.HoveredFree;
+        if (!whole && !look.Shown) continue;
+        square(matrix.FreePoints[n], whole ? s : look.Size, false);
     }
     if (chosen != -1) square(matrix.FreePoints[static_cast<size_t>(chosen)], s, true);
 

@@ -30,6 +30,10 @@ struct GridOverlay {
     // The chosen free pair: its square keeps the record's size and is filled
     // in the grid colour over the other squares.
     int ChosenFree = -1;
+    // The grid point or free point under the pointer: shown at the record's
+    // size, as the held one.
+    GridIndex Hovered;
+    int HoveredFree = -1;
     // The held point's partner in this picture: a marker of the record's
     // size in the grid colour over everything else, as DrawMarker draws it.
     std::optional<Point> PartnerMark;
@@ -51,7 +55,8 @@ GridOverlay DocumentOverlay(const MorphDocument& document, int k,
 // partner mark drawn.
 // Where the points crowd together on the screen (PointSpacing), the markers
 // and squares take MarkerLookFor's size, or are left out, but for the held
-// point and the chosen pair; at an ordinary spacing they keep PointerSize.
+// point, the chosen pair and the points under the pointer; at an ordinary
+// spacing they keep PointerSize.
 // Positions and sizes from a damaged project (anything a 32-bit number
 // holds) are computed in 64 bits. Where they reach past ±kPaintLimit, a
 // marker wholly outside the pane is left out and any other marker is drawn

@@ -108,7 +108,14 @@ std::array<QRegion, 2> MeshEdgeCache::UpdateArea(const MatrixRecord& start, cons
     if (!wasActive && !active_) return {};
     if (!wasBuilt) return {WholePicture(), WholePicture()};
 
-    // The lines drawn before and now: the mesh's, or the grid's own.
+    // The lines drawn before and now: the mesh's, or the grid's own (for a
+    // grid whose points match its counts; any other is drawn whole).
+    const auto whole = [](const Input& in) {
+        return in.Rows >= 1 && in.Columns >= 1 && in.Points.CountI() == in.Rows + 1 &&
+               in.Points.CountJ() == in.Columns + 1;
+    };
+    if ((!wasActive && !whole(before[0])) || (!active_ && !whole(input_[0])))
+        return {WholePicture(), WholePicture()};
     const std::vector<MeshEdge> oldLines =
         wasActive ? edgesBefore : GridLineEdges(before[0].Rows, before[0].Columns);
     const std::vector<MeshEdge> newLines = active_ ? edges_ : GridLineEdges(start.Rows, start.Columns);

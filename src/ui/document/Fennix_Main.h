@@ -350,7 +350,8 @@ private:
     bool WriteProject(const std::string& path);
     QWidget* OuterWindow();
     void DrawGrids();
-    // What picture k's grid is drawn with beside its record (DocumentOverlay).
+    // What picture k's grid is drawn with beside its record (DocumentOverlay
+    // and the point under the pointer).
     GridOverlay Overlay(int k) const;
     bool LoadImage(int k, const std::string& path);
     void OpenAtFittingZoom();
@@ -400,6 +401,11 @@ private:
     QImage previewFrame_;
     // The edges of the free mesh drawn over both pictures.
     MeshEdgeCache meshEdges_;
+    // The point under the pointer while no button is held, shown whole where
+    // the markers are reduced: its picture (0 for none), grid index (i, j)
+    // or -1, free point or -1.
+    std::array<int, 4> hovered_{0, -1, -1, -1};
+    void HoverAt(int k, double x, double y);
     PreviewJob previewJob_{this, [this](const QImage& frame, const PreviewJob::Request& request) {
                                ShowPreviewFrame(frame, request);
                            }};

@@ -48,8 +48,35 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     }
 }
 
+void Fennix_Main::HoverAt(int k, double x, double y) {
+    std::array<int, 4> now{0, -1, -1, -1};
+    if ((k == 1 || k == 2) && MarkersReduced(Document.Matrix(k), Document.Zoom)) {
+        const MatrixRecord& m = Document.Matrix(k);
+        if (const auto free = FindHitFreePoint(m, x, y, Document.Zoom);
+            free && *free < FreePairCount(Document.Matrix(1), Document.Matrix(2)))
+            now = {k, -1, -1, *free};
+        else if (const GridIndex hit = FindHitPoint(m, x, y, Document.Zoom); hit.Found())
+            now = {k, hit.I, hit.J, -1};
+    }
+    if (now == hovered_) return;
+    const std::array<int, 4> before = hovered_;
+    hovered_ = now;
+    for (const auto& h : {before, now}) {
+        if (h[0] != 1 && h[0] != 2) continue;
+        const MatrixRecord& m = Document.Matrix(h[0]);
+        DrawMatrixArea(Panes.P(h[0]), m, Document.Zoom,
+                       h[3] >= 0 ? FreePointArea(m, h[3], Document.Zoom)
+                                 : PointArea(m, h[1], h[2], Document.Zoom),
+                       Overlay(h[0]));
+    }
+}
+
 void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y) {
-    if (!(buttons & Qt::LeftButton) || k != Document.SelectedGrid) return;
+    if (!(buttons & Qt::LeftButton)) {
+        if (Document.SelectedI == -1) HoverAt(k, x, y);
+        return;
+    }
+    if (k != Document.SelectedGrid) return;
     const MatrixRecord& matrix = Document.Matrix(k);
     const MarkerLook lookBefore = MarkerLookOf(matrix, Document.Zoom);
     const auto free = HeldFreePoint(Document, k);
@@ -275,7 +302,12 @@ void Fennix_Main::MarkSaved() {
 }
 
 GridOverlay Fennix_Main::Overlay(int k) const {
-    return DocumentOverlay(Document, k, meshEdges_.Edges());
+    GridOverlay overlay = DocumentOverlay(Document, k, meshEdges_.Edges());
+    if (hovered_[0] == k) {
+        overlay.Hovered = {hovered_[1], hovered_[2]};
+        overlay.HoveredFree = hovered_[3];
+    }
+    return overlay;
 }
 
 void Fennix_Main::DrawGrids() {
@@ -283,6 +315,7 @@ void Fennix_Main::DrawGrids() {
     // pair (and so a held free point's partner) is filled in the grid colour
     // on both pictures.
     meshEdges_.Update(Document.Matrix(1), Document.Matrix(2));
+    hovered_ = {0, -1, -1, -1};  // the points may be others now: the next move tells
     DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom, Overlay(1));
     DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom, Overlay(2));
 }

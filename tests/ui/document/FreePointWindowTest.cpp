@@ -196,6 +196,12 @@ TEST_F(FreePointWindowTest, DragsKeepTheMeshAndMarkersAsAWholeDrawing) {
     ASSERT_FALSE(MarkerLookOf(w.Document.Matrix(1), w.Document.Zoom).Shown);
     ExpectWholeDrawings("refined");
     EXPECT_NE(Shown(1, 66, 46), kRed);  // beside grid point (9, 9) at (64, 48)
+    // The point under the pointer shows while it is there.
+    w.P_MouseMove(1, Qt::NoButton, 62, 49);
+    EXPECT_EQ(Shown(1, 66, 46), kRed);
+    w.P_MouseMove(1, Qt::NoButton, 68, 51);  // a cell's middle, 5 pixels from each
+    EXPECT_NE(Shown(1, 66, 46), kRed);
+    ExpectWholeDrawings("pointer between points");
     w.P_MouseDown(1, Qt::LeftButton, 64, 48);
     ASSERT_EQ(w.Document.SelectedI, 9);
     EXPECT_EQ(Shown(1, 66, 46), kRed);
