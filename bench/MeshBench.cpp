@@ -101,9 +101,7 @@ void BM_DragStep(benchmark::State& state) {
         DrawMatrixArea(pane, start, 1, area + areas[0], overlay);
     }
 }
-BENCHMARK(BM_DragStep)
-    ->ArgsProduct({{10, 40}, {0, 20, 200, 1000}})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragStep)->ArgsProduct({{10, 40}, {0, 20, 200, 1000}})->Unit(benchmark::kMicrosecond);
 
 void BM_DrawWhole(benchmark::State& state) {
     MatrixRecord start, end;

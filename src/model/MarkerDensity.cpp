@@ -21,7 +21,8 @@ double PointSpacing(const MatrixRecord& matrix, ZoomScale zoom) {
     const double cells = static_cast<double>(std::max(matrix.Rows, 0)) *
                              static_cast<double>(std::max(matrix.Columns, 0)) +
                          static_cast<double>(matrix.FreePoints.size());
-    if (p.CountI() < 1 || p.CountJ() < 1 || cells <= 0) return std::numeric_limits<double>::infinity();
+    if (p.CountI() < 1 || p.CountJ() < 1 || cells <= 0)
+        return std::numeric_limits<double>::infinity();
     int64_t left = p(1, 1).X, right = left, top = p(1, 1).Y, bottom = top;
     for (int j = 1; j <= p.CountJ(); ++j)
         for (int i = 1; i <= p.CountI(); ++i) {

@@ -144,19 +144,21 @@ void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& ma
         draw.Line(x2, y2, x1, y2, matrix.MatrixColor);
         draw.Line(x1, y2, x1, y1, matrix.MatrixColor);
     };
-    const int chosen = overlay.ChosenFree >= 0 &&
-                               overlay.ChosenFree < static_cast<int>(matrix.FreePoints.size())
-                           ? overlay.ChosenFree
-                           : -1;
+    const int chosen =
+        overlay.ChosenFree >= 0 && overlay.ChosenFree < static_cast<int>(matrix.FreePoints.size())
+            ? overlay.ChosenFree
+            : -1;
     for (size_t n = 0; n < matrix.FreePoints.size(); ++n) {
-        const bool whole = static_cast<int>(n) == chosen || static_cast<int>(n) == overlay.HoveredFree;
+        const bool whole =
+            static_cast<int>(n) == chosen || static_cast<int>(n) == overlay.HoveredFree;
         if (!whole && !look.Shown) continue;
         square(matrix.FreePoints[n], whole ? s : look.Size, false);
     }
     if (chosen != -1) square(matrix.FreePoints[static_cast<size_t>(chosen)], s, true);
 
     if (overlay.PartnerMark) {
-        const int64_t x = zoom.PanePos(overlay.PartnerMark->X), y = zoom.PanePos(overlay.PartnerMark->Y);
+        const int64_t x = zoom.PanePos(overlay.PartnerMark->X),
+                      y = zoom.PanePos(overlay.PartnerMark->Y);
         if (reaches(x - s, y - s, x + s, y + s))
             Marker(draw, x, y, s, pane.Width(), pane.Height(), matrix.MatrixColor);
     }
@@ -196,7 +198,8 @@ GridOverlay DocumentOverlay(const MorphDocument& document, int k,
     if (document.SelectedI >= 1) {
         const GridIndex held{document.SelectedI, document.SelectedJ};
         if (document.SelectedGrid == k) overlay.Held = held;
-        if (document.SelectedGrid == 3 - k) overlay.PartnerMark = PartnerPoint(document, 3 - k, held);
+        if (document.SelectedGrid == 3 - k)
+            overlay.PartnerMark = PartnerPoint(document, 3 - k, held);
     }
     if (document.ChosenFree >= 0 &&
         document.ChosenFree < FreePairCount(document.Matrix(1), document.Matrix(2)))

@@ -69,7 +69,8 @@ void DrawMatrix(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom,
 // Redraws only `area` (pane pixels) of what DrawMatrix draws: the area is
 // put back to the pane's picture and every marker and line reaching into it
 // is drawn again, cut to the area, in DrawMatrix's order; then only the area
-// is refreshed. The pixels come out as a whole DrawMatrix gives them.
+// is refreshed. The pixels come out as a whole DrawMatrix with the same
+// overlay gives them.
 void DrawMatrixArea(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom,
                     const QRegion& area, const GridOverlay& overlay = {});
 

@@ -118,7 +118,8 @@ std::array<QRegion, 2> MeshEdgeCache::UpdateArea(const MatrixRecord& start, cons
         return {WholePicture(), WholePicture()};
     const std::vector<MeshEdge> oldLines =
         wasActive ? edgesBefore : GridLineEdges(before[0].Rows, before[0].Columns);
-    const std::vector<MeshEdge> newLines = active_ ? edges_ : GridLineEdges(start.Rows, start.Columns);
+    const std::vector<MeshEdge> newLines =
+        active_ ? edges_ : GridLineEdges(start.Rows, start.Columns);
     const std::array<std::vector<Point>, 2> oldCorners = {
         Corners(before[0].Points, before[0].FreePoints),
         Corners(before[1].Points, before[1].FreePoints)};

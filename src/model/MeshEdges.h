@@ -34,7 +34,7 @@ std::vector<MeshEdge> GridLineEdges(int rows, int columns);
 // only when the grids' counts, points or free points changed since the last
 // call, not for every paint.
 class MeshEdgeCache {
-public:
+  public:
     // Brings the edges up to date with the two records.
     void Update(const MatrixRecord& start, const MatrixRecord& end);
 
@@ -55,7 +55,7 @@ public:
     // How many times the mesh was built; for tests.
     int Builds() const { return builds_; }
 
-private:
+  private:
     // What BuildFreeMesh reads of one record.
     struct Input {
         int32_t Rows = -1;

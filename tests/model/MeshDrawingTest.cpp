@@ -85,7 +85,7 @@ TEST(MarkerLook, DenseGridsShowOnlyTheHeldAndChosenPoints) {
     m.FreePoints = {{102, 102}};
     PicturePane pane = BlackPane(200, 200);
     DrawMatrix(pane, m, 1);
-    EXPECT_EQ(pane.Layer().pixel(51, 49), kBlack);  // beside point (11, 11) at (50, 50)
+    EXPECT_EQ(pane.Layer().pixel(51, 49), kBlack);    // beside point (11, 11) at (50, 50)
     EXPECT_EQ(pane.Layer().pixel(103, 102), kBlack);  // no free square either
 
     GridOverlay overlay;
@@ -217,7 +217,8 @@ TEST(MeshEdges, ChangeAreaCoversEveryChangedPixel) {
             overlay.MeshEdges = cache.Edges();
             PicturePane after = BlackPane(w, w);
             DrawMatrix(after, m[k], c.zoom, overlay);
-            const QRegion area = areas[k] + (static_cast<int>(k) == c.k - 1 ? pointArea : QRegion());
+            const QRegion area =
+                areas[k] + (static_cast<int>(k) == c.k - 1 ? pointArea : QRegion());
             for (int y = 0; y < w; ++y)
                 for (int x = 0; x < w; ++x) {
                     if (after.Layer().pixel(x, y) == before[k].Layer().pixel(x, y)) continue;

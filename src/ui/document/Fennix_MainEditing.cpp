@@ -83,15 +83,17 @@ void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double 
     const int i = Document.SelectedI, j = Document.SelectedJ;
     // Only the point's marker and its lines change: that part is redrawn,
     // where it was and where it goes, with the mesh edges that changed.
-    QRegion area = free ? FreePointArea(matrix, *free, Document.Zoom)
-                        : PointArea(matrix, i, j, Document.Zoom);
+    QRegion area =
+        free ? FreePointArea(matrix, *free, Document.Zoom) : PointArea(matrix, i, j, Document.Zoom);
     if (free ? !MoveHeldFreePoint(Document, k, x, y, Panes.Poriginal(k).Width(),
                                   Panes.Poriginal(k).Height())
              : !MoveHeldPoint(Document, k, x, y, Panes.Poriginal(k).Width(),
                               Panes.Poriginal(k).Height()))
         return;
-    area += free ? FreePointArea(matrix, *free, Document.Zoom) : PointArea(matrix, i, j, Document.Zoom);
-    const auto meshAreas = meshEdges_.UpdateArea(Document.Matrix(1), Document.Matrix(2), Document.Zoom);
+    area +=
+        free ? FreePointArea(matrix, *free, Document.Zoom) : PointArea(matrix, i, j, Document.Zoom);
+    const auto meshAreas =
+        meshEdges_.UpdateArea(Document.Matrix(1), Document.Matrix(2), Document.Zoom);
     if (MarkerLookOf(matrix, Document.Zoom) != lookBefore)
         DrawMatrix(Panes.P(k), matrix, Document.Zoom, Overlay(k));  // every marker changes size
     else
@@ -122,16 +124,18 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
         return;
     }
     const PointRelease release = ReleaseHeldPoint(Document, k, x, y);
-    const auto meshAreas = meshEdges_.UpdateArea(Document.Matrix(1), Document.Matrix(2), Document.Zoom);
+    const auto meshAreas =
+        meshEdges_.UpdateArea(Document.Matrix(1), Document.Matrix(2), Document.Zoom);
     if (release.result == PointRelease::PutBack) {
         ShowMessage(Tr("Fennix_MainEditing", "マトリクスのラインがオーバーラップしています。"),
                     MessageIcon::Information);
         DrawMatrix(Panes.P(k), Document.Matrix(k), Document.Zoom, Overlay(k));
     } else if (MarkersReduced(Document.Matrix(k), Document.Zoom)) {
         // The point, no longer held, takes the size of the others.
-        DrawMatrixArea(Panes.P(k), Document.Matrix(k), Document.Zoom,
-                       PointArea(Document.Matrix(k), release.point.I, release.point.J, Document.Zoom),
-                       Overlay(k));
+        DrawMatrixArea(
+            Panes.P(k), Document.Matrix(k), Document.Zoom,
+            PointArea(Document.Matrix(k), release.point.I, release.point.J, Document.Zoom),
+            Overlay(k));
     }
     if (release.result == PointRelease::Moved) {
         DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
