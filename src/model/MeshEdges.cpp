@@ -1,6 +1,7 @@
 #include "model/MeshEdges.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "model/MatrixDrawing.h"
 
@@ -102,8 +103,10 @@ std::array<QRegion, 2> MeshEdgeCache::UpdateArea(const MatrixRecord& start, cons
                                                  ZoomScale zoom) {
     if (!Stale(start, end)) return {};
     const bool wasBuilt = built_, wasActive = active_;
-    const std::array<Input, 2> before = input_;
-    const std::vector<MeshEdge> edgesBefore = edges_;
+    // The former state is moved out: Update builds the new one afresh.
+    const std::array<Input, 2> before = std::move(input_);
+    const std::vector<MeshEdge> edgesBefore = std::move(edges_);
+    built_ = false;
     Update(start, end);
     if (!wasActive && !active_) return {};
     if (!wasBuilt) return {WholePicture(), WholePicture()};
