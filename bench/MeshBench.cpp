@@ -1,7 +1,9 @@
 // Timings of the mesh of grid and free points: building it (what every
 // frame, preview and release does) and checking it for folds, for a grid of
 // 10 × 10 and 40 × 40 cells over 640 × 480 with 0, 20 and 200 free pairs;
-// and one preview frame with and without 20 pairs. Then what
+// and one preview frame with and without 20 pairs; a step of dragging a
+// free point in the window and a whole drawing of a picture with the
+// mesh. Then what
 // `fennix-morph new --points` does with a file of 1,000, 2,000 and 10,000
 // pairs over a 10 × 10 grid: one check of the whole set (one build of the
 // mesh), beside the plain build it must match and, for 1,000 pairs, the
@@ -17,6 +19,8 @@
 #include "engine/FramePreview.h"
 #include "model/FreeMesh.h"
 #include "model/FreePairCheck.h"
+#include "model/MatrixDrawing.h"
+#include "model/MeshEdges.h"
 
 namespace fennix {
 namespace {
@@ -66,6 +70,52 @@ void BM_PreviewFrame(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(RenderMorphFrame(source, 5, 0));
 }
 BENCHMARK(BM_PreviewFrame)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// One step of dragging a free point in the window: the point moves a pixel,
+// the mesh is built again and the changed part of the start picture redrawn
+// (the marker's box and the edges that changed); and, beside it, a whole
+// drawing of the start picture with the mesh's edges.
+void BM_DragStep(benchmark::State& state) {
+    MatrixRecord start, end;
+    Grids(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), start, end);
+    start.PointerSize = 5;
+    PicturePane pane;
+    pane.SetSize(641, 481);
+    MeshEdgeCache mesh;
+    mesh.Update(start, end);
+    GridOverlay overlay;
+    DrawMatrix(pane, start, 1, overlay);
+    const bool free = !start.FreePoints.empty();  // else grid point (2, 2)
+    Point& moved = free ? start.FreePoints[0] : start.Points(2, 2);
+    const auto pointArea = [&] {
+        return free ? FreeMarkerArea(moved, 5, 1) : PointArea(start, 2, 2, 1);
+    };
+    int step = 1;
+    for (auto _ : state) {
+        QRegion area = pointArea();
+        moved.X += step;
+        step = -step;
+        area += pointArea();
+        const auto areas = mesh.UpdateArea(start, end, 1);
+        overlay.MeshEdges = mesh.Edges();
+        DrawMatrixArea(pane, start, 1, area + areas[0], overlay);
+    }
+}
+BENCHMARK(BM_DragStep)->ArgsProduct({{10, 40}, {0, 20, 200, 1000}})->Unit(benchmark::kMicrosecond);
+
+void BM_DrawWhole(benchmark::State& state) {
+    MatrixRecord start, end;
+    Grids(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), start, end);
+    start.PointerSize = 5;
+    PicturePane pane;
+    pane.SetSize(641, 481);
+    MeshEdgeCache mesh;
+    mesh.Update(start, end);
+    GridOverlay overlay;
+    overlay.MeshEdges = mesh.Edges();
+    for (auto _ : state) DrawMatrix(pane, start, 1, overlay);
+}
+BENCHMARK(BM_DrawWhole)->ArgsProduct({{10, 40}, {0, 20, 200, 1000}})->Unit(benchmark::kMicrosecond);
 
 // `pairs` distinct pairs scattered over 1000 × 800 (none on a grid point),
 // each end point where its start point is.

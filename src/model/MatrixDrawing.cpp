@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "model/FreeMesh.h"
+#include "model/MarkerDensity.h"
+#include "model/PointDrag.h"
+
 namespace fennix {
 
 namespace {
@@ -70,8 +74,9 @@ void Segment(PaneDrawing& draw, int64_t x1, int64_t y1, int64_t x2, int64_t y2, 
 // Draws the grid's markers and lines on `draw`, all of them or, with
 // `within`, only those whose box reaches into it.
 void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& matrix,
-              ZoomScale zoom, const QRect* within) {
+              ZoomScale zoom, const QRect* within, const GridOverlay& overlay) {
     const int64_t s = matrix.PointerSize;
+    const MarkerLook look = MarkerLookOf(matrix, zoom);
     const auto& p = matrix.Points;
     const auto reaches = [within](int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
         if (!within) return true;
@@ -81,9 +86,13 @@ void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& ma
 
     for (int j = 1; j <= matrix.Columns + 1; ++j)
         for (int i = 1; i <= matrix.Rows + 1; ++i) {
+            const bool held = (overlay.Held.I == i && overlay.Held.J == j) ||
+                              (overlay.Hovered.I == i && overlay.Hovered.J == j);
+            if (!held && !look.Shown) continue;
+            const int64_t size = held ? s : look.Size;
             const int64_t x = zoom.PanePos(p(i, j).X), y = zoom.PanePos(p(i, j).Y);
-            if (reaches(x - s, y - s, x + s, y + s))
-                Marker(draw, x, y, s, pane.Width(), pane.Height(), matrix.PointerColor);
+            if (reaches(x - size, y - size, x + size, y + size))
+                Marker(draw, x, y, size, pane.Width(), pane.Height(), matrix.PointerColor);
         }
 
     auto line = [&](const Point& a, const Point& b) {
@@ -93,30 +102,65 @@ void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& ma
                     std::max(y1, y2) + 1))
             Segment(draw, x1, y1, x2, y2, matrix.MatrixColor);
     };
-    for (int j = 1; j <= matrix.Columns; ++j)
-        for (int i = 1; i <= matrix.Rows; ++i) {
-            line(p(i, j), p(i + 1, j));
-            line(p(i + 1, j), p(i + 1, j + 1));
-            line(p(i + 1, j + 1), p(i, j + 1));
-            line(p(i, j + 1), p(i, j));
-            line(p(i, j), p(i + 1, j + 1));
-        }
+    if (overlay.MeshEdges) {
+        // The corners as MeshCorners numbers them: grid points row by row,
+        // then the free points.
+        const int64_t gridCount = int64_t{p.CountI()} * p.CountJ();
+        const int64_t count = gridCount + static_cast<int64_t>(matrix.FreePoints.size());
+        const auto corner = [&](int64_t n) {
+            if (n >= gridCount) return matrix.FreePoints[static_cast<size_t>(n - gridCount)];
+            return p(static_cast<int>(n % p.CountI()) + 1, static_cast<int>(n / p.CountI()) + 1);
+        };
+        for (const MeshEdge& e : *overlay.MeshEdges)
+            if (e.A >= 0 && e.B >= 0 && e.A < count && e.B < count) line(corner(e.A), corner(e.B));
+    } else {
+        for (int j = 1; j <= matrix.Columns; ++j)
+            for (int i = 1; i <= matrix.Rows; ++i) {
+                line(p(i, j), p(i + 1, j));
+                line(p(i + 1, j), p(i + 1, j + 1));
+                line(p(i + 1, j + 1), p(i, j + 1));
+                line(p(i, j + 1), p(i, j));
+                line(p(i, j), p(i + 1, j + 1));
+            }
+    }
 
     // Free points: a square in the point colour, outlined in the grid colour,
-    // over the lines.
-    for (const Point& free : matrix.FreePoints) {
+    // over the lines; the chosen pair's filled in the grid colour last.
+    const auto square = [&](const Point& free, int64_t size, bool filled) {
         const int64_t x = zoom.PanePos(free.X), y = zoom.PanePos(free.Y);
-        const int64_t r = std::abs(s) + 1;
+        const int64_t r = std::abs(size) + 1;
         if (!WithinLimit(x - r) || !WithinLimit(x + r) || !WithinLimit(y - r) || !WithinLimit(y + r) ||
             !reaches(x - r, y - r, x + r, y + r))
-            continue;
+            return;
         const int x1 = static_cast<int>(x - r), y1 = static_cast<int>(y - r);
         const int x2 = static_cast<int>(x + r), y2 = static_cast<int>(y + r);
+        if (filled) {
+            draw.FilledPolygon({{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}}, matrix.MatrixColor);
+            return;
+        }
         draw.FilledPolygon({{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}}, matrix.PointerColor);
         draw.Line(x1, y1, x2, y1, matrix.MatrixColor);
         draw.Line(x2, y1, x2, y2, matrix.MatrixColor);
         draw.Line(x2, y2, x1, y2, matrix.MatrixColor);
         draw.Line(x1, y2, x1, y1, matrix.MatrixColor);
+    };
+    const int chosen =
+        overlay.ChosenFree >= 0 && overlay.ChosenFree < static_cast<int>(matrix.FreePoints.size())
+            ? overlay.ChosenFree
+            : -1;
+    for (size_t n = 0; n < matrix.FreePoints.size(); ++n) {
+        const bool whole =
+            static_cast<int>(n) == chosen || static_cast<int>(n) == overlay.HoveredFree;
+        if (!whole && !look.Shown) continue;
+        square(matrix.FreePoints[n], whole ? s : look.Size, false);
+    }
+    if (chosen != -1) square(matrix.FreePoints[static_cast<size_t>(chosen)], s, true);
+
+    if (overlay.PartnerMark) {
+        const int64_t x = zoom.PanePos(overlay.PartnerMark->X),
+                      y = zoom.PanePos(overlay.PartnerMark->Y);
+        if (reaches(x - s, y - s, x + s, y + s))
+            Marker(draw, x, y, s, pane.Width(), pane.Height(), matrix.MatrixColor);
     }
 }
 
@@ -146,26 +190,50 @@ void AddLineArea(QRegion& area, int64_t x1, int64_t y1, int64_t x2, int64_t y2) 
 
 }  // namespace
 
-void DrawMatrix(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom) {
+GridOverlay DocumentOverlay(const MorphDocument& document, int k,
+                            const std::vector<MeshEdge>* edges) {
+    GridOverlay overlay;
+    overlay.MeshEdges = edges;
+    if (k != 1 && k != 2) return overlay;
+    if (document.SelectedI >= 1) {
+        const GridIndex held{document.SelectedI, document.SelectedJ};
+        if (document.SelectedGrid == k) overlay.Held = held;
+        if (document.SelectedGrid == 3 - k)
+            overlay.PartnerMark = PartnerPoint(document, 3 - k, held);
+    }
+    if (document.ChosenFree >= 0 &&
+        document.ChosenFree < FreePairCount(document.Matrix(1), document.Matrix(2)))
+        overlay.ChosenFree = document.ChosenFree;
+    return overlay;
+}
+
+void DrawMatrix(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom,
+                const GridOverlay& overlay) {
     pane.Cls();
     {
         PaneDrawing draw(pane);
-        DrawGrid(draw, pane, matrix, zoom, nullptr);
+        DrawGrid(draw, pane, matrix, zoom, nullptr, overlay);
     }
     pane.Refresh();
 }
 
 void DrawMatrixArea(PicturePane& pane, const MatrixRecord& matrix, ZoomScale zoom,
-                    const QRegion& area) {
+                    const QRegion& area, const GridOverlay& overlay) {
     const QRegion within = area & QRect(0, 0, pane.Width(), pane.Height());
     if (within.isEmpty()) return;
     pane.ClsArea(within);
     {
         PaneDrawing draw(pane, within);
         const QRect bounds = within.boundingRect();
-        DrawGrid(draw, pane, matrix, zoom, &bounds);
+        DrawGrid(draw, pane, matrix, zoom, &bounds, overlay);
     }
     pane.RefreshArea(within);
+}
+
+QRegion LineArea(Point a, Point b, ZoomScale zoom) {
+    QRegion area;
+    AddLineArea(area, zoom.PanePos(a.X), zoom.PanePos(a.Y), zoom.PanePos(b.X), zoom.PanePos(b.Y));
+    return area;
 }
 
 QRegion MarkerArea(Point point, int size, ZoomScale zoom) {

@@ -1,7 +1,7 @@
 // Fuzzes the project-file reader, and what a window does at once with a
 // project it opened: draw both grids (at every zoom), look for the point under
 // the mouse, check a release and cut the grids (with their free points) into
-// triangles.
+// triangles, and draw both grids with the mesh's edges.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,9 +9,10 @@
 #include "FuzzFolder.h"
 #include "core/AppFolder.h"
 #include "media/PicturePane.h"
-#include "model/MatrixDrawing.h"
 #include "model/FreeMesh.h"
+#include "model/MatrixDrawing.h"
 #include "model/MatrixEditing.h"
+#include "model/MeshEdges.h"
 #include "model/ProjectFile.h"
 #include "model/Triangulation.h"
 
@@ -55,5 +56,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BuildMeshTriangles(project.Matrix1, project.Matrix2, start, end);
     MeshUnfolded(project.Matrix1, project.Matrix2);
     MapThroughMesh(project.Matrix1, project.Matrix2, 1, {3, 4});
+    // Both grids drawn with the mesh's edges in place of their lines.
+    MeshEdgeCache mesh;
+    mesh.Update(project.Matrix1, project.Matrix2);
+    GridOverlay overlay;
+    overlay.MeshEdges = mesh.Edges();
+    overlay.ChosenFree = 0;
+    for (const MatrixRecord* matrix : {&project.Matrix1, &project.Matrix2}) {
+        PicturePane pane;
+        pane.SetSize(48, 32);
+        DrawMatrix(pane, *matrix, 2, overlay);
+    }
     return 0;
 }

@@ -66,7 +66,10 @@ Fennix_Main::Fennix_Main(QWidget* parent) : QWidget(parent) {
         pane->setMouseTracking(true);
         connect(pane, &PaneWidget::PaneMouseMove, this,
                 [this, k](Qt::MouseButtons, QPointF p) { ShowPointer(k, p); });
-        connect(pane, &PaneWidget::PaneLeave, this, [this] { ShowPointer(0, {}); });
+        connect(pane, &PaneWidget::PaneLeave, this, [this] {
+            ShowPointer(0, {});
+            HoverAt(0, 0, 0);
+        });
     }
     undoStack_ = new QUndoStack(this);
     RunOptionsDialog = [](Fennix_Opt& dialog) { dialog.exec(); };

@@ -16,6 +16,7 @@
 #include "engine/GridFit.h"
 #include "engine/MorphRunJob.h"
 #include "engine/PreviewJob.h"
+#include "model/MeshEdges.h"
 #include "model/MorphDocument.h"
 #include "model/ViewArrangement.h"
 
@@ -27,6 +28,8 @@ class QProgressDialog;
 class QUndoStack;
 
 namespace fennix {
+
+struct GridOverlay;
 
 // Asked when a document whose morph is being made is closed.
 inline constexpr const char* kStopRunQuestion =
@@ -347,6 +350,9 @@ private:
     bool WriteProject(const std::string& path);
     QWidget* OuterWindow();
     void DrawGrids();
+    // What picture k's grid is drawn with beside its record (DocumentOverlay
+    // and the point under the pointer).
+    GridOverlay Overlay(int k) const;
     bool LoadImage(int k, const std::string& path);
     void OpenAtFittingZoom();
     void ApplySnapshot(const DocumentSnapshot& snapshot);
@@ -393,6 +399,13 @@ private:
     QTimer* refitTimer_ = nullptr;
     PaneWidget* previewWidget_ = nullptr;
     QImage previewFrame_;
+    // The edges of the free mesh drawn over both pictures.
+    MeshEdgeCache meshEdges_;
+    // The point under the pointer while no button is held, shown whole where
+    // the markers are reduced: its picture (0 for none), grid index (i, j)
+    // or -1, free point or -1.
+    std::array<int, 4> hovered_{0, -1, -1, -1};
+    void HoverAt(int k, double x, double y);
     PreviewJob previewJob_{this, [this](const QImage& frame, const PreviewJob::Request& request) {
                                ShowPreviewFrame(frame, request);
                            }};

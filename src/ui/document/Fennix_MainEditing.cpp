@@ -9,6 +9,7 @@
 #include "model/DocumentHistory.h"
 #include "model/FreeMesh.h"
 #include "model/FreePointEditing.h"
+#include "model/MarkerDensity.h"
 #include "model/MatrixDrawing.h"
 #include "model/PointDrag.h"
 #include "model/Settings.h"
@@ -34,6 +35,10 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     const GridIndex hit = PressPoint(Document, k, x, y);
     if (hadChoice) DrawGrids();  // the choice went
     if (!hit.Found()) return;
+    // A held point shows at its full size however small the others are.
+    if (!hadChoice && MarkersReduced(Document.Matrix(k), Document.Zoom))
+        DrawMatrixArea(Panes.P(k), Document.Matrix(k), Document.Zoom,
+                       PointArea(Document.Matrix(k), hit.I, hit.J, Document.Zoom), Overlay(k));
     // Mark the partner in the other image while the point is held.
     const int other = 3 - k;
     if (const auto p = PartnerPoint(Document, k, hit)) {
@@ -43,27 +48,61 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     }
 }
 
+void Fennix_Main::HoverAt(int k, double x, double y) {
+    std::array<int, 4> now{0, -1, -1, -1};
+    if ((k == 1 || k == 2) && MarkersReduced(Document.Matrix(k), Document.Zoom)) {
+        const MatrixRecord& m = Document.Matrix(k);
+        if (const auto free = FindHitFreePoint(m, x, y, Document.Zoom);
+            free && *free < FreePairCount(Document.Matrix(1), Document.Matrix(2)))
+            now = {k, -1, -1, *free};
+        else if (const GridIndex hit = FindHitPoint(m, x, y, Document.Zoom); hit.Found())
+            now = {k, hit.I, hit.J, -1};
+    }
+    if (now == hovered_) return;
+    const std::array<int, 4> before = hovered_;
+    hovered_ = now;
+    for (const auto& h : {before, now}) {
+        if (h[0] != 1 && h[0] != 2) continue;
+        const MatrixRecord& m = Document.Matrix(h[0]);
+        DrawMatrixArea(Panes.P(h[0]), m, Document.Zoom,
+                       h[3] >= 0 ? FreePointArea(m, h[3], Document.Zoom)
+                                 : PointArea(m, h[1], h[2], Document.Zoom),
+                       Overlay(h[0]));
+    }
+}
+
 void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y) {
-    if (!(buttons & Qt::LeftButton) || k != Document.SelectedGrid) return;
-    const MatrixRecord& matrix = Document.Matrix(k);
-    if (const auto free = HeldFreePoint(Document, k)) {
-        QRegion area = FreePointArea(matrix, *free, Document.Zoom);
-        if (!MoveHeldFreePoint(Document, k, x, y, Panes.Poriginal(k).Width(),
-                               Panes.Poriginal(k).Height()))
-            return;
-        area += FreePointArea(matrix, *free, Document.Zoom);
-        DrawMatrixArea(Panes.P(k), matrix, Document.Zoom, area);
-        UpdatePreview(true);
+    if (!(buttons & Qt::LeftButton)) {
+        if (Document.SelectedI == -1) HoverAt(k, x, y);
         return;
     }
+    if (k != Document.SelectedGrid) return;
+    const MatrixRecord& matrix = Document.Matrix(k);
+    const MarkerLook lookBefore = MarkerLookOf(matrix, Document.Zoom);
+    const auto free = HeldFreePoint(Document, k);
     const int i = Document.SelectedI, j = Document.SelectedJ;
     // Only the point's marker and its lines change: that part is redrawn,
-    // where it was and where it goes.
-    QRegion area = PointArea(matrix, i, j, Document.Zoom);
-    if (!MoveHeldPoint(Document, k, x, y, Panes.Poriginal(k).Width(), Panes.Poriginal(k).Height()))
+    // where it was and where it goes, with the mesh edges that changed.
+    QRegion area =
+        free ? FreePointArea(matrix, *free, Document.Zoom) : PointArea(matrix, i, j, Document.Zoom);
+    if (free ? !MoveHeldFreePoint(Document, k, x, y, Panes.Poriginal(k).Width(),
+                                  Panes.Poriginal(k).Height())
+             : !MoveHeldPoint(Document, k, x, y, Panes.Poriginal(k).Width(),
+                              Panes.Poriginal(k).Height()))
         return;
-    area += PointArea(matrix, i, j, Document.Zoom);
-    DrawMatrixArea(Panes.P(k), matrix, Document.Zoom, area);
+    area +=
+        free ? FreePointArea(matrix, *free, Document.Zoom) : PointArea(matrix, i, j, Document.Zoom);
+    const auto meshAreas =
+        meshEdges_.UpdateArea(Document.Matrix(1), Document.Matrix(2), Document.Zoom);
+    if (MarkerLookOf(matrix, Document.Zoom) != lookBefore)
+        DrawMatrix(Panes.P(k), matrix, Document.Zoom, Overlay(k));  // every marker changes size
+    else
+        DrawMatrixArea(Panes.P(k), matrix, Document.Zoom, area + meshAreas[k - 1], Overlay(k));
+    // The mesh may change in the other picture too.
+    const int other = 3 - k;
+    if (!meshAreas[other - 1].isEmpty())
+        DrawMatrixArea(Panes.P(other), Document.Matrix(other), Document.Zoom, meshAreas[other - 1],
+                       Overlay(other));
     UpdatePreview(true);
 }
 
@@ -85,21 +124,32 @@ void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
         return;
     }
     const PointRelease release = ReleaseHeldPoint(Document, k, x, y);
+    const auto meshAreas =
+        meshEdges_.UpdateArea(Document.Matrix(1), Document.Matrix(2), Document.Zoom);
     if (release.result == PointRelease::PutBack) {
         ShowMessage(Tr("Fennix_MainEditing", "マトリクスのラインがオーバーラップしています。"),
                     MessageIcon::Information);
-        DrawMatrix(Panes.P(k), Document.Matrix(k), Document.Zoom);
-    } else if (release.result == PointRelease::Moved) {
+        DrawMatrix(Panes.P(k), Document.Matrix(k), Document.Zoom, Overlay(k));
+    } else if (MarkersReduced(Document.Matrix(k), Document.Zoom)) {
+        // The point, no longer held, takes the size of the others.
+        DrawMatrixArea(
+            Panes.P(k), Document.Matrix(k), Document.Zoom,
+            PointArea(Document.Matrix(k), release.point.I, release.point.J, Document.Zoom),
+            Overlay(k));
+    }
+    if (release.result == PointRelease::Moved) {
         DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
         before.matrices[k - 1].Points(release.point.I, release.point.J) = release.from;
         PushEdit(QString::fromUtf8(Tr("Fennix_MainEditing", "ポイントの移動")), before);
     }
-    // The partner's mark goes: its box is redrawn as the grid has it.
+    // The partner's mark goes: its box is redrawn as the grid has it (with
+    // the mesh edges a point put back changed).
     const int other = 3 - k;
     if (const auto p = PartnerPoint(Document, k, release.point)) {
         const MatrixRecord& partner = Document.Matrix(other);
         DrawMatrixArea(Panes.P(other), partner, Document.Zoom,
-                       MarkerArea(*p, partner.PointerSize, Document.Zoom));
+                       MarkerArea(*p, partner.PointerSize, Document.Zoom) + meshAreas[other - 1],
+                       Overlay(other));
     }
     // The whole frame of the point where it now stays (or went back to).
     UpdatePreview();
@@ -255,19 +305,23 @@ void Fennix_Main::MarkSaved() {
     SetDirty(false);
 }
 
-void Fennix_Main::DrawGrids() {
-    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
-    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
-    // The chosen free pair (and so a held free point's partner) is filled in
-    // the grid colour on both pictures.
-    const int n = Document.ChosenFree;
-    if (n < 0 || n >= FreePairCount(Document.Matrix(1), Document.Matrix(2))) return;
-    for (int k = 1; k <= 2; ++k) {
-        const MatrixRecord& m = Document.Matrix(k);
-        const Point p = m.FreePoints[static_cast<size_t>(n)];
-        DrawFreeMarker(Panes.P(k), p, m.PointerSize, Document.Zoom, m.MatrixColor);
-        Panes.P(k).RefreshArea(FreeMarkerArea(p, m.PointerSize, Document.Zoom));
+GridOverlay Fennix_Main::Overlay(int k) const {
+    GridOverlay overlay = DocumentOverlay(Document, k, meshEdges_.Edges());
+    if (hovered_[0] == k) {
+        overlay.Hovered = {hovered_[1], hovered_[2]};
+        overlay.HoveredFree = hovered_[3];
     }
+    return overlay;
+}
+
+void Fennix_Main::DrawGrids() {
+    // The mesh is built again only when the points changed. The chosen free
+    // pair (and so a held free point's partner) is filled in the grid colour
+    // on both pictures.
+    meshEdges_.Update(Document.Matrix(1), Document.Matrix(2));
+    hovered_ = {0, -1, -1, -1};  // the points may be others now: the next move tells
+    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom, Overlay(1));
+    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom, Overlay(2));
 }
 
 void Fennix_Main::ApplySnapshot(const DocumentSnapshot& snapshot) {

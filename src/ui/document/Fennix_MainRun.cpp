@@ -285,8 +285,7 @@ void Fennix_Main::mnuMorph_Click() {
 }
 
 void Fennix_Main::EndMorphRun(const QString& caption) {
-    DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
-    DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom);
+    DrawGrids();
     Panes.P(1).SetVisible(true);
     Panes.P(2).SetVisible(true);
     Panes.MorphT.SetVisible(false);

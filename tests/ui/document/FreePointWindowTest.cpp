@@ -3,6 +3,9 @@
 #include <QUndoStack>
 
 #include "model/FreeMesh.h"
+#include "model/MarkerDensity.h"
+#include "model/MatrixDrawing.h"
+#include "model/MeshEdges.h"
 #include "model/Settings.h"
 #include "support/Mouse.h"
 #include "support/ScriptedPrompts.h"
@@ -32,6 +35,19 @@ class FreePointWindowTest : public testing::Test {
         w.P_MouseUp(k, Qt::LeftButton, x1, y1);
     }
     uint32_t Shown(int k, int x, int y) { return w.Panes.P(k).Layer().pixel(x, y); }
+    // Both panes hold what a whole drawing of the document as it stands
+    // gives, its mesh built afresh.
+    void ExpectWholeDrawings(const char* step) {
+        MeshEdgeCache mesh;
+        mesh.Update(w.Document.Matrix(1), w.Document.Matrix(2));
+        for (int k = 1; k <= 2; ++k) {
+            PicturePane reference;
+            reference.SetPicture(w.Panes.P(k).Picture());
+            DrawMatrix(reference, w.Document.Matrix(k), w.Document.Zoom,
+                       DocumentOverlay(w.Document, k, mesh.Edges()));
+            EXPECT_TRUE(reference.Layer() == w.Panes.P(k).Layer()) << step << ", pane " << k;
+        }
+    }
 
     test::AppFolderScope app;
     test::ScopedPrompts prompts;
@@ -147,6 +163,54 @@ TEST_F(FreePointWindowTest, RefineTheGrid) {
     for (int n = 0; n < 3; ++n) w.Undo();
     EXPECT_EQ(w.Document.Matrix(2).Rows, 5);
     EXPECT_EQ(w.Document.Matrix(2).Points, before.Points);
+}
+
+// Every step of a drag redraws the mesh edges it changes, in both
+// pictures; a dense grid shows the held point alone, and the picture.
+TEST_F(FreePointWindowTest, DragsKeepTheMeshAndMarkersAsAWholeDrawing) {
+    w.P_DoubleClick(1, Qt::LeftButton, 100, 70);
+    w.P_DoubleClick(1, Qt::LeftButton, 200, 150);
+    ASSERT_EQ(Free(1).size(), 2u);
+    ExpectWholeDrawings("added");
+    // A free point into the next cell: its edges go and come.
+    w.P_MouseDown(1, Qt::LeftButton, 100, 70);
+    ExpectWholeDrawings("free point held");
+    w.P_MouseMove(1, Qt::LeftButton, 120, 60);
+    ExpectWholeDrawings("free point moved");
+    w.P_MouseMove(1, Qt::LeftButton, 150, 40);
+    ExpectWholeDrawings("free point in the next cell");
+    w.P_MouseUp(1, Qt::LeftButton, 150, 40);
+    ExpectWholeDrawings("free point let go");
+    // A grid point of the end picture; its partner marked in the start.
+    w.P_MouseDown(2, Qt::LeftButton, 128, 96);
+    ASSERT_EQ(w.Document.SelectedI, 3);
+    ExpectWholeDrawings("grid point held");
+    w.P_MouseMove(2, Qt::LeftButton, 140, 104);
+    ExpectWholeDrawings("grid point moved");
+    w.P_MouseUp(2, Qt::LeftButton, 140, 104);
+    ExpectWholeDrawings("grid point let go");
+
+    // 40 × 40 cells of 8 × 6 pixels: no markers but the held point's.
+    for (int n = 0; n < 3; ++n) w.mnuRefineGrid_Click();
+    ASSERT_EQ(w.Document.Matrix(1).Rows, 40);
+    ASSERT_FALSE(MarkerLookOf(w.Document.Matrix(1), w.Document.Zoom).Shown);
+    ExpectWholeDrawings("refined");
+    EXPECT_NE(Shown(1, 66, 46), kRed);  // beside grid point (9, 9) at (64, 48)
+    // The point under the pointer shows while it is there.
+    w.P_MouseMove(1, Qt::NoButton, 62, 49);
+    EXPECT_EQ(Shown(1, 66, 46), kRed);
+    w.P_MouseMove(1, Qt::NoButton, 68, 51);  // a cell's middle, 5 pixels from each
+    EXPECT_NE(Shown(1, 66, 46), kRed);
+    ExpectWholeDrawings("pointer between points");
+    w.P_MouseDown(1, Qt::LeftButton, 64, 48);
+    ASSERT_EQ(w.Document.SelectedI, 9);
+    EXPECT_EQ(Shown(1, 66, 46), kRed);
+    ExpectWholeDrawings("dense point held");
+    w.P_MouseMove(1, Qt::LeftButton, 65, 49);
+    ExpectWholeDrawings("dense point moved");
+    w.P_MouseUp(1, Qt::LeftButton, 65, 49);
+    EXPECT_NE(Shown(1, 67, 47), kRed);
+    ExpectWholeDrawings("dense point let go");
 }
 
 }  // namespace
