@@ -17,8 +17,9 @@ inline constexpr int kPaintLimit = (1 << 23) - 1;
 // Draws a grid over its image: clears the pane's drawing layer, draws a
 // marker of radius PointerSize (in pane pixels, not zoomed) around every
 // point at its pane position zoom.PanePos, then every cell outline and diagonal in
-// MatrixColor over the markers, then the free points' square markers (see
-// DrawFreeMarker), and refreshes the pane.
+// MatrixColor over the markers, then each stroke as the line through its
+// points in PointerColor edged in MatrixColor, then the free points' square
+// markers (see DrawFreeMarker), and refreshes the pane.
 // Positions and sizes from a damaged project (anything a 32-bit number
 // holds) are computed in 64 bits. Where they reach past ±kPaintLimit, a
 // marker wholly outside the pane is left out and any other marker is drawn
@@ -51,6 +52,11 @@ QRegion MarkerArea(Point point, int size, ZoomScale zoom);
 // refreshing the pane.
 QRegion FreeMarkerArea(Point point, int size, ZoomScale zoom);
 void DrawFreeMarker(PicturePane& pane, Point point, int size, ZoomScale zoom, int32_t color);
+
+// Draws a curve (closed: back to its first point) three pixels wide in
+// `color` over the pane and refreshes it: a stroke being drawn or chosen.
+void DrawCurve(PicturePane& pane, const std::vector<Point>& curve, bool closed, ZoomScale zoom,
+               int32_t color);
 
 // Draws the filled marker of one point on `pane` (radius `size` around the
 // point's pane position) in `color`, as DrawMatrix draws it, without
