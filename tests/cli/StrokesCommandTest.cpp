@@ -109,7 +109,7 @@ TEST_F(StrokesCommandTest, BadStrokesAreNamedByTheirLine) {
         {"stroke\n10 10\n300 10\nto\n10 10\n20 10\n", "strokes.txt, line 1: the start curve leaves the start picture"},
         {"stroke\n10 10\nto\n20 10\n", "strokes.txt, line 1: the stroke is too short"},
         {"stroke\n30 100\n210 100\nto\n30 100\n210 100\nstroke\n110 30\n110 210\nto\n110 30\n110 210\n",
-         "strokes.txt, line 6: the stroke cannot be made lines of the mesh"},
+         "strokes.txt, line 7: the stroke cannot be made lines of the mesh"},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(folder.File("p.mph"));
