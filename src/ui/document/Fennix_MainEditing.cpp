@@ -21,6 +21,7 @@ namespace fennix {
 void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y) {
     if (button != Qt::LeftButton || (k != 1 && k != 2)) return;
     if (TakeReference(k, x, y)) return;
+    if (StrokePress(k, x, y)) return;
     // A point still held lost its release somewhere: put it back first.
     if (Document.SelectedI != -1) Form_Activate();
     // Free points lie over the grid's: they are taken first.
@@ -33,7 +34,10 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     const bool hadChoice = Document.ChosenFree != -1;
     const GridIndex hit = PressPoint(Document, k, x, y);
     if (hadChoice) DrawGrids();  // the choice went
-    if (!hit.Found()) return;
+    if (!hit.Found()) {
+        ChooseStrokeAt(k, x, y);
+        return;
+    }
     // Mark the partner in the other image while the point is held.
     const int other = 3 - k;
     if (const auto p = PartnerPoint(Document, k, hit)) {
@@ -44,7 +48,8 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
 }
 
 void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double y) {
-    if (!(buttons & Qt::LeftButton) || k != Document.SelectedGrid) return;
+    if (!(buttons & Qt::LeftButton)) return;
+    if (StrokeMove(k, x, y) || k != Document.SelectedGrid) return;
     const MatrixRecord& matrix = Document.Matrix(k);
     if (const auto free = HeldFreePoint(Document, k)) {
         QRegion area = FreePointArea(matrix, *free, Document.Zoom);
@@ -68,7 +73,8 @@ void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double 
 }
 
 void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
-    if (button != Qt::LeftButton || k != Document.SelectedGrid) return;
+    if (button != Qt::LeftButton) return;
+    if (StrokeRelease(k) || k != Document.SelectedGrid) return;
     if (HeldFreePoint(Document, k)) {
         const PointRelease release = ReleaseHeldFreePoint(Document, k);
         if (release.result == PointRelease::PutBack) {
@@ -121,6 +127,9 @@ void Fennix_Main::P_DoubleClick(int k, Qt::MouseButton button, double x, double 
 }
 
 void Fennix_Main::mnuDeletePoint_Click() {
+    // With no free pair chosen, Delete takes the chosen stroke.
+    if (Document.SelectedI == -1 && Document.ChosenFree == -1 && chosenStroke_ >= 0)
+        return mnuDeleteStroke_Click();
     if (Document.SelectedI != -1 || Document.ChosenFree == -1) return;
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
     if (!RemoveFreePair(Document, Document.ChosenFree)) return;
@@ -220,6 +229,7 @@ void Fennix_Main::mnuSetting_Click() {
                     Document.Matrix(k).Columns = Settings.Columns;
                     InitMatrix(Document.Matrix(k));
                     Document.Matrix(k).FreePoints.clear();  // a fresh start
+                    Document.Matrix(k).Strokes.clear();
                 }
                 Document.ChosenFree = -1;
                 DrawGrids();
@@ -260,6 +270,7 @@ void Fennix_Main::DrawGrids() {
     DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom);
     // The chosen free pair (and so a held free point's partner) is filled in
     // the grid colour on both pictures.
+    DrawStrokeMarks();
     const int n = Document.ChosenFree;
     if (n < 0 || n >= FreePairCount(Document.Matrix(1), Document.Matrix(2))) return;
     for (int k = 1; k <= 2; ++k) {
