@@ -1336,6 +1336,10 @@ Resize the end picture to the start picture?</translation>
         <source>ヘルプ(&amp;H)</source>
         <translation>&amp;Help</translation>
     </message>
+    <message>
+        <source>線を引く</source>
+        <translation>Draw strokes</translation>
+    </message>
 </context>
 <context>
     <name>ImageFile</name>
