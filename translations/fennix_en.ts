@@ -450,6 +450,18 @@ This folder already holds frames (%1). Choose another folder.</translation>
         <source>別の顔で自動調整</source>
         <translation>Auto Fit with Another Face</translation>
     </message>
+    <message>
+        <source>線を引く</source>
+        <translation>Draw strokes</translation>
+    </message>
+    <message>
+        <source>選んだ線を引き直す</source>
+        <translation>Redraw the chosen stroke</translation>
+    </message>
+    <message>
+        <source>選んだ線の削除</source>
+        <translation>Delete the chosen stroke</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_MainEditing</name>
@@ -575,6 +587,29 @@ The project has not been saved.</translation>
     <message>
         <source>Fennix(完了)</source>
         <translation>Fennix (finished)</translation>
+    </message>
+</context>
+<context>
+    <name>Fennix_MainStrokes</name>
+    <message>
+        <source>線の引き直し</source>
+        <translation>Redraw stroke</translation>
+    </message>
+    <message>
+        <source>線の追加</source>
+        <translation>Add stroke</translation>
+    </message>
+    <message>
+        <source>この線は置けません。%1</source>
+        <translation>This stroke cannot be placed. %1</translation>
+    </message>
+    <message>
+        <source>引き直す線をクリックして選んでください。</source>
+        <translation>Click the stroke to redraw first to choose it.</translation>
+    </message>
+    <message>
+        <source>線の削除</source>
+        <translation>Delete stroke</translation>
     </message>
 </context>
 <context>
@@ -1139,6 +1174,14 @@ Resize the end picture to the start picture?</translation>
         <source>終点がメッシュを折り返させます</source>
         <translation>the end point folds the mesh</translation>
     </message>
+    <message>
+        <source>線の点が二つ未満か、二つの画像で数が違います</source>
+        <translation>the stroke has fewer than two points, or a different number in the two pictures</translation>
+    </message>
+    <message>
+        <source>線をメッシュの辺にできません（ほかの線と交わるか、終了画像でメッシュが折り返します）</source>
+        <translation>the stroke cannot become lines of the mesh (it crosses another stroke, or the mesh would fold in the end picture)</translation>
+    </message>
 </context>
 <context>
     <name>GridFit</name>
@@ -1300,6 +1343,10 @@ Resize the end picture to the start picture?</translation>
     <message>
         <source>ヘルプ(&amp;H)</source>
         <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>線を引く</source>
+        <translation>Draw strokes</translation>
     </message>
 </context>
 <context>
@@ -1534,6 +1581,38 @@ The project has fewer than 2 frames.</translation>
         <source>[fit-points] が二度あります</source>
         <translation>[fit-points] appears twice</translation>
     </message>
+    <message>
+        <source>線の行が足りません</source>
+        <translation>stroke lines are missing</translation>
+    </message>
+    <message>
+        <source>曲線の行は「x y」の二つの整数です</source>
+        <translation>a curve line is two whole numbers &quot;x y&quot;</translation>
+    </message>
+    <message>
+        <source>線の数の行（count=）がありません</source>
+        <translation>the line with the number of strokes (count=) is missing</translation>
+    </message>
+    <message>
+        <source>線の数は 1 から %1 までの整数です</source>
+        <translation>the number of strokes is a whole number from 1 to %1</translation>
+    </message>
+    <message>
+        <source>線の行は「stroke open|closed 始点側の曲線の点数 終点側の曲線の点数 点の組の数」です（曲線は 1 から %1 点、組は 2 から %2 組）</source>
+        <translation>a stroke line is &quot;stroke open|closed START-CURVE-POINTS END-CURVE-POINTS PAIRS&quot; (curves of 1 to %1 points, 2 to %2 pairs)</translation>
+    </message>
+    <message>
+        <source>線の点は合わせて %1 組までです</source>
+        <translation>the strokes hold at most %1 pairs together</translation>
+    </message>
+    <message>
+        <source>線の曲線が画像の外にあります</source>
+        <translation>a curve of the stroke lies outside its picture</translation>
+    </message>
+    <message>
+        <source>[strokes] が二度あります</source>
+        <translation>[strokes] appears twice</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>
@@ -1577,6 +1656,57 @@ Replace it?</translation>
 途中でディスクがいっぱいになります。続けますか？</source>
         <translation>The frames need about %1, but only %2 is free.<byte value="xd"/>
 The disk will fill up before the run ends. Continue?</translation>
+    </message>
+</context>
+<context>
+    <name>StrokeMaking</name>
+    <message>
+        <source>二つの画像の線の数が違います。</source>
+        <translation>The two pictures hold different numbers of strokes.</translation>
+    </message>
+    <message>
+        <source>線は %1 本までです。</source>
+        <translation>At most %1 strokes.</translation>
+    </message>
+    <message>
+        <source>その線はありません。</source>
+        <translation>There is no such stroke.</translation>
+    </message>
+    <message>
+        <source>自由点 %1：%2</source>
+        <translation>free point %1: %2</translation>
+    </message>
+    <message>
+        <source>始点がほかの点と同じです</source>
+        <translation>the start point is that of another point</translation>
+    </message>
+    <message>
+        <source>線 %1：%2</source>
+        <translation>stroke %1: %2</translation>
+    </message>
+    <message>
+        <source>線 %1 の %2 番目の点：%3</source>
+        <translation>point %2 of stroke %1: %3</translation>
+    </message>
+    <message>
+        <source>「stroke」か「stroke closed」の行がありません</source>
+        <translation>a line &quot;stroke&quot; or &quot;stroke closed&quot; is missing</translation>
+    </message>
+    <message>
+        <source>点の行は「x y」の二つの数か「to」です</source>
+        <translation>a point line is two numbers &quot;x y&quot; or &quot;to&quot;</translation>
+    </message>
+    <message>
+        <source>線に「to」の行がありません</source>
+        <translation>the stroke has no line &quot;to&quot;</translation>
+    </message>
+    <message>
+        <source>線の曲線に点がありません</source>
+        <translation>a curve of the stroke has no points</translation>
+    </message>
+    <message>
+        <source>線は %1 本、曲線の点は %2 個までです</source>
+        <translation>at most %1 strokes and %2 points a curve</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 // fennix-morph new: a project of two pictures with regular grids.
 
 #include <QImage>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "model/MorphDocument.h"
 #include "model/PointsFile.h"
 #include "model/ProjectFile.h"
+#include "model/StrokeMaking.h"
 
 namespace fennix::cli {
 
@@ -80,11 +82,77 @@ std::string ReadPointPairs(const std::string& path, MatrixRecord& start, MatrixR
     return {};
 }
 
+// Reads the strokes of `path` (ParseStrokesFile) into the two grids, one
+// after the other, each checked with what came before (CheckFreePairs).
+// Empty on success, otherwise why not, naming the stroke's line.
+std::string ReadStrokes(const std::string& path, MatrixRecord& start, MatrixRecord& end) {
+    const auto text = ReadRegularFile(path, size_t{64} << 20);
+    if (!text) return "cannot read the strokes file " + path;
+    const StrokesFile file = ParseStrokesFile(*text);
+    const auto line = [&path](int number) {
+        return path + ", line " + std::to_string(number) + ": ";
+    };
+    switch (file.Fault) {
+        case StrokesFileFault::None:
+            break;
+        case StrokesFileFault::NotStroke:
+            return line(file.FaultLine) + "expected a line stroke or stroke closed";
+        case StrokesFileFault::NotPoint:
+            return line(file.FaultLine) + "expected two numbers x y or a line to";
+        case StrokesFileFault::NoTo:
+            return line(file.FaultLine) + "the stroke has no line to before it ends";
+        case StrokesFileFault::TooFew:
+            return line(file.FaultLine) + "a curve of the stroke has no points";
+        case StrokesFileFault::TooMany:
+            return line(file.FaultLine) + "more than " + std::to_string(kMaxStrokes) +
+                   " strokes or " + std::to_string(kMaxCurvePoints) + " points in a curve";
+    }
+    MatrixRecord withStart = start, withEnd = end;
+    for (const StrokeCurves& curves : file.Strokes) {
+        const std::string at = line(curves.Line);
+        const auto outside = [](const std::vector<Point>& curve, const MatrixRecord& m) {
+            return std::any_of(curve.begin(), curve.end(), [&m](Point p) {
+                return p.X < 0 || p.X > m.Width || p.Y < 0 || p.Y > m.Height;
+            });
+        };
+        const auto size = [](const MatrixRecord& m) {
+            return " (0 ... " + std::to_string(m.Width) + ", 0 ... " + std::to_string(m.Height) + ")";
+        };
+        if (outside(curves.Start, start))
+            return at + "the start curve leaves the start picture" + size(start);
+        if (outside(curves.End, end)) return at + "the end curve leaves the end picture" + size(end);
+        StrokeSides sides = MakeStrokeSides(withStart, curves.Start, curves.End, curves.Closed);
+        withStart.Strokes.push_back(std::move(sides.Start));
+        withEnd.Strokes.push_back(std::move(sides.End));
+        const FreePairCheck check = CheckFreePairs(withStart, withEnd);
+        if (check.Passed()) continue;
+        const std::string point = check.Pair >= 0 ? "point " + std::to_string(check.Pair + 1) + " of the stroke: " : "";
+        switch (check.Fault) {
+            case FreePairFault::StrokeShort:
+                return at + "the stroke is too short: fewer than two points along it";
+            case FreePairFault::StrokeNotHeld:
+                return at +
+                       "the stroke cannot be made lines of the mesh (it crosses another stroke "
+                       "or would fold the mesh)";
+            case FreePairFault::NoPlace:
+                return at + point + "it lies outside the grid";
+            case FreePairFault::Folds:
+                return at + point + "the end curve folds the mesh around the start curve";
+            default:
+                return at + point + "it lies outside its picture";
+        }
+    }
+    start = std::move(withStart);
+    end = std::move(withEnd);
+    return {};
+}
+
 // What the options ask for.
 struct NewSettings {
     int rows = 5, columns = 5, frames = 20;
     bool stretch = false;
     std::string pointsFile;
+    std::string strokesFile;
 };
 
 // Reads the options into `settings`; empty text, or what is wrong.
@@ -93,6 +161,7 @@ std::string ReadNewOptions(const Invocation& run, NewSettings& settings) {
         return "--fit takes only the value stretch";
     settings.stretch = run.Has("fit");
     settings.pointsFile = run.Value("points").value_or("");
+    settings.strokesFile = run.Value("strokes").value_or("");
     for (const auto& [name, target] :
          {std::pair{"rows", &settings.rows}, std::pair{"cols", &settings.columns},
           std::pair{"frames", &settings.frames}}) {
@@ -119,6 +188,7 @@ int RunNew(const Invocation& run) {
     std::vector<std::pair<std::string, std::string>> inputs = {{"start picture", start},
                                                                {"end picture", end}};
     if (!settings.pointsFile.empty()) inputs.push_back({"points file", settings.pointsFile});
+    if (!settings.strokesFile.empty()) inputs.push_back({"strokes file", settings.strokesFile});
     if (const std::string why = SameFileAsInput(project, inputs); !why.empty())
         return run.Fail("cannot write the project " + project + ": " + why +
                         " (new never writes over its inputs)");
@@ -156,6 +226,10 @@ int RunNew(const Invocation& run) {
         if (std::string failure = ReadPointPairs(settings.pointsFile, matrix, endMatrix);
             !failure.empty())
             return run.Fail(failure);
+    if (!settings.strokesFile.empty())
+        if (std::string failure = ReadStrokes(settings.strokesFile, matrix, endMatrix);
+            !failure.empty())
+            return run.Fail(failure);
 
     RemoveScratchBeside(project);
     std::string reason;
@@ -179,7 +253,7 @@ const Command& NewCommand() {
             "Writes a project whose two grids are regular. The image paths are stored\n"
             "absolute. Pictures of different sizes are refused unless --fit stretch is given.\n"
             "An existing PROJECT.mph is replaced only with --force, and never when it is one\n"
-            "of the pictures or the points file.\n",
+            "of the pictures, the points file or the strokes file.\n",
         .options =
             {
                 {"rows", "R", "R cells across (default 5)"},
@@ -195,6 +269,14 @@ const Command& NewCommand() {
                  "starting with # are skipped; the whole set must fit: no point "
                  "outside its picture, no start point on a grid point or on another "
                  "pair's, no fold of the mesh"},
+                {"strokes", "FILE",
+                 "matched curves that hold like lines: each stroke a line stroke "
+                 "(or stroke closed), its start curve's points x y one a line, a "
+                 "line to, then its end curve's points (numbers may have decimals); "
+                 "points are placed along both curves at the same fractions of their "
+                 "length, about every 12 pixels of the start curve, and the segments "
+                 "between them become lines of the mesh; blank lines and lines "
+                 "starting with # are skipped"},
                 ForceOption(),
             },
         .run = RunNew,

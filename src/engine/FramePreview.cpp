@@ -19,6 +19,8 @@ MatrixRecord Reduced(const MatrixRecord& matrix, double scale) {
             p = {RoundEvenInt(p.X * scale), RoundEvenInt(p.Y * scale)};
         }
     for (Point& p : reduced.FreePoints) p = {RoundEvenInt(p.X * scale), RoundEvenInt(p.Y * scale)};
+    for (Stroke& stroke : reduced.Strokes)
+        for (Point& p : stroke.Points) p = {RoundEvenInt(p.X * scale), RoundEvenInt(p.Y * scale)};
     return reduced;
 }
 

@@ -833,7 +833,9 @@ GridFitResult Fit(const QImage& startImage, const QImage& endImage, const Matrix
     MatrixRecord fitted = endGrid;
     fitted.FreePoints.clear();
     const UnfoldedMoveResult moved = MoveUnfolded(fitted, targets);
-    result.HeldBack = moved.heldBack;
+    // Strokes stay where they were drawn: grid points that would fold the
+    // mesh around them stay too.
+    result.HeldBack = moved.heldBack + RestoreGridForStrokes(startGrid, fitted, endGrid.Points);
     result.Points = fitted.Points;
 
     // Free points: each end point goes where the flow leads its start

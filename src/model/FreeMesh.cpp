@@ -1,6 +1,7 @@
 #include "model/FreeMesh.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -483,11 +484,195 @@ bool SameGrids(const MatrixRecord& start, const MatrixRecord& end) {
            start.Columns == end.Columns;
 }
 
-// Corner lists of both records cut to the pairs they share.
-std::vector<Point> CornersOf(const MatrixRecord& m, int pairs) {
-    std::vector<Point> corners = MeshCorners(m);
-    corners.resize(corners.size() - m.FreePoints.size() + static_cast<size_t>(pairs));
+uint64_t EdgeKey(int u, int w) {
+    if (u > w) std::swap(u, w);
+    return (uint64_t{static_cast<uint32_t>(u)} << 32) | static_cast<uint32_t>(w);
+}
+
+// True when v lies on the open segment a–b.
+bool OnOpenSegment(Point a, Point b, Point v) {
+    if (Orient(a, b, v) != 0) return false;
+    const int64_t abx = int64_t{b.X} - a.X, aby = int64_t{b.Y} - a.Y;
+    return (int64_t{v.X} - a.X) * abx + (int64_t{v.Y} - a.Y) * aby > 0 &&
+           (int64_t{v.X} - b.X) * -abx + (int64_t{v.Y} - b.Y) * -aby > 0;
+}
+
+// True when the segments a–b and u–w cross at a point inside both.
+bool Crosses(Point a, Point b, Point u, Point w) {
+    return Sign(Orient(a, b, u)) * Sign(Orient(a, b, w)) < 0 &&
+           Sign(Orient(u, w, a)) * Sign(Orient(u, w, b)) < 0;
+}
+
+// Makes given segments edges of a finished mesh by flipping the edges that
+// cross them (the flips of a constrained triangulation): a crossing edge
+// whose quadrilateral is strictly convex in the start picture, and whose
+// flip folds no end triangle that did not fold, is flipped; the others wait
+// their turn. A segment already made an edge is never flipped again. A
+// segment with corners on it is made edges piece by piece between them. One
+// crossing an earlier segment or the outline, or one whose flips the end
+// picture keeps blocking, stays out.
+// Works on the triangle list alone, in its order, so both ways of building
+// the mesh end with the same triangles.
+class SegmentForcer {
+  public:
+    SegmentForcer(const std::vector<Point>& start, const std::vector<Point>& end,
+                  std::vector<MeshTriangle>& triangles)
+        : start_(start), end_(end), triangles_(triangles) {
+        edges_.reserve(triangles_.size() * 2);
+        for (size_t t = 0; t < triangles_.size(); ++t) AddEdges(static_cast<int>(t));
+    }
+
+    // True when a–b is an edge of the mesh afterwards.
+    bool Force(int a, int b) {
+        if (a == b) return false;
+        if (edges_.count(EdgeKey(a, b))) return Hold(a, b);
+        const Point pa = start_[static_cast<size_t>(a)], pb = start_[static_cast<size_t>(b)];
+        // A corner on the segment (a grid point the curve runs through)
+        // cuts it in two, each made an edge in turn.
+        for (size_t v = 0; v < start_.size(); ++v)
+            if (OnOpenSegment(pa, pb, start_[v])) {
+                const bool first = Force(a, static_cast<int>(v));
+                return Force(static_cast<int>(v), b) && first;
+            }
+        std::deque<std::array<int, 2>> crossing;
+        std::unordered_set<uint64_t> seen;
+        for (const MeshTriangle& t : triangles_)
+            for (int k = 0; k < 3; ++k) {
+                const int u = t[static_cast<size_t>(k)], w = t[static_cast<size_t>((k + 1) % 3)];
+                if (!Crosses(pa, pb, At(u), At(w)) || !seen.insert(EdgeKey(u, w)).second) continue;
+                if (held_.count(EdgeKey(u, w))) return false;  // strokes that cross
+                crossing.push_back({u, w});
+            }
+        // Each pass over the waiting edges flips at least one in a plain
+        // triangulation; the end picture may block them all.
+        size_t budget = 64 + crossing.size() * crossing.size() * 4;
+        while (!crossing.empty()) {
+            if (budget-- == 0) return false;
+            const auto [u, w] = crossing.front();
+            crossing.pop_front();
+            const auto slot = edges_.find(EdgeKey(u, w));
+            if (slot == edges_.end()) continue;
+            const int first = slot->second[0], second = slot->second[1];
+            if (first < 0 || second < 0) return false;  // the outline
+            const int p = ThirdCorner(triangles_[static_cast<size_t>(first)], u, w);
+            const int d = ThirdCorner(triangles_[static_cast<size_t>(second)], u, w);
+            if (!Convex(At(p), At(u), At(d), At(w)) ||
+                (Kept(triangles_[static_cast<size_t>(first)]) &&
+                 Kept(triangles_[static_cast<size_t>(second)]) &&
+                 !(Kept({p, u, d}) && Kept({p, d, w})))) {
+                crossing.push_back({u, w});
+                continue;
+            }
+            const MeshTriangle old = triangles_[static_cast<size_t>(first)];
+            const int sense = Sign(Orient(At(old[0]), At(old[1]), At(old[2])));
+            RemoveEdges(first);
+            RemoveEdges(second);
+            triangles_[static_cast<size_t>(first)] = Turned(sense, {p, u, d});
+            triangles_[static_cast<size_t>(second)] = Turned(sense, {p, d, w});
+            AddEdges(first);
+            AddEdges(second);
+            if (p != a && p != b && d != a && d != b && Crosses(pa, pb, At(p), At(d)))
+                crossing.push_back({p, d});
+        }
+        return edges_.count(EdgeKey(a, b)) ? Hold(a, b) : false;
+    }
+
+  private:
+    Point At(int v) const { return start_[static_cast<size_t>(v)]; }
+
+    bool Hold(int a, int b) {
+        held_.insert(EdgeKey(a, b));
+        return true;
+    }
+
+    bool Kept(const MeshTriangle& c) const {
+        const int sense = Sign(Orient(At(c[0]), At(c[1]), At(c[2])));
+        return sense != 0 && Sign(Orient(end_[static_cast<size_t>(c[0])], end_[static_cast<size_t>(c[1])],
+                                         end_[static_cast<size_t>(c[2])])) == sense;
+    }
+
+    MeshTriangle Turned(int sense, MeshTriangle c) const {
+        if (Sign(Orient(At(c[0]), At(c[1]), At(c[2]))) != sense) std::swap(c[1], c[2]);
+        return c;
+    }
+
+    void AddEdges(int t) {
+        const MeshTriangle& c = triangles_[static_cast<size_t>(t)];
+        for (int k = 0; k < 3; ++k) {
+            auto& slot = edges_.try_emplace(EdgeKey(c[static_cast<size_t>(k)], c[static_cast<size_t>((k + 1) % 3)]),
+                                            std::array<int, 2>{-1, -1})
+                             .first->second;
+            if (slot[0] < 0)
+                slot[0] = t;
+            else if (slot[1] < 0)
+                slot[1] = t;
+        }
+    }
+
+    void RemoveEdges(int t) {
+        const MeshTriangle& c = triangles_[static_cast<size_t>(t)];
+        for (int k = 0; k < 3; ++k) {
+            const uint64_t key = EdgeKey(c[static_cast<size_t>(k)], c[static_cast<size_t>((k + 1) % 3)]);
+            const auto slot = edges_.find(key);
+            if (slot == edges_.end()) continue;
+            for (int& held : slot->second)
+                if (held == t) held = -1;
+            if (slot->second[0] < 0 && slot->second[1] < 0)
+                edges_.erase(slot);
+            else if (slot->second[0] < 0)
+                std::swap(slot->second[0], slot->second[1]);
+        }
+    }
+
+    const std::vector<Point>& start_;
+    const std::vector<Point>& end_;
+    std::vector<MeshTriangle>& triangles_;
+    std::unordered_map<uint64_t, std::array<int, 2>> edges_;
+    std::unordered_set<uint64_t> held_;
+};
+
+// The number of strokes the two records share.
+size_t SharedStrokes(const MatrixRecord& start, const MatrixRecord& end) {
+    return std::min(start.Strokes.size(), end.Strokes.size());
+}
+
+// The pairs of stroke n the two records share.
+size_t StrokePairs(const MatrixRecord& start, const MatrixRecord& end, size_t n) {
+    return std::min(start.Strokes[n].Points.size(), end.Strokes[n].Points.size());
+}
+
+// Corner lists of both records cut to the pairs they share: grid points,
+// free points, then the strokes' points stroke by stroke.
+std::vector<Point> CornersOf(const MatrixRecord& m, const MatrixRecord& start, const MatrixRecord& end) {
+    std::vector<Point> corners;
+    const PointGrid& p = m.Points;
+    for (int j = 1; j <= p.CountJ(); ++j)
+        for (int i = 1; i <= p.CountI(); ++i) corners.push_back(p(i, j));
+    if (!UsesFreeMesh(start, end)) return corners;
+    const int pairs = FreePairCount(start, end);
+    corners.insert(corners.end(), m.FreePoints.begin(), m.FreePoints.begin() + pairs);
+    for (size_t n = 0; n < SharedStrokes(start, end); ++n)
+        corners.insert(corners.end(), m.Strokes[n].Points.begin(),
+                       m.Strokes[n].Points.begin() + static_cast<std::ptrdiff_t>(StrokePairs(start, end, n)));
     return corners;
+}
+
+// Forces every stroke's segments into the mesh (SegmentForcer), stroke by
+// stroke and along each curve, and counts those that stayed out.
+void ForceStrokes(FreeMesh& mesh, const MatrixRecord& start, const MatrixRecord& end,
+                  const std::vector<Point>& startCorners, const std::vector<Point>& endCorners) {
+    if (SharedStrokes(start, end) == 0) return;
+    SegmentForcer forcer(startCorners, endCorners, mesh.Triangles);
+    int corner = static_cast<int>(startCorners.size()) - MeshPairCount(start, end) +
+                 FreePairCount(start, end);
+    for (size_t n = 0; n < SharedStrokes(start, end); ++n) {
+        const int count = static_cast<int>(StrokePairs(start, end, n));
+        const int segments = start.Strokes[n].Closed && count >= 3 ? count : count - 1;
+        for (int k = 0; k < segments; ++k)
+            if (!forcer.Force(corner + k, corner + (k + 1) % count) && mesh.Unforced++ == 0)
+                mesh.FirstUnforced = static_cast<int>(n);
+        corner += count;
+    }
 }
 
 }  // namespace
@@ -499,7 +684,24 @@ std::vector<Point> MeshCorners(const MatrixRecord& matrix) {
     for (int j = 1; j <= p.CountJ(); ++j)
         for (int i = 1; i <= p.CountI(); ++i) corners.push_back(p(i, j));
     corners.insert(corners.end(), matrix.FreePoints.begin(), matrix.FreePoints.end());
+    for (const Stroke& stroke : matrix.Strokes)
+        corners.insert(corners.end(), stroke.Points.begin(), stroke.Points.end());
     return corners;
+}
+
+std::vector<Point> SharedMeshCorners(const MatrixRecord& matrix, const MatrixRecord& start,
+                                     const MatrixRecord& end) {
+    return CornersOf(matrix, start, end);
+}
+
+int StrokePairCount(const MatrixRecord& start, const MatrixRecord& end) {
+    size_t count = 0;
+    for (size_t n = 0; n < SharedStrokes(start, end); ++n) count += StrokePairs(start, end, n);
+    return static_cast<int>(count);
+}
+
+int MeshPairCount(const MatrixRecord& start, const MatrixRecord& end) {
+    return FreePairCount(start, end) + StrokePairCount(start, end);
 }
 
 int FreePairCount(const MatrixRecord& start, const MatrixRecord& end) {
@@ -507,7 +709,7 @@ int FreePairCount(const MatrixRecord& start, const MatrixRecord& end) {
 }
 
 bool UsesFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
-    return FreePairCount(start, end) > 0 && SameGrids(start, end);
+    return MeshPairCount(start, end) > 0 && SameGrids(start, end);
 }
 
 bool TilesRectangle(const MatrixRecord& matrix) {
@@ -520,13 +722,14 @@ FreeMesh BuildFreeMeshReference(const MatrixRecord& start, const MatrixRecord& e
     if (!WholeGrid(start)) return mesh;
     mesh.Triangles = GridTriangles(start.Rows, start.Columns);
     if (!UsesFreeMesh(start, end)) return mesh;
-    const int pairs = FreePairCount(start, end);
-    const std::vector<Point> startCorners = CornersOf(start, pairs);
-    const std::vector<Point> endCorners = CornersOf(end, pairs);
+    const int pairs = MeshPairCount(start, end);
+    const std::vector<Point> startCorners = CornersOf(start, start, end);
+    const std::vector<Point> endCorners = CornersOf(end, start, end);
     const int gridCount = static_cast<int>(startCorners.size()) - pairs;
     MeshBuilder builder(startCorners, endCorners, mesh.Triangles);
     for (int n = 0; n < pairs; ++n)
         if (!builder.Insert(gridCount + n) && mesh.Unplaced++ == 0) mesh.FirstUnplaced = n;
+    ForceStrokes(mesh, start, end, startCorners, endCorners);
     return mesh;
 }
 
@@ -537,10 +740,10 @@ FreeMesh BuildFreeMesh(const MatrixRecord& start, const MatrixRecord& end) {
 
 std::optional<FreeMesh> BuildFreeMeshQuickly(const MatrixRecord& start, const MatrixRecord& end) {
     if (!UsesFreeMesh(start, end)) return std::nullopt;
-    const int pairs = FreePairCount(start, end);
-    const std::vector<Point> startCorners = CornersOf(start, pairs);
+    const int pairs = MeshPairCount(start, end);
+    const std::vector<Point> startCorners = CornersOf(start, start, end);
     if (!CornersTileRectangle(startCorners, start.Rows, start.Columns)) return std::nullopt;
-    const std::vector<Point> endCorners = CornersOf(end, pairs);
+    const std::vector<Point> endCorners = CornersOf(end, start, end);
     const int gridCount = static_cast<int>(startCorners.size()) - pairs;
     FreeMesh mesh;
     mesh.Triangles = GridTriangles(start.Rows, start.Columns);
@@ -549,6 +752,7 @@ std::optional<FreeMesh> BuildFreeMeshQuickly(const MatrixRecord& start, const Ma
     for (int n = 0; n < pairs && !builder.Broken(); ++n)
         if (!builder.Insert(gridCount + n) && mesh.Unplaced++ == 0) mesh.FirstUnplaced = n;
     if (builder.Broken()) return std::nullopt;
+    ForceStrokes(mesh, start, end, startCorners, endCorners);
     return mesh;
 }
 
@@ -559,18 +763,16 @@ void BuildMeshTriangles(const MatrixRecord& start, const MatrixRecord& end, Tria
         endList = BuildTriangles(end);
         return;
     }
-    const int pairs = FreePairCount(start, end);
     const FreeMesh mesh = BuildFreeMesh(start, end);
-    startList = ListOf(mesh.Triangles, CornersOf(start, pairs));
-    endList = ListOf(mesh.Triangles, CornersOf(end, pairs));
+    startList = ListOf(mesh.Triangles, CornersOf(start, start, end));
+    endList = ListOf(mesh.Triangles, CornersOf(end, start, end));
 }
 
 bool MeshUnfolded(const MatrixRecord& start, const MatrixRecord& end) {
     if (!SameGrids(start, end)) return false;
     const FreeMesh mesh = BuildFreeMesh(start, end);
-    if (mesh.Unplaced > 0) return false;
-    const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
-    const std::vector<Point> s = CornersOf(start, pairs), e = CornersOf(end, pairs);
+    if (mesh.Unplaced > 0 || mesh.Unforced > 0) return false;
+    const std::vector<Point> s = CornersOf(start, start, end), e = CornersOf(end, start, end);
     for (const auto& [a, b, c] : mesh.Triangles) {
         const int sense = Sign(Orient(s[a], s[b], s[c]));
         if (sense == 0 || Sign(Orient(e[a], e[b], e[c])) != sense) return false;
@@ -611,8 +813,45 @@ std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecor
                                     Point p) {
     if ((from != 1 && from != 2) || !SameGrids(start, end)) return std::nullopt;
     const FreeMesh mesh = BuildFreeMesh(start, end);
-    const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
-    return MapThrough(mesh, CornersOf(start, pairs), CornersOf(end, pairs), start, end, from, p);
+    return MapThrough(mesh, CornersOf(start, start, end), CornersOf(end, start, end), start, end, from,
+                      p);
+}
+
+int RestoreGridForStrokes(const MatrixRecord& start, MatrixRecord& end, const PointGrid& before) {
+    if (StrokePairCount(start, end) == 0 || !SameGrids(start, end) ||
+        before.CountI() != end.Points.CountI() || before.CountJ() != end.Points.CountJ())
+        return 0;
+    MatrixRecord first = start, second = end;
+    first.FreePoints.clear();
+    second.FreePoints.clear();
+    const int countI = before.CountI();
+    const int gridCount = countI * before.CountJ();
+    int restored = 0;
+    const auto restore = [&](int corner) {
+        const int i = corner % countI + 1, j = corner / countI + 1;
+        if (second.Points(i, j) == before(i, j)) return false;
+        second.Points(i, j) = before(i, j);
+        ++restored;
+        return true;
+    };
+    while (true) {
+        const FreeMesh mesh = BuildFreeMesh(first, second);
+        bool changed = false;
+        if (mesh.Unforced > 0 || mesh.Unplaced > 0) {
+            for (int corner = 0; corner < gridCount; ++corner) changed |= restore(corner);
+        } else {
+            const std::vector<Point> s = CornersOf(first, first, second), e = CornersOf(second, first, second);
+            for (const auto& [a, b, c] : mesh.Triangles) {
+                const int sense = Sign(Orient(s[a], s[b], s[c]));
+                if (sense != 0 && Sign(Orient(e[a], e[b], e[c])) == sense) continue;
+                for (const int corner : {a, b, c})
+                    if (corner < gridCount) changed |= restore(corner);
+            }
+        }
+        if (!changed) break;
+    }
+    end.Points = second.Points;
+    return restored;
 }
 
 void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
@@ -627,9 +866,8 @@ void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
     };
     // The current mesh, built once for every new point's partner.
     const FreeMesh mesh = BuildFreeMesh(start, end);
-    const int pairs = UsesFreeMesh(start, end) ? FreePairCount(start, end) : 0;
-    const std::vector<Point> startCorners = CornersOf(start, pairs),
-                             endCorners = CornersOf(end, pairs);
+    const std::vector<Point> startCorners = CornersOf(start, start, end),
+                             endCorners = CornersOf(end, start, end);
     // The old point (or pair of old points) a new point lies on or between.
     const auto old = [](const PointGrid& g, int i, int j) { return g((i + 1) / 2, (j + 1) / 2); };
     for (int j = 1; j <= columns + 1; ++j)
@@ -671,6 +909,17 @@ void RefineGrids(MatrixRecord& start, MatrixRecord& end) {
                 added.insert((uint64_t{static_cast<uint32_t>(p.X)} << 32) |
                              static_cast<uint32_t>(p.Y));
             }
+    // Stroke points alike: the stroke runs on through its other points.
+    for (size_t n = 0; n < SharedStrokes(start, end); ++n) {
+        std::vector<Point>& a = start.Strokes[n].Points;
+        std::vector<Point>& b = end.Strokes[n].Points;
+        for (size_t k = std::min(a.size(), b.size()); k-- > 0;)
+            if (added.count((uint64_t{static_cast<uint32_t>(a[k].X)} << 32) |
+                            static_cast<uint32_t>(a[k].Y))) {
+                a.erase(a.begin() + static_cast<std::ptrdiff_t>(k));
+                b.erase(b.begin() + static_cast<std::ptrdiff_t>(k));
+            }
+    }
     const size_t shared = static_cast<size_t>(FreePairCount(start, end));
     std::vector<Point> keptStart, keptEnd;
     for (size_t n = 0; n < std::max(start.FreePoints.size(), end.FreePoints.size()); ++n) {

@@ -24,6 +24,13 @@ namespace fennix {
 // pictures, so it never folds the end mesh, and the grid's outline is
 // never flipped: it stays the border. Without free points the mesh is the
 // grid's own triangles, in their order.
+//
+// The points of strokes go in after the free points, the same way. Then
+// each segment between consecutive points of a stroke (and from the last
+// back to the first of a closed one) is made an edge by flipping the edges
+// that cross it, where the four corners are convex in the start picture
+// and the flip folds no end triangle; such an edge is not flipped again,
+// so the stroke holds like a line. Without strokes nothing of this happens.
 
 using MeshTriangle = std::array<int, 3>;
 
@@ -32,18 +39,39 @@ struct FreeMesh {
     // Free points that found no place in the start mesh (one on top of
     // another point, or outside the grid's outline): they take no part.
     int Unplaced = 0;
-    // The pair index of the first of them; -1 when all found their place.
+    // The pair index of the first of them (free pairs first, then the
+    // strokes' pairs in turn); -1 when all found their place.
     int FirstUnplaced = -1;
+    // Stroke segments that could not be made edges of the mesh (a point on
+    // the segment, strokes crossing, the end picture folding), and the
+    // stroke of the first; -1 when all are edges.
+    int Unforced = 0;
+    int FirstUnforced = -1;
 };
 
-// The corners of a record's mesh: grid points, then free points.
+// The corners of a record's mesh: grid points, then free points, then the
+// strokes' points stroke by stroke.
 std::vector<Point> MeshCorners(const MatrixRecord& matrix);
+
+// The corners of `matrix` (start or end) as the shared mesh numbers them:
+// grid points, the free points of the pairs the records share, the shared
+// strokes' points of the pairs they share; grid points alone when the
+// records share no mesh.
+std::vector<Point> SharedMeshCorners(const MatrixRecord& matrix, const MatrixRecord& start,
+                                     const MatrixRecord& end);
 
 // The number of free point pairs the two records hold together.
 int FreePairCount(const MatrixRecord& start, const MatrixRecord& end);
 
+// The number of point pairs of the strokes the two records share.
+int StrokePairCount(const MatrixRecord& start, const MatrixRecord& end);
+
+// Free pairs and stroke pairs together: the points the mesh puts in.
+int MeshPairCount(const MatrixRecord& start, const MatrixRecord& end);
+
 // True when the two records can share one mesh with their free points:
-// both grids have the same counts and at least one pair exists.
+// both grids have the same counts and at least one pair (free or of a
+// stroke) exists.
 bool UsesFreeMesh(const MatrixRecord& start, const MatrixRecord& end);
 
 // The mesh of the two records (see above): the grid's own triangles alone
@@ -81,7 +109,8 @@ void BuildMeshTriangles(const MatrixRecord& start, const MatrixRecord& end, Tria
 
 // True when no triangle of the shared mesh folds: every triangle has an
 // area in the start picture, and the same turning sense in the end picture.
-// Every free point must have found its place.
+// Every free point must have found its place, and every stroke segment
+// must be an edge.
 bool MeshUnfolded(const MatrixRecord& start, const MatrixRecord& end);
 
 // Where the mesh takes position `p` of picture `from` (1 start, 2 end) in
@@ -90,6 +119,14 @@ bool MeshUnfolded(const MatrixRecord& start, const MatrixRecord& end);
 // triangle holds it.
 std::optional<Point> MapThroughMesh(const MatrixRecord& start, const MatrixRecord& end, int from,
                                     Point p);
+
+// Puts grid points of `end` back where `before` (the end grid before a
+// move that knew nothing of strokes) has them, until the mesh of the grids
+// and the strokes (free points left out) neither folds nor leaves a stroke
+// segment out: each round, the corners of every folded triangle go back;
+// a segment left out sends the whole grid back. Returns how many went
+// back. Nothing happens without strokes or when `before` has other counts.
+int RestoreGridForStrokes(const MatrixRecord& start, MatrixRecord& end, const PointGrid& before);
 
 // Both grids with their rows and columns doubled: each existing point keeps
 // its place (point (i, j) becomes (2i − 1, 2j − 1)), a new point of the

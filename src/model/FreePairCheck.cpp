@@ -41,10 +41,24 @@ bool WholeGrid(const MatrixRecord& m) {
 
 FreePairCheck CheckFreePairs(const MatrixRecord& start, const MatrixRecord& end) {
     const int pairs = FreePairCount(start, end);
+    const size_t strokes = std::min(start.Strokes.size(), end.Strokes.size());
     FreePairCheck check;
-    const auto fault = [&check](FreePairFault why, int pair, int other = -1) {
-        check = {why, pair, other};
+    const auto fault = [&check](FreePairFault why, int pair, int other = -1, int stroke = -1) {
+        check = {why, pair, other, stroke};
         return check;
+    };
+    // Pair m of the mesh's order (free pairs, then the strokes' points) as
+    // a fault's pair and stroke.
+    const auto faultAt = [&](FreePairFault why, int m) {
+        if (m < pairs) return fault(why, m);
+        m -= pairs;
+        for (size_t n = 0; n < strokes; ++n) {
+            const int count = static_cast<int>(
+                std::min(start.Strokes[n].Points.size(), end.Strokes[n].Points.size()));
+            if (m < count) return fault(why, m, -1, static_cast<int>(n));
+            m -= count;
+        }
+        return fault(why, -1);
     };
     std::unordered_set<uint64_t> gridPlaces;
     if (WholeGrid(start))
@@ -62,16 +76,36 @@ FreePairCheck CheckFreePairs(const MatrixRecord& start, const MatrixRecord& end)
         const auto [seen, added] = starts.try_emplace(PlaceKey(a), n);
         if (!added) return fault(FreePairFault::SameStart, n, seen->second);
     }
+    for (size_t n = 0; n < strokes; ++n) {
+        const Stroke& first = start.Strokes[n];
+        const Stroke& second = end.Strokes[n];
+        const int stroke = static_cast<int>(n);
+        if (first.Points.size() != second.Points.size() || first.Points.size() < 2 ||
+            first.Closed != second.Closed)
+            return fault(FreePairFault::StrokeShort, -1, -1, stroke);
+        for (size_t k = 0; k < first.Points.size(); ++k) {
+            const Point a = first.Points[k], b = second.Points[k];
+            const int pair = static_cast<int>(k);
+            if (!Within(a, start)) return fault(FreePairFault::StartOutside, pair, -1, stroke);
+            if (!Within(b, end)) return fault(FreePairFault::EndOutside, pair, -1, stroke);
+            if (gridPlaces.count(PlaceKey(a)))
+                return fault(FreePairFault::OnGridPoint, pair, -1, stroke);
+            // Another stroke's point or a free point: Other is -1 then.
+            const auto [seen, added] = starts.try_emplace(PlaceKey(a), -1);
+            if (!added) return fault(FreePairFault::SameStart, pair, seen->second, stroke);
+        }
+    }
     // Grids that share no mesh leave the pairs out of the morph altogether.
-    if (pairs == 0 || !UsesFreeMesh(start, end)) return check;
+    if (MeshPairCount(start, end) == 0 || !UsesFreeMesh(start, end)) return check;
 
     const FreeMesh mesh = BuildFreeMesh(start, end);
-    if (mesh.Unplaced > 0) return fault(FreePairFault::NoPlace, mesh.FirstUnplaced);
+    if (mesh.Unplaced > 0) return faultAt(FreePairFault::NoPlace, mesh.FirstUnplaced);
+    if (mesh.Unforced > 0) return fault(FreePairFault::StrokeNotHeld, -1, -1, mesh.FirstUnforced);
 
-    std::vector<Point> s = MeshCorners(start), e = MeshCorners(end);
-    const size_t gridCount = s.size() - start.FreePoints.size();
-    s.resize(gridCount + static_cast<size_t>(pairs));
-    e.resize(gridCount + static_cast<size_t>(pairs));
+    const std::vector<Point> s = SharedMeshCorners(start, start, end);
+    const std::vector<Point> e = SharedMeshCorners(end, start, end);
+    const size_t all = static_cast<size_t>(MeshPairCount(start, end));
+    const size_t gridCount = s.size() - all;
     // The grid alone, cut as BuildTriangles cuts it.
     const int rows = start.Rows;
     const auto at = [rows](int i, int j) { return (j - 1) * (rows + 1) + (i - 1); };
@@ -82,7 +116,7 @@ FreePairCheck CheckFreePairs(const MatrixRecord& start, const MatrixRecord& end)
                 return check;
     // Every triangle that folds has a free point among its corners (those
     // of grid points alone are the grid's own): blame the pair of most.
-    std::vector<int> folds(static_cast<size_t>(pairs), 0);
+    std::vector<int> folds(all, 0);
     bool folded = false;
     for (const MeshTriangle& t : mesh.Triangles) {
         if (TriangleKept(t, s, e)) continue;
@@ -93,7 +127,7 @@ FreePairCheck CheckFreePairs(const MatrixRecord& start, const MatrixRecord& end)
     }
     if (!folded) return check;
     const auto most = std::max_element(folds.begin(), folds.end());
-    return fault(FreePairFault::Folds, static_cast<int>(most - folds.begin()));
+    return faultAt(FreePairFault::Folds, static_cast<int>(most - folds.begin()));
 }
 
 std::string FreePairFaultText(const FreePairCheck& check, int otherLine) {
@@ -112,6 +146,11 @@ std::string FreePairFaultText(const FreePairCheck& check, int otherLine) {
             return Tr("FreePairCheck", "始点が格子の外にあります");
         case FreePairFault::Folds:
             return Tr("FreePairCheck", "終点がメッシュを折り返させます");
+        case FreePairFault::StrokeShort:
+            return Tr("FreePairCheck", "線の点が二つ未満か、二つの画像で数が違います");
+        case FreePairFault::StrokeNotHeld:
+            return Tr("FreePairCheck",
+                      "線をメッシュの辺にできません（ほかの線と交わるか、終了画像でメッシュが折り返します）");
     }
     return {};
 }

@@ -15,7 +15,10 @@ namespace fennix {
 // place in the grid's outline, and the mesh of grid and pairs does not fold
 // (BuildFreeMesh, MeshUnfolded) where the grid alone does not. A grid that
 // folds by itself, which the plain format allows, cannot be blamed on the
-// pairs: its mesh is then not checked for folds.
+// pairs: its mesh is then not checked for folds. The strokes' points are
+// checked the same way after the free pairs (each stroke of at least two
+// pairs, its sides alike), and every segment of a stroke must have become
+// an edge of the mesh.
 
 enum class FreePairFault {
     None,
@@ -25,14 +28,20 @@ enum class FreePairFault {
     SameStart,     // the start point is that of an earlier pair (Other)
     NoPlace,       // the start point lies outside the grid's outline
     Folds,         // with this pair the mesh folds
+    StrokeShort,   // a stroke of fewer than two pairs, or sides that differ
+    StrokeNotHeld, // a segment of the stroke cannot be made an edge of the mesh
 };
 
 struct FreePairCheck {
     FreePairFault Fault = FreePairFault::None;
     // The pair at fault, from 0; -1 when the set passes.
     int Pair = -1;
-    // For SameStart: the earlier pair with the same start point.
+    // For SameStart: the earlier pair with the same start point (-1 when
+    // that is a stroke's point).
     int Other = -1;
+    // The stroke at fault (Pair then counts its points from 0); -1 for a
+    // free pair.
+    int Stroke = -1;
 
     bool Passed() const { return Fault == FreePairFault::None; }
     friend bool operator==(const FreePairCheck&, const FreePairCheck&) = default;

@@ -104,13 +104,10 @@ void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& ma
     };
     if (overlay.MeshEdges) {
         // The corners as MeshCorners numbers them: grid points row by row,
-        // then the free points.
-        const int64_t gridCount = int64_t{p.CountI()} * p.CountJ();
-        const int64_t count = gridCount + static_cast<int64_t>(matrix.FreePoints.size());
-        const auto corner = [&](int64_t n) {
-            if (n >= gridCount) return matrix.FreePoints[static_cast<size_t>(n - gridCount)];
-            return p(static_cast<int>(n % p.CountI()) + 1, static_cast<int>(n / p.CountI()) + 1);
-        };
+        // then the free points, then the strokes' points.
+        const std::vector<Point> corners = MeshCorners(matrix);
+        const auto count = static_cast<int64_t>(corners.size());
+        const auto corner = [&](int64_t n) { return corners[static_cast<size_t>(n)]; };
         for (const MeshEdge& e : *overlay.MeshEdges)
             if (e.A >= 0 && e.B >= 0 && e.A < count && e.B < count) line(corner(e.A), corner(e.B));
     } else {
@@ -121,6 +118,27 @@ void DrawGrid(PaneDrawing& draw, const PicturePane& pane, const MatrixRecord& ma
                 line(p(i + 1, j + 1), p(i, j + 1));
                 line(p(i, j + 1), p(i, j));
                 line(p(i, j), p(i + 1, j + 1));
+            }
+    }
+
+    // Strokes: the line through their points in the point colour, edged in
+    // the grid colour, over the grid's lines.
+    for (const Stroke& stroke : matrix.Strokes) {
+        const size_t count = stroke.Points.size();
+        const size_t segments = stroke.Closed && count > 2 ? count : count - (count > 0);
+        for (int edge : {-1, 1, 0})
+            for (size_t k = 0; k < segments; ++k) {
+                const Point a = stroke.Points[k], b = stroke.Points[(k + 1) % count];
+                const int64_t x1 = zoom.PanePos(a.X), y1 = zoom.PanePos(a.Y);
+                const int64_t x2 = zoom.PanePos(b.X), y2 = zoom.PanePos(b.Y);
+                if (!reaches(std::min(x1, x2) - 2, std::min(y1, y2) - 2, std::max(x1, x2) + 2,
+                             std::max(y1, y2) + 2))
+                    continue;
+                // Edged across the line's main direction.
+                const bool level = std::abs(x2 - x1) >= std::abs(y2 - y1);
+                const int64_t ox = level ? 0 : edge, oy = level ? edge : 0;
+                Segment(draw, x1 + ox, y1 + oy, x2 + ox, y2 + oy,
+                        edge == 0 ? matrix.PointerColor : matrix.MatrixColor);
             }
     }
 
@@ -278,6 +296,25 @@ void DrawMarker(PicturePane& pane, Point point, int size, ZoomScale zoom, int32_
     PaneDrawing draw(pane);
     Marker(draw, zoom.PanePos(point.X), zoom.PanePos(point.Y), size, pane.Width(), pane.Height(),
            color);
+}
+
+void DrawCurve(PicturePane& pane, const std::vector<Point>& curve, bool closed, ZoomScale zoom,
+               int32_t color) {
+    if (curve.empty()) return;
+    {
+        PaneDrawing draw(pane);
+        const size_t segments = closed && curve.size() > 2 ? curve.size() : curve.size() - 1;
+        for (int edge : {-1, 0, 1})
+            for (size_t k = 0; k < segments; ++k) {
+                const Point a = curve[k], b = curve[(k + 1) % curve.size()];
+                const int64_t x1 = zoom.PanePos(a.X), y1 = zoom.PanePos(a.Y);
+                const int64_t x2 = zoom.PanePos(b.X), y2 = zoom.PanePos(b.Y);
+                const bool level = std::abs(x2 - x1) >= std::abs(y2 - y1);
+                Segment(draw, x1 + (level ? 0 : edge), y1 + (level ? edge : 0), x2 + (level ? 0 : edge),
+                        y2 + (level ? edge : 0), color);
+            }
+    }
+    pane.Refresh();
 }
 
 }  // namespace fennix

@@ -49,10 +49,11 @@ GridOverlay DocumentOverlay(const MorphDocument& document, int k,
 // Draws a grid over its image: clears the pane's drawing layer, draws a
 // marker of radius PointerSize (in pane pixels, not zoomed) around every
 // point at its pane position zoom.PanePos, then every cell outline and diagonal in
-// MatrixColor over the markers, then the free points' square markers (see
-// DrawFreeMarker), and refreshes the pane. With an overlay, the mesh edges
-// take the place of the lines, then the chosen free square is filled and the
-// partner mark drawn.
+// MatrixColor over the markers, then each stroke as the line through its
+// points in PointerColor edged in MatrixColor, then the free points' square
+// markers (see DrawFreeMarker), and refreshes the pane. With an overlay, the
+// mesh edges take the place of the lines, then the chosen free square is
+// filled and the partner mark drawn.
 // Where the points crowd together on the screen (PointSpacing), the markers
 // and squares take MarkerLookFor's size, or are left out, but for the held
 // point, the chosen pair and the points under the pointer; at an ordinary
@@ -95,6 +96,11 @@ QRegion MarkerArea(Point point, int size, ZoomScale zoom);
 // refreshing the pane.
 QRegion FreeMarkerArea(Point point, int size, ZoomScale zoom);
 void DrawFreeMarker(PicturePane& pane, Point point, int size, ZoomScale zoom, int32_t color);
+
+// Draws a curve (closed: back to its first point) three pixels wide in
+// `color` over the pane and refreshes it: a stroke being drawn or chosen.
+void DrawCurve(PicturePane& pane, const std::vector<Point>& curve, bool closed, ZoomScale zoom,
+               int32_t color);
 
 // Draws the filled marker of one point on `pane` (radius `size` around the
 // point's pane position) in `color`, as DrawMatrix draws it, without

@@ -45,11 +45,24 @@ struct FreePair {
     friend bool operator==(const FreePair&, const FreePair&) = default;
 };
 
+// A stroke's side in one picture: the curve drawn along a feature (open, or
+// closed back to its first point) and the points placed along it. Stroke n
+// of the start record and of the end record are one stroke: Points[i] of
+// the two sides pair up as free points do, and the segments between
+// consecutive points are edges of the mesh, so the curve holds like a line.
+struct Stroke {
+    std::vector<Point> Curve;
+    std::vector<Point> Points;
+    bool Closed = false;
+    friend bool operator==(const Stroke&, const Stroke&) = default;
+};
+
 // One image's grid. Rows is the number of cells along x (it divides the
 // width), Columns the number of cells along y (it divides the height); Points
 // runs over (1 … Rows+1, 1 … Columns+1). FreePoints are control points placed
 // anywhere beside the grid: FreePoints[n] of the start record and of the end
-// record are one pair.
+// record are one pair. Strokes (see Stroke) are matched curves whose points
+// take part in the mesh after the free points.
 struct MatrixRecord {
     std::string ImagePath;
     int32_t PointerSize = 0;
@@ -61,6 +74,7 @@ struct MatrixRecord {
     int32_t Width = 0;
     int32_t Height = 0;
     std::vector<Point> FreePoints;
+    std::vector<Stroke> Strokes;
 
     friend bool operator==(const MatrixRecord&, const MatrixRecord&) = default;
 };

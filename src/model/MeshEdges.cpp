@@ -22,16 +22,6 @@ void SortUnique(std::vector<MeshEdge>& edges) {
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
 }
 
-// The corners of a record as MeshCorners lists them, from its parts.
-std::vector<Point> Corners(const PointGrid& points, const std::vector<Point>& free) {
-    std::vector<Point> corners;
-    corners.reserve(static_cast<size_t>(points.CountI()) * points.CountJ() + free.size());
-    for (int j = 1; j <= points.CountJ(); ++j)
-        for (int i = 1; i <= points.CountI(); ++i) corners.push_back(points(i, j));
-    corners.insert(corners.end(), free.begin(), free.end());
-    return corners;
-}
-
 QRegion WholePicture() {
     return QRegion(QRect(QPoint(-kPaintLimit, -kPaintLimit), QPoint(kPaintLimit, kPaintLimit)));
 }
@@ -69,7 +59,7 @@ std::vector<MeshEdge> GridLineEdges(int rows, int columns) {
 }
 
 MeshEdgeCache::Input MeshEdgeCache::InputOf(const MatrixRecord& m) {
-    return Input{m.Rows, m.Columns, m.Points, m.FreePoints};
+    return Input{m.Rows, m.Columns, m.Points, MeshCorners(m)};
 }
 
 bool MeshEdgeCache::Stale(const MatrixRecord& start, const MatrixRecord& end) const {
@@ -79,7 +69,7 @@ bool MeshEdgeCache::Stale(const MatrixRecord& start, const MatrixRecord& end) co
         const Input& in = input_[static_cast<size_t>(k)];
         const MatrixRecord& m = *records[k];
         if (in.Rows != m.Rows || in.Columns != m.Columns || !(in.Points == m.Points) ||
-            in.FreePoints != m.FreePoints)
+            in.Corners != MeshCorners(m))
             return true;
     }
     return false;
@@ -123,11 +113,8 @@ std::array<QRegion, 2> MeshEdgeCache::UpdateArea(const MatrixRecord& start, cons
         wasActive ? edgesBefore : GridLineEdges(before[0].Rows, before[0].Columns);
     const std::vector<MeshEdge> newLines =
         active_ ? edges_ : GridLineEdges(start.Rows, start.Columns);
-    const std::array<std::vector<Point>, 2> oldCorners = {
-        Corners(before[0].Points, before[0].FreePoints),
-        Corners(before[1].Points, before[1].FreePoints)};
-    const std::array<std::vector<Point>, 2> newCorners = {Corners(start.Points, start.FreePoints),
-                                                          Corners(end.Points, end.FreePoints)};
+    const std::array<std::vector<Point>, 2> oldCorners = {before[0].Corners, before[1].Corners};
+    const std::array<std::vector<Point>, 2> newCorners = {input_[0].Corners, input_[1].Corners};
 
     // The edges to redraw in both pictures: those in one list only; and in
     // one picture those in both lists whose corners moved there.

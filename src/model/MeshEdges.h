@@ -61,7 +61,7 @@ class MeshEdgeCache {
         int32_t Rows = -1;
         int32_t Columns = -1;
         PointGrid Points;
-        std::vector<Point> FreePoints;
+        std::vector<Point> Corners;  // MeshCorners: grid, free and stroke points
         friend bool operator==(const Input&, const Input&) = default;
     };
     static Input InputOf(const MatrixRecord& m);

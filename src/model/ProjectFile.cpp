@@ -16,6 +16,7 @@
 #include "core/TextEncoding.h"
 #include "core/Translation.h"
 #include "model/FreePairCheck.h"
+#include "model/StrokeMaking.h"
 
 namespace fennix {
 
@@ -77,6 +78,7 @@ constexpr std::string_view kRunSection = "[run]";
 constexpr std::string_view kPointsSection = "[points]";
 constexpr std::string_view kFacePointsSection = "[face-points]";
 constexpr std::string_view kFitPointsSection = "[fit-points]";
+constexpr std::string_view kStrokesSection = "[strokes]";
 constexpr int kAdditionsVersion = 1;
 
 void PutLine(std::string& out, std::string_view line) {
@@ -105,7 +107,8 @@ void PutAdditions(std::string& out, const ProjectAdditions& additions, const Mat
     };
     const std::vector<FreePair> facePairs = stillThere(additions.FacePairs);
     const std::vector<FreePair> detailPairs = stillThere(additions.DetailPairs);
-    if (additions.Run.IsDefault() && pairs == 0) return;
+    const size_t strokes = std::min(m1.Strokes.size(), m2.Strokes.size());
+    if (additions.Run.IsDefault() && pairs == 0 && strokes == 0) return;
     PutLine(out, kAdditionsMarker);
     PutKey(out, "version", std::to_string(kAdditionsVersion));
     const RunOptions& run = additions.Run;
@@ -136,6 +139,25 @@ void PutAdditions(std::string& out, const ProjectAdditions& additions, const Mat
     };
     putMarked(kFacePointsSection, facePairs);
     putMarked(kFitPointsSection, detailPairs);
+    if (strokes > 0) {
+        const auto put = [&out](Point p) { PutLine(out, std::to_string(p.X) + " " + std::to_string(p.Y)); };
+        PutLine(out, kStrokesSection);
+        PutKey(out, "count", std::to_string(strokes));
+        for (size_t n = 0; n < strokes; ++n) {
+            const Stroke& a = m1.Strokes[n];
+            const Stroke& b = m2.Strokes[n];
+            const size_t points = std::min(a.Points.size(), b.Points.size());
+            PutLine(out, std::string("stroke ") + (a.Closed ? "closed " : "open ") +
+                             std::to_string(a.Curve.size()) + " " + std::to_string(b.Curve.size()) +
+                             " " + std::to_string(points));
+            for (const Point& p : a.Curve) put(p);
+            for (const Point& p : b.Curve) put(p);
+            for (size_t k = 0; k < points; ++k)
+                PutLine(out, std::to_string(a.Points[k].X) + " " + std::to_string(a.Points[k].Y) +
+                                 " " + std::to_string(b.Points[k].X) + " " +
+                                 std::to_string(b.Points[k].Y));
+        }
+    }
     PutLine(out, kAdditionsEnd);
 }
 
@@ -363,6 +385,8 @@ std::string ReadPointsSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2
     if (std::string why = ReadPairLines(in, first.FreePoints, second.FreePoints, lines); !why.empty())
         return why;
     const FreePairCheck check = CheckFreePairs(first, second);
+    // Strokes read before the pairs: a fault of theirs is the section's.
+    if (!check.Passed() && check.Stroke >= 0) return StrokeFaultText(first, second);
     if (!check.Passed()) {
         faultLine = lines[static_cast<size_t>(check.Pair)];
         const int otherLine = check.Other >= 0 ? static_cast<int>(lines[static_cast<size_t>(check.Other)]) : 0;
@@ -389,6 +413,107 @@ std::string ReadMarkedPointsSection(LineReader& in, const MatrixRecord& m1, cons
             return Tr("ProjectFile", "点が画像の外にあります");
         pairs.push_back({a, b});
     }
+    return {};
+}
+
+// Reads `count` lines of `values` whole numbers separated by one space.
+std::string ReadNumberLines(LineReader& in, size_t count, int values, std::vector<int>& into) {
+    if (count > in.Remaining()) return Tr("ProjectFile", "線の行が足りません");
+    for (size_t n = 0; n < count; ++n) {
+        std::string_view rest = *in.Line();
+        for (int v = 0; v < values; ++v) {
+            const size_t space = v < values - 1 ? rest.find(' ') : std::string_view::npos;
+            const auto number = StrictInteger(rest.substr(0, space));
+            if (!number || (v < values - 1 && space == std::string_view::npos))
+                return values == 2 ? Tr("ProjectFile", "曲線の行は「x y」の二つの整数です")
+                                   : Tr("ProjectFile", "点の行は「x1 y1 x2 y2」の四つの整数です");
+            into.push_back(*number);
+            rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+        }
+    }
+    return {};
+}
+
+// Reads the [strokes] section: "count=N", then N strokes, each a line
+// "stroke open|closed S E P", S lines "x y" of the start curve, E lines of
+// the end curve and P lines "x1 y1 x2 y2" of its point pairs. The curves'
+// points lie within their pictures; with the free pairs the set passes
+// CheckFreePairs, else it is damage of the stroke's line.
+std::string ReadStrokesSection(LineReader& in, MatrixRecord& m1, MatrixRecord& m2, size_t& faultLine) {
+    const auto countLine = in.Line();
+    if (!countLine || countLine->substr(0, 6) != "count=")
+        return Tr("ProjectFile", "線の数の行（count=）がありません");
+    const auto count = StrictInteger(countLine->substr(6));
+    if (!count || *count < 1 || *count > kMaxStrokes)
+        return Format(Tr("ProjectFile", "線の数は 1 から %1 までの整数です"), {std::to_string(kMaxStrokes)});
+    MatrixRecord first = m1, second = m2;
+    first.Strokes.clear();
+    second.Strokes.clear();
+    std::vector<size_t> lines;
+    size_t allPoints = 0;
+    const auto within = [](Point p, const MatrixRecord& m) {
+        return p.X >= 0 && p.X <= m.Width && p.Y >= 0 && p.Y <= m.Height;
+    };
+    for (int n = 0; n < *count; ++n) {
+        const auto head = in.Line();
+        if (!head) return Tr("ProjectFile", "線の行が足りません");
+        lines.push_back(in.LineNumber());
+        std::string_view rest = *head;
+        std::string_view words[5];
+        for (auto& word : words) {
+            const size_t space = rest.find(' ');
+            word = rest.substr(0, space);
+            rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+        }
+        const auto sizeOf = [&](std::string_view word, int low, int high) -> std::optional<int> {
+            const auto value = StrictInteger(word);
+            if (!value || *value < low || *value > high) return std::nullopt;
+            return value;
+        };
+        const auto startCurve = sizeOf(words[2], 1, kMaxCurvePoints);
+        const auto endCurve = sizeOf(words[3], 1, kMaxCurvePoints);
+        const auto points = sizeOf(words[4], 2, kMaxFreePairs);
+        if (words[0] != "stroke" || (words[1] != "open" && words[1] != "closed") || !startCurve ||
+            !endCurve || !points || !rest.empty())
+            return Format(Tr("ProjectFile",
+                             "線の行は「stroke open|closed 始点側の曲線の点数 終点側の曲線の点数 "
+                             "点の組の数」です（曲線は 1 から %1 点、組は 2 から %2 組）"),
+                          {std::to_string(kMaxCurvePoints), std::to_string(kMaxFreePairs)});
+        allPoints += static_cast<size_t>(*points);
+        if (allPoints > static_cast<size_t>(kMaxFreePairs))
+            return Format(Tr("ProjectFile", "線の点は合わせて %1 組までです"),
+                          {std::to_string(kMaxFreePairs)});
+        std::vector<int> values;
+        Stroke a, b;
+        a.Closed = b.Closed = words[1] == "closed";
+        if (std::string why = ReadNumberLines(in, static_cast<size_t>(*startCurve), 2, values); !why.empty())
+            return why;
+        if (std::string why = ReadNumberLines(in, static_cast<size_t>(*endCurve), 2, values); !why.empty())
+            return why;
+        if (std::string why = ReadNumberLines(in, static_cast<size_t>(*points), 4, values); !why.empty())
+            return why;
+        size_t v = 0;
+        for (int k = 0; k < *startCurve; ++k, v += 2) a.Curve.push_back({values[v], values[v + 1]});
+        for (int k = 0; k < *endCurve; ++k, v += 2) b.Curve.push_back({values[v], values[v + 1]});
+        for (int k = 0; k < *points; ++k, v += 4) {
+            a.Points.push_back({values[v], values[v + 1]});
+            b.Points.push_back({values[v + 2], values[v + 3]});
+        }
+        if (!std::all_of(a.Curve.begin(), a.Curve.end(), [&](Point p) { return within(p, m1); }) ||
+            !std::all_of(b.Curve.begin(), b.Curve.end(), [&](Point p) { return within(p, m2); })) {
+            faultLine = lines.back();
+            return Tr("ProjectFile", "線の曲線が画像の外にあります");
+        }
+        first.Strokes.push_back(std::move(a));
+        second.Strokes.push_back(std::move(b));
+    }
+    const FreePairCheck check = CheckFreePairs(first, second);
+    if (!check.Passed()) {
+        faultLine = check.Stroke >= 0 ? lines[static_cast<size_t>(check.Stroke)] : 0;
+        return StrokeFaultText(first, second);
+    }
+    m1.Strokes = std::move(first.Strokes);
+    m2.Strokes = std::move(second.Strokes);
     return {};
 }
 
@@ -434,7 +559,8 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
     if (*number > kAdditionsVersion)
         return fail(Format(Tr("ProjectFile", "版 %1 の追加情報はこのプログラムでは読めません"),
                            {std::to_string(*number)}));
-    bool runSeen = false, pointsSeen = false, facePointsSeen = false, fitPointsSeen = false;
+    bool runSeen = false, pointsSeen = false, facePointsSeen = false, fitPointsSeen = false,
+         strokesSeen = false;
     while (true) {
         const auto line = in.Line();
         if (!line) return fail(Tr("ProjectFile", "終わりの行（[end]）がないまま終わっています"));
@@ -476,6 +602,18 @@ std::string ReadAdditions(LineReader& in, MorphProject& project, size_t& failedL
                                                           additions.DetailPairs);
                 !why.empty())
                 return fail(why);
+            continue;
+        }
+        if (name == kStrokesSection) {
+            if (strokesSeen) return fail(Tr("ProjectFile", "[strokes] が二度あります"));
+            strokesSeen = true;
+            size_t faultLine = 0;
+            if (std::string why = ReadStrokesSection(in, project.Matrix1, project.Matrix2, faultLine);
+                !why.empty()) {
+                if (faultLine == 0) return fail(why);
+                failedLine = faultLine;
+                return why;
+            }
             continue;
         }
         return fail(Tr("ProjectFile", "知らない節か行です"));

@@ -55,6 +55,18 @@ namespace fennix {
 //                            (every later fit replaces them)
 //   count=N                  1 … kMaxFreePairs
 //   x1 y1 x2 y2              N lines, as [face-points]
+//   [strokes]                section: matched curves (see Stroke)
+//   count=N                  1 … kMaxStrokes
+//   stroke closed S E P      N times: open or closed, the numbers of points
+//                            of the start curve and the end curve (1 …
+//                            kMaxCurvePoints) and of the stroke's pairs
+//                            (2 …; all strokes' at most kMaxFreePairs),
+//   x y                      then S and E lines of the curves' points
+//                            (within their pictures)
+//   x1 y1 x2 y2              and P lines of the pairs, as in [points];
+//                            with the free pairs the set passes
+//                            CheckFreePairs, else it is damage of the
+//                            stroke's line
 //   [end]                    closes the block; only empty lines follow
 //
 // The marker is the first line after the background colour that is not

@@ -59,6 +59,7 @@ const std::vector<ShortcutEntry>& ShortcutEntries() {
          nullptr,
          TrMark("HelpWindows", "やり直し")},
         {{K(Qt::Key_Delete)}, nullptr, TrMark("HelpWindows", "選んだ点の削除")},
+        {{K(Qt::CTRL | Qt::Key_L)}, nullptr, TrMark("HelpWindows", "線を引く")},
         {{K(Qt::CTRL | Qt::Key_P)}, nullptr, TrMark("HelpWindows", "プレビュー")},
         {{K(Qt::CTRL | Qt::Key_M)}, nullptr, TrMark("HelpWindows", "モーフィングデータ")},
         {{K(Qt::CTRL | Qt::Key_A)}, nullptr, TrMark("HelpWindows", "AVI ファイル")},

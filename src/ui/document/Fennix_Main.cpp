@@ -179,6 +179,21 @@ void Fennix_Main::BuildMenus() {
     mnuDeletePoint = item(edit, Tr("Fennix_Main", "選んだ点の削除"));
     mnuDeletePoint->setShortcut(QKeySequence(Qt::Key_Delete));
     connect(mnuDeletePoint, &QAction::triggered, this, &Fennix_Main::mnuDeletePoint_Click);
+    edit->addSeparator();
+    mnuDrawStroke = item(edit, Tr("Fennix_Main", "線を引く"));
+    mnuDrawStroke->setCheckable(true);
+    mnuDrawStroke->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(mnuDrawStroke, &QAction::triggered, this, &Fennix_Main::mnuDrawStroke_Click);
+    mnuRedrawStroke = item(edit, Tr("Fennix_Main", "選んだ線を引き直す"));
+    connect(mnuRedrawStroke, &QAction::triggered, this, &Fennix_Main::mnuRedrawStroke_Click);
+    mnuDeleteStroke = item(edit, Tr("Fennix_Main", "選んだ線の削除"));
+    connect(mnuDeleteStroke, &QAction::triggered, this, &Fennix_Main::mnuDeleteStroke_Click);
+    cancelStrokeAction_ = new QAction(this);
+    cancelStrokeAction_->setShortcut(QKeySequence(Qt::Key_Escape));
+    cancelStrokeAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    cancelStrokeAction_->setEnabled(false);
+    addAction(cancelStrokeAction_);
+    connect(cancelStrokeAction_, &QAction::triggered, this, &Fennix_Main::CancelStroke);
 
     QMenu* tools = menu(Tr("Fennix_Main", "ツール"));
     mnuSetting = item(tools, Tr("Fennix_Main", "オプション"));

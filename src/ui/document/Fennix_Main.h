@@ -276,6 +276,9 @@ public:
     QAction* mnuZoom50 = nullptr;
     QAction* mnuZoom25 = nullptr;
     QAction* mnuDeletePoint = nullptr;
+    QAction* mnuDrawStroke = nullptr;    // 線を引く
+    QAction* mnuRedrawStroke = nullptr;  // 選んだ線を引き直す
+    QAction* mnuDeleteStroke = nullptr;  // 選んだ線の削除
     QAction* mnuRefineGrid = nullptr;
     QAction* mnuAutoFit = nullptr;
     QAction* mnuAutoFitNextFace = nullptr;
@@ -362,6 +365,31 @@ private:
                      const std::array<std::vector<Point>, 2>& freeBefore);
     // A click on P(k) while 基準点で合わせる takes pairs; true when taken.
     bool TakeReference(int k, double x, double y);
+
+    // Strokes (Fennix_MainStrokes.cpp). The press, move and release of a
+    // picture go to the strokes first while 線を引く is on or a side is
+    // drawn anew: true when they took it.
+    bool StrokePress(int k, double x, double y);
+    bool StrokeMove(int k, double x, double y);
+    bool StrokeRelease(int k);
+    // Escape: the half-drawn stroke goes.
+    void CancelStroke();
+    // Chooses the stroke whose line passes under (x, y) of P(k), or none;
+    // true when one lies there.
+    bool ChooseStrokeAt(int k, double x, double y);
+    void mnuDrawStroke_Click();
+    void mnuRedrawStroke_Click();
+    void mnuDeleteStroke_Click();
+    // The chosen stroke and a waiting start curve over the grids.
+    void DrawStrokeMarks();
+
+    QAction* cancelStrokeAction_ = nullptr;  // Escape while a stroke is half-drawn
+    bool drawingStrokes_ = false;
+    int chosenStroke_ = -1;
+    int redrawStroke_ = -1;  // the stroke whose side the next curve draws anew
+    int strokeSide_ = 0;     // the picture of the curve under way; 0 for none
+    std::vector<Point> strokeCurve_;       // the curve under way
+    std::vector<Point> strokeStartCurve_;  // a new stroke's start curve, drawn
 
     QList<QMenu*> menus_;
     PaneWidget* paneWidgets_[2] = {};

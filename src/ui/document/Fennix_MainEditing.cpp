@@ -22,6 +22,7 @@ namespace fennix {
 void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y) {
     if (button != Qt::LeftButton || (k != 1 && k != 2)) return;
     if (TakeReference(k, x, y)) return;
+    if (StrokePress(k, x, y)) return;
     // A point still held lost its release somewhere: put it back first.
     if (Document.SelectedI != -1) Form_Activate();
     // Free points lie over the grid's: they are taken first.
@@ -34,7 +35,10 @@ void Fennix_Main::P_MouseDown(int k, Qt::MouseButton button, double x, double y)
     const bool hadChoice = Document.ChosenFree != -1;
     const GridIndex hit = PressPoint(Document, k, x, y);
     if (hadChoice) DrawGrids();  // the choice went
-    if (!hit.Found()) return;
+    if (!hit.Found()) {
+        ChooseStrokeAt(k, x, y);
+        return;
+    }
     // A held point shows at its full size however small the others are.
     if (!hadChoice && MarkersReduced(Document.Matrix(k), Document.Zoom))
         DrawMatrixArea(Panes.P(k), Document.Matrix(k), Document.Zoom,
@@ -76,7 +80,7 @@ void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double 
         if (Document.SelectedI == -1) HoverAt(k, x, y);
         return;
     }
-    if (k != Document.SelectedGrid) return;
+    if (StrokeMove(k, x, y) || k != Document.SelectedGrid) return;
     const MatrixRecord& matrix = Document.Matrix(k);
     const MarkerLook lookBefore = MarkerLookOf(matrix, Document.Zoom);
     const auto free = HeldFreePoint(Document, k);
@@ -107,7 +111,8 @@ void Fennix_Main::P_MouseMove(int k, Qt::MouseButtons buttons, double x, double 
 }
 
 void Fennix_Main::P_MouseUp(int k, Qt::MouseButton button, double x, double y) {
-    if (button != Qt::LeftButton || k != Document.SelectedGrid) return;
+    if (button != Qt::LeftButton) return;
+    if (StrokeRelease(k) || k != Document.SelectedGrid) return;
     if (HeldFreePoint(Document, k)) {
         const PointRelease release = ReleaseHeldFreePoint(Document, k);
         if (release.result == PointRelease::PutBack) {
@@ -171,6 +176,9 @@ void Fennix_Main::P_DoubleClick(int k, Qt::MouseButton button, double x, double 
 }
 
 void Fennix_Main::mnuDeletePoint_Click() {
+    // With no free pair chosen, Delete takes the chosen stroke.
+    if (Document.SelectedI == -1 && Document.ChosenFree == -1 && chosenStroke_ >= 0)
+        return mnuDeleteStroke_Click();
     if (Document.SelectedI != -1 || Document.ChosenFree == -1) return;
     const DocumentSnapshot before = TakeSnapshot(Document, Pb->BackColor());
     if (!RemoveFreePair(Document, Document.ChosenFree)) return;
@@ -270,6 +278,7 @@ void Fennix_Main::mnuSetting_Click() {
                     Document.Matrix(k).Columns = Settings.Columns;
                     InitMatrix(Document.Matrix(k));
                     Document.Matrix(k).FreePoints.clear();  // a fresh start
+                    Document.Matrix(k).Strokes.clear();
                 }
                 Document.ChosenFree = -1;
                 DrawGrids();
@@ -322,6 +331,7 @@ void Fennix_Main::DrawGrids() {
     hovered_ = {0, -1, -1, -1};  // the points may be others now: the next move tells
     DrawMatrix(Panes.P(1), Document.Matrix(1), Document.Zoom, Overlay(1));
     DrawMatrix(Panes.P(2), Document.Matrix(2), Document.Zoom, Overlay(2));
+    DrawStrokeMarks();
 }
 
 void Fennix_Main::ApplySnapshot(const DocumentSnapshot& snapshot) {

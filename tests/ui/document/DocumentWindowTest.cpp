@@ -131,7 +131,8 @@ TEST_F(DocumentTest, DocumentMenuHasEveryCaption) {
     EXPECT_EQ(window.mnuSaveMorph->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
     EXPECT_EQ(window.mnuSaveName->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     EXPECT_EQ(window.mnuRedo->shortcuts().value(1), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    EXPECT_EQ(captions(window.Menus()[1]), QStringList({"元に戻す", "やり直し", "選んだ点の削除"}));
+    EXPECT_EQ(captions(window.Menus()[1]), QStringList({"元に戻す", "やり直し", "選んだ点の削除", "", "線を引く",
+                                                          "選んだ線を引き直す", "選んだ線の削除"}));
     EXPECT_EQ(window.mnuDeletePoint->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_EQ(window.mnuUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     EXPECT_EQ(window.mnuRedo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
