@@ -392,7 +392,7 @@ QImage AsRgb32(const QImage& image) {
 // kernel in one write, its room on the disk asked for first; the buffer
 // keeps its memory for the next frame, so its pages are not faulted in
 // again. Larger files (and writes without a buffer) go in pieces.
-constexpr size_t kWholeFileBytes = size_t{64} << 20;
+constexpr size_t kWholeFileBytes = size_t{32} << 20;  // a 4K frame fits
 
 bool WriteBitmap(const QImage& picture, SafeFile& file, BitmapBuffer* buffer = nullptr) {
     const QImage image = AsRgb32(picture);
