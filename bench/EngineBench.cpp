@@ -18,6 +18,7 @@
 #include "engine/PixelBuffer.h"
 #include "engine/SmoothWarp.h"
 #include "engine/Warp.h"
+#include "media/ImageFile.h"
 #include "media/PicturePane.h"
 #include "model/MatrixRecord.h"
 #include "model/Triangulation.h"
@@ -118,6 +119,7 @@ void BM_WholeFrame(benchmark::State& state) {
     Scene scene(width, height, grid);
     const QImage start = Pattern(width, height, 0), end = Pattern(width, height, 90);
     QTemporaryDir folder;
+    BitmapBuffer buffer;  // kept from frame to frame, as a run keeps it
     int k = 0;
     for (auto _ : state) {
         // A new file every time, as in a run (a file that is replaced is
@@ -131,7 +133,7 @@ void BM_WholeFrame(benchmark::State& state) {
         WarpMeshBits(start.constBits(), scene.startList, end.constBits(), scene.endList,
                      scene.surface.Layer().bits(), width, height, intermediate, scene.t,
                      static_cast<int>(state.range(2)));
-        if (!scene.surface.SaveBitmap(path, nullptr, false)) {
+        if (!SaveBitmapFile(scene.surface.Layer(), path, nullptr, false, &buffer)) {
             state.SkipWithError("cannot write the bitmap file");
             break;
         }

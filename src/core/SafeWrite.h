@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,12 @@ class SafeFile {
     // The file the content goes to, while the write is open.
     const std::string& ScratchPath() const { return scratch_; }
     int Descriptor() const { return fd_; }
+
+    // Asks the file system for room for a file of `bytes` bytes in one go,
+    // before they are written, where it can (its size becomes that much;
+    // Write fills it from the start). A file system that cannot is no
+    // failure; a disk without the room is (Error() set, the write over).
+    bool Reserve(uint64_t bytes);
 
     // Appends bytes to the scratch file. False (and Error() set) on any
     // failure, a full disk among them.

@@ -186,7 +186,7 @@ bool WarpPathAvailable(WarpPath path) {
             return true;
 #if defined(__x86_64__)
         case WarpPath::Avx2:
-            return __builtin_cpu_supports("avx2");
+            return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
         case WarpPath::Avx512:
             return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
 #endif

@@ -443,6 +443,50 @@ TEST_P(WarpFrameTest, SpansBeyondTheOffsetTableGiveTheReferenceBytes) {
     }
 }
 
+// The blend of every pair of bytes (start x beside end y on a 256 × 256
+// picture whose mesh stays put, each channel turned differently) for
+// fractions that give exact halves (ties to even), near halves, the ends and
+// fractions far below a run's steps; and beside it warps of moved grids,
+// coarse and dense, at the same fractions: each path gives the exact
+// arithmetic's bytes.
+TEST_P(WarpFrameTest, EveryBytePairAndFractionGivesTheExactBlend) {
+    PixelBuffer start = Picture(256, 256, 0), end = Picture(256, 256, 0);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            uint8_t* s = start.Bits.data() + (static_cast<size_t>(y) * 256 + x) * 4;
+            uint8_t* e = end.Bits.data() + (static_cast<size_t>(y) * 256 + x) * 4;
+            const uint8_t channels[3][2] = {{uint8_t(x), uint8_t(y)}, {uint8_t(y), uint8_t(x)}, {uint8_t(255 - x), uint8_t(y ^ 0x55)}};
+            for (int c = 0; c < 3; ++c) s[c] = channels[c][0], e[c] = channels[c][1];
+        }
+    const TriangleList mesh = BuildTriangles(Grid(256, 256, 3, 3));
+    IndexMap map;
+    PaintIndexMap(map, 256, 256, mesh);
+    const float fractions[] = {0.0f,  1.0f,         0.5f,      0.25f,      0.75f,       1.0f / 60, 29.0f / 60,
+                               0.125f, 1.0f / 3,    2.0f / 3,  0.1f,       0.9f,        1e-7f,     1.0f - 6e-8f,
+                               3e-4f,  0.00390625f, 0.999f,    17.0f / 128, 0.4999999f, 0.5000001f};
+    for (float t : fractions) {
+        PixelBuffer output = Picture(256, 256, 5);
+        WarpFrame(start, mesh, end, mesh, output, map, mesh, t);
+        const double keep = static_cast<float>(1.0 - t);
+        for (size_t p = 0; p < output.Bits.size(); p += 4)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(output.Bits[p + c], static_cast<uint8_t>(RoundEven(start.Bits[p + c] * keep +
+                                                                             end.Bits[p + c] * double(t))))
+                    << "t " << t << " pixel " << p / 4 << " channel " << c;
+    }
+    for (int grid : {1, 10, 40})
+        for (float t : fractions) {
+            Frame f(200, 150, grid, grid, 0, 1);
+            f.intermediate = InterpolateTrianglesAt(f.startList, f.endList, t);
+            f.t = t;
+            PaintIndexMap(f.map, 200, 150, f.intermediate);
+            const PixelBuffer expected =
+                ReferenceWarp(f.start, f.startList, f.end, f.endList, f.output, f.map, f.intermediate, f.t);
+            f.Warp(1);
+            ASSERT_EQ(f.output.Bits, expected.Bits) << "grid " << grid << " t " << t;
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, WarpFrameTest,
                          testing::Values(WarpPath::Plain, WarpPath::Avx2, WarpPath::Avx512),
                          [](const testing::TestParamInfo<WarpPath>& info) {
