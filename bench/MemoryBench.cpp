@@ -204,8 +204,11 @@ int main(int argc, char** argv) {
             clock.start();
             document.P_MouseUp(2, Qt::LeftButton, x + to, y + to * 0.75);
             double shown = -1;
+            // Waits for each event as the window's loop does (the overload
+            // with a time limit would not wait, and its spinning would take
+            // a core from the warp).
             while (document.PreviewBusy()) {
-                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents);
                 if (shown < 0 && document.Preview.Picture().cacheKey() != before.cacheKey())
                     shown = clock.nsecsElapsed() / 1e9;
             }
