@@ -4,9 +4,12 @@ namespace fennix {
 
 FrameWarp::FrameWarp(const MorphParts& parts, bool smooth) : parts_(parts) {
     if (!smooth) return;
-    start_.emplace(parts.start.constBits(), parts.start.width(), parts.start.height());
-    end_.emplace(parts.end.constBits(), parts.end.width(), parts.end.height());
+    start_ = &ownStart_.emplace(parts.start.constBits(), parts.start.width(), parts.start.height());
+    end_ = &ownEnd_.emplace(parts.end.constBits(), parts.end.width(), parts.end.height());
 }
+
+FrameWarp::FrameWarp(const MorphParts& parts, const SmoothPicture& start, const SmoothPicture& end)
+    : parts_(parts), start_(&start), end_(&end) {}
 
 bool FrameWarp::Warp(const FrameFractions& fractions, uint8_t* output,
                      const uint8_t* previous) const {

@@ -15,6 +15,12 @@ namespace fennix {
 class FrameWarp {
   public:
     FrameWarp(const MorphParts& parts, bool smooth);
+    // The smooth warp on mip maps made earlier (of parts.start and
+    // parts.end, which must outlive this as well): for frames made one after
+    // another from the same pictures.
+    FrameWarp(const MorphParts& parts, const SmoothPicture& start, const SmoothPicture& end);
+    FrameWarp(const FrameWarp&) = delete;  // it points into itself
+    FrameWarp& operator=(const FrameWarp&) = delete;
 
     // Warps the frame whose mesh lies `fractions.mesh` of the way and whose
     // colours `fractions.dissolve` into `output` (the pictures' size, 4
@@ -25,7 +31,9 @@ class FrameWarp {
 
   private:
     const MorphParts& parts_;
-    std::optional<SmoothPicture> start_, end_;
+    std::optional<SmoothPicture> ownStart_, ownEnd_;
+    const SmoothPicture* start_ = nullptr;  // null for the exact engine
+    const SmoothPicture* end_ = nullptr;
 };
 
 }  // namespace fennix

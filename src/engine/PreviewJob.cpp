@@ -18,35 +18,61 @@ double PreviewScale(int width, int height, bool quick, int paneWidth) {
 void PreviewJob::Ask(Request request) {
     if (job_.Running()) {
         waiting_ = std::move(request);
+        // An exact frame being made is of a state already gone.
+        job_.Cancel();
         return;
     }
     Start(std::move(request));
 }
 
+void PreviewJob::Forget() {
+    if (job_.Running()) {
+        forget_ = true;
+        job_.Cancel();
+    }
+    waiting_.reset();
+    if (!job_.Running()) renderer_ = PreviewRenderer();
+}
+
 void PreviewJob::Start(Request request) {
     current_ = std::move(request);
+    madeExact_ = false;
     job_.Start(
-        [this](BackgroundJob&) {
-            made_ = RenderMorphFrameReduced(current_.morph.Source(), current_.k, current_.backColor,
-                                            current_.scale);
+        [this](BackgroundJob& job) {
+            const MorphSource source = current_.morph.Source();
+            made_ = renderer_.Render(source, current_.k, current_.backColor, current_.scale);
+            if (!current_.refine || !(current_.scale < 1) || job.CancelRequested()) return;
+            // The reduced frame shows while the exact one is made.
+            job.Post([this, frame = std::move(made_)] {
+                if (ready_) ready_(frame, current_);
+            });
+            made_ = QImage();
+            madeExact_ = true;
+            made_ = renderer_.Render(source, current_.k, current_.backColor, 1,
+                                     [&job] { return job.CancelRequested(); });
         },
         [this] {
-            // A newer request goes first, then the exact frame that follows
-            // a reduced one; this frame is shown meanwhile.
-            const Request answered = current_;
+            Request answered = current_;
             const QImage frame = std::move(made_);
             made_ = QImage();
+            const bool exact = madeExact_;
+            // An exact frame a newer request stopped, or finished after it
+            // came, shows a state already gone.
+            const bool stale = exact && job_.CancelRequested();
+            if (exact) {
+                answered.scale = 1;
+                answered.refine = false;
+            }
+            if (forget_) {
+                forget_ = false;
+                renderer_ = PreviewRenderer();
+            }
             if (waiting_) {
                 Request next = std::move(*waiting_);
                 waiting_.reset();
                 Start(std::move(next));
-            } else if (answered.refine && answered.scale < 1) {
-                Request exact = answered;
-                exact.scale = 1;
-                exact.refine = false;
-                Start(std::move(exact));
             }
-            if (ready_) ready_(frame, answered);
+            if (!stale && ready_) ready_(frame, answered);
         });
 }
 

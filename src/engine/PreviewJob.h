@@ -22,7 +22,10 @@ double PreviewScale(int width, int height, bool quick, int paneWidth = 0);
 // come faster than frames while a point is dragged: the newest one waiting
 // replaces any other, so the window always gets to the latest state and
 // never waits. `ready` runs on the window's thread with each frame made and
-// the request it answers.
+// the request it answers. A refined request makes its exact frame right
+// after the reduced one on the same thread; a newer request stops it (the
+// exact frame is then never delivered). What the frames of one document
+// share is kept from one request to the next.
 class PreviewJob {
   public:
     struct Request {
@@ -44,14 +47,22 @@ class PreviewJob {
     bool Busy() const { return job_.Running() || waiting_.has_value(); }
     // Waits for the frame being made and delivers it at once.
     void Finish() { job_.Finish(); }
+    // Lets go of what was kept for the next frames (the preview is hidden),
+    // once the frame being made is done.
+    void Forget();
 
   private:
     void Start(Request request);
 
     Ready ready_;
     Request current_;
-    QImage made_;  // written by the thread, read after it has ended
+    // Written by the thread, read after it has ended.
+    QImage made_;
+    bool madeExact_ = false;  // made_ is the exact frame after a reduced one
+    // Used by the thread alone while a job runs, otherwise by the window.
+    PreviewRenderer renderer_;
     std::optional<Request> waiting_;
+    bool forget_ = false;
     // Last, so that it goes first: its thread, which uses the members
     // above, has ended before they do.
     BackgroundJob job_;

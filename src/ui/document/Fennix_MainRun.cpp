@@ -74,6 +74,10 @@ void Fennix_Main::SetPreviewShown(bool shown) {
         Preview.SetBackColor(Pb->BackColor());
         Preview.ClearPicture();
         Preview.SetSize(Panes.P(1).Width(), Panes.P(1).Height());
+    } else {
+        // What the preview kept for its next frames (a frame of the
+        // pictures' size among them) goes with it.
+        previewJob_.Forget();
     }
     ArrangeViews();
 }

@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QTest>
 #include <cmath>
+#include <optional>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "model/Settings.h"
@@ -180,6 +182,52 @@ TEST(PreviewJobTest, ALargePictureShowsAtThePanesSizeFirstThenExactly) {
     job.Ask(newer);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !job.Busy(); }, 20000));
     EXPECT_EQ(sizes, (std::vector<QSize>{{600, 450}, {600, 450}}));
+}
+
+// A request that comes while the exact frame of the one before is made
+// stops it: that frame is never shown, the newer one's frames are. Hidden
+// while a frame is made, the preview gets no exact frame either.
+TEST(PreviewJobTest, ANewerRequestStopsTheExactFrameBeingMade) {
+    const int w = 2400, h = 1800;
+    PreviewJob::Request request;
+    request.morph.start = QImage(w, h, QImage::Format_RGB32);
+    request.morph.start.fill(Qt::darkCyan);
+    request.morph.end = QImage(w, h, QImage::Format_RGB32);
+    request.morph.end.fill(Qt::yellow);
+    for (MatrixRecord* m : {&request.morph.startMatrix, &request.morph.endMatrix}) {
+        m->Width = w;
+        m->Height = h;
+        m->Rows = m->Columns = 3;
+        InitMatrix(*m);
+    }
+    request.morph.endMatrix.Points(1, 1) = {300, 200};  // uncovered pixels: a long exact frame
+    request.morph.lastFrame = 8;
+    request.k = 6;
+    request.scale = 0.25;
+    request.refine = true;
+    PreviewJob::Request newer = request;
+    newer.k = 2;
+    std::vector<std::pair<QSize, int>> shown;
+    QImage last;
+    bool askNewer = true;
+    QObject window;
+    std::optional<PreviewJob> job;
+    job.emplace(&window, [&](const QImage& frame, const PreviewJob::Request& answered) {
+        if (std::exchange(askNewer, false)) job->Ask(newer);  // right after the first reduced frame
+        shown.emplace_back(frame.size(), answered.k);
+        last = frame;
+    });
+    job->Ask(request);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !job->Busy(); }, 20000));
+    EXPECT_EQ(shown, (std::vector<std::pair<QSize, int>>{{{600, 450}, 6}, {{600, 450}, 2}, {{w, h}, 2}}));
+    EXPECT_EQ(last, RenderMorphFrame(newer.morph.Source(), 2, 0));
+
+    shown.clear();
+    newer.k = 3;
+    job->Ask(newer);
+    job->Forget();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !job->Busy(); }, 20000));
+    EXPECT_EQ(shown, (std::vector<std::pair<QSize, int>>{{{600, 450}, 3}}));
 }
 
 TEST(FramePreview, UncoveredPixelsKeepWhatEarlierFramesLeft) {
