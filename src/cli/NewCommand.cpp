@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "core/Paths.h"
 #include "core/RegularFile.h"
+#include "engine/GridFit.h"
 #include "media/ImageFile.h"
 #include "model/FreeMesh.h"
 #include "model/FreePairCheck.h"
@@ -52,6 +53,9 @@ std::string ReadPointPairs(const std::string& path, MatrixRecord& start, MatrixR
     withEnd.FreePoints = pairs.End;
     const FreePairCheck check = CheckFreePairs(withStart, withEnd);
     if (!check.Passed()) {
+        // Strokes are read after the points: only a pair's faults arise here.
+        if (check.Pair < 0 || static_cast<size_t>(check.Pair) >= pairs.Lines.size())
+            return "the points cannot join the mesh";
         const std::string at = line(pairs.Lines[static_cast<size_t>(check.Pair)]);
         const auto size = [](const MatrixRecord& m) {
             return " (0 ... " + std::to_string(m.Width) + ", 0 ... " + std::to_string(m.Height) +
@@ -60,6 +64,9 @@ std::string ReadPointPairs(const std::string& path, MatrixRecord& start, MatrixR
         switch (check.Fault) {
             case FreePairFault::None:
                 break;
+            case FreePairFault::StrokeShort:
+            case FreePairFault::StrokeNotHeld:
+                return at + "the point cannot join the mesh";
             case FreePairFault::StartOutside:
                 return at + "the point lies outside the picture" + size(start);
             case FreePairFault::EndOutside:
@@ -126,6 +133,25 @@ std::string ReadStrokes(const std::string& path, MatrixRecord& start, MatrixReco
         withEnd.Strokes.push_back(std::move(sides.End));
         const FreePairCheck check = CheckFreePairs(withStart, withEnd);
         if (check.Passed()) continue;
+        if (check.Fault == FreePairFault::Folds || check.Fault == FreePairFault::StrokeNotHeld) {
+            // Grid points between the two curves: the end grid makes room for
+            // the stroke, as it does in the window.
+            MatrixRecord startBefore = withStart, moved = withEnd;
+            startBefore.Strokes.pop_back();
+            moved.Strokes.pop_back();
+            const Stroke& a = withStart.Strokes.back();
+            const Stroke& b = withEnd.Strokes.back();
+            std::vector<FreePair> pairs;
+            for (size_t k = 0; k < std::min(a.Points.size(), b.Points.size()); ++k)
+                pairs.push_back({a.Points[k], b.Points[k]});
+            if (FollowPairsWithGrid(startBefore, moved, pairs)) {
+                moved.Strokes.push_back(b);
+                if (CheckFreePairs(withStart, moved).Passed()) {
+                    withEnd = std::move(moved);
+                    continue;
+                }
+            }
+        }
         const std::string point = check.Pair >= 0 ? "point " + std::to_string(check.Pair + 1) + " of the stroke: " : "";
         switch (check.Fault) {
             case FreePairFault::StrokeShort:

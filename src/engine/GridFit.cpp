@@ -985,3 +985,61 @@ GridFitResult FitEndGrid(const QImage& startImage, const QImage& endImage,
 }
 
 }  // namespace fennix
+
+namespace fennix {
+
+bool FollowPairsWithGrid(const MatrixRecord& start, MatrixRecord& end,
+                         const std::vector<FreePair>& pairs) {
+    const int countI = end.Points.CountI(), countJ = end.Points.CountJ();
+    if (pairs.empty() || end.Width < 2 || end.Height < 2 || countI < 3 || countJ < 3) return false;
+    std::vector<cv::Point2d> places;
+    for (const FreePair& pair : pairs) places.emplace_back(pair.Start.X, pair.Start.Y);
+    const auto mapped = MapPlaces(start, end, places);
+    std::vector<cv::Point2d> from, to;
+    for (size_t k = 0; k < pairs.size(); ++k)
+        if (mapped[k]) from.push_back(*mapped[k]), to.emplace_back(pairs[k].End.X, pairs[k].End.Y);
+    if (from.empty()) return false;
+    // What the user placed stays where it is.
+    const auto hold = [&](const Point& p) {
+        from.emplace_back(p.X, p.Y);
+        to.emplace_back(p.X, p.Y);
+    };
+    for (const Point& p : end.FreePoints) hold(p);
+    for (const Stroke& stroke : end.Strokes)
+        for (const Point& p : stroke.Points) hold(p);
+    const cv::Size size(end.Width + 1, end.Height + 1);
+    AddBorderPins(size, size, from, to);
+    PlateSpline spline;
+    if (!spline.Fit(from, to, std::max(end.Width, end.Height))) return false;
+    for (int j = 2; j < countJ; ++j)
+        for (int i = 2; i < countI; ++i) {
+            Point& p = end.Points(i, j);
+            const cv::Point2d q = spline(p.X, p.Y);
+            if (!std::isfinite(q.x) || !std::isfinite(q.y)) return false;
+            p.X = static_cast<int32_t>(std::clamp(std::lround(q.x), 0L, long{end.Width}));
+            p.Y = static_cast<int32_t>(std::clamp(std::lround(q.y), 0L, long{end.Height}));
+        }
+    return true;
+}
+
+std::string AddStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end,
+                                const std::vector<Point>& startCurve,
+                                const std::vector<Point>& endCurve, bool closed,
+                                bool& gridMoved) {
+    gridMoved = false;
+    const std::string why = AddStroke(start, end, startCurve, endCurve, closed);
+    if (why.empty()) return why;
+    const StrokeSides sides = MakeStrokeSides(start, startCurve, endCurve, closed);
+    std::vector<FreePair> pairs;
+    for (size_t k = 0; k < std::min(sides.Start.Points.size(), sides.End.Points.size()); ++k)
+        pairs.push_back({sides.Start.Points[k], sides.End.Points[k]});
+    MatrixRecord moved = end;
+    if (!FollowPairsWithGrid(start, moved, pairs) ||
+        !AddStroke(start, moved, startCurve, endCurve, closed).empty())
+        return why;
+    end = std::move(moved);
+    gridMoved = true;
+    return {};
+}
+
+}  // namespace fennix

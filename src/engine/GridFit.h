@@ -7,6 +7,7 @@
 
 #include "model/MatrixRecord.h"
 #include "model/UnfoldedMove.h"
+#include "model/StrokeMaking.h"
 
 namespace fennix {
 
@@ -141,5 +142,24 @@ struct Similarity {
     double MapY(double x, double y) const { return B * x + A * y + D; }
 };
 bool SimilarityOfPairs(const std::vector<FitReference>& pairs, Similarity& similarity);
+
+// Moves the end grid's inner points by a smooth warp that takes where the
+// mesh now takes each pair's start point onto the pair's end point, the end
+// record's free and stroke points held where they are and the picture's
+// border pinned (the spline of the fit). Border points stay. False, and the
+// grid as it was, when no warp can be made (fewer than one pair the mesh
+// holds).
+bool FollowPairsWithGrid(const MatrixRecord& start, MatrixRecord& end,
+                         const std::vector<FreePair>& pairs);
+
+// AddStroke; where the stroke cannot go in because grid points lie between
+// its two curves (the mesh would fold), the end grid first makes room for it
+// by FollowPairsWithGrid of the stroke's pairs, and the stroke goes in if it
+// then passes. `gridMoved` tells whether the end grid moved. Empty text on
+// success, else why not (the records as they were).
+std::string AddStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end,
+                                const std::vector<Point>& startCurve,
+                                const std::vector<Point>& endCurve, bool closed,
+                                bool& gridMoved);
 
 }  // namespace fennix

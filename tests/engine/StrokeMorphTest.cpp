@@ -7,6 +7,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "engine/GridFit.h"
 #include "engine/Warp.h"
 #include "model/FreeMesh.h"
 #include "model/StrokeMaking.h"
@@ -137,6 +138,30 @@ TEST(StrokeMorph, AnEdgeBesideGridPointsStaysStraight) {
     std::cout << "start edge off the end edge: stroke " << stroke << " px, loose pairs " << loose << " px\n";
     EXPECT_EQ(stroke, 0);
     EXPECT_GE(loose, 10);
+}
+
+// On grids laid evenly over the pictures, grid points lie between the
+// circle and the blob, and the stroke alone would fold the mesh: the end
+// grid makes room for it (its border staying), and the outlines then meet
+// at the middle frame as well.
+TEST(StrokeMorph, TheEndGridMakesRoomForAStroke) {
+    for (const int cells : {3, 4, 5, 6, 8}) {
+        SCOPED_TRACE(cells);
+        MatrixRecord start = test::Grid(kSide, kSide, cells, cells), end = start;
+        MatrixRecord plainStart = start, plainEnd = end;
+        const bool fitsAlone = AddStroke(plainStart, plainEnd, Outline(false), Outline(true), true).empty();
+        bool gridMoved = true;
+        ASSERT_EQ(AddStrokeMakingRoom(start, end, Outline(false), Outline(true), true, gridMoved), "");
+        EXPECT_EQ(gridMoved, !fitsAlone);
+        ASSERT_TRUE(MeshUnfolded(start, end));
+        for (int k = 1; k <= cells + 1; ++k) {
+            EXPECT_EQ(end.Points(k, 1), start.Points(k, 1));
+            EXPECT_EQ(end.Points(1, k), start.Points(1, k));
+            EXPECT_EQ(end.Points(k, cells + 1), start.Points(k, cells + 1));
+            EXPECT_EQ(end.Points(cells + 1, k), start.Points(cells + 1, k));
+        }
+        EXPECT_GE(MiddleOverlap(start, end), 0.97);
+    }
 }
 
 }  // namespace

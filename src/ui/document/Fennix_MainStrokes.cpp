@@ -4,6 +4,7 @@
 
 #include "core/Prompts.h"
 #include "core/Translation.h"
+#include "engine/GridFit.h"
 #include "model/DocumentHistory.h"
 #include "model/MatrixDrawing.h"
 #include "model/StrokeMaking.h"
@@ -77,7 +78,8 @@ bool Fennix_Main::StrokeRelease(int k) {
         return true;  // the end picture's turn
     } else {
         const bool closed = CurveLooksClosed(strokeStartCurve_);
-        why = AddStroke(start, end, strokeStartCurve_, curve, closed);
+        bool gridMoved = false;
+        why = AddStrokeMakingRoom(start, end, strokeStartCurve_, curve, closed, gridMoved);
         step = QString::fromUtf8(Tr("Fennix_MainStrokes", "線の追加"));
         if (why.empty()) chosenStroke_ = static_cast<int>(start.Strokes.size()) - 1;
         strokeStartCurve_.clear();
