@@ -188,7 +188,8 @@ bool WarpPathAvailable(WarpPath path) {
         case WarpPath::Avx2:
             return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
         case WarpPath::Avx512:
-            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                   __builtin_cpu_supports("avx512bw");
 #endif
         default:
             return false;

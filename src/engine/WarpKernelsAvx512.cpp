@@ -3,7 +3,8 @@
 // from the offset table where it reaches, divided and rooted elsewhere),
 // then positions and clamping, down to the pixels' offsets in the two
 // pictures; for each run of covered pixels of a row the loads and the
-// blend, with masks for its last pixels. Every step is the plain path's
+// blend, with masks for its last pixels (in place, byte masks that leave
+// each pixel's fourth byte unwritten). Every step is the plain path's
 // IEEE operation on the same operands in the same order, so the bytes
 // match (see WarpKernelsAvx2.cpp). Only the functions marked for AVX-512
 // use it, and they run only on a CPU that has it.
@@ -20,7 +21,7 @@
 #include "engine/OffsetTable.h"
 #include "engine/WarpKernels.h"
 
-#define FENNIX_AVX512 __attribute__((target("avx512f,avx512vl,avx2")))
+#define FENNIX_AVX512 __attribute__((target("avx512f,avx512vl,avx512bw,avx2")))
 
 namespace fennix::warp {
 
@@ -253,6 +254,9 @@ FENNIX_AVX512 void RunAvx512(const Images& images, int y, int x0, int x1, const 
     const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const __m256i pickBlue = ChannelPick(0), pickGreen = ChannelPick(1), pickRed = ChannelPick(2);
     const int64_t ahead = int64_t{kPrefetchRows} * W;
+    // Warping in place, the fourth byte the output keeps is already there.
+    const bool inPlace = images.previous == images.output;
+    constexpr __mmask32 kColourBytes = 0x77777777u;
     for (int x = x0; x < x1; x += 8) {
         const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + x));
         const __m256i e = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(to + x));
@@ -271,6 +275,13 @@ FENNIX_AVX512 void RunAvx512(const Images& images, int y, int x0, int x1, const 
         const __m256i green = _mm256_slli_epi32(Blend(S, E, pickGreen, keep, take), 8);
         const __m256i red = _mm256_slli_epi32(Blend(S, E, pickRed, keep, take), 16);
         const __m256i colour = _mm256_ternarylogic_epi32(blue, green, red, 0xFE);
+        if (inPlace) {
+            // Only the three colour bytes of each pixel are written: the
+            // fourth stays as it was, without being read first.
+            const __mmask32 bytes = left >= 8 ? kColourBytes : kColourBytes & ((1u << (4 * left)) - 1);
+            _mm256_mask_storeu_epi8(row + x, bytes, colour);
+            continue;
+        }
         const __m256i old = _mm256_maskz_loadu_epi32(mask, before + x);
         _mm256_mask_storeu_epi32(row + x, mask, _mm256_ternarylogic_epi32(old, alpha, colour, 0xEA));
     }
