@@ -1022,6 +1022,21 @@ bool FollowPairsWithGrid(const MatrixRecord& start, MatrixRecord& end,
     return true;
 }
 
+namespace {
+
+// The pairs a stroke of the two curves would place (skipping stroke `skip`
+// of the records when it is placed anew).
+std::vector<FreePair> StrokePairs(const MatrixRecord& start, const std::vector<Point>& startCurve,
+                                  const std::vector<Point>& endCurve, bool closed, int skip = -1) {
+    const StrokeSides sides = MakeStrokeSides(start, startCurve, endCurve, closed, skip);
+    std::vector<FreePair> pairs;
+    for (size_t k = 0; k < std::min(sides.Start.Points.size(), sides.End.Points.size()); ++k)
+        pairs.push_back({sides.Start.Points[k], sides.End.Points[k]});
+    return pairs;
+}
+
+}  // namespace
+
 std::string AddStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end,
                                 const std::vector<Point>& startCurve,
                                 const std::vector<Point>& endCurve, bool closed,
@@ -1029,14 +1044,34 @@ std::string AddStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end,
     gridMoved = false;
     const std::string why = AddStroke(start, end, startCurve, endCurve, closed);
     if (why.empty()) return why;
-    const StrokeSides sides = MakeStrokeSides(start, startCurve, endCurve, closed);
-    std::vector<FreePair> pairs;
-    for (size_t k = 0; k < std::min(sides.Start.Points.size(), sides.End.Points.size()); ++k)
-        pairs.push_back({sides.Start.Points[k], sides.End.Points[k]});
     MatrixRecord moved = end;
-    if (!FollowPairsWithGrid(start, moved, pairs) ||
+    if (!FollowPairsWithGrid(start, moved, StrokePairs(start, startCurve, endCurve, closed)) ||
         !AddStroke(start, moved, startCurve, endCurve, closed).empty())
         return why;
+    end = std::move(moved);
+    gridMoved = true;
+    return {};
+}
+
+std::string RedrawStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end, int n, int k,
+                                   const std::vector<Point>& curve, bool& gridMoved) {
+    gridMoved = false;
+    const std::string why = RedrawStroke(start, end, n, k, curve);
+    if (why.empty() || n < 0 || static_cast<size_t>(n) >= std::min(start.Strokes.size(), end.Strokes.size()) ||
+        (k != 1 && k != 2))
+        return why;
+    const size_t at = static_cast<size_t>(n);
+    const std::vector<Point>& startCurve = k == 1 ? curve : start.Strokes[at].Curve;
+    const std::vector<Point>& endCurve = k == 2 ? curve : end.Strokes[at].Curve;
+    const std::vector<FreePair> pairs = StrokePairs(start, startCurve, endCurve, start.Strokes[at].Closed, n);
+    // The grid follows the mesh without the stroke: its old points would
+    // hold the grid where the stroke no longer goes.
+    MatrixRecord startWithout = start, endWithout = end;
+    RemoveStroke(startWithout, endWithout, n);
+    if (!FollowPairsWithGrid(startWithout, endWithout, pairs)) return why;
+    MatrixRecord moved = end;
+    moved.Points = endWithout.Points;
+    if (!RedrawStroke(start, moved, n, k, curve).empty()) return why;
     end = std::move(moved);
     gridMoved = true;
     return {};

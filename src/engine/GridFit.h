@@ -162,4 +162,10 @@ std::string AddStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end,
                                 const std::vector<Point>& endCurve, bool closed,
                                 bool& gridMoved);
 
+// RedrawStroke, making room in the same way: the end grid follows the pairs
+// of the stroke as it would be drawn anew (the stroke's old points not
+// held), and the redrawn stroke goes in if it then passes.
+std::string RedrawStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end, int n, int k,
+                                   const std::vector<Point>& curve, bool& gridMoved);
+
 }  // namespace fennix

@@ -143,25 +143,33 @@ TEST(StrokeMorph, AnEdgeBesideGridPointsStaysStraight) {
 // On grids laid evenly over the pictures, grid points lie between the
 // circle and the blob, and the stroke alone would fold the mesh: the end
 // grid makes room for it (its border staying), and the outlines then meet
-// at the middle frame as well.
+// at the middle frame as well, whether the stroke is drawn as a pair at
+// once or drawn circle to circle and its end side then redrawn as the blob.
 TEST(StrokeMorph, TheEndGridMakesRoomForAStroke) {
-    for (const int cells : {3, 4, 5, 6, 8}) {
-        SCOPED_TRACE(cells);
-        MatrixRecord start = test::Grid(kSide, kSide, cells, cells), end = start;
-        MatrixRecord plainStart = start, plainEnd = end;
-        const bool fitsAlone = AddStroke(plainStart, plainEnd, Outline(false), Outline(true), true).empty();
-        bool gridMoved = true;
-        ASSERT_EQ(AddStrokeMakingRoom(start, end, Outline(false), Outline(true), true, gridMoved), "");
-        EXPECT_EQ(gridMoved, !fitsAlone);
-        ASSERT_TRUE(MeshUnfolded(start, end));
-        for (int k = 1; k <= cells + 1; ++k) {
-            EXPECT_EQ(end.Points(k, 1), start.Points(k, 1));
-            EXPECT_EQ(end.Points(1, k), start.Points(1, k));
-            EXPECT_EQ(end.Points(k, cells + 1), start.Points(k, cells + 1));
-            EXPECT_EQ(end.Points(cells + 1, k), start.Points(cells + 1, k));
+    for (const bool redrawn : {false, true})
+        for (const int cells : {3, 4, 5, 6, 8}) {
+            SCOPED_TRACE(testing::Message() << cells << (redrawn ? " cells, redrawn" : " cells"));
+            MatrixRecord start = test::Grid(kSide, kSide, cells, cells), end = start;
+            MatrixRecord plainStart = start, plainEnd = end;
+            const bool fitsAlone = AddStroke(plainStart, plainEnd, Outline(false), Outline(true), true).empty();
+            bool gridMoved = true;
+            if (redrawn) {
+                ASSERT_EQ(AddStroke(start, end, Outline(false), Outline(false), true), "");
+                ASSERT_EQ(RedrawStrokeMakingRoom(start, end, 0, 2, Outline(true), gridMoved), "");
+                ASSERT_EQ(end.Strokes[0].Curve, Outline(true));
+            } else {
+                ASSERT_EQ(AddStrokeMakingRoom(start, end, Outline(false), Outline(true), true, gridMoved), "");
+            }
+            EXPECT_EQ(gridMoved, !fitsAlone);
+            ASSERT_TRUE(MeshUnfolded(start, end));
+            for (int k = 1; k <= cells + 1; ++k) {
+                EXPECT_EQ(end.Points(k, 1), start.Points(k, 1));
+                EXPECT_EQ(end.Points(1, k), start.Points(1, k));
+                EXPECT_EQ(end.Points(k, cells + 1), start.Points(k, cells + 1));
+                EXPECT_EQ(end.Points(cells + 1, k), start.Points(cells + 1, k));
+            }
+            EXPECT_GE(MiddleOverlap(start, end), 0.97);
         }
-        EXPECT_GE(MiddleOverlap(start, end), 0.97);
-    }
 }
 
 }  // namespace

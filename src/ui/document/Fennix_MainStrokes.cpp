@@ -69,7 +69,8 @@ bool Fennix_Main::StrokeRelease(int k) {
     std::string why;
     QString step;
     if (redrawStroke_ >= 0) {
-        why = RedrawStroke(start, end, redrawStroke_, k, curve);
+        bool gridMoved = false;
+        why = RedrawStrokeMakingRoom(start, end, redrawStroke_, k, curve, gridMoved);
         step = QString::fromUtf8(Tr("Fennix_MainStrokes", "線の引き直し"));
         if (why.empty()) chosenStroke_ = redrawStroke_;
         redrawStroke_ = -1;
