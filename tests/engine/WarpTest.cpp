@@ -396,7 +396,8 @@ TEST_P(WarpFrameTest, MismatchedInputsChangeNothing) {
 // Meshes that reach every corner of the arithmetic: folds (later triangles
 // cover earlier ones), flat triangles (the 5e20 guard), vertical edges and
 // pixels on corners (the slope guards), points off the picture (clamping),
-// and widths that leave spans of every length for the vector tails.
+// corners far beyond it (products of a coordinate and a weight no longer
+// exact), and widths that leave spans of every length for the vector tails.
 TEST_P(WarpFrameTest, HardMeshesGiveTheReferenceBytes) {
     test::Lcg random(77);
     for (auto [w, h] : {std::array{67, 45}, std::array{130, 33}, std::array{9, 70}}) {
@@ -409,6 +410,9 @@ TEST_P(WarpFrameTest, HardMeshesGiveTheReferenceBytes) {
                     for (Point& point : p) point = {random.Between(-w / 4, w + w / 4), random.Between(-h / 4, h + h / 4)};
                     if (i % 5 == 0) p[1].X = p[0].X;                  // a vertical first edge
                     if (i % 7 == 0) p[2] = {p[0].X + (p[1].X - p[0].X) * 2, p[0].Y + (p[1].Y - p[0].Y) * 2};  // flat
+                    // A corner far out: a coordinate times a weight is no longer exact.
+                    if (list != &shape && i % 11 == 0)
+                        p[0] = {(i % 2 ? 1 : -1) * ((1 << 29) + random.Between(0, 999)), p[0].Y};
                     (*list)[i] = {p[0], p[1], p[2]};
                 }
             IndexMap map;
