@@ -11,8 +11,8 @@ FrameWarp::FrameWarp(const MorphParts& parts, bool smooth) : parts_(parts) {
 FrameWarp::FrameWarp(const MorphParts& parts, const SmoothPicture& start, const SmoothPicture& end)
     : parts_(parts), start_(&start), end_(&end) {}
 
-bool FrameWarp::Warp(const FrameFractions& fractions, uint8_t* output,
-                     const uint8_t* previous) const {
+bool FrameWarp::Warp(const FrameFractions& fractions, uint8_t* output, const uint8_t* previous,
+                     bool opaque) const {
     if (start_)
         return WarpSmoothBits(*start_, parts_.startList, *end_, parts_.endList, output,
                               InterpolateSmoothAt(parts_.startList, parts_.endList, fractions.mesh),
@@ -20,7 +20,7 @@ bool FrameWarp::Warp(const FrameFractions& fractions, uint8_t* output,
     return WarpMeshBits(parts_.start.constBits(), parts_.startList, parts_.end.constBits(),
                         parts_.endList, output, parts_.start.width(), parts_.start.height(),
                         InterpolateTrianglesAt(parts_.startList, parts_.endList, fractions.mesh),
-                        fractions.dissolve, 0, previous);
+                        fractions.dissolve, 0, previous, opaque);
 }
 
 }  // namespace fennix

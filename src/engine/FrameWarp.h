@@ -24,10 +24,10 @@ class FrameWarp {
 
     // Warps the frame whose mesh lies `fractions.mesh` of the way and whose
     // colours `fractions.dissolve` into `output` (the pictures' size, 4
-    // bytes a pixel), starting from `previous` as WarpMeshBits does.
-    // Returns false when some pixel has no triangle.
-    bool Warp(const FrameFractions& fractions, uint8_t* output,
-              const uint8_t* previous = nullptr) const;
+    // bytes a pixel), starting from `previous` as WarpMeshBits does (with
+    // its promise `opaque`). Returns false when some pixel has no triangle.
+    bool Warp(const FrameFractions& fractions, uint8_t* output, const uint8_t* previous = nullptr,
+              bool opaque = false) const;
 
   private:
     const MorphParts& parts_;

@@ -129,7 +129,7 @@ void warp::SpanPlain(const Images& images, const Span& span) {
         for (int channel = 0; channel < 3; ++channel)
             o[channel] = static_cast<uint8_t>(
                 RoundSmall(S[channel] * images.keep + E[channel] * images.take));
-        o[3] = images.previous[at + 3];
+        o[3] = images.opaque ? 0xFF : images.previous[at + 3];
     }
 }
 
@@ -317,7 +317,8 @@ struct FrameWork {
 // that differ in length.
 std::optional<FrameWork> PrepareFrame(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                                       const TriangleList& endList, uint8_t* output, int width, int height,
-                                      const TriangleList& intermediate, float t, const uint8_t* previous) {
+                                      const TriangleList& intermediate, float t, const uint8_t* previous,
+                                      bool opaque) {
     if (width <= 0 || height <= 0) return std::nullopt;
     if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
         return std::nullopt;
@@ -329,6 +330,7 @@ std::optional<FrameWork> PrepareFrame(const uint8_t* start, const TriangleList& 
                    end,
                    output,
                    previous ? previous : output,
+                   opaque,
                    width,
                    height,
                    static_cast<double>(static_cast<float>(1.0 - t)),
@@ -373,9 +375,10 @@ bool ShareRows(int height, int threads, Band&& band) {
 
 void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                    const TriangleList& endList, uint8_t* output, const IndexMap& map,
-                   const TriangleList& intermediate, float t, int threads, const uint8_t* previous) {
+                   const TriangleList& intermediate, float t, int threads, const uint8_t* previous,
+                   bool opaque) {
     const std::optional<FrameWork> work = PrepareFrame(start, startList, end, endList, output, map.Width,
-                                                       map.Height, intermediate, t, previous);
+                                                       map.Height, intermediate, t, previous, opaque);
     if (!work) return;
     ShareRows(map.Height, threads, [&](int first, int last, bool& uncovered) {
         WarpRows(work->images, startList, endList, map.Index.data() + static_cast<size_t>(first) * map.Width,
@@ -385,9 +388,10 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
 
 bool WarpMeshBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                   const TriangleList& endList, uint8_t* output, int width, int height,
-                  const TriangleList& intermediate, float t, int threads, const uint8_t* previous) {
-    const std::optional<FrameWork> work =
-        PrepareFrame(start, startList, end, endList, output, width, height, intermediate, t, previous);
+                  const TriangleList& intermediate, float t, int threads, const uint8_t* previous,
+                  bool opaque) {
+    const std::optional<FrameWork> work = PrepareFrame(start, startList, end, endList, output, width, height,
+                                                       intermediate, t, previous, opaque);
     if (!work) return true;
     const warp::IndexBands bands(intermediate, width, height, kBandRows);
     return ShareRows(height, threads, [&](int first, int last, bool& uncovered) {

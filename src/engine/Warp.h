@@ -94,12 +94,15 @@ void WarpFrame(const PixelBuffer& start, const TriangleList& startList, const Pi
 // With `previous` (a picture of the same kind, not `output`), the result
 // is that of copying it into the output first and warping then, but no
 // pixel is written twice: uncovered pixels are copied, covered ones take
-// only their fourth byte from it. Nothing is changed when the three lists
-// differ in length.
+// only their fourth byte from it. `opaque` promises that every fourth byte
+// of `previous` (or of the output, without it) is 0xFF, as in pictures of
+// QImage::Format_RGB32 that only the warp has written: covered pixels then
+// get 0xFF without it being read, the same bytes for less memory traffic.
+// Nothing is changed when the three lists differ in length.
 void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                    const TriangleList& endList, uint8_t* output, const IndexMap& map,
                    const TriangleList& intermediate, float t, int threads = 0,
-                   const uint8_t* previous = nullptr);
+                   const uint8_t* previous = nullptr, bool opaque = false);
 
 // One frame as a run makes it: the same bytes as PaintIndexMap of
 // `intermediate` followed by WarpFrameBits, but the index map is painted a
@@ -111,6 +114,6 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
 bool WarpMeshBits(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
                   const TriangleList& endList, uint8_t* output, int width, int height,
                   const TriangleList& intermediate, float t, int threads = 0,
-                  const uint8_t* previous = nullptr);
+                  const uint8_t* previous = nullptr, bool opaque = false);
 
 }  // namespace fennix

@@ -42,6 +42,9 @@ struct Images {
     // What the output starts from: the fourth byte of every pixel comes
     // from here (the output itself, or the frame before).
     const uint8_t* previous;
+    // Every fourth byte of `previous` is 0xFF: the kernels write 0xFF
+    // instead of reading it.
+    bool opaque;
     int width, height;
     double keep;  // 1 − t, held as a 32-bit float
     double take;  // t

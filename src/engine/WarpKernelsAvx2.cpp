@@ -251,7 +251,12 @@ FENNIX_AVX2 void RunAvx2(const Images& images, int y, int x0, int x1, const int3
             _mm_or_si128(Blend(S, E, pickBlue, keep, take), _mm_slli_epi32(Blend(S, E, pickGreen, keep, take), 8)),
             _mm_slli_epi32(Blend(S, E, pickRed, keep, take), 16));
         uint32_t* out = row + x;
-        if (whole) {
+        if (images.opaque) {
+            if (whole)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(alpha, colour));
+            else
+                _mm_maskstore_epi32(reinterpret_cast<int*>(out), mask, _mm_or_si128(alpha, colour));
+        } else if (whole) {
             const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(before + x));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_and_si128(old, alpha), colour));
         } else {

@@ -4,7 +4,7 @@
 // then positions and clamping, down to the pixels' offsets in the two
 // pictures; for each run of covered pixels of a row the loads and the
 // blend, with masks for its last pixels (in place, byte masks that leave
-// each pixel's fourth byte unwritten). Every step is the plain path's
+// each pixel's fourth byte unwritten; over opaque pictures, 0xFF). Every step is the plain path's
 // IEEE operation on the same operands in the same order, so the bytes
 // match (see WarpKernelsAvx2.cpp). Only the functions marked for AVX-512
 // use it, and they run only on a CPU that has it.
@@ -275,6 +275,10 @@ FENNIX_AVX512 void RunAvx512(const Images& images, int y, int x0, int x1, const 
         const __m256i green = _mm256_slli_epi32(Blend(S, E, pickGreen, keep, take), 8);
         const __m256i red = _mm256_slli_epi32(Blend(S, E, pickRed, keep, take), 16);
         const __m256i colour = _mm256_ternarylogic_epi32(blue, green, red, 0xFE);
+        if (images.opaque) {
+            _mm256_mask_storeu_epi32(row + x, mask, _mm256_or_si256(colour, alpha));
+            continue;
+        }
         if (inPlace) {
             // Only the three colour bytes of each pixel are written: the
             // fourth stays as it was, without being read first.

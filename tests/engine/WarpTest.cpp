@@ -333,6 +333,26 @@ TEST_P(WarpFrameTest, StartingFromThePreviousFrameIsWarpingACopyOfIt) {
     }
 }
 
+// Over a picture whose fourth bytes are all 0xFF, the promise that they are
+// gives the same bytes, from the frame before and in place alike.
+TEST_P(WarpFrameTest, AnOpaquePictureGivesTheSameBytesWithoutBeingRead) {
+    Frame f(333, 217, 6, 6, 3, 7);
+    for (size_t p = 0; p < f.map.Index.size(); p += 7) f.map.Index[p] = 0;  // holes
+    PixelBuffer previous = Picture(333, 217, 9);
+    for (size_t p = 3; p < previous.Bits.size(); p += 4) previous.Bits[p] = 0xFF;
+    for (const bool inPlace : {false, true})
+        for (int threads : {1, 2}) {
+            PixelBuffer expected = inPlace ? previous : Picture(333, 217, 4);
+            PixelBuffer output = expected;
+            const uint8_t* from = inPlace ? nullptr : previous.Bits.data();
+            WarpFrameBits(f.start.Bits.data(), f.startList, f.end.Bits.data(), f.endList, expected.Bits.data(),
+                          f.map, f.intermediate, f.t, threads, from);
+            WarpFrameBits(f.start.Bits.data(), f.startList, f.end.Bits.data(), f.endList, output.Bits.data(),
+                          f.map, f.intermediate, f.t, threads, from, true);
+            ASSERT_EQ(output.Bits, expected.Bits) << (inPlace ? "in place, " : "") << threads << " threads";
+        }
+}
+
 // A frame made band by band is the frame made from the whole index map,
 // for meshes that cover the picture, leave holes, reach off it or fold,
 // heights that are no multiple of a band, and any thread count; the result
