@@ -120,7 +120,6 @@ void BM_WholeFrame(benchmark::State& state) {
     Scene scene(width, height, grid);
     const QImage start = Pattern(width, height, 0), end = Pattern(width, height, 90);
     QTemporaryDir folder;
-    BitmapBuffer buffer;  // kept from frame to frame, as a run keeps it
     QImage frames[2] = {scene.surface.Layer().convertToFormat(QImage::Format_RGB32),
                         QImage(width, height, QImage::Format_RGB32)};
     int k = 0;
@@ -137,7 +136,7 @@ void BM_WholeFrame(benchmark::State& state) {
         WarpMeshBits(start.constBits(), scene.startList, end.constBits(), scene.endList, frame.bits(), width,
                      height, intermediate, scene.t, static_cast<int>(state.range(2)),
                      frames[(k + 1) % 2].constBits(), true);
-        if (!SaveBitmapFile(frame, path, nullptr, false, &buffer)) {
+        if (!SaveBitmapFile(frame, path, nullptr, false)) {
             state.SkipWithError("cannot write the bitmap file");
             break;
         }

@@ -237,7 +237,6 @@ int LimitRun(const QImage& start, const QImage& end, const TriangleList& startLi
     // Two frames: one written while the other is made.
     QImage frames[2] = {surface.Layer().convertToFormat(QImage::Format_RGB32),
                         surface.Layer().convertToFormat(QImage::Format_RGB32)};
-    BitmapBuffer buffer;
     std::future<bool> writing;
     IndexMap map;
     std::vector<Affine> toStart, toEnd;
@@ -262,7 +261,7 @@ int LimitRun(const QImage& start, const QImage& end, const TriangleList& startLi
         if (writing.valid() && !writing.get()) return 1;
         const std::string path = folder + "/" + FrameFileName(k, 0);
         writing = std::async(std::launch::async,
-                             [&frame, path, &buffer] { return SaveBitmapFile(frame, path, nullptr, false, &buffer); });
+                             [&frame, path] { return SaveBitmapFile(frame, path, nullptr, false); });
     }
     return writing.valid() && !writing.get() ? 1 : 0;
 }
@@ -314,7 +313,6 @@ int main(int argc, char** argv) {
         bgr.convertTo(floatFrame, CV_32FC3);
     }
     const int N = project.LastFrame;
-    BitmapBuffer buffer;
     for (int k = 0; k <= N; ++k) {
         const double t = static_cast<double>(k) / N;
         const TriangleList mesh = InterpolateTriangles(startList, endList, k, N);
@@ -330,7 +328,7 @@ int main(int argc, char** argv) {
             cv::cvtColor(bgr, frame, cv::COLOR_BGR2BGRA);
         }
         const std::string path = std::string(argv[2]) + "/" + FrameFileName(k, 0);
-        if (!SaveBitmapFile(surface.Layer(), path, nullptr, false, &buffer)) {
+        if (!SaveBitmapFile(surface.Layer(), path, nullptr, false)) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return 1;
         }

@@ -124,19 +124,6 @@ bool SafeFile::Begin(const std::string& path) {
     return Fail("cannot create a file in " + folder, EEXIST);
 }
 
-bool SafeFile::Reserve(uint64_t bytes) {
-    if (fd_ < 0) return false;
-    if (bytes == 0 || bytes > static_cast<uint64_t>(INT64_MAX)) return true;
-    // Blocks taken in one request instead of growing the file write by
-    // write. Mode 0 also sets the size, which Write then fills.
-    while (::fallocate(fd_, 0, 0, static_cast<off_t>(bytes)) != 0) {
-        if (errno == EINTR) continue;
-        if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) return Fail("cannot write " + target_, errno);
-        break;  // not supported here: the writes grow the file as usual
-    }
-    return true;
-}
-
 bool SafeFile::Write(std::string_view bytes) {
     if (fd_ < 0) return false;
     while (!bytes.empty()) {

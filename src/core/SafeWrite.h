@@ -35,12 +35,6 @@ class SafeFile {
     const std::string& ScratchPath() const { return scratch_; }
     int Descriptor() const { return fd_; }
 
-    // Asks the file system for room for a file of `bytes` bytes in one go,
-    // before they are written, where it can (its size becomes that much;
-    // Write fills it from the start). A file system that cannot is no
-    // failure; a disk without the room is (Error() set, the write over).
-    bool Reserve(uint64_t bytes);
-
     // Appends bytes to the scratch file. False (and Error() set) on any
     // failure, a full disk among them.
     bool Write(std::string_view bytes);

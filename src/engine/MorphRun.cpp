@@ -26,11 +26,11 @@ namespace {
 // are not flushed to the disk one by one: a run that a crash cuts short is
 // lost as a whole anyway, and the flushes would cost more than the warp.
 std::string WriteFrame(const QImage& frame, int k, const FrameOutput& output,
-                       const std::optional<JpegCompanion>& companion, BitmapBuffer& buffer) {
+                       const std::optional<JpegCompanion>& companion) {
     const std::string path = output.frameFolder + FrameFileName(k, output.saveKind);
     std::string why;
     if (output.saveKind == 0) {
-        if (!SaveBitmapFile(frame, path, &why, false, &buffer)) return why;
+        if (!SaveBitmapFile(frame, path, &why, false)) return why;
         return {};
     }
     // The companion itself writes the JPEG file complete or not at all.
@@ -44,8 +44,7 @@ std::string WriteFrame(const QImage& frame, int k, const FrameOutput& output,
 // Writes frames on a thread of its own while the next one is made: one
 // frame at a time, each handed over as a shared copy of the picture, which
 // the next frame's drawing detaches from. A held frame is written under
-// each of its numbers in turn. Bitmap frames are packed into one buffer
-// kept for the whole run.
+// each of its numbers in turn.
 class FrameWriter {
   public:
     FrameWriter(const FrameOutput& output, const std::optional<JpegCompanion>& companion)
@@ -61,7 +60,7 @@ class FrameWriter {
         count_ = count;
         writing_ = std::async(std::launch::async, [this] {
             for (int i = 0; i < count_; ++i)
-                if (std::string failure = WriteFrame(frame_, first_ + i, output_, companion_, buffer_);
+                if (std::string failure = WriteFrame(frame_, first_ + i, output_, companion_);
                     !failure.empty())
                     return failure;
             return std::string();
@@ -89,7 +88,6 @@ class FrameWriter {
     QImage frame_;
     int first_ = -1;
     int count_ = 0;
-    BitmapBuffer buffer_;
     std::future<std::string> writing_;
 };
 

@@ -86,21 +86,12 @@ class ScratchBitmap {
     SafeFile file_;
 };
 
-// Memory that writes of bitmap files one after another share (the frames
-// of a run): a file is packed into it whole and written in one go, and the
-// pages stay for the next one. Writes of very large pictures go in pieces
-// instead and leave it as it is. One writer at a time.
-struct BitmapBuffer {
-    std::vector<uint8_t> bytes;
-};
-
 // Writes the image as an uncompressed Windows bitmap file, through a file
 // beside it that replaces it only once complete (see SafeFile). False, with
 // `error` (when given) set to a short reason, when the file cannot be
 // written; an existing file is then untouched and nothing new is left.
-// `sync` flushes the file to the disk before it takes the name. `buffer`
-// (see BitmapBuffer) only changes how the same bytes are written.
+// `sync` flushes the file to the disk before it takes the name.
 bool SaveBitmapFile(const QImage& image, const std::string& path, std::string* error = nullptr,
-                    bool sync = true, BitmapBuffer* buffer = nullptr);
+                    bool sync = true);
 
 }  // namespace fennix

@@ -175,9 +175,8 @@ TEST(ImageFile, BitmapsReadAsQtReadsThem) {
 
 // The program's own bitmap writer gives the bytes Qt's BMP writer gives,
 // for every row padding, for rows packed sixteen pixels at a time and the
-// pixels after them, and for other formats, in memory and in a file (in
-// pieces, or whole through a buffer that goes on to larger and smaller
-// pictures), except that whatever resolution the image carries (it follows
+// pixels after them, and for other formats, in memory and in a file,
+// except that whatever resolution the image carries (it follows
 // the screen in a program with windows) the file says 96 dots per inch.
 TEST(ImageFile, BitmapBytesAreThoseOfQtsWriter) {
     auto qtBytes = [](const QImage& image) {
@@ -191,7 +190,6 @@ TEST(ImageFile, BitmapBytesAreThoseOfQtsWriter) {
         return bytes;
     };
     test::TestFolder folder;
-    BitmapBuffer shared;
     for (int width : {1, 2, 3, 4, 5, 6, 7, 10, 15, 16, 17, 31, 32, 33, 333, 48, 5}) {
         QImage image(width, 7, QImage::Format_RGB32);
         for (int y = 0; y < image.height(); ++y)
@@ -201,21 +199,19 @@ TEST(ImageFile, BitmapBytesAreThoseOfQtsWriter) {
                                       image.convertToFormat(QImage::Format_RGB888)}) {
             const QByteArray expected = qtBytes(picture);
             ASSERT_EQ(EncodeBitmap(picture), expected) << width << " format " << picture.format();
-            for (BitmapBuffer* buffer : {static_cast<BitmapBuffer*>(nullptr), &shared}) {
-                const std::string path = folder.File("b.bmp");
-                ASSERT_TRUE(SaveBitmapFile(picture, path, nullptr, false, buffer));
-                QFile file(QString::fromStdString(path));
-                ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-                ASSERT_EQ(file.readAll(), expected) << width << (buffer ? " whole" : " in pieces");
-            }
+            const std::string path = folder.File("b.bmp");
+            ASSERT_TRUE(SaveBitmapFile(picture, path, nullptr, false));
+            QFile file(QString::fromStdString(path));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            ASSERT_EQ(file.readAll(), expected) << width;
         }
     }
     EXPECT_TRUE(EncodeBitmap(QImage()).isEmpty());
-    // A write through the buffer that cannot be made says why and leaves nothing.
+    // A write that cannot be made says why and leaves nothing.
     std::string why;
     QImage image(9, 9, QImage::Format_RGB32);
     image.fill(0x123456);
-    EXPECT_FALSE(SaveBitmapFile(image, folder.File("missing/b.bmp"), &why, false, &shared));
+    EXPECT_FALSE(SaveBitmapFile(image, folder.File("missing/b.bmp"), &why, false));
     EXPECT_FALSE(why.empty());
     EXPECT_FALSE(fs::exists(folder.File("missing")));
 }
