@@ -16,7 +16,7 @@ bool FrameWarp::Warp(const FrameFractions& fractions, uint8_t* output, const uin
     if (start_)
         return WarpSmoothBits(*start_, parts_.startList, *end_, parts_.endList, output,
                               InterpolateSmoothAt(parts_.startList, parts_.endList, fractions.mesh),
-                              fractions.dissolve, 0, previous);
+                              fractions.dissolve, 0, previous, opaque);
     return WarpMeshBits(parts_.start.constBits(), parts_.startList, parts_.end.constBits(),
                         parts_.endList, output, parts_.start.width(), parts_.start.height(),
                         InterpolateTrianglesAt(parts_.startList, parts_.endList, fractions.mesh),

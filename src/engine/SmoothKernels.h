@@ -37,6 +37,7 @@ struct Span {
 struct Frame {
     uint8_t* output;
     const uint8_t* previous;
+    bool opaque;  // every fourth byte of `previous` is 0xFF: written, not read
     int width;
     float keep, take;  // 1 − t and t
 };

@@ -105,7 +105,8 @@ FENNIX_AVX512 void SpanAvx512(const Frame& frame, const Span& span) {
         }
         const __mmask16 mask = _mm512_cmpgt_epi32_mask(_mm512_set1_epi32(span.x1 - x), lanes);
         const size_t at = (static_cast<size_t>(span.y) * frame.width + x) * 4;
-        const __m512i previous = _mm512_maskz_loadu_epi32(mask, frame.previous + at);
+        const __m512i previous = frame.opaque ? _mm512_set1_epi32(-1)
+                                              : _mm512_maskz_loadu_epi32(mask, frame.previous + at);
         packed = _mm512_or_si512(
             packed, _mm512_and_si512(previous, _mm512_set1_epi32(static_cast<int>(0xFF000000u))));
         _mm512_mask_storeu_epi32(frame.output + at, mask, packed);

@@ -313,7 +313,7 @@ void SpanPlain(const Frame& frame, const Span& span) {
             const int v = static_cast<int>(std::nearbyint(S[c] * frame.keep + E[c] * frame.take));
             o[c] = static_cast<uint8_t>(std::clamp(v, 0, 255));
         }
-        o[3] = frame.previous[at + 3];
+        o[3] = frame.opaque ? 0xFF : frame.previous[at + 3];
     }
 }
 
@@ -374,7 +374,8 @@ constexpr int kBandRows = 8;
 
 bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList,
                     const SmoothPicture& end, const TriangleList& endList, uint8_t* output,
-                    const SmoothMesh& intermediate, float t, int threads, const uint8_t* previous) {
+                    const SmoothMesh& intermediate, float t, int threads, const uint8_t* previous,
+                    bool opaque) {
     if (start.Levels() == 0 || end.Levels() == 0 || !output) return true;
     const int width = start.Width(0), height = start.Height(0);
     if (end.Width(0) != width || end.Height(0) != height) return true;
@@ -386,7 +387,7 @@ bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList,
         fromStart[static_cast<size_t>(i)] = ReadingOf(intermediate[i], startList[i], start);
         fromEnd[static_cast<size_t>(i)] = ReadingOf(intermediate[i], endList[i], end);
     }
-    const smooth::Frame frame{output, previous ? previous : output, width, 1.0f - t, t};
+    const smooth::Frame frame{output, previous ? previous : output, opaque, width, 1.0f - t, t};
     const smooth::SpanKernel kernel = KernelFor(CurrentWarpPath());
     const Bands bands(intermediate, width, height, kBandRows);
 

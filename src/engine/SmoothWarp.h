@@ -112,7 +112,8 @@ SmoothSampling SmoothSamplingOf(const SmoothTriangle& shape, const Triangle& sou
 // last row or column is the last one), all in 32-bit floats; two levels
 // are mixed as a·(1 − m) + b·m. Uncovered pixels keep their colour, or take
 // `previous`'s, and every pixel takes its fourth byte from `previous` (the
-// output itself when none). Both pictures must have the size of `output`
+// output itself when none), or 0xFF without reading it under the promise
+// `opaque` (see WarpFrameBits). Both pictures must have the size of `output`
 // (start.Width(0) × start.Height(0)). The index map is painted a few rows
 // at a time beside the warp, rows are shared out over `threads` threads
 // (0: as the machine allows), and every path of WarpPath gives the same
@@ -122,6 +123,6 @@ SmoothSampling SmoothSamplingOf(const SmoothTriangle& shape, const Triangle& sou
 bool WarpSmoothBits(const SmoothPicture& start, const TriangleList& startList,
                     const SmoothPicture& end, const TriangleList& endList, uint8_t* output,
                     const SmoothMesh& intermediate, float t, int threads = 0,
-                    const uint8_t* previous = nullptr);
+                    const uint8_t* previous = nullptr, bool opaque = false);
 
 }  // namespace fennix

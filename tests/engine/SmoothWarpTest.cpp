@@ -304,23 +304,28 @@ TEST(SmoothWarpTest, EveryPathGivesThePlainPathsBytes) {
         for (const Scene& scene : scenes) {
             const PixelBuffer start = test::Picture(scene.width, scene.height, 21);
             const PixelBuffer end = test::Picture(scene.width, scene.height, 22);
-            const PixelBuffer before = test::Picture(scene.width, scene.height, 23);
+            // The frame before as it comes, and with every fourth byte 0xFF,
+            // which the vector path is then promised (and need not read).
+            PixelBuffer before = test::Picture(scene.width, scene.height, 23), opaque = before;
+            for (size_t p = 3; p < opaque.Bits.size(); p += 4) opaque.Bits[p] = 0xFF;
             const SmoothPicture startPicture(start.Bits.data(), scene.width, scene.height);
             const SmoothPicture endPicture(end.Bits.data(), scene.width, scene.height);
-            for (float f : {0.0f, 0.13f, 0.5f, 0.77f, 1.0f}) {
-                SCOPED_TRACE(scene.name + ", " + WarpPathName(path) + ", f " + std::to_string(f));
-                const SmoothMesh mesh = InterpolateSmoothAt(scene.startList, scene.endList, f);
-                std::vector<uint8_t> expected(start.Bits.size(), 0), actual(start.Bits.size(), 1);
-                ASSERT_TRUE(SetWarpPath(WarpPath::Plain));
-                const bool covered =
-                    WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
-                                   expected.data(), mesh, f, 1, before.Bits.data());
-                ASSERT_TRUE(SetWarpPath(path));
-                EXPECT_EQ(WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
-                                         actual.data(), mesh, f, 3, before.Bits.data()),
-                          covered);
-                ASSERT_TRUE(expected == actual);
-            }
+            for (float f : {0.0f, 0.13f, 0.5f, 0.77f, 1.0f})
+                for (const PixelBuffer* from : {&before, &opaque}) {
+                    SCOPED_TRACE(scene.name + ", " + WarpPathName(path) + ", f " + std::to_string(f) +
+                                 (from == &opaque ? ", opaque" : ""));
+                    const SmoothMesh mesh = InterpolateSmoothAt(scene.startList, scene.endList, f);
+                    std::vector<uint8_t> expected(start.Bits.size(), 0), actual(start.Bits.size(), 1);
+                    ASSERT_TRUE(SetWarpPath(WarpPath::Plain));
+                    const bool covered =
+                        WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
+                                       expected.data(), mesh, f, 1, from->Bits.data());
+                    ASSERT_TRUE(SetWarpPath(path));
+                    EXPECT_EQ(WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
+                                             actual.data(), mesh, f, 3, from->Bits.data(), from == &opaque),
+                              covered);
+                    ASSERT_TRUE(expected == actual);
+                }
         }
     }
     SetWarpPath(WarpPath::Auto);
