@@ -611,6 +611,18 @@ The project has not been saved.</translation>
         <source>線の削除</source>
         <translation>Delete stroke</translation>
     </message>
+    <message>
+        <source>選んだ線を、どちらかの画像に引き直してください（Esc で取り消し）。</source>
+        <translation>Draw the chosen stroke again on either picture (Esc cancels).</translation>
+    </message>
+    <message>
+        <source>始めの画像に線を引いてください。</source>
+        <translation>Draw a stroke on the start picture.</translation>
+    </message>
+    <message>
+        <source>終わりの画像に、対応する線を引いてください（Esc で取り消し）。</source>
+        <translation>Draw the matching stroke on the end picture (Esc cancels).</translation>
+    </message>
 </context>
 <context>
     <name>Fennix_Mdif</name>

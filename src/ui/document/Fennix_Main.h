@@ -252,6 +252,9 @@ public:
     // its place in that picture's pixels and the zoom (see
     // PointerStatusText); the zoom alone while it is over neither picture.
     QString PointerStatus() const { return pointerStatus_; }
+    // What the status bar tells the user to do next while a stroke is drawn
+    // (which picture its next curve goes on); empty otherwise.
+    QString Hint() const { return hint_; }
 
     MorphDocument Document;
     DocumentPanes Panes;
@@ -297,6 +300,8 @@ signals:
     void RecentFilesChanged();
     // Sent when PointerStatus changes (the pointer moved, the zoom changed).
     void PointerStatusChanged(const QString& status);
+    // Sent when Hint changes.
+    void HintChanged(const QString& hint);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -374,6 +379,8 @@ private:
     bool StrokeRelease(int k);
     // Escape: the half-drawn stroke goes.
     void CancelStroke();
+    // Sets Hint from where the drawing of a stroke stands.
+    void UpdateStrokeHint();
     // Chooses the stroke whose line passes under (x, y) of P(k), or none;
     // true when one lies there.
     bool ChooseStrokeAt(int k, double x, double y);
@@ -401,6 +408,7 @@ private:
     // Ctrl+S while 上書き保存 is disabled (a new document): saves under a name.
     QAction* saveShortcut_ = nullptr;
     QString pointerStatus_;
+    QString hint_;
     int pointerPane_ = 0;  // the picture under the pointer (1, 2), or 0
     QPointF pointerAt_;    // where on it, in pane pixels
     QList<QAction*> disabledForRun_;

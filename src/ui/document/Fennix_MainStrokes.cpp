@@ -76,6 +76,7 @@ bool Fennix_Main::StrokeRelease(int k) {
         redrawStroke_ = -1;
     } else if (k == 1) {
         strokeStartCurve_ = std::move(curve);
+        UpdateStrokeHint();
         return true;  // the end picture's turn
     } else {
         const bool closed = CurveLooksClosed(strokeStartCurve_);
@@ -86,6 +87,7 @@ bool Fennix_Main::StrokeRelease(int k) {
         strokeStartCurve_.clear();
     }
     cancelStrokeAction_->setEnabled(false);
+    UpdateStrokeHint();
     DrawGrids();
     if (!why.empty()) {
         ShowMessage(Format(Tr("Fennix_MainStrokes", "この線は置けません。%1"), {why}),
@@ -104,7 +106,21 @@ void Fennix_Main::CancelStroke() {
     strokeStartCurve_.clear();
     redrawStroke_ = -1;
     cancelStrokeAction_->setEnabled(false);
+    UpdateStrokeHint();
     DrawGrids();
+}
+
+void Fennix_Main::UpdateStrokeHint() {
+    const char* text = redrawStroke_ >= 0
+                           ? Tr("Fennix_MainStrokes", "選んだ線を、どちらかの画像に引き直してください（Esc で取り消し）。")
+                       : !drawingStrokes_ ? ""
+                       : strokeStartCurve_.empty()
+                           ? Tr("Fennix_MainStrokes", "始めの画像に線を引いてください。")
+                           : Tr("Fennix_MainStrokes", "終わりの画像に、対応する線を引いてください（Esc で取り消し）。");
+    const QString hint = QString::fromUtf8(text);
+    if (hint == hint_) return;
+    hint_ = hint;
+    emit HintChanged(hint_);
 }
 
 bool Fennix_Main::ChooseStrokeAt(int k, double x, double y) {
@@ -120,6 +136,7 @@ void Fennix_Main::mnuDrawStroke_Click() {
     CancelStroke();
     if (FitRunning() || MorphRunning()) mnuDrawStroke->setChecked(false);
     drawingStrokes_ = mnuDrawStroke->isChecked();
+    UpdateStrokeHint();
 }
 
 void Fennix_Main::mnuRedrawStroke_Click() {
@@ -132,6 +149,7 @@ void Fennix_Main::mnuRedrawStroke_Click() {
     }
     redrawStroke_ = chosenStroke_;
     cancelStrokeAction_->setEnabled(true);
+    UpdateStrokeHint();
 }
 
 void Fennix_Main::mnuDeleteStroke_Click() {

@@ -136,6 +136,14 @@ void Fennix_Mdif::ShowMenusOf(QMdiSubWindow* active) {
     }
     bar->addMenu(mnuHelp);
     lblPointer->setText(document ? document->PointerStatus() : QString());
+    ShowHint(document ? document->Hint() : QString());
+}
+
+void Fennix_Mdif::ShowHint(const QString& hint) {
+    if (hint.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(hint);
 }
 
 Fennix_Main* Fennix_Mdif::CreateDocument() {
@@ -146,6 +154,9 @@ Fennix_Main* Fennix_Mdif::CreateDocument() {
     connect(document, &Fennix_Main::RecentFilesChanged, this, &Fennix_Mdif::RebuildRecentMenu);
     connect(document, &Fennix_Main::PointerStatusChanged, this, [this, sub](const QString& status) {
         if (mdiArea_->currentSubWindow() == sub) lblPointer->setText(status);
+    });
+    connect(document, &Fennix_Main::HintChanged, this, [this, sub](const QString& hint) {
+        if (mdiArea_->currentSubWindow() == sub) ShowHint(hint);
     });
     connect(document, &Fennix_Main::Unloaded, this, [this, sub] {
         mdiArea_->removeSubWindow(sub);

@@ -105,6 +105,8 @@ public:
     QMenu* mnuHelp = nullptr;     // ヘルプ, after the frame's or the document's menus
     // The status bar's text: the active document's PointerStatus.
     QLabel* lblPointer = nullptr;
+    // The active document's Hint, on the status bar's left (nothing when empty).
+    void ShowHint(const QString& hint);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -46,15 +46,22 @@ const std::vector<Point> kEnd = {{12, 24}, {45, 26}, {72, 30}, {102, 36}};
 // Drawn on the start picture, then on the end picture, a stroke is one
 // undo step; it shows as a line, chosen in the point colour's complement;
 // Escape drops a half-drawn one; a click chooses a stroke, which is drawn
-// anew on one side or deleted, each one step.
+// anew on one side or deleted, each one step. The hint follows.
 TEST_F(StrokeWindowTest, DrawChooseRedrawDeleteUndo) {
+    // The status bar's hint says which picture the next curve goes on.
+    const QString startHint = "始めの画像に線を引いてください。";
+    const QString endHint = "終わりの画像に、対応する線を引いてください（Esc で取り消し）。";
+    EXPECT_EQ(w.Hint(), "");
     w.mnuDrawStroke->trigger();
+    EXPECT_EQ(w.Hint(), startHint);
     // The end picture waits for the start curve.
     Draw(2, kEnd);
     EXPECT_TRUE(Strokes(1).empty());
     Draw(1, kStart);
     EXPECT_TRUE(Strokes(1).empty());
+    EXPECT_EQ(w.Hint(), endHint);
     Draw(2, kEnd);
+    EXPECT_EQ(w.Hint(), startHint);
     ASSERT_EQ(Strokes(1).size(), 1u);
     ASSERT_EQ(Strokes(2).size(), 1u);
     EXPECT_FALSE(Strokes(1)[0].Closed);
@@ -71,6 +78,7 @@ TEST_F(StrokeWindowTest, DrawChooseRedrawDeleteUndo) {
     ASSERT_TRUE(test::Activate(&w));
     Draw(1, {{20, 200}, {60, 205}, {100, 210}});
     ASSERT_TRUE(test::PressInFocus(Qt::Key_Escape));
+    EXPECT_EQ(w.Hint(), startHint);
     Draw(2, {{20, 200}, {60, 205}, {100, 210}});
     EXPECT_EQ(Strokes(1).size(), 1u);
 
@@ -90,6 +98,7 @@ TEST_F(StrokeWindowTest, DrawChooseRedrawDeleteUndo) {
     // Out of drawing: a click beside the line chooses nothing, on it the
     // stroke, which shows chosen.
     w.mnuDrawStroke->trigger();
+    EXPECT_EQ(w.Hint(), "");
     w.P_MouseDown(1, Qt::LeftButton, 40, 40);
     w.P_MouseUp(1, Qt::LeftButton, 40, 40);
     EXPECT_EQ(Shown(1, 40, 22), kRed);
@@ -99,7 +108,9 @@ TEST_F(StrokeWindowTest, DrawChooseRedrawDeleteUndo) {
 
     // Its end side drawn anew.
     w.mnuRedrawStroke->trigger();
+    EXPECT_EQ(w.Hint(), "選んだ線を、どちらかの画像に引き直してください（Esc で取り消し）。");
     Draw(2, {{12, 28}, {102, 40}});
+    EXPECT_EQ(w.Hint(), "");
     ASSERT_EQ(Strokes(2).size(), 1u);
     EXPECT_EQ(Strokes(2)[0].Curve, (std::vector<Point>{{12, 28}, {102, 40}}));
     EXPECT_EQ(Strokes(1)[0].Curve.front(), kStart.front());

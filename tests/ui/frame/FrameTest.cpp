@@ -256,7 +256,8 @@ TEST_F(FrameTest, TheUsualKeysOfADesktopProgramWork) {
 }
 
 // The title of a document with unsaved changes carries the mark; a save
-// takes it away. The status bar follows the pointer over the pictures.
+// takes it away. The status bar follows the pointer over the pictures and
+// shows the document's hint.
 TEST_F(FrameTest, ChangedDocumentsAreMarkedAndTheStatusBarFollowsThePointer) {
     Fennix_Mdif frame;
     frame.MDIForm_Load();
@@ -303,6 +304,13 @@ TEST_F(FrameTest, ChangedDocumentsAreMarkedAndTheStatusBarFollowsThePointer) {
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(end, &leave);
     EXPECT_EQ(frame.lblPointer->text(), "200%");
+
+    // The document's hint (drawing a stroke) on the status bar's left.
+    document->mnuDrawStroke->trigger();
+    EXPECT_EQ(frame.statusBar()->currentMessage(), document->Hint());
+    EXPECT_FALSE(frame.statusBar()->currentMessage().isEmpty());
+    document->mnuDrawStroke->trigger();
+    EXPECT_TRUE(frame.statusBar()->currentMessage().isEmpty());
 }
 
 // New documents open one step further in, inside the visible frame area,
