@@ -1,6 +1,7 @@
 // Screenshots of strokes: a disc and the blob it bends into, a closed
 // stroke drawn along both outlines and an open one across them, with the
-// preview at the middle frame.
+// preview at the middle frame; and in the frame, a stroke half drawn, the
+// status bar saying where its end curve goes.
 #include <QAction>
 #include <QPainter>
 #include <QPolygonF>
@@ -10,6 +11,7 @@
 #include "Shots.h"
 #include "model/Settings.h"
 #include "ui/document/Fennix_Main.h"
+#include "ui/frame/Fennix_Mdif.h"
 
 namespace fennix::shots {
 
@@ -83,6 +85,24 @@ const Register strokes("strokes", [](const Context& c) {
     SettleDocument(document);
     Save(&document, c.out, "document-strokes");
     Settings.PreviewShown = false;
+});
+
+const Register strokeHint("stroke-hint", [](const Context& c) {
+    QTemporaryDir pictures;
+    const QString startPath = pictures.filePath("start.bmp"), endPath = pictures.filePath("end.bmp");
+    if (!Picture(false).save(startPath, "BMP") || !Picture(true).save(endPath, "BMP")) return;
+    Fennix_Mdif frame;
+    frame.MDIForm_Load();
+    frame.resize(900, 480);
+    frame.show();
+    Fennix_Main* document = frame.CreateDocument();
+    document->NewMorph(startPath.toStdString(), endPath.toStdString());
+    SettleDocument(*document);
+    document->mnuDrawStroke->trigger();
+    DrawAlong(*document, 1, Circle(), false);
+    SettleDocument(*document);
+    Save(&frame, c.out, "frame-stroke-hint");
+    document->mnuDrawStroke->trigger();
 });
 
 }  // namespace
