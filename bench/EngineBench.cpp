@@ -133,9 +133,9 @@ void BM_WholeFrame(benchmark::State& state) {
         const TriangleList intermediate =
             InterpolateTriangles(scene.startList, scene.endList, kFrame, kLastFrame);
         QImage& frame = frames[k % 2];
-        WarpMeshBits(start.constBits(), scene.startList, end.constBits(), scene.endList, frame.bits(), width,
-                     height, intermediate, scene.t, static_cast<int>(state.range(2)),
-                     frames[(k + 1) % 2].constBits(), true);
+        WarpMeshBits(start.constBits(), scene.startList, end.constBits(), scene.endList,
+                     frame.bits(), width, height, intermediate, scene.t,
+                     static_cast<int>(state.range(2)), frames[(k + 1) % 2].constBits(), true);
         if (!SaveBitmapFile(frame, path, nullptr, false)) {
             state.SkipWithError("cannot write the bitmap file");
             break;

@@ -260,8 +260,9 @@ int LimitRun(const QImage& start, const QImage& end, const TriangleList& startLi
         helper.join();
         if (writing.valid() && !writing.get()) return 1;
         const std::string path = folder + "/" + FrameFileName(k, 0);
-        writing = std::async(std::launch::async,
-                             [&frame, path] { return SaveBitmapFile(frame, path, nullptr, false); });
+        writing = std::async(std::launch::async, [&frame, path] {
+            return SaveBitmapFile(frame, path, nullptr, false);
+        });
     }
     return writing.valid() && !writing.get() ? 1 : 0;
 }

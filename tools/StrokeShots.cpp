@@ -89,7 +89,8 @@ const Register strokes("strokes", [](const Context& c) {
 
 const Register strokeHint("stroke-hint", [](const Context& c) {
     QTemporaryDir pictures;
-    const QString startPath = pictures.filePath("start.bmp"), endPath = pictures.filePath("end.bmp");
+    const QString startPath = pictures.filePath("start.bmp"),
+                  endPath = pictures.filePath("end.bmp");
     if (!Picture(false).save(startPath, "BMP") || !Picture(true).save(endPath, "BMP")) return;
     Fennix_Mdif frame;
     frame.MDIForm_Load();

@@ -128,30 +128,19 @@ std::string ReadStrokes(const std::string& path, MatrixRecord& start, MatrixReco
         if (outside(curves.Start, start))
             return at + "the start curve leaves the start picture" + size(start);
         if (outside(curves.End, end)) return at + "the end curve leaves the end picture" + size(end);
+        // In, making room where grid points lie between the two curves, as
+        // the window does.
+        bool gridMoved = false;
+        if (AddStrokeMakingRoom(withStart, withEnd, curves.Start, curves.End, curves.Closed,
+                                gridMoved)
+                .empty())
+            continue;
+        // Refused: the check of the stroke as drawn says why.
+        MatrixRecord checkedStart = withStart, checkedEnd = withEnd;
         StrokeSides sides = MakeStrokeSides(withStart, curves.Start, curves.End, curves.Closed);
-        withStart.Strokes.push_back(std::move(sides.Start));
-        withEnd.Strokes.push_back(std::move(sides.End));
-        const FreePairCheck check = CheckFreePairs(withStart, withEnd);
-        if (check.Passed()) continue;
-        if (check.Fault == FreePairFault::Folds || check.Fault == FreePairFault::StrokeNotHeld) {
-            // Grid points between the two curves: the end grid makes room for
-            // the stroke, as it does in the window.
-            MatrixRecord startBefore = withStart, moved = withEnd;
-            startBefore.Strokes.pop_back();
-            moved.Strokes.pop_back();
-            const Stroke& a = withStart.Strokes.back();
-            const Stroke& b = withEnd.Strokes.back();
-            std::vector<FreePair> pairs;
-            for (size_t k = 0; k < std::min(a.Points.size(), b.Points.size()); ++k)
-                pairs.push_back({a.Points[k], b.Points[k]});
-            if (FollowPairsWithGrid(startBefore, moved, pairs)) {
-                moved.Strokes.push_back(b);
-                if (CheckFreePairs(withStart, moved).Passed()) {
-                    withEnd = std::move(moved);
-                    continue;
-                }
-            }
-        }
+        checkedStart.Strokes.push_back(std::move(sides.Start));
+        checkedEnd.Strokes.push_back(std::move(sides.End));
+        const FreePairCheck check = CheckFreePairs(checkedStart, checkedEnd);
         const std::string point = check.Pair >= 0 ? "point " + std::to_string(check.Pair + 1) + " of the stroke: " : "";
         switch (check.Fault) {
             case FreePairFault::StrokeShort:

@@ -1035,6 +1035,24 @@ std::vector<FreePair> StrokePairs(const MatrixRecord& start, const std::vector<P
     return pairs;
 }
 
+// For a stroke that did not go in: the end grid follows the stroke's
+// `pairs` over the mesh without stroke `skip` (the one placed anew, whose
+// old points would hold the grid where the stroke no longer goes; none for
+// −1), and `put(end)` puts the stroke into the records once more (empty
+// text when it went in). True, and `end` with the moved grid, when it did.
+template <typename Put>
+bool PutMakingRoom(const MatrixRecord& start, MatrixRecord& end, int skip,
+                   const std::vector<FreePair>& pairs, Put&& put) {
+    MatrixRecord startWithout = start, endWithout = end;
+    if (skip >= 0) RemoveStroke(startWithout, endWithout, skip);
+    if (!FollowPairsWithGrid(startWithout, endWithout, pairs)) return false;
+    MatrixRecord moved = end;
+    moved.Points = endWithout.Points;
+    if (!put(moved).empty()) return false;
+    end = std::move(moved);
+    return true;
+}
+
 }  // namespace
 
 std::string AddStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end,
@@ -1044,37 +1062,30 @@ std::string AddStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end,
     gridMoved = false;
     const std::string why = AddStroke(start, end, startCurve, endCurve, closed);
     if (why.empty()) return why;
-    MatrixRecord moved = end;
-    if (!FollowPairsWithGrid(start, moved, StrokePairs(start, startCurve, endCurve, closed)) ||
-        !AddStroke(start, moved, startCurve, endCurve, closed).empty())
-        return why;
-    end = std::move(moved);
-    gridMoved = true;
-    return {};
+    const auto put = [&](MatrixRecord& into) {
+        return AddStroke(start, into, startCurve, endCurve, closed);
+    };
+    gridMoved =
+        PutMakingRoom(start, end, -1, StrokePairs(start, startCurve, endCurve, closed), put);
+    return gridMoved ? std::string() : why;
 }
 
 std::string RedrawStrokeMakingRoom(MatrixRecord& start, MatrixRecord& end, int n, int k,
                                    const std::vector<Point>& curve, bool& gridMoved) {
     gridMoved = false;
     const std::string why = RedrawStroke(start, end, n, k, curve);
-    if (why.empty() || n < 0 || static_cast<size_t>(n) >= std::min(start.Strokes.size(), end.Strokes.size()) ||
+    // No such stroke or side: nothing to make room for.
+    if (why.empty() || n < 0 ||
+        static_cast<size_t>(n) >= std::min(start.Strokes.size(), end.Strokes.size()) ||
         (k != 1 && k != 2))
         return why;
-    const size_t at = static_cast<size_t>(n);
-    const std::vector<Point>& startCurve = k == 1 ? curve : start.Strokes[at].Curve;
-    const std::vector<Point>& endCurve = k == 2 ? curve : end.Strokes[at].Curve;
-    const std::vector<FreePair> pairs = StrokePairs(start, startCurve, endCurve, start.Strokes[at].Closed, n);
-    // The grid follows the mesh without the stroke: its old points would
-    // hold the grid where the stroke no longer goes.
-    MatrixRecord startWithout = start, endWithout = end;
-    RemoveStroke(startWithout, endWithout, n);
-    if (!FollowPairsWithGrid(startWithout, endWithout, pairs)) return why;
-    MatrixRecord moved = end;
-    moved.Points = endWithout.Points;
-    if (!RedrawStroke(start, moved, n, k, curve).empty()) return why;
-    end = std::move(moved);
-    gridMoved = true;
-    return {};
+    const Stroke& old = start.Strokes[static_cast<size_t>(n)];
+    const std::vector<Point>& startCurve = k == 1 ? curve : old.Curve;
+    const std::vector<Point>& endCurve = k == 2 ? curve : end.Strokes[static_cast<size_t>(n)].Curve;
+    const auto put = [&](MatrixRecord& into) { return RedrawStroke(start, into, n, k, curve); };
+    gridMoved =
+        PutMakingRoom(start, end, n, StrokePairs(start, startCurve, endCurve, old.Closed, n), put);
+    return gridMoved ? std::string() : why;
 }
 
 }  // namespace fennix

@@ -227,8 +227,8 @@ std::string RunMorph(const MorphSource& source, PicturePane& surface, const Fram
         const size_t next = oneFrame ? current : spare();
         // The pictures are RGB32 ones that only the warp writes after the
         // first, converted from the surface's layer: their fourth bytes are 0xFF.
-        warp.Warp(f, pictures[next].bits(), next == current ? nullptr : pictures[current].constBits(),
-                  true);
+        warp.Warp(f, pictures[next].bits(),
+                  next == current ? nullptr : pictures[current].constBits(), true);
         current = next;
         if (oneFrame) surface.Layer() = pictures[current];
         if (std::string failure = finishWriting(); !failure.empty()) return failure;

@@ -103,8 +103,9 @@ FENNIX_AVX2 void SpanAvx2(const Frame& frame, const Span& span) {
         const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(span.x1 - x), lanes);
         const size_t at = (static_cast<size_t>(span.y) * frame.width + x) * 4;
         const __m256i previous =
-            frame.opaque ? _mm256_set1_epi32(-1)
-                         : _mm256_maskload_epi32(reinterpret_cast<const int*>(frame.previous + at), mask);
+            frame.opaque
+                ? _mm256_set1_epi32(-1)
+                : _mm256_maskload_epi32(reinterpret_cast<const int*>(frame.previous + at), mask);
         packed = _mm256_or_si256(
             packed, _mm256_and_si256(previous, _mm256_set1_epi32(static_cast<int>(0xFF000000u))));
         _mm256_maskstore_epi32(reinterpret_cast<int*>(frame.output + at), mask, packed);

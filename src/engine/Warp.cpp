@@ -315,10 +315,11 @@ struct FrameWork {
 
 // Sets up the warp of one frame; nothing for an empty picture or lists
 // that differ in length.
-std::optional<FrameWork> PrepareFrame(const uint8_t* start, const TriangleList& startList, const uint8_t* end,
-                                      const TriangleList& endList, uint8_t* output, int width, int height,
-                                      const TriangleList& intermediate, float t, const uint8_t* previous,
-                                      bool opaque) {
+std::optional<FrameWork> PrepareFrame(const uint8_t* start, const TriangleList& startList,
+                                      const uint8_t* end, const TriangleList& endList,
+                                      uint8_t* output, int width, int height,
+                                      const TriangleList& intermediate, float t,
+                                      const uint8_t* previous, bool opaque) {
     if (width <= 0 || height <= 0) return std::nullopt;
     if (startList.Count() != intermediate.Count() || endList.Count() != intermediate.Count())
         return std::nullopt;
@@ -377,8 +378,9 @@ void WarpFrameBits(const uint8_t* start, const TriangleList& startList, const ui
                    const TriangleList& endList, uint8_t* output, const IndexMap& map,
                    const TriangleList& intermediate, float t, int threads, const uint8_t* previous,
                    bool opaque) {
-    const std::optional<FrameWork> work = PrepareFrame(start, startList, end, endList, output, map.Width,
-                                                       map.Height, intermediate, t, previous, opaque);
+    const std::optional<FrameWork> work =
+        PrepareFrame(start, startList, end, endList, output, map.Width, map.Height, intermediate, t,
+                     previous, opaque);
     if (!work) return;
     ShareRows(map.Height, threads, [&](int first, int last, bool& uncovered) {
         WarpRows(work->images, startList, endList, map.Index.data() + static_cast<size_t>(first) * map.Width,
@@ -390,8 +392,8 @@ bool WarpMeshBits(const uint8_t* start, const TriangleList& startList, const uin
                   const TriangleList& endList, uint8_t* output, int width, int height,
                   const TriangleList& intermediate, float t, int threads, const uint8_t* previous,
                   bool opaque) {
-    const std::optional<FrameWork> work = PrepareFrame(start, startList, end, endList, output, width, height,
-                                                       intermediate, t, previous, opaque);
+    const std::optional<FrameWork> work = PrepareFrame(
+        start, startList, end, endList, output, width, height, intermediate, t, previous, opaque);
     if (!work) return true;
     const warp::IndexBands bands(intermediate, width, height, kBandRows);
     return ShareRows(height, threads, [&](int first, int last, bool& uncovered) {

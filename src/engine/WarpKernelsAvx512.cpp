@@ -4,9 +4,9 @@
 // then positions and clamping, down to the pixels' offsets in the two
 // pictures; for each run of covered pixels of a row the loads and the
 // blend, with masks for its last pixels (in place, byte masks that leave
-// each pixel's fourth byte unwritten; over opaque pictures, 0xFF). Every step is the plain path's
-// IEEE operation on the same operands in the same order, so the bytes
-// match (see WarpKernelsAvx2.cpp). Only the functions marked for AVX-512
+// each pixel's fourth byte unwritten; over opaque pictures, 0xFF). Every
+// step is the plain path's IEEE operation on the same operands in the same
+// order, so the bytes match (see WarpKernelsAvx2.cpp). Only the functions marked for AVX-512
 // use it, and they run only on a CPU that has it.
 
 #if defined(__x86_64__)
@@ -282,7 +282,8 @@ FENNIX_AVX512 void RunAvx512(const Images& images, int y, int x0, int x1, const 
         if (inPlace) {
             // Only the three colour bytes of each pixel are written: the
             // fourth stays as it was, without being read first.
-            const __mmask32 bytes = left >= 8 ? kColourBytes : kColourBytes & ((1u << (4 * left)) - 1);
+            const __mmask32 bytes =
+                left >= 8 ? kColourBytes : kColourBytes & ((1u << (4 * left)) - 1);
             _mm256_mask_storeu_epi8(row + x, bytes, colour);
             continue;
         }

@@ -312,17 +312,19 @@ TEST(SmoothWarpTest, EveryPathGivesThePlainPathsBytes) {
             const SmoothPicture endPicture(end.Bits.data(), scene.width, scene.height);
             for (float f : {0.0f, 0.13f, 0.5f, 0.77f, 1.0f})
                 for (const PixelBuffer* from : {&before, &opaque}) {
-                    SCOPED_TRACE(scene.name + ", " + WarpPathName(path) + ", f " + std::to_string(f) +
-                                 (from == &opaque ? ", opaque" : ""));
+                    SCOPED_TRACE(scene.name + ", " + WarpPathName(path) + ", f " +
+                                 std::to_string(f) + (from == &opaque ? ", opaque" : ""));
                     const SmoothMesh mesh = InterpolateSmoothAt(scene.startList, scene.endList, f);
-                    std::vector<uint8_t> expected(start.Bits.size(), 0), actual(start.Bits.size(), 1);
+                    std::vector<uint8_t> expected(start.Bits.size(), 0),
+                        actual(start.Bits.size(), 1);
                     ASSERT_TRUE(SetWarpPath(WarpPath::Plain));
                     const bool covered =
                         WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
                                        expected.data(), mesh, f, 1, from->Bits.data());
                     ASSERT_TRUE(SetWarpPath(path));
-                    EXPECT_EQ(WarpSmoothBits(startPicture, scene.startList, endPicture, scene.endList,
-                                             actual.data(), mesh, f, 3, from->Bits.data(), from == &opaque),
+                    EXPECT_EQ(WarpSmoothBits(startPicture, scene.startList, endPicture,
+                                             scene.endList, actual.data(), mesh, f, 3,
+                                             from->Bits.data(), from == &opaque),
                               covered);
                     ASSERT_TRUE(expected == actual);
                 }

@@ -151,14 +151,17 @@ TEST(StrokeMorph, TheEndGridMakesRoomForAStroke) {
             SCOPED_TRACE(testing::Message() << cells << (redrawn ? " cells, redrawn" : " cells"));
             MatrixRecord start = test::Grid(kSide, kSide, cells, cells), end = start;
             MatrixRecord plainStart = start, plainEnd = end;
-            const bool fitsAlone = AddStroke(plainStart, plainEnd, Outline(false), Outline(true), true).empty();
+            const bool fitsAlone =
+                AddStroke(plainStart, plainEnd, Outline(false), Outline(true), true).empty();
             bool gridMoved = true;
             if (redrawn) {
                 ASSERT_EQ(AddStroke(start, end, Outline(false), Outline(false), true), "");
                 ASSERT_EQ(RedrawStrokeMakingRoom(start, end, 0, 2, Outline(true), gridMoved), "");
                 ASSERT_EQ(end.Strokes[0].Curve, Outline(true));
             } else {
-                ASSERT_EQ(AddStrokeMakingRoom(start, end, Outline(false), Outline(true), true, gridMoved), "");
+                ASSERT_EQ(
+                    AddStrokeMakingRoom(start, end, Outline(false), Outline(true), true, gridMoved),
+                    "");
             }
             EXPECT_EQ(gridMoved, !fitsAlone);
             ASSERT_TRUE(MeshUnfolded(start, end));

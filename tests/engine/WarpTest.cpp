@@ -345,11 +345,12 @@ TEST_P(WarpFrameTest, AnOpaquePictureGivesTheSameBytesWithoutBeingRead) {
             PixelBuffer expected = inPlace ? previous : Picture(333, 217, 4);
             PixelBuffer output = expected;
             const uint8_t* from = inPlace ? nullptr : previous.Bits.data();
-            WarpFrameBits(f.start.Bits.data(), f.startList, f.end.Bits.data(), f.endList, expected.Bits.data(),
-                          f.map, f.intermediate, f.t, threads, from);
-            WarpFrameBits(f.start.Bits.data(), f.startList, f.end.Bits.data(), f.endList, output.Bits.data(),
-                          f.map, f.intermediate, f.t, threads, from, true);
-            ASSERT_EQ(output.Bits, expected.Bits) << (inPlace ? "in place, " : "") << threads << " threads";
+            WarpFrameBits(f.start.Bits.data(), f.startList, f.end.Bits.data(), f.endList,
+                          expected.Bits.data(), f.map, f.intermediate, f.t, threads, from);
+            WarpFrameBits(f.start.Bits.data(), f.startList, f.end.Bits.data(), f.endList,
+                          output.Bits.data(), f.map, f.intermediate, f.t, threads, from, true);
+            ASSERT_EQ(output.Bits, expected.Bits)
+                << (inPlace ? "in place, " : "") << threads << " threads";
         }
 }
 

@@ -111,12 +111,15 @@ void Fennix_Main::CancelStroke() {
 }
 
 void Fennix_Main::UpdateStrokeHint() {
-    const char* text = redrawStroke_ >= 0
-                           ? Tr("Fennix_MainStrokes", "選んだ線を、どちらかの画像に引き直してください（Esc で取り消し）。")
-                       : !drawingStrokes_ ? ""
-                       : strokeStartCurve_.empty()
-                           ? Tr("Fennix_MainStrokes", "始めの画像に線を引いてください。")
-                           : Tr("Fennix_MainStrokes", "終わりの画像に、対応する線を引いてください（Esc で取り消し）。");
+    const char* text =
+        redrawStroke_ >= 0
+            ? Tr("Fennix_MainStrokes",
+                 "選んだ線を、どちらかの画像に引き直してください（Esc で取り消し）。")
+        : !drawingStrokes_ ? ""
+        : strokeStartCurve_.empty()
+            ? Tr("Fennix_MainStrokes", "始めの画像に線を引いてください。")
+            : Tr("Fennix_MainStrokes",
+                 "終わりの画像に、対応する線を引いてください（Esc で取り消し）。");
     const QString hint = QString::fromUtf8(text);
     if (hint == hint_) return;
     hint_ = hint;
